@@ -1,0 +1,34 @@
+# Set-up and everyday commands. Each installs what is missing first.
+BUILD ?= build
+JOBS ?= 2
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all deps build run test bench format clean
+
+all: build
+
+deps:
+	@tools/install-deps
+
+$(BUILD)/Makefile: CMakeLists.txt
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/Makefile
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	$(BUILD)/app/gearlog
+
+test: build
+	tools/with-postgres ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) --timeout 600
+
+bench: deps
+	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DGEARLOG_TESTS=OFF -DGEARLOG_BENCH=ON
+	cmake --build $(BUILD)-bench -j$(JOBS)
+	tools/with-postgres $(BUILD)-bench/bench/data_bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-bench

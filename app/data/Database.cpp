@@ -1,0 +1,96 @@
+#include "Database.h"
+
+#include "EngineError.h"
+#include "Recordset.h"
+
+#include <algorithm>
+
+namespace gearlog {
+
+Database::Database(std::unique_ptr<Store> store) : m_store(std::move(store)) {}
+
+Database::~Database() {
+    if (m_depth > 0) {
+        try {
+            m_store->rollback();
+        } catch (const EngineError&) {
+            // The connection is going away; the server discards the work.
+        }
+    }
+}
+
+std::unique_ptr<Recordset> Database::openRecordset(const QString& source) {
+    QString sql = source.trimmed();
+    if (findTable(sql))
+        sql = QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(sql);
+    return std::make_unique<Recordset>(shared_from_this(), translateSelect(sql, engine()));
+}
+
+int Database::execute(const QString& jetSql) {
+    const TranslatedStatement statement = translateStatement(jetSql, engine());
+    const TableDef* table = statement.table.isEmpty() ? nullptr : findTable(statement.table);
+    QList<int> touched;
+    if (table) {
+        QString ids = QStringLiteral("SELECT ID FROM ") + table->name;
+        if (!statement.where.isEmpty())
+            ids += QStringLiteral(" WHERE ") + statement.where;
+        for (const Row& row : m_store->select(ids, {}, {FieldType::Long}))
+            touched << row[0].toInt();
+    }
+    const int affected = m_store->execute(statement.sql);
+    if (table && !touched.isEmpty())
+        rowsChanged(*table, touched, nullptr);
+    return affected;
+}
+
+void Database::begin() {
+    if (m_depth == 0)
+        m_store->begin();
+    ++m_depth;
+}
+
+void Database::commit() {
+    if (m_depth == 0)
+        throw EngineError(QStringLiteral("Commit without a transaction"));
+    if (m_depth == 1)
+        m_store->commit();
+    --m_depth;
+    if (m_depth == 0)
+        m_touched.clear();
+}
+
+void Database::rollback() {
+    if (m_depth == 0)
+        throw EngineError(QStringLiteral("Rollback without a transaction"));
+    m_depth = 0;
+    const auto touched = std::exchange(m_touched, {});
+    m_store->rollback();
+    // Every cursor re-reads what the transaction had written, so all of
+    // them show the database as it is again.
+    for (auto it = touched.cbegin(); it != touched.cend(); ++it) {
+        const QList<int> ids(it.value().cbegin(), it.value().cend());
+        if (const TableDef* table = findTable(it.key()))
+            for (Recordset* cursor : m_cursors)
+                if (cursor->query().baseTable == table)
+                    cursor->noteChanged(ids);
+    }
+}
+
+void Database::attach(Recordset* cursor) { m_cursors.push_back(cursor); }
+
+void Database::detach(Recordset* cursor) {
+    m_cursors.erase(std::remove(m_cursors.begin(), m_cursors.end(), cursor), m_cursors.end());
+}
+
+void Database::rowsChanged(const TableDef& table, const QList<int>& ids, Recordset* source) {
+    if (m_depth > 0) {
+        QSet<int>& touched = m_touched[table.name];
+        for (int id : ids)
+            touched.insert(id);
+    }
+    for (Recordset* cursor : m_cursors)
+        if (cursor != source && cursor->query().baseTable == &table)
+            cursor->noteChanged(ids);
+}
+
+} // namespace gearlog

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "JetSql.h"
+#include "Store.h"
+
+#include <QHash>
+#include <QSet>
+#include <memory>
+#include <vector>
+
+namespace gearlog {
+
+class Recordset;
+
+// One open store with everything its cursors share: the list of open
+// cursors (so that a row written through one is seen by the others), and
+// the transaction in progress. Cursors hold it by shared pointer, so it
+// lives until the last of them is released.
+class Database : public std::enable_shared_from_this<Database> {
+public:
+    explicit Database(std::unique_ptr<Store> store);
+    ~Database();
+
+    Store& store() { return *m_store; }
+    Engine engine() const { return m_store->engine(); }
+
+    // Opens a cursor over a statement in the views' Jet form, or over a
+    // table name (which reads the whole table in key order).
+    std::unique_ptr<Recordset> openRecordset(const QString& source);
+    // Runs an UPDATE, DELETE or other statement in Jet form; returns the
+    // number of rows it touched. Cursors see the touched rows afterwards.
+    int execute(const QString& jetSql);
+
+    // Nestable: only the outermost commit or rollback reaches the store.
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return m_depth > 0; }
+
+    // Called by cursors.
+    void attach(Recordset* cursor);
+    void detach(Recordset* cursor);
+    void rowsChanged(const TableDef& table, const QList<int>& ids, Recordset* source);
+
+private:
+    std::unique_ptr<Store> m_store;
+    std::vector<Recordset*> m_cursors;
+    int m_depth = 0;
+    QHash<QString, QSet<int>> m_touched; // rows written in the open transaction
+};
+
+// Begins a transaction and rolls it back unless commit() was called.
+class Transaction {
+public:
+    explicit Transaction(Database& db) : m_db(db) { m_db.begin(); }
+    ~Transaction() {
+        if (!m_done) {
+            try {
+                m_db.rollback();
+            } catch (...) {
+                // Nothing more can be done while unwinding.
+            }
+        }
+    }
+    void commit() {
+        m_db.commit();
+        m_done = true;
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+private:
+    Database& m_db;
+    bool m_done = false;
+};
+
+} // namespace gearlog

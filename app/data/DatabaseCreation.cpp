@@ -1,0 +1,43 @@
+#include "DatabaseCreation.h"
+
+#include "EngineError.h"
+#include "RecordHelpers.h"
+#include "SchemaBuilder.h"
+
+namespace gearlog {
+
+SaveDialogStart save_dialog_start(const QString& fileName) {
+    const qsizetype slash = fileName.lastIndexOf(QLatin1Char('/'));
+    if (fileName.isEmpty() || slash < 0)
+        return {QStringLiteral("."), QString()};
+    return {fileName.left(slash + 1), fileName.mid(slash + 1)};
+}
+
+QString create_database(CreationPrompts& prompts) {
+    QString path;
+    if (!prompts.chooseSaveFile(path, QStringLiteral("gearlog"),
+                                QStringLiteral("Gearlog Database (*.gearlog)|*.gearlog|All files (*)|*"),
+                                QStringLiteral("Select the database file to create")))
+        return {};
+    path = path.trimmed();
+    if (path.isEmpty())
+        return {};
+    const QString failure = QStringLiteral("An error occurred while creating the database: ");
+    if (file_exists(path)) {
+        if (!prompts.askYesNo(QStringLiteral("That file already exists. Overwrite?")))
+            return {};
+        if (!removeDatabaseFile(path)) {
+            prompts.showMessage(failure + QStringLiteral("Permission denied: ") + path);
+            return {};
+        }
+    }
+    try {
+        createDatabaseFile(path);
+    } catch (const EngineError& e) {
+        prompts.showMessage(failure + e.description());
+        return {};
+    }
+    return path;
+}
+
+} // namespace gearlog

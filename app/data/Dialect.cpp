@@ -1,0 +1,84 @@
+#include "Dialect.h"
+
+namespace gearlog::dialect {
+
+namespace {
+
+QString columnType(Engine engine, FieldType type) {
+    const bool pg = engine == Engine::Postgres;
+    switch (type) {
+    case FieldType::Boolean:
+        return pg ? QStringLiteral("boolean") : QStringLiteral("INTEGER");
+    case FieldType::Long:
+        return pg ? QStringLiteral("integer") : QStringLiteral("INTEGER");
+    case FieldType::Single:
+        return pg ? QStringLiteral("real") : QStringLiteral("REAL");
+    case FieldType::Date:
+        return pg ? QStringLiteral("timestamp") : QStringLiteral("TEXT");
+    case FieldType::Text:
+        // Names compare without regard to case, as the views rely on.
+        return pg ? QStringLiteral("citext") : QStringLiteral("TEXT COLLATE NOCASE");
+    case FieldType::Memo:
+        return pg ? QStringLiteral("text") : QStringLiteral("TEXT");
+    case FieldType::LongBinary:
+        return pg ? QStringLiteral("bytea") : QStringLiteral("BLOB");
+    case FieldType::Unknown:
+        break;
+    }
+    return QStringLiteral("TEXT");
+}
+
+QString columnDefinition(Engine engine, const TableDef& table, const FieldDef& f) {
+    // "INT", not "INTEGER": the file store would otherwise make the key an
+    // alias of its row number and number rows that arrive without one.
+    const bool key = f.name == QLatin1String("ID");
+    QString def = f.name + QLatin1Char(' ') +
+                  (key && engine == Engine::Sqlite ? QStringLiteral("INT") : columnType(engine, f.type));
+    if (f.required)
+        def += QStringLiteral(" NOT NULL");
+    const QString prefix = table.name.mid(6) + QLatin1Char('_') + f.name; // after "Table_"
+    const QString length =
+        engine == Engine::Postgres ? QStringLiteral("char_length") : QStringLiteral("length");
+    if (f.type == FieldType::Text)
+        def += QStringLiteral(" CONSTRAINT %1_max_%2 CHECK (%3(%4) <= %2)")
+                   .arg(prefix)
+                   .arg(f.size)
+                   .arg(length, f.name);
+    if ((f.type == FieldType::Text || f.type == FieldType::Memo) && !f.allowZeroLength)
+        def += QStringLiteral(" CONSTRAINT %1_not_empty CHECK (%2 <> '')").arg(prefix, f.name);
+    return def;
+}
+
+} // namespace
+
+QStringList preparationStatements(Engine engine) {
+    if (engine == Engine::Postgres)
+        return {QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext")};
+    return {};
+}
+
+QStringList createTableStatements(Engine engine, const TableDef& table) {
+    QStringList columns;
+    for (const FieldDef& f : table.fields)
+        columns << columnDefinition(engine, table, f);
+    columns << QStringLiteral("CONSTRAINT %1_pkey PRIMARY KEY (ID)").arg(table.name);
+    // STRICT makes the file store refuse values of the wrong type, as a server does.
+    const QString suffix = engine == Engine::Sqlite ? QStringLiteral(" STRICT") : QString();
+    QStringList statements{QStringLiteral("CREATE TABLE %1 (%2)%3")
+                               .arg(table.name, columns.join(QStringLiteral(", ")), suffix)};
+    for (const IndexDef& index : table.indexes) {
+        if (index.primary)
+            continue;
+        statements << QStringLiteral("CREATE INDEX %1_%2 ON %1 (%2)").arg(table.name, index.name);
+    }
+    return statements;
+}
+
+QString orderTerm(Engine engine, const QString& column, FieldType type, bool descending) {
+    QString expr = column;
+    if (type == FieldType::Text && engine == Engine::Postgres)
+        expr = QStringLiteral("lower(CAST(%1 AS text) COLLATE \"C\")").arg(column);
+    return expr + (descending ? QStringLiteral(" DESC NULLS LAST") : QStringLiteral(" ASC NULLS FIRST"));
+}
+
+} // namespace gearlog::dialect

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Schema.h"
+#include "Store.h"
+
+#include <QStringList>
+
+namespace gearlog {
+
+// Everything that differs between the engines' SQL lives here.
+namespace dialect {
+
+// CREATE TABLE and CREATE INDEX statements for one table of the schema.
+QStringList createTableStatements(Engine engine, const TableDef& table);
+// Statements run once before the tables are created (extensions).
+QStringList preparationStatements(Engine engine);
+// ORDER BY term for a column; text columns order without regard to case,
+// the same way on every engine (ASCII letters folded, then by code point),
+// with Nulls first when ascending.
+QString orderTerm(Engine engine, const QString& column, FieldType type, bool descending);
+
+} // namespace dialect
+} // namespace gearlog

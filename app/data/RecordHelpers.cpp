@@ -1,0 +1,62 @@
+#include "RecordHelpers.h"
+
+#include "Database.h"
+#include "EngineError.h"
+#include "JetSql.h"
+#include "Recordset.h"
+
+#include <QFileInfo>
+
+namespace gearlog {
+
+namespace {
+bool findWithCriteria(Recordset& cursor, QString criteria, const QString& extraClause) {
+    if (!extraClause.isEmpty())
+        criteria += QLatin1Char(' ') + extraClause;
+    try {
+        return cursor.findFirst(criteria);
+    } catch (const EngineError&) {
+        return false;
+    }
+}
+} // namespace
+
+int record_count(Recordset& cursor) {
+    try {
+        cursor.moveLast();
+        return cursor.recordCount();
+    } catch (const EngineError&) {
+        return 0;
+    }
+}
+
+bool file_exists(const QString& path) {
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.exists() && info.isFile();
+}
+
+bool find_record_by_number(Recordset& cursor, const QString& field, int value,
+                           const QString& extraClause) {
+    return findWithCriteria(cursor, field + QLatin1Char('=') + QString::number(value), extraClause);
+}
+
+bool find_record_by_text(Recordset& cursor, const QString& field, const QString& value,
+                         const QString& extraClause) {
+    return findWithCriteria(cursor, field + QLatin1Char('=') + quoteText(value), extraClause);
+}
+
+int next_id(Database& db, const QString& table, const QString& field) {
+    try {
+        const auto cursor = db.openRecordset(QStringLiteral("SELECT MAX(") + field +
+                                             QStringLiteral(") AS Max FROM ") + table.trimmed());
+        if (cursor->bof())
+            return 1;
+        cursor->moveFirst();
+        const QVariant max = cursor->value(QStringLiteral("Max"));
+        return max.isValid() ? max.toInt() + 1 : 1;
+    } catch (const EngineError&) {
+        return 1;
+    }
+}
+
+} // namespace gearlog

@@ -1,0 +1,452 @@
+#include "Recordset.h"
+
+#include "BinaryField.h"
+#include "Database.h"
+#include "EngineError.h"
+
+#include <QDateTime>
+#include <algorithm>
+
+namespace gearlog {
+
+namespace {
+
+// Text keys order as the stores order them: ASCII letters folded, then by
+// code point.
+int compareFolded(const QString& a, const QString& b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x >= u'A' && x <= u'Z')
+            x = static_cast<char16_t>(x + 32);
+        if (y >= u'A' && y <= u'Z')
+            y = static_cast<char16_t>(y + 32);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+int compareKey(const QVariant& a, const QVariant& b, FieldType type) {
+    const bool aNull = !a.isValid(), bNull = !b.isValid();
+    if (aNull || bNull)
+        return aNull == bNull ? 0 : (aNull ? -1 : 1);
+    switch (type) {
+    case FieldType::Text:
+        return compareFolded(a.toString(), b.toString());
+    case FieldType::Memo:
+        return a.toString().compare(b.toString());
+    case FieldType::Date: {
+        const QDateTime x = a.toDateTime(), y = b.toDateTime();
+        return x < y ? -1 : (y < x ? 1 : 0);
+    }
+    default: {
+        const double x = a.toDouble(), y = b.toDouble();
+        return x < y ? -1 : (y < x ? 1 : 0);
+    }
+    }
+}
+
+QString qualified(const ColumnInfo& info) {
+    return (info.table + QLatin1Char('.') + info.field).toLower();
+}
+
+} // namespace
+
+Recordset::Recordset(std::shared_ptr<Database> db, TranslatedSelect query)
+    : m_db(std::move(db)), m_query(std::move(query)) {
+    m_types.reserve(m_query.columns.size());
+    // Unqualified names go to the first column of that name, as a join
+    // returning two columns of one name does; "Table.Field" reaches either.
+    auto index = [this](const ColumnInfo& info, FieldRef ref) {
+        if (!info.table.isEmpty())
+            m_fieldIndex.insert(qualified(info), ref);
+        if (!m_fieldIndex.contains(info.field.toLower()))
+            m_fieldIndex.insert(info.field.toLower(), ref);
+    };
+    for (size_t c = 0; c < m_query.columns.size(); ++c) {
+        m_types.push_back(m_query.columns[c].type);
+        index(m_query.columns[c], {static_cast<int>(c), -1});
+    }
+    for (size_t d = 0; d < m_query.deferred.size(); ++d)
+        index(m_query.deferred[d], {-1, static_cast<int>(d)});
+    m_rows = m_db->store().select(m_query.sql(), {}, m_types);
+    m_db->attach(this);
+}
+
+Recordset::~Recordset() { m_db->detach(this); }
+
+// ---- change propagation ---------------------------------------------------
+
+void Recordset::noteChanged(const QList<int>& ids) { m_pending.append(ids); }
+
+void Recordset::sync() {
+    if (m_pending.isEmpty())
+        return;
+    const QList<int> pending = std::exchange(m_pending, {});
+    for (int id : pending)
+        refetch(id);
+}
+
+void Recordset::refetch(int id) {
+    auto fetched = m_db->store().select(m_query.sqlForKey(), {id}, m_types);
+    const int old = indexOfKey(id);
+    if (fetched.empty()) {
+        if (old >= 0)
+            removeAt(old);
+        return;
+    }
+    auto& row = fetched.front();
+    if (old >= 0 && sameOrder(m_rows[static_cast<size_t>(old)], row)) {
+        m_rows[static_cast<size_t>(old)] = std::move(row);
+        return;
+    }
+    if (old >= 0)
+        removeAt(old);
+    insertSorted(std::move(row));
+}
+
+void Recordset::removeAt(int index) {
+    m_rows.erase(m_rows.begin() + index);
+    m_keyIndexDirty = true;
+    if (index < m_pos)
+        --m_pos;
+    else if (index == m_pos)
+        m_currentDeleted = true;
+}
+
+void Recordset::insertSorted(std::vector<QVariant> row) {
+    auto at = m_rows.end();
+    if (!m_query.orderKeys.empty())
+        at = std::upper_bound(m_rows.begin(), m_rows.end(), row,
+                              [this](const auto& a, const auto& b) { return compareRows(a, b) < 0; });
+    const int index = static_cast<int>(at - m_rows.begin());
+    m_rows.insert(at, std::move(row));
+    m_keyIndexDirty = true;
+    if (index <= m_pos)
+        ++m_pos;
+}
+
+int Recordset::compareRows(const std::vector<QVariant>& a, const std::vector<QVariant>& b) const {
+    for (const OrderKey& key : m_query.orderKeys) {
+        const auto c = static_cast<size_t>(key.column);
+        const int r = compareKey(a[c], b[c], m_types[c]);
+        if (r != 0)
+            return key.descending ? -r : r;
+    }
+    return 0;
+}
+
+bool Recordset::sameOrder(const std::vector<QVariant>& a, const std::vector<QVariant>& b) const {
+    for (const OrderKey& key : m_query.orderKeys) {
+        const auto c = static_cast<size_t>(key.column);
+        if (compareKey(a[c], b[c], m_types[c]) != 0)
+            return false;
+    }
+    return true;
+}
+
+int Recordset::indexOfKey(int id) {
+    if (m_query.baseKeyColumn < 0)
+        return -1;
+    if (m_keyIndexDirty) {
+        m_keyIndex.clear();
+        m_keyIndex.reserve(static_cast<qsizetype>(m_rows.size()));
+        const auto k = static_cast<size_t>(m_query.baseKeyColumn);
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            m_keyIndex.insert(m_rows[i][k].toInt(), static_cast<int>(i));
+        m_keyIndexDirty = false;
+    }
+    return m_keyIndex.value(id, -1);
+}
+
+int Recordset::currentKey() const {
+    if (m_query.baseKeyColumn < 0 || m_currentDeleted || m_pos < 0 ||
+        m_pos >= static_cast<int>(m_rows.size()))
+        return -1;
+    const QVariant& key = m_rows[static_cast<size_t>(m_pos)][static_cast<size_t>(m_query.baseKeyColumn)];
+    return key.isValid() ? key.toInt() : -1;
+}
+
+// ---- navigation -------------------------------------------------------------
+
+void Recordset::leaveRow() {
+    m_edit.reset();
+    m_noMatch = false;
+}
+
+void Recordset::moveFirst() {
+    sync();
+    leaveRow();
+    m_currentDeleted = false;
+    m_pos = 0;
+}
+
+void Recordset::moveLast() {
+    sync();
+    leaveRow();
+    m_currentDeleted = false;
+    m_pos = m_rows.empty() ? 0 : static_cast<int>(m_rows.size()) - 1;
+}
+
+void Recordset::moveNext() {
+    sync();
+    leaveRow();
+    // After a delete the next row already sits at the current position.
+    if (m_currentDeleted)
+        m_currentDeleted = false;
+    else if (m_pos < static_cast<int>(m_rows.size()))
+        ++m_pos;
+}
+
+void Recordset::movePrevious() {
+    sync();
+    leaveRow();
+    m_currentDeleted = false;
+    if (m_pos >= 0)
+        --m_pos;
+}
+
+bool Recordset::eof() {
+    sync();
+    return m_rows.empty() || m_pos >= static_cast<int>(m_rows.size());
+}
+
+bool Recordset::bof() {
+    sync();
+    return m_rows.empty() || m_pos < 0;
+}
+
+int Recordset::recordCount() {
+    sync();
+    return static_cast<int>(m_rows.size());
+}
+
+int Recordset::absolutePosition() {
+    sync();
+    if (m_currentDeleted || m_pos < 0 || m_pos >= static_cast<int>(m_rows.size()))
+        return -1;
+    return m_pos;
+}
+
+void Recordset::setAbsolutePosition(int position) {
+    sync();
+    if (position < 0 || position >= static_cast<int>(m_rows.size()))
+        throw EngineError(QStringLiteral("Invalid position: %1").arg(position));
+    leaveRow();
+    m_currentDeleted = false;
+    m_pos = position;
+}
+
+const Criteria& Recordset::criteria(const QString& text) {
+    if (!m_criteria || m_criteriaText != text) {
+        m_criteria.emplace(text, m_query.columns);
+        m_criteriaText = text;
+    }
+    return *m_criteria;
+}
+
+bool Recordset::findFrom(int start, const QString& text) {
+    sync();
+    const Criteria& c = criteria(text);
+    leaveRow();
+    m_currentDeleted = false;
+    int found = -1;
+    int key = 0;
+    if (c.isKeyLookup(m_query.baseKeyColumn, &key)) {
+        const int index = indexOfKey(key);
+        found = index >= start ? index : -1;
+    } else {
+        for (size_t i = static_cast<size_t>(std::max(start, 0)); i < m_rows.size(); ++i)
+            if (c.matches(m_rows[i])) {
+                found = static_cast<int>(i);
+                break;
+            }
+    }
+    m_noMatch = found < 0;
+    m_pos = m_noMatch ? static_cast<int>(m_rows.size()) : found;
+    return !m_noMatch;
+}
+
+bool Recordset::findFirst(const QString& criteriaText) { return findFrom(0, criteriaText); }
+
+bool Recordset::findNext(const QString& criteriaText) {
+    return findFrom(m_currentDeleted ? m_pos : m_pos + 1, criteriaText);
+}
+
+// ---- fields ---------------------------------------------------------------
+
+int Recordset::fieldCount() const {
+    return static_cast<int>(m_query.columns.size() + m_query.deferred.size());
+}
+
+QString Recordset::fieldName(int index) const {
+    const auto i = static_cast<size_t>(index);
+    if (i < m_query.columns.size())
+        return m_query.columns[i].field;
+    return m_query.deferred.at(i - m_query.columns.size()).field;
+}
+
+bool Recordset::hasField(const QString& name) const {
+    return m_fieldIndex.contains(name.toLower());
+}
+
+Recordset::FieldRef Recordset::field(const QString& name) const {
+    const auto it = m_fieldIndex.constFind(name.toLower());
+    if (it == m_fieldIndex.constEnd())
+        throw EngineError(
+            QStringLiteral("Item cannot be found in the collection corresponding to the requested "
+                           "name: %1")
+                .arg(name));
+    return it.value();
+}
+
+void Recordset::requireCurrent() const {
+    if (m_currentDeleted)
+        throw EngineError(QStringLiteral("The current row has been deleted"));
+    if (m_rows.empty() || m_pos < 0 || m_pos >= static_cast<int>(m_rows.size()))
+        throw EngineError(
+            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted"));
+}
+
+void Recordset::requireUpdatable() const {
+    if (!isUpdatable())
+        throw EngineError(QStringLiteral("This recordset is not updatable"));
+}
+
+QVariant Recordset::value(const QString& name) {
+    const FieldRef ref = field(name);
+    if (!m_edit) {
+        sync();
+        requireCurrent();
+    }
+    if (ref.column >= 0)
+        return m_edit ? m_edit->values[static_cast<size_t>(ref.column)]
+                      : m_rows[static_cast<size_t>(m_pos)][static_cast<size_t>(ref.column)];
+    BinaryField blob(*this, ref.deferred);
+    if (blob.isNull())
+        return {};
+    return QVariant(blob.getChunk(0, blob.actualSize()));
+}
+
+void Recordset::setValue(const QString& name, const QVariant& value) {
+    const FieldRef ref = field(name);
+    if (!m_edit)
+        edit();
+    if (ref.column >= 0) {
+        const auto c = static_cast<size_t>(ref.column);
+        const ColumnInfo& info = m_query.columns[c];
+        if (info.table != m_query.baseTable->name)
+            throw EngineError(
+                QStringLiteral("Field '%1.%2' is not updatable").arg(info.table, info.field));
+        m_edit->values[c] = coerceValue(value, info.type, info.field);
+        m_edit->changed[c] = true;
+    } else {
+        const QVariant bytes = coerceValue(value, FieldType::LongBinary, name);
+        m_edit->blobs[static_cast<size_t>(ref.deferred)] =
+            bytes.isValid() ? std::optional<QByteArray>(bytes.toByteArray())
+                            : std::optional<QByteArray>(QByteArray());
+    }
+}
+
+std::unique_ptr<BinaryField> Recordset::binaryField(const QString& name) {
+    const FieldRef ref = field(name);
+    if (ref.deferred < 0)
+        throw EngineError(QStringLiteral("Field '%1' is not a binary field").arg(name));
+    if (!m_edit) {
+        sync();
+        requireCurrent();
+    }
+    return std::make_unique<BinaryField>(*this, ref.deferred);
+}
+
+// ---- writes ---------------------------------------------------------------
+
+void Recordset::addNew() {
+    sync();
+    requireUpdatable();
+    m_edit = Edit{EditMode::Adding, std::vector<QVariant>(m_query.columns.size()),
+                  std::vector<bool>(m_query.columns.size(), false),
+                  std::vector<std::optional<QByteArray>>(m_query.deferred.size())};
+}
+
+void Recordset::edit() {
+    sync();
+    requireUpdatable();
+    requireCurrent();
+    if (m_edit)
+        return;
+    m_edit = Edit{EditMode::Editing, m_rows[static_cast<size_t>(m_pos)],
+                  std::vector<bool>(m_query.columns.size(), false),
+                  std::vector<std::optional<QByteArray>>(m_query.deferred.size())};
+}
+
+void Recordset::cancelUpdate() { m_edit.reset(); }
+
+void Recordset::update() {
+    if (!m_edit)
+        return;
+    const TableDef& table = *m_query.baseTable;
+    const auto keyColumn = static_cast<size_t>(m_query.baseKeyColumn);
+    const QVariant newKey = m_edit->values[keyColumn];
+    if (!newKey.isValid())
+        throw EngineError(
+            QStringLiteral("Field '%1.ID' cannot contain a Null value").arg(table.name));
+    QStringList names;
+    QVariantList params;
+    for (size_t c = 0; c < m_query.columns.size(); ++c) {
+        const ColumnInfo& info = m_query.columns[c];
+        if (info.table != table.name || (m_edit->mode == EditMode::Editing && !m_edit->changed[c]))
+            continue;
+        names << info.field;
+        params << m_edit->values[c];
+    }
+    for (size_t d = 0; d < m_query.deferred.size(); ++d) {
+        if (!m_edit->blobs[d])
+            continue;
+        names << m_query.deferred[d].field;
+        params << QVariant(*m_edit->blobs[d]);
+    }
+    const int oldKey = m_edit->mode == EditMode::Editing ? currentKey() : -1;
+    Store& store = m_db->store();
+    if (m_edit->mode == EditMode::Adding) {
+        QStringList marks(names.size(), QStringLiteral("?"));
+        store.execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                          .arg(table.name, names.join(QStringLiteral(", ")),
+                               marks.join(QStringLiteral(", "))),
+                      params);
+    } else if (!names.isEmpty()) {
+        params << oldKey;
+        store.execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE ID = ?")
+                          .arg(table.name, names.join(QStringLiteral(" = ?, "))),
+                      params);
+    }
+    m_edit.reset();
+    QList<int> changed{newKey.toInt()};
+    if (oldKey >= 0 && oldKey != newKey.toInt())
+        changed << oldKey;
+    m_db->rowsChanged(table, changed, this);
+    sync();
+    for (int id : changed)
+        refetch(id);
+    // The written row is the current row, wherever its sort key put it.
+    const int index = indexOfKey(newKey.toInt());
+    if (index >= 0) {
+        m_pos = index;
+        m_currentDeleted = false;
+    }
+}
+
+void Recordset::deleteRecord() {
+    sync();
+    requireUpdatable();
+    requireCurrent();
+    m_edit.reset();
+    const int key = currentKey();
+    m_db->store().execute(
+        QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(m_query.baseTable->name), {key});
+    m_db->rowsChanged(*m_query.baseTable, {key}, this);
+    removeAt(m_pos);
+}
+
+} // namespace gearlog

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "Criteria.h"
+#include "JetSql.h"
+
+#include <QHash>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace gearlog {
+
+class Database;
+class BinaryField;
+
+// A cursor over the rows of a query, in the query's order, held in memory
+// (binary fields excepted, which are read on demand).
+//
+// Position: AbsolutePosition counts from 0; -1 means no current row.
+// BOF and EOF are both true on an empty cursor. Moving past either end
+// stops there; a failed find leaves EOF (and NoMatch) true.
+//
+// Writes: a cursor over one table ("SELECT * FROM T ...") or over
+// "SELECT T.* FROM ... JOIN T ..." is updatable and writes to T. A value set
+// on the current row begins an edit (Edit is optional); Update writes the
+// row, Cancel drops the edit, and moving elsewhere drops it too.
+// Rows written through any cursor of the same database are seen by this one
+// at its next read, in their sort position; the current row stays current.
+class Recordset {
+public:
+    Recordset(std::shared_ptr<Database> db, TranslatedSelect query);
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    void moveFirst();
+    void moveLast();
+    void moveNext();
+    void movePrevious();
+    bool eof();
+    bool bof();
+    int recordCount();
+    int absolutePosition();
+    void setAbsolutePosition(int position);
+
+    // Search from the first row (findFirst) or after the current row.
+    bool findFirst(const QString& criteria);
+    bool findNext(const QString& criteria);
+    bool noMatch() const { return m_noMatch; }
+
+    int fieldCount() const;
+    QString fieldName(int index) const;
+    bool hasField(const QString& name) const;
+    // Null is an invalid QVariant; an empty text is an empty QString.
+    QVariant value(const QString& name);
+    void setValue(const QString& name, const QVariant& value);
+    // The binary field of the current row (or of the row being edited).
+    std::unique_ptr<BinaryField> binaryField(const QString& name);
+
+    bool isUpdatable() const { return m_query.baseTable != nullptr; }
+    enum class EditMode { None, Editing, Adding };
+    EditMode editMode() const { return m_edit ? m_edit->mode : EditMode::None; }
+    void addNew();
+    void edit();
+    void update();
+    void cancelUpdate();
+    void deleteRecord();
+
+    const TranslatedSelect& query() const { return m_query; }
+
+private:
+    friend class Database;
+    friend class BinaryField;
+
+    struct Edit {
+        EditMode mode;
+        std::vector<QVariant> values;
+        std::vector<bool> changed;
+        std::vector<std::optional<QByteArray>> blobs; // per deferred column
+    };
+    struct FieldRef {
+        int column = -1;   // among the selected columns
+        int deferred = -1; // among the binary columns read on demand
+    };
+
+    void sync();
+    void noteChanged(const QList<int>& ids);
+    void refetch(int id);
+    void removeAt(int index);
+    void insertSorted(std::vector<QVariant> row);
+    bool sameOrder(const std::vector<QVariant>& a, const std::vector<QVariant>& b) const;
+    int compareRows(const std::vector<QVariant>& a, const std::vector<QVariant>& b) const;
+    int indexOfKey(int id);
+    FieldRef field(const QString& name) const;
+    void requireCurrent() const;
+    void requireUpdatable() const;
+    void leaveRow();
+    int currentKey() const;
+    const Criteria& criteria(const QString& text);
+    bool findFrom(int start, const QString& text);
+
+    std::shared_ptr<Database> m_db;
+    TranslatedSelect m_query;
+    std::vector<FieldType> m_types;
+    std::vector<std::vector<QVariant>> m_rows;
+    int m_pos = 0;
+    bool m_currentDeleted = false;
+    bool m_noMatch = false;
+    std::optional<Edit> m_edit;
+    QHash<QString, FieldRef> m_fieldIndex;
+    QHash<int, int> m_keyIndex;
+    bool m_keyIndexDirty = true;
+    QList<int> m_pending;
+    QString m_criteriaText;
+    std::optional<Criteria> m_criteria;
+};
+
+} // namespace gearlog

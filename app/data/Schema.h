@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
+
+namespace gearlog {
+
+enum class FieldType { Boolean, Long, Single, Date, Text, LongBinary, Memo, Unknown };
+
+struct FieldDef {
+    QString name;
+    FieldType type;
+    int size = 0; // Text fields only
+    bool required = false;
+    bool allowZeroLength = false; // Text and Memo fields only
+};
+
+struct IndexDef {
+    QString name; // also the indexed field
+    bool primary = false;
+};
+
+struct TableDef {
+    QString name;
+    std::vector<FieldDef> fields;
+    std::vector<IndexDef> indexes;
+
+    const FieldDef* field(const QString& fieldName) const;
+    int fieldIndex(const QString& fieldName) const;
+};
+
+struct SeedRow {
+    QString table;
+    int id;
+    QString name;
+};
+
+// The nine tables in creation order, their fields and indexes.
+const std::vector<TableDef>& schemaTables();
+// Case-insensitive look-up; nullptr when the name is no table of the schema.
+const TableDef* findTable(const QString& name);
+// Rows written into every new database.
+const std::vector<SeedRow>& seedRows();
+
+// Canonical value of a field type: Long -> int, Single -> float, Date ->
+// QDateTime (UTC spec, used as a plain calendar time), Boolean -> bool,
+// Text/Memo -> QString, LongBinary -> QByteArray, Null -> invalid QVariant.
+// Throws EngineError when the value cannot be converted.
+QVariant coerceValue(const QVariant& value, FieldType type, const QString& fieldName);
+
+// Date and time parsing for "#...#" literals and typed values: ISO
+// yyyy-mm-dd (with an optional time), and the month/day/year form.
+QDateTime parseDateLiteral(const QString& text, bool* ok);
+
+} // namespace gearlog

@@ -1,0 +1,230 @@
+#include "ConnectionString.h"
+#include "EngineError.h"
+#include "Store.h"
+#include "StoreValues.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUuid>
+
+namespace gearlog {
+
+namespace {
+
+QString errorText(const QSqlError& error) {
+    // The server's own message is the useful part; Qt's wrapper text is not.
+    const QString database = error.databaseText().trimmed();
+    return database.isEmpty() ? error.text() : database;
+}
+
+// The server store: a database server reached through a Qt SQL driver.
+class ServerStore final : public Store {
+public:
+    explicit ServerStore(const QString& connectionString)
+        : m_connection(ConnectionString::parse(connectionString)) {}
+
+    void open(const QString& password) {
+        if (!QSqlDatabase::isDriverAvailable(m_connection.driver))
+            throw EngineError(
+                QStringLiteral("The database driver %1 is not installed").arg(m_connection.driver));
+        m_connectionName = QStringLiteral("gearlog-server-") + QUuid::createUuid().toString();
+        QSqlDatabase db = QSqlDatabase::addDatabase(m_connection.driver, m_connectionName);
+        db.setHostName(m_connection.host);
+        if (m_connection.port > 0)
+            db.setPort(m_connection.port);
+        db.setDatabaseName(m_connection.database);
+        db.setUserName(m_connection.user);
+        db.setPassword(password);
+        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        if (!db.open())
+            throw EngineError(errorText(db.lastError()));
+        m_db = db;
+        execute(QStringLiteral("SET datestyle TO ISO"), {});
+        execute(QStringLiteral("SET client_min_messages TO WARNING"), {});
+    }
+
+    ~ServerStore() override {
+        m_queries.clear();
+        m_direct = QSqlQuery();
+        if (m_connectionName.isEmpty())
+            return;
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+
+    Engine engine() const override { return Engine::Postgres; }
+    QString dataSourceName() const override { return m_connection.dataSourceName(); }
+
+    int execute(const QString& sql, const QVariantList& params) override {
+        QSqlQuery& query = run(sql, params);
+        const int affected = query.numRowsAffected();
+        query.finish();
+        return affected;
+    }
+
+    std::vector<Row> select(const QString& sql, const QVariantList& params,
+                            const std::vector<FieldType>& types) override {
+        QSqlQuery& query = run(sql, params);
+        std::vector<Row> rows;
+        const int columns = query.record().count();
+        while (query.next()) {
+            Row row;
+            row.reserve(static_cast<size_t>(columns));
+            for (int c = 0; c < columns; ++c) {
+                const FieldType type =
+                    static_cast<size_t>(c) < types.size() ? types[static_cast<size_t>(c)]
+                                                          : FieldType::Unknown;
+                row.push_back(normalise(query.value(c), type));
+            }
+            rows.push_back(std::move(row));
+        }
+        query.finish();
+        return rows;
+    }
+
+    void begin() override {
+        if (!m_db.transaction())
+            throw EngineError(errorText(m_db.lastError()));
+    }
+    void commit() override {
+        if (!m_db.commit())
+            throw EngineError(errorText(m_db.lastError()));
+    }
+    void rollback() override {
+        if (!m_db.rollback())
+            throw EngineError(errorText(m_db.lastError()));
+    }
+
+    qint64 blobSize(const QString& table, const QString& field, int id) override {
+        const auto rows = select(
+            QStringLiteral("SELECT octet_length(%1) FROM %2 WHERE ID = ?").arg(field, table), {id},
+            {FieldType::Unknown});
+        return rows.empty() || !rows.front()[0].isValid() ? -1 : rows.front()[0].toLongLong();
+    }
+
+    QByteArray blobRead(const QString& table, const QString& field, int id, qint64 offset,
+                        qint64 count) override {
+        const auto rows = select(
+            QStringLiteral("SELECT substring(%1 from CAST(? AS integer) for CAST(? AS integer)) "
+                           "FROM %2 WHERE ID = ?")
+                .arg(field, table),
+            {offset + 1, count, id}, {FieldType::LongBinary});
+        return rows.empty() ? QByteArray() : rows.front()[0].toByteArray();
+    }
+
+    QStringList tableNames() override {
+        return stringColumn(QStringLiteral("SELECT lower(table_name) FROM information_schema.tables "
+                                           "WHERE table_schema = current_schema() ORDER BY 1"),
+                            {});
+    }
+    QStringList columnNames(const QString& table) override {
+        return stringColumn(QStringLiteral("SELECT lower(column_name) FROM "
+                                           "information_schema.columns WHERE table_schema = "
+                                           "current_schema() AND lower(table_name) = lower(?) "
+                                           "ORDER BY ordinal_position"),
+                            {table});
+    }
+    QStringList indexedColumns(const QString& table) override {
+        return stringColumn(
+            QStringLiteral("SELECT lower(a.attname) FROM pg_index i JOIN pg_class c ON c.oid = "
+                           "i.indrelid JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum = "
+                           "ANY(i.indkey) WHERE c.relname = lower(?) AND c.relnamespace = "
+                           "current_schema()::regnamespace"),
+            {table});
+    }
+
+private:
+    QStringList stringColumn(const QString& sql, const QVariantList& params) {
+        QStringList result;
+        for (const Row& r : select(sql, params, {FieldType::Text}))
+            result << r[0].toString();
+        return result;
+    }
+
+    // Statements with parameters are prepared once and kept; the server
+    // cannot prepare the others (SET, CREATE), which run directly.
+    QSqlQuery& run(const QString& sql, const QVariantList& params) {
+        if (params.isEmpty()) {
+            m_direct = QSqlQuery(m_db);
+            m_direct.setForwardOnly(true);
+            if (!m_direct.exec(sql))
+                throw EngineError(errorText(m_direct.lastError()));
+            return m_direct;
+        }
+        auto it = m_queries.find(sql);
+        if (it == m_queries.end()) {
+            QSqlQuery query(m_db);
+            query.setForwardOnly(true);
+            if (!query.prepare(sql))
+                throw EngineError(errorText(query.lastError()));
+            it = m_queries.insert(sql, query);
+        }
+        QSqlQuery& query = it.value();
+        for (int i = 0; i < params.size(); ++i)
+            query.bindValue(i, toBindable(params[i]));
+        if (!query.exec()) {
+            const QString text = errorText(query.lastError());
+            m_queries.erase(it);
+            throw EngineError(text);
+        }
+        return query;
+    }
+
+    static QVariant toBindable(const QVariant& v) {
+        if (!v.isValid() || v.isNull())
+            return QVariant(QMetaType::fromType<QString>());
+        if (v.typeId() == QMetaType::QDateTime)
+            return QVariant(dateToStoreText(v.toDateTime()));
+        if (v.typeId() == QMetaType::Float)
+            return QVariant(v.toDouble());
+        return v;
+    }
+
+    static QVariant normalise(const QVariant& v, FieldType type) {
+        if (!v.isValid() || v.isNull())
+            return {};
+        switch (type) {
+        case FieldType::Date:
+            if (v.typeId() == QMetaType::QDateTime) {
+                const QDateTime dt = v.toDateTime();
+                return QVariant(QDateTime(dt.date(), dt.time(), Qt::UTC));
+            }
+            return QVariant(dateFromStoreText(v.toString()));
+        case FieldType::Long:
+            return QVariant(v.toInt());
+        case FieldType::Single:
+            return QVariant(static_cast<float>(v.toDouble()));
+        case FieldType::Boolean:
+            return QVariant(v.toBool());
+        case FieldType::Text:
+        case FieldType::Memo:
+            return QVariant(v.toString());
+        case FieldType::LongBinary:
+            return QVariant(v.toByteArray());
+        case FieldType::Unknown:
+            break;
+        }
+        return v;
+    }
+
+    ConnectionString m_connection;
+    QString m_connectionName;
+    QSqlDatabase m_db;
+    QHash<QString, QSqlQuery> m_queries;
+    QSqlQuery m_direct;
+};
+
+} // namespace
+
+std::unique_ptr<Store> openServerStore(const QString& connectionString, const QString& password) {
+    auto store = std::make_unique<ServerStore>(connectionString);
+    store->open(password);
+    return store;
+}
+
+} // namespace gearlog

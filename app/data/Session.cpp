@@ -1,0 +1,60 @@
+#include "Session.h"
+
+#include "SchemaBuilder.h"
+
+namespace gearlog {
+
+const QStringList& tableCursorSources() {
+    static const QStringList sources{
+        QStringLiteral("SELECT * FROM [Table_photo] ORDER BY Name;"),
+        QStringLiteral("SELECT * FROM [Table_Category] ORDER BY Name;"),
+        QStringLiteral("SELECT * FROM [Table_Equipment] ORDER BY Name;"),
+        QStringLiteral("SELECT * FROM [Table_Asset] ORDER BY ID;"),
+        QStringLiteral("SELECT * FROM [Table_Status] ORDER BY ID;"),
+        QStringLiteral("SELECT * FROM [Table_Shipment] ORDER BY ID;"),
+        QStringLiteral("SELECT * FROM [Table_ShippingList] ORDER BY ID,ShipmentID;"),
+        QStringLiteral("SELECT * FROM [Table_Address] ORDER BY Name;"),
+        QStringLiteral("SELECT * FROM [Table_Contact] ORDER BY Name;"),
+    };
+    return sources;
+}
+
+Session::Session(std::unique_ptr<Store> store, ConnectionType type, QString connection)
+    : m_type(type), m_connection(std::move(connection)),
+      m_db(std::make_shared<Database>(std::move(store))) {}
+
+std::unique_ptr<Session> Session::openFile(const QString& path) {
+    return std::unique_ptr<Session>(new Session(openFileStore(path), ConnectionType::File, path));
+}
+
+std::unique_ptr<Session> Session::openServer(const QString& connectionString,
+                                             const QString& password) {
+    return std::unique_ptr<Session>(
+        new Session(openServerStore(connectionString, password), ConnectionType::Server,
+                    connectionString));
+}
+
+bool Session::hasSchema() {
+    const QStringList present = m_db->store().tableNames();
+    for (const TableDef& table : schemaTables())
+        if (!present.contains(table.name.toLower()))
+            return false;
+    return true;
+}
+
+void Session::createSchema() { buildSchema(m_db->store()); }
+
+void Session::openTableCursors() {
+    const QStringList& s = tableCursorSources();
+    std::unique_ptr<Recordset>* cursors[] = {&m_photo,  &m_category, &m_equipment,
+                                             &m_asset,  &m_status,   &m_shipment,
+                                             &m_shippingList, &m_address, &m_contact};
+    // Open all nine before keeping any, so a failure leaves none half-open.
+    std::vector<std::unique_ptr<Recordset>> opened;
+    for (const QString& source : s)
+        opened.push_back(m_db->openRecordset(source));
+    for (size_t i = 0; i < opened.size(); ++i)
+        *cursors[i] = std::move(opened[i]);
+}
+
+} // namespace gearlog

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "Database.h"
+#include "Recordset.h"
+
+#include <QString>
+#include <memory>
+
+namespace gearlog {
+
+enum class ConnectionType { Server = 1, File = 2 };
+
+// The open database of the program and its nine table cursors, which stay
+// open for the whole session.
+class Session {
+public:
+    // Throw EngineError with the engine's text when the open fails.
+    static std::unique_ptr<Session> openFile(const QString& path);
+    static std::unique_ptr<Session> openServer(const QString& connectionString,
+                                               const QString& password = {});
+
+    ConnectionType connectionType() const { return m_type; }
+    // The file path, or the server connection string (without password).
+    const QString& connectionString() const { return m_connection; }
+    // The source's name for the caption: the path, or "db on host".
+    QString dataSourceName() const { return m_db->store().dataSourceName(); }
+
+    // True when the database holds the nine tables (a new server database
+    // may be empty).
+    bool hasSchema();
+    void createSchema();
+
+    // Opens the nine table cursors, each with its source and sort key.
+    void openTableCursors();
+    bool tableCursorsOpen() const { return m_photo != nullptr; }
+
+    Recordset& rs_photo() { return *m_photo; }
+    Recordset& rs_category() { return *m_category; }
+    Recordset& rs_equipment() { return *m_equipment; }
+    Recordset& rs_asset() { return *m_asset; }
+    Recordset& rs_status() { return *m_status; }
+    Recordset& rs_shipment() { return *m_shipment; }
+    Recordset& rs_shipping_list() { return *m_shippingList; }
+    Recordset& rs_address() { return *m_address; }
+    Recordset& rs_contact() { return *m_contact; }
+
+    Database& database() { return *m_db; }
+    std::unique_ptr<Recordset> openRecordset(const QString& jetSql) {
+        return m_db->openRecordset(jetSql);
+    }
+    int execute(const QString& jetSql) { return m_db->execute(jetSql); }
+
+private:
+    Session(std::unique_ptr<Store> store, ConnectionType type, QString connection);
+
+    ConnectionType m_type;
+    QString m_connection;
+    std::shared_ptr<Database> m_db;
+    std::unique_ptr<Recordset> m_photo, m_category, m_equipment, m_asset, m_status, m_shipment,
+        m_shippingList, m_address, m_contact;
+};
+
+// The source texts of the nine table cursors, in the order they open.
+const QStringList& tableCursorSources();
+
+} // namespace gearlog

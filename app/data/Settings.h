@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace gearlog {
+
+// The per-user settings of the program: organisation "Fieldbench",
+// application "Gearlog", group "AssetDatabase".
+namespace settings {
+
+inline const QString noValue = QStringLiteral("<no value>");
+inline const QString separator = QStringLiteral("&|&");
+constexpr int maxFieldListEntries = 32;
+
+std::unique_ptr<QSettings> open();
+
+// A missing value reads as "<no value>".
+QString read(const QString& key);
+void write(const QString& key, const QString& value);
+// "<no value>" and the empty string both mean nothing is stored.
+bool isStored(const QString& value);
+
+struct StoredDatabase {
+    QString type; // "ADO" for a server, anything else a file
+    QString name;
+    QString connection;
+    bool isServer() const { return type == QLatin1String("ADO"); }
+};
+
+// "FileName": type, name and connection joined by "&|&". Parsing a value
+// without both separators throws EngineError.
+QString formatFileName(const QString& name, const QString& type, const QString& connection);
+StoredDatabase parseFileName(const QString& value);
+
+// "FieldList": column numbers joined by "&". A value with more than 32
+// entries throws EngineError; an empty result means the default.
+std::vector<int> parseFieldList(const QString& value);
+QString formatFieldList(const std::vector<int>& fields);
+const std::vector<int>& defaultFieldList();
+// The selection to use at start-up from the stored value.
+std::vector<int> loadFieldList();
+
+} // namespace settings
+} // namespace gearlog

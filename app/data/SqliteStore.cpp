@@ -1,0 +1,310 @@
+#include "EngineError.h"
+#include "Store.h"
+#include "StoreValues.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUuid>
+#include <sqlite3.h>
+
+namespace gearlog {
+
+namespace {
+
+// The file store: a database file opened through Qt's SQLite driver, whose
+// native handle then serves every statement directly, with prepared
+// statements kept for reuse. That keeps loading large tables close to the
+// speed of the engine itself.
+class SqliteStore final : public Store {
+public:
+    explicit SqliteStore(const QString& path) : m_path(path) {}
+
+    // Separate from construction so that a failure part-way is cleaned up
+    // by the destructor.
+    void open(bool create) {
+        const QString& path = m_path;
+        const QFileInfo info(path);
+        if (!create && !info.exists())
+            throw EngineError(path + QStringLiteral(" does not exist."));
+        if (create && info.exists())
+            throw EngineError(path + QStringLiteral(" already exists."));
+        if (!create && !info.isFile())
+            throw EngineError(path + QStringLiteral(" is not a database file."));
+        m_connectionName = QStringLiteral("gearlog-file-") + QUuid::createUuid().toString();
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        db.setDatabaseName(path);
+        if (!db.open())
+            throw EngineError(db.lastError().text());
+        const QVariant handle = db.driver()->handle();
+        if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+            throw EngineError(QStringLiteral("The SQLite driver gave no native handle"));
+        m_db = *static_cast<sqlite3* const*>(handle.constData());
+        sqlite3_busy_timeout(m_db, 5000);
+        // Switching the journal reads the file header, so a file that is not
+        // a database is refused here, at open.
+        execute(QStringLiteral("PRAGMA journal_mode=WAL"), {});
+        execute(QStringLiteral("PRAGMA synchronous=NORMAL"), {});
+    }
+
+    ~SqliteStore() override {
+        closeBlob();
+        for (sqlite3_stmt* s : std::as_const(m_statements))
+            sqlite3_finalize(s);
+        m_statements.clear();
+        if (m_connectionName.isEmpty())
+            return;
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+
+    Engine engine() const override { return Engine::Sqlite; }
+    QString dataSourceName() const override { return m_path; }
+
+    int execute(const QString& sql, const QVariantList& params) override {
+        closeBlob();
+        sqlite3_stmt* stmt = prepare(sql, params);
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        sqlite3_reset(stmt);
+        if (rc != SQLITE_DONE)
+            fail();
+        return sqlite3_changes(m_db);
+    }
+
+    std::vector<Row> select(const QString& sql, const QVariantList& params,
+                            const std::vector<FieldType>& types) override {
+        sqlite3_stmt* stmt = prepare(sql, params);
+        std::vector<Row> rows;
+        const int columns = sqlite3_column_count(stmt);
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            Row row;
+            row.reserve(static_cast<size_t>(columns));
+            for (int c = 0; c < columns; ++c) {
+                const FieldType type =
+                    static_cast<size_t>(c) < types.size() ? types[static_cast<size_t>(c)]
+                                                          : FieldType::Unknown;
+                row.push_back(columnValue(stmt, c, type));
+            }
+            rows.push_back(std::move(row));
+        }
+        sqlite3_reset(stmt);
+        if (rc != SQLITE_DONE)
+            fail();
+        return rows;
+    }
+
+    void begin() override { execute(QStringLiteral("BEGIN IMMEDIATE"), {}); }
+    void commit() override { execute(QStringLiteral("COMMIT"), {}); }
+    void rollback() override {
+        if (!sqlite3_get_autocommit(m_db))
+            execute(QStringLiteral("ROLLBACK"), {});
+    }
+
+    qint64 blobSize(const QString& table, const QString& field, int id) override {
+        const auto rows = select(
+            QStringLiteral("SELECT length(%1) FROM %2 WHERE ID = ?").arg(field, table), {id},
+            {FieldType::Unknown});
+        return rows.empty() || !rows.front()[0].isValid() ? -1 : rows.front()[0].toLongLong();
+    }
+
+    QByteArray blobRead(const QString& table, const QString& field, int id, qint64 offset,
+                        qint64 count) override {
+        sqlite3_blob* blob = openBlob(table, field, id);
+        if (!blob)
+            return {};
+        const qint64 size = sqlite3_blob_bytes(blob);
+        const qint64 n = std::max<qint64>(0, std::min(count, size - offset));
+        QByteArray bytes(static_cast<qsizetype>(n), Qt::Uninitialized);
+        if (n > 0 &&
+            sqlite3_blob_read(blob, bytes.data(), static_cast<int>(n), static_cast<int>(offset)) !=
+                SQLITE_OK)
+            fail();
+        return bytes;
+    }
+
+    QStringList tableNames() override {
+        return stringColumn(QStringLiteral(
+            "SELECT lower(name) FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+    }
+    QStringList columnNames(const QString& table) override {
+        return stringColumn(
+            QStringLiteral("SELECT lower(name) FROM pragma_table_info('%1')").arg(table));
+    }
+    QStringList indexedColumns(const QString& table) override {
+        return stringColumn(QStringLiteral("SELECT lower(ii.name) FROM pragma_index_list('%1') il "
+                                           "JOIN pragma_index_info(il.name) ii")
+                                .arg(table));
+    }
+
+private:
+    [[noreturn]] void fail() { throw EngineError(QString::fromUtf8(sqlite3_errmsg(m_db))); }
+
+    QStringList stringColumn(const QString& sql) {
+        QStringList result;
+        for (const Row& r : select(sql, {}, {FieldType::Text}))
+            result << r[0].toString();
+        return result;
+    }
+
+    sqlite3_stmt* prepare(const QString& sql, const QVariantList& params) {
+        sqlite3_stmt* stmt = m_statements.value(sql);
+        if (!stmt) {
+            const QByteArray text = sql.toUtf8();
+            if (sqlite3_prepare_v3(m_db, text.constData(), static_cast<int>(text.size()),
+                                   SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
+                fail();
+            m_statements.insert(sql, stmt);
+        }
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+        for (int i = 0; i < params.size(); ++i)
+            bind(stmt, i + 1, params[i]);
+        return stmt;
+    }
+
+    void bind(sqlite3_stmt* stmt, int index, const QVariant& v) {
+        int rc = SQLITE_OK;
+        if (!v.isValid() || v.isNull()) {
+            rc = sqlite3_bind_null(stmt, index);
+        } else {
+            switch (v.typeId()) {
+            case QMetaType::Bool:
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::UInt:
+            case QMetaType::ULongLong:
+                rc = sqlite3_bind_int64(stmt, index, v.toLongLong());
+                break;
+            case QMetaType::Float:
+            case QMetaType::Double:
+                rc = sqlite3_bind_double(stmt, index, v.toDouble());
+                break;
+            case QMetaType::QDateTime:
+                rc = bindText(stmt, index, dateToStoreText(v.toDateTime()));
+                break;
+            case QMetaType::QByteArray: {
+                const QByteArray bytes = v.toByteArray();
+                rc = sqlite3_bind_blob64(stmt, index, bytes.constData(),
+                                         static_cast<sqlite3_uint64>(bytes.size()),
+                                         SQLITE_TRANSIENT);
+                break;
+            }
+            default:
+                rc = bindText(stmt, index, v.toString());
+            }
+        }
+        if (rc != SQLITE_OK)
+            fail();
+    }
+
+    static int bindText(sqlite3_stmt* stmt, int index, const QString& text) {
+        const QByteArray utf8 = text.toUtf8();
+        return sqlite3_bind_text64(stmt, index, utf8.constData(),
+                                   static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT,
+                                   SQLITE_UTF8);
+    }
+
+    static QString columnText(sqlite3_stmt* stmt, int c) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+        return QString::fromUtf8(text, sqlite3_column_bytes(stmt, c));
+    }
+
+    static QVariant columnValue(sqlite3_stmt* stmt, int c, FieldType type) {
+        const int storage = sqlite3_column_type(stmt, c);
+        if (storage == SQLITE_NULL)
+            return {};
+        switch (type) {
+        case FieldType::Long:
+            return QVariant(sqlite3_column_int(stmt, c));
+        case FieldType::Single:
+            return QVariant(static_cast<float>(sqlite3_column_double(stmt, c)));
+        case FieldType::Boolean:
+            return QVariant(sqlite3_column_int(stmt, c) != 0);
+        case FieldType::Date:
+            return QVariant(dateFromStoreText(columnText(stmt, c)));
+        case FieldType::Text:
+        case FieldType::Memo:
+            return QVariant(columnText(stmt, c));
+        case FieldType::LongBinary:
+            return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)),
+                                       sqlite3_column_bytes(stmt, c)));
+        case FieldType::Unknown:
+            break;
+        }
+        switch (storage) {
+        case SQLITE_INTEGER: {
+            const qint64 v = sqlite3_column_int64(stmt, c);
+            return v == static_cast<int>(v) ? QVariant(static_cast<int>(v)) : QVariant(v);
+        }
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(stmt, c));
+        case SQLITE_BLOB:
+            return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)),
+                                       sqlite3_column_bytes(stmt, c)));
+        default:
+            return QVariant(columnText(stmt, c));
+        }
+    }
+
+    // One incremental-I/O handle is kept for sequential chunk reads of a
+    // picture; any write closes it, since writes invalidate it.
+    sqlite3_blob* openBlob(const QString& table, const QString& field, int id) {
+        if (m_blob && m_blobTable == table && m_blobField == field && m_blobId == id)
+            return m_blob;
+        closeBlob();
+        const auto rows = select(QStringLiteral("SELECT rowid, %1 IS NULL FROM %2 WHERE ID = ?")
+                                     .arg(field, table),
+                                 {id}, {FieldType::Unknown, FieldType::Unknown});
+        if (rows.empty() || rows.front()[1].toInt() != 0)
+            return nullptr;
+        const QByteArray t = table.toUtf8();
+        const QByteArray f = field.toUtf8();
+        if (sqlite3_blob_open(m_db, "main", t.constData(), f.constData(),
+                              rows.front()[0].toLongLong(), 0, &m_blob) != SQLITE_OK) {
+            m_blob = nullptr;
+            fail();
+        }
+        m_blobTable = table;
+        m_blobField = field;
+        m_blobId = id;
+        return m_blob;
+    }
+
+    void closeBlob() {
+        if (m_blob)
+            sqlite3_blob_close(m_blob);
+        m_blob = nullptr;
+    }
+
+    QString m_path;
+    QString m_connectionName;
+    sqlite3* m_db = nullptr;
+    QHash<QString, sqlite3_stmt*> m_statements;
+    sqlite3_blob* m_blob = nullptr;
+    QString m_blobTable, m_blobField;
+    int m_blobId = 0;
+};
+
+} // namespace
+
+std::unique_ptr<Store> openFileStore(const QString& path) {
+    auto store = std::make_unique<SqliteStore>(path);
+    store->open(false);
+    return store;
+}
+
+std::unique_ptr<Store> createFileStore(const QString& path) {
+    auto store = std::make_unique<SqliteStore>(path);
+    store->open(true);
+    return store;
+}
+
+} // namespace gearlog

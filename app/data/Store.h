@@ -1,0 +1,61 @@
+#pragma once
+
+#include "Schema.h"
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+namespace gearlog {
+
+enum class Engine { Sqlite, Postgres };
+
+using Row = std::vector<QVariant>;
+
+// One open database. Statements are in the store's own SQL (the Jet text of
+// the views is translated before it gets here); parameters are positional
+// "?" marks bound from canonical values (see coerceValue). Every failure
+// throws EngineError with the engine's description.
+class Store {
+public:
+    virtual ~Store() = default;
+
+    virtual Engine engine() const = 0;
+    // Human-readable name of the source: the file path, or "db on host".
+    virtual QString dataSourceName() const = 0;
+
+    virtual int execute(const QString& sql, const QVariantList& params = {}) = 0;
+    // Values come back converted to the canonical type of each entry of
+    // `types`; an Unknown type keeps what the engine returns.
+    virtual std::vector<Row> select(const QString& sql, const QVariantList& params,
+                                    const std::vector<FieldType>& types) = 0;
+
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+
+    // Binary field access by key, so that pictures are read only on demand;
+    // the size is -1 for a Null field or a missing row.
+    virtual qint64 blobSize(const QString& table, const QString& field, int id) = 0;
+    virtual QByteArray blobRead(const QString& table, const QString& field, int id,
+                                qint64 offset, qint64 count) = 0;
+
+    // Lower-case names of the tables, and of one table's columns.
+    virtual QStringList tableNames() = 0;
+    virtual QStringList columnNames(const QString& table) = 0;
+    // Lower-case field names of the indexes on a table (one per index).
+    virtual QStringList indexedColumns(const QString& table) = 0;
+};
+
+// Opens an existing database file. Throws EngineError when the file is
+// missing, unreadable or not a database.
+std::unique_ptr<Store> openFileStore(const QString& path);
+// Creates a new, empty database file (the file must not exist).
+std::unique_ptr<Store> createFileStore(const QString& path);
+// Connects to a server from a connection string (see ConnectionString.h);
+// the password is never part of that string.
+std::unique_ptr<Store> openServerStore(const QString& connectionString,
+                                       const QString& password = {});
+
+} // namespace gearlog

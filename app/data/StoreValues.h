@@ -1,0 +1,17 @@
+#pragma once
+
+#include "Schema.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace gearlog {
+
+// Dates are kept by the file store as "yyyy-MM-dd HH:mm:ss" text, which
+// sorts and compares in date order; the server store accepts the same text.
+QString dateToStoreText(const QDateTime& value);
+// Fast parse of that text (and of the ISO forms engines return); an invalid
+// QDateTime when the text is no date.
+QDateTime dateFromStoreText(QStringView text);
+
+} // namespace gearlog

@@ -1,0 +1,107 @@
+#include "EngineError.h"
+#include "RecordHelpers.h"
+#include "TestStores.h"
+
+using namespace gearlog;
+using namespace gearlog::test;
+
+namespace {
+
+class Schema : public BothStores {
+protected:
+    // Adds a row through a table cursor; throws what the store refuses.
+    void insert(const QString& table, const QVariantMap& values) {
+        auto rs = session->openRecordset(table);
+        rs->addNew();
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            rs->setValue(it.key(), it.value());
+        rs->update();
+    }
+    QString refusal(const QString& table, const QVariantMap& values) {
+        try {
+            insert(table, values);
+        } catch (const EngineError& e) {
+            return e.description();
+        }
+        return {};
+    }
+};
+
+TEST_P(Schema, NewDatabaseHoldsTheSeedRowsAndNextKeys) {
+    session->openTableCursors();
+    EXPECT_EQ(record_count(session->rs_status()), 9);
+    EXPECT_EQ(record_count(session->rs_category()), 6);
+    Database& db = session->database();
+    EXPECT_EQ(next_id(db, QStringLiteral("Table_status"), QStringLiteral("ID")), 10);
+    EXPECT_EQ(next_id(db, QStringLiteral("Table_Category"), QStringLiteral("ID")), 7);
+    for (const char* t : {"Table_address", "Table_asset", "Table_contact", "Table_equipment",
+                          "Table_photo", "Table_shipment", "Table_shippinglist"})
+        EXPECT_EQ(next_id(db, QString::fromLatin1(t), QStringLiteral("ID")), 1) << t;
+    session->rs_status().moveFirst();
+    EXPECT_EQ(session->rs_status().value(QStringLiteral("Name")).toString(),
+              QStringLiteral("Operational"));
+    ASSERT_TRUE(find_record_by_number(session->rs_category(), QStringLiteral("ID"), 6));
+    EXPECT_EQ(session->rs_category().value(QStringLiteral("name")).toString(),
+              QStringLiteral("TEM Transmitter"));
+}
+
+TEST_P(Schema, RequiredAndZeroLengthRulesAreEnforcedByTheStore) {
+    EXPECT_NE(refusal(QStringLiteral("Table_asset"), {{QStringLiteral("ID"), 1}}), QString());
+    EXPECT_NE(refusal(QStringLiteral("Table_asset"),
+                      {{QStringLiteral("ID"), 1}, {QStringLiteral("ModelNumber"), QString()}}),
+              QString());
+    EXPECT_EQ(refusal(QStringLiteral("Table_asset"), {{QStringLiteral("ID"), 1},
+                                                      {QStringLiteral("ModelNumber"), QStringLiteral("M1")},
+                                                      {QStringLiteral("SerialNumber"), QString()}}),
+              QString());
+    EXPECT_NE(refusal(QStringLiteral("Table_equipment"),
+                      {{QStringLiteral("ID"), 1}, {QStringLiteral("Name"), QStringLiteral("E")}}),
+              QString());
+    EXPECT_NE(refusal(QStringLiteral("Table_shippinglist"),
+                      {{QStringLiteral("ID"), 1}, {QStringLiteral("AssetID"), 1}}),
+              QString());
+    EXPECT_NE(refusal(QStringLiteral("Table_shippinglist"),
+                      {{QStringLiteral("ID"), 1}, {QStringLiteral("ShipmentID"), 1}}),
+              QString());
+    // Text longer than its size is refused; at the size it is accepted.
+    EXPECT_NE(refusal(QStringLiteral("Table_asset"),
+                      {{QStringLiteral("ID"), 2}, {QStringLiteral("ModelNumber"), QString(51, QLatin1Char('x'))}}),
+              QString());
+    EXPECT_EQ(refusal(QStringLiteral("Table_asset"),
+                      {{QStringLiteral("ID"), 2}, {QStringLiteral("ModelNumber"), QString(50, QChar(0x00e9))}}),
+              QString());
+    // A row without its key is refused rather than numbered by the store.
+    EXPECT_NE(refusal(QStringLiteral("Table_category"), {{QStringLiteral("Name"), QStringLiteral("X")}}),
+              QString());
+}
+
+TEST_P(Schema, NamesMayRepeatButKeysMayNot) {
+    EXPECT_EQ(refusal(QStringLiteral("Table_category"),
+                      {{QStringLiteral("ID"), 7}, {QStringLiteral("Name"), QStringLiteral("Rx")}}),
+              QString());
+    const QString duplicate = refusal(
+        QStringLiteral("Table_category"), {{QStringLiteral("ID"), 7}, {QStringLiteral("Name"), QStringLiteral("Other")}});
+    EXPECT_NE(duplicate, QString());
+    // The refused row left nothing behind in a fresh cursor.
+    auto rs = session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 7"));
+    EXPECT_EQ(rs->recordCount(), 1);
+    EXPECT_EQ(rs->value(QStringLiteral("Name")).toString(), QStringLiteral("Rx"));
+}
+
+TEST_P(Schema, EveryTableFieldAndIndexExists) {
+    Store& store = session->database().store();
+    const QStringList tables = store.tableNames();
+    for (const TableDef& table : schemaTables()) {
+        ASSERT_TRUE(tables.contains(table.name.toLower())) << table.name.toStdString();
+        const QStringList columns = store.columnNames(table.name);
+        for (const FieldDef& f : table.fields)
+            EXPECT_TRUE(columns.contains(f.name.toLower())) << f.name.toStdString();
+        const QStringList indexed = store.indexedColumns(table.name);
+        for (const IndexDef& i : table.indexes)
+            EXPECT_TRUE(indexed.contains(i.name.toLower())) << i.name.toStdString();
+    }
+}
+
+GEARLOG_BOTH_STORES(Schema);
+
+} // namespace

@@ -1,0 +1,90 @@
+#include "TestStores.h"
+
+#include "ConnectionString.h"
+#include "EngineError.h"
+#include "SchemaBuilder.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QUuid>
+
+namespace gearlog::test {
+
+namespace {
+// Qt SQL wants an application object; tests without one get it here.
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "gearlog-tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
+}
+} // namespace
+
+QString serverConnection() {
+    const QString value = qEnvironmentVariable("GEARLOG_TEST_PG");
+    if (value.isEmpty())
+        throw EngineError(QStringLiteral(
+            "GEARLOG_TEST_PG is not set: run the tests through tools/with-postgres (make test)"));
+    return value;
+}
+
+FreshDatabase::FreshDatabase(Engine engine, bool withSchema) : m_engine(engine) {
+    ensureApplication();
+    if (engine == Engine::Sqlite) {
+        m_location = m_dir.filePath(QStringLiteral("test.gearlog"));
+        auto store = createFileStore(m_location);
+        if (withSchema)
+            buildSchema(*store);
+        return;
+    }
+    ConnectionString admin = ConnectionString::parse(serverConnection());
+    m_serverName = QStringLiteral("gearlog_test_") +
+                   QUuid::createUuid().toString(QUuid::Id128).left(16);
+    openServerStore(admin.toString())
+        ->execute(QStringLiteral("CREATE DATABASE ") + m_serverName, {});
+    admin.database = m_serverName;
+    m_location = admin.toString();
+    if (withSchema)
+        buildSchema(*openServerStore(m_location));
+}
+
+FreshDatabase::~FreshDatabase() {
+    if (m_serverName.isEmpty())
+        return;
+    try {
+        openServerStore(serverConnection())
+            ->execute(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_serverName),
+                      {});
+    } catch (const EngineError&) {
+        // The cluster goes away with the test run anyway.
+    }
+}
+
+std::unique_ptr<Store> FreshDatabase::openStore() const {
+    return m_engine == Engine::Sqlite ? openFileStore(m_location) : openServerStore(m_location);
+}
+
+std::unique_ptr<Session> FreshDatabase::openSession() const {
+    return m_engine == Engine::Sqlite ? Session::openFile(m_location)
+                                      : Session::openServer(m_location);
+}
+
+PrivateSettings::PrivateSettings() {
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+}
+
+PrivateSettings::~PrivateSettings() = default;
+
+void BothStores::SetUp() {
+    fresh = std::make_unique<FreshDatabase>(GetParam());
+    session = fresh->openSession();
+}
+
+std::string engineName(const ::testing::TestParamInfo<Engine>& info) {
+    return info.param == Engine::Sqlite ? "File" : "Server";
+}
+
+} // namespace gearlog::test

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "Database.h"
+#include "Session.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace gearlog::test {
+
+// The connection string of the private test server, from GEARLOG_TEST_PG.
+QString serverConnection();
+
+// A fresh, empty database of one engine with the schema built: a file in a
+// temporary folder, or a new database on the test server, dropped again
+// when the fixture goes.
+class FreshDatabase {
+public:
+    explicit FreshDatabase(Engine engine, bool withSchema = true);
+    ~FreshDatabase();
+
+    Engine engine() const { return m_engine; }
+    // The file path or connection string of the new database.
+    const QString& location() const { return m_location; }
+    std::unique_ptr<Store> openStore() const;
+    std::unique_ptr<Session> openSession() const;
+
+private:
+    Engine m_engine;
+    QTemporaryDir m_dir;
+    QString m_location;
+    QString m_serverName;
+};
+
+// Points QSettings at a temporary folder for the test's lifetime.
+class PrivateSettings {
+public:
+    PrivateSettings();
+    ~PrivateSettings();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Runs a test once per engine.
+class BothStores : public ::testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override;
+    std::unique_ptr<FreshDatabase> fresh;
+    std::unique_ptr<Session> session;
+};
+
+std::string engineName(const ::testing::TestParamInfo<Engine>& info);
+
+#define GEARLOG_BOTH_STORES(Suite)                                                                 \
+    INSTANTIATE_TEST_SUITE_P(Stores, Suite,                                                        \
+                             ::testing::Values(::gearlog::Engine::Sqlite,                          \
+                                               ::gearlog::Engine::Postgres),                       \
+                             ::gearlog::test::engineName)
+
+} // namespace gearlog::test
