@@ -1,1 +1,137 @@
-#include <gtest/gtest.h>
+#include "EngineError.h"
+#include "RecordHelpers.h"
+#include "TestStores.h"
+
+using namespace gearlog;
+using namespace gearlog::test;
+
+namespace {
+
+class Visibility : public BothStores {
+protected:
+    void SetUp() override {
+        BothStores::SetUp();
+        session->openTableCursors();
+    }
+    QStringList names(Recordset& rs) {
+        QStringList result;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+            result << rs.value(QStringLiteral("Name")).toString();
+        return result;
+    }
+};
+
+TEST_P(Visibility, RowsWrittenThroughOneCursorAreSeenByTheOthers) {
+    Recordset& table = session->rs_category();
+    auto other = session->openRecordset(QStringLiteral("SELECT * FROM Table_category ORDER BY Name"));
+    ASSERT_TRUE(find_record_by_text(*other, QStringLiteral("Name"), QStringLiteral("Radio")));
+
+    table.addNew();
+    table.setValue(QStringLiteral("ID"), 7);
+    table.setValue(QStringLiteral("Name"), QStringLiteral("antennas"));
+    table.update();
+    // The other cursor keeps its current row and shows the new one in place.
+    EXPECT_EQ(other->value(QStringLiteral("Name")).toString(), QStringLiteral("Radio"));
+    EXPECT_EQ(other->absolutePosition(), 3);
+    EXPECT_EQ(names(*other), (QStringList{QStringLiteral("Ancillary"), QStringLiteral("antennas"),
+                                          QStringLiteral("Cables"), QStringLiteral("Radio"),
+                                          QStringLiteral("Rx"), QStringLiteral("TEM Transmitter"),
+                                          QStringLiteral("Tx")}));
+
+    ASSERT_TRUE(find_record_by_number(*other, QStringLiteral("ID"), 7));
+    other->setValue(QStringLiteral("Name"), QStringLiteral("Zebra"));
+    other->update();
+    ASSERT_TRUE(find_record_by_number(table, QStringLiteral("ID"), 7));
+    EXPECT_EQ(table.value(QStringLiteral("Name")).toString(), QStringLiteral("Zebra"));
+    table.moveLast();
+    EXPECT_EQ(table.value(QStringLiteral("ID")).toInt(), 7);
+
+    other->deleteRecord();
+    EXPECT_FALSE(find_record_by_number(table, QStringLiteral("ID"), 7));
+    EXPECT_EQ(table.recordCount(), 6);
+}
+
+TEST_P(Visibility, FilteredCursorsTakeOnlyMatchingRows) {
+    auto open = session->openRecordset(QStringLiteral("SELECT * FROM [Table_ShippingList] WHERE ShipmentID = 5 ORDER BY AssetID;"));
+    Recordset& lines = session->rs_shipping_list();
+    for (int id = 1; id <= 3; ++id) {
+        lines.addNew();
+        lines.setValue(QStringLiteral("ID"), id);
+        lines.setValue(QStringLiteral("ShipmentID"), id == 2 ? 6 : 5);
+        lines.setValue(QStringLiteral("AssetID"), 10 - id);
+        lines.update();
+    }
+    ASSERT_EQ(open->recordCount(), 2);
+    open->moveFirst();
+    EXPECT_EQ(open->value(QStringLiteral("AssetID")).toInt(), 7); // sorted by asset
+    // A row that stops matching leaves the filtered cursor.
+    ASSERT_TRUE(find_record_by_number(lines, QStringLiteral("ID"), 3));
+    lines.setValue(QStringLiteral("ShipmentID"), 6);
+    lines.update();
+    EXPECT_EQ(open->recordCount(), 1);
+}
+
+TEST_P(Visibility, RollbackShowsTheDatabaseAsItIs) {
+    Recordset& categories = session->rs_category();
+    auto other = session->openRecordset(QStringLiteral("Table_category"));
+    {
+        Transaction tx(session->database());
+        categories.addNew();
+        categories.setValue(QStringLiteral("ID"), 7);
+        categories.setValue(QStringLiteral("Name"), QStringLiteral("Temporary"));
+        categories.update();
+        ASSERT_TRUE(find_record_by_number(categories, QStringLiteral("ID"), 1));
+        categories.setValue(QStringLiteral("Name"), QStringLiteral("Renamed"));
+        categories.update();
+        ASSERT_TRUE(find_record_by_number(*other, QStringLiteral("ID"), 3));
+        other->deleteRecord();
+        EXPECT_EQ(categories.recordCount(), 6);
+        // leaving the scope rolls back
+    }
+    EXPECT_EQ(names(categories), (QStringList{QStringLiteral("Ancillary"), QStringLiteral("Cables"),
+                                              QStringLiteral("Radio"), QStringLiteral("Rx"),
+                                              QStringLiteral("TEM Transmitter"), QStringLiteral("Tx")}));
+    EXPECT_EQ(other->recordCount(), 6);
+    EXPECT_FALSE(find_record_by_number(*other, QStringLiteral("ID"), 7));
+}
+
+TEST_P(Visibility, CommittedTransactionStays) {
+    Recordset& statuses = session->rs_status();
+    Transaction tx(session->database());
+    for (int id = 10; id < 13; ++id) {
+        statuses.addNew();
+        statuses.setValue(QStringLiteral("ID"), id);
+        statuses.setValue(QStringLiteral("Name"), QStringLiteral("S%1").arg(id));
+        statuses.update();
+    }
+    tx.commit();
+    auto reopened = fresh->openSession();
+    auto rs = reopened->openRecordset(QStringLiteral("Table_status"));
+    EXPECT_EQ(rs->recordCount(), 12);
+}
+
+TEST_P(Visibility, FailedMultiRowCommandLeavesNothing) {
+    Recordset& statuses = session->rs_status();
+    try {
+        Transaction tx(session->database());
+        statuses.addNew();
+        statuses.setValue(QStringLiteral("ID"), 10);
+        statuses.setValue(QStringLiteral("Name"), QStringLiteral("Fine"));
+        statuses.update();
+        statuses.addNew();
+        statuses.setValue(QStringLiteral("ID"), 11);
+        statuses.setValue(QStringLiteral("Name"), QString()); // refused: empty name
+        statuses.update();
+        tx.commit();
+        FAIL() << "an empty name was accepted";
+    } catch (const EngineError&) {
+    }
+    statuses.cancelUpdate();
+    EXPECT_EQ(statuses.recordCount(), 9);
+    auto rs = fresh->openSession()->openRecordset(QStringLiteral("Table_status"));
+    EXPECT_EQ(rs->recordCount(), 9);
+}
+
+GEARLOG_BOTH_STORES(Visibility);
+
+} // namespace
