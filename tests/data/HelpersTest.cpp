@@ -1,1 +1,98 @@
-#include <gtest/gtest.h>
+#include "DatabaseCreation.h"
+#include "GridSort.h"
+#include "RecordHelpers.h"
+#include "TestStores.h"
+
+#include <QFile>
+
+using namespace gearlog;
+using namespace gearlog::test;
+
+namespace {
+
+StringTable table(std::initializer_list<const char*> rows) {
+    StringTable t;
+    for (const char* r : rows)
+        t.push_back(QString::fromLatin1(r).split(QLatin1Char(',')));
+    return t;
+}
+
+QStringList column(const StringTable& t, int c) {
+    QStringList values;
+    for (const QStringList& row : t)
+        values << row.value(c);
+    return values;
+}
+
+TEST(GridSort, NumericAndTextOrder) {
+    StringTable t = table({"h,h", "10,a", "9,b", "x,c", "100,d"});
+    sort_grid(t, 1, {{0, false, true}});
+    EXPECT_EQ(column(t, 0), strings({"h", "9", "10", "100", "x"}));
+    sort_grid(t, 1, {{0, false, false}});
+    EXPECT_EQ(column(t, 0), strings({"h", "10", "100", "9", "x"}));
+    sort_grid(t, 1, {{1, true, false}});
+    EXPECT_EQ(column(t, 1), strings({"h", "d", "c", "b", "a"}));
+}
+
+TEST(GridSort, SeveralKeysAndStability) {
+    // Sort by column 2 ascending, then column 0 descending numeric.
+    StringTable t = table({"head,head,head", "1,p,B", "3,q,A", "2,r,B", "3,s,B", "5,t,A"});
+    sort_grid(t, 1, {{2, false, false}, {0, true, true}});
+    EXPECT_EQ(column(t, 1), strings({"head", "t", "q", "s", "r", "p"}));
+    // Equal keys keep their order ascending and reverse it descending.
+    StringTable equal = table({"k,1", "k,2", "k,3"});
+    sort_grid_rows(equal, 0, 2, 0, 1, false, false);
+    EXPECT_EQ(column(equal, 1), strings({"1", "2", "3"}));
+    sort_grid_rows(equal, 0, 2, 0, 1, true, false);
+    EXPECT_EQ(column(equal, 1), strings({"3", "2", "1"}));
+    // Text order is by character code: capitals first.
+    StringTable cased = table({"b", "B", "a"});
+    sort_grid_rows(cased, 0, 2, 0, 0, false, false);
+    EXPECT_EQ(column(cased, 0), strings({"B", "a", "b"}));
+    StringTable headingOnly = table({"h"});
+    sort_grid(headingOnly, 1, {{0, false, false}});
+    EXPECT_EQ(column(headingOnly, 0), strings({"h"}));
+}
+
+TEST(SaveDialog, StartsWhereTheNameSays) {
+    EXPECT_EQ(save_dialog_start(QString()).folder, QStringLiteral("."));
+    EXPECT_EQ(save_dialog_start(QString()).fileName, QString());
+    EXPECT_EQ(save_dialog_start(QStringLiteral("report.xlsx")).folder, QStringLiteral("."));
+    EXPECT_EQ(save_dialog_start(QStringLiteral("report.xlsx")).fileName, QString());
+    const auto full = save_dialog_start(QStringLiteral("/home/ann/reports/q1.xlsx"));
+    EXPECT_EQ(full.folder, QStringLiteral("/home/ann/reports/"));
+    EXPECT_EQ(full.fileName, QStringLiteral("q1.xlsx"));
+}
+
+TEST(RecordHelpers, FileExistsOnlyForFiles) {
+    QTemporaryDir dir;
+    EXPECT_FALSE(file_exists(dir.path()));
+    EXPECT_FALSE(file_exists(QString()));
+    const QString path = dir.filePath(QStringLiteral(".hidden.gearlog"));
+    EXPECT_FALSE(file_exists(path));
+    QFile(path).open(QIODevice::WriteOnly);
+    EXPECT_TRUE(file_exists(path));
+}
+
+class NextId : public BothStores {};
+
+TEST_P(NextId, LargestKeyPlusOneAndFallback) {
+    session->openTableCursors();
+    Recordset& addresses = session->rs_address();
+    for (int id : {3, 41}) {
+        addresses.addNew();
+        addresses.setValue(QStringLiteral("ID"), id);
+        addresses.setValue(QStringLiteral("Name"), QStringLiteral("A%1").arg(id));
+        addresses.update();
+    }
+    Database& db = session->database();
+    EXPECT_EQ(next_id(db, QStringLiteral("Table_address"), QStringLiteral("ID")), 42);
+    ASSERT_TRUE(find_record_by_number(addresses, QStringLiteral("ID"), 41));
+    addresses.deleteRecord();
+    EXPECT_EQ(next_id(db, QStringLiteral("Table_address"), QStringLiteral("ID")), 4);
+    EXPECT_EQ(next_id(db, QStringLiteral("Table_none"), QStringLiteral("ID")), 1);
+}
+
+GEARLOG_BOTH_STORES(NextId);
+
+} // namespace

@@ -1,1 +1,168 @@
-#include <gtest/gtest.h>
+#include "ConnectionString.h"
+#include "DatabaseCreation.h"
+#include "EngineError.h"
+#include "RecordHelpers.h"
+#include "SchemaBuilder.h"
+#include "TestStores.h"
+
+#include <QDir>
+#include <QFile>
+
+using namespace gearlog;
+using namespace gearlog::test;
+
+namespace {
+
+QString openFailure(const std::function<void()>& open) {
+    try {
+        open();
+    } catch (const EngineError& e) {
+        return e.description();
+    }
+    return {};
+}
+
+TEST(Session, BadFilesAreRefusedWithTheEnginesText) {
+    FreshDatabase base(Engine::Sqlite, false);
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("notes.gearlog"));
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    }
+    EXPECT_TRUE(openFailure([&] { Session::openFile(text); }).contains(QStringLiteral("not a database")));
+    EXPECT_TRUE(openFailure([&] { Session::openFile(dir.filePath(QStringLiteral("none"))); })
+                    .endsWith(QStringLiteral(" does not exist.")));
+    EXPECT_NE(openFailure([&] { Session::openFile(dir.path()); }), QString());
+
+    // A database without the tables opens, but its cursors cannot.
+    auto empty = Session::openFile(base.location());
+    EXPECT_FALSE(empty->hasSchema());
+    EXPECT_TRUE(openFailure([&] { empty->openTableCursors(); }).contains(QStringLiteral("no such table")));
+    EXPECT_FALSE(empty->tableCursorsOpen());
+}
+
+TEST(Session, ReadOnlyFileRefusesWritesWithTheEnginesText) {
+    FreshDatabase base(Engine::Sqlite);
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes to read-only files";
+    QFile::setPermissions(base.location(), QFile::ReadOwner);
+    EXPECT_NE(openFailure([&] {
+                  auto s = Session::openFile(base.location());
+                  s->openTableCursors();
+                  s->rs_status().addNew();
+                  s->rs_status().setValue(QStringLiteral("ID"), 10);
+                  s->rs_status().setValue(QStringLiteral("Name"), QStringLiteral("x"));
+                  s->rs_status().update();
+              }),
+              QString());
+}
+
+TEST(Session, UnreachableServerReportsTheServersText) {
+    ConnectionString unreachable = ConnectionString::parse(serverConnection());
+    unreachable.port = 1; // nothing listens there
+    const QString text = openFailure([&] { Session::openServer(unreachable.toString()); });
+    EXPECT_TRUE(text.contains(QStringLiteral("connect"), Qt::CaseInsensitive)) << text.toStdString();
+    ConnectionString wrongDatabase = ConnectionString::parse(serverConnection());
+    wrongDatabase.database = QStringLiteral("no_such_database");
+    EXPECT_TRUE(openFailure([&] { Session::openServer(wrongDatabase.toString()); })
+                    .contains(QStringLiteral("no_such_database")));
+}
+
+TEST(Session, EmptyServerDatabaseCanBeGivenTheSchema) {
+    FreshDatabase base(Engine::Postgres, false);
+    auto session = base.openSession();
+    EXPECT_FALSE(session->hasSchema());
+    session->createSchema();
+    EXPECT_TRUE(session->hasSchema());
+    session->openTableCursors();
+    EXPECT_EQ(record_count(session->rs_status()), 9);
+    EXPECT_EQ(session->dataSourceName(), ConnectionString::parse(base.location()).database);
+}
+
+TEST(ConnectionStrings, KeysIgnoreCaseAndNameTheSource) {
+    const auto c = ConnectionString::parse(QStringLiteral("driver=QPSQL; HOST=db1 ;port=5433;DataBase=kit;user=ann"));
+    EXPECT_EQ(c.host, QStringLiteral("db1"));
+    EXPECT_EQ(c.port, 5433);
+    EXPECT_EQ(c.database, QStringLiteral("kit"));
+    EXPECT_EQ(c.user, QStringLiteral("ann"));
+    EXPECT_EQ(c.dataSourceName(), QStringLiteral("kit on db1"));
+    EXPECT_EQ(c.toString(), QStringLiteral("Driver=QPSQL;Host=db1;Port=5433;Database=kit;User=ann"));
+    EXPECT_EQ(ConnectionString::parse(QStringLiteral("Database=kit;Host=/run/postgresql")).dataSourceName(),
+              QStringLiteral("kit"));
+}
+
+// Scripted answers for "Create Database".
+class ScriptedPrompts : public CreationPrompts {
+public:
+    QString file;
+    bool cancel = false;
+    bool overwrite = true;
+    QStringList asked, shown;
+    QString title, filter, extension;
+
+    bool chooseSaveFile(QString& fileName, const QString& defaultExtension, const QString& f,
+                        const QString& t) override {
+        extension = defaultExtension;
+        filter = f;
+        title = t;
+        if (cancel)
+            return false;
+        fileName = file;
+        return true;
+    }
+    bool askYesNo(const QString& question) override {
+        asked << question;
+        return overwrite;
+    }
+    void showMessage(const QString& text) override { shown << text; }
+};
+
+TEST(CreateDatabase, BuildsReplacesAndRespectsNo) {
+    FreshDatabase open(Engine::Sqlite);
+    auto session = open.openSession();
+    session->openTableCursors();
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    prompts.file = dir.filePath(QStringLiteral("new.gearlog"));
+    EXPECT_EQ(create_database(prompts), prompts.file);
+    EXPECT_EQ(prompts.title, QStringLiteral("Select the database file to create"));
+    EXPECT_EQ(prompts.extension, QStringLiteral("gearlog"));
+    EXPECT_EQ(prompts.filter, QStringLiteral("Gearlog Database (*.gearlog)|*.gearlog|All files (*)|*"));
+    EXPECT_TRUE(prompts.asked.isEmpty());
+
+    // Put a row in, then create over it: the old rows are gone.
+    {
+        auto created = Session::openFile(prompts.file);
+        created->openTableCursors();
+        created->execute(QStringLiteral("DELETE FROM Table_status"));
+    }
+    prompts.overwrite = false;
+    EXPECT_EQ(create_database(prompts), QString());
+    EXPECT_EQ(prompts.asked, QStringList{QStringLiteral("That file already exists. Overwrite?")});
+    prompts.overwrite = true;
+    EXPECT_EQ(create_database(prompts), prompts.file);
+    auto recreated = Session::openFile(prompts.file);
+    recreated->openTableCursors();
+    EXPECT_EQ(record_count(recreated->rs_status()), 9);
+    // The open session was never touched.
+    EXPECT_EQ(record_count(session->rs_category()), 6);
+    EXPECT_TRUE(prompts.shown.isEmpty());
+
+    prompts.cancel = true;
+    EXPECT_EQ(create_database(prompts), QString());
+}
+
+TEST(CreateDatabase, FailureIsReportedWithItsPrefixAndLeavesNoFile) {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    prompts.file = dir.filePath(QStringLiteral("missing-folder/new.gearlog"));
+    EXPECT_EQ(create_database(prompts), QString());
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_TRUE(prompts.shown.front().startsWith(QStringLiteral("An error occurred while creating the database: ")));
+    EXPECT_GT(prompts.shown.front().size(), 48);
+    EXPECT_FALSE(QFile::exists(prompts.file));
+}
+
+} // namespace

@@ -83,6 +83,13 @@ void BothStores::SetUp() {
     session = fresh->openSession();
 }
 
+QStringList strings(std::initializer_list<const char*> texts) {
+    QStringList result;
+    for (const char* t : texts)
+        result << QString::fromLatin1(t);
+    return result;
+}
+
 std::string engineName(const ::testing::TestParamInfo<Engine>& info) {
     return info.param == Engine::Sqlite ? "File" : "Server";
 }

@@ -51,6 +51,9 @@ protected:
     std::unique_ptr<Session> session;
 };
 
+// A list of Latin-1 texts, for short expectations.
+QStringList strings(std::initializer_list<const char*> texts);
+
 std::string engineName(const ::testing::TestParamInfo<Engine>& info);
 
 #define GEARLOG_BOTH_STORES(Suite)                                                                 \
