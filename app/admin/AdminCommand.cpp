@@ -1,0 +1,142 @@
+#include "AdminCommand.h"
+
+#include "DatabaseCheck.h"
+#include "EngineError.h"
+#include "RecordHelpers.h"
+#include "SampleDatabase.h"
+#include "SchemaBuilder.h"
+
+#include <QFileInfo>
+
+namespace gearlog {
+
+namespace {
+
+const char usage[] =
+    "Usage:\n"
+    "  gearlog-admin create FILE [--force]\n"
+    "  gearlog-admin create-schema CONNECTION\n"
+    "  gearlog-admin sample FILE|CONNECTION [--assets N] [--seed S] [--force]\n"
+    "  gearlog-admin check FILE|CONNECTION\n"
+    "\n"
+    "CONNECTION is Driver=QPSQL;Host=...;Port=...;Database=...;User=...\n"
+    "A server password comes from PGPASSWORD or ~/.pgpass.\n";
+
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const QString& text) : std::runtime_error(text.toStdString()) {}
+};
+
+bool isConnection(const QString& target) {
+    return target.contains(QLatin1Char('=')) &&
+           target.contains(QStringLiteral("driver="), Qt::CaseInsensitive);
+}
+
+struct Arguments {
+    QString command, target;
+    bool force = false;
+    int assets = 200;
+    quint32 seed = 1;
+};
+
+int positiveNumber(const QStringList& args, qsizetype& i, const QString& option) {
+    bool ok = false;
+    const int value = i + 1 < args.size() ? args[i + 1].toInt(&ok) : 0;
+    if (!ok || value < 0)
+        throw UsageError(option + QStringLiteral(" needs a whole number of 0 or more"));
+    ++i;
+    return value;
+}
+
+Arguments parse(const QStringList& args) {
+    if (args.isEmpty())
+        throw UsageError(QStringLiteral("No command given"));
+    Arguments a;
+    a.command = args.front();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QLatin1String("--force"))
+            a.force = true;
+        else if (arg == QLatin1String("--assets"))
+            a.assets = positiveNumber(args, i, arg);
+        else if (arg == QLatin1String("--seed"))
+            a.seed = static_cast<quint32>(positiveNumber(args, i, arg));
+        else if (arg.startsWith(QLatin1String("--")))
+            throw UsageError(QStringLiteral("Unknown option ") + arg);
+        else if (a.target.isEmpty())
+            a.target = arg;
+        else
+            throw UsageError(QStringLiteral("Unexpected argument ") + arg);
+    }
+    const QStringList known{QStringLiteral("create"), QStringLiteral("create-schema"),
+                            QStringLiteral("sample"), QStringLiteral("check")};
+    if (!known.contains(a.command))
+        throw UsageError(QStringLiteral("Unknown command ") + a.command);
+    if (a.target.isEmpty())
+        throw UsageError(a.command + QStringLiteral(" needs a database file or connection"));
+    return a;
+}
+
+// A new file (replacing an existing one only when forced), or an empty
+// server database given the schema.
+std::unique_ptr<Store> createTarget(const Arguments& a) {
+    if (isConnection(a.target)) {
+        auto store = openServerStore(a.target);
+        buildSchema(*store);
+        return store;
+    }
+    if (file_exists(a.target)) {
+        if (!a.force)
+            throw EngineError(a.target +
+                              QStringLiteral(" already exists; use --force to replace it"));
+        if (!removeDatabaseFile(a.target))
+            throw EngineError(QStringLiteral("Cannot remove ") + a.target);
+    }
+    createDatabaseFile(a.target);
+    return openFileStore(a.target);
+}
+
+int run(const Arguments& a, QTextStream& out, QTextStream& err) {
+    if (a.command == QLatin1String("create")) {
+        if (isConnection(a.target))
+            throw UsageError(QStringLiteral("create makes a file; use create-schema for a server"));
+        createTarget(a);
+        out << "Created " << a.target << "\n";
+    } else if (a.command == QLatin1String("create-schema")) {
+        if (!isConnection(a.target))
+            throw UsageError(QStringLiteral("create-schema needs a connection string"));
+        createTarget(a);
+        out << "Created the tables in " << a.target << "\n";
+    } else if (a.command == QLatin1String("sample")) {
+        auto store = createTarget(a);
+        writeSampleData(*store, {a.assets, a.seed});
+        out << "Wrote a sample database with " << a.assets << " assets to " << a.target << "\n";
+    } else {
+        auto store = isConnection(a.target) ? openServerStore(a.target) : openFileStore(a.target);
+        const QStringList problems = checkDatabase(*store);
+        for (const QString& p : problems)
+            err << p << "\n";
+        if (!problems.isEmpty()) {
+            err << problems.size() << " problem(s) found in " << a.target << "\n";
+            return 1;
+        }
+        out << a.target << ": no problems found\n";
+    }
+    return 0;
+}
+
+} // namespace
+
+int runAdminCommand(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    try {
+        return run(parse(arguments), out, err);
+    } catch (const UsageError& e) {
+        err << "gearlog-admin: " << e.what() << "\n\n" << usage;
+        return 2;
+    } catch (const EngineError& e) {
+        err << "gearlog-admin: " << e.description() << "\n";
+        return 1;
+    }
+}
+
+} // namespace gearlog

@@ -1,0 +1,109 @@
+#include "DatabaseCheck.h"
+
+#include "EngineError.h"
+
+namespace gearlog {
+
+namespace {
+
+struct Reference {
+    const char* table;
+    const char* field;
+    const char* target;
+};
+
+// Reference fields; 0, -1 and Null name no row by convention.
+const Reference references[] = {
+    {"Table_asset", "EquipmentID", "Table_equipment"},
+    {"Table_asset", "StatusID", "Table_status"},
+    {"Table_asset", "ShipmentID", "Table_shipment"},
+    {"Table_asset", "AccountID", "Table_address"},
+    {"Table_contact", "AddressID", "Table_address"},
+    {"Table_equipment", "CategoryID", "Table_category"},
+    {"Table_equipment", "PhotographID", "Table_photo"},
+    {"Table_shipment", "ReceiverContactID", "Table_contact"},
+    {"Table_shipment", "ReceiverAddressID", "Table_address"},
+    {"Table_shipment", "ShipperContactID", "Table_contact"},
+    {"Table_shipment", "ShipperAddressID", "Table_address"},
+    {"Table_shippinglist", "ShipmentID", "Table_shipment"},
+    {"Table_shippinglist", "AssetID", "Table_asset"},
+    {"Table_shippinglist", "TransferID", "Table_shipment"},
+};
+
+class Checker {
+public:
+    explicit Checker(Store& store) : m_store(store) {}
+
+    QStringList run() {
+        if (!checkSchema())
+            return m_problems;
+        for (const Reference& r : references)
+            rows(QStringLiteral("SELECT s.ID, s.%2 FROM %1 s WHERE s.%2 > 0 AND NOT EXISTS "
+                                "(SELECT 1 FROM %3 t WHERE t.ID = s.%2) ORDER BY s.ID")
+                     .arg(QLatin1String(r.table), QLatin1String(r.field), QLatin1String(r.target)),
+                 QStringLiteral("%1 row %2: %3 %4 names no row of %5")
+                     .arg(QLatin1String(r.table), QStringLiteral("%1"), QLatin1String(r.field),
+                          QStringLiteral("%2"), QLatin1String(r.target)));
+        rows(QStringLiteral("SELECT l.ID, l.AssetID, l.ShipmentID FROM Table_shippinglist l JOIN "
+                            "Table_asset a ON a.ID = l.AssetID WHERE (l.IsCompleted IS NULL OR "
+                            "l.IsCompleted = FALSE) AND (a.ShipmentID IS NULL OR a.ShipmentID <> "
+                            "l.ShipmentID) ORDER BY l.ID"),
+             QStringLiteral("Open line %1: asset %2 is not out on shipment %3"));
+        rows(QStringLiteral("SELECT a.ID, a.ShipmentID, (SELECT COUNT(*) FROM Table_shippinglist l "
+                            "WHERE l.AssetID = a.ID AND l.ShipmentID = a.ShipmentID AND "
+                            "(l.IsCompleted IS NULL OR l.IsCompleted = FALSE)) FROM Table_asset a "
+                            "WHERE a.ShipmentID > 0 AND (SELECT COUNT(*) FROM Table_shippinglist "
+                            "l WHERE l.AssetID = a.ID AND l.ShipmentID = a.ShipmentID AND "
+                            "(l.IsCompleted IS NULL OR l.IsCompleted = FALSE)) <> 1 ORDER BY a.ID"),
+             QStringLiteral("Asset %1 is out on shipment %2 with %3 open lines there instead of one"));
+        rows(QStringLiteral("SELECT l.ID, l.TransferID, l.AssetID FROM Table_shippinglist l WHERE "
+                            "l.IsCompleted = TRUE AND l.TransferID > 0 AND NOT EXISTS (SELECT 1 "
+                            "FROM Table_shippinglist n WHERE n.ShipmentID = l.TransferID AND "
+                            "n.AssetID = l.AssetID) ORDER BY l.ID"),
+             QStringLiteral("Transferred line %1: shipment %2 has no line for asset %3"));
+        return m_problems;
+    }
+
+private:
+    bool checkSchema() {
+        const QStringList tables = m_store.tableNames();
+        bool complete = true;
+        for (const TableDef& t : schemaTables()) {
+            if (!tables.contains(t.name.toLower())) {
+                m_problems << QStringLiteral("Table %1 is missing").arg(t.name);
+                complete = false;
+                continue;
+            }
+            const QStringList columns = m_store.columnNames(t.name);
+            for (const FieldDef& f : t.fields)
+                if (!columns.contains(f.name.toLower())) {
+                    m_problems << QStringLiteral("Field %1.%2 is missing").arg(t.name, f.name);
+                    complete = false;
+                }
+            const QStringList indexed = m_store.indexedColumns(t.name);
+            for (const IndexDef& i : t.indexes)
+                if (!indexed.contains(i.name.toLower()))
+                    m_problems << QStringLiteral("Index %1 on %2 is missing").arg(i.name, t.name);
+        }
+        return complete;
+    }
+
+    // Adds one problem per row, the row's values filling the template.
+    void rows(const QString& sql, const QString& problem) {
+        for (const Row& row : m_store.select(sql, {}, {})) {
+            QString text = problem;
+            for (const QVariant& v : row)
+                text = text.arg(v.toString());
+            m_problems << text;
+        }
+    }
+
+    Store& m_store;
+    QStringList m_problems;
+};
+
+} // namespace
+
+QStringList checkDatabase(Store& store) { return Checker(store).run(); }
+
+} // namespace gearlog

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Store.h"
+
+#include <QtGlobal>
+
+namespace gearlog {
+
+struct SampleOptions {
+    int assets = 200;
+    quint32 seed = 1;
+};
+
+// Fills a database that has the schema and seed rows with a realistic,
+// deterministic inventory: categories, addresses with colours, contacts,
+// equipment types with sizes and small photographs, assets, and shipments
+// whose shipping lists hold open, returned and transferred lines, all
+// consistent with each other. Runs in one transaction.
+void writeSampleData(Store& store, const SampleOptions& options);
+
+} // namespace gearlog
