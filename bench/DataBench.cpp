@@ -1,0 +1,134 @@
+// Data-layer figures on the large sample database (100,000 assets): opening
+// the nine table cursors, loading every asset beside a raw SQLite read of
+// the same rows, finding by key, and single-row updates with commit seen by
+// a second cursor.
+#include "RecordHelpers.h"
+#include "SampleDatabase.h"
+#include "SchemaBuilder.h"
+#include "Session.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <sqlite3.h>
+
+namespace {
+
+using namespace gearlog;
+
+QString largeDatabase() {
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString p = dir.filePath(QStringLiteral("large.gearlog"));
+        createDatabaseFile(p);
+        writeSampleData(*openFileStore(p), {100000, 1});
+        return p;
+    }();
+    return path;
+}
+
+double rawSeconds = 0; // the reference read, for the ratio
+
+void RawSqliteAssetRead(benchmark::State& state) {
+    const QByteArray path = largeDatabase().toUtf8();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, "SELECT * FROM Table_asset ORDER BY ID", -1, &stmt, nullptr);
+        qint64 sum = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            const int columns = sqlite3_column_count(stmt);
+            for (int c = 0; c < columns; ++c) {
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER:
+                    sum += sqlite3_column_int(stmt, c);
+                    break;
+                case SQLITE_FLOAT:
+                    sum += static_cast<qint64>(sqlite3_column_double(stmt, c));
+                    break;
+                case SQLITE_TEXT:
+                    sum += sqlite3_column_bytes(stmt, c);
+                    benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+                    break;
+                default:
+                    break;
+                }
+            }
+        }
+        sqlite3_finalize(stmt);
+        benchmark::DoNotOptimize(sum);
+        rawSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    sqlite3_close(db);
+}
+
+void CursorAssetLoad(benchmark::State& state) {
+    auto session = Session::openFile(largeDatabase());
+    double seconds = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        auto cursor = session->openRecordset(QStringLiteral("SELECT * FROM [Table_Asset] ORDER BY ID;"));
+        benchmark::DoNotOptimize(cursor->recordCount());
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    if (rawSeconds > 0)
+        state.counters["ratio_to_raw"] = seconds / rawSeconds;
+}
+
+void OpenNineTableCursors(benchmark::State& state) {
+    for (auto _ : state) {
+        auto session = Session::openFile(largeDatabase());
+        session->openTableCursors();
+        benchmark::DoNotOptimize(session->rs_asset().recordCount());
+    }
+}
+
+void FindAssetByKey(benchmark::State& state) {
+    auto session = Session::openFile(largeDatabase());
+    session->openTableCursors();
+    QRandomGenerator random(5);
+    for (auto _ : state) {
+        const int id = static_cast<int>(random.bounded(100000u)) + 1;
+        benchmark::DoNotOptimize(find_record_by_number(session->rs_asset(), QStringLiteral("ID"), id));
+    }
+}
+
+void UpdateWithCommitSeenBySecondCursor(benchmark::State& state) {
+    auto session = Session::openFile(largeDatabase());
+    session->openTableCursors();
+    auto second = session->openRecordset(QStringLiteral("SELECT * FROM [Table_Asset] ORDER BY ID;"));
+    Recordset& assets = session->rs_asset();
+    QRandomGenerator random(9);
+    int value = 0;
+    for (auto _ : state) {
+        const int id = static_cast<int>(random.bounded(100000u)) + 1;
+        find_record_by_number(assets, QStringLiteral("ID"), id);
+        assets.setValue(QStringLiteral("Valuation"), ++value);
+        assets.update();
+        find_record_by_number(*second, QStringLiteral("ID"), id);
+        if (second->value(QStringLiteral("Valuation")).toInt() != value)
+            state.SkipWithError("the second cursor did not see the update");
+    }
+}
+
+} // namespace
+
+BENCHMARK(OpenNineTableCursors)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(RawSqliteAssetRead)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(CursorAssetLoad)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(FindAssetByKey)->Unit(benchmark::kMicrosecond);
+BENCHMARK(UpdateWithCommitSeenBySecondCursor)->Unit(benchmark::kMicrosecond)->Iterations(10000);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    largeDatabase();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
