@@ -1,11 +1,217 @@
 #include "Form_main.h"
 
+#include <fitwell/FitwellControl.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
 namespace gearlog {
 
-Form_main::Form_main(QWidget* parent) : QMainWindow(parent) {
+namespace {
+const char* const hintProperty = "hint";
+// Areas of the tool bar that clear the hint when the mouse moves over them;
+// the other bands leave the last hint standing.
+const char* const clearingAreas[] = {"CoolBar", "Picture_actions", "Picture_database"};
+} // namespace
+
+Form_main::Form_main(QWidget* parent) : QMainWindow(parent), m_exit([] { QApplication::exit(0); }) {
     setObjectName(QStringLiteral("Form_main"));
     setWindowTitle(QStringLiteral("Asset Database"));
-    resize(1024, 720);
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("Form_main_client"));
+    setCentralWidget(m_client);
+    buildMenus();
+    buildFrames();
+    buildCoolBar();
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    m_hint = new QLabel(bar);
+    m_hint->setObjectName(QStringLiteral("StatusBar_panel1"));
+    m_hint->setAccessibleName(QStringLiteral("Hint"));
+    bar->addWidget(m_hint, 1);
+    setStatusBar(bar);
+    m_fitwell = new fitwell::FitwellControl(m_client);
+    m_client->installEventFilter(this);
+    resize(1100, 760);
+    setCoolBarEnabled(false);
+}
+
+Form_main::~Form_main() = default;
+
+void Form_main::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("menu_file"));
+    auto action = [this, file](const char* name, const QString& caption, void (Form_main::*slot)()) {
+        QAction* a = file->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    action("menu_open", QStringLiteral("&Open Database"), &Form_main::menu_open);
+    action("menu_close", QStringLiteral("&Close Database"), &Form_main::menu_close);
+    file->addSeparator()->setObjectName(QStringLiteral("menu_sep"));
+    action("menu_create", QStringLiteral("C&reate Database"), &Form_main::menu_create);
+    file->addSeparator()->setObjectName(QStringLiteral("menu_sep2"));
+    action("menu_exit", QStringLiteral("E&xit"), &Form_main::menu_exit);
+
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("mnuPopup"));
+    m_popup->addAction(QStringLiteral("Save as Excel"))->setObjectName(QStringLiteral("mnuExcel"));
+}
+
+void Form_main::buildFrames() {
+    const char* const names[] = {"Frame_photo",  "Frame_category", "Frame_equipment",
+                                 "Frame_asset",  "Frame_shipment", "Frame_report",
+                                 "Frame_report_shipment"};
+    const char* const roles[] = {"Photographs", "Lists", "Equipment", "Assets",
+                                 "Shipments", "Equipment report", "Shipment report"};
+    for (size_t i = 0; i < std::size(names); ++i) {
+        auto* frame = new QFrame(m_client);
+        frame->setObjectName(QString::fromLatin1(names[i]));
+        frame->setAccessibleName(QString::fromLatin1(roles[i]));
+        frame->setFrameShape(QFrame::StyledPanel);
+        // Designed positions differ; a view always shows at the anchor.
+        frame->setGeometry(8 + static_cast<int>(i) * 12, 8 + static_cast<int>(i) * 12, 1080, 640);
+        frame->hide();
+        m_frames.push_back(frame);
+    }
+    m_anchor = m_frames.front();
+}
+
+QPushButton* Form_main::viewButton(QWidget* band, const char* name, int index,
+                                   const QString& caption, const QString& hint, QFrame* frame) {
+    auto* button = new QPushButton(caption, band);
+    button->setObjectName(index < 0 ? QString::fromLatin1(name)
+                                    : QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index));
+    if (index >= 0)
+        button->setProperty("Index", index);
+    button->setProperty(hintProperty, hint);
+    button->setAccessibleDescription(hint);
+    button->setToolTip(hint);
+    button->setMouseTracking(true);
+    button->installEventFilter(this);
+    band->layout()->addWidget(button);
+    connect(button, &QPushButton::clicked, this, [this, frame] { show_view(frame); });
+    return button;
+}
+
+void Form_main::buildCoolBar() {
+    m_coolBar = new QToolBar(QStringLiteral("CoolBar"), this);
+    m_coolBar->setObjectName(QStringLiteral("CoolBar"));
+    m_coolBar->setMovable(false);
+    m_coolBar->setMouseTracking(true);
+    m_coolBar->installEventFilter(this);
+    addToolBar(Qt::TopToolBarArea, m_coolBar);
+    auto band = [this](const QString& caption, const char* pictureName) {
+        auto* box = new QWidget(m_coolBar);
+        auto* column = new QVBoxLayout(box);
+        column->setContentsMargins(6, 2, 6, 2);
+        auto* label = new QLabel(caption, box);
+        label->setObjectName(QStringLiteral("Band_") + caption);
+        auto* picture = new QWidget(box);
+        picture->setObjectName(QString::fromLatin1(pictureName));
+        picture->setAccessibleName(caption);
+        picture->setMouseTracking(true);
+        picture->installEventFilter(this);
+        auto* row = new QHBoxLayout(picture);
+        row->setContentsMargins(0, 0, 0, 0);
+        column->addWidget(label);
+        column->addWidget(picture);
+        m_coolBar->addWidget(box);
+        m_coolBar->addSeparator();
+        return picture;
+    };
+    auto frame = [this](const char* name) { return m_client->findChild<QFrame*>(QString::fromLatin1(name)); };
+    QWidget* actions = band(QStringLiteral("Actions"), "Picture_actions");
+    viewButton(actions, "Command_Send", -1, QStringLiteral("S&hipments"),
+               QStringLiteral("Select items from database for shipment"), frame("Frame_shipment"));
+    QWidget* database = band(QStringLiteral("Database"), "Picture_database");
+    viewButton(database, "Command_Equipment", -1, QStringLiteral("&Equipment"),
+               QStringLiteral("Load a piece of equipment into the database"), frame("Frame_equipment"));
+    viewButton(database, "Command_Load_Photo", -1, QStringLiteral("&Photographs"),
+               QStringLiteral("Load a photo of a piece of equipment into the database"),
+               frame("Frame_photo"));
+    viewButton(database, "Command_Assets", -1, QStringLiteral("&Assets"),
+               QStringLiteral("Add an asset to the database"), frame("Frame_asset"));
+    QWidget* lists = band(QStringLiteral("Lists"), "Picture_lists");
+    const QString statusHint = QStringLiteral("Modify the equipment status list in the database");
+    viewButton(lists, "Command_Categories", 0, QStringLiteral("&Categories"),
+               QStringLiteral("Modify the equipment category list in the database"),
+               frame("Frame_category"));
+    viewButton(lists, "Command_Categories", 1, QStringLiteral("S&tatus"), statusHint, frame("Frame_category"));
+    viewButton(lists, "Command_Categories", 2, QStringLiteral("&Locations"), statusHint, frame("Frame_category"));
+    viewButton(lists, "Command_Categories", 3, QStringLiteral("C&ontacts"), statusHint, frame("Frame_category"));
+    QWidget* reports = band(QStringLiteral("Reports"), "Picture_reports");
+    viewButton(reports, "Command_report", 0, QStringLiteral("E&quipment"),
+               QStringLiteral("Generate an equipment report"), frame("Frame_report"));
+    viewButton(reports, "Command_report", 1, QStringLiteral("Sh&ipments"),
+               QStringLiteral("Generate an equipment location report"), frame("Frame_report_shipment"));
+}
+
+bool Form_main::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_client && event->type() == QEvent::Resize)
+        resizeControls();
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+        const QVariant hint = watched->property(hintProperty);
+        if (hint.isValid()) {
+            m_hint->setText(hint.toString());
+        } else {
+            for (const char* area : clearingAreas)
+                if (watched->objectName() == QLatin1String(area))
+                    m_hint->clear();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form_main::show_view(QFrame* frame) {
+    frame->move(m_anchor->pos());
+    frame->show();
+    frame->raise();
+    for (QFrame* other : m_frames)
+        if (other != frame)
+            other->hide();
+}
+
+void Form_main::setCoolBarEnabled(bool enabled) { m_coolBar->setEnabled(enabled); }
+
+void Form_main::setSessionCaption(const QString& name) {
+    setWindowTitle(name.isNull() ? QStringLiteral("Asset Database")
+                                 : QStringLiteral("Asset Database (") + name + QLatin1Char(')'));
+}
+
+void Form_main::resizeControls() {
+    if (isMinimized())
+        return;
+    m_fitwell->ResizeControls();
+    m_coolBar->update();
+}
+
+void Form_main::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Restoring from the minimised state brings no resize of its own.
+    if (event->type() == QEvent::WindowStateChange)
+        resizeControls();
+}
+
+void Form_main::closeEvent(QCloseEvent* event) {
+    if (!m_exiting)
+        saveFieldList();
+    QMainWindow::closeEvent(event);
+}
+
+void Form_main::menu_exit() {
+    m_exiting = true;
+    m_exit();
 }
 
 } // namespace gearlog

@@ -1,15 +1,95 @@
 #pragma once
 
+#include "AppState.h"
+#include "Session.h"
+
 #include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QToolBar;
+
+namespace fitwell {
+class FitwellControl;
+}
 
 namespace gearlog {
 
-// The main window: for now its caption and File menu frame; the views,
-// tool bar and session commands come with the shell's own work.
+// The main window: File menu, the tool bar ("CoolBar") with its four bands
+// of view buttons and their hover hints, the seven view frames of which at
+// most one shows, and the database session commands.
 class Form_main : public QMainWindow {
     Q_OBJECT
 public:
     explicit Form_main(QWidget* parent = nullptr);
+    ~Form_main() override;
+
+    // The load step: caption, resizer base, column selection and the stored
+    // (or given) database.
+    void startup(const QString& databaseFile = {});
+
+    // Session procedures.
+    bool ShowDataTypeDialog();                          // returns cancelled
+    bool open_ado_connection(const QString& connection); // returns cancelled
+    bool open_dao_database(QString& path);               // returns cancelled
+    void open_database();
+    void close_database();
+    void save_database_setting(const QString& name, const QString& type, const QString& connection);
+
+    // File menu commands.
+    void menu_open();
+    void menu_close();
+    void menu_create();
+    void menu_exit();
+
+    // Brings a view's frame up at the anchor and hides the other six.
+    void show_view(QFrame* frame);
+
+    bool databaseOpen() const { return m_session && m_session->tableCursorsOpen(); }
+    Session* session() { return m_session.get(); }
+    AppState& state() { return m_state; }
+    const QString& database_name() const { return m_databaseName; }
+    int connection_type() const { return m_connectionType; }
+
+    QMenu* mnuPopup() { return m_popup; }
+    // How "Exit" ends the program; tests replace it.
+    void setExitHandler(std::function<void()> handler) { m_exit = std::move(handler); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildCoolBar();
+    void buildFrames();
+    QPushButton* viewButton(QWidget* band, const char* name, int index, const QString& caption,
+                            const QString& hint, QFrame* frame);
+    void setCoolBarEnabled(bool enabled);
+    void setSessionCaption(const QString& name);
+    void saveFieldList();
+    void resizeControls();
+
+    AppState m_state;
+    std::unique_ptr<Session> m_session;
+    int m_connectionType = 2;
+    QString m_databaseName;
+    QString m_connectionString;
+    bool m_exiting = false;
+    std::function<void()> m_exit;
+
+    QWidget* m_client = nullptr;
+    fitwell::FitwellControl* m_fitwell = nullptr;
+    QToolBar* m_coolBar = nullptr;
+    QLabel* m_hint = nullptr;
+    QMenu* m_popup = nullptr;
+    std::vector<QFrame*> m_frames;
+    QFrame* m_anchor = nullptr;
 };
 
 } // namespace gearlog

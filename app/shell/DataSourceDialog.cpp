@@ -1,0 +1,112 @@
+#include "DataSourceDialog.h"
+
+#include "ConnectionString.h"
+#include "EngineError.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSqlDatabase>
+
+namespace gearlog {
+
+namespace {
+QLineEdit* field(QWidget* parent, const char* name) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    return edit;
+}
+} // namespace
+
+DataSourceDialog::DataSourceDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("DataSourceDialog"));
+    setWindowTitle(QStringLiteral("Server Database"));
+    auto* form = new QFormLayout(this);
+    m_driver = new QComboBox(this);
+    m_driver->setObjectName(QStringLiteral("Combo_driver"));
+    for (const QString& d : QSqlDatabase::drivers())
+        if (d != QLatin1String("QSQLITE"))
+            m_driver->addItem(d);
+    m_driver->setCurrentText(QStringLiteral("QPSQL"));
+    m_host = field(this, "Text_host");
+    m_port = new QSpinBox(this);
+    m_port->setObjectName(QStringLiteral("Text_port"));
+    m_port->setRange(0, 65535);
+    m_port->setSpecialValueText(QStringLiteral("default"));
+    m_database = field(this, "Text_database");
+    m_user = field(this, "Text_user");
+    m_password = field(this, "Text_password");
+    m_password->setEchoMode(QLineEdit::Password);
+    // Labels are the inputs' buddies, so each input is known by its label.
+    form->addRow(QStringLiteral("&Driver"), m_driver);
+    form->addRow(QStringLiteral("&Host"), m_host);
+    form->addRow(QStringLiteral("P&ort"), m_port);
+    form->addRow(QStringLiteral("Data&base"), m_database);
+    form->addRow(QStringLiteral("&User"), m_user);
+    form->addRow(QStringLiteral("&Password"), m_password);
+    m_error = new QLabel(this);
+    m_error->setObjectName(QStringLiteral("Label_error"));
+    m_error->setWordWrap(true);
+    m_error->setAccessibleName(QStringLiteral("Connection error"));
+    m_error->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_error->hide();
+    form->addRow(m_error);
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setDefault(true);
+    QPushButton* cancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    connect(ok, &QPushButton::clicked, this, &DataSourceDialog::tryConnect);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    form->addRow(buttons);
+}
+
+void DataSourceDialog::prefill(const QString& connectionString, const QString& message) {
+    const ConnectionString c = ConnectionString::parse(connectionString);
+    m_driver->setCurrentText(c.driver);
+    m_host->setText(c.host);
+    m_port->setValue(c.port);
+    m_database->setText(c.database);
+    m_user->setText(c.user);
+    m_error->setText(message);
+    m_error->setVisible(!message.isEmpty());
+}
+
+QString DataSourceDialog::connectionString() const {
+    ConnectionString c;
+    c.driver = m_driver->currentText();
+    c.host = m_host->text().trimmed();
+    c.port = m_port->value();
+    c.database = m_database->text().trimmed();
+    c.user = m_user->text().trimmed();
+    return c.toString();
+}
+
+QString DataSourceDialog::errorText() const { return m_error->isVisible() ? m_error->text() : QString(); }
+
+void DataSourceDialog::tryConnect() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        m_session = Session::openServer(connectionString(), m_password->text());
+        QApplication::restoreOverrideCursor();
+        accept();
+    } catch (const EngineError& e) {
+        QApplication::restoreOverrideCursor();
+        m_error->setText(e.description());
+        m_error->show();
+        (needsPassword(e.description()) ? m_password : m_host)->setFocus();
+    }
+}
+
+bool needsPassword(const QString& serverMessage) {
+    return serverMessage.contains(QLatin1String("no password supplied")) ||
+           serverMessage.contains(QLatin1String("password authentication failed"));
+}
+
+} // namespace gearlog

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Session.h"
+
+#include <QDialog>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+
+namespace gearlog {
+
+// Chooses a server database: driver, host, port, database, user and
+// password. OK connects; a failed connection is shown here with the
+// server's message, so the user can correct it or cancel.
+class DataSourceDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit DataSourceDialog(QWidget* parent = nullptr);
+
+    // Fills the fields from a connection string, with a message to show.
+    void prefill(const QString& connectionString, const QString& message = {});
+    // The connection string (never with the password) and the open session.
+    QString connectionString() const;
+    std::unique_ptr<Session> takeSession() { return std::move(m_session); }
+    QString errorText() const;
+
+    void tryConnect();
+
+private:
+    QComboBox* m_driver;
+    QLineEdit* m_host;
+    QSpinBox* m_port;
+    QLineEdit* m_database;
+    QLineEdit* m_user;
+    QLineEdit* m_password;
+    QLabel* m_error;
+    std::unique_ptr<Session> m_session;
+};
+
+// True when a connection failure means the server wants a password.
+bool needsPassword(const QString& serverMessage);
+
+} // namespace gearlog

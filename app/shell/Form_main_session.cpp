@@ -1,0 +1,231 @@
+// The database session commands of the main window: opening a file or a
+// server database, the table cursors, closing, creating, start-up and the
+// stored settings.
+#include "ConnectionString.h"
+#include "DataSourceDialog.h"
+#include "DatabaseCreation.h"
+#include "EngineError.h"
+#include "Form_main.h"
+#include "RecordHelpers.h"
+#include "Settings.h"
+#include "Startup.h"
+#include "UiServices.h"
+#include "frmPrompt.h"
+
+#include <fitwell/FitwellControl.h>
+
+#include <QApplication>
+#include <QFrame>
+#include <QToolBar>
+
+namespace gearlog {
+
+namespace {
+
+const QString fileFilter = QStringLiteral("Gearlog Database (*.gearlog)|*.gearlog|All files (*)|*");
+
+// "Create Database" asks through the UI services.
+class UiCreationPrompts final : public CreationPrompts {
+public:
+    bool chooseSaveFile(QString& fileName, const QString& defaultExtension, const QString& filter,
+                        const QString& title) override {
+        const SaveDialogStart start = save_dialog_start(fileName);
+        const auto chosen = ui().saveFile(title, filter, defaultExtension, start.folder, start.fileName);
+        if (!chosen)
+            return false;
+        fileName = chosen->trimmed();
+        return true;
+    }
+    bool askYesNo(const QString& question) override { return ui().askYesNo(question); }
+    void showMessage(const QString& text) override { ui().message(text); }
+};
+
+} // namespace
+
+void Form_main::save_database_setting(const QString& name, const QString& type,
+                                      const QString& connection) {
+    settings::write(QStringLiteral("FileName"), settings::formatFileName(name, type, connection));
+}
+
+void Form_main::saveFieldList() {
+    settings::write(QStringLiteral("FieldList"), settings::formatFieldList(m_state.selected_fields));
+}
+
+bool Form_main::ShowDataTypeDialog() {
+    frmPrompt prompt(this);
+    ui().runModal(prompt);
+    if (prompt.cancelled())
+        return true;
+    if (prompt.serverChosen()) {
+        m_connectionType = 1;
+        return open_ado_connection(QString());
+    }
+    m_connectionType = 2;
+    QString path;
+    return open_dao_database(path);
+}
+
+bool Form_main::open_ado_connection(const QString& connection) {
+    m_session.reset();
+    // The source counts as chosen by the user when the dialog was used,
+    // also to correct a stored connection that failed.
+    bool prompted = connection.isEmpty();
+    std::unique_ptr<Session> opened;
+    QString failure;
+    if (!prompted) {
+        // A stored connection is tried as it is; the password is asked for
+        // only when the server demands one.
+        try {
+            opened = Session::openServer(connection);
+        } catch (const EngineError& e) {
+            failure = e.description();
+        }
+        if (!opened && needsPassword(failure)) {
+            const auto password = ui().askPassword(
+                QStringLiteral("Password for %1:").arg(ConnectionString::parse(connection).dataSourceName()));
+            if (!password)
+                return true;
+            try {
+                opened = Session::openServer(connection, *password);
+            } catch (const EngineError& e) {
+                failure = e.description();
+            }
+        }
+    }
+    if (!opened) {
+        // As a provider prompt would: show the source with what went wrong,
+        // and let the user correct it or cancel.
+        DataSourceDialog dialog(this);
+        if (!prompted)
+            dialog.prefill(connection, failure);
+        if (ui().runModal(dialog) != QDialog::Accepted)
+            return true;
+        prompted = true;
+        opened = dialog.takeSession();
+        if (!opened)
+            return true;
+    }
+    try {
+        if (!opened->hasSchema()) {
+            if (!ui().askYesNo(QStringLiteral("Create the tables in this database?")))
+                return true;
+            opened->createSchema();
+        }
+    } catch (const EngineError& e) {
+        ui().message(QStringLiteral("Error Opening DataSource: ") + e.description(), MessageIcon::Exclamation);
+        return true;
+    }
+    m_connectionString = opened->connectionString();
+    if (prompted) {
+        m_databaseName = opened->dataSourceName();
+        save_database_setting(m_databaseName, QStringLiteral("ADO"), m_connectionString);
+    }
+    m_session = std::move(opened);
+    return false;
+}
+
+bool Form_main::open_dao_database(QString& path) {
+    m_session.reset();
+    bool prompted = false;
+    if (path.isEmpty()) {
+        path = ui().openFile(QStringLiteral("Open Database"), fileFilter, QString()).trimmed();
+        if (path.isEmpty())
+            return true;
+        prompted = true;
+    }
+    if (!file_exists(path)) {
+        ui().message(path + QStringLiteral(" does not exist."), MessageIcon::Exclamation);
+        return true;
+    }
+    try {
+        m_connectionString = path;
+        m_session = Session::openFile(path);
+    } catch (const EngineError& e) {
+        ui().message(QStringLiteral("Error opening database: ") + e.description(), MessageIcon::Exclamation);
+        m_session.reset();
+        return true;
+    }
+    if (prompted) {
+        m_databaseName = path;
+        save_database_setting(m_connectionString, QStringLiteral("DAO"), m_databaseName);
+    }
+    return false;
+}
+
+void Form_main::open_database() {
+    m_session->openTableCursors();
+    m_state.current_category.clear();
+    m_state.current_photo.clear();
+    m_state.current_equipment.clear();
+}
+
+void Form_main::close_database() {
+    for (QFrame* frame : m_frames)
+        frame->hide();
+    m_session.reset();
+    setSessionCaption(QString());
+    setCoolBarEnabled(false);
+}
+
+void Form_main::menu_open() {
+    close_database();
+    if (ShowDataTypeDialog() || m_databaseName.isEmpty()) {
+        close_database();
+        return;
+    }
+    try {
+        open_database();
+    } catch (const EngineError& e) {
+        ui().message(QStringLiteral("Error opening database: ") + e.description(), MessageIcon::Exclamation);
+        close_database();
+        return;
+    }
+    setSessionCaption(m_databaseName);
+    setCoolBarEnabled(true);
+}
+
+void Form_main::menu_close() { close_database(); }
+
+void Form_main::menu_create() {
+    UiCreationPrompts prompts;
+    create_database(prompts);
+}
+
+void Form_main::startup(const QString& databaseFile) {
+    setSessionCaption(QString());
+    m_fitwell->ResetControls();
+    m_state.selected_fields.clear();
+    try {
+        m_state.selected_fields = settings::loadFieldList();
+        StartupAction action;
+        if (!databaseFile.isEmpty())
+            action = {StartupAction::OpenFile, databaseFile, databaseFile};
+        else
+            action = decideStartup(settings::read(QStringLiteral("FileName")));
+        bool cancelled = true;
+        if (action.kind == StartupAction::OpenFile) {
+            m_connectionType = 2;
+            QString path = action.connection;
+            cancelled = open_dao_database(path);
+        } else if (action.kind == StartupAction::OpenServer) {
+            m_connectionType = 1;
+            cancelled = open_ado_connection(action.connection);
+        }
+        if (cancelled) {
+            m_session.reset();
+            setCoolBarEnabled(false);
+            return;
+        }
+        open_database();
+        setSessionCaption(m_databaseName.isEmpty() ? action.name : m_databaseName);
+        setCoolBarEnabled(true);
+    } catch (const EngineError& e) {
+        ui().message(e.description());
+        m_session.reset();
+        setCoolBarEnabled(false);
+    }
+    if (m_state.selected_fields.empty())
+        m_state.selected_fields = settings::defaultFieldList();
+}
+
+} // namespace gearlog

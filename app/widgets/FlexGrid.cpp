@@ -1,0 +1,362 @@
+#include "FlexGrid.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace gearlog {
+
+namespace {
+
+constexpr int twipsPerPixel = 15;
+
+// Draws a cell's picture centred, over its back colour.
+class CentredPictureDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem plain = option;
+        QStyledItemDelegate::paint(painter, plain, index);
+        const QVariant picture = index.data(Qt::UserRole);
+        if (picture.isValid()) {
+            const QPixmap pixmap = picture.value<QPixmap>();
+            const QRect r = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, pixmap.size(), option.rect);
+            painter->drawPixmap(r, pixmap);
+        }
+    }
+};
+
+} // namespace
+
+// ---- model ------------------------------------------------------------------
+
+int FlexGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : std::max(0, rows() - m_fixedRows);
+}
+
+int FlexGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : std::max(0, m_cols - m_fixedCols);
+}
+
+QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
+    const int r = gridRow(index), c = gridCol(index);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return text(r, c);
+    case Qt::BackgroundRole: {
+        const QColor colour = m_colours.value(key(r, c));
+        return colour.isValid() ? QVariant(colour) : QVariant();
+    }
+    case Qt::UserRole: {
+        const auto it = m_pictures.constFind(key(r, c));
+        return it == m_pictures.constEnd() ? QVariant() : QVariant(it.value());
+    }
+    case Qt::TextAlignmentRole: {
+        const auto it = m_alignment.constFind(c);
+        return it == m_alignment.constEnd()
+                   ? QVariant()
+                   : QVariant(static_cast<int>(it.value() | Qt::AlignVCenter));
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return m_fixedRows > 0 ? text(0, section + m_fixedCols) : QVariant();
+    return m_fixedCols > 0 ? text(section + m_fixedRows, 0) : QVariant();
+}
+
+void FlexGridModel::setShape(int rows, int cols, int fixedRows, int fixedCols) {
+    beginResetModel();
+    m_cols = std::max(0, cols);
+    m_fixedRows = std::clamp(fixedRows, 0, 1);
+    m_fixedCols = std::clamp(fixedCols, 0, 1);
+    m_cells.resize(static_cast<size_t>(std::max(0, rows)));
+    for (QStringList& row : m_cells)
+        row.resize(m_cols);
+    endResetModel();
+}
+
+QString FlexGridModel::text(int row, int col) const {
+    if (row < 0 || row >= rows() || col < 0 || col >= m_cols)
+        return {};
+    return m_cells[static_cast<size_t>(row)][col];
+}
+
+void FlexGridModel::cellsChanged(int row, int col, int lastRow, int lastCol) {
+    if (row < m_fixedRows || col < m_fixedCols)
+        emit headerDataChanged(row < m_fixedRows ? Qt::Horizontal : Qt::Vertical, 0,
+                               std::max(rowCount(), columnCount()));
+    const QModelIndex first = index(std::max(0, row - m_fixedRows), std::max(0, col - m_fixedCols));
+    const QModelIndex last = index(lastRow - m_fixedRows, lastCol - m_fixedCols);
+    if (first.isValid() && last.isValid())
+        emit dataChanged(first, last);
+}
+
+void FlexGridModel::setText(int row, int col, const QString& text) {
+    if (row < 0 || row >= rows() || col < 0 || col >= m_cols)
+        return;
+    m_cells[static_cast<size_t>(row)][col] = text;
+    cellsChanged(row, col, row, col);
+}
+
+void FlexGridModel::fill(int row, int col, int lastRow, int lastCol, const QString& clip) {
+    const QStringView all(clip);
+    qsizetype at = 0;
+    for (int r = row; r <= lastRow && r < rows() && at <= all.size(); ++r) {
+        qsizetype end = all.indexOf(QLatin1Char('\r'), at);
+        if (end < 0)
+            end = all.size();
+        QStringView line = all.mid(at, end - at);
+        if (line.endsWith(QLatin1Char('\n')))
+            line.chop(1);
+        qsizetype cellAt = 0;
+        for (int c = col; c <= lastCol && c < m_cols; ++c) {
+            qsizetype cellEnd = line.indexOf(QLatin1Char('\t'), cellAt);
+            if (cellEnd < 0)
+                cellEnd = line.size();
+            if (cellAt <= line.size())
+                m_cells[static_cast<size_t>(r)][c] = line.mid(cellAt, cellEnd - cellAt).toString();
+            cellAt = cellEnd + 1;
+        }
+        at = end + 1;
+        if (at < all.size() && all[at] == QLatin1Char('\n'))
+            ++at;
+    }
+    cellsChanged(row, col, std::min(lastRow, rows() - 1), std::min(lastCol, m_cols - 1));
+}
+
+void FlexGridModel::setBackColor(int row, int col, const QColor& colour) {
+    m_colours.insert(key(row, col), colour);
+    cellsChanged(row, col, row, col);
+}
+
+QColor FlexGridModel::backColor(int row, int col) const { return m_colours.value(key(row, col)); }
+
+void FlexGridModel::setPicture(int row, int col, const QPixmap& picture) {
+    if (picture.isNull())
+        m_pictures.remove(key(row, col));
+    else
+        m_pictures.insert(key(row, col), picture);
+    cellsChanged(row, col, row, col);
+}
+
+QPixmap FlexGridModel::picture(int row, int col) const { return m_pictures.value(key(row, col)); }
+
+void FlexGridModel::setAlignment(int col, Qt::Alignment alignment) {
+    m_alignment.insert(col, alignment);
+    if (rows() > 0)
+        cellsChanged(m_fixedRows, col, rows() - 1, col);
+}
+
+void FlexGridModel::clearText() {
+    beginResetModel();
+    for (QStringList& row : m_cells)
+        for (QString& cell : row)
+            cell.clear();
+    m_colours.clear();
+    m_pictures.clear();
+    endResetModel();
+}
+
+void FlexGridModel::setTable(const StringTable& cells) {
+    beginResetModel();
+    for (size_t r = 0; r < cells.size() && r < m_cells.size(); ++r)
+        for (int c = 0; c < m_cols && c < cells[r].size(); ++c)
+            m_cells[r][c] = cells[r][c];
+    endResetModel();
+}
+
+QModelIndex FlexGridModel::indexOf(int row, int col) const {
+    return index(row - m_fixedRows, col - m_fixedCols);
+}
+
+// ---- view -------------------------------------------------------------------
+
+FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent) {
+    setModel(&m_model);
+    setItemDelegate(new CentredPictureDelegate(this));
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &FlexGrid::headingClicked);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &FlexGrid::syncFromView);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &FlexGrid::syncFromView);
+    setShowGrid(true);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void FlexGrid::setRows(int rows) {
+    m_model.setShape(rows, cols(), fixedRows(), fixedCols());
+    horizontalHeader()->setVisible(fixedRows() > 0);
+    m_row = m_rowSel = std::min(m_row, std::max(0, rows - 1));
+}
+
+void FlexGrid::setCols(int cols) {
+    m_model.setShape(rows(), cols, fixedRows(), fixedCols());
+    m_col = m_colSel = std::min(m_col, std::max(0, cols - 1));
+}
+
+void FlexGrid::setFixedRows(int fixedRows) {
+    m_model.setShape(rows(), cols(), fixedRows, fixedCols());
+    horizontalHeader()->setVisible(this->fixedRows() > 0);
+}
+
+void FlexGrid::setFixedCols(int fixedCols) {
+    m_model.setShape(rows(), cols(), fixedRows(), fixedCols);
+    verticalHeader()->setVisible(this->fixedCols() > 0);
+}
+
+void FlexGrid::setRow(int row) {
+    m_row = m_rowSel = row;
+    showSelection();
+}
+
+void FlexGrid::setCol(int col) {
+    m_col = m_colSel = col;
+    showSelection();
+}
+
+void FlexGrid::setRowSel(int row) {
+    m_rowSel = row;
+    showSelection();
+}
+
+void FlexGrid::setColSel(int col) {
+    m_colSel = col;
+    showSelection();
+}
+
+void FlexGrid::showSelection() {
+    m_syncing = true;
+    const QModelIndex current = m_model.indexOf(m_row, m_col);
+    const QModelIndex corner = m_model.indexOf(m_rowSel, m_colSel);
+    if (current.isValid()) {
+        selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+        selectionModel()->select(QItemSelection(current, corner.isValid() ? corner : current),
+                                 QItemSelectionModel::ClearAndSelect);
+    } else {
+        selectionModel()->clearSelection();
+    }
+    m_syncing = false;
+}
+
+void FlexGrid::syncFromView() {
+    if (m_syncing)
+        return;
+    const QModelIndex current = selectionModel()->currentIndex();
+    if (!current.isValid())
+        return;
+    m_row = m_model.gridRow(current);
+    m_col = m_model.gridCol(current);
+    m_rowSel = m_row;
+    m_colSel = m_col;
+    const QItemSelection selection = selectionModel()->selection();
+    for (const QItemSelectionRange& range : selection)
+        if (range.contains(current)) {
+            // The far corner is the one opposite the current cell.
+            const int top = m_model.gridRow(range.topLeft()), bottom = m_model.gridRow(range.bottomRight());
+            const int left = m_model.gridCol(range.topLeft()), right = m_model.gridCol(range.bottomRight());
+            m_rowSel = m_row == top ? bottom : top;
+            m_colSel = m_col == left ? right : left;
+        }
+}
+
+QString FlexGrid::clipText() const {
+    const int top = std::min(m_row, m_rowSel), bottom = std::max(m_row, m_rowSel);
+    const int left = std::min(m_col, m_colSel), right = std::max(m_col, m_colSel);
+    QStringList lines;
+    for (int r = top; r <= bottom; ++r) {
+        QStringList cells;
+        for (int c = left; c <= right; ++c)
+            cells << textMatrix(r, c);
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\r'));
+}
+
+void FlexGrid::setClipText(const QString& text) {
+    m_model.fill(std::min(m_row, m_rowSel), std::min(m_col, m_colSel), std::max(m_row, m_rowSel),
+                 std::max(m_col, m_colSel), text);
+}
+
+int FlexGrid::colWidth(int col) const {
+    if (col < fixedCols())
+        return verticalHeader()->width() * twipsPerPixel;
+    return columnWidth(col - fixedCols()) * twipsPerPixel;
+}
+
+void FlexGrid::setColWidth(int col, int twips) {
+    const int pixels = std::max(0, twips / twipsPerPixel);
+    if (col < fixedCols())
+        verticalHeader()->setFixedWidth(pixels);
+    else
+        setColumnWidth(col - fixedCols(), pixels);
+}
+
+void FlexGrid::clear() { m_model.clearText(); }
+
+void FlexGrid::headingClicked(int section) {
+    // A heading click selects the column's cells, as on a flex grid.
+    if (rows() <= fixedRows())
+        return;
+    m_row = fixedRows();
+    m_rowSel = rows() - 1;
+    m_col = m_colSel = section + fixedCols();
+    showSelection();
+    emit Click();
+}
+
+void FlexGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        emit RightClick(event->globalPosition().toPoint());
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void FlexGrid::mouseReleaseEvent(QMouseEvent* event) {
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+        emit Click();
+}
+
+void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit DblClick();
+}
+
+void FlexGrid::keyPressEvent(QKeyEvent* event) {
+    // Space or Enter acts as a click on the current cell; the context-menu
+    // key as a right-click, so the grid works without a mouse.
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return) {
+        emit Click();
+        return;
+    }
+    if (event->key() == Qt::Key_Menu) {
+        emit RightClick(viewport()->mapToGlobal(visualRect(currentIndex()).center()));
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void sort_grid(FlexGrid& grid, const std::vector<SortKey>& keys) {
+    StringTable cells = grid.table();
+    sort_grid(cells, grid.fixedRows(), keys);
+    grid.setTable(cells);
+}
+
+} // namespace gearlog
