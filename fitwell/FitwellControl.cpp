@@ -198,15 +198,10 @@ FitwellControl::FitwellControl(QWidget* form) : QWidget(form), m_image(new QLabe
     m_image->setObjectName(QStringLiteral("Image1"));
     m_image->setText(QStringLiteral("\u2922")); // the resize icon
     m_image->adjustSize();
+    // The control always keeps the size of its icon.
+    setFixedSize(m_image->size());
     setAccessibleName(QStringLiteral("Control resizer"));
     hide(); // it only ever shows its icon; the forms do not show it
-}
-
-void FitwellControl::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    m_image->move(0, 0);
-    if (size() != m_image->size())
-        resize(m_image->size());
 }
 
 void FitwellControl::ResizeControls() {

@@ -41,9 +41,6 @@ public:
     static bool recordedGeometry(const QWidget* control, int* left, int* top, int* width,
                                  int* height);
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     QLabel* m_image;
 };

@@ -1,0 +1,321 @@
+#include "ConnectionString.h"
+#include "Form_main.h"
+#include "ScriptedUi.h"
+#include "Settings.h"
+#include "TestStores.h"
+
+#include <QAccessible>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QToolBar>
+
+using namespace gearlog;
+using namespace gearlog::test;
+
+namespace {
+
+// What assistive technology announces for an input: the text of the label
+// it is labelled by, or else its own name.
+QString humanName(QWidget* w) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    const auto labels = a->relations(QAccessible::Label);
+    if (!labels.isEmpty())
+        return labels.front().first->text(QAccessible::Name).remove(QLatin1Char('&'));
+    return a->text(QAccessible::Name);
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    PrivateSettings isolated;
+    ScriptedUi scripted;
+    std::unique_ptr<Form_main> window = std::make_unique<Form_main>();
+
+    template <typename T = QWidget> T* child(const char* name) {
+        T* w = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    bool coolBarEnabled() { return child<QToolBar>("CoolBar")->isEnabled(); }
+    QString hint() { return child<QLabel>("StatusBar_panel1")->text(); }
+    void moveOver(const char* name) {
+        QWidget* w = child(name);
+        QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &move);
+    }
+    std::vector<QFrame*> visibleFrames() {
+        std::vector<QFrame*> shown;
+        for (QFrame* f : window->findChildren<QFrame*>())
+            if (f->objectName().startsWith(QLatin1String("Frame_")) && f->isVisibleTo(window.get()))
+                shown.push_back(f);
+        return shown;
+    }
+    // Plays frmPrompt: choose the option, press OK or Cancel.
+    void scriptPrompt(int option, bool ok = true) {
+        scripted.dialogs.push_back([option, ok](QDialog& d) {
+            d.findChild<QRadioButton*>(QStringLiteral("optDataSource_%1").arg(option))->setChecked(true);
+            d.findChild<QPushButton*>(ok ? QStringLiteral("cmdOK") : QStringLiteral("cmdCancel"))->click();
+            return d.result();
+        });
+    }
+    void openFileByMenu(const QString& path) {
+        scriptPrompt(1);
+        scripted.files.push_back(path);
+        window->menu_open();
+    }
+};
+
+TEST_F(MainWindow, FirstStartOpensNothing) {
+    window->startup();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Asset Database"));
+    EXPECT_FALSE(coolBarEnabled());
+    EXPECT_EQ(window->state().selected_fields, (std::vector<int>{1, 3, 4, 12, 11}));
+    EXPECT_TRUE(visibleFrames().empty());
+    EXPECT_TRUE(scripted.unexpected.isEmpty()) << scripted.unexpected.join(QLatin1Char(',')).toStdString();
+}
+
+TEST_F(MainWindow, OpenStoreReopenAndClose) {
+    FreshDatabase db(Engine::Sqlite);
+    openFileByMenu(db.location());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Asset Database (%1)").arg(db.location()));
+    EXPECT_TRUE(coolBarEnabled());
+    EXPECT_TRUE(window->databaseOpen());
+    EXPECT_EQ(window->connection_type(), 2);
+    EXPECT_EQ(settings::read(QStringLiteral("FileName")),
+              QStringLiteral("DAO&|&%1&|&%1").arg(db.location()));
+
+    // The next start opens it without a dialog and leaves the setting as it is.
+    settings::write(QStringLiteral("FileName"), QStringLiteral("Other&|&Kit&|&") + db.location());
+    Form_main next;
+    next.startup();
+    EXPECT_EQ(next.windowTitle(), QStringLiteral("Asset Database (Kit)"));
+    EXPECT_TRUE(next.databaseOpen());
+    EXPECT_EQ(settings::read(QStringLiteral("FileName")), QStringLiteral("Other&|&Kit&|&") + db.location());
+
+    child<QPushButton>("Command_Assets")->click();
+    window->menu_close();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Asset Database"));
+    EXPECT_FALSE(coolBarEnabled());
+    EXPECT_FALSE(window->databaseOpen());
+    EXPECT_TRUE(visibleFrames().empty());
+    EXPECT_TRUE(scripted.unexpected.isEmpty()) << scripted.unexpected.join(QLatin1Char(',')).toStdString();
+}
+
+TEST_F(MainWindow, CancelledAndFailedOpensLeaveNoDatabase) {
+    FreshDatabase db(Engine::Sqlite);
+    openFileByMenu(db.location());
+    ASSERT_TRUE(window->databaseOpen());
+
+    scriptPrompt(1, false); // cancel the data-source type
+    window->menu_open();
+    EXPECT_FALSE(window->databaseOpen());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Asset Database"));
+    EXPECT_FALSE(coolBarEnabled());
+
+    openFileByMenu(QString()); // cancel the file dialog
+    EXPECT_FALSE(window->databaseOpen());
+
+    scriptPrompt(0); // cancel the server dialog
+    scripted.dialogs.push_back([](QDialog& d) {
+        d.reject();
+        return d.result();
+    });
+    window->menu_open();
+    EXPECT_FALSE(window->databaseOpen());
+    EXPECT_TRUE(scripted.messages.isEmpty());
+
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("gone.gearlog"));
+    openFileByMenu(missing);
+    EXPECT_EQ(scripted.messages.value(0), missing + QStringLiteral(" does not exist."));
+
+    const QString junk = dir.filePath(QStringLiteral("junk.gearlog"));
+    QFile f(junk);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4096, 'x'));
+    f.close();
+    openFileByMenu(junk);
+    EXPECT_TRUE(scripted.messages.value(1).startsWith(QStringLiteral("Error opening database: ")));
+    EXPECT_FALSE(window->databaseOpen());
+    EXPECT_FALSE(coolBarEnabled());
+    EXPECT_TRUE(scripted.unexpected.isEmpty()) << scripted.unexpected.join(QLatin1Char(',')).toStdString();
+}
+
+TEST_F(MainWindow, StoredSettingsEdgeCasesAtStartup) {
+    QTemporaryDir dir;
+    settings::write(QStringLiteral("FileName"),
+                    settings::formatFileName(dir.filePath(QStringLiteral("gone")), QStringLiteral("DAO"),
+                                             dir.filePath(QStringLiteral("gone"))));
+    window->startup();
+    EXPECT_TRUE(scripted.messages.isEmpty()); // a vanished file is passed over silently
+    EXPECT_FALSE(coolBarEnabled());
+
+    settings::write(QStringLiteral("FileName"), QStringLiteral("DAO&|&no second separator"));
+    Form_main second;
+    second.startup();
+    ASSERT_EQ(scripted.messages.size(), 1);
+    EXPECT_TRUE(scripted.messages.front().contains(QStringLiteral("type&|&name&|&connection")));
+    EXPECT_FALSE(second.databaseOpen());
+}
+
+TEST_F(MainWindow, ServerDatabaseThroughTheDialog) {
+    FreshDatabase empty(Engine::Postgres, false);
+    const ConnectionString target = ConnectionString::parse(empty.location());
+    QString firstError;
+    scriptPrompt(0);
+    scripted.dialogs.push_back([&](QDialog& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("Text_host"))->setText(target.host);
+        d.findChild<QSpinBox*>(QStringLiteral("Text_port"))->setValue(target.port);
+        d.findChild<QLineEdit*>(QStringLiteral("Text_user"))->setText(target.user);
+        d.findChild<QLineEdit*>(QStringLiteral("Text_database"))->setText(QStringLiteral("no_such_db"));
+        d.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        // The failure shows in the dialog, which stays open for a correction.
+        firstError = d.findChild<QLabel*>(QStringLiteral("Label_error"))->text();
+        EXPECT_NE(d.result(), QDialog::Accepted);
+        d.findChild<QLineEdit*>(QStringLiteral("Text_database"))->setText(target.database);
+        d.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        return d.result();
+    });
+    scripted.yesNo.push_back(true);
+    window->menu_open();
+    EXPECT_TRUE(firstError.contains(QStringLiteral("no_such_db"))) << firstError.toStdString();
+    EXPECT_EQ(scripted.questions, QStringList{QStringLiteral("Create the tables in this database?")});
+    ASSERT_TRUE(window->databaseOpen());
+    EXPECT_EQ(window->connection_type(), 1);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Asset Database (%1)").arg(target.database));
+    EXPECT_EQ(window->session()->rs_status().recordCount(), 9);
+    const QString stored = settings::read(QStringLiteral("FileName"));
+    EXPECT_TRUE(stored.startsWith(QStringLiteral("ADO&|&") + target.database + QStringLiteral("&|&Driver=QPSQL")));
+    EXPECT_FALSE(stored.contains(QStringLiteral("assword")));
+
+    // The next start reconnects without asking anything.
+    Form_main next;
+    next.startup();
+    EXPECT_TRUE(next.databaseOpen());
+    EXPECT_TRUE(scripted.unexpected.isEmpty()) << scripted.unexpected.join(QLatin1Char(',')).toStdString();
+}
+
+TEST_F(MainWindow, DecliningTheSchemaLeavesNoDatabase) {
+    FreshDatabase empty(Engine::Postgres, false);
+    settings::write(QStringLiteral("FileName"),
+                    QStringLiteral("ADO&|&x&|&") + empty.location());
+    scripted.yesNo.push_back(false);
+    window->startup();
+    EXPECT_FALSE(window->databaseOpen());
+    EXPECT_FALSE(coolBarEnabled());
+}
+
+TEST_F(MainWindow, HintsFollowTheMouse) {
+    moveOver("Command_Send");
+    EXPECT_EQ(hint(), QStringLiteral("Select items from database for shipment"));
+    moveOver("Picture_actions");
+    EXPECT_EQ(hint(), QString());
+    moveOver("Command_Categories_2");
+    EXPECT_EQ(hint(), QStringLiteral("Modify the equipment status list in the database"));
+    moveOver("Picture_lists"); // leaves the hint standing
+    EXPECT_EQ(hint(), QStringLiteral("Modify the equipment status list in the database"));
+    moveOver("Command_report_1");
+    EXPECT_EQ(hint(), QStringLiteral("Generate an equipment location report"));
+    moveOver("Picture_reports");
+    EXPECT_EQ(hint(), QStringLiteral("Generate an equipment location report"));
+    moveOver("CoolBar");
+    EXPECT_EQ(hint(), QString());
+    moveOver("Command_Categories_0");
+    moveOver("Picture_database");
+    EXPECT_EQ(hint(), QString());
+}
+
+TEST_F(MainWindow, OneViewAtTheAnchor) {
+    FreshDatabase db(Engine::Sqlite);
+    openFileByMenu(db.location());
+    const QPoint anchor = child("Frame_photo")->pos();
+    child<QPushButton>("Command_Equipment")->click();
+    ASSERT_EQ(visibleFrames().size(), 1u);
+    EXPECT_EQ(visibleFrames().front()->objectName(), QStringLiteral("Frame_equipment"));
+    EXPECT_EQ(visibleFrames().front()->pos(), anchor);
+    for (const char* list : {"Command_Categories_1", "Command_Categories_2", "Command_Categories_3"}) {
+        child<QPushButton>(list)->click();
+        ASSERT_EQ(visibleFrames().size(), 1u);
+        EXPECT_EQ(visibleFrames().front()->objectName(), QStringLiteral("Frame_category"));
+        EXPECT_EQ(visibleFrames().front()->pos(), anchor);
+    }
+    child<QPushButton>("Command_report_1")->click();
+    EXPECT_EQ(visibleFrames().front()->objectName(), QStringLiteral("Frame_report_shipment"));
+}
+
+TEST_F(MainWindow, ExitKeepsTheStoredColumnsAndClosingSavesThem) {
+    settings::write(QStringLiteral("FieldList"), QStringLiteral("2&9"));
+    window->startup();
+    EXPECT_EQ(window->state().selected_fields, (std::vector<int>{2, 9}));
+    window->state().selected_fields = {5, 6, 7};
+    bool exited = false;
+    window->setExitHandler([&] { exited = true; });
+    window->menu_exit();
+    EXPECT_TRUE(exited);
+    window->close();
+    EXPECT_EQ(settings::read(QStringLiteral("FieldList")), QStringLiteral("2&9"));
+
+    Form_main other;
+    other.startup();
+    other.state().selected_fields = {5, 6, 7};
+    other.close();
+    EXPECT_EQ(settings::read(QStringLiteral("FieldList")), QStringLiteral("5&6&7"));
+}
+
+TEST_F(MainWindow, CreateDatabaseOverAnExistingFileLeavesTheSessionAlone) {
+    FreshDatabase db(Engine::Sqlite);
+    openFileByMenu(db.location());
+    const QString caption = window->windowTitle();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("new.gearlog"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("old contents");
+    f.close();
+    scripted.files.push_back(path);
+    scripted.yesNo.push_back(true);
+    window->menu_create();
+    EXPECT_EQ(scripted.questions, QStringList{QStringLiteral("That file already exists. Overwrite?")});
+    EXPECT_EQ(scripted.fileTitles.last(), QStringLiteral("Select the database file to create"));
+    EXPECT_EQ(Session::openFile(path)->openRecordset(QStringLiteral("Table_category"))->recordCount(), 6);
+    EXPECT_EQ(window->windowTitle(), caption);
+    EXPECT_TRUE(window->databaseOpen());
+    EXPECT_EQ(window->session()->rs_status().recordCount(), 9);
+}
+
+TEST_F(MainWindow, EveryControlHasItsHumanName) {
+    const QStringList captions{QStringLiteral("Shipments"), QStringLiteral("Equipment"), QStringLiteral("Photographs"),
+                               QStringLiteral("Assets"),    QStringLiteral("Categories"), QStringLiteral("Status"),
+                               QStringLiteral("Locations"), QStringLiteral("Contacts")};
+    QStringList names;
+    for (QPushButton* b : window->findChildren<QPushButton*>()) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(b);
+        ASSERT_NE(a, nullptr);
+        names << a->text(QAccessible::Name);
+        EXPECT_TRUE(b->focusPolicy() & Qt::TabFocus) << b->objectName().toStdString();
+    }
+    for (const QString& c : captions)
+        EXPECT_TRUE(names.contains(c)) << c.toStdString();
+
+    scriptPrompt(0);
+    QStringList inputNames;
+    scripted.dialogs.push_back([&](QDialog& d) {
+        for (QWidget* w : d.findChildren<QWidget*>())
+            if (w->inherits("QLineEdit") || w->inherits("QSpinBox") || w->inherits("QComboBox"))
+                if (!w->parentWidget()->inherits("QSpinBox") && !w->parentWidget()->inherits("QComboBox"))
+                    inputNames << humanName(w);
+        d.reject();
+        return d.result();
+    });
+    window->menu_open();
+    for (const char* label : {"Driver", "Host", "Port", "Database", "User", "Password"})
+        EXPECT_TRUE(inputNames.contains(QString::fromLatin1(label))) << label << " in "
+                                                                     << inputNames.join(QLatin1Char(',')).toStdString();
+}
+
+} // namespace
