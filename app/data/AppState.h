@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <vector>
 
@@ -26,6 +27,24 @@ inline constexpr HistoryColumn history_columns[12] = {
     {"Returned", "CompletionDate"},
 };
 
+// Blue: the colour new contacts and addresses start with (0x00BBGGRR).
+inline constexpr int new_record_colour = 0xFF0000;
+
+// What a caller hands to the contact dialog and gets back from it.
+struct ContactExchange {
+    QString name, phone, email;
+    int address_id = -1;
+    int colour = new_record_colour;
+    int save_choice = 0; // 0 "Save", 1 "Save New"
+};
+
+struct AddressExchange {
+    QString name;
+    QString text; // RTF markup
+    int colour = new_record_colour;
+    int save_choice = 0;
+};
+
 // The selection and dialog-exchange values the views share. The main
 // window owns it and hands it to every view.
 struct AppState {
@@ -42,6 +61,13 @@ struct AppState {
     std::vector<int> selected_fields;
     // Set while lists are filled by code, so handlers can tell it from the user.
     bool loading = false;
+
+    // Dialog exchange: the caller sets dialog_cancelled before showing a
+    // dialog; the dialog clears it when it returns a result.
+    bool dialog_cancelled = true;
+    ContactExchange contact;
+    AddressExchange address;
+    QDate dialog_date; // null is the empty date
 };
 
 } // namespace gearlog

@@ -1,5 +1,11 @@
 #include "Form_main.h"
 
+#include "EngineError.h"
+#include "FlexGrid.h"
+#include "Frame_category.h"
+#include "SpreadsheetExport.h"
+#include "UiServices.h"
+
 #include <fitwell/FitwellControl.h>
 
 #include <QApplication>
@@ -65,7 +71,9 @@ void Form_main::buildMenus() {
 
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("mnuPopup"));
-    m_popup->addAction(QStringLiteral("Save as Excel"))->setObjectName(QStringLiteral("mnuExcel"));
+    QAction* excel = m_popup->addAction(QStringLiteral("Save as Excel"));
+    excel->setObjectName(QStringLiteral("mnuExcel"));
+    connect(excel, &QAction::triggered, this, &Form_main::mnuExcel_Click);
 }
 
 void Form_main::buildFrames() {
@@ -75,6 +83,11 @@ void Form_main::buildFrames() {
     const char* const roles[] = {"Photographs", "Lists", "Equipment", "Assets",
                                  "Shipments", "Equipment report", "Shipment report"};
     for (size_t i = 0; i < std::size(names); ++i) {
+        if (QLatin1String(names[i]) == QLatin1String("Frame_category")) {
+            m_categoryView = new Frame_category(*this, m_client);
+            m_frames.push_back(m_categoryView);
+            continue;
+        }
         auto* frame = new QFrame(m_client);
         frame->setObjectName(QString::fromLatin1(names[i]));
         frame->setAccessibleName(QString::fromLatin1(roles[i]));
@@ -85,10 +98,12 @@ void Form_main::buildFrames() {
         m_frames.push_back(frame);
     }
     m_anchor = m_frames.front();
+    registerExportGrid(m_categoryView, m_categoryView->grid());
 }
 
 QPushButton* Form_main::viewButton(QWidget* band, const char* name, int index,
-                                   const QString& caption, const QString& hint, QFrame* frame) {
+                                   const QString& caption, const QString& hint, QFrame* frame,
+                                   std::function<void()> prepare) {
     auto* button = new QPushButton(caption, band);
     button->setObjectName(index < 0 ? QString::fromLatin1(name)
                                     : QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index));
@@ -100,7 +115,16 @@ QPushButton* Form_main::viewButton(QWidget* band, const char* name, int index,
     button->setMouseTracking(true);
     button->installEventFilter(this);
     band->layout()->addWidget(button);
-    connect(button, &QPushButton::clicked, this, [this, frame] { show_view(frame); });
+    connect(button, &QPushButton::clicked, this, [this, frame, prepare] {
+        // A view that cannot be prepared says why and is not shown.
+        try {
+            if (prepare)
+                prepare();
+            show_view(frame);
+        } catch (const EngineError& e) {
+            ui().message(e.description());
+        }
+    });
     return button;
 }
 
@@ -144,12 +168,12 @@ void Form_main::buildCoolBar() {
                QStringLiteral("Add an asset to the database"), frame("Frame_asset"));
     QWidget* lists = band(QStringLiteral("Lists"), "Picture_lists");
     const QString statusHint = QStringLiteral("Modify the equipment status list in the database");
-    viewButton(lists, "Command_Categories", 0, QStringLiteral("&Categories"),
-               QStringLiteral("Modify the equipment category list in the database"),
-               frame("Frame_category"));
-    viewButton(lists, "Command_Categories", 1, QStringLiteral("S&tatus"), statusHint, frame("Frame_category"));
-    viewButton(lists, "Command_Categories", 2, QStringLiteral("&Locations"), statusHint, frame("Frame_category"));
-    viewButton(lists, "Command_Categories", 3, QStringLiteral("C&ontacts"), statusHint, frame("Frame_category"));
+    const QString listCaptions[] = {QStringLiteral("&Categories"), QStringLiteral("S&tatus"),
+                                    QStringLiteral("&Locations"), QStringLiteral("C&ontacts")};
+    for (int i = 0; i < 4; ++i)
+        viewButton(lists, "Command_Categories", i, listCaptions[i],
+                   i == 0 ? QStringLiteral("Modify the equipment category list in the database") : statusHint,
+                   m_categoryView, [this, i] { m_categoryView->Command_Categories_Click(i); });
     QWidget* reports = band(QStringLiteral("Reports"), "Picture_reports");
     viewButton(reports, "Command_report", 0, QStringLiteral("E&quipment"),
                QStringLiteral("Generate an equipment report"), frame("Frame_report"));
@@ -180,6 +204,26 @@ void Form_main::show_view(QFrame* frame) {
     for (QFrame* other : m_frames)
         if (other != frame)
             other->hide();
+}
+
+void Form_main::popupMenu(const QPoint& globalPos) { m_popup->popup(globalPos); }
+
+void Form_main::registerExportGrid(QFrame* view, FlexGrid* grid) {
+    // The equipment report wins over the lists, which win over the shipment report.
+    static const QStringList order{QStringLiteral("Frame_report"), QStringLiteral("Frame_category"),
+                                   QStringLiteral("Frame_report_shipment")};
+    m_exportGrids.emplace_back(view, grid);
+    std::stable_sort(m_exportGrids.begin(), m_exportGrids.end(), [](const auto& a, const auto& b) {
+        return order.indexOf(a.first->objectName()) < order.indexOf(b.first->objectName());
+    });
+}
+
+void Form_main::mnuExcel_Click() {
+    for (const auto& [view, grid] : m_exportGrids)
+        if (view->isVisibleTo(this)) {
+            export_grid_to_spreadsheet(*grid);
+            return;
+        }
 }
 
 void Form_main::setCoolBarEnabled(bool enabled) { m_coolBar->setEnabled(enabled); }

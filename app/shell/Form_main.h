@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "Session.h"
+#include "ViewContext.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -19,10 +20,13 @@ class FitwellControl;
 
 namespace gearlog {
 
+class FlexGrid;
+class Frame_category;
+
 // The main window: File menu, the tool bar ("CoolBar") with its four bands
 // of view buttons and their hover hints, the seven view frames of which at
 // most one shows, and the database session commands.
-class Form_main : public QMainWindow {
+class Form_main : public QMainWindow, public ViewContext {
     Q_OBJECT
 public:
     explicit Form_main(QWidget* parent = nullptr);
@@ -50,8 +54,16 @@ public:
     void show_view(QFrame* frame);
 
     bool databaseOpen() const { return m_session && m_session->tableCursorsOpen(); }
-    Session* session() { return m_session.get(); }
-    AppState& state() { return m_state; }
+    // The view context: only used while a database is open.
+    Session& session() override { return *m_session; }
+    AppState& state() override { return m_state; }
+    void popupMenu(const QPoint& globalPos) override;
+
+    // "Save as Excel": exports the grid of the view that is showing.
+    void mnuExcel_Click();
+    // Views whose grid can be exported, in the order they are tried.
+    void registerExportGrid(QFrame* view, FlexGrid* grid);
+    Frame_category* categoryView() { return m_categoryView; }
     const QString& database_name() const { return m_databaseName; }
     int connection_type() const { return m_connectionType; }
 
@@ -69,7 +81,8 @@ private:
     void buildCoolBar();
     void buildFrames();
     QPushButton* viewButton(QWidget* band, const char* name, int index, const QString& caption,
-                            const QString& hint, QFrame* frame);
+                            const QString& hint, QFrame* frame,
+                            std::function<void()> prepare = {});
     void setCoolBarEnabled(bool enabled);
     void setSessionCaption(const QString& name);
     void saveFieldList();
@@ -90,6 +103,8 @@ private:
     QMenu* m_popup = nullptr;
     std::vector<QFrame*> m_frames;
     QFrame* m_anchor = nullptr;
+    Frame_category* m_categoryView = nullptr;
+    std::vector<std::pair<QFrame*, FlexGrid*>> m_exportGrids;
 };
 
 } // namespace gearlog

@@ -1,5 +1,6 @@
 #include "FlexGrid.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -38,7 +39,7 @@ int FlexGridModel::rowCount(const QModelIndex& parent) const {
 }
 
 int FlexGridModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : std::max(0, m_cols - m_fixedCols);
+    return parent.isValid() ? 0 : m_cols;
 }
 
 QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
@@ -49,7 +50,9 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
         return text(r, c);
     case Qt::BackgroundRole: {
         const QColor colour = m_colours.value(key(r, c));
-        return colour.isValid() ? QVariant(colour) : QVariant();
+        if (colour.isValid())
+            return colour;
+        return c < m_fixedCols ? QVariant(QGuiApplication::palette().button()) : QVariant();
     }
     case Qt::UserRole: {
         const auto it = m_pictures.constFind(key(r, c));
@@ -67,11 +70,9 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole)
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || m_fixedRows == 0)
         return {};
-    if (orientation == Qt::Horizontal)
-        return m_fixedRows > 0 ? text(0, section + m_fixedCols) : QVariant();
-    return m_fixedCols > 0 ? text(section + m_fixedRows, 0) : QVariant();
+    return text(0, section);
 }
 
 void FlexGridModel::setShape(int rows, int cols, int fixedRows, int fixedCols) {
@@ -92,11 +93,10 @@ QString FlexGridModel::text(int row, int col) const {
 }
 
 void FlexGridModel::cellsChanged(int row, int col, int lastRow, int lastCol) {
-    if (row < m_fixedRows || col < m_fixedCols)
-        emit headerDataChanged(row < m_fixedRows ? Qt::Horizontal : Qt::Vertical, 0,
-                               std::max(rowCount(), columnCount()));
-    const QModelIndex first = index(std::max(0, row - m_fixedRows), std::max(0, col - m_fixedCols));
-    const QModelIndex last = index(lastRow - m_fixedRows, lastCol - m_fixedCols);
+    if (row < m_fixedRows && m_cols > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, m_cols - 1);
+    const QModelIndex first = index(std::max(0, row - m_fixedRows), col);
+    const QModelIndex last = index(lastRow - m_fixedRows, lastCol);
     if (first.isValid() && last.isValid())
         emit dataChanged(first, last);
 }
@@ -176,7 +176,7 @@ void FlexGridModel::setTable(const StringTable& cells) {
 }
 
 QModelIndex FlexGridModel::indexOf(int row, int col) const {
-    return index(row - m_fixedRows, col - m_fixedCols);
+    return index(row - m_fixedRows, col);
 }
 
 // ---- view -------------------------------------------------------------------
@@ -188,6 +188,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
@@ -214,10 +215,7 @@ void FlexGrid::setFixedRows(int fixedRows) {
     horizontalHeader()->setVisible(this->fixedRows() > 0);
 }
 
-void FlexGrid::setFixedCols(int fixedCols) {
-    m_model.setShape(rows(), cols(), fixedRows(), fixedCols);
-    verticalHeader()->setVisible(this->fixedCols() > 0);
-}
+void FlexGrid::setFixedCols(int fixedCols) { m_model.setShape(rows(), cols(), fixedRows(), fixedCols); }
 
 void FlexGrid::setRow(int row) {
     m_row = m_rowSel = row;
@@ -292,19 +290,9 @@ void FlexGrid::setClipText(const QString& text) {
                  std::max(m_col, m_colSel), text);
 }
 
-int FlexGrid::colWidth(int col) const {
-    if (col < fixedCols())
-        return verticalHeader()->width() * twipsPerPixel;
-    return columnWidth(col - fixedCols()) * twipsPerPixel;
-}
+int FlexGrid::colWidth(int col) const { return columnWidth(col) * twipsPerPixel; }
 
-void FlexGrid::setColWidth(int col, int twips) {
-    const int pixels = std::max(0, twips / twipsPerPixel);
-    if (col < fixedCols())
-        verticalHeader()->setFixedWidth(pixels);
-    else
-        setColumnWidth(col - fixedCols(), pixels);
-}
+void FlexGrid::setColWidth(int col, int twips) { setColumnWidth(col, std::max(0, twips / twipsPerPixel)); }
 
 void FlexGrid::clear() { m_model.clearText(); }
 
@@ -314,7 +302,7 @@ void FlexGrid::headingClicked(int section) {
         return;
     m_row = fixedRows();
     m_rowSel = rows() - 1;
-    m_col = m_colSel = section + fixedCols();
+    m_col = m_colSel = section;
     showSelection();
     emit Click();
 }

@@ -10,9 +10,9 @@
 
 namespace gearlog {
 
-// The cells of a flex grid, fixed rows and columns included. The first
-// fixed row is shown as the column headings and the first fixed column as
-// the row headings, so they stay in view while the cells scroll.
+// The cells of a flex grid, fixed rows and columns included. The fixed row
+// is shown as the column headings, so it stays in view while the cells
+// scroll; fixed columns are shaded cells that can carry a colour.
 class FlexGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -46,7 +46,7 @@ public:
     // View index <-> grid cell.
     QModelIndex indexOf(int row, int col) const;
     int gridRow(const QModelIndex& index) const { return index.row() + m_fixedRows; }
-    int gridCol(const QModelIndex& index) const { return index.column() + m_fixedCols; }
+    int gridCol(const QModelIndex& index) const { return index.column(); }
 
 private:
     static quint64 key(int row, int col) { return (quint64(quint32(row)) << 32) | quint32(col); }

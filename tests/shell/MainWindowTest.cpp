@@ -50,7 +50,7 @@ protected:
     }
     std::vector<QFrame*> visibleFrames() {
         std::vector<QFrame*> shown;
-        for (QFrame* f : window->findChildren<QFrame*>())
+        for (QFrame* f : window->centralWidget()->findChildren<QFrame*>(QString(), Qt::FindDirectChildrenOnly))
             if (f->objectName().startsWith(QLatin1String("Frame_")) && f->isVisibleTo(window.get()))
                 shown.push_back(f);
         return shown;
@@ -188,7 +188,7 @@ TEST_F(MainWindow, ServerDatabaseThroughTheDialog) {
     ASSERT_TRUE(window->databaseOpen());
     EXPECT_EQ(window->connection_type(), 1);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Asset Database (%1)").arg(target.database));
-    EXPECT_EQ(window->session()->rs_status().recordCount(), 9);
+    EXPECT_EQ(window->session().rs_status().recordCount(), 9);
     const QString stored = settings::read(QStringLiteral("FileName"));
     EXPECT_TRUE(stored.startsWith(QStringLiteral("ADO&|&") + target.database + QStringLiteral("&|&Driver=QPSQL")));
     EXPECT_FALSE(stored.contains(QStringLiteral("assword")));
@@ -285,7 +285,7 @@ TEST_F(MainWindow, CreateDatabaseOverAnExistingFileLeavesTheSessionAlone) {
     EXPECT_EQ(Session::openFile(path)->openRecordset(QStringLiteral("Table_category"))->recordCount(), 6);
     EXPECT_EQ(window->windowTitle(), caption);
     EXPECT_TRUE(window->databaseOpen());
-    EXPECT_EQ(window->session()->rs_status().recordCount(), 9);
+    EXPECT_EQ(window->session().rs_status().recordCount(), 9);
 }
 
 TEST_F(MainWindow, EveryControlHasItsHumanName) {

@@ -22,13 +22,13 @@ TEST(FlexGrid, ShapeHeadingsAndCells) {
     std::unique_ptr<FlexGrid> g(grid(3, 4));
     QAbstractItemModelTester tester(g->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
     EXPECT_EQ(g->model()->rowCount(), 2);
-    EXPECT_EQ(g->model()->columnCount(), 3);
+    EXPECT_EQ(g->model()->columnCount(), 4);
     g->setTextMatrix(0, 1, QStringLiteral("Name"));
     g->setTextMatrix(2, 0, QStringLiteral("2"));
     g->setTextMatrix(2, 3, QStringLiteral("last"));
-    EXPECT_EQ(g->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Name"));
-    EXPECT_EQ(g->model()->headerData(1, Qt::Vertical, Qt::DisplayRole).toString(), QStringLiteral("2"));
-    EXPECT_EQ(g->model()->index(1, 2).data().toString(), QStringLiteral("last"));
+    EXPECT_EQ(g->model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Name"));
+    EXPECT_EQ(g->model()->index(1, 0).data().toString(), QStringLiteral("2"));
+    EXPECT_EQ(g->model()->index(1, 3).data().toString(), QStringLiteral("last"));
     EXPECT_EQ(g->textMatrix(9, 9), QString()); // outside: empty, no crash
     g->setColWidth(2, 1500);
     EXPECT_EQ(g->colWidth(2), 1500);
@@ -78,12 +78,12 @@ TEST(FlexGrid, ColoursPicturesAndSignals) {
     QPixmap tick(8, 8);
     tick.fill(Qt::black);
     g->setCellPicture(2, 1, tick);
-    EXPECT_EQ(g->model()->index(0, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
-    EXPECT_FALSE(g->model()->index(1, 0).data(Qt::UserRole).isNull());
+    EXPECT_EQ(g->model()->index(0, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
+    EXPECT_FALSE(g->model()->index(1, 1).data(Qt::UserRole).isNull());
     EXPECT_EQ(g->cellBackColor(1, 1), QColor(Qt::yellow));
 
     QSignalSpy clicks(g.get(), &FlexGrid::Click);
-    g->horizontalHeader()->sectionClicked(1);
+    g->horizontalHeader()->sectionClicked(2);
     EXPECT_EQ(clicks.count(), 1);
     // A heading click spans every data row of that column.
     EXPECT_EQ(g->row(), 1);

@@ -1,0 +1,44 @@
+#include "DateField.h"
+
+#include "AppState.h"
+#include "Form_calendar.h"
+#include "UiServices.h"
+
+#include <QLineEdit>
+#include <QLocale>
+
+namespace gearlog {
+
+QString format_date(const QDate& date) {
+    return QLocale(QLocale::English).toString(date, QStringLiteral("dd-MMM-yyyy"));
+}
+
+QDate parse_date(const QString& text) {
+    const QString t = text.trimmed();
+    const QLocale english(QLocale::English);
+    for (const QString& format : {QStringLiteral("dd-MMM-yyyy"), QStringLiteral("d-MMM-yyyy"),
+                                  QStringLiteral("d MMM yyyy"), QStringLiteral("d MMMM yyyy")}) {
+        const QDate d = english.toDate(t, format);
+        if (d.isValid())
+            return d;
+    }
+    const QDate iso = QDate::fromString(t.left(10), Qt::ISODate);
+    if (iso.isValid())
+        return iso;
+    return QLocale().toDate(t, QLocale::ShortFormat);
+}
+
+bool run_date_field(QLineEdit& box, AppState& state, QWidget* parent) {
+    const QDate current = parse_date(box.text());
+    state.dialog_date = current.isValid() ? current : QDate::currentDate();
+    // A picker closed without an answer must not count as one.
+    state.dialog_cancelled = true;
+    Form_calendar picker(state, parent);
+    ui().runModal(picker);
+    if (state.dialog_cancelled)
+        return false;
+    box.setText(state.dialog_date.isValid() ? format_date(state.dialog_date) : QString());
+    return true;
+}
+
+} // namespace gearlog

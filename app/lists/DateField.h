@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+class QLineEdit;
+class QWidget;
+
+namespace gearlog {
+
+struct AppState;
+
+// Dates show as "dd-mmm-yyyy" (English month abbreviations).
+QString format_date(const QDate& date);
+// Reads that form, ISO dates and the locale's short form; null when the
+// text is no date.
+QDate parse_date(const QString& text);
+
+// The date-field contract: opens the picker on the box's date (today when
+// the box is empty or holds no date) and writes the result back, which
+// fires the box's own change handling. Returns true when the picker
+// returned a date or the empty date, false when it was cancelled.
+bool run_date_field(QLineEdit& box, AppState& state, QWidget* parent);
+
+} // namespace gearlog

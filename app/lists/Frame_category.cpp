@@ -1,0 +1,339 @@
+#include "Frame_category.h"
+
+#include "ColourCode.h"
+#include "EngineError.h"
+#include "FlexGrid.h"
+#include "RecordHelpers.h"
+#include "Session.h"
+#include "UiServices.h"
+#include "ViewContext.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace gearlog {
+
+namespace {
+
+const char* const listTables[] = {"Table_Category", "Table_status", "Table_address", "Table_Contact"};
+const char* const gridNames[] = {"Categories grid", "Statuses grid", "Locations grid", "Contacts grid"};
+constexpr int white = 0xFFFFFF;
+
+QFrame* subFrame(QWidget* parent, const char* name, const QString& role) {
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(QString::fromLatin1(name));
+    frame->setAccessibleName(role);
+    frame->setGeometry(550, 180, 420, 150);
+    frame->hide();
+    return frame;
+}
+
+} // namespace
+
+Frame_category::Frame_category(ViewContext& context, QWidget* parent)
+    : QFrame(parent), m_context(context) {
+    setObjectName(QStringLiteral("Frame_category"));
+    setAccessibleName(QStringLiteral("Lists"));
+    setFrameShape(QFrame::StyledPanel);
+    setGeometry(20, 20, 1080, 640);
+
+    Grid_category = new FlexGrid(this);
+    Grid_category->setObjectName(QStringLiteral("Grid_category"));
+    Grid_category->setGeometry(10, 10, 520, 600);
+    Grid_category->setCols(2);
+    Grid_category->setFixedRows(1);
+    Grid_category->setFixedCols(1);
+    connect(Grid_category, &FlexGrid::Click, this, &Frame_category::Grid_category_Click);
+    connect(Grid_category, &FlexGrid::DblClick, this, &Frame_category::Grid_category_DblClick);
+    connect(Grid_category, &FlexGrid::RightClick, this,
+            [this](const QPoint& at) { m_context.popupMenu(at); });
+
+    auto* label = new QLabel(QStringLiteral("Name"), this);
+    label->setObjectName(QStringLiteral("Label_category_name"));
+    label->setGeometry(550, 14, 200, 22);
+    Text_category = new QLineEdit(this);
+    Text_category->setObjectName(QStringLiteral("Text_category"));
+    Text_category->setToolTip(QStringLiteral("Name to be stored in the database list"));
+    Text_category->setGeometry(550, 38, 420, 26);
+    label->setBuddy(Text_category);
+    connect(Text_category, &QLineEdit::textEdited, this, &Frame_category::Text_category_Change);
+
+    Command_create_category = button(this, QStringLiteral("Command_create_category"), QStringLiteral("Create"),
+                                     QStringLiteral("Create a new item in the list"), {550, 80, 130, 30});
+    connect(Command_create_category, &QPushButton::clicked, this, &Frame_category::Command_create_category_Click);
+    Command_delete_category = button(this, QStringLiteral("Command_delete_category"), QStringLiteral("Delete"),
+                                     QStringLiteral("Delete the currently selected item from the list"),
+                                     {690, 80, 130, 30});
+    connect(Command_delete_category, &QPushButton::clicked, this, &Frame_category::Command_delete_category_Click);
+    const QString saveCaptions[] = {QStringLiteral("Save "), QStringLiteral("Save New")};
+    const QString saveTips[] = {QStringLiteral("Replace the current item name with the changed name"),
+                                QStringLiteral("Save the changed name as a new item in the list")};
+    for (int i = 0; i < 2; ++i) {
+        QPushButton* b = button(this, QStringLiteral("Command_save_category_changes_%1").arg(i),
+                                saveCaptions[i], saveTips[i], {550 + i * 140, 120, 130, 30});
+        b->setProperty("Index", i);
+        connect(b, &QPushButton::clicked, this, [this, i] { Command_save_category_changes_Click(i); });
+        Command_save_category_changes[static_cast<size_t>(i)] = b;
+    }
+    Command_Clear_category_changes =
+        button(this, QStringLiteral("Command_Clear_category_changes"), QStringLiteral("Reset"),
+               QStringLiteral("Restore the original item name"), {830, 120, 130, 30});
+    connect(Command_Clear_category_changes, &QPushButton::clicked, this,
+            &Frame_category::Command_Clear_category_changes_Click);
+
+    Frame_contact = subFrame(this, "Frame_contact", QStringLiteral("Contact"));
+    Frame_address = subFrame(this, "Frame_address", QStringLiteral("Location"));
+    const QString noun[] = {QStringLiteral("contact"), QStringLiteral("address")};
+    for (int i = 0; i < 2; ++i) {
+        QPushButton* modify = button(i == 0 ? Frame_contact : Frame_address,
+                                     QStringLiteral("Command_define_%1_0").arg(noun[i]),
+                                     QStringLiteral("Modify the current %1").arg(noun[i]), QString(),
+                                     {10, 10, 300, 30});
+        QPushButton* create = button(i == 0 ? Frame_contact : Frame_address,
+                                     QStringLiteral("Command_define_%1_1").arg(noun[i]),
+                                     QStringLiteral("Create a new %1").arg(noun[i]), QString(),
+                                     {10, 50, 300, 30});
+        QPushButton* remove = button(i == 0 ? Frame_contact : Frame_address,
+                                     QStringLiteral("Command_delete_%1").arg(noun[i]),
+                                     QStringLiteral("Delete the current %1").arg(noun[i]),
+                                     QStringLiteral("Delete the currently selected item from the list"),
+                                     {10, 90, 300, 30});
+        modify->setProperty("Index", 0);
+        create->setProperty("Index", 1);
+        auto& define = i == 0 ? Command_define_contact : Command_define_address;
+        define = {modify, create};
+        (i == 0 ? Command_delete_contact : Command_delete_address) = remove;
+    }
+    connect(Command_define_contact[0], &QPushButton::clicked, this, [this] { Command_define_contact_Click(0); });
+    connect(Command_define_contact[1], &QPushButton::clicked, this, [this] { Command_define_contact_Click(1); });
+    connect(Command_define_address[0], &QPushButton::clicked, this, [this] { Command_define_address_Click(0); });
+    connect(Command_define_address[1], &QPushButton::clicked, this, [this] { Command_define_address_Click(1); });
+    connect(Command_delete_contact, &QPushButton::clicked, this, &Frame_category::Command_delete_contact_Click);
+    connect(Command_delete_address, &QPushButton::clicked, this, &Frame_category::Command_delete_address_Click);
+    hide();
+}
+
+Frame_category::~Frame_category() = default;
+
+QPushButton* Frame_category::button(QWidget* parent, const QString& name, const QString& caption,
+                                    const QString& tip, QRect geometry) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setToolTip(tip);
+    b->setGeometry(geometry);
+    return b;
+}
+
+void Frame_category::Command_Categories_Click(int index) {
+    const bool contacts = index == 3, addresses = index == 2;
+    if (contacts)
+        Command_delete_contact->setEnabled(false);
+    else if (addresses)
+        Command_delete_address->setEnabled(false);
+    else {
+        Command_delete_category->setEnabled(false);
+        Command_save_category_changes[0]->setEnabled(false);
+        Command_save_category_changes[1]->setEnabled(false);
+        Command_Clear_category_changes->setEnabled(false);
+    }
+    Frame_contact->setVisible(contacts);
+    Frame_address->setVisible(addresses);
+    m_listKind = index;
+    m_listTable = QString::fromLatin1(listTables[index]);
+    Grid_category->setAccessibleName(QString::fromLatin1(gridNames[index]));
+    QString tip = QStringLiteral(
+        "Click on an existing name to delete or modify it. Click on the last row to add a new item.");
+    if (contacts || addresses)
+        tip += QStringLiteral(" Double-click to edit the item.");
+    Grid_category->setToolTip(tip);
+    load_category_list();
+}
+
+void Frame_category::load_category_list() {
+    AppState& state = m_context.state();
+    state.loading = true;
+    rs_query.reset();
+    rs_query = m_context.session().openRecordset(QStringLiteral("SELECT * FROM ") + m_listTable +
+                                                 QStringLiteral(" ORDER BY Name;"));
+    const int n = record_count(*rs_query);
+    Grid_category->setRows(1);
+    Grid_category->setRows(n + 2);
+    Grid_category->setColWidth(1, Grid_category->viewport()->width() * 15 - Grid_category->colWidth(0) - 260);
+    const bool coloured = m_listKind >= 2;
+    QString fill = QStringLiteral("\tName\r");
+    if (n > 0) {
+        int r = 1;
+        for (rs_query->moveFirst(); !rs_query->eof(); rs_query->moveNext(), ++r) {
+            QString first = QString::number(r);
+            if (coloured) {
+                first = QString::number(rs_query->value(QStringLiteral("ID")).toInt());
+                const QVariant colour = rs_query->value(QStringLiteral("ColourCode"));
+                Grid_category->setCellBackColor(r, 0, colourFromCode(colour.isValid() ? colour.toInt() : white));
+            }
+            fill += first + QLatin1Char('\t') + rs_query->value(QStringLiteral("Name")).toString() +
+                    QLatin1Char('\r');
+        }
+    }
+    Grid_category->setCellBackColor(n + 1, 0, colourFromCode(white));
+    fill += QStringLiteral("*\t\r");
+    Grid_category->setRow(0);
+    Grid_category->setCol(0);
+    Grid_category->setRowSel(n + 1);
+    Grid_category->setColSel(1);
+    Grid_category->setClipText(fill);
+    Grid_category->setRow(0);
+    Grid_category->setCol(1);
+    state.loading = false;
+    if (coloured)
+        state.current_category.clear();
+    else if (!state.current_category.isEmpty() &&
+             !find_record_by_text(*rs_query, QStringLiteral("Name"), state.current_category))
+        state.current_category.clear();
+    Command_Clear_category_changes_Click();
+}
+
+void Frame_category::Grid_category_Click() {
+    const int row = Grid_category->row(), col = Grid_category->col();
+    if (row == 0 || col == 0)
+        return;
+    AppState& state = m_context.state();
+    const bool lastRow = row == Grid_category->rows() - 1;
+    state.current_category = lastRow ? QString() : Grid_category->textMatrix(row, 1);
+    if (m_listKind == 3) {
+        Command_delete_contact->setEnabled(!lastRow);
+        Command_define_contact[0]->setEnabled(!lastRow);
+    } else if (m_listKind == 2) {
+        Command_delete_address->setEnabled(!lastRow);
+        Command_define_address[0]->setEnabled(!lastRow);
+    }
+    Text_category->setText(state.current_category);
+    if (m_listKind < 2) {
+        Command_delete_category->setEnabled(!state.current_category.isEmpty());
+        Command_save_category_changes[0]->setEnabled(false);
+        Command_save_category_changes[1]->setEnabled(false);
+        Command_Clear_category_changes->setEnabled(false);
+    }
+}
+
+void Frame_category::Grid_category_DblClick() {
+    Grid_category_Click();
+    if (m_context.state().current_category.isEmpty())
+        return;
+    if (m_listKind == 3)
+        Command_define_contact_Click(0);
+    else if (m_listKind == 2)
+        Command_define_address_Click(0);
+}
+
+void Frame_category::Command_create_category_Click() {
+    Grid_category->setRow(Grid_category->rows() - 1);
+    Grid_category->setCol(1);
+    Grid_category_Click();
+}
+
+void Frame_category::Text_category_Change() {
+    Command_delete_category->setEnabled(false);
+    Command_save_category_changes[1]->setEnabled(true);
+    Command_save_category_changes[0]->setEnabled(!m_context.state().current_category.isEmpty());
+    Command_Clear_category_changes->setEnabled(true);
+}
+
+void Frame_category::Command_Clear_category_changes_Click() {
+    const QString& current = m_context.state().current_category;
+    Text_category->setText(current);
+    Command_delete_category->setEnabled(!current.isEmpty());
+    Command_save_category_changes[0]->setEnabled(false);
+    Command_save_category_changes[1]->setEnabled(false);
+    Command_Clear_category_changes->setEnabled(false);
+}
+
+void Frame_category::Command_save_category_changes_Click(int index) {
+    AppState& state = m_context.state();
+    const bool replace = index == 0 && !state.current_category.isEmpty();
+    const QString typed = Text_category->text();
+    if (typed.isEmpty()) {
+        ui().message(QStringLiteral("The category name cannot be blank"));
+        return;
+    }
+    if (typed.size() >= 256) {
+        ui().message(QStringLiteral("The category name is too long"));
+        return;
+    }
+    try {
+        const bool found = find_record_by_text(*rs_query, QStringLiteral("Name"),
+                                               replace ? state.current_category : typed);
+        if (replace) {
+            if (!found) {
+                itemVanished();
+                return;
+            }
+            if (rs_query->value(QStringLiteral("Name")).toString() == typed) {
+                Command_Clear_category_changes_Click();
+                return;
+            }
+            rs_query->edit();
+        } else {
+            if (found) {
+                ui().message(QStringLiteral("That name already exists"));
+                return;
+            }
+            const int id = next_id(m_context.session().database(), m_listTable, QStringLiteral("ID"));
+            rs_query->addNew();
+            rs_query->setValue(QStringLiteral("ID"), id);
+        }
+        rs_query->setValue(QStringLiteral("Name"), typed);
+        rs_query->update();
+        state.current_category = typed;
+        load_category_list();
+    } catch (const EngineError& e) {
+        rs_query->cancelUpdate();
+        ui().message(QStringLiteral("An error occurred while saving the changes: ") + e.description());
+    }
+}
+
+void Frame_category::Command_delete_category_Click() {
+    AppState& state = m_context.state();
+    if (state.current_category.isEmpty())
+        return;
+    try {
+        if (!find_record_by_text(*rs_query, QStringLiteral("Name"), state.current_category))
+            return;
+        const int id = rs_query->value(QStringLiteral("ID")).toInt();
+        Session& session = m_context.session();
+        if (m_listKind == 0) {
+            Recordset& equipment = session.rs_equipment();
+            if (find_record_by_number(equipment, QStringLiteral("CategoryID"), id)) {
+                ui().message(QStringLiteral("You cannot delete this category as it is in use by the equipment ") +
+                             equipment.value(QStringLiteral("Name")).toString().trimmed());
+                return;
+            }
+        } else {
+            Recordset& assets = session.rs_asset();
+            if (find_record_by_number(assets, QStringLiteral("StatusID"), id)) {
+                ui().message(QStringLiteral("You cannot delete this status as it is in use by the asset ") +
+                             assets.value(QStringLiteral("ModelNumber")).toString().trimmed());
+                return;
+            }
+        }
+        rs_query->deleteRecord();
+        state.current_category.clear();
+        load_category_list();
+    } catch (const EngineError& e) {
+        ui().message(QStringLiteral("An error occurred while deleting the category: ") + e.description());
+    }
+}
+
+int Frame_category::selectedKey() const {
+    bool numeric = false;
+    const int key = Grid_category->textMatrix(Grid_category->row(), 0).trimmed().toInt(&numeric);
+    return numeric ? key : -1;
+}
+
+void Frame_category::itemVanished() {
+    ui().message(QStringLiteral("That item no longer exists"));
+    m_context.state().current_category.clear();
+    load_category_list();
+}
+
+} // namespace gearlog

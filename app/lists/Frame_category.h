@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QFrame>
+#include <array>
+#include <memory>
+
+class QLineEdit;
+class QPushButton;
+
+namespace gearlog {
+
+class FlexGrid;
+class Recordset;
+class ViewContext;
+
+// The list view: categories, statuses, locations or contacts, chosen by
+// the list buttons. Categories and statuses are edited in place; contacts
+// and locations through their dialogs, from the sub-frames.
+class Frame_category : public QFrame {
+    Q_OBJECT
+public:
+    Frame_category(ViewContext& context, QWidget* parent);
+    ~Frame_category() override;
+
+    // Prepares the view for list 0..3 (the caller then brings it up).
+    void Command_Categories_Click(int index);
+    void load_category_list();
+
+    void Grid_category_Click();
+    void Grid_category_DblClick();
+    void Command_create_category_Click();
+    void Text_category_Change();
+    void Command_Clear_category_changes_Click();
+    void Command_save_category_changes_Click(int index);
+    void Command_delete_category_Click();
+
+    void Command_define_contact_Click(int index);
+    void Command_define_address_Click(int index);
+    void Command_delete_contact_Click();
+    void Command_delete_address_Click();
+
+    int list_kind() const { return m_listKind; }
+    const QString& list_table() const { return m_listTable; }
+    FlexGrid* grid() const { return Grid_category; }
+
+private:
+    QPushButton* button(QWidget* parent, const QString& name, const QString& caption,
+                        const QString& tip, QRect geometry);
+    // The key in column 0 of the grid's current row, or -1.
+    int selectedKey() const;
+    // Reports that the selected item is gone and shows the list as it is.
+    void itemVanished();
+
+    ViewContext& m_context;
+    std::unique_ptr<Recordset> rs_query;
+    int m_listKind = 0;
+    QString m_listTable;
+
+    FlexGrid* Grid_category;
+    QLineEdit* Text_category;
+    QPushButton* Command_create_category;
+    QPushButton* Command_delete_category;
+    std::array<QPushButton*, 2> Command_save_category_changes{};
+    QPushButton* Command_Clear_category_changes;
+    QFrame* Frame_contact;
+    QFrame* Frame_address;
+    std::array<QPushButton*, 2> Command_define_contact{};
+    std::array<QPushButton*, 2> Command_define_address{};
+    QPushButton* Command_delete_contact;
+    QPushButton* Command_delete_address;
+};
+
+} // namespace gearlog

@@ -1,0 +1,172 @@
+// The contact and location operations of the list view: create or modify
+// through their dialogs, and delete when no shipment uses them.
+#include "EngineError.h"
+#include "FlexGrid.h"
+#include "Form_address.h"
+#include "Form_contact.h"
+#include "Frame_category.h"
+#include "RecordHelpers.h"
+#include "Session.h"
+#include "UiServices.h"
+#include "ViewContext.h"
+
+namespace gearlog {
+
+namespace {
+
+// The shipment that names a contact or address as receiver or shipper.
+bool findUsingShipment(Recordset& shipments, const QString& receiverField,
+                       const QString& shipperField, int key) {
+    return find_record_by_number(shipments, receiverField, key) ||
+           find_record_by_number(shipments, shipperField, key);
+}
+
+QString text(Recordset& rs, const char* field) { return rs.value(QString::fromLatin1(field)).toString(); }
+
+} // namespace
+
+void Frame_category::Command_define_contact_Click(int index) {
+    AppState& state = m_context.state();
+    Session& session = m_context.session();
+    Recordset& contacts = session.rs_contact();
+    state.contact = ContactExchange{};
+    const int key = index == 0 ? selectedKey() : -1;
+    if (key > 0) {
+        if (!find_record_by_number(contacts, QStringLiteral("ID"), key)) {
+            itemVanished();
+            return;
+        }
+        state.contact.name = text(contacts, "Name");
+        state.contact.phone = text(contacts, "Phone");
+        state.contact.email = text(contacts, "Email");
+        const QVariant address = contacts.value(QStringLiteral("AddressID"));
+        state.contact.address_id = address.isValid() ? address.toInt() : -1;
+        const QVariant colour = contacts.value(QStringLiteral("ColourCode"));
+        if (colour.isValid())
+            state.contact.colour = colour.toInt();
+    }
+    state.dialog_cancelled = true;
+    Form_contact dialog(state.contact, session.rs_address(), window());
+    if (ui().runModal(dialog) != QDialog::Accepted)
+        return;
+    state.dialog_cancelled = false;
+    try {
+        // The dialog moved no contact, but look the record up again anyway.
+        if (dialog.saveChoice() == 0 && key > 0 &&
+            find_record_by_number(contacts, QStringLiteral("ID"), key)) {
+            contacts.edit();
+        } else {
+            const int id = next_id(session.database(), QStringLiteral("Table_Contact"), QStringLiteral("ID"));
+            contacts.addNew();
+            contacts.setValue(QStringLiteral("ID"), id);
+        }
+        contacts.setValue(QStringLiteral("Name"), state.contact.name);
+        contacts.setValue(QStringLiteral("Phone"), state.contact.phone);
+        contacts.setValue(QStringLiteral("Email"), state.contact.email);
+        contacts.setValue(QStringLiteral("AddressID"), state.contact.address_id);
+        contacts.setValue(QStringLiteral("ColourCode"), state.contact.colour);
+        contacts.update();
+        state.current_category.clear();
+        load_category_list();
+    } catch (const EngineError& e) {
+        contacts.cancelUpdate();
+        ui().message(QStringLiteral("An error occurred while modifying the name: ") + e.description());
+    }
+}
+
+void Frame_category::Command_define_address_Click(int index) {
+    AppState& state = m_context.state();
+    Session& session = m_context.session();
+    Recordset& addresses = session.rs_address();
+    state.address = AddressExchange{};
+    const int key = index == 0 ? selectedKey() : -1;
+    if (key > 0) {
+        if (!find_record_by_number(addresses, QStringLiteral("ID"), key)) {
+            itemVanished();
+            return;
+        }
+        state.address.name = text(addresses, "Name");
+        state.address.text = text(addresses, "Address");
+        const QVariant colour = addresses.value(QStringLiteral("ColourCode"));
+        if (colour.isValid())
+            state.address.colour = colour.toInt();
+    }
+    state.dialog_cancelled = true;
+    Form_address dialog(state.address, window());
+    if (ui().runModal(dialog) != QDialog::Accepted)
+        return;
+    state.dialog_cancelled = false;
+    try {
+        if (dialog.saveChoice() == 0 && key > 0 &&
+            find_record_by_number(addresses, QStringLiteral("ID"), key)) {
+            addresses.edit();
+        } else {
+            const int id = next_id(session.database(), QStringLiteral("Table_address"), QStringLiteral("ID"));
+            addresses.addNew();
+            addresses.setValue(QStringLiteral("ID"), id);
+        }
+        addresses.setValue(QStringLiteral("Name"), state.address.name);
+        addresses.setValue(QStringLiteral("Address"), state.address.text);
+        addresses.setValue(QStringLiteral("ColourCode"), state.address.colour);
+        addresses.update();
+        state.current_category.clear();
+        load_category_list();
+    } catch (const EngineError& e) {
+        addresses.cancelUpdate();
+        ui().message(QStringLiteral("An error occurred while modifying the address: ") + e.description());
+    }
+}
+
+void Frame_category::Command_delete_contact_Click() {
+    if (m_context.state().current_category.isEmpty())
+        return;
+    const int key = selectedKey();
+    if (key <= 0)
+        return;
+    Session& session = m_context.session();
+    try {
+        Recordset& contacts = session.rs_contact();
+        if (!find_record_by_number(contacts, QStringLiteral("ID"), key))
+            return;
+        Recordset& shipments = session.rs_shipment();
+        if (findUsingShipment(shipments, QStringLiteral("ReceiverContactID"),
+                              QStringLiteral("ShipperContactID"), key)) {
+            ui().message(QStringLiteral("You cannot delete this item as it is in use in the shipment ") +
+                         text(shipments, "Name").trimmed());
+            return;
+        }
+        contacts.deleteRecord();
+        m_context.state().current_category.clear();
+        load_category_list();
+    } catch (const EngineError& e) {
+        ui().message(QStringLiteral("An error occurred while deleting the contact: ") + e.description());
+    }
+}
+
+void Frame_category::Command_delete_address_Click() {
+    if (m_context.state().current_category.isEmpty())
+        return;
+    const int key = selectedKey();
+    if (key < 0)
+        return;
+    Session& session = m_context.session();
+    try {
+        Recordset& addresses = session.rs_address();
+        if (!find_record_by_number(addresses, QStringLiteral("ID"), key))
+            return;
+        Recordset& shipments = session.rs_shipment();
+        if (findUsingShipment(shipments, QStringLiteral("ReceiverAddressID"),
+                              QStringLiteral("ShipperAddressID"), key)) {
+            ui().message(QStringLiteral("You cannot delete this item as it is in use in the shipment ") +
+                         text(shipments, "Name").trimmed());
+            return;
+        }
+        addresses.deleteRecord();
+        m_context.state().current_category.clear();
+        load_category_list();
+    } catch (const EngineError& e) {
+        ui().message(QStringLiteral("An error occurred while deleting the address: ") + e.description());
+    }
+}
+
+} // namespace gearlog

@@ -1,0 +1,47 @@
+#include "ColourCode.h"
+
+#include "UiServices.h"
+
+#include <QKeyEvent>
+
+namespace gearlog {
+
+QColor colourFromCode(int code) { return QColor(code & 0xFF, (code >> 8) & 0xFF, (code >> 16) & 0xFF); }
+
+int codeFromColour(const QColor& colour) {
+    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
+}
+
+int choose_colour(int initialCode) {
+    const auto chosen = ui().chooseColour(colourFromCode(initialCode));
+    return chosen ? codeFromColour(*chosen) : -1;
+}
+
+ColourBox::ColourBox(QWidget* parent) : QLineEdit(parent) {
+    setReadOnly(true);
+    setCursor(Qt::PointingHandCursor);
+    setCode(0);
+}
+
+void ColourBox::setCode(int code) {
+    m_code = code;
+    QPalette p = palette();
+    p.setColor(QPalette::Base, colourFromCode(code));
+    setPalette(p);
+    setAccessibleDescription(colourFromCode(code).name());
+}
+
+void ColourBox::mousePressEvent(QMouseEvent* event) {
+    QLineEdit::mousePressEvent(event);
+    emit clicked();
+}
+
+void ColourBox::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit clicked();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+} // namespace gearlog
