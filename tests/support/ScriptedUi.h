@@ -2,6 +2,8 @@
 
 #include "UiServices.h"
 
+#include <gtest/gtest.h>
+
 #include <QColor>
 #include <QDialog>
 #include <QStringList>

@@ -1,0 +1,175 @@
+#include "FlexGrid.h"
+#include "Frame_category.h"
+#include "OpenWindow.h"
+
+#include <QLineEdit>
+
+using namespace gearlog;
+using namespace gearlog::test;
+
+namespace {
+
+class ListView : public OpenWindow {
+protected:
+    Frame_category* view() { return window->categoryView(); }
+    FlexGrid* grid() { return view()->grid(); }
+    QLineEdit* nameBox() { return child<QLineEdit>(QStringLiteral("Text_category")); }
+    bool enabled(const char* name) { return child(QString::fromLatin1(name))->isEnabled(); }
+    void showList(int index) { click(QStringLiteral("Command_Categories_%1").arg(index)); }
+    // Clicks the grid row holding that name.
+    void select(const QString& name) {
+        for (int r = 1; r < grid()->rows(); ++r)
+            if (grid()->textMatrix(r, 1) == name) {
+                grid()->setRow(r);
+                grid()->setCol(1);
+                view()->Grid_category_Click();
+                return;
+            }
+        ADD_FAILURE() << "no row " << name.toStdString();
+    }
+    void type(const QString& text) {
+        nameBox()->setText(text);
+        view()->Text_category_Change();
+    }
+    QStringList names() {
+        QStringList result;
+        for (int r = 1; r < grid()->rows() - 1; ++r)
+            result << grid()->textMatrix(r, 1);
+        return result;
+    }
+};
+
+TEST_F(ListView, ShowsTheListWithRowNumbersAndTheNewItemRow) {
+    showList(0);
+    EXPECT_TRUE(view()->isVisibleTo(window.get()));
+    EXPECT_EQ(grid()->rows(), 8);
+    EXPECT_EQ(grid()->textMatrix(0, 1), QStringLiteral("Name"));
+    EXPECT_EQ(names(), strings({"Ancillary", "Cables", "Radio", "Rx", "TEM Transmitter", "Tx"}));
+    EXPECT_EQ(grid()->textMatrix(1, 0), QStringLiteral("1"));
+    EXPECT_EQ(grid()->textMatrix(7, 0), QStringLiteral("*"));
+    EXPECT_FALSE(enabled("Command_delete_category"));
+    EXPECT_FALSE(enabled("Command_save_category_changes_0"));
+    EXPECT_FALSE(enabled("Command_Clear_category_changes"));
+    EXPECT_EQ(view()->list_table(), QStringLiteral("Table_Category"));
+
+    showList(3); // no contacts yet: heading and "*" only
+    EXPECT_EQ(grid()->rows(), 2);
+    EXPECT_TRUE(child(QStringLiteral("Frame_contact"))->isVisibleTo(view()));
+    EXPECT_FALSE(child(QStringLiteral("Frame_address"))->isVisibleTo(view()));
+    grid()->setRow(1);
+    grid()->setCol(1);
+    view()->Grid_category_Click();
+    EXPECT_EQ(nameBox()->text(), QString());
+}
+
+TEST_F(ListView, ButtonsFollowSelectionAndTyping) {
+    showList(1);
+    select(QStringLiteral("Lost"));
+    EXPECT_EQ(window->state().current_category, QStringLiteral("Lost"));
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("Lost"));
+    EXPECT_TRUE(enabled("Command_delete_category"));
+    type(QStringLiteral("Lost at sea"));
+    EXPECT_FALSE(enabled("Command_delete_category"));
+    EXPECT_TRUE(enabled("Command_save_category_changes_0"));
+    EXPECT_TRUE(enabled("Command_save_category_changes_1"));
+    EXPECT_TRUE(enabled("Command_Clear_category_changes"));
+    click(QStringLiteral("Command_Clear_category_changes"));
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("Lost"));
+    EXPECT_TRUE(enabled("Command_delete_category"));
+    EXPECT_FALSE(enabled("Command_save_category_changes_1"));
+
+    click(QStringLiteral("Command_create_category"));
+    EXPECT_EQ(window->state().current_category, QString());
+    EXPECT_EQ(nameBox()->text(), QString());
+    type(QStringLiteral("New"));
+    EXPECT_FALSE(enabled("Command_save_category_changes_0")); // nothing to replace
+}
+
+TEST_F(ListView, SaveChecksInOrderAndWrites) {
+    showList(0);
+    click(QStringLiteral("Command_create_category"));
+    type(QString());
+    view()->Command_save_category_changes_Click(1);
+    type(QString(256, QLatin1Char('n')));
+    view()->Command_save_category_changes_Click(1);
+    type(QStringLiteral("rx"));
+    view()->Command_save_category_changes_Click(1);
+    EXPECT_EQ(scripted.messages, strings({"The category name cannot be blank", "The category name is too long",
+                                          "That name already exists"}));
+    const QString longest(255, QLatin1Char('z'));
+    type(longest);
+    view()->Command_save_category_changes_Click(1);
+    EXPECT_EQ(scripted.messages.size(), 3);
+    EXPECT_EQ(names().last(), longest);
+    EXPECT_EQ(window->state().current_category, longest);
+    ASSERT_TRUE(find_record_by_text(session().rs_category(), QStringLiteral("Name"), longest));
+    EXPECT_EQ(session().rs_category().value(QStringLiteral("ID")).toInt(), 7);
+
+    // "Save " with the name unchanged writes nothing; a new name replaces it.
+    select(QStringLiteral("Radio"));
+    type(QStringLiteral("Radio"));
+    view()->Command_save_category_changes_Click(0);
+    EXPECT_FALSE(enabled("Command_save_category_changes_0"));
+    type(QStringLiteral("Radios"));
+    view()->Command_save_category_changes_Click(0);
+    EXPECT_TRUE(names().contains(QStringLiteral("Radios")));
+    EXPECT_FALSE(names().contains(QStringLiteral("Radio")));
+    EXPECT_EQ(names().size(), 7);
+    EXPECT_TRUE(unexpected().isEmpty()) << unexpected().toStdString();
+}
+
+TEST_F(ListView, NamesWithApostrophesAreOrdinary) {
+    showList(0);
+    click(QStringLiteral("Command_create_category"));
+    type(QStringLiteral("Tom's kit"));
+    view()->Command_save_category_changes_Click(1);
+    EXPECT_TRUE(names().contains(QStringLiteral("Tom's kit")));
+    type(QStringLiteral("TOM'S KIT"));
+    view()->Command_save_category_changes_Click(1);
+    EXPECT_EQ(scripted.messages, strings({"That name already exists"}));
+    select(QStringLiteral("Tom's kit"));
+    type(QStringLiteral("Tom's 'other' kit"));
+    view()->Command_save_category_changes_Click(0);
+    EXPECT_TRUE(names().contains(QStringLiteral("Tom's 'other' kit")));
+    select(QStringLiteral("Tom's 'other' kit"));
+    click(QStringLiteral("Command_delete_category"));
+    EXPECT_EQ(names().size(), 6);
+}
+
+TEST_F(ListView, DeleteRefusesWhatIsInUse) {
+    add(session().rs_equipment(), {{QStringLiteral("ID"), 1}, {QStringLiteral("Name"), QStringLiteral(" Spectrum analyser ")},
+                                   {QStringLiteral("CategoryID"), 3}});
+    add(session().rs_asset(), {{QStringLiteral("ID"), 1}, {QStringLiteral("ModelNumber"), QStringLiteral("SA-9 ")},
+                               {QStringLiteral("StatusID"), 5}});
+    showList(0);
+    select(QStringLiteral("Cables"));
+    click(QStringLiteral("Command_delete_category"));
+    EXPECT_EQ(scripted.messages.value(0),
+              QStringLiteral("You cannot delete this category as it is in use by the equipment Spectrum analyser"));
+    EXPECT_EQ(names().size(), 6);
+    select(QStringLiteral("Radio"));
+    click(QStringLiteral("Command_delete_category"));
+    EXPECT_EQ(names().size(), 5);
+    EXPECT_EQ(window->state().current_category, QString());
+
+    showList(1);
+    select(QStringLiteral("Lost"));
+    click(QStringLiteral("Command_delete_category"));
+    EXPECT_EQ(scripted.messages.value(1),
+              QStringLiteral("You cannot delete this status as it is in use by the asset SA-9"));
+}
+
+TEST_F(ListView, SaveFailureIsReportedAndLeavesTheList) {
+    showList(0);
+    click(QStringLiteral("Command_create_category"));
+    type(QStringLiteral("Fine"));
+    // The store refuses the row, as a rule on a shared server might.
+    session().database().store().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Table_category "
+                                                        "WHEN NEW.Name = 'Fine' BEGIN SELECT RAISE(ABORT, 'no room'); END"),
+                                         {});
+    view()->Command_save_category_changes_Click(1);
+    EXPECT_EQ(scripted.messages, strings({"An error occurred while saving the changes: no room"}));
+    EXPECT_FALSE(names().contains(QStringLiteral("Fine")));
+}
+
+} // namespace
