@@ -62,7 +62,8 @@ void RawSqliteAssetRead(benchmark::State& state) {
         }
         sqlite3_finalize(stmt);
         benchmark::DoNotOptimize(sum);
-        rawSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        rawSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     sqlite3_close(db);
 }
@@ -72,7 +73,8 @@ void CursorAssetLoad(benchmark::State& state) {
     double seconds = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        auto cursor = session->openRecordset(QStringLiteral("SELECT * FROM [Table_Asset] ORDER BY ID;"));
+        auto cursor =
+            session->openRecordset(QStringLiteral("SELECT * FROM [Table_Asset] ORDER BY ID;"));
         benchmark::DoNotOptimize(cursor->recordCount());
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
@@ -94,14 +96,16 @@ void FindAssetByKey(benchmark::State& state) {
     QRandomGenerator random(5);
     for (auto _ : state) {
         const int id = static_cast<int>(random.bounded(100000u)) + 1;
-        benchmark::DoNotOptimize(find_record_by_number(session->rs_asset(), QStringLiteral("ID"), id));
+        benchmark::DoNotOptimize(
+            find_record_by_number(session->rs_asset(), QStringLiteral("ID"), id));
     }
 }
 
 void UpdateWithCommitSeenBySecondCursor(benchmark::State& state) {
     auto session = Session::openFile(largeDatabase());
     session->openTableCursors();
-    auto second = session->openRecordset(QStringLiteral("SELECT * FROM [Table_Asset] ORDER BY ID;"));
+    auto second =
+        session->openRecordset(QStringLiteral("SELECT * FROM [Table_Asset] ORDER BY ID;"));
     Recordset& assets = session->rs_asset();
     QRandomGenerator random(9);
     int value = 0;

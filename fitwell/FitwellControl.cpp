@@ -35,11 +35,19 @@ std::vector<ControlRecord> controls;
 bool busy = false;
 std::function<void(const QString&, const QString&)> aboutPresenter;
 
-int toTwips(int pixels) { return pixels * twipsPerPixel; }
-int toPixels(int twips) { return static_cast<int>(std::lround(twips / double(twipsPerPixel))); }
-long long roundEven(double value) { return std::llrint(value); } // halves to even
+int toTwips(int pixels) {
+    return pixels * twipsPerPixel;
+}
+int toPixels(int twips) {
+    return static_cast<int>(std::lround(twips / double(twipsPerPixel)));
+}
+long long roundEven(double value) {
+    return std::llrint(value);
+} // halves to even
 
-QString formName(const QWidget* form) { return form->window()->objectName(); }
+QString formName(const QWidget* form) {
+    return form->window()->objectName();
+}
 
 bool hasIndex(const QWidget* control, int* index) {
     const QVariant v = control->property("Index");
@@ -217,13 +225,16 @@ void FitwellControl::ResizeControls() {
     if (extents)
         for (const QWidget* c : controlsOf(form, this)) {
             const QRect g = c->geometry();
-            horizontalExtent = std::max<long long>(horizontalExtent, toTwips(g.x() + g.width()) + 100);
+            horizontalExtent =
+                std::max<long long>(horizontalExtent, toTwips(g.x() + g.width()) + 100);
             verticalExtent = std::max<long long>(verticalExtent, toTwips(g.y() + g.height()) + 300);
             if (isLine(c)) {
-                horizontalExtent = std::max<long long>(
-                    {horizontalExtent, c->property("X1").toLongLong() + 100, c->property("X2").toLongLong() + 100});
-                verticalExtent = std::max<long long>(
-                    {verticalExtent, c->property("Y1").toLongLong() + 300, c->property("Y2").toLongLong() + 300});
+                horizontalExtent =
+                    std::max<long long>({horizontalExtent, c->property("X1").toLongLong() + 100,
+                                         c->property("X2").toLongLong() + 100});
+                verticalExtent =
+                    std::max<long long>({verticalExtent, c->property("Y1").toLongLong() + 300,
+                                         c->property("Y2").toLongLong() + 300});
             }
         }
     long long horizontal = 100, vertical = 100;
@@ -260,8 +271,8 @@ void FitwellControl::ResetControls() {
             const QString name = formName(form);
             for (QWidget* control : controlsOf(form, this)) {
                 const int existing = findControlRecord(control, name);
-                recordControl(existing >= 0 ? existing : static_cast<int>(controls.size()),
-                              control, name);
+                recordControl(existing >= 0 ? existing : static_cast<int>(controls.size()), control,
+                              name);
             }
             return;
         }

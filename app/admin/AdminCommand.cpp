@@ -12,15 +12,14 @@ namespace gearlog {
 
 namespace {
 
-const char usage[] =
-    "Usage:\n"
-    "  gearlog-admin create FILE [--force]\n"
-    "  gearlog-admin create-schema CONNECTION\n"
-    "  gearlog-admin sample FILE|CONNECTION [--assets N] [--seed S] [--force]\n"
-    "  gearlog-admin check FILE|CONNECTION\n"
-    "\n"
-    "CONNECTION is Driver=QPSQL;Host=...;Port=...;Database=...;User=...\n"
-    "A server password comes from PGPASSWORD or ~/.pgpass.\n";
+const char usage[] = "Usage:\n"
+                     "  gearlog-admin create FILE [--force]\n"
+                     "  gearlog-admin create-schema CONNECTION\n"
+                     "  gearlog-admin sample FILE|CONNECTION [--assets N] [--seed S] [--force]\n"
+                     "  gearlog-admin check FILE|CONNECTION\n"
+                     "\n"
+                     "CONNECTION is Driver=QPSQL;Host=...;Port=...;Database=...;User=...\n"
+                     "A server password comes from PGPASSWORD or ~/.pgpass.\n";
 
 class UsageError : public std::runtime_error {
 public:

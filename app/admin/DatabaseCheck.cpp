@@ -55,7 +55,8 @@ public:
                             "WHERE a.ShipmentID > 0 AND (SELECT COUNT(*) FROM Table_shippinglist "
                             "l WHERE l.AssetID = a.ID AND l.ShipmentID = a.ShipmentID AND "
                             "(l.IsCompleted IS NULL OR l.IsCompleted = FALSE)) <> 1 ORDER BY a.ID"),
-             QStringLiteral("Asset %1 is out on shipment %2 with %3 open lines there instead of one"));
+             QStringLiteral(
+                 "Asset %1 is out on shipment %2 with %3 open lines there instead of one"));
         rows(QStringLiteral("SELECT l.ID, l.TransferID, l.AssetID FROM Table_shippinglist l WHERE "
                             "l.IsCompleted = TRUE AND l.TransferID > 0 AND NOT EXISTS (SELECT 1 "
                             "FROM Table_shippinglist n WHERE n.ShipmentID = l.TransferID AND "
@@ -104,6 +105,8 @@ private:
 
 } // namespace
 
-QStringList checkDatabase(Store& store) { return Checker(store).run(); }
+QStringList checkDatabase(Store& store) {
+    return Checker(store).run();
+}
 
 } // namespace gearlog

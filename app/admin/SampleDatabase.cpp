@@ -11,22 +11,24 @@ namespace gearlog {
 
 namespace {
 
-const char* const firstNames[] = {"Ann",   "Ben",  "Chloe", "Dev",   "Eva",  "Femi", "Grace",
-                                  "Hiro",  "Ines", "Jon",   "Kemal", "Lena", "Maya", "Nils",
-                                  "Oscar", "Priya", "Quinn", "Rosa", "Sami", "Tariq"};
-const char* const lastNames[] = {"Okafor", "Lindqvist", "Moreau",  "Tanaka", "O'Brien",
-                                 "Silva",  "Kowalski",  "Haddad",  "Nguyen", "MacLeod",
-                                 "Rossi",  "Fischer",   "Mbeki",   "Dubois", "Novak"};
-const char* const places[] = {"Field Station", "Depot",    "Base Camp",  "Laboratory",
+const char* const firstNames[] = {"Ann",   "Ben",   "Chloe", "Dev",   "Eva",  "Femi", "Grace",
+                                  "Hiro",  "Ines",  "Jon",   "Kemal", "Lena", "Maya", "Nils",
+                                  "Oscar", "Priya", "Quinn", "Rosa",  "Sami", "Tariq"};
+const char* const lastNames[] = {"Okafor", "Lindqvist", "Moreau", "Tanaka", "O'Brien",
+                                 "Silva",  "Kowalski",  "Haddad", "Nguyen", "MacLeod",
+                                 "Rossi",  "Fischer",   "Mbeki",  "Dubois", "Novak"};
+const char* const places[] = {"Field Station", "Depot",    "Base Camp",   "Laboratory",
                               "Warehouse",     "Workshop", "Site Office", "Harbour Store"};
-const char* const towns[] = {"Kiruna", "Tromsø", "Nuuk", "Darwin", "Yellowknife", "Ushuaia",
-                             "Lhasa",  "Perth",  "Oulu", "Reykjavík"};
-const char* const kinds[] = {"Receiver", "Transmitter", "Cable",   "Antenna",    "Battery",
-                             "Charger",  "Magnetometer", "Logger", "Tripod",     "Coil",
+const char* const towns[] = {"Kiruna",  "Tromsø", "Nuuk",  "Darwin", "Yellowknife",
+                             "Ushuaia", "Lhasa",  "Perth", "Oulu",   "Reykjavík"};
+const char* const kinds[] = {"Receiver", "Transmitter",  "Cable",  "Antenna",      "Battery",
+                             "Charger",  "Magnetometer", "Logger", "Tripod",       "Coil",
                              "Console",  "GPS unit",     "Case",   "Power supply", "Sensor"};
 const char* const extraCategories[] = {"Antennas", "Power", "Tools", "Computers"};
 
-QString text(const char* utf8) { return QString::fromUtf8(utf8); }
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 class Generator {
 public:
@@ -80,21 +82,26 @@ private:
                                  QLatin1Char(' ') + QString::number(id);
             // Colours avoid pure black and white, which the program refuses.
             const int colour = 0x202020 + pick(0xDFDFDF - 0x202020);
-            m_store.execute(QStringLiteral("INSERT INTO Table_address (ID, Name, ColourCode, "
-                                           "Address) VALUES (?, ?, ?, ?)"),
-                            {id, name, colour,
-                             rtf(QStringLiteral("%1 Long Road\\par %2").arg(pick(200) + 1).arg(name))});
+            m_store.execute(
+                QStringLiteral("INSERT INTO Table_address (ID, Name, ColourCode, "
+                               "Address) VALUES (?, ?, ?, ?)"),
+                {id, name, colour,
+                 rtf(QStringLiteral("%1 Long Road\\par %2").arg(pick(200) + 1).arg(name))});
         }
     }
 
     void writeContacts(int count, int addresses) {
         for (int id = 1; id <= count; ++id) {
             const QString name = pickName(firstNames) + QLatin1Char(' ') + pickName(lastNames);
-            m_store.execute(QStringLiteral("INSERT INTO Table_contact (ID, Name, Phone, Email, "
-                                           "AddressID, ColourCode) VALUES (?, ?, ?, ?, ?, ?)"),
-                            {id, name, QStringLiteral("+44 20 7946 %1").arg(pick(10000), 4, 10, QLatin1Char('0')),
-                             pick(5) == 0 ? QString(QLatin1String("")) : name.toLower().remove(QLatin1Char(' ')).remove(QLatin1Char('\'')) + QStringLiteral("@example.org"),
-                             pick(addresses) + 1, 0xFF0000});
+            m_store.execute(
+                QStringLiteral("INSERT INTO Table_contact (ID, Name, Phone, Email, "
+                               "AddressID, ColourCode) VALUES (?, ?, ?, ?, ?, ?)"),
+                {id, name,
+                 QStringLiteral("+44 20 7946 %1").arg(pick(10000), 4, 10, QLatin1Char('0')),
+                 pick(5) == 0 ? QString(QLatin1String(""))
+                              : name.toLower().remove(QLatin1Char(' ')).remove(QLatin1Char('\'')) +
+                                    QStringLiteral("@example.org"),
+                 pick(addresses) + 1, 0xFF0000});
         }
     }
 
@@ -115,8 +122,9 @@ private:
     void writeEquipment(int count) {
         for (int id = 1; id <= count; ++id) {
             const QString name = pickName(kinds) + QStringLiteral(" model %1").arg(id);
-            m_store.execute(QStringLiteral("INSERT INTO Table_photo (ID, Name, Photo) VALUES (?, ?, ?)"),
-                            {id, name, photo(id)});
+            m_store.execute(
+                QStringLiteral("INSERT INTO Table_photo (ID, Name, Photo) VALUES (?, ?, ?)"),
+                {id, name, photo(id)});
             m_store.execute(QStringLiteral("INSERT INTO Table_equipment (ID, Name, CategoryID, "
                                            "PhotographID, Weight, Height, Width, Depth, Comments) "
                                            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -136,9 +144,11 @@ private:
                                            "?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                             {id, pick(equipment) + 1, pick(10) < 8 ? 1 : pick(9) + 1, 0,
                              pick(addresses) + 1, QStringLiteral("M-%1").arg(1000 + pick(9000)),
-                             QStringLiteral("SN%1").arg(id, 7, 10, QLatin1Char('0')), day(pick(1500)),
-                             price, price * 1.2f, price * 0.8f, day(3000 + pick(700)),
-                             pick(3) == 0 ? rtf(QStringLiteral("Checked on receipt")) : QString(QLatin1String(""))});
+                             QStringLiteral("SN%1").arg(id, 7, 10, QLatin1Char('0')),
+                             day(pick(1500)), price, price * 1.2f, price * 0.8f,
+                             day(3000 + pick(700)),
+                             pick(3) == 0 ? rtf(QStringLiteral("Checked on receipt"))
+                                          : QString(QLatin1String(""))});
         }
     }
 
@@ -167,8 +177,8 @@ private:
                                "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                 {s, QStringLiteral("Shipment %1 to %2").arg(s).arg(pickName(towns)), receiver,
                  pick(addresses) + 1, pick(contacts) + 1, pick(addresses) + 1, sent,
-                 sent.addDays(30 + pick(60)), QStringLiteral("CN-%1").arg(100000 + s),
-                 pick(5), pick(4) != 0, 50 + pick(5000), pick(3), QString(QLatin1String(""))});
+                 sent.addDays(30 + pick(60)), QStringLiteral("CN-%1").arg(100000 + s), pick(5),
+                 pick(4) != 0, 50 + pick(5000), pick(3), QString(QLatin1String(""))});
             const int lines = 5 + pick(11);
             for (int k = 0; k < lines; ++k) {
                 const int asset = pick(m_assets) + 1;

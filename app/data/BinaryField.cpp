@@ -33,7 +33,9 @@ qint64 BinaryField::actualSize() {
     return std::max<qint64>(0, storedSize());
 }
 
-bool BinaryField::isNull() { return !editedBytes() && storedSize() < 0; }
+bool BinaryField::isNull() {
+    return !editedBytes() && storedSize() < 0;
+}
 
 QByteArray BinaryField::getChunk(qint64 count) {
     QByteArray bytes = getChunk(m_readOffset, count);
@@ -48,8 +50,7 @@ QByteArray BinaryField::getChunk(qint64 offset, qint64 count) {
         return bytes->mid(offset, count);
     if (m_key < 0 || count == 0)
         return {};
-    const bool inBlock =
-        offset >= m_blockStart && offset + count <= m_blockStart + m_block.size();
+    const bool inBlock = offset >= m_blockStart && offset + count <= m_blockStart + m_block.size();
     if (!inBlock) {
         const ColumnInfo& info = m_cursor.m_query.deferred[static_cast<size_t>(m_column)];
         m_blockStart = offset;

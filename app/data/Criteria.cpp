@@ -71,7 +71,8 @@ private:
         if (m_text.mid(m_pos, w.size()).compare(w, Qt::CaseInsensitive) != 0)
             return false;
         const qsizetype end = m_pos + w.size();
-        if (end < m_text.size() && (m_text[end].isLetterOrNumber() || m_text[end] == QLatin1Char('_')))
+        if (end < m_text.size() &&
+            (m_text[end].isLetterOrNumber() || m_text[end] == QLatin1Char('_')))
             return false;
         m_pos = end;
         return true;
@@ -205,7 +206,8 @@ private:
         const qsizetype start = m_pos;
         if (c == QLatin1Char('-') || c == QLatin1Char('+'))
             ++m_pos;
-        while (m_pos < m_text.size() && (m_text[m_pos].isDigit() || m_text[m_pos] == QLatin1Char('.')))
+        while (m_pos < m_text.size() &&
+               (m_text[m_pos].isDigit() || m_text[m_pos] == QLatin1Char('.')))
             ++m_pos;
         bool ok = false;
         const double value = m_text.mid(start, m_pos - start).toDouble(&ok);
@@ -257,7 +259,9 @@ bool evaluate(const Criteria::Node& node, const std::vector<QVariant>& row) {
 Criteria::Criteria(const QString& text, const std::vector<ColumnInfo>& columns)
     : m_root(Parser(text, columns).parse()) {}
 
-bool Criteria::matches(const std::vector<QVariant>& row) const { return evaluate(*m_root, row); }
+bool Criteria::matches(const std::vector<QVariant>& row) const {
+    return evaluate(*m_root, row);
+}
 
 bool Criteria::isKeyLookup(int keyColumn, int* key) const {
     if (m_root->kind != Node::Compare || m_root->column != keyColumn ||

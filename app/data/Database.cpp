@@ -76,7 +76,9 @@ void Database::rollback() {
     }
 }
 
-void Database::attach(Recordset* cursor) { m_cursors.push_back(cursor); }
+void Database::attach(Recordset* cursor) {
+    m_cursors.push_back(cursor);
+}
 
 void Database::detach(Recordset* cursor) {
     m_cursors.erase(std::remove(m_cursors.begin(), m_cursors.end(), cursor), m_cursors.end());

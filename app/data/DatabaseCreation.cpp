@@ -15,9 +15,10 @@ SaveDialogStart save_dialog_start(const QString& fileName) {
 
 QString create_database(CreationPrompts& prompts) {
     QString path;
-    if (!prompts.chooseSaveFile(path, QStringLiteral("gearlog"),
-                                QStringLiteral("Gearlog Database (*.gearlog)|*.gearlog|All files (*)|*"),
-                                QStringLiteral("Select the database file to create")))
+    if (!prompts.chooseSaveFile(
+            path, QStringLiteral("gearlog"),
+            QStringLiteral("Gearlog Database (*.gearlog)|*.gearlog|All files (*)|*"),
+            QStringLiteral("Select the database file to create")))
         return {};
     path = path.trimmed();
     if (path.isEmpty())

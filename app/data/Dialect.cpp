@@ -32,8 +32,9 @@ QString columnDefinition(Engine engine, const TableDef& table, const FieldDef& f
     // "INT", not "INTEGER": the file store would otherwise make the key an
     // alias of its row number and number rows that arrive without one.
     const bool key = f.name == QLatin1String("ID");
-    QString def = f.name + QLatin1Char(' ') +
-                  (key && engine == Engine::Sqlite ? QStringLiteral("INT") : columnType(engine, f.type));
+    QString def =
+        f.name + QLatin1Char(' ') +
+        (key && engine == Engine::Sqlite ? QStringLiteral("INT") : columnType(engine, f.type));
     if (f.required)
         def += QStringLiteral(" NOT NULL");
     const QString prefix = table.name.mid(6) + QLatin1Char('_') + f.name; // after "Table_"
@@ -78,7 +79,8 @@ QString orderTerm(Engine engine, const QString& column, FieldType type, bool des
     QString expr = column;
     if (type == FieldType::Text && engine == Engine::Postgres)
         expr = QStringLiteral("lower(CAST(%1 AS text) COLLATE \"C\")").arg(column);
-    return expr + (descending ? QStringLiteral(" DESC NULLS LAST") : QStringLiteral(" ASC NULLS FIRST"));
+    return expr +
+           (descending ? QStringLiteral(" DESC NULLS LAST") : QStringLiteral(" ASC NULLS FIRST"));
 }
 
 } // namespace gearlog::dialect

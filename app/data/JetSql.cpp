@@ -13,8 +13,12 @@ struct Token {
     QString text;
 };
 
-bool isWordStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+bool isWordStart(QChar c) {
+    return c.isLetter() || c == QLatin1Char('_');
+}
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
 
 std::vector<Token> tokenize(const QString& sql) {
     std::vector<Token> tokens;
@@ -154,9 +158,9 @@ const TableDef& requireTable(const QString& name) {
 }
 
 void stripSemicolon(std::vector<Token>& tokens) {
-    while (!tokens.empty() && (tokens.back().kind == Token::Space ||
-                               (tokens.back().kind == Token::Symbol &&
-                                tokens.back().text == QLatin1String(";"))))
+    while (!tokens.empty() &&
+           (tokens.back().kind == Token::Space ||
+            (tokens.back().kind == Token::Symbol && tokens.back().text == QLatin1String(";"))))
         tokens.pop_back();
 }
 
@@ -229,7 +233,8 @@ TranslatedSelect translateSelect(const QString& jetSql, Engine engine) {
     const TableDef* starTable = nullptr;
     int starCount = 0;
     for (const auto& item : items) {
-        if (item.size() == 1 && item[0].kind == Token::Symbol && item[0].text == QLatin1String("*")) {
+        if (item.size() == 1 && item[0].kind == Token::Symbol &&
+            item[0].text == QLatin1String("*")) {
             for (const TableDef* t : tables)
                 expand(*t);
             starTable = tables.size() == 1 ? tables.front() : nullptr;

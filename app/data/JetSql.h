@@ -27,8 +27,8 @@ struct OrderKey {
 // on demand by key (`deferred`).
 struct TranslatedSelect {
     QString selectList, from, where, orderBy;
-    std::vector<ColumnInfo> columns;  // the selected columns, in order
-    std::vector<ColumnInfo> deferred; // binary columns read by key
+    std::vector<ColumnInfo> columns;     // the selected columns, in order
+    std::vector<ColumnInfo> deferred;    // binary columns read by key
     const TableDef* baseTable = nullptr; // where writes go; null when read-only
     int baseKeyColumn = -1;              // the base table's ID among `columns`
     std::vector<OrderKey> orderKeys;     // sort keys mapped onto `columns`

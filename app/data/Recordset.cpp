@@ -74,11 +74,15 @@ Recordset::Recordset(std::shared_ptr<Database> db, TranslatedSelect query)
     m_db->attach(this);
 }
 
-Recordset::~Recordset() { m_db->detach(this); }
+Recordset::~Recordset() {
+    m_db->detach(this);
+}
 
 // ---- change propagation ---------------------------------------------------
 
-void Recordset::noteChanged(const QList<int>& ids) { m_pending.append(ids); }
+void Recordset::noteChanged(const QList<int>& ids) {
+    m_pending.append(ids);
+}
 
 void Recordset::sync() {
     if (m_pending.isEmpty())
@@ -118,8 +122,9 @@ void Recordset::removeAt(int index) {
 void Recordset::insertSorted(std::vector<QVariant> row) {
     auto at = m_rows.end();
     if (!m_query.orderKeys.empty())
-        at = std::upper_bound(m_rows.begin(), m_rows.end(), row,
-                              [this](const auto& a, const auto& b) { return compareRows(a, b) < 0; });
+        at = std::upper_bound(
+            m_rows.begin(), m_rows.end(), row,
+            [this](const auto& a, const auto& b) { return compareRows(a, b) < 0; });
     const int index = static_cast<int>(at - m_rows.begin());
     m_rows.insert(at, std::move(row));
     m_keyIndexDirty = true;
@@ -164,7 +169,8 @@ int Recordset::currentKey() const {
     if (m_query.baseKeyColumn < 0 || m_currentDeleted || m_pos < 0 ||
         m_pos >= static_cast<int>(m_rows.size()))
         return -1;
-    const QVariant& key = m_rows[static_cast<size_t>(m_pos)][static_cast<size_t>(m_query.baseKeyColumn)];
+    const QVariant& key =
+        m_rows[static_cast<size_t>(m_pos)][static_cast<size_t>(m_query.baseKeyColumn)];
     return key.isValid() ? key.toInt() : -1;
 }
 
@@ -268,7 +274,9 @@ bool Recordset::findFrom(int start, const QString& text) {
     return !m_noMatch;
 }
 
-bool Recordset::findFirst(const QString& criteriaText) { return findFrom(0, criteriaText); }
+bool Recordset::findFirst(const QString& criteriaText) {
+    return findFrom(0, criteriaText);
+}
 
 bool Recordset::findNext(const QString& criteriaText) {
     return findFrom(m_currentDeleted ? m_pos : m_pos + 1, criteriaText);
@@ -381,7 +389,9 @@ void Recordset::edit() {
                   std::vector<std::optional<QByteArray>>(m_query.deferred.size())};
 }
 
-void Recordset::cancelUpdate() { m_edit.reset(); }
+void Recordset::cancelUpdate() {
+    m_edit.reset();
+}
 
 void Recordset::update() {
     if (!m_edit)

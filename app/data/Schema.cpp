@@ -12,14 +12,18 @@ namespace {
 
 using F = FieldType;
 
-FieldDef key() { return {QStringLiteral("ID"), F::Long, 0, true, false}; }
+FieldDef key() {
+    return {QStringLiteral("ID"), F::Long, 0, true, false};
+}
 FieldDef longField(const char* name, bool required = false) {
     return {QString::fromLatin1(name), F::Long, 0, required, false};
 }
 FieldDef text(const char* name, int size, bool required, bool zeroLength) {
     return {QString::fromLatin1(name), F::Text, size, required, zeroLength};
 }
-FieldDef name255() { return text("Name", 255, true, false); }
+FieldDef name255() {
+    return text("Name", 255, true, false);
+}
 FieldDef typed(const char* name, FieldType type) {
     const bool zeroLength = type == F::Memo;
     return {QString::fromLatin1(name), type, 0, false, zeroLength};
@@ -54,15 +58,16 @@ std::vector<TableDef> buildTables() {
           typed("Weight", F::Single), typed("Height", F::Single), typed("Width", F::Single),
           typed("Depth", F::Single), typed("Comments", F::Memo)},
          indexes({"Name", "CategoryID"})},
-        {QStringLiteral("Table_photo"), {key(), name255(), typed("Photo", F::LongBinary)},
+        {QStringLiteral("Table_photo"),
+         {key(), name255(), typed("Photo", F::LongBinary)},
          indexes({"Name"})},
         {QStringLiteral("Table_shipment"),
          {key(), name255(), longField("ReceiverContactID"), longField("ReceiverAddressID"),
           longField("ShipperContactID"), longField("ShipperAddressID"),
           typed("ShipmentDate", F::Date), typed("ExpectedReturnDate", F::Date),
           text("ConsignmentNote", 255, false, true), longField("ShippingMethod"),
-          typed("ArrivalConfirmed", F::Boolean), typed("Cost", F::Single),
-          longField("Purpose"), typed("Comments", F::Memo)},
+          typed("ArrivalConfirmed", F::Boolean), typed("Cost", F::Single), longField("Purpose"),
+          typed("Comments", F::Memo)},
          indexes({"Name", "ReceiverContactID", "ReceiverAddressID", "ShipperContactID",
                   "ShipperAddressID"})},
         {QStringLiteral("Table_shippinglist"),
@@ -76,7 +81,7 @@ std::vector<TableDef> buildTables() {
 
 std::vector<SeedRow> buildSeedRows() {
     std::vector<SeedRow> rows;
-    const char* statuses[] = {"Operational", "Maintenance", "Repairs",       "Damaged",  "Lost",
+    const char* statuses[] = {"Operational", "Maintenance", "Repairs",       "Damaged", "Lost",
                               "Destroyed",   "Stolen",      "Unserviceable", "Disposed"};
     const char* categories[] = {"Rx", "Tx", "Cables", "Radio", "Ancillary", "TEM Transmitter"};
     int id = 0;
@@ -92,8 +97,8 @@ QVariant toLong(const QVariant& value, const QString& fieldName) {
     bool ok = false;
     const double d = value.toDouble(&ok);
     if (!ok || d < -2147483648.0 || d > 2147483647.0)
-        throw EngineError(QStringLiteral("Data type mismatch: field '%1' needs a whole number")
-                              .arg(fieldName));
+        throw EngineError(
+            QStringLiteral("Data type mismatch: field '%1' needs a whole number").arg(fieldName));
     // Whole numbers round half to even, as the store's integer conversion does.
     return QVariant(static_cast<int>(std::nearbyint(d)));
 }

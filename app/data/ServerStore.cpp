@@ -76,9 +76,9 @@ public:
             Row row;
             row.reserve(static_cast<size_t>(columns));
             for (int c = 0; c < columns; ++c) {
-                const FieldType type =
-                    static_cast<size_t>(c) < types.size() ? types[static_cast<size_t>(c)]
-                                                          : FieldType::Unknown;
+                const FieldType type = static_cast<size_t>(c) < types.size()
+                                           ? types[static_cast<size_t>(c)]
+                                           : FieldType::Unknown;
                 row.push_back(normalise(query.value(c), type));
             }
             rows.push_back(std::move(row));
@@ -101,9 +101,9 @@ public:
     }
 
     qint64 blobSize(const QString& table, const QString& field, int id) override {
-        const auto rows = select(
-            QStringLiteral("SELECT octet_length(%1) FROM %2 WHERE ID = ?").arg(field, table), {id},
-            {FieldType::Unknown});
+        const auto rows =
+            select(QStringLiteral("SELECT octet_length(%1) FROM %2 WHERE ID = ?").arg(field, table),
+                   {id}, {FieldType::Unknown});
         return rows.empty() || !rows.front()[0].isValid() ? -1 : rows.front()[0].toLongLong();
     }
 
@@ -118,9 +118,10 @@ public:
     }
 
     QStringList tableNames() override {
-        return stringColumn(QStringLiteral("SELECT lower(table_name) FROM information_schema.tables "
-                                           "WHERE table_schema = current_schema() ORDER BY 1"),
-                            {});
+        return stringColumn(
+            QStringLiteral("SELECT lower(table_name) FROM information_schema.tables "
+                           "WHERE table_schema = current_schema() ORDER BY 1"),
+            {});
     }
     QStringList columnNames(const QString& table) override {
         return stringColumn(QStringLiteral("SELECT lower(column_name) FROM "

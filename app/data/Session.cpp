@@ -29,9 +29,8 @@ std::unique_ptr<Session> Session::openFile(const QString& path) {
 
 std::unique_ptr<Session> Session::openServer(const QString& connectionString,
                                              const QString& password) {
-    return std::unique_ptr<Session>(
-        new Session(openServerStore(connectionString, password), ConnectionType::Server,
-                    connectionString));
+    return std::unique_ptr<Session>(new Session(openServerStore(connectionString, password),
+                                                ConnectionType::Server, connectionString));
 }
 
 bool Session::hasSchema() {
@@ -42,13 +41,15 @@ bool Session::hasSchema() {
     return true;
 }
 
-void Session::createSchema() { buildSchema(m_db->store()); }
+void Session::createSchema() {
+    buildSchema(m_db->store());
+}
 
 void Session::openTableCursors() {
     const QStringList& s = tableCursorSources();
-    std::unique_ptr<Recordset>* cursors[] = {&m_photo,  &m_category, &m_equipment,
-                                             &m_asset,  &m_status,   &m_shipment,
-                                             &m_shippingList, &m_address, &m_contact};
+    std::unique_ptr<Recordset>* cursors[] = {&m_photo,        &m_category, &m_equipment,
+                                             &m_asset,        &m_status,   &m_shipment,
+                                             &m_shippingList, &m_address,  &m_contact};
     // Open all nine before keeping any, so a failure leaves none half-open.
     std::vector<std::unique_ptr<Recordset>> opened;
     for (const QString& source : s)

@@ -43,7 +43,9 @@ void write(const QString& key, const QString& value) {
     s->sync();
 }
 
-bool isStored(const QString& value) { return !value.isEmpty() && value != noValue; }
+bool isStored(const QString& value) {
+    return !value.isEmpty() && value != noValue;
+}
 
 QString formatFileName(const QString& name, const QString& type, const QString& connection) {
     return type + separator + name + separator + connection;
@@ -56,7 +58,8 @@ StoredDatabase parseFileName(const QString& value) {
         throw EngineError(QStringLiteral("The stored database setting \"%1\" is not of the form "
                                          "type&|&name&|&connection")
                               .arg(value));
-    return {value.left(first), value.mid(first + separator.size(), second - first - separator.size()),
+    return {value.left(first),
+            value.mid(first + separator.size(), second - first - separator.size()),
             value.mid(second + separator.size())};
 }
 
@@ -70,9 +73,10 @@ std::vector<int> parseFieldList(const QString& value) {
         const QString piece = amp < 0 ? rest : rest.left(amp);
         rest = amp < 0 ? QString() : rest.mid(amp + 1);
         if (fields.size() == maxFieldListEntries)
-            throw EngineError(QStringLiteral("The stored field list \"%1\" has more than %2 entries")
-                                  .arg(value)
-                                  .arg(maxFieldListEntries));
+            throw EngineError(
+                QStringLiteral("The stored field list \"%1\" has more than %2 entries")
+                    .arg(value)
+                    .arg(maxFieldListEntries));
         fields.push_back(static_cast<int>(std::nearbyint(leadingNumber(piece))));
     }
     return fields;

@@ -88,9 +88,9 @@ public:
             Row row;
             row.reserve(static_cast<size_t>(columns));
             for (int c = 0; c < columns; ++c) {
-                const FieldType type =
-                    static_cast<size_t>(c) < types.size() ? types[static_cast<size_t>(c)]
-                                                          : FieldType::Unknown;
+                const FieldType type = static_cast<size_t>(c) < types.size()
+                                           ? types[static_cast<size_t>(c)]
+                                           : FieldType::Unknown;
                 row.push_back(columnValue(stmt, c, type));
             }
             rows.push_back(std::move(row));
@@ -109,9 +109,9 @@ public:
     }
 
     qint64 blobSize(const QString& table, const QString& field, int id) override {
-        const auto rows = select(
-            QStringLiteral("SELECT length(%1) FROM %2 WHERE ID = ?").arg(field, table), {id},
-            {FieldType::Unknown});
+        const auto rows =
+            select(QStringLiteral("SELECT length(%1) FROM %2 WHERE ID = ?").arg(field, table), {id},
+                   {FieldType::Unknown});
         return rows.empty() || !rows.front()[0].isValid() ? -1 : rows.front()[0].toLongLong();
     }
 
@@ -123,9 +123,8 @@ public:
         const qint64 size = sqlite3_blob_bytes(blob);
         const qint64 n = std::max<qint64>(0, std::min(count, size - offset));
         QByteArray bytes(static_cast<qsizetype>(n), Qt::Uninitialized);
-        if (n > 0 &&
-            sqlite3_blob_read(blob, bytes.data(), static_cast<int>(n), static_cast<int>(offset)) !=
-                SQLITE_OK)
+        if (n > 0 && sqlite3_blob_read(blob, bytes.data(), static_cast<int>(n),
+                                       static_cast<int>(offset)) != SQLITE_OK)
             fail();
         return bytes;
     }
@@ -260,9 +259,9 @@ private:
         if (m_blob && m_blobTable == table && m_blobField == field && m_blobId == id)
             return m_blob;
         closeBlob();
-        const auto rows = select(QStringLiteral("SELECT rowid, %1 IS NULL FROM %2 WHERE ID = ?")
-                                     .arg(field, table),
-                                 {id}, {FieldType::Unknown, FieldType::Unknown});
+        const auto rows = select(
+            QStringLiteral("SELECT rowid, %1 IS NULL FROM %2 WHERE ID = ?").arg(field, table), {id},
+            {FieldType::Unknown, FieldType::Unknown});
         if (rows.empty() || rows.front()[1].toInt() != 0)
             return nullptr;
         const QByteArray t = table.toUtf8();

@@ -38,8 +38,8 @@ public:
     // Binary field access by key, so that pictures are read only on demand;
     // the size is -1 for a Null field or a missing row.
     virtual qint64 blobSize(const QString& table, const QString& field, int id) = 0;
-    virtual QByteArray blobRead(const QString& table, const QString& field, int id,
-                                qint64 offset, qint64 count) = 0;
+    virtual QByteArray blobRead(const QString& table, const QString& field, int id, qint64 offset,
+                                qint64 count) = 0;
 
     // Lower-case names of the tables, and of one table's columns.
     virtual QStringList tableNames() = 0;

@@ -12,8 +12,8 @@
 namespace gearlog {
 
 namespace {
-const QString nameTip =
-    QStringLiteral("Name of person or company to which this  shipment is being sent (max 255 characters)");
+const QString nameTip = QStringLiteral(
+    "Name of person or company to which this  shipment is being sent (max 255 characters)");
 const QString colourTip = QStringLiteral("Colour yused to display the data point");
 } // namespace
 
@@ -50,7 +50,8 @@ DetailsDialog::DetailsDialog(QWidget* parent, const char* objectName, const QStr
                        QStringLiteral("Save the current details as a new contact"));
     for (int i = 0; i < 2; ++i) {
         m_save[static_cast<size_t>(i)]->setProperty("Index", i);
-        connect(m_save[static_cast<size_t>(i)], &QPushButton::clicked, this, [this, i] { Command_save_Click(i); });
+        connect(m_save[static_cast<size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { Command_save_Click(i); });
     }
     QPushButton* reset = button(QStringLiteral("Command_reset"), QStringLiteral("Reset"),
                                 QStringLiteral("Restore the original details"));
@@ -74,7 +75,9 @@ void DetailsDialog::edited() {
     m_save[0]->setEnabled(m_editingExisting);
 }
 
-void DetailsDialog::addColourRow() { addRow(QStringLiteral("Colour Code"), Text_colour_code); }
+void DetailsDialog::addColourRow() {
+    addRow(QStringLiteral("Colour Code"), Text_colour_code);
+}
 
 void DetailsDialog::resetButtons() {
     m_save[0]->setEnabled(false);

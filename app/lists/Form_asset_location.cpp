@@ -20,7 +20,9 @@ QLineEdit* readOnlyBox(QWidget* parent, const char* name, const QString& text, c
     box->setToolTip(tip);
     return box;
 }
-QString textOf(Recordset& rs, const char* field) { return rs.value(QString::fromLatin1(field)).toString(); }
+QString textOf(Recordset& rs, const char* field) {
+    return rs.value(QString::fromLatin1(field)).toString();
+}
 } // namespace
 
 Form_asset_location::Form_asset_location(const AppState& state, QWidget* parent) : QDialog(parent) {
@@ -29,14 +31,20 @@ Form_asset_location::Form_asset_location(const AppState& state, QWidget* parent)
     auto* form = new QFormLayout(this);
     const QString nameTip = QStringLiteral(
         "Name of person or company to which this  shipment is being sent (max 255 characters)");
-    form->addRow(QStringLiteral("Name"), readOnlyBox(this, "Text_name", state.contact.name.trimmed(), nameTip));
+    form->addRow(QStringLiteral("Name"),
+                 readOnlyBox(this, "Text_name", state.contact.name.trimmed(), nameTip));
     form->addRow(QStringLiteral("Phone Number"),
-                 readOnlyBox(this, "Text_phone", state.contact.phone.trimmed(), QStringLiteral("Contact phone number")));
-    form->addRow(QStringLiteral("Email"),
-                 readOnlyBox(this, "Text_email", state.contact.email.trimmed(),
-                             QStringLiteral("Email address for correspondence with the receiver relating to this shipment")));
-    form->addRow(QStringLiteral("Location"), readOnlyBox(this, "Text_location", state.address.name.trimmed(),
-                                                         QStringLiteral("The location of this asset")));
+                 readOnlyBox(this, "Text_phone", state.contact.phone.trimmed(),
+                             QStringLiteral("Contact phone number")));
+    form->addRow(
+        QStringLiteral("Email"),
+        readOnlyBox(
+            this, "Text_email", state.contact.email.trimmed(),
+            QStringLiteral(
+                "Email address for correspondence with the receiver relating to this shipment")));
+    form->addRow(QStringLiteral("Location"),
+                 readOnlyBox(this, "Text_location", state.address.name.trimmed(),
+                             QStringLiteral("The location of this asset")));
     auto* address = new RichTextBox(this);
     address->setObjectName(QStringLiteral("rtf_address"));
     address->setReadOnly(true);

@@ -38,7 +38,8 @@ Form_calendar::Form_calendar(AppState& state, QWidget* parent) : QDialog(parent)
     button("Command_add_days", QStringLiteral("Add"), 0, &Form_calendar::Command_add_days_Click);
     button("Command_now", QStringLiteral("Today"), 1, &Form_calendar::Command_now_Click);
     button("Command_clear", QStringLiteral("Clear"), 2, &Form_calendar::Command_clear_Click);
-    button("Command_done", QStringLiteral("Done"), 3, &Form_calendar::Command_done_Click)->setDefault(true);
+    button("Command_done", QStringLiteral("Done"), 3, &Form_calendar::Command_done_Click)
+        ->setDefault(true);
     button("Command_cancel", QStringLiteral("Cancel"), 4, &Form_calendar::Command_cancel_Click);
     Calendar_expiry_date->setSelectedDate(state.dialog_date.isValid() ? state.dialog_date
                                                                       : QDate::currentDate());
@@ -46,7 +47,9 @@ Form_calendar::Form_calendar(AppState& state, QWidget* parent) : QDialog(parent)
     connect(this, &QDialog::rejected, this, [this] { m_state.dialog_cancelled = true; });
 }
 
-QDate Form_calendar::shownDate() const { return Calendar_expiry_date->selectedDate(); }
+QDate Form_calendar::shownDate() const {
+    return Calendar_expiry_date->selectedDate();
+}
 
 void Form_calendar::Command_add_days_Click() {
     bool numeric = false;
@@ -59,7 +62,9 @@ void Form_calendar::Command_add_days_Click() {
     Calendar_expiry_date->setSelectedDate(shownDate().addDays(static_cast<qint64>(days)));
 }
 
-void Form_calendar::Command_now_Click() { Calendar_expiry_date->setSelectedDate(QDate::currentDate()); }
+void Form_calendar::Command_now_Click() {
+    Calendar_expiry_date->setSelectedDate(QDate::currentDate());
+}
 
 void Form_calendar::Command_clear_Click() {
     m_state.dialog_date = QDate();
@@ -73,6 +78,8 @@ void Form_calendar::Command_done_Click() {
     accept();
 }
 
-void Form_calendar::Command_cancel_Click() { reject(); }
+void Form_calendar::Command_cancel_Click() {
+    reject();
+}
 
 } // namespace gearlog

@@ -10,7 +10,8 @@
 namespace gearlog {
 
 Form_contact::Form_contact(ContactExchange& contact, Recordset& addresses, QWidget* parent)
-    : DetailsDialog(parent, "Form_contact", QStringLiteral("Contact Details"), QStringLiteral("Name"),
+    : DetailsDialog(parent, "Form_contact", QStringLiteral("Contact Details"),
+                    QStringLiteral("Name"),
                     QStringLiteral("You cannot use white or black as a contact colour")),
       m_contact(contact), m_addresses(addresses) {
     Text_phone = new QLineEdit(this);
@@ -19,8 +20,8 @@ Form_contact::Form_contact(ContactExchange& contact, Recordset& addresses, QWidg
     addRow(QStringLiteral("Phone Number"), Text_phone);
     Text_email = new QLineEdit(this);
     Text_email->setObjectName(QStringLiteral("Text_email"));
-    Text_email->setToolTip(
-        QStringLiteral("Email address for correspondence with the receiver relating to this shipment"));
+    Text_email->setToolTip(QStringLiteral(
+        "Email address for correspondence with the receiver relating to this shipment"));
     addRow(QStringLiteral("Email"), Text_email);
     Combo_address = new QComboBox(this);
     Combo_address->setObjectName(QStringLiteral("Combo_address"));

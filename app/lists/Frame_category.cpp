@@ -16,8 +16,10 @@ namespace gearlog {
 
 namespace {
 
-const char* const listTables[] = {"Table_Category", "Table_status", "Table_address", "Table_Contact"};
-const char* const gridNames[] = {"Categories grid", "Statuses grid", "Locations grid", "Contacts grid"};
+const char* const listTables[] = {"Table_Category", "Table_status", "Table_address",
+                                  "Table_Contact"};
+const char* const gridNames[] = {"Categories grid", "Statuses grid", "Locations grid",
+                                 "Contacts grid"};
 constexpr int white = 0xFFFFFF;
 
 QFrame* subFrame(QWidget* parent, const char* name, const QString& role) {
@@ -59,21 +61,26 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
     label->setBuddy(Text_category);
     connect(Text_category, &QLineEdit::textEdited, this, &Frame_category::Text_category_Change);
 
-    Command_create_category = button(this, QStringLiteral("Command_create_category"), QStringLiteral("Create"),
-                                     QStringLiteral("Create a new item in the list"), {550, 80, 130, 30});
-    connect(Command_create_category, &QPushButton::clicked, this, &Frame_category::Command_create_category_Click);
-    Command_delete_category = button(this, QStringLiteral("Command_delete_category"), QStringLiteral("Delete"),
-                                     QStringLiteral("Delete the currently selected item from the list"),
-                                     {690, 80, 130, 30});
-    connect(Command_delete_category, &QPushButton::clicked, this, &Frame_category::Command_delete_category_Click);
+    Command_create_category =
+        button(this, QStringLiteral("Command_create_category"), QStringLiteral("Create"),
+               QStringLiteral("Create a new item in the list"), {550, 80, 130, 30});
+    connect(Command_create_category, &QPushButton::clicked, this,
+            &Frame_category::Command_create_category_Click);
+    Command_delete_category = button(
+        this, QStringLiteral("Command_delete_category"), QStringLiteral("Delete"),
+        QStringLiteral("Delete the currently selected item from the list"), {690, 80, 130, 30});
+    connect(Command_delete_category, &QPushButton::clicked, this,
+            &Frame_category::Command_delete_category_Click);
     const QString saveCaptions[] = {QStringLiteral("Save "), QStringLiteral("Save New")};
-    const QString saveTips[] = {QStringLiteral("Replace the current item name with the changed name"),
-                                QStringLiteral("Save the changed name as a new item in the list")};
+    const QString saveTips[] = {
+        QStringLiteral("Replace the current item name with the changed name"),
+        QStringLiteral("Save the changed name as a new item in the list")};
     for (int i = 0; i < 2; ++i) {
         QPushButton* b = button(this, QStringLiteral("Command_save_category_changes_%1").arg(i),
                                 saveCaptions[i], saveTips[i], {550 + i * 140, 120, 130, 30});
         b->setProperty("Index", i);
-        connect(b, &QPushButton::clicked, this, [this, i] { Command_save_category_changes_Click(i); });
+        connect(b, &QPushButton::clicked, this,
+                [this, i] { Command_save_category_changes_Click(i); });
         Command_save_category_changes[static_cast<size_t>(i)] = b;
     }
     Command_Clear_category_changes =
@@ -88,29 +95,35 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
     for (int i = 0; i < 2; ++i) {
         QPushButton* modify = button(i == 0 ? Frame_contact : Frame_address,
                                      QStringLiteral("Command_define_%1_0").arg(noun[i]),
-                                     QStringLiteral("Modify the current %1").arg(noun[i]), QString(),
-                                     {10, 10, 300, 30});
-        QPushButton* create = button(i == 0 ? Frame_contact : Frame_address,
-                                     QStringLiteral("Command_define_%1_1").arg(noun[i]),
-                                     QStringLiteral("Create a new %1").arg(noun[i]), QString(),
-                                     {10, 50, 300, 30});
-        QPushButton* remove = button(i == 0 ? Frame_contact : Frame_address,
-                                     QStringLiteral("Command_delete_%1").arg(noun[i]),
-                                     QStringLiteral("Delete the current %1").arg(noun[i]),
-                                     QStringLiteral("Delete the currently selected item from the list"),
-                                     {10, 90, 300, 30});
+                                     QStringLiteral("Modify the current %1").arg(noun[i]),
+                                     QString(), {10, 10, 300, 30});
+        QPushButton* create =
+            button(i == 0 ? Frame_contact : Frame_address,
+                   QStringLiteral("Command_define_%1_1").arg(noun[i]),
+                   QStringLiteral("Create a new %1").arg(noun[i]), QString(), {10, 50, 300, 30});
+        QPushButton* remove = button(
+            i == 0 ? Frame_contact : Frame_address,
+            QStringLiteral("Command_delete_%1").arg(noun[i]),
+            QStringLiteral("Delete the current %1").arg(noun[i]),
+            QStringLiteral("Delete the currently selected item from the list"), {10, 90, 300, 30});
         modify->setProperty("Index", 0);
         create->setProperty("Index", 1);
         auto& define = i == 0 ? Command_define_contact : Command_define_address;
         define = {modify, create};
         (i == 0 ? Command_delete_contact : Command_delete_address) = remove;
     }
-    connect(Command_define_contact[0], &QPushButton::clicked, this, [this] { Command_define_contact_Click(0); });
-    connect(Command_define_contact[1], &QPushButton::clicked, this, [this] { Command_define_contact_Click(1); });
-    connect(Command_define_address[0], &QPushButton::clicked, this, [this] { Command_define_address_Click(0); });
-    connect(Command_define_address[1], &QPushButton::clicked, this, [this] { Command_define_address_Click(1); });
-    connect(Command_delete_contact, &QPushButton::clicked, this, &Frame_category::Command_delete_contact_Click);
-    connect(Command_delete_address, &QPushButton::clicked, this, &Frame_category::Command_delete_address_Click);
+    connect(Command_define_contact[0], &QPushButton::clicked, this,
+            [this] { Command_define_contact_Click(0); });
+    connect(Command_define_contact[1], &QPushButton::clicked, this,
+            [this] { Command_define_contact_Click(1); });
+    connect(Command_define_address[0], &QPushButton::clicked, this,
+            [this] { Command_define_address_Click(0); });
+    connect(Command_define_address[1], &QPushButton::clicked, this,
+            [this] { Command_define_address_Click(1); });
+    connect(Command_delete_contact, &QPushButton::clicked, this,
+            &Frame_category::Command_delete_contact_Click);
+    connect(Command_delete_address, &QPushButton::clicked, this,
+            &Frame_category::Command_delete_address_Click);
     hide();
 }
 
@@ -142,8 +155,8 @@ void Frame_category::Command_Categories_Click(int index) {
     m_listKind = index;
     m_listTable = QString::fromLatin1(listTables[index]);
     Grid_category->setAccessibleName(QString::fromLatin1(gridNames[index]));
-    QString tip = QStringLiteral(
-        "Click on an existing name to delete or modify it. Click on the last row to add a new item.");
+    QString tip = QStringLiteral("Click on an existing name to delete or modify it. Click on the "
+                                 "last row to add a new item.");
     if (contacts || addresses)
         tip += QStringLiteral(" Double-click to edit the item.");
     Grid_category->setToolTip(tip);
@@ -159,7 +172,8 @@ void Frame_category::load_category_list() {
     const int n = record_count(*rs_query);
     Grid_category->setRows(1);
     Grid_category->setRows(n + 2);
-    Grid_category->setColWidth(1, Grid_category->viewport()->width() * 15 - Grid_category->colWidth(0) - 260);
+    Grid_category->setColWidth(1, Grid_category->viewport()->width() * 15 -
+                                      Grid_category->colWidth(0) - 260);
     const bool coloured = m_listKind >= 2;
     QString fill = QStringLiteral("\tName\r");
     if (n > 0) {
@@ -169,7 +183,8 @@ void Frame_category::load_category_list() {
             if (coloured) {
                 first = QString::number(rs_query->value(QStringLiteral("ID")).toInt());
                 const QVariant colour = rs_query->value(QStringLiteral("ColourCode"));
-                Grid_category->setCellBackColor(r, 0, colourFromCode(colour.isValid() ? colour.toInt() : white));
+                Grid_category->setCellBackColor(
+                    r, 0, colourFromCode(colour.isValid() ? colour.toInt() : white));
             }
             fill += first + QLatin1Char('\t') + rs_query->value(QStringLiteral("Name")).toString() +
                     QLatin1Char('\r');
@@ -278,7 +293,8 @@ void Frame_category::Command_save_category_changes_Click(int index) {
                 ui().message(QStringLiteral("That name already exists"));
                 return;
             }
-            const int id = next_id(m_context.session().database(), m_listTable, QStringLiteral("ID"));
+            const int id =
+                next_id(m_context.session().database(), m_listTable, QStringLiteral("ID"));
             rs_query->addNew();
             rs_query->setValue(QStringLiteral("ID"), id);
         }
@@ -288,7 +304,8 @@ void Frame_category::Command_save_category_changes_Click(int index) {
         load_category_list();
     } catch (const EngineError& e) {
         rs_query->cancelUpdate();
-        ui().message(QStringLiteral("An error occurred while saving the changes: ") + e.description());
+        ui().message(QStringLiteral("An error occurred while saving the changes: ") +
+                     e.description());
     }
 }
 
@@ -304,15 +321,18 @@ void Frame_category::Command_delete_category_Click() {
         if (m_listKind == 0) {
             Recordset& equipment = session.rs_equipment();
             if (find_record_by_number(equipment, QStringLiteral("CategoryID"), id)) {
-                ui().message(QStringLiteral("You cannot delete this category as it is in use by the equipment ") +
-                             equipment.value(QStringLiteral("Name")).toString().trimmed());
+                ui().message(
+                    QStringLiteral(
+                        "You cannot delete this category as it is in use by the equipment ") +
+                    equipment.value(QStringLiteral("Name")).toString().trimmed());
                 return;
             }
         } else {
             Recordset& assets = session.rs_asset();
             if (find_record_by_number(assets, QStringLiteral("StatusID"), id)) {
-                ui().message(QStringLiteral("You cannot delete this status as it is in use by the asset ") +
-                             assets.value(QStringLiteral("ModelNumber")).toString().trimmed());
+                ui().message(
+                    QStringLiteral("You cannot delete this status as it is in use by the asset ") +
+                    assets.value(QStringLiteral("ModelNumber")).toString().trimmed());
                 return;
             }
         }
@@ -320,7 +340,8 @@ void Frame_category::Command_delete_category_Click() {
         state.current_category.clear();
         load_category_list();
     } catch (const EngineError& e) {
-        ui().message(QStringLiteral("An error occurred while deleting the category: ") + e.description());
+        ui().message(QStringLiteral("An error occurred while deleting the category: ") +
+                     e.description());
     }
 }
 

@@ -21,7 +21,9 @@ bool findUsingShipment(Recordset& shipments, const QString& receiverField,
            find_record_by_number(shipments, shipperField, key);
 }
 
-QString text(Recordset& rs, const char* field) { return rs.value(QString::fromLatin1(field)).toString(); }
+QString text(Recordset& rs, const char* field) {
+    return rs.value(QString::fromLatin1(field)).toString();
+}
 
 } // namespace
 
@@ -56,7 +58,8 @@ void Frame_category::Command_define_contact_Click(int index) {
             find_record_by_number(contacts, QStringLiteral("ID"), key)) {
             contacts.edit();
         } else {
-            const int id = next_id(session.database(), QStringLiteral("Table_Contact"), QStringLiteral("ID"));
+            const int id =
+                next_id(session.database(), QStringLiteral("Table_Contact"), QStringLiteral("ID"));
             contacts.addNew();
             contacts.setValue(QStringLiteral("ID"), id);
         }
@@ -70,7 +73,8 @@ void Frame_category::Command_define_contact_Click(int index) {
         load_category_list();
     } catch (const EngineError& e) {
         contacts.cancelUpdate();
-        ui().message(QStringLiteral("An error occurred while modifying the name: ") + e.description());
+        ui().message(QStringLiteral("An error occurred while modifying the name: ") +
+                     e.description());
     }
 }
 
@@ -101,7 +105,8 @@ void Frame_category::Command_define_address_Click(int index) {
             find_record_by_number(addresses, QStringLiteral("ID"), key)) {
             addresses.edit();
         } else {
-            const int id = next_id(session.database(), QStringLiteral("Table_address"), QStringLiteral("ID"));
+            const int id =
+                next_id(session.database(), QStringLiteral("Table_address"), QStringLiteral("ID"));
             addresses.addNew();
             addresses.setValue(QStringLiteral("ID"), id);
         }
@@ -113,7 +118,8 @@ void Frame_category::Command_define_address_Click(int index) {
         load_category_list();
     } catch (const EngineError& e) {
         addresses.cancelUpdate();
-        ui().message(QStringLiteral("An error occurred while modifying the address: ") + e.description());
+        ui().message(QStringLiteral("An error occurred while modifying the address: ") +
+                     e.description());
     }
 }
 
@@ -131,15 +137,17 @@ void Frame_category::Command_delete_contact_Click() {
         Recordset& shipments = session.rs_shipment();
         if (findUsingShipment(shipments, QStringLiteral("ReceiverContactID"),
                               QStringLiteral("ShipperContactID"), key)) {
-            ui().message(QStringLiteral("You cannot delete this item as it is in use in the shipment ") +
-                         text(shipments, "Name").trimmed());
+            ui().message(
+                QStringLiteral("You cannot delete this item as it is in use in the shipment ") +
+                text(shipments, "Name").trimmed());
             return;
         }
         contacts.deleteRecord();
         m_context.state().current_category.clear();
         load_category_list();
     } catch (const EngineError& e) {
-        ui().message(QStringLiteral("An error occurred while deleting the contact: ") + e.description());
+        ui().message(QStringLiteral("An error occurred while deleting the contact: ") +
+                     e.description());
     }
 }
 
@@ -157,15 +165,17 @@ void Frame_category::Command_delete_address_Click() {
         Recordset& shipments = session.rs_shipment();
         if (findUsingShipment(shipments, QStringLiteral("ReceiverAddressID"),
                               QStringLiteral("ShipperAddressID"), key)) {
-            ui().message(QStringLiteral("You cannot delete this item as it is in use in the shipment ") +
-                         text(shipments, "Name").trimmed());
+            ui().message(
+                QStringLiteral("You cannot delete this item as it is in use in the shipment ") +
+                text(shipments, "Name").trimmed());
             return;
         }
         addresses.deleteRecord();
         m_context.state().current_category.clear();
         load_category_list();
     } catch (const EngineError& e) {
-        ui().message(QStringLiteral("An error occurred while deleting the address: ") + e.description());
+        ui().message(QStringLiteral("An error occurred while deleting the address: ") +
+                     e.description());
     }
 }
 

@@ -25,7 +25,8 @@ QString writeWorkbook(const FlexGrid& grid, const QString& path) {
     if (!target.absoluteDir().exists())
         return QStringLiteral("The folder %1 does not exist").arg(target.absolutePath());
     const QString partial = target.absoluteDir().filePath(
-        QStringLiteral(".%1.%2.partial").arg(target.fileName(), QUuid::createUuid().toString(QUuid::Id128)));
+        QStringLiteral(".%1.%2.partial")
+            .arg(target.fileName(), QUuid::createUuid().toString(QUuid::Id128)));
     const QByteArray partialName = QFile::encodeName(partial);
     lxw_workbook* workbook = workbook_new(partialName.constData());
     if (!workbook)
@@ -36,8 +37,9 @@ QString writeWorkbook(const FlexGrid& grid, const QString& path) {
         for (int c = 0; c < grid.cols() && error == LXW_NO_ERROR; ++c) {
             const QByteArray text = grid.textMatrix(r, c).toUtf8();
             if (!text.isEmpty())
-                error = worksheet_write_string(sheet, static_cast<lxw_row_t>(r),
-                                               static_cast<lxw_col_t>(c), text.constData(), nullptr);
+                error =
+                    worksheet_write_string(sheet, static_cast<lxw_row_t>(r),
+                                           static_cast<lxw_col_t>(c), text.constData(), nullptr);
         }
     const lxw_error closed = workbook_close(workbook);
     if (error == LXW_NO_ERROR)

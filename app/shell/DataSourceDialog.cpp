@@ -60,7 +60,8 @@ DataSourceDialog::DataSourceDialog(QWidget* parent) : QDialog(parent) {
     QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel =
+        buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     connect(ok, &QPushButton::clicked, this, &DataSourceDialog::tryConnect);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -88,7 +89,9 @@ QString DataSourceDialog::connectionString() const {
     return c.toString();
 }
 
-QString DataSourceDialog::errorText() const { return m_error->isVisible() ? m_error->text() : QString(); }
+QString DataSourceDialog::errorText() const {
+    return m_error->isVisible() ? m_error->text() : QString();
+}
 
 void DataSourceDialog::tryConnect() {
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -56,7 +56,8 @@ Form_main::~Form_main() = default;
 void Form_main::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("menu_file"));
-    auto action = [this, file](const char* name, const QString& caption, void (Form_main::*slot)()) {
+    auto action = [this, file](const char* name, const QString& caption,
+                               void (Form_main::*slot)()) {
         QAction* a = file->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
         connect(a, &QAction::triggered, this, slot);
@@ -77,11 +78,12 @@ void Form_main::buildMenus() {
 }
 
 void Form_main::buildFrames() {
-    const char* const names[] = {"Frame_photo",  "Frame_category", "Frame_equipment",
-                                 "Frame_asset",  "Frame_shipment", "Frame_report",
+    const char* const names[] = {"Frame_photo",          "Frame_category", "Frame_equipment",
+                                 "Frame_asset",          "Frame_shipment", "Frame_report",
                                  "Frame_report_shipment"};
-    const char* const roles[] = {"Photographs", "Lists", "Equipment", "Assets",
-                                 "Shipments", "Equipment report", "Shipment report"};
+    const char* const roles[] = {"Photographs",    "Lists",     "Equipment",
+                                 "Assets",         "Shipments", "Equipment report",
+                                 "Shipment report"};
     for (size_t i = 0; i < std::size(names); ++i) {
         if (QLatin1String(names[i]) == QLatin1String("Frame_category")) {
             m_categoryView = new Frame_category(*this, m_client);
@@ -154,13 +156,16 @@ void Form_main::buildCoolBar() {
         m_coolBar->addSeparator();
         return picture;
     };
-    auto frame = [this](const char* name) { return m_client->findChild<QFrame*>(QString::fromLatin1(name)); };
+    auto frame = [this](const char* name) {
+        return m_client->findChild<QFrame*>(QString::fromLatin1(name));
+    };
     QWidget* actions = band(QStringLiteral("Actions"), "Picture_actions");
     viewButton(actions, "Command_Send", -1, QStringLiteral("S&hipments"),
                QStringLiteral("Select items from database for shipment"), frame("Frame_shipment"));
     QWidget* database = band(QStringLiteral("Database"), "Picture_database");
     viewButton(database, "Command_Equipment", -1, QStringLiteral("&Equipment"),
-               QStringLiteral("Load a piece of equipment into the database"), frame("Frame_equipment"));
+               QStringLiteral("Load a piece of equipment into the database"),
+               frame("Frame_equipment"));
     viewButton(database, "Command_Load_Photo", -1, QStringLiteral("&Photographs"),
                QStringLiteral("Load a photo of a piece of equipment into the database"),
                frame("Frame_photo"));
@@ -172,13 +177,15 @@ void Form_main::buildCoolBar() {
                                     QStringLiteral("&Locations"), QStringLiteral("C&ontacts")};
     for (int i = 0; i < 4; ++i)
         viewButton(lists, "Command_Categories", i, listCaptions[i],
-                   i == 0 ? QStringLiteral("Modify the equipment category list in the database") : statusHint,
+                   i == 0 ? QStringLiteral("Modify the equipment category list in the database")
+                          : statusHint,
                    m_categoryView, [this, i] { m_categoryView->Command_Categories_Click(i); });
     QWidget* reports = band(QStringLiteral("Reports"), "Picture_reports");
     viewButton(reports, "Command_report", 0, QStringLiteral("E&quipment"),
                QStringLiteral("Generate an equipment report"), frame("Frame_report"));
     viewButton(reports, "Command_report", 1, QStringLiteral("Sh&ipments"),
-               QStringLiteral("Generate an equipment location report"), frame("Frame_report_shipment"));
+               QStringLiteral("Generate an equipment location report"),
+               frame("Frame_report_shipment"));
 }
 
 bool Form_main::eventFilter(QObject* watched, QEvent* event) {
@@ -206,7 +213,9 @@ void Form_main::show_view(QFrame* frame) {
             other->hide();
 }
 
-void Form_main::popupMenu(const QPoint& globalPos) { m_popup->popup(globalPos); }
+void Form_main::popupMenu(const QPoint& globalPos) {
+    m_popup->popup(globalPos);
+}
 
 void Form_main::registerExportGrid(QFrame* view, FlexGrid* grid) {
     // The equipment report wins over the lists, which win over the shipment report.
@@ -226,7 +235,9 @@ void Form_main::mnuExcel_Click() {
         }
 }
 
-void Form_main::setCoolBarEnabled(bool enabled) { m_coolBar->setEnabled(enabled); }
+void Form_main::setCoolBarEnabled(bool enabled) {
+    m_coolBar->setEnabled(enabled);
+}
 
 void Form_main::setSessionCaption(const QString& name) {
     setWindowTitle(name.isNull() ? QStringLiteral("Asset Database")

@@ -37,7 +37,7 @@ public:
     void startup(const QString& databaseFile = {});
 
     // Session procedures.
-    bool ShowDataTypeDialog();                          // returns cancelled
+    bool ShowDataTypeDialog();                           // returns cancelled
     bool open_ado_connection(const QString& connection); // returns cancelled
     bool open_dao_database(QString& path);               // returns cancelled
     void open_database();
@@ -81,8 +81,7 @@ private:
     void buildCoolBar();
     void buildFrames();
     QPushButton* viewButton(QWidget* band, const char* name, int index, const QString& caption,
-                            const QString& hint, QFrame* frame,
-                            std::function<void()> prepare = {});
+                            const QString& hint, QFrame* frame, std::function<void()> prepare = {});
     void setCoolBarEnabled(bool enabled);
     void setSessionCaption(const QString& name);
     void saveFieldList();

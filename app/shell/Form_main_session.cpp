@@ -30,7 +30,8 @@ public:
     bool chooseSaveFile(QString& fileName, const QString& defaultExtension, const QString& filter,
                         const QString& title) override {
         const SaveDialogStart start = save_dialog_start(fileName);
-        const auto chosen = ui().saveFile(title, filter, defaultExtension, start.folder, start.fileName);
+        const auto chosen =
+            ui().saveFile(title, filter, defaultExtension, start.folder, start.fileName);
         if (!chosen)
             return false;
         fileName = chosen->trimmed();
@@ -48,7 +49,8 @@ void Form_main::save_database_setting(const QString& name, const QString& type,
 }
 
 void Form_main::saveFieldList() {
-    settings::write(QStringLiteral("FieldList"), settings::formatFieldList(m_state.selected_fields));
+    settings::write(QStringLiteral("FieldList"),
+                    settings::formatFieldList(m_state.selected_fields));
 }
 
 bool Form_main::ShowDataTypeDialog() {
@@ -81,8 +83,9 @@ bool Form_main::open_ado_connection(const QString& connection) {
             failure = e.description();
         }
         if (!opened && needsPassword(failure)) {
-            const auto password = ui().askPassword(
-                QStringLiteral("Password for %1:").arg(ConnectionString::parse(connection).dataSourceName()));
+            const auto password =
+                ui().askPassword(QStringLiteral("Password for %1:")
+                                     .arg(ConnectionString::parse(connection).dataSourceName()));
             if (!password)
                 return true;
             try {
@@ -112,7 +115,8 @@ bool Form_main::open_ado_connection(const QString& connection) {
             opened->createSchema();
         }
     } catch (const EngineError& e) {
-        ui().message(QStringLiteral("Error Opening DataSource: ") + e.description(), MessageIcon::Exclamation);
+        ui().message(QStringLiteral("Error Opening DataSource: ") + e.description(),
+                     MessageIcon::Exclamation);
         return true;
     }
     m_connectionString = opened->connectionString();
@@ -141,7 +145,8 @@ bool Form_main::open_dao_database(QString& path) {
         m_connectionString = path;
         m_session = Session::openFile(path);
     } catch (const EngineError& e) {
-        ui().message(QStringLiteral("Error opening database: ") + e.description(), MessageIcon::Exclamation);
+        ui().message(QStringLiteral("Error opening database: ") + e.description(),
+                     MessageIcon::Exclamation);
         m_session.reset();
         return true;
     }
@@ -176,7 +181,8 @@ void Form_main::menu_open() {
     try {
         open_database();
     } catch (const EngineError& e) {
-        ui().message(QStringLiteral("Error opening database: ") + e.description(), MessageIcon::Exclamation);
+        ui().message(QStringLiteral("Error opening database: ") + e.description(),
+                     MessageIcon::Exclamation);
         close_database();
         return;
     }
@@ -184,7 +190,9 @@ void Form_main::menu_open() {
     setCoolBarEnabled(true);
 }
 
-void Form_main::menu_close() { close_database(); }
+void Form_main::menu_close() {
+    close_database();
+}
 
 void Form_main::menu_create() {
     UiCreationPrompts prompts;

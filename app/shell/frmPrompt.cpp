@@ -29,7 +29,8 @@ frmPrompt::frmPrompt(QWidget* parent) : QDialog(parent) {
     QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel =
+        buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     connect(ok, &QPushButton::clicked, this, [this] {
         m_cancelled = false;
@@ -45,6 +46,8 @@ frmPrompt::frmPrompt(QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons);
 }
 
-bool frmPrompt::serverChosen() const { return m_server->isChecked(); }
+bool frmPrompt::serverChosen() const {
+    return m_server->isChecked();
+}
 
 } // namespace gearlog

@@ -6,7 +6,9 @@
 
 namespace gearlog {
 
-QColor colourFromCode(int code) { return QColor(code & 0xFF, (code >> 8) & 0xFF, (code >> 16) & 0xFF); }
+QColor colourFromCode(int code) {
+    return QColor(code & 0xFF, (code >> 8) & 0xFF, (code >> 16) & 0xFF);
+}
 
 int codeFromColour(const QColor& colour) {
     return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
@@ -37,7 +39,8 @@ void ColourBox::mousePressEvent(QMouseEvent* event) {
 }
 
 void ColourBox::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter) {
         emit clicked();
         return;
     }

@@ -24,7 +24,8 @@ public:
         const QVariant picture = index.data(Qt::UserRole);
         if (picture.isValid()) {
             const QPixmap pixmap = picture.value<QPixmap>();
-            const QRect r = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, pixmap.size(), option.rect);
+            const QRect r =
+                QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, pixmap.size(), option.rect);
             painter->drawPixmap(r, pixmap);
         }
     }
@@ -139,7 +140,9 @@ void FlexGridModel::setBackColor(int row, int col, const QColor& colour) {
     cellsChanged(row, col, row, col);
 }
 
-QColor FlexGridModel::backColor(int row, int col) const { return m_colours.value(key(row, col)); }
+QColor FlexGridModel::backColor(int row, int col) const {
+    return m_colours.value(key(row, col));
+}
 
 void FlexGridModel::setPicture(int row, int col, const QPixmap& picture) {
     if (picture.isNull())
@@ -149,7 +152,9 @@ void FlexGridModel::setPicture(int row, int col, const QPixmap& picture) {
     cellsChanged(row, col, row, col);
 }
 
-QPixmap FlexGridModel::picture(int row, int col) const { return m_pictures.value(key(row, col)); }
+QPixmap FlexGridModel::picture(int row, int col) const {
+    return m_pictures.value(key(row, col));
+}
 
 void FlexGridModel::setAlignment(int col, Qt::Alignment alignment) {
     m_alignment.insert(col, alignment);
@@ -193,7 +198,8 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &FlexGrid::headingClicked);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &FlexGrid::syncFromView);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &FlexGrid::syncFromView);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &FlexGrid::syncFromView);
     setShowGrid(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -215,7 +221,9 @@ void FlexGrid::setFixedRows(int fixedRows) {
     horizontalHeader()->setVisible(this->fixedRows() > 0);
 }
 
-void FlexGrid::setFixedCols(int fixedCols) { m_model.setShape(rows(), cols(), fixedRows(), fixedCols); }
+void FlexGrid::setFixedCols(int fixedCols) {
+    m_model.setShape(rows(), cols(), fixedRows(), fixedCols);
+}
 
 void FlexGrid::setRow(int row) {
     m_row = m_rowSel = row;
@@ -265,8 +273,10 @@ void FlexGrid::syncFromView() {
     for (const QItemSelectionRange& range : selection)
         if (range.contains(current)) {
             // The far corner is the one opposite the current cell.
-            const int top = m_model.gridRow(range.topLeft()), bottom = m_model.gridRow(range.bottomRight());
-            const int left = m_model.gridCol(range.topLeft()), right = m_model.gridCol(range.bottomRight());
+            const int top = m_model.gridRow(range.topLeft()),
+                      bottom = m_model.gridRow(range.bottomRight());
+            const int left = m_model.gridCol(range.topLeft()),
+                      right = m_model.gridCol(range.bottomRight());
             m_rowSel = m_row == top ? bottom : top;
             m_colSel = m_col == left ? right : left;
         }
@@ -290,11 +300,17 @@ void FlexGrid::setClipText(const QString& text) {
                  std::max(m_col, m_colSel), text);
 }
 
-int FlexGrid::colWidth(int col) const { return columnWidth(col) * twipsPerPixel; }
+int FlexGrid::colWidth(int col) const {
+    return columnWidth(col) * twipsPerPixel;
+}
 
-void FlexGrid::setColWidth(int col, int twips) { setColumnWidth(col, std::max(0, twips / twipsPerPixel)); }
+void FlexGrid::setColWidth(int col, int twips) {
+    setColumnWidth(col, std::max(0, twips / twipsPerPixel));
+}
 
-void FlexGrid::clear() { m_model.clearText(); }
+void FlexGrid::clear() {
+    m_model.clearText();
+}
 
 void FlexGrid::headingClicked(int section) {
     // A heading click selects the column's cells, as on a flex grid.

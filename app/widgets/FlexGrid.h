@@ -99,9 +99,13 @@ public:
     QString clipText() const;
     void setClipText(const QString& text);
 
-    void setCellBackColor(int row, int col, const QColor& colour) { m_model.setBackColor(row, col, colour); }
+    void setCellBackColor(int row, int col, const QColor& colour) {
+        m_model.setBackColor(row, col, colour);
+    }
     QColor cellBackColor(int row, int col) const { return m_model.backColor(row, col); }
-    void setCellPicture(int row, int col, const QPixmap& picture) { m_model.setPicture(row, col, picture); }
+    void setCellPicture(int row, int col, const QPixmap& picture) {
+        m_model.setPicture(row, col, picture);
+    }
     QPixmap cellPicture(int row, int col) const { return m_model.picture(row, col); }
     // Widths in twips (15 per pixel).
     int colWidth(int col) const;

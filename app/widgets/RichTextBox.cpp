@@ -9,8 +9,12 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
     setTabChangesFocus(true); // keyboard users can leave the box with Tab
 }
 
-QString RichTextBox::textRTF() const { return rtf::write(*document()); }
+QString RichTextBox::textRTF() const {
+    return rtf::write(*document());
+}
 
-void RichTextBox::setTextRTF(const QString& markup) { rtf::read(markup, *document()); }
+void RichTextBox::setTextRTF(const QString& markup) {
+    rtf::read(markup, *document());
+}
 
 } // namespace gearlog

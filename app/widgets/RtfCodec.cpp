@@ -13,10 +13,10 @@ namespace gearlog::rtf {
 namespace {
 
 // Code page 1252 at 0x80..0x9F; the rest of the upper half is Latin-1.
-const char16_t cp1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+const char16_t cp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
 QChar fromCp1252(int byte) {
     if (byte >= 0x80 && byte < 0xA0)
@@ -57,7 +57,9 @@ QString escapeText(const QString& text) {
 
 } // namespace
 
-bool isRtf(const QString& text) { return text.trimmed().startsWith(QLatin1String("{\\rtf")); }
+bool isRtf(const QString& text) {
+    return text.trimmed().startsWith(QLatin1String("{\\rtf"));
+}
 
 QString write(const QTextDocument& document) {
     QStringList fonts;
@@ -79,7 +81,8 @@ QString write(const QTextDocument& document) {
     };
     const QString defaultFamily = document.defaultFont().family();
     fontIndex(defaultFamily);
-    const double defaultSize = document.defaultFont().pointSizeF() > 0 ? document.defaultFont().pointSizeF() : 10;
+    const double defaultSize =
+        document.defaultFont().pointSizeF() > 0 ? document.defaultFont().pointSizeF() : 10;
 
     QString body;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
@@ -109,7 +112,8 @@ QString write(const QTextDocument& document) {
         out += QStringLiteral("{\\f%1\\fnil %2;}").arg(i).arg(escapeText(fonts[i]));
     out += QStringLiteral("}\n{\\colortbl ;");
     for (const QColor& c : colours)
-        out += QStringLiteral("\\red%1\\green%2\\blue%3;").arg(c.red()).arg(c.green()).arg(c.blue());
+        out +=
+            QStringLiteral("\\red%1\\green%2\\blue%3;").arg(c.red()).arg(c.green()).arg(c.blue());
     out += QStringLiteral("}\n\\viewkind4\\uc1\\pard\\f0\\fs%1 ").arg(qRound(defaultSize * 2));
     return out + body + QStringLiteral("\\par\n}\n");
 }

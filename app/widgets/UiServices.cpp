@@ -16,8 +16,8 @@ namespace {
 class RealUiServices final : public UiServices {
 public:
     void message(const QString& text, MessageIcon icon) override {
-        QMessageBox box(iconOf(icon), QApplication::applicationDisplayName(), text,
-                        QMessageBox::Ok, dialogOwner());
+        QMessageBox box(iconOf(icon), QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+                        dialogOwner());
         box.exec();
     }
     bool askYesNo(const QString& text) override {
@@ -47,8 +47,9 @@ public:
     }
     std::optional<QString> askPassword(const QString& prompt) override {
         bool ok = false;
-        const QString password = QInputDialog::getText(dialogOwner(), QApplication::applicationDisplayName(),
-                                                       prompt, QLineEdit::Password, QString(), &ok);
+        const QString password =
+            QInputDialog::getText(dialogOwner(), QApplication::applicationDisplayName(), prompt,
+                                  QLineEdit::Password, QString(), &ok);
         return ok ? std::optional<QString>(password) : std::nullopt;
     }
     void beep() override { QApplication::beep(); }
@@ -75,9 +76,13 @@ UiServices* current = &realServices;
 
 } // namespace
 
-UiServices& ui() { return *current; }
+UiServices& ui() {
+    return *current;
+}
 
-void setUiServices(UiServices* services) { current = services ? services : &realServices; }
+void setUiServices(UiServices* services) {
+    current = services ? services : &realServices;
+}
 
 QWidget* dialogOwner() {
     if (QWidget* active = QApplication::activeWindow())

@@ -23,10 +23,11 @@ public:
     virtual bool askYesNo(const QString& text) = 0;
     // Filters in the "Description|patterns|Description|patterns" form.
     // An empty result means the user cancelled.
-    virtual QString openFile(const QString& title, const QString& filter, const QString& folder) = 0;
+    virtual QString openFile(const QString& title, const QString& filter,
+                             const QString& folder) = 0;
     virtual std::optional<QString> saveFile(const QString& title, const QString& filter,
-                                            const QString& defaultExtension,
-                                            const QString& folder, const QString& fileName) = 0;
+                                            const QString& defaultExtension, const QString& folder,
+                                            const QString& fileName) = 0;
     virtual std::optional<QColor> chooseColour(const QColor& initial) = 0;
     virtual std::optional<QString> askPassword(const QString& prompt) = 0;
     virtual void beep() = 0;

@@ -36,8 +36,14 @@ TEST_P(Sample, IsConsistentAndDeterministic) {
     EXPECT_EQ(count("SELECT COUNT(*) FROM Table_asset"), 300);
     // All three line states are present.
     EXPECT_GT(count("SELECT COUNT(*) FROM Table_shippinglist WHERE IsCompleted = FALSE"), 0);
-    EXPECT_GT(count("SELECT COUNT(*) FROM Table_shippinglist WHERE IsCompleted = TRUE AND TransferID = -1"), 0);
-    EXPECT_GT(count("SELECT COUNT(*) FROM Table_shippinglist WHERE IsCompleted = TRUE AND TransferID > 0"), 0);
+    EXPECT_GT(
+        count(
+            "SELECT COUNT(*) FROM Table_shippinglist WHERE IsCompleted = TRUE AND TransferID = -1"),
+        0);
+    EXPECT_GT(
+        count(
+            "SELECT COUNT(*) FROM Table_shippinglist WHERE IsCompleted = TRUE AND TransferID > 0"),
+        0);
     EXPECT_GT(count("SELECT COUNT(*) FROM Table_photo WHERE Photo IS NOT NULL"), 0);
 
     FreshDatabase again(GetParam());
@@ -53,26 +59,42 @@ TEST_P(Sample, CheckListsEveryKindOfProblem) {
     auto store = fresh->openStore();
     writeSampleData(*store, {100, 3});
     const auto first = [&](const char* sql) {
-        return store->select(QString::fromLatin1(sql), {}, {FieldType::Long, FieldType::Long, FieldType::Long}).front();
+        return store
+            ->select(QString::fromLatin1(sql), {},
+                     {FieldType::Long, FieldType::Long, FieldType::Long})
+            .front();
     };
-    const Row open = first("SELECT ID, AssetID, ShipmentID FROM Table_shippinglist WHERE IsCompleted = FALSE ORDER BY ID");
-    const Row moved = first("SELECT ID, AssetID, TransferID FROM Table_shippinglist WHERE TransferID > 0 ORDER BY ID");
+    const Row open = first("SELECT ID, AssetID, ShipmentID FROM Table_shippinglist WHERE "
+                           "IsCompleted = FALSE ORDER BY ID");
+    const Row moved = first(
+        "SELECT ID, AssetID, TransferID FROM Table_shippinglist WHERE TransferID > 0 ORDER BY ID");
     store->execute(QStringLiteral("UPDATE Table_asset SET StatusID = 99 WHERE ID = 1"), {});
     store->execute(QStringLiteral("UPDATE Table_asset SET ShipmentID = 0 WHERE ID = ?"), {open[1]});
-    store->execute(QStringLiteral("DELETE FROM Table_shippinglist WHERE ShipmentID = ? AND AssetID = ?"),
-                   {moved[2], moved[1]});
-    store->execute(QStringLiteral("INSERT INTO Table_asset (ID, ModelNumber, ShipmentID) VALUES (9999, 'X', 1)"), {});
+    store->execute(
+        QStringLiteral("DELETE FROM Table_shippinglist WHERE ShipmentID = ? AND AssetID = ?"),
+        {moved[2], moved[1]});
+    store->execute(
+        QStringLiteral(
+            "INSERT INTO Table_asset (ID, ModelNumber, ShipmentID) VALUES (9999, 'X', 1)"),
+        {});
     const QStringList problems = checkDatabase(*store);
     const QString all = problems.join(QLatin1Char('\n'));
-    EXPECT_TRUE(all.contains(QStringLiteral("Table_asset row 1: StatusID 99 names no row of Table_status")))
+    EXPECT_TRUE(
+        all.contains(QStringLiteral("Table_asset row 1: StatusID 99 names no row of Table_status")))
         << all.toStdString();
     EXPECT_TRUE(all.contains(QStringLiteral("Open line %1: asset %2 is not out on shipment %3")
-                                 .arg(open[0].toInt()).arg(open[1].toInt()).arg(open[2].toInt())))
+                                 .arg(open[0].toInt())
+                                 .arg(open[1].toInt())
+                                 .arg(open[2].toInt())))
         << all.toStdString();
-    EXPECT_TRUE(all.contains(QStringLiteral("Transferred line %1: shipment %2 has no line for asset %3")
-                                 .arg(moved[0].toInt()).arg(moved[2].toInt()).arg(moved[1].toInt())))
+    EXPECT_TRUE(
+        all.contains(QStringLiteral("Transferred line %1: shipment %2 has no line for asset %3")
+                         .arg(moved[0].toInt())
+                         .arg(moved[2].toInt())
+                         .arg(moved[1].toInt())))
         << all.toStdString();
-    EXPECT_TRUE(all.contains(QStringLiteral("Asset 9999 is out on shipment 1 with 0 open lines there instead of one")))
+    EXPECT_TRUE(all.contains(
+        QStringLiteral("Asset 9999 is out on shipment 1 with 0 open lines there instead of one")))
         << all.toStdString();
 
     store->execute(QStringLiteral("DROP TABLE Table_status"), {});
@@ -88,8 +110,8 @@ TEST(AdminCommand, CreateSampleCheckAndRefusals) {
     const Result again = admin({QStringLiteral("create"), file});
     EXPECT_EQ(again.status, 1);
     EXPECT_TRUE(again.err.contains(QStringLiteral("--force")));
-    EXPECT_EQ(admin({QStringLiteral("sample"), file, QStringLiteral("--assets"), QStringLiteral("50"),
-                     QStringLiteral("--force")})
+    EXPECT_EQ(admin({QStringLiteral("sample"), file, QStringLiteral("--assets"),
+                     QStringLiteral("50"), QStringLiteral("--force")})
                   .status,
               0);
     const Result check = admin({QStringLiteral("check"), file});
@@ -97,7 +119,10 @@ TEST(AdminCommand, CreateSampleCheckAndRefusals) {
 
     EXPECT_EQ(admin({}).status, 2);
     EXPECT_EQ(admin({QStringLiteral("frobnicate"), file}).status, 2);
-    EXPECT_EQ(admin({QStringLiteral("sample"), file, QStringLiteral("--assets"), QStringLiteral("many")}).status, 2);
+    EXPECT_EQ(
+        admin({QStringLiteral("sample"), file, QStringLiteral("--assets"), QStringLiteral("many")})
+            .status,
+        2);
     EXPECT_EQ(admin({QStringLiteral("check")}).status, 2);
 
     const QString junk = dir.filePath(QStringLiteral("junk.gearlog"));
@@ -108,7 +133,8 @@ TEST(AdminCommand, CreateSampleCheckAndRefusals) {
     const Result bad = admin({QStringLiteral("check"), junk});
     EXPECT_EQ(bad.status, 1);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("not a database"))) << bad.err.toStdString();
-    EXPECT_EQ(admin({QStringLiteral("check"), dir.filePath(QStringLiteral("none.gearlog"))}).status, 1);
+    EXPECT_EQ(admin({QStringLiteral("check"), dir.filePath(QStringLiteral("none.gearlog"))}).status,
+              1);
 }
 
 TEST(AdminCommand, ServerSchemaAndConnectionFailure) {
@@ -116,7 +142,8 @@ TEST(AdminCommand, ServerSchemaAndConnectionFailure) {
     EXPECT_EQ(admin({QStringLiteral("create-schema"), empty.location()}).status, 0);
     EXPECT_EQ(admin({QStringLiteral("check"), empty.location()}).status, 0);
     const Result unreachable =
-        admin({QStringLiteral("check"), QStringLiteral("Driver=QPSQL;Host=127.0.0.1;Port=1;Database=x;User=y")});
+        admin({QStringLiteral("check"),
+               QStringLiteral("Driver=QPSQL;Host=127.0.0.1;Port=1;Database=x;User=y")});
     EXPECT_EQ(unreachable.status, 1);
     EXPECT_FALSE(unreachable.err.isEmpty());
 }

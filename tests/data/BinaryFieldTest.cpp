@@ -89,7 +89,8 @@ TEST_P(Binary, LargePictureOverThirtyTwoMebibytes) {
     stored.moveFirst();
     auto field = stored.binaryField(QStringLiteral("Photo"));
     ASSERT_EQ(field->actualSize(), picture.size());
-    EXPECT_EQ(field->getChunk(picture.size() - 1029, 1024), picture.mid(picture.size() - 1029, 1024));
+    EXPECT_EQ(field->getChunk(picture.size() - 1029, 1024),
+              picture.mid(picture.size() - 1029, 1024));
 }
 
 TEST_P(Binary, FailedStoreLeavesNoHalfWrittenPicture) {

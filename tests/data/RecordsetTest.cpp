@@ -59,19 +59,21 @@ TEST_P(Cursor, FindsWithEveryCriteriaForm) {
     EXPECT_FALSE(find_record_by_number(categories, QStringLiteral("Nothing"), 5));
 
     addCategory(7, QStringLiteral("Tom's kit"));
-    EXPECT_TRUE(find_record_by_text(categories, QStringLiteral("Name"), QStringLiteral("Tom's kit")));
+    EXPECT_TRUE(
+        find_record_by_text(categories, QStringLiteral("Name"), QStringLiteral("Tom's kit")));
     EXPECT_EQ(categories.value(QStringLiteral("ID")).toInt(), 7);
     EXPECT_TRUE(find_record_by_text(categories, QStringLiteral("Name"), QStringLiteral("tom's KIT"),
                                     QStringLiteral("AND ID = 7")));
-    EXPECT_FALSE(find_record_by_text(categories, QStringLiteral("Name"), QStringLiteral("Tom's kit"),
-                                     QStringLiteral("AND ID <> 7")));
+    EXPECT_FALSE(find_record_by_text(categories, QStringLiteral("Name"),
+                                     QStringLiteral("Tom's kit"), QStringLiteral("AND ID <> 7")));
     EXPECT_TRUE(categories.findFirst(QStringLiteral("ID > 2 AND (Name = 'Radio' OR Name = 'Rx')")));
     EXPECT_EQ(categories.value(QStringLiteral("ID")).toInt(), 4);
     EXPECT_FALSE(categories.findNext(QStringLiteral("ID > 2 AND (Name = 'Radio' OR Name = 'Rx')")));
 }
 
 TEST_P(Cursor, ExtraClauseFindsTheLineOfTheOtherShipment) {
-    auto lines = session->openRecordset(QStringLiteral("SELECT * FROM [Table_ShippingList] ORDER BY ID,ShipmentID;"));
+    auto lines = session->openRecordset(
+        QStringLiteral("SELECT * FROM [Table_ShippingList] ORDER BY ID,ShipmentID;"));
     for (int id = 1; id <= 3; ++id) {
         lines->addNew();
         lines->setValue(QStringLiteral("ID"), id);
@@ -80,7 +82,8 @@ TEST_P(Cursor, ExtraClauseFindsTheLineOfTheOtherShipment) {
         lines->setValue(QStringLiteral("IsCompleted"), id != 2);
         lines->update();
     }
-    ASSERT_TRUE(find_record_by_number(*lines, QStringLiteral("AssetID"), 9, QStringLiteral(" AND ShipmentID = 2")));
+    ASSERT_TRUE(find_record_by_number(*lines, QStringLiteral("AssetID"), 9,
+                                      QStringLiteral(" AND ShipmentID = 2")));
     EXPECT_EQ(lines->value(QStringLiteral("ID")).toInt(), 2);
     EXPECT_TRUE(lines->findFirst(QStringLiteral("AssetID=9 AND IsCompleted=No")));
     EXPECT_EQ(lines->value(QStringLiteral("ID")).toInt(), 2);
@@ -89,7 +92,8 @@ TEST_P(Cursor, ExtraClauseFindsTheLineOfTheOtherShipment) {
 }
 
 TEST_P(Cursor, NullStaysDistinctFromTheEmptyString) {
-    auto contacts = session->openRecordset(QStringLiteral("SELECT * FROM [Table_Contact] ORDER BY Name;"));
+    auto contacts =
+        session->openRecordset(QStringLiteral("SELECT * FROM [Table_Contact] ORDER BY Name;"));
     contacts->addNew();
     contacts->setValue(QStringLiteral("ID"), 1);
     contacts->setValue(QStringLiteral("Name"), QStringLiteral("Ann"));
@@ -123,7 +127,8 @@ TEST_P(Cursor, EditUpdateCancelAndDelete) {
     // Moving away drops an edit that was never updated.
     categories.setValue(QStringLiteral("Name"), QStringLiteral("Dropped"));
     categories.moveFirst();
-    auto reread = session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 2"));
+    auto reread =
+        session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 2"));
     EXPECT_EQ(reread->value(QStringLiteral("Name")).toString(), QStringLiteral("Antennas"));
 
     ASSERT_TRUE(find_record_by_number(categories, QStringLiteral("ID"), 4));
@@ -144,7 +149,9 @@ TEST_P(Cursor, FailedUpdateKeepsTheEditAndWritesNothing) {
     categories.setValue(QStringLiteral("Name"), QStringLiteral("Clash"));
     EXPECT_THROW(categories.update(), EngineError);
     EXPECT_EQ(categories.editMode(), Recordset::EditMode::Adding);
-    categories.setValue(QStringLiteral("ID"), next_id(session->database(), QStringLiteral("Table_category"), QStringLiteral("ID")));
+    categories.setValue(
+        QStringLiteral("ID"),
+        next_id(session->database(), QStringLiteral("Table_category"), QStringLiteral("ID")));
     categories.update();
     EXPECT_EQ(categories.value(QStringLiteral("ID")).toInt(), 7);
     EXPECT_EQ(categories.recordCount(), 7);
@@ -157,9 +164,10 @@ TEST_P(Cursor, WritesThroughJoinedTableStar) {
     equipment->setValue(QStringLiteral("Name"), QStringLiteral("Radio set"));
     equipment->setValue(QStringLiteral("CategoryID"), 4);
     equipment->update();
-    auto assets = session->openRecordset(QStringLiteral(
-        "SELECT Table_Asset.* FROM [Table_Equipment] INNER JOIN [Table_Asset] ON "
-        "[Table_Equipment].ID = [Table_Asset].EquipmentID WHERE CategoryID = 4 ORDER BY ModelNumber,Table_asset.ID;"));
+    auto assets = session->openRecordset(
+        QStringLiteral("SELECT Table_Asset.* FROM [Table_Equipment] INNER JOIN [Table_Asset] ON "
+                       "[Table_Equipment].ID = [Table_Asset].EquipmentID WHERE CategoryID = 4 "
+                       "ORDER BY ModelNumber,Table_asset.ID;"));
     ASSERT_TRUE(assets->isUpdatable());
     assets->addNew();
     assets->setValue(QStringLiteral("ID"), 1);
@@ -172,7 +180,8 @@ TEST_P(Cursor, WritesThroughJoinedTableStar) {
     EXPECT_FLOAT_EQ(table->value(QStringLiteral("PurchasePrice")).toFloat(), 12.5f);
     EXPECT_THROW(assets->setValue(QStringLiteral("DateAcquired"), QStringLiteral("not a date")),
                  EngineError);
-    EXPECT_THROW(assets->setValue(QStringLiteral("EquipmentID"), QStringLiteral("one")), EngineError);
+    EXPECT_THROW(assets->setValue(QStringLiteral("EquipmentID"), QStringLiteral("one")),
+                 EngineError);
 }
 
 GEARLOG_BOTH_STORES(Cursor);

@@ -50,9 +50,10 @@ TEST_P(Schema, RequiredAndZeroLengthRulesAreEnforcedByTheStore) {
     EXPECT_NE(refusal(QStringLiteral("Table_asset"),
                       {{QStringLiteral("ID"), 1}, {QStringLiteral("ModelNumber"), QString()}}),
               QString());
-    EXPECT_EQ(refusal(QStringLiteral("Table_asset"), {{QStringLiteral("ID"), 1},
-                                                      {QStringLiteral("ModelNumber"), QStringLiteral("M1")},
-                                                      {QStringLiteral("SerialNumber"), QString()}}),
+    EXPECT_EQ(refusal(QStringLiteral("Table_asset"),
+                      {{QStringLiteral("ID"), 1},
+                       {QStringLiteral("ModelNumber"), QStringLiteral("M1")},
+                       {QStringLiteral("SerialNumber"), QString()}}),
               QString());
     EXPECT_NE(refusal(QStringLiteral("Table_equipment"),
                       {{QStringLiteral("ID"), 1}, {QStringLiteral("Name"), QStringLiteral("E")}}),
@@ -65,22 +66,26 @@ TEST_P(Schema, RequiredAndZeroLengthRulesAreEnforcedByTheStore) {
               QString());
     // Text longer than its size is refused; at the size it is accepted.
     EXPECT_NE(refusal(QStringLiteral("Table_asset"),
-                      {{QStringLiteral("ID"), 2}, {QStringLiteral("ModelNumber"), QString(51, QLatin1Char('x'))}}),
+                      {{QStringLiteral("ID"), 2},
+                       {QStringLiteral("ModelNumber"), QString(51, QLatin1Char('x'))}}),
               QString());
     EXPECT_EQ(refusal(QStringLiteral("Table_asset"),
-                      {{QStringLiteral("ID"), 2}, {QStringLiteral("ModelNumber"), QString(50, QChar(0x00e9))}}),
+                      {{QStringLiteral("ID"), 2},
+                       {QStringLiteral("ModelNumber"), QString(50, QChar(0x00e9))}}),
               QString());
     // A row without its key is refused rather than numbered by the store.
-    EXPECT_NE(refusal(QStringLiteral("Table_category"), {{QStringLiteral("Name"), QStringLiteral("X")}}),
-              QString());
+    EXPECT_NE(
+        refusal(QStringLiteral("Table_category"), {{QStringLiteral("Name"), QStringLiteral("X")}}),
+        QString());
 }
 
 TEST_P(Schema, NamesMayRepeatButKeysMayNot) {
     EXPECT_EQ(refusal(QStringLiteral("Table_category"),
                       {{QStringLiteral("ID"), 7}, {QStringLiteral("Name"), QStringLiteral("Rx")}}),
               QString());
-    const QString duplicate = refusal(
-        QStringLiteral("Table_category"), {{QStringLiteral("ID"), 7}, {QStringLiteral("Name"), QStringLiteral("Other")}});
+    const QString duplicate =
+        refusal(QStringLiteral("Table_category"),
+                {{QStringLiteral("ID"), 7}, {QStringLiteral("Name"), QStringLiteral("Other")}});
     EXPECT_NE(duplicate, QString());
     // The refused row left nothing behind in a fresh cursor.
     auto rs = session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 7"));

@@ -31,15 +31,18 @@ TEST(Session, BadFilesAreRefusedWithTheEnginesText) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(4096, 'x'));
     }
-    EXPECT_TRUE(openFailure([&] { Session::openFile(text); }).contains(QStringLiteral("not a database")));
-    EXPECT_TRUE(openFailure([&] { Session::openFile(dir.filePath(QStringLiteral("none"))); })
-                    .endsWith(QStringLiteral(" does not exist.")));
+    EXPECT_TRUE(
+        openFailure([&] { Session::openFile(text); }).contains(QStringLiteral("not a database")));
+    EXPECT_TRUE(openFailure([&] {
+                    Session::openFile(dir.filePath(QStringLiteral("none")));
+                }).endsWith(QStringLiteral(" does not exist.")));
     EXPECT_NE(openFailure([&] { Session::openFile(dir.path()); }), QString());
 
     // A database without the tables opens, but its cursors cannot.
     auto empty = Session::openFile(base.location());
     EXPECT_FALSE(empty->hasSchema());
-    EXPECT_TRUE(openFailure([&] { empty->openTableCursors(); }).contains(QStringLiteral("no such table")));
+    EXPECT_TRUE(
+        openFailure([&] { empty->openTableCursors(); }).contains(QStringLiteral("no such table")));
     EXPECT_FALSE(empty->tableCursorsOpen());
 }
 
@@ -63,11 +66,13 @@ TEST(Session, UnreachableServerReportsTheServersText) {
     ConnectionString unreachable = ConnectionString::parse(serverConnection());
     unreachable.port = 1; // nothing listens there
     const QString text = openFailure([&] { Session::openServer(unreachable.toString()); });
-    EXPECT_TRUE(text.contains(QStringLiteral("connect"), Qt::CaseInsensitive)) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("connect"), Qt::CaseInsensitive))
+        << text.toStdString();
     ConnectionString wrongDatabase = ConnectionString::parse(serverConnection());
     wrongDatabase.database = QStringLiteral("no_such_database");
-    EXPECT_TRUE(openFailure([&] { Session::openServer(wrongDatabase.toString()); })
-                    .contains(QStringLiteral("no_such_database")));
+    EXPECT_TRUE(openFailure([&] {
+                    Session::openServer(wrongDatabase.toString());
+                }).contains(QStringLiteral("no_such_database")));
 }
 
 TEST(Session, EmptyServerDatabaseCanBeGivenTheSchema) {
@@ -82,14 +87,17 @@ TEST(Session, EmptyServerDatabaseCanBeGivenTheSchema) {
 }
 
 TEST(ConnectionStrings, KeysIgnoreCaseAndNameTheSource) {
-    const auto c = ConnectionString::parse(QStringLiteral("driver=QPSQL; HOST=db1 ;port=5433;DataBase=kit;user=ann"));
+    const auto c = ConnectionString::parse(
+        QStringLiteral("driver=QPSQL; HOST=db1 ;port=5433;DataBase=kit;user=ann"));
     EXPECT_EQ(c.host, QStringLiteral("db1"));
     EXPECT_EQ(c.port, 5433);
     EXPECT_EQ(c.database, QStringLiteral("kit"));
     EXPECT_EQ(c.user, QStringLiteral("ann"));
     EXPECT_EQ(c.dataSourceName(), QStringLiteral("kit on db1"));
-    EXPECT_EQ(c.toString(), QStringLiteral("Driver=QPSQL;Host=db1;Port=5433;Database=kit;User=ann"));
-    EXPECT_EQ(ConnectionString::parse(QStringLiteral("Database=kit;Host=/run/postgresql")).dataSourceName(),
+    EXPECT_EQ(c.toString(),
+              QStringLiteral("Driver=QPSQL;Host=db1;Port=5433;Database=kit;User=ann"));
+    EXPECT_EQ(ConnectionString::parse(QStringLiteral("Database=kit;Host=/run/postgresql"))
+                  .dataSourceName(),
               QStringLiteral("kit"));
 }
 
@@ -129,7 +137,8 @@ TEST(CreateDatabase, BuildsReplacesAndRespectsNo) {
     EXPECT_EQ(create_database(prompts), prompts.file);
     EXPECT_EQ(prompts.title, QStringLiteral("Select the database file to create"));
     EXPECT_EQ(prompts.extension, QStringLiteral("gearlog"));
-    EXPECT_EQ(prompts.filter, QStringLiteral("Gearlog Database (*.gearlog)|*.gearlog|All files (*)|*"));
+    EXPECT_EQ(prompts.filter,
+              QStringLiteral("Gearlog Database (*.gearlog)|*.gearlog|All files (*)|*"));
     EXPECT_TRUE(prompts.asked.isEmpty());
 
     // Put a row in, then create over it: the old rows are gone.
@@ -160,7 +169,8 @@ TEST(CreateDatabase, FailureIsReportedWithItsPrefixAndLeavesNoFile) {
     prompts.file = dir.filePath(QStringLiteral("missing-folder/new.gearlog"));
     EXPECT_EQ(create_database(prompts), QString());
     ASSERT_EQ(prompts.shown.size(), 1);
-    EXPECT_TRUE(prompts.shown.front().startsWith(QStringLiteral("An error occurred while creating the database: ")));
+    EXPECT_TRUE(prompts.shown.front().startsWith(
+        QStringLiteral("An error occurred while creating the database: ")));
     EXPECT_GT(prompts.shown.front().size(), 48);
     EXPECT_FALSE(QFile::exists(prompts.file));
 }

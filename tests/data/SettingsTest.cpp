@@ -1,5 +1,5 @@
-#include "EngineError.h"
 #include "Settings.h"
+#include "EngineError.h"
 #include "Startup.h"
 #include "TestStores.h"
 
@@ -23,15 +23,17 @@ TEST(Settings, MissingValuesReadAsNoValue) {
 }
 
 TEST(Settings, FileNameFormatAndParse) {
-    const QString file = settings::formatFileName(QStringLiteral("/data/kit.gearlog"), QStringLiteral("DAO"),
-                                                  QStringLiteral("/data/kit.gearlog"));
+    const QString file =
+        settings::formatFileName(QStringLiteral("/data/kit.gearlog"), QStringLiteral("DAO"),
+                                 QStringLiteral("/data/kit.gearlog"));
     EXPECT_EQ(file, QStringLiteral("DAO&|&/data/kit.gearlog&|&/data/kit.gearlog"));
     const auto parsed = settings::parseFileName(file);
     EXPECT_EQ(parsed.type, QStringLiteral("DAO"));
     EXPECT_EQ(parsed.name, QStringLiteral("/data/kit.gearlog"));
     EXPECT_FALSE(parsed.isServer());
     // The connection keeps any later separator-like text whole.
-    const auto server = settings::parseFileName(QStringLiteral("ADO&|&kit on db1&|&Driver=QPSQL;Database=a&|&b"));
+    const auto server =
+        settings::parseFileName(QStringLiteral("ADO&|&kit on db1&|&Driver=QPSQL;Database=a&|&b"));
     EXPECT_TRUE(server.isServer());
     EXPECT_EQ(server.connection, QStringLiteral("Driver=QPSQL;Database=a&|&b"));
     for (const char* bad : {"DAO", "DAO&|&only-one", "nothing at all"}) {
@@ -45,10 +47,12 @@ TEST(Settings, FileNameFormatAndParse) {
 }
 
 TEST(Settings, FieldListPiecesSeparatorsAndLimit) {
-    EXPECT_EQ(settings::parseFieldList(QStringLiteral("1&3&4&12&11")), (std::vector<int>{1, 3, 4, 12, 11}));
+    EXPECT_EQ(settings::parseFieldList(QStringLiteral("1&3&4&12&11")),
+              (std::vector<int>{1, 3, 4, 12, 11}));
     EXPECT_EQ(settings::parseFieldList(QStringLiteral("5&")), (std::vector<int>{5}));
     EXPECT_EQ(settings::parseFieldList(QStringLiteral("&7")), (std::vector<int>{0, 7}));
-    EXPECT_EQ(settings::parseFieldList(QStringLiteral(" 2.5&3.5&x&4abc")), (std::vector<int>{2, 4, 0, 4}));
+    EXPECT_EQ(settings::parseFieldList(QStringLiteral(" 2.5&3.5&x&4abc")),
+              (std::vector<int>{2, 4, 0, 4}));
     EXPECT_TRUE(settings::parseFieldList(QStringLiteral("<no value>")).empty());
 
     std::vector<int> full;
@@ -69,10 +73,12 @@ TEST(Startup, DecisionFromTheStoredValue) {
     EXPECT_EQ(decideStartup(settings::formatFileName(path, QStringLiteral("DAO"), path)).kind,
               StartupAction::Nothing);
     QFile(path).open(QIODevice::WriteOnly);
-    const auto file = decideStartup(settings::formatFileName(path, QStringLiteral("anything"), path));
+    const auto file =
+        decideStartup(settings::formatFileName(path, QStringLiteral("anything"), path));
     EXPECT_EQ(file.kind, StartupAction::OpenFile); // any type but "ADO" is a file
     EXPECT_EQ(file.connection, path);
-    const auto server = decideStartup(QStringLiteral("ADO&|&kit on db1&|&Driver=QPSQL;Host=db1;Database=kit"));
+    const auto server =
+        decideStartup(QStringLiteral("ADO&|&kit on db1&|&Driver=QPSQL;Host=db1;Database=kit"));
     EXPECT_EQ(server.kind, StartupAction::OpenServer);
     EXPECT_EQ(server.name, QStringLiteral("kit on db1"));
     EXPECT_THROW(decideStartup(QStringLiteral("DAO&|&")), EngineError);

@@ -22,18 +22,58 @@ protected:
                 rs->setValue(it.key(), it.value());
             rs->update();
         };
-        const auto S = [](const char* s) { return QString::fromLatin1(s); };
+        const auto S = [](const char* s) {
+            return QString::fromLatin1(s);
+        };
         add(S("Table_equipment"), {{S("ID"), 1}, {S("Name"), S("Receiver")}, {S("CategoryID"), 1}});
         add(S("Table_equipment"), {{S("ID"), 2}, {S("Name"), S("Cable")}, {S("CategoryID"), 3}});
-        add(S("Table_asset"), {{S("ID"), 1}, {S("EquipmentID"), 1}, {S("ModelNumber"), S("B-1")}, {S("AccountID"), 2}, {S("ShipmentID"), 2}});
-        add(S("Table_asset"), {{S("ID"), 2}, {S("EquipmentID"), 1}, {S("ModelNumber"), S("A-1")}, {S("AccountID"), 1}, {S("ShipmentID"), 0}});
-        add(S("Table_asset"), {{S("ID"), 3}, {S("EquipmentID"), 2}, {S("ModelNumber"), S("C-1")}, {S("AccountID"), 1}, {S("ShipmentID"), 2}});
-        add(S("Table_shipment"), {{S("ID"), 1}, {S("Name"), S("First")}, {S("ShipmentDate"), QDate(2026, 1, 5)}, {S("ArrivalConfirmed"), true}, {S("Purpose"), 0}});
-        add(S("Table_shipment"), {{S("ID"), 2}, {S("Name"), S("Second")}, {S("ShipmentDate"), QDateTime(QDate(2026, 2, 10), QTime(14, 30))}, {S("ArrivalConfirmed"), false}, {S("Purpose"), 2}});
-        add(S("Table_shippinglist"), {{S("ID"), 1}, {S("ShipmentID"), 1}, {S("AssetID"), 1}, {S("IsCompleted"), true}, {S("TransferID"), 2}, {S("CompletionDate"), QDate(2026, 2, 10)}});
-        add(S("Table_shippinglist"), {{S("ID"), 2}, {S("ShipmentID"), 1}, {S("AssetID"), 2}, {S("IsCompleted"), true}, {S("TransferID"), -1}, {S("CompletionDate"), QDate(2026, 1, 20)}});
-        add(S("Table_shippinglist"), {{S("ID"), 3}, {S("ShipmentID"), 2}, {S("AssetID"), 1}, {S("IsCompleted"), false}, {S("TransferID"), -1}});
-        add(S("Table_shippinglist"), {{S("ID"), 4}, {S("ShipmentID"), 2}, {S("AssetID"), 3}, {S("IsCompleted"), false}, {S("TransferID"), -1}});
+        add(S("Table_asset"), {{S("ID"), 1},
+                               {S("EquipmentID"), 1},
+                               {S("ModelNumber"), S("B-1")},
+                               {S("AccountID"), 2},
+                               {S("ShipmentID"), 2}});
+        add(S("Table_asset"), {{S("ID"), 2},
+                               {S("EquipmentID"), 1},
+                               {S("ModelNumber"), S("A-1")},
+                               {S("AccountID"), 1},
+                               {S("ShipmentID"), 0}});
+        add(S("Table_asset"), {{S("ID"), 3},
+                               {S("EquipmentID"), 2},
+                               {S("ModelNumber"), S("C-1")},
+                               {S("AccountID"), 1},
+                               {S("ShipmentID"), 2}});
+        add(S("Table_shipment"), {{S("ID"), 1},
+                                  {S("Name"), S("First")},
+                                  {S("ShipmentDate"), QDate(2026, 1, 5)},
+                                  {S("ArrivalConfirmed"), true},
+                                  {S("Purpose"), 0}});
+        add(S("Table_shipment"), {{S("ID"), 2},
+                                  {S("Name"), S("Second")},
+                                  {S("ShipmentDate"), QDateTime(QDate(2026, 2, 10), QTime(14, 30))},
+                                  {S("ArrivalConfirmed"), false},
+                                  {S("Purpose"), 2}});
+        add(S("Table_shippinglist"), {{S("ID"), 1},
+                                      {S("ShipmentID"), 1},
+                                      {S("AssetID"), 1},
+                                      {S("IsCompleted"), true},
+                                      {S("TransferID"), 2},
+                                      {S("CompletionDate"), QDate(2026, 2, 10)}});
+        add(S("Table_shippinglist"), {{S("ID"), 2},
+                                      {S("ShipmentID"), 1},
+                                      {S("AssetID"), 2},
+                                      {S("IsCompleted"), true},
+                                      {S("TransferID"), -1},
+                                      {S("CompletionDate"), QDate(2026, 1, 20)}});
+        add(S("Table_shippinglist"), {{S("ID"), 3},
+                                      {S("ShipmentID"), 2},
+                                      {S("AssetID"), 1},
+                                      {S("IsCompleted"), false},
+                                      {S("TransferID"), -1}});
+        add(S("Table_shippinglist"), {{S("ID"), 4},
+                                      {S("ShipmentID"), 2},
+                                      {S("AssetID"), 3},
+                                      {S("IsCompleted"), false},
+                                      {S("TransferID"), -1}});
     }
 
     // One column of every row, as text.
@@ -48,12 +88,21 @@ protected:
 
 TEST_P(SqlShapes, OneTableSelectsInAnyLetterCase) {
     const QStringList expected{QStringLiteral("Cable"), QStringLiteral("Receiver")};
-    EXPECT_EQ(column(QStringLiteral("SELECT * FROM [Table_Equipment] ORDER BY Name;"), QStringLiteral("Name")), expected);
-    EXPECT_EQ(column(QStringLiteral("select * from TABLE_EQUIPMENT order by name"), QStringLiteral("NAME")), expected);
-    EXPECT_EQ(column(QStringLiteral("SELECT * FROM Table_Equipment WHERE CategoryID = 3 ORDER BY Name"), QStringLiteral("Name")),
-              QStringList{QStringLiteral("Cable")});
-    EXPECT_EQ(column(QStringLiteral("SELECT * FROM [Table_ShippingList] WHERE ShipmentID = 2 ORDER BY AssetID;"), QStringLiteral("ID")),
-              (QStringList{QStringLiteral("3"), QStringLiteral("4")}));
+    EXPECT_EQ(column(QStringLiteral("SELECT * FROM [Table_Equipment] ORDER BY Name;"),
+                     QStringLiteral("Name")),
+              expected);
+    EXPECT_EQ(column(QStringLiteral("select * from TABLE_EQUIPMENT order by name"),
+                     QStringLiteral("NAME")),
+              expected);
+    EXPECT_EQ(
+        column(QStringLiteral("SELECT * FROM Table_Equipment WHERE CategoryID = 3 ORDER BY Name"),
+               QStringLiteral("Name")),
+        QStringList{QStringLiteral("Cable")});
+    EXPECT_EQ(
+        column(QStringLiteral(
+                   "SELECT * FROM [Table_ShippingList] WHERE ShipmentID = 2 ORDER BY AssetID;"),
+               QStringLiteral("ID")),
+        (QStringList{QStringLiteral("3"), QStringLiteral("4")}));
 }
 
 TEST_P(SqlShapes, JoinsExpandStarsAndKeepBothColumnsOfOneName) {
@@ -69,16 +118,20 @@ TEST_P(SqlShapes, JoinsExpandStarsAndKeepBothColumnsOfOneName) {
     EXPECT_EQ(rs->value(QStringLiteral("Name")).toString(), QStringLiteral("Receiver"));
     EXPECT_FALSE(rs->isUpdatable());
 
-    EXPECT_EQ(column(QStringLiteral("SELECT Table_Asset.* FROM [Table_Equipment] INNER JOIN [Table_Asset] ON "
-                                    "[Table_Equipment].ID = [Table_Asset].EquipmentID WHERE CategoryID = 1 "
-                                    "ORDER BY ModelNumber,Table_asset.ID;"),
+    EXPECT_EQ(column(QStringLiteral(
+                         "SELECT Table_Asset.* FROM [Table_Equipment] INNER JOIN [Table_Asset] ON "
+                         "[Table_Equipment].ID = [Table_Asset].EquipmentID WHERE CategoryID = 1 "
+                         "ORDER BY ModelNumber,Table_asset.ID;"),
                      QStringLiteral("ID")),
               (QStringList{QStringLiteral("2"), QStringLiteral("1")}));
-    EXPECT_EQ(column(QStringLiteral("SELECT * FROM [Table_Equipment] INNER JOIN [Table_Asset] ON [Table_Equipment].ID = "
-                                    "[Table_Asset].EquipmentID WHERE CategoryID = 1 AND EquipmentID = 1 ORDER BY "
-                                    "AccountID,ModelNumber;"),
-                     QStringLiteral("ModelNumber")),
-              (QStringList{QStringLiteral("A-1"), QStringLiteral("B-1")}));
+    EXPECT_EQ(
+        column(QStringLiteral(
+                   "SELECT * FROM [Table_Equipment] INNER JOIN [Table_Asset] ON "
+                   "[Table_Equipment].ID = "
+                   "[Table_Asset].EquipmentID WHERE CategoryID = 1 AND EquipmentID = 1 ORDER BY "
+                   "AccountID,ModelNumber;"),
+               QStringLiteral("ModelNumber")),
+        (QStringList{QStringLiteral("A-1"), QStringLiteral("B-1")}));
 }
 
 TEST_P(SqlShapes, HistoryJoinWithPurposeConditions) {
@@ -88,10 +141,12 @@ TEST_P(SqlShapes, HistoryJoinWithPurposeConditions) {
     const QString order = QStringLiteral(" ORDER BY ShipmentDate,Table_shippinglist.ID,assetID;");
     EXPECT_EQ(column(base + QStringLiteral(" WHERE AssetID = 1") + order, QStringLiteral("Name")),
               (QStringList{QStringLiteral("First"), QStringLiteral("Second")}));
-    EXPECT_EQ(column(base + QStringLiteral(" WHERE (Purpose = 0 OR Purpose = 2) AND AssetID = 1") + order,
-                     QStringLiteral("Table_shippinglist.ID")),
-              (QStringList{QStringLiteral("1"), QStringLiteral("3")}));
-    EXPECT_EQ(column(base + QStringLiteral(" WHERE (Purpose = 1) AND AssetID = 1") + order, QStringLiteral("Name")),
+    EXPECT_EQ(
+        column(base + QStringLiteral(" WHERE (Purpose = 0 OR Purpose = 2) AND AssetID = 1") + order,
+               QStringLiteral("Table_shippinglist.ID")),
+        (QStringList{QStringLiteral("1"), QStringLiteral("3")}));
+    EXPECT_EQ(column(base + QStringLiteral(" WHERE (Purpose = 1) AND AssetID = 1") + order,
+                     QStringLiteral("Name")),
               QStringList());
 }
 
@@ -101,28 +156,40 @@ TEST_P(SqlShapes, ShipmentReportConditionRunsAsWritten) {
                           QStringLiteral(" ORDER BY ShipmentDate DESC"),
                       QStringLiteral("Name"));
     };
-    EXPECT_EQ(names(QStringLiteral(" WHERE  ArrivalConfirmed = Yes")), QStringList{QStringLiteral("First")});
-    EXPECT_EQ(names(QStringLiteral(" WHERE  ArrivalConfirmed = No")), QStringList{QStringLiteral("Second")});
-    EXPECT_EQ(names(QStringLiteral(" WHERE ShipmentDate >= #2026-01-01# AND  ShipmentDate <= #2026-02-10# AND  ArrivalConfirmed = No")),
-              QStringList());
-    EXPECT_EQ(names(QStringLiteral(" WHERE ShipmentDate >= #2026-01-01# AND  ShipmentDate <= #2026-02-11# AND  ArrivalConfirmed = No")),
-              QStringList{QStringLiteral("Second")});
-    EXPECT_EQ(names(QStringLiteral(" WHERE  ShipmentDate <= #2026-01-05# AND  ArrivalConfirmed = Yes")),
+    EXPECT_EQ(names(QStringLiteral(" WHERE  ArrivalConfirmed = Yes")),
               QStringList{QStringLiteral("First")});
+    EXPECT_EQ(names(QStringLiteral(" WHERE  ArrivalConfirmed = No")),
+              QStringList{QStringLiteral("Second")});
+    EXPECT_EQ(names(QStringLiteral(" WHERE ShipmentDate >= #2026-01-01# AND  ShipmentDate <= "
+                                   "#2026-02-10# AND  ArrivalConfirmed = No")),
+              QStringList());
+    EXPECT_EQ(names(QStringLiteral(" WHERE ShipmentDate >= #2026-01-01# AND  ShipmentDate <= "
+                                   "#2026-02-11# AND  ArrivalConfirmed = No")),
+              QStringList{QStringLiteral("Second")});
+    EXPECT_EQ(
+        names(QStringLiteral(" WHERE  ShipmentDate <= #2026-01-05# AND  ArrivalConfirmed = Yes")),
+        QStringList{QStringLiteral("First")});
     EXPECT_EQ(names(QStringLiteral(" WHERE ShipmentDate >= #1/1/2026# AND  ArrivalConfirmed = No")),
               QStringList{QStringLiteral("Second")});
 }
 
 TEST_P(SqlShapes, MaxDeleteAndUpdateStatements) {
-    EXPECT_EQ(next_id(session->database(), QStringLiteral(" Table_ShippingList "), QStringLiteral("ID")), 5);
+    EXPECT_EQ(
+        next_id(session->database(), QStringLiteral(" Table_ShippingList "), QStringLiteral("ID")),
+        5);
     session->openTableCursors();
     Recordset& lines = session->rs_shipping_list();
     Recordset& assets = session->rs_asset();
     EXPECT_EQ(lines.recordCount(), 4);
 
-    EXPECT_EQ(session->execute(QStringLiteral("DELETE * FROM Table_ShippingList WHERE ShipmentID = 1")), 2);
-    EXPECT_EQ(session->execute(QStringLiteral("DELETE FROM Table_ShippingList WHERE ShipmentID = 7")), 0);
-    EXPECT_EQ(session->execute(QStringLiteral("UPDATE Table_asset SET ShipmentID = 0 WHERE ShipmentID = 2")), 2);
+    EXPECT_EQ(
+        session->execute(QStringLiteral("DELETE * FROM Table_ShippingList WHERE ShipmentID = 1")),
+        2);
+    EXPECT_EQ(
+        session->execute(QStringLiteral("DELETE FROM Table_ShippingList WHERE ShipmentID = 7")), 0);
+    EXPECT_EQ(session->execute(
+                  QStringLiteral("UPDATE Table_asset SET ShipmentID = 0 WHERE ShipmentID = 2")),
+              2);
     // The table cursors see what the statements did.
     EXPECT_EQ(lines.recordCount(), 2);
     ASSERT_TRUE(find_record_by_number(assets, QStringLiteral("ID"), 3));
@@ -148,8 +215,11 @@ TEST_P(SqlShapes, BadStatementsReportTheEnginesText) {
         EXPECT_TRUE(e.description().contains(QStringLiteral("nonsense"), Qt::CaseInsensitive))
             << e.description().toStdString();
     }
-    EXPECT_THROW(session->openRecordset(QStringLiteral("SELECT * FROM Table_nothing")), EngineError);
-    EXPECT_THROW(session->openRecordset(QStringLiteral("SELECT * FROM Table_asset WHERE Name = 'x")), EngineError);
+    EXPECT_THROW(session->openRecordset(QStringLiteral("SELECT * FROM Table_nothing")),
+                 EngineError);
+    EXPECT_THROW(
+        session->openRecordset(QStringLiteral("SELECT * FROM Table_asset WHERE Name = 'x")),
+        EngineError);
 }
 
 GEARLOG_BOTH_STORES(SqlShapes);

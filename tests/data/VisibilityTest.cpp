@@ -23,7 +23,8 @@ protected:
 
 TEST_P(Visibility, RowsWrittenThroughOneCursorAreSeenByTheOthers) {
     Recordset& table = session->rs_category();
-    auto other = session->openRecordset(QStringLiteral("SELECT * FROM Table_category ORDER BY Name"));
+    auto other =
+        session->openRecordset(QStringLiteral("SELECT * FROM Table_category ORDER BY Name"));
     ASSERT_TRUE(find_record_by_text(*other, QStringLiteral("Name"), QStringLiteral("Radio")));
 
     table.addNew();
@@ -33,10 +34,10 @@ TEST_P(Visibility, RowsWrittenThroughOneCursorAreSeenByTheOthers) {
     // The other cursor keeps its current row and shows the new one in place.
     EXPECT_EQ(other->value(QStringLiteral("Name")).toString(), QStringLiteral("Radio"));
     EXPECT_EQ(other->absolutePosition(), 3);
-    EXPECT_EQ(names(*other), (QStringList{QStringLiteral("Ancillary"), QStringLiteral("antennas"),
-                                          QStringLiteral("Cables"), QStringLiteral("Radio"),
-                                          QStringLiteral("Rx"), QStringLiteral("TEM Transmitter"),
-                                          QStringLiteral("Tx")}));
+    EXPECT_EQ(names(*other),
+              (QStringList{QStringLiteral("Ancillary"), QStringLiteral("antennas"),
+                           QStringLiteral("Cables"), QStringLiteral("Radio"), QStringLiteral("Rx"),
+                           QStringLiteral("TEM Transmitter"), QStringLiteral("Tx")}));
 
     ASSERT_TRUE(find_record_by_number(*other, QStringLiteral("ID"), 7));
     other->setValue(QStringLiteral("Name"), QStringLiteral("Zebra"));
@@ -52,7 +53,8 @@ TEST_P(Visibility, RowsWrittenThroughOneCursorAreSeenByTheOthers) {
 }
 
 TEST_P(Visibility, FilteredCursorsTakeOnlyMatchingRows) {
-    auto open = session->openRecordset(QStringLiteral("SELECT * FROM [Table_ShippingList] WHERE ShipmentID = 5 ORDER BY AssetID;"));
+    auto open = session->openRecordset(QStringLiteral(
+        "SELECT * FROM [Table_ShippingList] WHERE ShipmentID = 5 ORDER BY AssetID;"));
     Recordset& lines = session->rs_shipping_list();
     for (int id = 1; id <= 3; ++id) {
         lines.addNew();
@@ -88,9 +90,10 @@ TEST_P(Visibility, RollbackShowsTheDatabaseAsItIs) {
         EXPECT_EQ(categories.recordCount(), 6);
         // leaving the scope rolls back
     }
-    EXPECT_EQ(names(categories), (QStringList{QStringLiteral("Ancillary"), QStringLiteral("Cables"),
-                                              QStringLiteral("Radio"), QStringLiteral("Rx"),
-                                              QStringLiteral("TEM Transmitter"), QStringLiteral("Tx")}));
+    EXPECT_EQ(names(categories),
+              (QStringList{QStringLiteral("Ancillary"), QStringLiteral("Cables"),
+                           QStringLiteral("Radio"), QStringLiteral("Rx"),
+                           QStringLiteral("TEM Transmitter"), QStringLiteral("Tx")}));
     EXPECT_EQ(other->recordCount(), 6);
     EXPECT_FALSE(find_record_by_number(*other, QStringLiteral("ID"), 7));
 }

@@ -33,7 +33,8 @@ protected:
     }
     static void press(QDialog& d, const char* name) { in<QPushButton>(d, name)->click(); }
     void addAddress(int id, const QString& name) {
-        add(session().rs_address(), {{QStringLiteral("ID"), id}, {QStringLiteral("Name"), name},
+        add(session().rs_address(), {{QStringLiteral("ID"), id},
+                                     {QStringLiteral("Name"), name},
                                      {QStringLiteral("ColourCode"), 0x00FF00}});
     }
 };
@@ -75,7 +76,8 @@ TEST_F(ContactDialogs, ColourRulesAndCancelling) {
         typeInto(d, "Text_name", QStringLiteral("Ben"));
         dialog.Text_colour_code_Click(); // white
         press(d, "Command_save_1");
-        EXPECT_EQ(scripted.messages.last(), QStringLiteral("You cannot use white or black as a contact colour"));
+        EXPECT_EQ(scripted.messages.last(),
+                  QStringLiteral("You cannot use white or black as a contact colour"));
         EXPECT_FALSE(d.isHidden() && d.result() == QDialog::Accepted);
         dialog.Text_colour_code_Click(); // cancelled: unchanged
         EXPECT_EQ(in<ColourBox>(d, "Text_colour_code")->code(), 0xFFFFFF);
@@ -88,7 +90,8 @@ TEST_F(ContactDialogs, ColourRulesAndCancelling) {
     });
     view()->Command_define_contact_Click(1);
     ASSERT_TRUE(find_record_by_number(session().rs_contact(), QStringLiteral("ID"), 1));
-    EXPECT_EQ(session().rs_contact().value(QStringLiteral("ColourCode")).toInt(), codeFromColour(QColor(10, 20, 30)));
+    EXPECT_EQ(session().rs_contact().value(QStringLiteral("ColourCode")).toInt(),
+              codeFromColour(QColor(10, 20, 30)));
 
     // The close box discards, like Cancel.
     scripted.dialogs.push_back([](QDialog& d) {
@@ -111,8 +114,10 @@ TEST_F(ContactDialogs, ColourRulesAndCancelling) {
 }
 
 TEST_F(ContactDialogs, ModifySaveNewAndDanglingAddress) {
-    add(session().rs_contact(), {{QStringLiteral("ID"), 4}, {QStringLiteral("Name"), QStringLiteral("Chloe")},
-                                 {QStringLiteral("AddressID"), 77}, {QStringLiteral("ColourCode"), 0x123456}});
+    add(session().rs_contact(), {{QStringLiteral("ID"), 4},
+                                 {QStringLiteral("Name"), QStringLiteral("Chloe")},
+                                 {QStringLiteral("AddressID"), 77},
+                                 {QStringLiteral("ColourCode"), 0x123456}});
     showList(3);
     selectRow(1);
     scripted.dialogs.push_back([](QDialog& d) {
@@ -147,7 +152,8 @@ TEST_F(ContactDialogs, ModifySaveNewAndDanglingAddress) {
 }
 
 TEST_F(ContactDialogs, VanishedItemIsReportedNotEdited) {
-    add(session().rs_contact(), {{QStringLiteral("ID"), 4}, {QStringLiteral("Name"), QStringLiteral("Gone")}});
+    add(session().rs_contact(),
+        {{QStringLiteral("ID"), 4}, {QStringLiteral("Name"), QStringLiteral("Gone")}});
     showList(3);
     selectRow(1);
     session().execute(QStringLiteral("DELETE FROM Table_Contact WHERE ID = 4"));
@@ -160,13 +166,18 @@ TEST_F(ContactDialogs, VanishedItemIsReportedNotEdited) {
 TEST_F(ContactDialogs, DeleteRefusesWhenAShipmentUsesIt) {
     addAddress(0, QStringLiteral("Head office"));
     addAddress(2, QStringLiteral("Depot"));
-    add(session().rs_contact(), {{QStringLiteral("ID"), 4}, {QStringLiteral("Name"), QStringLiteral("Dev")}});
-    add(session().rs_shipment(), {{QStringLiteral("ID"), 1}, {QStringLiteral("Name"), QStringLiteral("To the field ")},
-                                  {QStringLiteral("ShipperContactID"), 4}, {QStringLiteral("ReceiverAddressID"), 2}});
+    add(session().rs_contact(),
+        {{QStringLiteral("ID"), 4}, {QStringLiteral("Name"), QStringLiteral("Dev")}});
+    add(session().rs_shipment(), {{QStringLiteral("ID"), 1},
+                                  {QStringLiteral("Name"), QStringLiteral("To the field ")},
+                                  {QStringLiteral("ShipperContactID"), 4},
+                                  {QStringLiteral("ReceiverAddressID"), 2}});
     showList(3);
     selectRow(1);
     click(QStringLiteral("Command_delete_contact"));
-    EXPECT_EQ(scripted.messages.value(0), QStringLiteral("You cannot delete this item as it is in use in the shipment To the field"));
+    EXPECT_EQ(
+        scripted.messages.value(0),
+        QStringLiteral("You cannot delete this item as it is in use in the shipment To the field"));
     showList(2);
     selectRow(1); // Depot, used as receiver address
     click(QStringLiteral("Command_delete_address"));
@@ -203,7 +214,8 @@ TEST_F(ContactDialogs, LocationWindowShowsWhatItFinds) {
     show_asset_location(session(), state, window.get());
     EXPECT_TRUE(scripted.dialogNames.isEmpty());
 
-    add(session().rs_contact(), {{QStringLiteral("ID"), 4}, {QStringLiteral("Name"), QStringLiteral(" Eva ")},
+    add(session().rs_contact(), {{QStringLiteral("ID"), 4},
+                                 {QStringLiteral("Name"), QStringLiteral(" Eva ")},
                                  {QStringLiteral("Phone"), QStringLiteral("123")}});
     state.location_contact_id = 4;
     state.location_address_id = 99; // not found: left empty

@@ -35,7 +35,8 @@ protected:
 };
 
 TEST_F(Export, WritesEveryCellOfTheShowingGrid) {
-    add(session().rs_category(), {{QStringLiteral("ID"), 7}, {QStringLiteral("Name"), QStringLiteral("0.50 Ω café")}});
+    add(session().rs_category(),
+        {{QStringLiteral("ID"), 7}, {QStringLiteral("Name"), QStringLiteral("0.50 Ω café")}});
     click(QStringLiteral("Command_Categories_0"));
     const QString path = dir.filePath(QStringLiteral("lists.xlsx"));
     scripted.files.push_back(path);
@@ -77,7 +78,8 @@ TEST_F(Export, OverwriteQuestionAndFailures) {
     scripted.files.push_back(nowhere);
     window->mnuExcel_Click();
     ASSERT_EQ(scripted.messages.size(), 2);
-    EXPECT_TRUE(scripted.messages.last().startsWith(QStringLiteral("An error occurred while saving the excel spreadsheet: ")));
+    EXPECT_TRUE(scripted.messages.last().startsWith(
+        QStringLiteral("An error occurred while saving the excel spreadsheet: ")));
     EXPECT_GT(scripted.messages.last().size(), 56);
     EXPECT_FALSE(QFile::exists(nowhere));
 }

@@ -94,8 +94,9 @@ TEST_F(ListView, SaveChecksInOrderAndWrites) {
     view()->Command_save_category_changes_Click(1);
     type(QStringLiteral("rx"));
     view()->Command_save_category_changes_Click(1);
-    EXPECT_EQ(scripted.messages, strings({"The category name cannot be blank", "The category name is too long",
-                                          "That name already exists"}));
+    EXPECT_EQ(scripted.messages,
+              strings({"The category name cannot be blank", "The category name is too long",
+                       "That name already exists"}));
     const QString longest(255, QLatin1Char('z'));
     type(longest);
     view()->Command_save_category_changes_Click(1);
@@ -137,15 +138,19 @@ TEST_F(ListView, NamesWithApostrophesAreOrdinary) {
 }
 
 TEST_F(ListView, DeleteRefusesWhatIsInUse) {
-    add(session().rs_equipment(), {{QStringLiteral("ID"), 1}, {QStringLiteral("Name"), QStringLiteral(" Spectrum analyser ")},
+    add(session().rs_equipment(), {{QStringLiteral("ID"), 1},
+                                   {QStringLiteral("Name"), QStringLiteral(" Spectrum analyser ")},
                                    {QStringLiteral("CategoryID"), 3}});
-    add(session().rs_asset(), {{QStringLiteral("ID"), 1}, {QStringLiteral("ModelNumber"), QStringLiteral("SA-9 ")},
+    add(session().rs_asset(), {{QStringLiteral("ID"), 1},
+                               {QStringLiteral("ModelNumber"), QStringLiteral("SA-9 ")},
                                {QStringLiteral("StatusID"), 5}});
     showList(0);
     select(QStringLiteral("Cables"));
     click(QStringLiteral("Command_delete_category"));
-    EXPECT_EQ(scripted.messages.value(0),
-              QStringLiteral("You cannot delete this category as it is in use by the equipment Spectrum analyser"));
+    EXPECT_EQ(
+        scripted.messages.value(0),
+        QStringLiteral(
+            "You cannot delete this category as it is in use by the equipment Spectrum analyser"));
     EXPECT_EQ(names().size(), 6);
     select(QStringLiteral("Radio"));
     click(QStringLiteral("Command_delete_category"));
@@ -164,9 +169,10 @@ TEST_F(ListView, SaveFailureIsReportedAndLeavesTheList) {
     click(QStringLiteral("Command_create_category"));
     type(QStringLiteral("Fine"));
     // The store refuses the row, as a rule on a shared server might.
-    session().database().store().execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Table_category "
-                                                        "WHEN NEW.Name = 'Fine' BEGIN SELECT RAISE(ABORT, 'no room'); END"),
-                                         {});
+    session().database().store().execute(
+        QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Table_category "
+                       "WHEN NEW.Name = 'Fine' BEGIN SELECT RAISE(ABORT, 'no room'); END"),
+        {});
     view()->Command_save_category_changes_Click(1);
     EXPECT_EQ(scripted.messages, strings({"An error occurred while saving the changes: no room"}));
     EXPECT_FALSE(names().contains(QStringLiteral("Fine")));

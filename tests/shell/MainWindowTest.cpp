@@ -50,7 +50,8 @@ protected:
     }
     std::vector<QFrame*> visibleFrames() {
         std::vector<QFrame*> shown;
-        for (QFrame* f : window->centralWidget()->findChildren<QFrame*>(QString(), Qt::FindDirectChildrenOnly))
+        for (QFrame* f :
+             window->centralWidget()->findChildren<QFrame*>(QString(), Qt::FindDirectChildrenOnly))
             if (f->objectName().startsWith(QLatin1String("Frame_")) && f->isVisibleTo(window.get()))
                 shown.push_back(f);
         return shown;
@@ -58,8 +59,10 @@ protected:
     // Plays frmPrompt: choose the option, press OK or Cancel.
     void scriptPrompt(int option, bool ok = true) {
         scripted.dialogs.push_back([option, ok](QDialog& d) {
-            d.findChild<QRadioButton*>(QStringLiteral("optDataSource_%1").arg(option))->setChecked(true);
-            d.findChild<QPushButton*>(ok ? QStringLiteral("cmdOK") : QStringLiteral("cmdCancel"))->click();
+            d.findChild<QRadioButton*>(QStringLiteral("optDataSource_%1").arg(option))
+                ->setChecked(true);
+            d.findChild<QPushButton*>(ok ? QStringLiteral("cmdOK") : QStringLiteral("cmdCancel"))
+                ->click();
             return d.result();
         });
     }
@@ -76,7 +79,8 @@ TEST_F(MainWindow, FirstStartOpensNothing) {
     EXPECT_FALSE(coolBarEnabled());
     EXPECT_EQ(window->state().selected_fields, (std::vector<int>{1, 3, 4, 12, 11}));
     EXPECT_TRUE(visibleFrames().empty());
-    EXPECT_TRUE(scripted.unexpected.isEmpty()) << scripted.unexpected.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(scripted.unexpected.isEmpty())
+        << scripted.unexpected.join(QLatin1Char(',')).toStdString();
 }
 
 TEST_F(MainWindow, OpenStoreReopenAndClose) {
@@ -95,7 +99,8 @@ TEST_F(MainWindow, OpenStoreReopenAndClose) {
     next.startup();
     EXPECT_EQ(next.windowTitle(), QStringLiteral("Asset Database (Kit)"));
     EXPECT_TRUE(next.databaseOpen());
-    EXPECT_EQ(settings::read(QStringLiteral("FileName")), QStringLiteral("Other&|&Kit&|&") + db.location());
+    EXPECT_EQ(settings::read(QStringLiteral("FileName")),
+              QStringLiteral("Other&|&Kit&|&") + db.location());
 
     child<QPushButton>("Command_Assets")->click();
     window->menu_close();
@@ -103,7 +108,8 @@ TEST_F(MainWindow, OpenStoreReopenAndClose) {
     EXPECT_FALSE(coolBarEnabled());
     EXPECT_FALSE(window->databaseOpen());
     EXPECT_TRUE(visibleFrames().empty());
-    EXPECT_TRUE(scripted.unexpected.isEmpty()) << scripted.unexpected.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(scripted.unexpected.isEmpty())
+        << scripted.unexpected.join(QLatin1Char(',')).toStdString();
 }
 
 TEST_F(MainWindow, CancelledAndFailedOpensLeaveNoDatabase) {
@@ -143,13 +149,15 @@ TEST_F(MainWindow, CancelledAndFailedOpensLeaveNoDatabase) {
     EXPECT_TRUE(scripted.messages.value(1).startsWith(QStringLiteral("Error opening database: ")));
     EXPECT_FALSE(window->databaseOpen());
     EXPECT_FALSE(coolBarEnabled());
-    EXPECT_TRUE(scripted.unexpected.isEmpty()) << scripted.unexpected.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(scripted.unexpected.isEmpty())
+        << scripted.unexpected.join(QLatin1Char(',')).toStdString();
 }
 
 TEST_F(MainWindow, StoredSettingsEdgeCasesAtStartup) {
     QTemporaryDir dir;
     settings::write(QStringLiteral("FileName"),
-                    settings::formatFileName(dir.filePath(QStringLiteral("gone")), QStringLiteral("DAO"),
+                    settings::formatFileName(dir.filePath(QStringLiteral("gone")),
+                                             QStringLiteral("DAO"),
                                              dir.filePath(QStringLiteral("gone"))));
     window->startup();
     EXPECT_TRUE(scripted.messages.isEmpty()); // a vanished file is passed over silently
@@ -172,7 +180,8 @@ TEST_F(MainWindow, ServerDatabaseThroughTheDialog) {
         d.findChild<QLineEdit*>(QStringLiteral("Text_host"))->setText(target.host);
         d.findChild<QSpinBox*>(QStringLiteral("Text_port"))->setValue(target.port);
         d.findChild<QLineEdit*>(QStringLiteral("Text_user"))->setText(target.user);
-        d.findChild<QLineEdit*>(QStringLiteral("Text_database"))->setText(QStringLiteral("no_such_db"));
+        d.findChild<QLineEdit*>(QStringLiteral("Text_database"))
+            ->setText(QStringLiteral("no_such_db"));
         d.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
         // The failure shows in the dialog, which stays open for a correction.
         firstError = d.findChild<QLabel*>(QStringLiteral("Label_error"))->text();
@@ -184,26 +193,28 @@ TEST_F(MainWindow, ServerDatabaseThroughTheDialog) {
     scripted.yesNo.push_back(true);
     window->menu_open();
     EXPECT_TRUE(firstError.contains(QStringLiteral("no_such_db"))) << firstError.toStdString();
-    EXPECT_EQ(scripted.questions, QStringList{QStringLiteral("Create the tables in this database?")});
+    EXPECT_EQ(scripted.questions,
+              QStringList{QStringLiteral("Create the tables in this database?")});
     ASSERT_TRUE(window->databaseOpen());
     EXPECT_EQ(window->connection_type(), 1);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Asset Database (%1)").arg(target.database));
     EXPECT_EQ(window->session().rs_status().recordCount(), 9);
     const QString stored = settings::read(QStringLiteral("FileName"));
-    EXPECT_TRUE(stored.startsWith(QStringLiteral("ADO&|&") + target.database + QStringLiteral("&|&Driver=QPSQL")));
+    EXPECT_TRUE(stored.startsWith(QStringLiteral("ADO&|&") + target.database +
+                                  QStringLiteral("&|&Driver=QPSQL")));
     EXPECT_FALSE(stored.contains(QStringLiteral("assword")));
 
     // The next start reconnects without asking anything.
     Form_main next;
     next.startup();
     EXPECT_TRUE(next.databaseOpen());
-    EXPECT_TRUE(scripted.unexpected.isEmpty()) << scripted.unexpected.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(scripted.unexpected.isEmpty())
+        << scripted.unexpected.join(QLatin1Char(',')).toStdString();
 }
 
 TEST_F(MainWindow, DecliningTheSchemaLeavesNoDatabase) {
     FreshDatabase empty(Engine::Postgres, false);
-    settings::write(QStringLiteral("FileName"),
-                    QStringLiteral("ADO&|&x&|&") + empty.location());
+    settings::write(QStringLiteral("FileName"), QStringLiteral("ADO&|&x&|&") + empty.location());
     scripted.yesNo.push_back(false);
     window->startup();
     EXPECT_FALSE(window->databaseOpen());
@@ -238,7 +249,8 @@ TEST_F(MainWindow, OneViewAtTheAnchor) {
     ASSERT_EQ(visibleFrames().size(), 1u);
     EXPECT_EQ(visibleFrames().front()->objectName(), QStringLiteral("Frame_equipment"));
     EXPECT_EQ(visibleFrames().front()->pos(), anchor);
-    for (const char* list : {"Command_Categories_1", "Command_Categories_2", "Command_Categories_3"}) {
+    for (const char* list :
+         {"Command_Categories_1", "Command_Categories_2", "Command_Categories_3"}) {
         child<QPushButton>(list)->click();
         ASSERT_EQ(visibleFrames().size(), 1u);
         EXPECT_EQ(visibleFrames().front()->objectName(), QStringLiteral("Frame_category"));
@@ -280,18 +292,21 @@ TEST_F(MainWindow, CreateDatabaseOverAnExistingFileLeavesTheSessionAlone) {
     scripted.files.push_back(path);
     scripted.yesNo.push_back(true);
     window->menu_create();
-    EXPECT_EQ(scripted.questions, QStringList{QStringLiteral("That file already exists. Overwrite?")});
+    EXPECT_EQ(scripted.questions,
+              QStringList{QStringLiteral("That file already exists. Overwrite?")});
     EXPECT_EQ(scripted.fileTitles.last(), QStringLiteral("Select the database file to create"));
-    EXPECT_EQ(Session::openFile(path)->openRecordset(QStringLiteral("Table_category"))->recordCount(), 6);
+    EXPECT_EQ(
+        Session::openFile(path)->openRecordset(QStringLiteral("Table_category"))->recordCount(), 6);
     EXPECT_EQ(window->windowTitle(), caption);
     EXPECT_TRUE(window->databaseOpen());
     EXPECT_EQ(window->session().rs_status().recordCount(), 9);
 }
 
 TEST_F(MainWindow, EveryControlHasItsHumanName) {
-    const QStringList captions{QStringLiteral("Shipments"), QStringLiteral("Equipment"), QStringLiteral("Photographs"),
-                               QStringLiteral("Assets"),    QStringLiteral("Categories"), QStringLiteral("Status"),
-                               QStringLiteral("Locations"), QStringLiteral("Contacts")};
+    const QStringList captions{QStringLiteral("Shipments"),   QStringLiteral("Equipment"),
+                               QStringLiteral("Photographs"), QStringLiteral("Assets"),
+                               QStringLiteral("Categories"),  QStringLiteral("Status"),
+                               QStringLiteral("Locations"),   QStringLiteral("Contacts")};
     QStringList names;
     for (QPushButton* b : window->findChildren<QPushButton*>()) {
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(b);
@@ -307,15 +322,16 @@ TEST_F(MainWindow, EveryControlHasItsHumanName) {
     scripted.dialogs.push_back([&](QDialog& d) {
         for (QWidget* w : d.findChildren<QWidget*>())
             if (w->inherits("QLineEdit") || w->inherits("QSpinBox") || w->inherits("QComboBox"))
-                if (!w->parentWidget()->inherits("QSpinBox") && !w->parentWidget()->inherits("QComboBox"))
+                if (!w->parentWidget()->inherits("QSpinBox") &&
+                    !w->parentWidget()->inherits("QComboBox"))
                     inputNames << humanName(w);
         d.reject();
         return d.result();
     });
     window->menu_open();
     for (const char* label : {"Driver", "Host", "Port", "Database", "User", "Password"})
-        EXPECT_TRUE(inputNames.contains(QString::fromLatin1(label))) << label << " in "
-                                                                     << inputNames.join(QLatin1Char(',')).toStdString();
+        EXPECT_TRUE(inputNames.contains(QString::fromLatin1(label)))
+            << label << " in " << inputNames.join(QLatin1Char(',')).toStdString();
 }
 
 } // namespace

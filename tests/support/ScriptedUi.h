@@ -21,9 +21,9 @@ public:
     ~ScriptedUi() override { setUiServices(nullptr); }
 
     std::deque<bool> yesNo;
-    std::deque<QString> files;          // open and save dialogs; "" cancels
-    std::deque<QColor> colours;     // an invalid colour cancels
-    std::deque<QString> passwords;  // a null string cancels
+    std::deque<QString> files;     // open and save dialogs; "" cancels
+    std::deque<QColor> colours;    // an invalid colour cancels
+    std::deque<QString> passwords; // a null string cancels
     // Each handler plays one modal dialog and returns its result.
     std::deque<std::function<int(QDialog&)>> dialogs;
 

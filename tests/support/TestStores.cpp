@@ -40,8 +40,8 @@ FreshDatabase::FreshDatabase(Engine engine, bool withSchema) : m_engine(engine) 
         return;
     }
     ConnectionString admin = ConnectionString::parse(serverConnection());
-    m_serverName = QStringLiteral("gearlog_test_") +
-                   QUuid::createUuid().toString(QUuid::Id128).left(16);
+    m_serverName =
+        QStringLiteral("gearlog_test_") + QUuid::createUuid().toString(QUuid::Id128).left(16);
     openServerStore(admin.toString())
         ->execute(QStringLiteral("CREATE DATABASE ") + m_serverName, {});
     admin.database = m_serverName;

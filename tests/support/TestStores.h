@@ -57,9 +57,8 @@ QStringList strings(std::initializer_list<const char*> texts);
 std::string engineName(const ::testing::TestParamInfo<Engine>& info);
 
 #define GEARLOG_BOTH_STORES(Suite)                                                                 \
-    INSTANTIATE_TEST_SUITE_P(Stores, Suite,                                                        \
-                             ::testing::Values(::gearlog::Engine::Sqlite,                          \
-                                               ::gearlog::Engine::Postgres),                       \
-                             ::gearlog::test::engineName)
+    INSTANTIATE_TEST_SUITE_P(                                                                      \
+        Stores, Suite, ::testing::Values(::gearlog::Engine::Sqlite, ::gearlog::Engine::Postgres),  \
+        ::gearlog::test::engineName)
 
 } // namespace gearlog::test

@@ -20,13 +20,15 @@ FlexGrid* grid(int rows, int cols) {
 
 TEST(FlexGrid, ShapeHeadingsAndCells) {
     std::unique_ptr<FlexGrid> g(grid(3, 4));
-    QAbstractItemModelTester tester(g->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(g->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
     EXPECT_EQ(g->model()->rowCount(), 2);
     EXPECT_EQ(g->model()->columnCount(), 4);
     g->setTextMatrix(0, 1, QStringLiteral("Name"));
     g->setTextMatrix(2, 0, QStringLiteral("2"));
     g->setTextMatrix(2, 3, QStringLiteral("last"));
-    EXPECT_EQ(g->model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Name"));
+    EXPECT_EQ(g->model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("Name"));
     EXPECT_EQ(g->model()->index(1, 0).data().toString(), QStringLiteral("2"));
     EXPECT_EQ(g->model()->index(1, 3).data().toString(), QStringLiteral("last"));
     EXPECT_EQ(g->textMatrix(9, 9), QString()); // outside: empty, no crash

@@ -1,5 +1,5 @@
-#include "RichTextBox.h"
 #include "RtfCodec.h"
+#include "RichTextBox.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -37,8 +37,8 @@ TEST(RtfCodec, RoundTripKeepsTextAndFormatting) {
     c.insertText(QStringLiteral("Café € naïve – Ω 中 {braces} back\\slash"), QTextCharFormat());
 
     const QString markup = rtf::write(doc);
-    EXPECT_TRUE(markup.contains(QStringLiteral("\\'e9"))); // é in code page 1252
-    EXPECT_TRUE(markup.contains(QStringLiteral("\\'80"))); // € in code page 1252
+    EXPECT_TRUE(markup.contains(QStringLiteral("\\'e9")));   // é in code page 1252
+    EXPECT_TRUE(markup.contains(QStringLiteral("\\'80")));   // € in code page 1252
     EXPECT_TRUE(markup.contains(QStringLiteral("\\u937?"))); // Ω has no 1252 byte
 
     QTextDocument back;
