@@ -212,49 +212,67 @@ FitwellControl::FitwellControl(QWidget* form) : QWidget(form), m_image(new QLabe
     hide(); // it only ever shows its icon; the forms do not show it
 }
 
+namespace {
+
+// A form parked far below the screen (how a minimised child was hidden) is
+// left alone.
+bool parkedOffScreen(const QWidget* form) {
+    return toTwips(form->window()->y()) >= 30000;
+}
+
+// The horizontal and vertical extents of a form's controls, in twips.
+std::pair<long long, long long> extentsOf(QWidget* form, const QWidget* self) {
+    long long horizontal = 0, vertical = 0;
+    for (const QWidget* c : controlsOf(form, self)) {
+        const QRect g = c->geometry();
+        horizontal = std::max<long long>(horizontal, toTwips(g.x() + g.width()) + 100);
+        vertical = std::max<long long>(vertical, toTwips(g.y() + g.height()) + 300);
+        if (isLine(c)) {
+            horizontal = std::max<long long>({horizontal, c->property("X1").toLongLong() + 100,
+                                              c->property("X2").toLongLong() + 100});
+            vertical = std::max<long long>({vertical, c->property("Y1").toLongLong() + 300,
+                                            c->property("Y2").toLongLong() + 300});
+        }
+    }
+    return {horizontal, vertical};
+}
+
+// Rescales a new sizable child form's records to its outer size; the
+// controls follow at the next resize.
+void rescaleRecords(QWidget* form, std::pair<long long, long long> extents) {
+    if (extents.first <= 0 || extents.second <= 0)
+        return;
+    const QWidget* outer = form->window();
+    const double h = toTwips(outer->frameGeometry().width()) / double(extents.first);
+    const double v = toTwips(outer->frameGeometry().height()) / double(extents.second);
+    const QString name = formName(form);
+    for (ControlRecord& r : controls)
+        if (r.formName == name) {
+            r.left = static_cast<int>(roundEven(h * r.left));
+            r.width = static_cast<int>(roundEven(h * r.width));
+            r.top = static_cast<int>(roundEven(v * r.top));
+            r.height = static_cast<int>(roundEven(v * r.height));
+        }
+}
+
+} // namespace
+
 void FitwellControl::ResizeControls() {
     QWidget* form = parentWidget();
     if (busy || !form)
         return;
     Guard guard;
-    if (toTwips(form->window()->y()) >= 30000)
+    if (parkedOffScreen(form))
         return;
-    const bool isNew = findFormRecord(form) < 0;
-    const bool extents = isNew && isSizableMdiChild(form);
-    long long horizontalExtent = 0, verticalExtent = 0;
-    if (extents)
-        for (const QWidget* c : controlsOf(form, this)) {
-            const QRect g = c->geometry();
-            horizontalExtent =
-                std::max<long long>(horizontalExtent, toTwips(g.x() + g.width()) + 100);
-            verticalExtent = std::max<long long>(verticalExtent, toTwips(g.y() + g.height()) + 300);
-            if (isLine(c)) {
-                horizontalExtent =
-                    std::max<long long>({horizontalExtent, c->property("X1").toLongLong() + 100,
-                                         c->property("X2").toLongLong() + 100});
-                verticalExtent =
-                    std::max<long long>({verticalExtent, c->property("Y1").toLongLong() + 300,
-                                         c->property("Y2").toLongLong() + 300});
-            }
-        }
+    const bool extents = findFormRecord(form) < 0 && isSizableMdiChild(form);
+    const auto extent = extents ? extentsOf(form, this) : std::pair<long long, long long>{};
     long long horizontal = 100, vertical = 100;
     scaleRatios(form, this, &horizontal, &vertical);
     if (horizontal != 100 || vertical != 100)
         for (QWidget* control : controlsOf(form, this))
             repositionControl(control, form, horizontal, vertical);
-    if (extents && horizontalExtent > 0 && verticalExtent > 0) {
-        const QWidget* outer = form->window();
-        const double h = toTwips(outer->frameGeometry().width()) / double(horizontalExtent);
-        const double v = toTwips(outer->frameGeometry().height()) / double(verticalExtent);
-        const QString name = formName(form);
-        for (ControlRecord& r : controls)
-            if (r.formName == name) {
-                r.left = static_cast<int>(roundEven(h * r.left));
-                r.width = static_cast<int>(roundEven(h * r.width));
-                r.top = static_cast<int>(roundEven(v * r.top));
-                r.height = static_cast<int>(roundEven(v * r.height));
-            }
-    }
+    if (extents)
+        rescaleRecords(form, extent);
 }
 
 void FitwellControl::ResetControls() {
@@ -263,7 +281,7 @@ void FitwellControl::ResetControls() {
         return;
     {
         Guard guard;
-        if (toTwips(form->window()->y()) >= 30000)
+        if (parkedOffScreen(form))
             return;
         const int at = findFormRecord(form);
         if (at >= 0) {

@@ -76,9 +76,7 @@ public:
             Row row;
             row.reserve(static_cast<size_t>(columns));
             for (int c = 0; c < columns; ++c) {
-                const FieldType type = static_cast<size_t>(c) < types.size()
-                                           ? types[static_cast<size_t>(c)]
-                                           : FieldType::Unknown;
+                const FieldType type = typeAt(types, c);
                 row.push_back(normalise(query.value(c), type));
             }
             rows.push_back(std::move(row));

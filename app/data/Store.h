@@ -13,6 +13,12 @@ enum class Engine { Sqlite, Postgres };
 
 using Row = std::vector<QVariant>;
 
+// The type of result column c; Unknown past the end of the list.
+inline FieldType typeAt(const std::vector<FieldType>& types, int c) {
+    return static_cast<size_t>(c) < types.size() ? types[static_cast<size_t>(c)]
+                                                 : FieldType::Unknown;
+}
+
 // One open database. Statements are in the store's own SQL (the Jet text of
 // the views is translated before it gets here); parameters are positional
 // "?" marks bound from canonical values (see coerceValue). Every failure

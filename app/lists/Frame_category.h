@@ -50,6 +50,9 @@ private:
     int selectedKey() const;
     // Reports that the selected item is gone and shows the list as it is.
     void itemVanished();
+    // Deletes a contact or address unless a shipment names it.
+    void deleteUnlessShipped(Recordset& items, int key, const QString& receiverField,
+                             const QString& shipperField, const QString& failure);
 
     ViewContext& m_context;
     std::unique_ptr<Recordset> rs_query;

@@ -123,60 +123,42 @@ void Frame_category::Command_define_address_Click(int index) {
     }
 }
 
-void Frame_category::Command_delete_contact_Click() {
-    if (m_context.state().current_category.isEmpty())
-        return;
-    const int key = selectedKey();
-    if (key <= 0)
-        return;
-    Session& session = m_context.session();
+void Frame_category::deleteUnlessShipped(Recordset& items, int key, const QString& receiverField,
+                                         const QString& shipperField, const QString& failure) {
     try {
-        Recordset& contacts = session.rs_contact();
-        if (!find_record_by_number(contacts, QStringLiteral("ID"), key))
+        if (!find_record_by_number(items, QStringLiteral("ID"), key))
             return;
-        Recordset& shipments = session.rs_shipment();
-        if (findUsingShipment(shipments, QStringLiteral("ReceiverContactID"),
-                              QStringLiteral("ShipperContactID"), key)) {
+        Recordset& shipments = m_context.session().rs_shipment();
+        if (findUsingShipment(shipments, receiverField, shipperField, key)) {
             ui().message(
                 QStringLiteral("You cannot delete this item as it is in use in the shipment ") +
                 text(shipments, "Name").trimmed());
             return;
         }
-        contacts.deleteRecord();
+        items.deleteRecord();
         m_context.state().current_category.clear();
         load_category_list();
     } catch (const EngineError& e) {
-        ui().message(QStringLiteral("An error occurred while deleting the contact: ") +
-                     e.description());
+        ui().message(failure + e.description());
     }
 }
 
-void Frame_category::Command_delete_address_Click() {
-    if (m_context.state().current_category.isEmpty())
-        return;
+void Frame_category::Command_delete_contact_Click() {
     const int key = selectedKey();
-    if (key < 0)
+    if (m_context.state().current_category.isEmpty() || key <= 0)
         return;
-    Session& session = m_context.session();
-    try {
-        Recordset& addresses = session.rs_address();
-        if (!find_record_by_number(addresses, QStringLiteral("ID"), key))
-            return;
-        Recordset& shipments = session.rs_shipment();
-        if (findUsingShipment(shipments, QStringLiteral("ReceiverAddressID"),
-                              QStringLiteral("ShipperAddressID"), key)) {
-            ui().message(
-                QStringLiteral("You cannot delete this item as it is in use in the shipment ") +
-                text(shipments, "Name").trimmed());
-            return;
-        }
-        addresses.deleteRecord();
-        m_context.state().current_category.clear();
-        load_category_list();
-    } catch (const EngineError& e) {
-        ui().message(QStringLiteral("An error occurred while deleting the address: ") +
-                     e.description());
-    }
+    deleteUnlessShipped(m_context.session().rs_contact(), key, QStringLiteral("ReceiverContactID"),
+                        QStringLiteral("ShipperContactID"),
+                        QStringLiteral("An error occurred while deleting the contact: "));
+}
+
+void Frame_category::Command_delete_address_Click() {
+    const int key = selectedKey();
+    if (m_context.state().current_category.isEmpty() || key < 0)
+        return;
+    deleteUnlessShipped(m_context.session().rs_address(), key, QStringLiteral("ReceiverAddressID"),
+                        QStringLiteral("ShipperAddressID"),
+                        QStringLiteral("An error occurred while deleting the address: "));
 }
 
 } // namespace gearlog

@@ -1,11 +1,11 @@
 #include "DataSourceDialog.h"
 
 #include "ConnectionString.h"
+#include "DialogButtons.h"
 #include "EngineError.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,16 +56,10 @@ DataSourceDialog::DataSourceDialog(QWidget* parent) : QDialog(parent) {
     m_error->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_error->hide();
     form->addRow(m_error);
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setDefault(true);
-    QPushButton* cancel =
-        buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    connect(ok, &QPushButton::clicked, this, &DataSourceDialog::tryConnect);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    form->addRow(buttons);
+    const OkCancel buttons = okCancelButtons(this);
+    connect(buttons.ok, &QPushButton::clicked, this, &DataSourceDialog::tryConnect);
+    connect(buttons.cancel, &QPushButton::clicked, this, &QDialog::reject);
+    form->addRow(buttons.box);
 }
 
 void DataSourceDialog::prefill(const QString& connectionString, const QString& message) {

@@ -1,7 +1,8 @@
 #include "frmPrompt.h"
 
+#include "DialogButtons.h"
+
 #include <QButtonGroup>
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -25,25 +26,19 @@ frmPrompt::frmPrompt(QWidget* parent) : QDialog(parent) {
     auto* group = new QButtonGroup(this);
     group->addButton(m_server);
     group->addButton(m_file);
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setDefault(true);
-    QPushButton* cancel =
-        buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    connect(ok, &QPushButton::clicked, this, [this] {
+    const OkCancel buttons = okCancelButtons(this);
+    connect(buttons.ok, &QPushButton::clicked, this, [this] {
         m_cancelled = false;
         accept();
     });
-    connect(cancel, &QPushButton::clicked, this, [this] {
+    connect(buttons.cancel, &QPushButton::clicked, this, [this] {
         m_cancelled = true;
         reject();
     });
     layout->addWidget(label);
     layout->addWidget(m_server);
     layout->addWidget(m_file);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
 }
 
 bool frmPrompt::serverChosen() const {
