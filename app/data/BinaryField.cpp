@@ -6,67 +6,56 @@
 
 namespace gearlog {
 
-namespace {
-constexpr qint64 readAhead = 256 * 1024;
-}
-
 BinaryField::BinaryField(Recordset& cursor, int deferredColumn)
     : m_cursor(cursor), m_column(deferredColumn), m_key(cursor.currentKey()) {}
 
-const QByteArray* BinaryField::editedBytes() const {
-    if (!m_cursor.m_edit)
-        return nullptr;
-    const auto& blob = m_cursor.m_edit->blobs[static_cast<size_t>(m_column)];
-    return blob ? &*blob : nullptr;
-}
-
-qint64 BinaryField::storedSize() {
-    if (m_key < 0)
-        return -1;
-    const ColumnInfo& info = m_cursor.m_query.deferred[static_cast<size_t>(m_column)];
-    return m_cursor.m_db->store().blobSize(info.table, info.field, m_key);
+const std::optional<QByteArray>& BinaryField::bytes() {
+    if (m_cursor.m_edit) {
+        const auto& edited = m_cursor.m_edit->blobs[static_cast<size_t>(m_column)];
+        if (edited)
+            return edited;
+    }
+    if (!m_stored) {
+        m_stored.emplace();
+        if (m_key >= 0) {
+            const ColumnInfo& info = m_cursor.m_query.deferred[static_cast<size_t>(m_column)];
+            const QVariant value = m_cursor.m_db->store().blobValue(info.table, info.field, m_key);
+            if (value.isValid())
+                *m_stored = value.toByteArray();
+        }
+    }
+    return *m_stored;
 }
 
 qint64 BinaryField::actualSize() {
-    if (const QByteArray* bytes = editedBytes())
-        return bytes->size();
-    return std::max<qint64>(0, storedSize());
+    const auto& b = bytes();
+    return b ? b->size() : 0;
 }
 
 bool BinaryField::isNull() {
-    return !editedBytes() && storedSize() < 0;
+    return !bytes().has_value();
 }
 
 QByteArray BinaryField::getChunk(qint64 count) {
-    QByteArray bytes = getChunk(m_readOffset, count);
-    m_readOffset += bytes.size();
-    return bytes;
+    QByteArray chunk = getChunk(m_readOffset, count);
+    m_readOffset += chunk.size();
+    return chunk;
 }
 
 QByteArray BinaryField::getChunk(qint64 offset, qint64 count) {
     if (offset < 0 || count < 0)
         throw EngineError(QStringLiteral("Invalid chunk offset or size"));
-    if (const QByteArray* bytes = editedBytes())
-        return bytes->mid(offset, count);
-    if (m_key < 0 || count == 0)
-        return {};
-    const bool inBlock = offset >= m_blockStart && offset + count <= m_blockStart + m_block.size();
-    if (!inBlock) {
-        const ColumnInfo& info = m_cursor.m_query.deferred[static_cast<size_t>(m_column)];
-        m_blockStart = offset;
-        m_block = m_cursor.m_db->store().blobRead(info.table, info.field, m_key, offset,
-                                                  std::max(count, readAhead));
-    }
-    return m_block.mid(offset - m_blockStart, count);
+    const auto& b = bytes();
+    return b ? b->mid(offset, count) : QByteArray();
 }
 
-void BinaryField::appendChunk(const QByteArray& bytes) {
+void BinaryField::appendChunk(const QByteArray& more) {
     if (!m_cursor.m_edit)
         m_cursor.edit();
     auto& blob = m_cursor.m_edit->blobs[static_cast<size_t>(m_column)];
     if (!blob)
         blob = QByteArray();
-    blob->append(bytes);
+    blob->append(more);
 }
 
 } // namespace gearlog

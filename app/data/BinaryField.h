@@ -2,16 +2,17 @@
 
 #include <imagelet/BlobField.h>
 
-#include <QString>
+#include <QByteArray>
+#include <optional>
 
 namespace gearlog {
 
 class Recordset;
 
-// A binary field of a cursor's current row. Stored bytes are read from the
-// store on demand, through a read-ahead block so that small chunk reads do
-// not each cost a round trip; appended bytes go into the cursor's edit and
-// reach the store at Update.
+// A binary field of a cursor's current row. The stored value is read from
+// the store in one statement when first needed (so size and bytes always
+// agree) and is held only as long as this field object; appended bytes go
+// into the cursor's edit and reach the store at Update.
 class BinaryField final : public imagelet::BlobField {
 public:
     BinaryField(Recordset& cursor, int deferredColumn);
@@ -23,15 +24,14 @@ public:
     void appendChunk(const QByteArray& bytes) override;
 
 private:
-    const QByteArray* editedBytes() const;
-    qint64 storedSize();
+    // The edited bytes, else the stored ones (Null: nullopt).
+    const std::optional<QByteArray>& bytes();
 
     Recordset& m_cursor;
     int m_column;
     int m_key;
     qint64 m_readOffset = 0;
-    qint64 m_blockStart = 0;
-    QByteArray m_block;
+    std::optional<std::optional<QByteArray>> m_stored; // read once
 };
 
 } // namespace gearlog

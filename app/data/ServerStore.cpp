@@ -98,21 +98,10 @@ public:
             throw EngineError(errorText(m_db.lastError()));
     }
 
-    qint64 blobSize(const QString& table, const QString& field, int id) override {
-        const auto rows =
-            select(QStringLiteral("SELECT octet_length(%1) FROM %2 WHERE ID = ?").arg(field, table),
-                   {id}, {FieldType::Unknown});
-        return rows.empty() || !rows.front()[0].isValid() ? -1 : rows.front()[0].toLongLong();
-    }
-
-    QByteArray blobRead(const QString& table, const QString& field, int id, qint64 offset,
-                        qint64 count) override {
-        const auto rows = select(
-            QStringLiteral("SELECT substring(%1 from CAST(? AS integer) for CAST(? AS integer)) "
-                           "FROM %2 WHERE ID = ?")
-                .arg(field, table),
-            {offset + 1, count, id}, {FieldType::LongBinary});
-        return rows.empty() ? QByteArray() : rows.front()[0].toByteArray();
+    QVariant blobValue(const QString& table, const QString& field, int id) override {
+        const auto rows = select(QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?").arg(field, table),
+                                 {id}, {FieldType::LongBinary});
+        return rows.empty() ? QVariant() : rows.front()[0];
     }
 
     QStringList tableNames() override {

@@ -50,7 +50,6 @@ public:
     }
 
     ~SqliteStore() override {
-        closeBlob();
         for (sqlite3_stmt* s : std::as_const(m_statements))
             sqlite3_finalize(s);
         m_statements.clear();
@@ -67,7 +66,6 @@ public:
     QString dataSourceName() const override { return m_path; }
 
     int execute(const QString& sql, const QVariantList& params) override {
-        closeBlob();
         sqlite3_stmt* stmt = prepare(sql, params);
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
@@ -106,25 +104,10 @@ public:
             execute(QStringLiteral("ROLLBACK"), {});
     }
 
-    qint64 blobSize(const QString& table, const QString& field, int id) override {
-        const auto rows =
-            select(QStringLiteral("SELECT length(%1) FROM %2 WHERE ID = ?").arg(field, table), {id},
-                   {FieldType::Unknown});
-        return rows.empty() || !rows.front()[0].isValid() ? -1 : rows.front()[0].toLongLong();
-    }
-
-    QByteArray blobRead(const QString& table, const QString& field, int id, qint64 offset,
-                        qint64 count) override {
-        sqlite3_blob* blob = openBlob(table, field, id);
-        if (!blob)
-            return {};
-        const qint64 size = sqlite3_blob_bytes(blob);
-        const qint64 n = std::max<qint64>(0, std::min(count, size - offset));
-        QByteArray bytes(static_cast<qsizetype>(n), Qt::Uninitialized);
-        if (n > 0 && sqlite3_blob_read(blob, bytes.data(), static_cast<int>(n),
-                                       static_cast<int>(offset)) != SQLITE_OK)
-            fail();
-        return bytes;
+    QVariant blobValue(const QString& table, const QString& field, int id) override {
+        const auto rows = select(QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?").arg(field, table),
+                                 {id}, {FieldType::LongBinary});
+        return rows.empty() ? QVariant() : rows.front()[0];
     }
 
     QStringList tableNames() override {
@@ -251,43 +234,10 @@ private:
         }
     }
 
-    // One incremental-I/O handle is kept for sequential chunk reads of a
-    // picture; any write closes it, since writes invalidate it.
-    sqlite3_blob* openBlob(const QString& table, const QString& field, int id) {
-        if (m_blob && m_blobTable == table && m_blobField == field && m_blobId == id)
-            return m_blob;
-        closeBlob();
-        const auto rows = select(
-            QStringLiteral("SELECT rowid, %1 IS NULL FROM %2 WHERE ID = ?").arg(field, table), {id},
-            {FieldType::Unknown, FieldType::Unknown});
-        if (rows.empty() || rows.front()[1].toInt() != 0)
-            return nullptr;
-        const QByteArray t = table.toUtf8();
-        const QByteArray f = field.toUtf8();
-        if (sqlite3_blob_open(m_db, "main", t.constData(), f.constData(),
-                              rows.front()[0].toLongLong(), 0, &m_blob) != SQLITE_OK) {
-            m_blob = nullptr;
-            fail();
-        }
-        m_blobTable = table;
-        m_blobField = field;
-        m_blobId = id;
-        return m_blob;
-    }
-
-    void closeBlob() {
-        if (m_blob)
-            sqlite3_blob_close(m_blob);
-        m_blob = nullptr;
-    }
-
     QString m_path;
     QString m_connectionName;
     sqlite3* m_db = nullptr;
     QHash<QString, sqlite3_stmt*> m_statements;
-    sqlite3_blob* m_blob = nullptr;
-    QString m_blobTable, m_blobField;
-    int m_blobId = 0;
 };
 
 } // namespace

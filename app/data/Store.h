@@ -41,11 +41,9 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
 
-    // Binary field access by key, so that pictures are read only on demand;
-    // the size is -1 for a Null field or a missing row.
-    virtual qint64 blobSize(const QString& table, const QString& field, int id) = 0;
-    virtual QByteArray blobRead(const QString& table, const QString& field, int id, qint64 offset,
-                                qint64 count) = 0;
+    // A binary field's whole value by key (Null: invalid), read in one
+    // statement so it is consistent; cursors read pictures only on demand.
+    virtual QVariant blobValue(const QString& table, const QString& field, int id) = 0;
 
     // Lower-case names of the tables, and of one table's columns.
     virtual QStringList tableNames() = 0;
