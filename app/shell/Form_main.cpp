@@ -3,10 +3,13 @@
 #include "EngineError.h"
 #include "FlexGrid.h"
 #include "Frame_category.h"
+#include "Frame_equipment.h"
+#include "Frame_photo.h"
 #include "SpreadsheetExport.h"
 #include "UiServices.h"
 
 #include <fitwell/FitwellControl.h>
+#include <imagelet/Imagelet.h>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -45,6 +48,10 @@ Form_main::Form_main(QWidget* parent) : QMainWindow(parent), m_exit([] { QApplic
     m_hint->setAccessibleName(QStringLiteral("Hint"));
     bar->addWidget(m_hint, 1);
     setStatusBar(bar);
+    // The photo control's file dialog and messages go through the UI services.
+    imagelet::Imagelet::setFileDialog([](QWidget*, const QString& title, const QString& filter,
+                                         const QString& folder) { return ui().openFile(title, filter, folder); });
+    imagelet::Imagelet::setMessageBox([](QWidget*, const QString& text) { ui().message(text); });
     m_fitwell = new fitwell::FitwellControl(m_client);
     m_client->installEventFilter(this);
     resize(1100, 760);
@@ -85,9 +92,17 @@ void Form_main::buildFrames() {
                                  "Assets",         "Shipments", "Equipment report",
                                  "Shipment report"};
     for (size_t i = 0; i < std::size(names); ++i) {
-        if (QLatin1String(names[i]) == QLatin1String("Frame_category")) {
-            m_categoryView = new Frame_category(*this, m_client);
-            m_frames.push_back(m_categoryView);
+        const QLatin1String name(names[i]);
+        if (name == QLatin1String("Frame_category")) {
+            m_frames.push_back(m_categoryView = new Frame_category(*this, m_client));
+            continue;
+        }
+        if (name == QLatin1String("Frame_photo")) {
+            m_frames.push_back(m_photoView = new Frame_photo(*this, m_client));
+            continue;
+        }
+        if (name == QLatin1String("Frame_equipment")) {
+            m_frames.push_back(m_equipmentView = new Frame_equipment(*this, m_client));
             continue;
         }
         auto* frame = new QFrame(m_client);

@@ -22,6 +22,8 @@ namespace gearlog {
 
 class FlexGrid;
 class Frame_category;
+class Frame_equipment;
+class Frame_photo;
 
 // The main window: File menu, the tool bar ("CoolBar") with its four bands
 // of view buttons and their hover hints, the seven view frames of which at
@@ -64,6 +66,8 @@ public:
     // Views whose grid can be exported, in the order they are tried.
     void registerExportGrid(QFrame* view, FlexGrid* grid);
     Frame_category* categoryView() { return m_categoryView; }
+    Frame_photo* photoView() { return m_photoView; }
+    Frame_equipment* equipmentView() { return m_equipmentView; }
     const QString& database_name() const { return m_databaseName; }
     int connection_type() const { return m_connectionType; }
 
@@ -103,6 +107,8 @@ private:
     std::vector<QFrame*> m_frames;
     QFrame* m_anchor = nullptr;
     Frame_category* m_categoryView = nullptr;
+    Frame_photo* m_photoView = nullptr;
+    Frame_equipment* m_equipmentView = nullptr;
     std::vector<std::pair<QFrame*, FlexGrid*>> m_exportGrids;
 };
 

@@ -1,0 +1,421 @@
+#include "Frame_equipment.h"
+
+#include "ComboHelpers.h"
+#include "EngineError.h"
+#include "FlexGrid.h"
+#include "Frame_photo.h"
+#include "RecordHelpers.h"
+#include "RichTextBox.h"
+#include "Session.h"
+#include "UiServices.h"
+#include "ViewContext.h"
+
+#include <imagelet/Imagelet.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace gearlog {
+
+namespace {
+
+struct Measurement {
+    const char* field;
+    const char* label;
+    const char* tip;
+    const char* noun;
+    const char* format; // how a stored value shows
+};
+const Measurement measurements[4] = {
+    {"Weight", "Weight", "Weight of equipment in kg", "weight", "0.0"},
+    {"Height", "Height", "Height of equipment in cm", "height", "0"},
+    {"Width", "Width", "Width of equipment in cm", "width", "0"},
+    {"Depth", "Depth", "Depth of equipment in cm", "depth", "0"},
+};
+
+QLabel* labelFor(QWidget* parent, const QString& text, QWidget* buddy, QRect geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    label->setGeometry(geometry);
+    return label;
+}
+
+} // namespace
+
+Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
+    : QFrame(parent), m_context(context) {
+    setObjectName(QStringLiteral("Frame_equipment"));
+    setAccessibleName(QStringLiteral("Equipment"));
+    setFrameShape(QFrame::StyledPanel);
+    setGeometry(32, 32, 1080, 640);
+
+    Combo_select_equipment_category = new QComboBox(this);
+    Combo_select_equipment_category->setObjectName(QStringLiteral("Combo_select_equipment_category"));
+    Combo_select_equipment_category->setToolTip(
+        QStringLiteral("The category group for which assets are to be displayed"));
+    Combo_select_equipment_category->setGeometry(90, 10, 300, 26);
+    labelFor(this, QStringLiteral("Category"), Combo_select_equipment_category, {10, 10, 80, 26});
+    connect(Combo_select_equipment_category, &QComboBox::activated, this,
+            &Frame_equipment::Combo_select_equipment_category_Click);
+
+    Grid_equipment = new FlexGrid(this);
+    Grid_equipment->setObjectName(QStringLiteral("Grid_equipment"));
+    Grid_equipment->setAccessibleName(QStringLiteral("Equipment grid"));
+    Grid_equipment->setToolTip(QStringLiteral(
+        "Click on an existing name to delete or modify it. Click on the last row to add a new item."));
+    Grid_equipment->setGeometry(10, 45, 380, 585);
+    Grid_equipment->setCols(2);
+    Grid_equipment->setFixedRows(1);
+    Grid_equipment->setFixedCols(1);
+    connect(Grid_equipment, &FlexGrid::Click, this, &Frame_equipment::Grid_equipment_Click);
+
+    const int x = 500;
+    Text_equipment = new QLineEdit(this);
+    Text_equipment->setObjectName(QStringLiteral("Text_equipment"));
+    Text_equipment->setToolTip(QStringLiteral("Name of this piece of equipment in the database"));
+    Text_equipment->setGeometry(x, 10, 360, 26);
+    labelFor(this, QStringLiteral("Name"), Text_equipment, {410, 10, 90, 26});
+    connect(Text_equipment, &QLineEdit::textEdited, this, &Frame_equipment::Text_equipment_Change);
+
+    Combo_equipment_category = new QComboBox(this);
+    Combo_equipment_category->setObjectName(QStringLiteral("Combo_equipment_category"));
+    Combo_equipment_category->setToolTip(
+        QStringLiteral("The category group to which this piece of equipment belongs"));
+    Combo_equipment_category->setGeometry(x, 45, 360, 26);
+    labelFor(this, QStringLiteral("Category"), Combo_equipment_category, {410, 45, 90, 26});
+    connect(Combo_equipment_category, &QComboBox::activated, this, &Frame_equipment::Text_equipment_Change);
+
+    for (int i = 0; i < 4; ++i) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QStringLiteral("Text_equipment_weight_%1").arg(i));
+        box->setProperty("Index", i);
+        box->setToolTip(QString::fromLatin1(measurements[i].tip));
+        box->setGeometry(x, 80 + i * 35, 120, 26);
+        labelFor(this, QString::fromLatin1(measurements[i].label), box, {410, 80 + i * 35, 90, 26});
+        connect(box, &QLineEdit::textEdited, this, &Frame_equipment::Text_equipment_Change);
+        Text_equipment_weight[static_cast<size_t>(i)] = box;
+    }
+
+    rtf_equipment_comments = new RichTextBox(this);
+    rtf_equipment_comments->setObjectName(QStringLiteral("rtf_equipment_comments"));
+    rtf_equipment_comments->setGeometry(x, 225, 360, 150);
+    labelFor(this, QStringLiteral("Comments"), rtf_equipment_comments, {410, 225, 90, 26});
+    connect(rtf_equipment_comments, &RichTextBox::textChanged, this, [this] {
+        if (!m_context.state().loading)
+            Text_equipment_Change();
+    });
+
+    Combo_equipment_photograph = new QComboBox(this);
+    Combo_equipment_photograph->setObjectName(QStringLiteral("Combo_equipment_photograph"));
+    Combo_equipment_photograph->setToolTip(QStringLiteral("The picture of this piece of equipment"));
+    Combo_equipment_photograph->setGeometry(x, 385, 360, 26);
+    labelFor(this, QStringLiteral("Photograph"), Combo_equipment_photograph, {410, 385, 90, 26});
+    connect(Combo_equipment_photograph, &QComboBox::currentIndexChanged, this,
+            &Frame_equipment::Combo_equipment_photograph_Click);
+
+    Imagelet_equipment = new imagelet::Imagelet(this);
+    Imagelet_equipment->setObjectName(QStringLiteral("Imagelet_equipment"));
+    Imagelet_equipment->setGeometry(870, 10, 200, 200);
+
+    auto button = [this](const char* name, const QString& caption, const QString& tip, QRect geometry) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(tip);
+        b->setGeometry(geometry);
+        return b;
+    };
+    Command_create_equipment = button("Command_create_equipment", QStringLiteral("Create"),
+                                      QStringLiteral("Create a new item in the table"), {x, 425, 110, 30});
+    Command_save_equipment_changes[0] =
+        button("Command_save_equipment_changes_0", QStringLiteral("Save"),
+               QStringLiteral("Replace the current details with the changed details"), {x + 115, 425, 110, 30});
+    Command_save_equipment_changes[1] =
+        button("Command_save_equipment_changes_1", QStringLiteral("Save New"),
+               QStringLiteral("Save the changed details as a new item in the table"), {x + 230, 425, 110, 30});
+    Command_clear_equipment_changes = button("Command_clear_equipment_changes", QStringLiteral("Reset"),
+                                             QStringLiteral("Restore the original details"), {x + 345, 425, 110, 30});
+    Command_delete_equipment = button("Command_delete_equipment", QStringLiteral("Delete"),
+                                      QStringLiteral("Delete the currently selected item from the table"),
+                                      {x + 460, 425, 110, 30});
+    for (int i = 0; i < 2; ++i) {
+        Command_save_equipment_changes[static_cast<size_t>(i)]->setProperty("Index", i);
+        connect(Command_save_equipment_changes[static_cast<size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { Command_save_equipment_changes_Click(i); });
+    }
+    connect(Command_create_equipment, &QPushButton::clicked, this, &Frame_equipment::Command_create_equipment_Click);
+    connect(Command_clear_equipment_changes, &QPushButton::clicked, this,
+            &Frame_equipment::Command_clear_equipment_changes_Click);
+    connect(Command_delete_equipment, &QPushButton::clicked, this, &Frame_equipment::Command_delete_equipment_Click);
+    hide();
+}
+
+void Frame_equipment::Command_Equipment_Click() {
+    Command_delete_equipment->setEnabled(false);
+    Command_save_equipment_changes[0]->setEnabled(false);
+    Command_save_equipment_changes[1]->setEnabled(false);
+    Command_clear_equipment_changes->setEnabled(false);
+    Session& session = m_context.session();
+    AppState& state = m_context.state();
+    state.loading = true;
+    Combo_select_equipment_category->clear();
+    Combo_select_equipment_category->addItem(QStringLiteral("All"), -1);
+    fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"),
+               *Combo_select_equipment_category, false);
+    Combo_select_equipment_category->setCurrentIndex(-1);
+    fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"), *Combo_equipment_category, true);
+    fill_combo(session.rs_photo(), QStringLiteral("ID"), QStringLiteral("Name"), *Combo_equipment_photograph, true);
+    state.loading = false;
+    load_Equipment_list();
+}
+
+void Frame_equipment::Combo_select_equipment_category_Click() { load_Equipment_list(); }
+
+void Frame_equipment::load_Equipment_list() {
+    AppState& state = m_context.state();
+    Session& session = m_context.session();
+    state.loading = true;
+    const int filter = Combo_select_equipment_category->currentIndex();
+    const int category = filter >= 1 ? Combo_select_equipment_category->currentData().toInt() : -1;
+    const QString sql = category != -1
+                            ? QStringLiteral("SELECT * FROM Table_Equipment WHERE CategoryID = %1 ORDER BY Name").arg(category)
+                            : QStringLiteral("SELECT * FROM [Table_Equipment] ORDER BY Name;");
+    const auto rs_query = session.openRecordset(sql);
+    const int n = record_count(*rs_query);
+    Grid_equipment->setRows(n + 2);
+    Grid_equipment->setColWidth(1, Grid_equipment->viewport()->width() * 15 - Grid_equipment->colWidth(0) - 260);
+    QString fill = QStringLiteral("ID\tName\r");
+    int r = 1;
+    for (rs_query->moveFirst(); !rs_query->eof(); rs_query->moveNext(), ++r)
+        fill += QString::number(r) + QLatin1Char('\t') + rs_query->value(QStringLiteral("Name")).toString() +
+                QLatin1Char('\r');
+    fill += QStringLiteral("*\t\r");
+    Grid_equipment->setRow(0);
+    Grid_equipment->setCol(0);
+    Grid_equipment->setRowSel(n + 1);
+    Grid_equipment->setColSel(1);
+    Grid_equipment->setClipText(fill);
+    Grid_equipment->setRow(1);
+    Grid_equipment->setCol(1);
+    state.loading = false;
+    if (!state.current_equipment.isEmpty() &&
+        !find_record_by_text(session.rs_equipment(), QStringLiteral("Name"), state.current_equipment))
+        state.current_equipment.clear();
+    // The selected row moves with the list; find it again by name.
+    current_equipment_row = -1;
+    for (int row = 1; row <= n && !state.current_equipment.isEmpty(); ++row)
+        if (Grid_equipment->textMatrix(row, 1) == state.current_equipment) {
+            current_equipment_row = row;
+            break;
+        }
+    Command_clear_equipment_changes_Click();
+}
+
+void Frame_equipment::Grid_equipment_Click() {
+    const int row = Grid_equipment->row();
+    if (row == 0 || Grid_equipment->col() == 0)
+        return;
+    AppState& state = m_context.state();
+    const bool lastRow = row == Grid_equipment->rows() - 1;
+    state.current_equipment = lastRow ? QString() : Grid_equipment->textMatrix(row, 1);
+    current_equipment_row = lastRow ? -1 : row;
+    Text_equipment->setText(state.current_equipment);
+    if (state.current_equipment.isEmpty())
+        clear_equipment_form();
+    else
+        fillForm();
+    resetButtons();
+}
+
+void Frame_equipment::fillForm() {
+    Session& session = m_context.session();
+    Recordset& equipment = session.rs_equipment();
+    if (!find_record_by_text(equipment, QStringLiteral("Name"), m_context.state().current_equipment))
+        return;
+    AppState& state = m_context.state();
+    state.loading = true;
+    for (int i = 0; i < 4; ++i) {
+        QLineEdit* box = Text_equipment_weight[static_cast<size_t>(i)];
+        box->clear();
+        const QVariant value = equipment.value(QString::fromLatin1(measurements[i].field));
+        if (value.isValid() && value.toDouble() > 0)
+            box->setText(QString::number(value.toDouble(), 'f', i == 0 ? 1 : 0));
+    }
+    const QVariant comments = equipment.value(QStringLiteral("Comments"));
+    rtf_equipment_comments->setTextRTF(comments.isValid() ? comments.toString() : QString());
+    // A category or photograph that cannot be found leaves its choice empty.
+    Combo_equipment_category->setCurrentIndex(-1);
+    select_combo_item(*Combo_equipment_category, equipment.value(QStringLiteral("CategoryID")).toInt());
+    const int photograph = equipment.value(QStringLiteral("PhotographID")).toInt();
+    state.loading = false;
+    Combo_equipment_photograph->setCurrentIndex(-1);
+    Imagelet_equipment->Reset();
+    if (photograph > 0)
+        select_combo_item(*Combo_equipment_photograph, photograph);
+}
+
+void Frame_equipment::resetButtons() {
+    const bool selected = !m_context.state().current_equipment.isEmpty() && current_equipment_row >= 0;
+    Command_delete_equipment->setEnabled(selected);
+    Command_save_equipment_changes[0]->setEnabled(false);
+    Command_save_equipment_changes[1]->setEnabled(false);
+    Command_clear_equipment_changes->setEnabled(false);
+}
+
+void Frame_equipment::Combo_equipment_photograph_Click() {
+    if (m_context.state().loading)
+        return;
+    if (Combo_equipment_photograph->currentIndex() < 0) {
+        Imagelet_equipment->Reset();
+        return;
+    }
+    Session& session = m_context.session();
+    Recordset& photos = session.rs_photo();
+    if (!find_record_by_number(photos, QStringLiteral("ID"), Combo_equipment_photograph->currentData().toInt())) {
+        Imagelet_equipment->Reset();
+        return;
+    }
+    show_stored_photo(*Imagelet_equipment, photos, static_cast<int>(session.connectionType()));
+    if (Text_equipment->text().isEmpty())
+        Text_equipment->setText(Combo_equipment_photograph->currentText());
+    Text_equipment_Change();
+}
+
+void Frame_equipment::Text_equipment_Change() {
+    Command_delete_equipment->setEnabled(false);
+    Command_save_equipment_changes[0]->setEnabled(!m_context.state().current_equipment.isEmpty() &&
+                                                  current_equipment_row >= 0);
+    Command_save_equipment_changes[1]->setEnabled(true);
+    Command_clear_equipment_changes->setEnabled(true);
+}
+
+void Frame_equipment::Command_create_equipment_Click() {
+    Grid_equipment->setRow(Grid_equipment->rows() - 1);
+    Grid_equipment->setCol(1);
+    Grid_equipment_Click();
+}
+
+void Frame_equipment::Command_clear_equipment_changes_Click() {
+    if (!m_context.state().current_equipment.isEmpty() && current_equipment_row != -1) {
+        Grid_equipment->setRow(current_equipment_row);
+        Grid_equipment->setCol(1);
+        Grid_equipment_Click();
+    } else {
+        clear_equipment_form();
+    }
+    resetButtons();
+}
+
+void Frame_equipment::clear_equipment_form() {
+    AppState& state = m_context.state();
+    state.loading = true;
+    Text_equipment->clear();
+    Combo_equipment_category->setCurrentIndex(-1);
+    for (QLineEdit* box : Text_equipment_weight)
+        box->clear();
+    Combo_equipment_photograph->setCurrentIndex(-1);
+    rtf_equipment_comments->clear();
+    Imagelet_equipment->Reset();
+    state.loading = false;
+}
+
+bool Frame_equipment::validMeasurements() {
+    for (int i = 0; i < 4; ++i) {
+        const QString text = Text_equipment_weight[static_cast<size_t>(i)]->text().trimmed();
+        if (text.isEmpty())
+            continue;
+        bool numeric = false;
+        const double value = text.toDouble(&numeric);
+        const QString noun = QString::fromLatin1(measurements[i].noun);
+        if (!numeric) {
+            ui().message(QStringLiteral("The equipment %1 is invalid").arg(noun));
+            return false;
+        }
+        if (value <= 0) {
+            ui().message(QStringLiteral("The equipment %1 must be positive").arg(noun));
+            return false;
+        }
+    }
+    return true;
+}
+
+void Frame_equipment::Command_save_equipment_changes_Click(int index) {
+    AppState& state = m_context.state();
+    const bool replace = index == 0 && !state.current_equipment.isEmpty();
+    const QString name = Text_equipment->text();
+    if (name.isEmpty()) {
+        ui().message(QStringLiteral("The equipment name cannot be blank"));
+        return;
+    }
+    if (name.size() >= 256) {
+        ui().message(QStringLiteral("The equipment name is too long"));
+        return;
+    }
+    if (Combo_equipment_category->currentIndex() < 0) {
+        ui().message(QStringLiteral("The equipment category has not been specified"));
+        return;
+    }
+    if (!validMeasurements())
+        return;
+    Session& session = m_context.session();
+    Recordset& equipment = session.rs_equipment();
+    try {
+        const bool found =
+            find_record_by_text(equipment, QStringLiteral("Name"), replace ? state.current_equipment : name);
+        if (replace && found) {
+            equipment.edit();
+        } else {
+            if (!replace && found) {
+                ui().message(QStringLiteral("That equipment name already exists"));
+                return;
+            }
+            const int id = next_id(session.database(), QStringLiteral("Table_equipment"), QStringLiteral("ID"));
+            equipment.addNew();
+            equipment.setValue(QStringLiteral("ID"), id);
+        }
+        equipment.setValue(QStringLiteral("Name"), name);
+        equipment.setValue(QStringLiteral("CategoryID"), Combo_equipment_category->currentData());
+        equipment.setValue(QStringLiteral("PhotographID"), Combo_equipment_photograph->currentIndex() < 0
+                                                               ? QVariant(-1)
+                                                               : Combo_equipment_photograph->currentData());
+        for (int i = 0; i < 4; ++i) {
+            const QString text = Text_equipment_weight[static_cast<size_t>(i)]->text().trimmed();
+            equipment.setValue(QString::fromLatin1(measurements[i].field),
+                               text.isEmpty() ? QVariant(0) : QVariant(text));
+        }
+        equipment.setValue(QStringLiteral("Comments"), rtf_equipment_comments->textRTF());
+        equipment.update();
+    } catch (const EngineError& e) {
+        equipment.cancelUpdate();
+        ui().message(QStringLiteral("An error occurred while saving the changes: ") + e.description());
+        return;
+    }
+    state.current_equipment = name;
+    load_Equipment_list();
+}
+
+void Frame_equipment::Command_delete_equipment_Click() {
+    AppState& state = m_context.state();
+    if (state.current_equipment.isEmpty())
+        return;
+    Session& session = m_context.session();
+    Recordset& equipment = session.rs_equipment();
+    try {
+        if (!find_record_by_text(equipment, QStringLiteral("Name"), state.current_equipment))
+            return;
+        Recordset& assets = session.rs_asset();
+        if (find_record_by_number(assets, QStringLiteral("EquipmentID"), equipment.value(QStringLiteral("ID")).toInt())) {
+            ui().message(QStringLiteral("You cannot delete this equipment as it is in use by the asset ") +
+                         assets.value(QStringLiteral("ModelNumber")).toString().trimmed());
+            return;
+        }
+        equipment.deleteRecord();
+        state.current_equipment.clear();
+        load_Equipment_list();
+    } catch (const EngineError& e) {
+        ui().message(QStringLiteral("An error occurred while deleting the equipment: ") + e.description());
+    }
+}
+
+} // namespace gearlog

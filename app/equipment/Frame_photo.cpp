@@ -1,0 +1,320 @@
+#include "Frame_photo.h"
+
+#include "BinaryField.h"
+#include "EngineError.h"
+#include "FlexGrid.h"
+#include "RecordHelpers.h"
+#include "Session.h"
+#include "UiServices.h"
+#include "ViewContext.h"
+
+#include <imagelet/Imagelet.h>
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace gearlog {
+
+namespace {
+constexpr int longestPhotoName = 128;
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip,
+                    QRect geometry) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(tip);
+    b->setGeometry(geometry);
+    return b;
+}
+} // namespace
+
+QString propose_photo_name(const QString& path) {
+    QString name = QFileInfo(path).fileName();
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        name.truncate(dot);
+    return name.replace(QLatin1Char('_'), QLatin1Char(' '));
+}
+
+void show_stored_photo(imagelet::Imagelet& control, Recordset& photos, int connectionType) {
+    control.setConnectionType(connectionType);
+    const auto field = photos.binaryField(QStringLiteral("Photo"));
+    if (field->actualSize() > 0)
+        control.LoadPhoto(*field);
+    else
+        control.Reset(); // a record without a picture shows none
+}
+
+Frame_photo::Frame_photo(ViewContext& context, QWidget* parent) : QFrame(parent), m_context(context) {
+    setObjectName(QStringLiteral("Frame_photo"));
+    setAccessibleName(QStringLiteral("Photographs"));
+    setFrameShape(QFrame::StyledPanel);
+    setGeometry(8, 8, 1080, 640);
+
+    Grid_photo = new FlexGrid(this);
+    Grid_photo->setObjectName(QStringLiteral("Grid_photo"));
+    Grid_photo->setAccessibleName(QStringLiteral("Photographs grid"));
+    Grid_photo->setToolTip(QStringLiteral("Click on the photo name to display the picture"));
+    Grid_photo->setGeometry(10, 10, 360, 620);
+    Grid_photo->setCols(2);
+    Grid_photo->setFixedRows(1);
+    Grid_photo->setFixedCols(1);
+    connect(Grid_photo, &FlexGrid::Click, this, &Frame_photo::Grid_photo_Click);
+    connect(Grid_photo, &FlexGrid::RightClick, this, [this](const QPoint& at) { m_context.popupMenu(at); });
+
+    VScroll_photo = new QScrollBar(Qt::Vertical, this);
+    VScroll_photo->setObjectName(QStringLiteral("VScroll_photo"));
+    VScroll_photo->setAccessibleName(QStringLiteral("Photograph position"));
+    VScroll_photo->setGeometry(1045, 10, 24, 520);
+    VScroll_photo->setFocusPolicy(Qt::StrongFocus);
+    connect(VScroll_photo, &QScrollBar::valueChanged, this, &Frame_photo::VScroll_photo_Scroll);
+
+    Imagelet_load = new imagelet::Imagelet(this);
+    Imagelet_load->setObjectName(QStringLiteral("Imagelet_load"));
+    Imagelet_load->setGeometry(385, 10, 650, 520);
+
+    auto* label = new QLabel(QStringLiteral("Name"), this);
+    label->setGeometry(385, 540, 60, 26);
+    Text_photo = new QLineEdit(this);
+    Text_photo->setObjectName(QStringLiteral("Text_photo"));
+    Text_photo->setToolTip(QStringLiteral("Name of photo in the database (maximum 128 characters)"));
+    Text_photo->setGeometry(450, 540, 585, 26);
+    label->setBuddy(Text_photo);
+    connect(Text_photo, &QLineEdit::textEdited, this, &Frame_photo::Text_photo_Change);
+
+    Command_OpenPhoto = button(this, "Command_OpenPhoto", QStringLiteral("Select a photo file"),
+                               QStringLiteral("Open a file dialog to select a jpeg or bmp file containing a "
+                                              "photograph to be loaded into the database"),
+                               {385, 580, 160, 30});
+    Command_Store_photo_in_database =
+        button(this, "Command_Store_photo_in_database", QStringLiteral("Store photo in database"),
+               QStringLiteral("Store the photo file just loaded into the database"), {550, 580, 180, 30});
+    Command_save_photo_changes = button(this, "Command_save_photo_changes", QStringLiteral("Save Changes"),
+                                        QStringLiteral("Save the changed  photo name"), {735, 580, 100, 30});
+    Command_clear_photo_changes =
+        button(this, "Command_clear_photo_changes", QStringLiteral("Clear Changes"),
+               QStringLiteral("Reset the photo name to the original name"), {840, 580, 100, 30});
+    Command_delete_photo = button(this, "Command_delete_photo", QStringLiteral("Delete This Photo"),
+                                  QStringLiteral("Delete the current photo from the database"),
+                                  {945, 580, 125, 30});
+    connect(Command_OpenPhoto, &QPushButton::clicked, this, &Frame_photo::Command_OpenPhoto_Click);
+    connect(Command_Store_photo_in_database, &QPushButton::clicked, this,
+            &Frame_photo::Command_Store_photo_in_database_Click);
+    connect(Command_save_photo_changes, &QPushButton::clicked, this, &Frame_photo::Command_save_photo_changes_Click);
+    connect(Command_clear_photo_changes, &QPushButton::clicked, this,
+            &Frame_photo::Command_clear_photo_changes_Click);
+    connect(Command_delete_photo, &QPushButton::clicked, this, &Frame_photo::Command_delete_photo_Click);
+    hide();
+}
+
+void Frame_photo::Command_Load_Photo_Click() {
+    Command_Store_photo_in_database->setEnabled(false);
+    Command_Store_photo_in_database->hide();
+    Command_delete_photo->setEnabled(false);
+    Command_save_photo_changes->setEnabled(false);
+    Command_clear_photo_changes->setEnabled(false);
+    load_photo_list();
+}
+
+void Frame_photo::load_photo_list() {
+    AppState& state = m_context.state();
+    Session& session = m_context.session();
+    Recordset& photos = session.rs_photo();
+    state.loading = true;
+    Imagelet_load->Reset();
+    Imagelet_load->setConnectionType(static_cast<int>(session.connectionType()));
+    Text_photo->clear();
+    Grid_photo->setRows(2);
+    const int n = record_count(photos);
+    Grid_photo->setRows(n + 1);
+    Grid_photo->setCols(2);
+    Grid_photo->setColWidth(1, Grid_photo->viewport()->width() * 15 - Grid_photo->colWidth(0) - 260);
+    QString fill = QStringLiteral("\tName\r");
+    int r = 1;
+    for (photos.moveFirst(); !photos.eof(); photos.moveNext(), ++r)
+        fill += QString::number(r) + QLatin1Char('\t') + photos.value(QStringLiteral("Name")).toString() +
+                QLatin1Char('\r');
+    Grid_photo->setRow(0);
+    Grid_photo->setCol(0);
+    Grid_photo->setRowSel(n);
+    Grid_photo->setColSel(1);
+    Grid_photo->setClipText(fill);
+    Grid_photo->setRow(0);
+    Grid_photo->setCol(1);
+    VScroll_photo->setMinimum(1);
+    VScroll_photo->setValue(1);
+    VScroll_photo->setMaximum(std::max(n, 1));
+    VScroll_photo->setEnabled(n > 0);
+    state.loading = false;
+    int p = 1;
+    if (!state.current_photo.isEmpty()) {
+        if (find_record_by_text(photos, QStringLiteral("Name"), state.current_photo))
+            p = photos.absolutePosition() + 1;
+        else
+            state.current_photo.clear();
+    }
+    if (p == VScroll_photo->value())
+        VScroll_photo_Scroll();
+    else
+        VScroll_photo->setValue(p);
+}
+
+void Frame_photo::VScroll_photo_Scroll() {
+    if (m_context.state().loading || !VScroll_photo->isEnabled())
+        return;
+    Session& session = m_context.session();
+    Recordset& photos = session.rs_photo();
+    photos.setAbsolutePosition(VScroll_photo->value() - 1);
+    const QString name = photos.value(QStringLiteral("Name")).toString();
+    Text_photo->setText(name);
+    m_context.state().current_photo = name;
+    show_stored_photo(*Imagelet_load, photos, static_cast<int>(session.connectionType()));
+    Command_delete_photo->setEnabled(true);
+    Command_save_photo_changes->setEnabled(false);
+    Command_clear_photo_changes->setEnabled(false);
+    Command_Store_photo_in_database->hide();
+}
+
+void Frame_photo::Grid_photo_Click() {
+    const int row = Grid_photo->row();
+    if (row == 0 || Grid_photo->col() == 0)
+        return;
+    if (VScroll_photo->value() != row)
+        VScroll_photo->setValue(row);
+    else
+        VScroll_photo_Scroll();
+}
+
+void Frame_photo::Text_photo_Change() {
+    Command_delete_photo->setEnabled(false);
+    Command_save_photo_changes->setEnabled(true);
+    Command_clear_photo_changes->setEnabled(true);
+}
+
+void Frame_photo::Command_clear_photo_changes_Click() {
+    Text_photo->setText(m_context.state().current_photo);
+    Command_delete_photo->setEnabled(true);
+    Command_save_photo_changes->setEnabled(false);
+    Command_clear_photo_changes->setEnabled(false);
+}
+
+void Frame_photo::Command_save_photo_changes_Click() {
+    const QString name = Text_photo->text().trimmed();
+    if (name.isEmpty()) {
+        ui().message(QStringLiteral("The photo name cannot be blank"));
+        return;
+    }
+    if (name.size() > longestPhotoName) {
+        ui().message(QStringLiteral("The photo name is too long"));
+        return;
+    }
+    Recordset& photos = m_context.session().rs_photo();
+    try {
+        if (name != photos.value(QStringLiteral("Name")).toString()) {
+            const int position = photos.absolutePosition();
+            const int id = photos.value(QStringLiteral("ID")).toInt();
+            // Another photograph of that name (a change of letter case alone is allowed).
+            const bool taken = find_record_by_text(photos, QStringLiteral("Name"), name) &&
+                               photos.value(QStringLiteral("ID")).toInt() != id;
+            photos.setAbsolutePosition(position);
+            if (taken) {
+                ui().message(QStringLiteral("The specified photo name already exists"));
+                load_photo_list();
+                return;
+            }
+            photos.edit();
+            photos.setValue(QStringLiteral("Name"), name);
+            photos.update();
+        }
+        m_context.state().current_photo = name;
+        load_photo_list();
+    } catch (const EngineError& e) {
+        photos.cancelUpdate();
+        ui().message(QStringLiteral("An error occurred while saving the changes: ") + e.description());
+    }
+}
+
+void Frame_photo::Command_OpenPhoto_Click() {
+    Imagelet_load->OpenPhotoFile();
+    const QString path = Imagelet_load->PhotoFileName();
+    if (path.isEmpty())
+        return;
+    Text_photo->setText(propose_photo_name(path));
+    Command_Store_photo_in_database->setEnabled(true);
+    Command_Store_photo_in_database->show();
+    Command_save_photo_changes->setEnabled(false);
+    Command_clear_photo_changes->setEnabled(false);
+    m_context.state().current_photo.clear();
+}
+
+void Frame_photo::Command_Store_photo_in_database_Click() {
+    const QString name = Text_photo->text();
+    if (name.trimmed().isEmpty()) {
+        ui().message(QStringLiteral("The photo name cannot be blank"));
+        return;
+    }
+    if (name.size() > longestPhotoName) {
+        ui().message(QStringLiteral("The photo name is too long"));
+        return;
+    }
+    Session& session = m_context.session();
+    Recordset& photos = session.rs_photo();
+    const QString failure = QStringLiteral("An error occurred while saving the changes: ");
+    try {
+        if (find_record_by_text(photos, QStringLiteral("Name"), name)) {
+            if (!ui().askYesNo(QStringLiteral(
+                    "That name is already in the database. Do you want to overwrite the existing record?")))
+                return;
+            photos.edit();
+        } else {
+            const int id = next_id(session.database(), QStringLiteral("Table_Photo"), QStringLiteral("ID"));
+            photos.addNew();
+            photos.setValue(QStringLiteral("ID"), id);
+        }
+        photos.setValue(QStringLiteral("Name"), name);
+        bool saved = true;
+        const auto connection = connect(Imagelet_load, &imagelet::Imagelet::OnPhotoSaving, this,
+                                        [&saved](bool succeeded, const QString&) { saved = succeeded; });
+        Imagelet_load->SavePhoto(*photos.binaryField(QStringLiteral("Photo")));
+        disconnect(connection);
+        // The row and its picture reach the store in one statement, or not at all.
+        if (!saved) {
+            photos.cancelUpdate();
+            ui().message(failure + Imagelet_load->lastError());
+            return;
+        }
+        photos.update();
+    } catch (const EngineError& e) {
+        photos.cancelUpdate();
+        ui().message(failure + e.description());
+        return;
+    }
+    m_context.state().current_photo = name;
+    load_photo_list();
+}
+
+void Frame_photo::Command_delete_photo_Click() {
+    Session& session = m_context.session();
+    Recordset& photos = session.rs_photo();
+    if (photos.absolutePosition() < 0)
+        return;
+    try {
+        const int id = photos.value(QStringLiteral("ID")).toInt();
+        Recordset& equipment = session.rs_equipment();
+        if (find_record_by_number(equipment, QStringLiteral("PhotographID"), id)) {
+            ui().message(QStringLiteral("You cannot delete this photo as it is currently in use by the equipment ") +
+                         equipment.value(QStringLiteral("Name")).toString().trimmed());
+            return;
+        }
+        photos.deleteRecord();
+        m_context.state().current_photo.clear();
+        load_photo_list();
+    } catch (const EngineError& e) {
+        ui().message(QStringLiteral("An error occurred while deleting the photo: ") + e.description());
+    }
+}
+
+} // namespace gearlog
