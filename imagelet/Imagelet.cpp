@@ -18,8 +18,8 @@ namespace imagelet {
 namespace {
 
 constexpr int twipsPerPixel = 15;
-const QString pictureFilter = QStringLiteral(
-    "Pictures(*.bmp;*.ico;*.gif;*.jpg;*.jpeg;*.png)|*.bmp;*.ico;*.gif;*.jpg;*.jpeg;*.png|All Files (*)|*");
+const QString pictureFilter = QStringLiteral("Pictures(*.bmp;*.ico;*.gif;*.jpg;*.jpeg;*.png)|*.bmp;"
+                                             "*.ico;*.gif;*.jpg;*.jpeg;*.png|All Files (*)|*");
 
 // Shared by every instance in the process.
 QString rememberedFolderValue;
@@ -27,9 +27,12 @@ QPointer<QWidget> dialogOwner;
 Imagelet::FileDialog fileDialog;
 Imagelet::MessageBox messageBox;
 
-int pixels(int twips) { return qRound(double(twips) / twipsPerPixel); }
+int pixels(int twips) {
+    return qRound(double(twips) / twipsPerPixel);
+}
 
-QString defaultFileDialog(QWidget* owner, const QString& title, const QString&, const QString& folder) {
+QString defaultFileDialog(QWidget* owner, const QString& title, const QString&,
+                          const QString& folder) {
     return QFileDialog::getOpenFileName(
         owner, title, folder,
         QStringLiteral("Pictures (*.bmp *.ico *.gif *.jpg *.jpeg *.png);;All Files (*)"));
@@ -75,7 +78,8 @@ QString describe(const std::exception& e) {
 
 } // namespace
 
-Imagelet::Imagelet(QWidget* parent) : QWidget(parent), m_photo(new QLabel(this)), m_frame(new QFrame(this)) {
+Imagelet::Imagelet(QWidget* parent)
+    : QWidget(parent), m_photo(new QLabel(this)), m_frame(new QFrame(this)) {
     m_photo->setObjectName(QStringLiteral("Photo"));
     m_photo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_photo->setScaledContents(true);
@@ -91,7 +95,9 @@ void Imagelet::setConnectionType(int type) {
     m_changed = true;
 }
 
-bool Imagelet::Stretch() const { return m_photo->hasScaledContents(); }
+bool Imagelet::Stretch() const {
+    return m_photo->hasScaledContents();
+}
 
 void Imagelet::setStretch(bool stretch) {
     m_photo->setScaledContents(stretch);
@@ -114,18 +120,25 @@ void Imagelet::setBorderWidth(int width) {
 
 void Imagelet::applyBorder() {
     const QString style = m_borderStyle == 0 ? QStringLiteral("none") : QStringLiteral("solid");
-    const QString back = m_backStyle == 0 ? QStringLiteral("transparent")
-                                          : palette().color(QPalette::Window).name();
-    m_frame->setStyleSheet(QStringLiteral("QFrame#PhotoFrame { border: %1px %2 %3; background: %4; }")
-                               .arg(std::max(0, m_borderWidth))
-                               .arg(style, resolveColour(m_borderColor, palette()).name(), back));
+    const QString back =
+        m_backStyle == 0 ? QStringLiteral("transparent") : palette().color(QPalette::Window).name();
+    m_frame->setStyleSheet(
+        QStringLiteral("QFrame#PhotoFrame { border: %1px %2 %3; background: %4; }")
+            .arg(std::max(0, m_borderWidth))
+            .arg(style, resolveColour(m_borderColor, palette()).name(), back));
 }
 
-qint64 Imagelet::hWnd() { return static_cast<qint64>(winId()); }
+qint64 Imagelet::hWnd() {
+    return static_cast<qint64>(winId());
+}
 
-bool Imagelet::hasPicture() const { return !m_photo->pixmap().isNull(); }
+bool Imagelet::hasPicture() const {
+    return !m_photo->pixmap().isNull();
+}
 
-void Imagelet::Reset() { m_photo->clear(); }
+void Imagelet::Reset() {
+    m_photo->clear();
+}
 
 void Imagelet::Refresh() {
     QString error;
@@ -179,7 +192,8 @@ void Imagelet::writeChunks(BlobField& field, QIODevice& file, qint64 length) {
     auto copy = [&](qint64 count) {
         const QByteArray chunk = file.read(count);
         if (chunk.size() != count)
-            throw TransferError(QStringLiteral("Cannot read %1: %2").arg(m_fileName, file.errorString()));
+            throw TransferError(
+                QStringLiteral("Cannot read %1: %2").arg(m_fileName, file.errorString()));
         field.appendChunk(chunk);
     };
     if (remainder > 0)
@@ -199,7 +213,8 @@ void Imagelet::SavePhoto(BlobField& field) {
         if (length == 0)
             return;
         if (!file.open(QIODevice::ReadOnly))
-            throw TransferError(QStringLiteral("Cannot open %1: %2").arg(m_fileName, file.errorString()));
+            throw TransferError(
+                QStringLiteral("Cannot open %1: %2").arg(m_fileName, file.errorString()));
         writeChunks(field, file, length);
     } catch (const std::exception& e) {
         m_lastError = describe(e);
@@ -305,9 +320,17 @@ QString Imagelet::temporaryFile() {
         .filePath(QStringLiteral("RscPic.tmp"));
 }
 
-QString Imagelet::rememberedFolder() { return rememberedFolderValue; }
-void Imagelet::setRememberedFolder(const QString& folder) { rememberedFolderValue = folder; }
-void Imagelet::setFileDialog(FileDialog dialog) { fileDialog = std::move(dialog); }
-void Imagelet::setMessageBox(MessageBox box) { messageBox = std::move(box); }
+QString Imagelet::rememberedFolder() {
+    return rememberedFolderValue;
+}
+void Imagelet::setRememberedFolder(const QString& folder) {
+    rememberedFolderValue = folder;
+}
+void Imagelet::setFileDialog(FileDialog dialog) {
+    fileDialog = std::move(dialog);
+}
+void Imagelet::setMessageBox(MessageBox box) {
+    messageBox = std::move(box);
+}
 
 } // namespace imagelet

@@ -52,7 +52,8 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     setGeometry(32, 32, 1080, 640);
 
     Combo_select_equipment_category = new QComboBox(this);
-    Combo_select_equipment_category->setObjectName(QStringLiteral("Combo_select_equipment_category"));
+    Combo_select_equipment_category->setObjectName(
+        QStringLiteral("Combo_select_equipment_category"));
     Combo_select_equipment_category->setToolTip(
         QStringLiteral("The category group for which assets are to be displayed"));
     Combo_select_equipment_category->setGeometry(90, 10, 300, 26);
@@ -63,8 +64,8 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     Grid_equipment = new FlexGrid(this);
     Grid_equipment->setObjectName(QStringLiteral("Grid_equipment"));
     Grid_equipment->setAccessibleName(QStringLiteral("Equipment grid"));
-    Grid_equipment->setToolTip(QStringLiteral(
-        "Click on an existing name to delete or modify it. Click on the last row to add a new item."));
+    Grid_equipment->setToolTip(QStringLiteral("Click on an existing name to delete or modify it. "
+                                              "Click on the last row to add a new item."));
     Grid_equipment->setGeometry(10, 45, 380, 585);
     Grid_equipment->setCols(2);
     Grid_equipment->setFixedRows(1);
@@ -85,7 +86,8 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
         QStringLiteral("The category group to which this piece of equipment belongs"));
     Combo_equipment_category->setGeometry(x, 45, 360, 26);
     labelFor(this, QStringLiteral("Category"), Combo_equipment_category, {410, 45, 90, 26});
-    connect(Combo_equipment_category, &QComboBox::activated, this, &Frame_equipment::Text_equipment_Change);
+    connect(Combo_equipment_category, &QComboBox::activated, this,
+            &Frame_equipment::Text_equipment_Change);
 
     for (int i = 0; i < 4; ++i) {
         auto* box = new QLineEdit(this);
@@ -109,7 +111,8 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
 
     Combo_equipment_photograph = new QComboBox(this);
     Combo_equipment_photograph->setObjectName(QStringLiteral("Combo_equipment_photograph"));
-    Combo_equipment_photograph->setToolTip(QStringLiteral("The picture of this piece of equipment"));
+    Combo_equipment_photograph->setToolTip(
+        QStringLiteral("The picture of this piece of equipment"));
     Combo_equipment_photograph->setGeometry(x, 385, 360, 26);
     labelFor(this, QStringLiteral("Photograph"), Combo_equipment_photograph, {410, 385, 90, 26});
     connect(Combo_equipment_photograph, &QComboBox::currentIndexChanged, this,
@@ -119,35 +122,43 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     Imagelet_equipment->setObjectName(QStringLiteral("Imagelet_equipment"));
     Imagelet_equipment->setGeometry(870, 10, 200, 200);
 
-    auto button = [this](const char* name, const QString& caption, const QString& tip, QRect geometry) {
+    auto button = [this](const char* name, const QString& caption, const QString& tip,
+                         QRect geometry) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::fromLatin1(name));
         b->setToolTip(tip);
         b->setGeometry(geometry);
         return b;
     };
-    Command_create_equipment = button("Command_create_equipment", QStringLiteral("Create"),
-                                      QStringLiteral("Create a new item in the table"), {x, 425, 110, 30});
+    Command_create_equipment =
+        button("Command_create_equipment", QStringLiteral("Create"),
+               QStringLiteral("Create a new item in the table"), {x, 425, 110, 30});
     Command_save_equipment_changes[0] =
         button("Command_save_equipment_changes_0", QStringLiteral("Save"),
-               QStringLiteral("Replace the current details with the changed details"), {x + 115, 425, 110, 30});
+               QStringLiteral("Replace the current details with the changed details"),
+               {x + 115, 425, 110, 30});
     Command_save_equipment_changes[1] =
         button("Command_save_equipment_changes_1", QStringLiteral("Save New"),
-               QStringLiteral("Save the changed details as a new item in the table"), {x + 230, 425, 110, 30});
-    Command_clear_equipment_changes = button("Command_clear_equipment_changes", QStringLiteral("Reset"),
-                                             QStringLiteral("Restore the original details"), {x + 345, 425, 110, 30});
-    Command_delete_equipment = button("Command_delete_equipment", QStringLiteral("Delete"),
-                                      QStringLiteral("Delete the currently selected item from the table"),
-                                      {x + 460, 425, 110, 30});
+               QStringLiteral("Save the changed details as a new item in the table"),
+               {x + 230, 425, 110, 30});
+    Command_clear_equipment_changes =
+        button("Command_clear_equipment_changes", QStringLiteral("Reset"),
+               QStringLiteral("Restore the original details"), {x + 345, 425, 110, 30});
+    Command_delete_equipment =
+        button("Command_delete_equipment", QStringLiteral("Delete"),
+               QStringLiteral("Delete the currently selected item from the table"),
+               {x + 460, 425, 110, 30});
     for (int i = 0; i < 2; ++i) {
         Command_save_equipment_changes[static_cast<size_t>(i)]->setProperty("Index", i);
         connect(Command_save_equipment_changes[static_cast<size_t>(i)], &QPushButton::clicked, this,
                 [this, i] { Command_save_equipment_changes_Click(i); });
     }
-    connect(Command_create_equipment, &QPushButton::clicked, this, &Frame_equipment::Command_create_equipment_Click);
+    connect(Command_create_equipment, &QPushButton::clicked, this,
+            &Frame_equipment::Command_create_equipment_Click);
     connect(Command_clear_equipment_changes, &QPushButton::clicked, this,
             &Frame_equipment::Command_clear_equipment_changes_Click);
-    connect(Command_delete_equipment, &QPushButton::clicked, this, &Frame_equipment::Command_delete_equipment_Click);
+    connect(Command_delete_equipment, &QPushButton::clicked, this,
+            &Frame_equipment::Command_delete_equipment_Click);
     hide();
 }
 
@@ -164,13 +175,17 @@ void Frame_equipment::Command_Equipment_Click() {
     fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"),
                *Combo_select_equipment_category, false);
     Combo_select_equipment_category->setCurrentIndex(-1);
-    fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"), *Combo_equipment_category, true);
-    fill_combo(session.rs_photo(), QStringLiteral("ID"), QStringLiteral("Name"), *Combo_equipment_photograph, true);
+    fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"),
+               *Combo_equipment_category, true);
+    fill_combo(session.rs_photo(), QStringLiteral("ID"), QStringLiteral("Name"),
+               *Combo_equipment_photograph, true);
     state.loading = false;
     load_Equipment_list();
 }
 
-void Frame_equipment::Combo_select_equipment_category_Click() { load_Equipment_list(); }
+void Frame_equipment::Combo_select_equipment_category_Click() {
+    load_Equipment_list();
+}
 
 void Frame_equipment::load_Equipment_list() {
     AppState& state = m_context.state();
@@ -178,18 +193,21 @@ void Frame_equipment::load_Equipment_list() {
     state.loading = true;
     const int filter = Combo_select_equipment_category->currentIndex();
     const int category = filter >= 1 ? Combo_select_equipment_category->currentData().toInt() : -1;
-    const QString sql = category != -1
-                            ? QStringLiteral("SELECT * FROM Table_Equipment WHERE CategoryID = %1 ORDER BY Name").arg(category)
-                            : QStringLiteral("SELECT * FROM [Table_Equipment] ORDER BY Name;");
+    const QString sql =
+        category != -1
+            ? QStringLiteral("SELECT * FROM Table_Equipment WHERE CategoryID = %1 ORDER BY Name")
+                  .arg(category)
+            : QStringLiteral("SELECT * FROM [Table_Equipment] ORDER BY Name;");
     const auto rs_query = session.openRecordset(sql);
     const int n = record_count(*rs_query);
     Grid_equipment->setRows(n + 2);
-    Grid_equipment->setColWidth(1, Grid_equipment->viewport()->width() * 15 - Grid_equipment->colWidth(0) - 260);
+    Grid_equipment->setColWidth(1, Grid_equipment->viewport()->width() * 15 -
+                                       Grid_equipment->colWidth(0) - 260);
     QString fill = QStringLiteral("ID\tName\r");
     int r = 1;
     for (rs_query->moveFirst(); !rs_query->eof(); rs_query->moveNext(), ++r)
-        fill += QString::number(r) + QLatin1Char('\t') + rs_query->value(QStringLiteral("Name")).toString() +
-                QLatin1Char('\r');
+        fill += QString::number(r) + QLatin1Char('\t') +
+                rs_query->value(QStringLiteral("Name")).toString() + QLatin1Char('\r');
     fill += QStringLiteral("*\t\r");
     Grid_equipment->setRow(0);
     Grid_equipment->setCol(0);
@@ -200,7 +218,8 @@ void Frame_equipment::load_Equipment_list() {
     Grid_equipment->setCol(1);
     state.loading = false;
     if (!state.current_equipment.isEmpty() &&
-        !find_record_by_text(session.rs_equipment(), QStringLiteral("Name"), state.current_equipment))
+        !find_record_by_text(session.rs_equipment(), QStringLiteral("Name"),
+                             state.current_equipment))
         state.current_equipment.clear();
     // The selected row moves with the list; find it again by name.
     current_equipment_row = -1;
@@ -231,7 +250,8 @@ void Frame_equipment::Grid_equipment_Click() {
 void Frame_equipment::fillForm() {
     Session& session = m_context.session();
     Recordset& equipment = session.rs_equipment();
-    if (!find_record_by_text(equipment, QStringLiteral("Name"), m_context.state().current_equipment))
+    if (!find_record_by_text(equipment, QStringLiteral("Name"),
+                             m_context.state().current_equipment))
         return;
     AppState& state = m_context.state();
     state.loading = true;
@@ -246,7 +266,8 @@ void Frame_equipment::fillForm() {
     rtf_equipment_comments->setTextRTF(comments.isValid() ? comments.toString() : QString());
     // A category or photograph that cannot be found leaves its choice empty.
     Combo_equipment_category->setCurrentIndex(-1);
-    select_combo_item(*Combo_equipment_category, equipment.value(QStringLiteral("CategoryID")).toInt());
+    select_combo_item(*Combo_equipment_category,
+                      equipment.value(QStringLiteral("CategoryID")).toInt());
     const int photograph = equipment.value(QStringLiteral("PhotographID")).toInt();
     state.loading = false;
     Combo_equipment_photograph->setCurrentIndex(-1);
@@ -256,7 +277,8 @@ void Frame_equipment::fillForm() {
 }
 
 void Frame_equipment::resetButtons() {
-    const bool selected = !m_context.state().current_equipment.isEmpty() && current_equipment_row >= 0;
+    const bool selected =
+        !m_context.state().current_equipment.isEmpty() && current_equipment_row >= 0;
     Command_delete_equipment->setEnabled(selected);
     Command_save_equipment_changes[0]->setEnabled(false);
     Command_save_equipment_changes[1]->setEnabled(false);
@@ -272,7 +294,8 @@ void Frame_equipment::Combo_equipment_photograph_Click() {
     }
     Session& session = m_context.session();
     Recordset& photos = session.rs_photo();
-    if (!find_record_by_number(photos, QStringLiteral("ID"), Combo_equipment_photograph->currentData().toInt())) {
+    if (!find_record_by_number(photos, QStringLiteral("ID"),
+                               Combo_equipment_photograph->currentData().toInt())) {
         Imagelet_equipment->Reset();
         return;
     }
@@ -361,8 +384,8 @@ void Frame_equipment::Command_save_equipment_changes_Click(int index) {
     Session& session = m_context.session();
     Recordset& equipment = session.rs_equipment();
     try {
-        const bool found =
-            find_record_by_text(equipment, QStringLiteral("Name"), replace ? state.current_equipment : name);
+        const bool found = find_record_by_text(equipment, QStringLiteral("Name"),
+                                               replace ? state.current_equipment : name);
         if (replace && found) {
             equipment.edit();
         } else {
@@ -370,15 +393,17 @@ void Frame_equipment::Command_save_equipment_changes_Click(int index) {
                 ui().message(QStringLiteral("That equipment name already exists"));
                 return;
             }
-            const int id = next_id(session.database(), QStringLiteral("Table_equipment"), QStringLiteral("ID"));
+            const int id = next_id(session.database(), QStringLiteral("Table_equipment"),
+                                   QStringLiteral("ID"));
             equipment.addNew();
             equipment.setValue(QStringLiteral("ID"), id);
         }
         equipment.setValue(QStringLiteral("Name"), name);
         equipment.setValue(QStringLiteral("CategoryID"), Combo_equipment_category->currentData());
-        equipment.setValue(QStringLiteral("PhotographID"), Combo_equipment_photograph->currentIndex() < 0
-                                                               ? QVariant(-1)
-                                                               : Combo_equipment_photograph->currentData());
+        equipment.setValue(QStringLiteral("PhotographID"),
+                           Combo_equipment_photograph->currentIndex() < 0
+                               ? QVariant(-1)
+                               : Combo_equipment_photograph->currentData());
         for (int i = 0; i < 4; ++i) {
             const QString text = Text_equipment_weight[static_cast<size_t>(i)]->text().trimmed();
             equipment.setValue(QString::fromLatin1(measurements[i].field),
@@ -388,7 +413,8 @@ void Frame_equipment::Command_save_equipment_changes_Click(int index) {
         equipment.update();
     } catch (const EngineError& e) {
         equipment.cancelUpdate();
-        ui().message(QStringLiteral("An error occurred while saving the changes: ") + e.description());
+        ui().message(QStringLiteral("An error occurred while saving the changes: ") +
+                     e.description());
         return;
     }
     state.current_equipment = name;
@@ -405,16 +431,19 @@ void Frame_equipment::Command_delete_equipment_Click() {
         if (!find_record_by_text(equipment, QStringLiteral("Name"), state.current_equipment))
             return;
         Recordset& assets = session.rs_asset();
-        if (find_record_by_number(assets, QStringLiteral("EquipmentID"), equipment.value(QStringLiteral("ID")).toInt())) {
-            ui().message(QStringLiteral("You cannot delete this equipment as it is in use by the asset ") +
-                         assets.value(QStringLiteral("ModelNumber")).toString().trimmed());
+        if (find_record_by_number(assets, QStringLiteral("EquipmentID"),
+                                  equipment.value(QStringLiteral("ID")).toInt())) {
+            ui().message(
+                QStringLiteral("You cannot delete this equipment as it is in use by the asset ") +
+                assets.value(QStringLiteral("ModelNumber")).toString().trimmed());
             return;
         }
         equipment.deleteRecord();
         state.current_equipment.clear();
         load_Equipment_list();
     } catch (const EngineError& e) {
-        ui().message(QStringLiteral("An error occurred while deleting the equipment: ") + e.description());
+        ui().message(QStringLiteral("An error occurred while deleting the equipment: ") +
+                     e.description());
     }
 }
 

@@ -48,7 +48,8 @@ void show_stored_photo(imagelet::Imagelet& control, Recordset& photos, int conne
         control.Reset(); // a record without a picture shows none
 }
 
-Frame_photo::Frame_photo(ViewContext& context, QWidget* parent) : QFrame(parent), m_context(context) {
+Frame_photo::Frame_photo(ViewContext& context, QWidget* parent)
+    : QFrame(parent), m_context(context) {
     setObjectName(QStringLiteral("Frame_photo"));
     setAccessibleName(QStringLiteral("Photographs"));
     setFrameShape(QFrame::StyledPanel);
@@ -63,7 +64,8 @@ Frame_photo::Frame_photo(ViewContext& context, QWidget* parent) : QFrame(parent)
     Grid_photo->setFixedRows(1);
     Grid_photo->setFixedCols(1);
     connect(Grid_photo, &FlexGrid::Click, this, &Frame_photo::Grid_photo_Click);
-    connect(Grid_photo, &FlexGrid::RightClick, this, [this](const QPoint& at) { m_context.popupMenu(at); });
+    connect(Grid_photo, &FlexGrid::RightClick, this,
+            [this](const QPoint& at) { m_context.popupMenu(at); });
 
     VScroll_photo = new QScrollBar(Qt::Vertical, this);
     VScroll_photo->setObjectName(QStringLiteral("VScroll_photo"));
@@ -80,33 +82,38 @@ Frame_photo::Frame_photo(ViewContext& context, QWidget* parent) : QFrame(parent)
     label->setGeometry(385, 540, 60, 26);
     Text_photo = new QLineEdit(this);
     Text_photo->setObjectName(QStringLiteral("Text_photo"));
-    Text_photo->setToolTip(QStringLiteral("Name of photo in the database (maximum 128 characters)"));
+    Text_photo->setToolTip(
+        QStringLiteral("Name of photo in the database (maximum 128 characters)"));
     Text_photo->setGeometry(450, 540, 585, 26);
     label->setBuddy(Text_photo);
     connect(Text_photo, &QLineEdit::textEdited, this, &Frame_photo::Text_photo_Change);
 
-    Command_OpenPhoto = button(this, "Command_OpenPhoto", QStringLiteral("Select a photo file"),
-                               QStringLiteral("Open a file dialog to select a jpeg or bmp file containing a "
-                                              "photograph to be loaded into the database"),
-                               {385, 580, 160, 30});
-    Command_Store_photo_in_database =
-        button(this, "Command_Store_photo_in_database", QStringLiteral("Store photo in database"),
-               QStringLiteral("Store the photo file just loaded into the database"), {550, 580, 180, 30});
-    Command_save_photo_changes = button(this, "Command_save_photo_changes", QStringLiteral("Save Changes"),
-                                        QStringLiteral("Save the changed  photo name"), {735, 580, 100, 30});
+    Command_OpenPhoto =
+        button(this, "Command_OpenPhoto", QStringLiteral("Select a photo file"),
+               QStringLiteral("Open a file dialog to select a jpeg or bmp file containing a "
+                              "photograph to be loaded into the database"),
+               {385, 580, 160, 30});
+    Command_Store_photo_in_database = button(
+        this, "Command_Store_photo_in_database", QStringLiteral("Store photo in database"),
+        QStringLiteral("Store the photo file just loaded into the database"), {550, 580, 180, 30});
+    Command_save_photo_changes =
+        button(this, "Command_save_photo_changes", QStringLiteral("Save Changes"),
+               QStringLiteral("Save the changed  photo name"), {735, 580, 100, 30});
     Command_clear_photo_changes =
         button(this, "Command_clear_photo_changes", QStringLiteral("Clear Changes"),
                QStringLiteral("Reset the photo name to the original name"), {840, 580, 100, 30});
-    Command_delete_photo = button(this, "Command_delete_photo", QStringLiteral("Delete This Photo"),
-                                  QStringLiteral("Delete the current photo from the database"),
-                                  {945, 580, 125, 30});
+    Command_delete_photo =
+        button(this, "Command_delete_photo", QStringLiteral("Delete This Photo"),
+               QStringLiteral("Delete the current photo from the database"), {945, 580, 125, 30});
     connect(Command_OpenPhoto, &QPushButton::clicked, this, &Frame_photo::Command_OpenPhoto_Click);
     connect(Command_Store_photo_in_database, &QPushButton::clicked, this,
             &Frame_photo::Command_Store_photo_in_database_Click);
-    connect(Command_save_photo_changes, &QPushButton::clicked, this, &Frame_photo::Command_save_photo_changes_Click);
+    connect(Command_save_photo_changes, &QPushButton::clicked, this,
+            &Frame_photo::Command_save_photo_changes_Click);
     connect(Command_clear_photo_changes, &QPushButton::clicked, this,
             &Frame_photo::Command_clear_photo_changes_Click);
-    connect(Command_delete_photo, &QPushButton::clicked, this, &Frame_photo::Command_delete_photo_Click);
+    connect(Command_delete_photo, &QPushButton::clicked, this,
+            &Frame_photo::Command_delete_photo_Click);
     hide();
 }
 
@@ -131,12 +138,13 @@ void Frame_photo::load_photo_list() {
     const int n = record_count(photos);
     Grid_photo->setRows(n + 1);
     Grid_photo->setCols(2);
-    Grid_photo->setColWidth(1, Grid_photo->viewport()->width() * 15 - Grid_photo->colWidth(0) - 260);
+    Grid_photo->setColWidth(1,
+                            Grid_photo->viewport()->width() * 15 - Grid_photo->colWidth(0) - 260);
     QString fill = QStringLiteral("\tName\r");
     int r = 1;
     for (photos.moveFirst(); !photos.eof(); photos.moveNext(), ++r)
-        fill += QString::number(r) + QLatin1Char('\t') + photos.value(QStringLiteral("Name")).toString() +
-                QLatin1Char('\r');
+        fill += QString::number(r) + QLatin1Char('\t') +
+                photos.value(QStringLiteral("Name")).toString() + QLatin1Char('\r');
     Grid_photo->setRow(0);
     Grid_photo->setCol(0);
     Grid_photo->setRowSel(n);
@@ -233,7 +241,8 @@ void Frame_photo::Command_save_photo_changes_Click() {
         load_photo_list();
     } catch (const EngineError& e) {
         photos.cancelUpdate();
-        ui().message(QStringLiteral("An error occurred while saving the changes: ") + e.description());
+        ui().message(QStringLiteral("An error occurred while saving the changes: ") +
+                     e.description());
     }
 }
 
@@ -265,19 +274,21 @@ void Frame_photo::Command_Store_photo_in_database_Click() {
     const QString failure = QStringLiteral("An error occurred while saving the changes: ");
     try {
         if (find_record_by_text(photos, QStringLiteral("Name"), name)) {
-            if (!ui().askYesNo(QStringLiteral(
-                    "That name is already in the database. Do you want to overwrite the existing record?")))
+            if (!ui().askYesNo(QStringLiteral("That name is already in the database. Do you want "
+                                              "to overwrite the existing record?")))
                 return;
             photos.edit();
         } else {
-            const int id = next_id(session.database(), QStringLiteral("Table_Photo"), QStringLiteral("ID"));
+            const int id =
+                next_id(session.database(), QStringLiteral("Table_Photo"), QStringLiteral("ID"));
             photos.addNew();
             photos.setValue(QStringLiteral("ID"), id);
         }
         photos.setValue(QStringLiteral("Name"), name);
         bool saved = true;
-        const auto connection = connect(Imagelet_load, &imagelet::Imagelet::OnPhotoSaving, this,
-                                        [&saved](bool succeeded, const QString&) { saved = succeeded; });
+        const auto connection =
+            connect(Imagelet_load, &imagelet::Imagelet::OnPhotoSaving, this,
+                    [&saved](bool succeeded, const QString&) { saved = succeeded; });
         Imagelet_load->SavePhoto(*photos.binaryField(QStringLiteral("Photo")));
         disconnect(connection);
         // The row and its picture reach the store in one statement, or not at all.
@@ -305,15 +316,18 @@ void Frame_photo::Command_delete_photo_Click() {
         const int id = photos.value(QStringLiteral("ID")).toInt();
         Recordset& equipment = session.rs_equipment();
         if (find_record_by_number(equipment, QStringLiteral("PhotographID"), id)) {
-            ui().message(QStringLiteral("You cannot delete this photo as it is currently in use by the equipment ") +
-                         equipment.value(QStringLiteral("Name")).toString().trimmed());
+            ui().message(
+                QStringLiteral(
+                    "You cannot delete this photo as it is currently in use by the equipment ") +
+                equipment.value(QStringLiteral("Name")).toString().trimmed());
             return;
         }
         photos.deleteRecord();
         m_context.state().current_photo.clear();
         load_photo_list();
     } catch (const EngineError& e) {
-        ui().message(QStringLiteral("An error occurred while deleting the photo: ") + e.description());
+        ui().message(QStringLiteral("An error occurred while deleting the photo: ") +
+                     e.description());
     }
 }
 

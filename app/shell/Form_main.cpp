@@ -49,8 +49,10 @@ Form_main::Form_main(QWidget* parent) : QMainWindow(parent), m_exit([] { QApplic
     bar->addWidget(m_hint, 1);
     setStatusBar(bar);
     // The photo control's file dialog and messages go through the UI services.
-    imagelet::Imagelet::setFileDialog([](QWidget*, const QString& title, const QString& filter,
-                                         const QString& folder) { return ui().openFile(title, filter, folder); });
+    imagelet::Imagelet::setFileDialog(
+        [](QWidget*, const QString& title, const QString& filter, const QString& folder) {
+            return ui().openFile(title, filter, folder);
+        });
     imagelet::Imagelet::setMessageBox([](QWidget*, const QString& text) { ui().message(text); });
     m_fitwell = new fitwell::FitwellControl(m_client);
     m_client->installEventFilter(this);
@@ -179,11 +181,11 @@ void Form_main::buildCoolBar() {
                QStringLiteral("Select items from database for shipment"), frame("Frame_shipment"));
     QWidget* database = band(QStringLiteral("Database"), "Picture_database");
     viewButton(database, "Command_Equipment", -1, QStringLiteral("&Equipment"),
-               QStringLiteral("Load a piece of equipment into the database"),
-               frame("Frame_equipment"));
+               QStringLiteral("Load a piece of equipment into the database"), m_equipmentView,
+               [this] { m_equipmentView->Command_Equipment_Click(); });
     viewButton(database, "Command_Load_Photo", -1, QStringLiteral("&Photographs"),
                QStringLiteral("Load a photo of a piece of equipment into the database"),
-               frame("Frame_photo"));
+               m_photoView, [this] { m_photoView->Command_Load_Photo_Click(); });
     viewButton(database, "Command_Assets", -1, QStringLiteral("&Assets"),
                QStringLiteral("Add an asset to the database"), frame("Frame_asset"));
     QWidget* lists = band(QStringLiteral("Lists"), "Picture_lists");

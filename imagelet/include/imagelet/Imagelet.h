@@ -79,7 +79,8 @@ public:
     static void setRememberedFolder(const QString& folder);
     // Hosts route the file dialog and error boxes through their own
     // services: (owner, title, filter in "Desc|patterns|..." form, folder).
-    using FileDialog = std::function<QString(QWidget*, const QString&, const QString&, const QString&)>;
+    using FileDialog =
+        std::function<QString(QWidget*, const QString&, const QString&, const QString&)>;
     using MessageBox = std::function<void(QWidget*, const QString&)>;
     static void setFileDialog(FileDialog dialog);
     static void setMessageBox(MessageBox box);
