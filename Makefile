@@ -25,7 +25,8 @@ test: build
 bench: deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DGEARLOG_TESTS=OFF -DGEARLOG_BENCH=ON
 	cmake --build $(BUILD)-bench -j$(JOBS)
-	tools/with-postgres $(BUILD)-bench/bench/data_bench
+	$(BUILD)-bench/bench/data_bench
+	$(BUILD)-bench/bench/photo_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

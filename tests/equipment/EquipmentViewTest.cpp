@@ -31,7 +31,8 @@ protected:
         view()->Text_equipment_Change();
     }
     void chooseCategory(const QString& name) {
-        combo("Combo_equipment_category")->setCurrentIndex(combo("Combo_equipment_category")->findText(name));
+        combo("Combo_equipment_category")
+            ->setCurrentIndex(combo("Combo_equipment_category")->findText(name));
     }
     void select(const QString& name) {
         FlexGrid* grid = view()->grid();
@@ -45,7 +46,9 @@ protected:
         ADD_FAILURE() << name.toStdString();
     }
     void addEquipment(int id, const QString& name, int category, const QVariantMap& more = {}) {
-        QVariantMap values{{QStringLiteral("ID"), id}, {QStringLiteral("Name"), name}, {QStringLiteral("CategoryID"), category}};
+        QVariantMap values{{QStringLiteral("ID"), id},
+                           {QStringLiteral("Name"), name},
+                           {QStringLiteral("CategoryID"), category}};
         values.insert(more);
         add(session().rs_equipment(), values);
     }
@@ -61,8 +64,8 @@ TEST_F(EquipmentView, SaveChecksInOrder) {
     type("Text_equipment", QStringLiteral("Receiver"));
     view()->Command_save_equipment_changes_Click(1);
     chooseCategory(QStringLiteral("Rx"));
-    const char* boxes[] = {"Text_equipment_weight_0", "Text_equipment_weight_1", "Text_equipment_weight_2",
-                           "Text_equipment_weight_3"};
+    const char* boxes[] = {"Text_equipment_weight_0", "Text_equipment_weight_1",
+                           "Text_equipment_weight_2", "Text_equipment_weight_3"};
     for (const char* b : boxes) {
         type(b, QStringLiteral("heavy"));
         view()->Command_save_equipment_changes_Click(1);
@@ -72,11 +75,11 @@ TEST_F(EquipmentView, SaveChecksInOrder) {
     }
     EXPECT_EQ(scripted.messages,
               strings({"The equipment name cannot be blank", "The equipment name is too long",
-                       "The equipment category has not been specified", "The equipment weight is invalid",
-                       "The equipment weight must be positive", "The equipment height is invalid",
-                       "The equipment height must be positive", "The equipment width is invalid",
-                       "The equipment width must be positive", "The equipment depth is invalid",
-                       "The equipment depth must be positive"}));
+                       "The equipment category has not been specified",
+                       "The equipment weight is invalid", "The equipment weight must be positive",
+                       "The equipment height is invalid", "The equipment height must be positive",
+                       "The equipment width is invalid", "The equipment width must be positive",
+                       "The equipment depth is invalid", "The equipment depth must be positive"}));
     type("Text_equipment_weight_0", QStringLiteral("12.34"));
     type("Text_equipment_weight_3", QString()); // an empty box saves as 0
     view()->Command_save_equipment_changes_Click(1);
@@ -101,8 +104,10 @@ TEST_F(EquipmentView, SaveChecksInOrder) {
 }
 
 TEST_F(EquipmentView, FilterAndFormFilling) {
-    add(session().rs_photo(), {{QStringLiteral("ID"), 1}, {QStringLiteral("Name"), QStringLiteral("No picture yet")}});
-    addEquipment(1, QStringLiteral("Coil"), 3, {{QStringLiteral("Height"), 0}, {QStringLiteral("Width"), 40}});
+    add(session().rs_photo(),
+        {{QStringLiteral("ID"), 1}, {QStringLiteral("Name"), QStringLiteral("No picture yet")}});
+    addEquipment(1, QStringLiteral("Coil"), 3,
+                 {{QStringLiteral("Height"), 0}, {QStringLiteral("Width"), 40}});
     addEquipment(2, QStringLiteral("Orphan"), 99, {{QStringLiteral("Depth"), 5}});
     show();
     EXPECT_EQ(view()->grid()->rows(), 4);
@@ -130,7 +135,8 @@ TEST_F(EquipmentView, PhotographProposesTheNameAndShows) {
     const QString file = writePicture(dir.filePath(QStringLiteral("p.png")), 30, 30, Qt::yellow);
     QFile picture(file);
     ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
-    add(session().rs_photo(), {{QStringLiteral("ID"), 4}, {QStringLiteral("Name"), QStringLiteral("Yellow box")},
+    add(session().rs_photo(), {{QStringLiteral("ID"), 4},
+                               {QStringLiteral("Name"), QStringLiteral("Yellow box")},
                                {QStringLiteral("Photo"), picture.readAll()}});
     show();
     click(QStringLiteral("Command_create_equipment"));
@@ -141,7 +147,8 @@ TEST_F(EquipmentView, PhotographProposesTheNameAndShows) {
     EXPECT_TRUE(photo->hasPicture());
     chooseCategory(QStringLiteral("Radio"));
     view()->Command_save_equipment_changes_Click(1);
-    ASSERT_TRUE(find_record_by_text(session().rs_equipment(), QStringLiteral("Name"), QStringLiteral("Yellow box")));
+    ASSERT_TRUE(find_record_by_text(session().rs_equipment(), QStringLiteral("Name"),
+                                    QStringLiteral("Yellow box")));
     EXPECT_EQ(session().rs_equipment().value(QStringLiteral("PhotographID")).toInt(), 4);
     click(QStringLiteral("Command_create_equipment"));
     EXPECT_FALSE(photo->hasPicture());
@@ -152,11 +159,13 @@ TEST_F(EquipmentView, PhotographProposesTheNameAndShows) {
 
 TEST_F(EquipmentView, RenameCommentsAndDelete) {
     addEquipment(1, QStringLiteral("Logger"), 4);
-    add(session().rs_asset(), {{QStringLiteral("ID"), 1}, {QStringLiteral("ModelNumber"), QStringLiteral(" LG-2 ")},
+    add(session().rs_asset(), {{QStringLiteral("ID"), 1},
+                               {QStringLiteral("ModelNumber"), QStringLiteral(" LG-2 ")},
                                {QStringLiteral("EquipmentID"), 1}});
     show();
     select(QStringLiteral("Logger"));
-    child<RichTextBox>(QStringLiteral("rtf_equipment_comments"))->setPlainText(QStringLiteral("Keep dry"));
+    child<RichTextBox>(QStringLiteral("rtf_equipment_comments"))
+        ->setPlainText(QStringLiteral("Keep dry"));
     EXPECT_TRUE(enabled("Command_save_equipment_changes_0"));
     type("Text_equipment", QStringLiteral("Data logger"));
     view()->Command_save_equipment_changes_Click(0);
@@ -169,7 +178,8 @@ TEST_F(EquipmentView, RenameCommentsAndDelete) {
     EXPECT_EQ(reader.text(), QStringLiteral("Keep dry"));
 
     click(QStringLiteral("Command_delete_equipment"));
-    EXPECT_EQ(scripted.messages, strings({"You cannot delete this equipment as it is in use by the asset LG-2"}));
+    EXPECT_EQ(scripted.messages,
+              strings({"You cannot delete this equipment as it is in use by the asset LG-2"}));
     session().execute(QStringLiteral("DELETE FROM Table_Asset"));
     click(QStringLiteral("Command_delete_equipment"));
     EXPECT_EQ(equipment.recordCount(), 0);

@@ -54,7 +54,8 @@ TEST_F(PhotoView, EmptyLibraryThenStoreAndBrowse) {
     EXPECT_FALSE(view()->imagelet()->hasPicture());
     EXPECT_TRUE(storeButton()->isHidden());
 
-    scripted.files.push_back(writePicture(pictures.filePath(QStringLiteral("pump_front_view.jpg.png")), 60, 40, Qt::red));
+    scripted.files.push_back(writePicture(
+        pictures.filePath(QStringLiteral("pump_front_view.jpg.png")), 60, 40, Qt::red));
     view()->Command_OpenPhoto_Click();
     EXPECT_EQ(nameBox()->text(), QStringLiteral("pump front view"));
     EXPECT_FALSE(storeButton()->isHidden());
@@ -84,8 +85,8 @@ TEST_F(PhotoView, StoreAsksBeforeOverwritingAndChecksTheName) {
     store(QStringLiteral("gauge.png"));
     scripted.yesNo.push_back(false);
     store(QStringLiteral("gauge.png"), {}, Qt::blue);
-    EXPECT_EQ(scripted.questions,
-              strings({"That name is already in the database. Do you want to overwrite the existing record?"}));
+    EXPECT_EQ(scripted.questions, strings({"That name is already in the database. Do you want to "
+                                           "overwrite the existing record?"}));
     EXPECT_FALSE(storeButton()->isHidden());
     EXPECT_EQ(names(), strings({"gauge"}));
     scripted.yesNo.push_back(true);
@@ -95,7 +96,8 @@ TEST_F(PhotoView, StoreAsksBeforeOverwritingAndChecksTheName) {
 
     store(QStringLiteral("x.png"), QStringLiteral("  "));
     store(QStringLiteral("y.png"), QString(129, QLatin1Char('n')));
-    EXPECT_EQ(scripted.messages, strings({"The photo name cannot be blank", "The photo name is too long"}));
+    EXPECT_EQ(scripted.messages,
+              strings({"The photo name cannot be blank", "The photo name is too long"}));
     EXPECT_EQ(session().rs_photo().recordCount(), 1);
 }
 
@@ -121,20 +123,23 @@ TEST_F(PhotoView, DeleteRefusesAPhotographInUse) {
     show();
     store(QStringLiteral("used.png"));
     store(QStringLiteral("spare.png"));
-    add(session().rs_equipment(), {{QStringLiteral("ID"), 1}, {QStringLiteral("Name"), QStringLiteral(" Magnetometer ")},
-                                   {QStringLiteral("CategoryID"), 1}, {QStringLiteral("PhotographID"), 1}});
+    add(session().rs_equipment(), {{QStringLiteral("ID"), 1},
+                                   {QStringLiteral("Name"), QStringLiteral(" Magnetometer ")},
+                                   {QStringLiteral("CategoryID"), 1},
+                                   {QStringLiteral("PhotographID"), 1}});
     scroll()->setValue(2);
     ASSERT_EQ(nameBox()->text(), QStringLiteral("used"));
     click(QStringLiteral("Command_delete_photo"));
-    EXPECT_EQ(scripted.messages,
-              strings({"You cannot delete this photo as it is currently in use by the equipment Magnetometer"}));
+    EXPECT_EQ(scripted.messages, strings({"You cannot delete this photo as it is currently in use "
+                                          "by the equipment Magnetometer"}));
     scroll()->setValue(1);
     click(QStringLiteral("Command_delete_photo"));
     EXPECT_EQ(names(), strings({"used"}));
 }
 
 TEST(PhotoNames, ProposedFromTheFileName) {
-    EXPECT_EQ(propose_photo_name(QStringLiteral("/home/a.b.c/pump_front_view.jpg")), QStringLiteral("pump front view"));
+    EXPECT_EQ(propose_photo_name(QStringLiteral("/home/a.b.c/pump_front_view.jpg")),
+              QStringLiteral("pump front view"));
     EXPECT_EQ(propose_photo_name(QStringLiteral("/x/pump.front.jpg")), QStringLiteral("pump"));
     EXPECT_EQ(propose_photo_name(QStringLiteral("noextension")), QStringLiteral("noextension"));
 }

@@ -106,7 +106,8 @@ TEST_F(ImageletTest, LoadsByBothReadForms) {
     EXPECT_EQ(ado.sequentialReads, (std::vector<qint64>{452, 1024, 1024}));
     control.setConnectionType(imagelet::usedao);
     control.LoadPhoto(dao);
-    EXPECT_EQ(dao.offsetReads, (std::vector<std::pair<qint64, qint64>>{{0, 452}, {452, 1024}, {1476, 1024}}));
+    EXPECT_EQ(dao.offsetReads,
+              (std::vector<std::pair<qint64, qint64>>{{0, 452}, {452, 1024}, {1476, 1024}}));
     ASSERT_EQ(loading.count(), 2);
     EXPECT_FALSE(loading.at(0).at(0).toBool());
     EXPECT_FALSE(loading.at(0).at(1).toString().isEmpty());
@@ -115,7 +116,8 @@ TEST_F(ImageletTest, LoadsByBothReadForms) {
 
 TEST_F(ImageletTest, PictureRoundTripAndTruncatedTemporaryFile) {
     RecordingField field;
-    control.setPhotoFileName(writePicture(dir.filePath(QStringLiteral("big.png")), 400, 300, Qt::red));
+    control.setPhotoFileName(
+        writePicture(dir.filePath(QStringLiteral("big.png")), 400, 300, Qt::red));
     control.SavePhoto(field);
     QSignalSpy loading(&control, &Imagelet::OnPhotoLoading);
     control.LoadPhoto(field);
@@ -130,7 +132,8 @@ TEST_F(ImageletTest, PictureRoundTripAndTruncatedTemporaryFile) {
 }
 
 TEST_F(ImageletTest, PicturesOverThirtyTwoMebibytesMove) {
-    const QString path = writePicture(dir.filePath(QStringLiteral("huge.bmp")), 3500, 3500, Qt::blue, "BMP");
+    const QString path =
+        writePicture(dir.filePath(QStringLiteral("huge.bmp")), 3500, 3500, Qt::blue, "BMP");
     ASSERT_GT(QFile(path).size(), 33554432);
     RecordingField field;
     control.setPhotoFileName(path);
@@ -176,11 +179,12 @@ TEST_F(ImageletTest, PropertyBagDefaultsAndCase) {
 TEST_F(ImageletTest, FileDialogSharesItsFolderAndKeepsThePictureOnBadFiles) {
     QStringList folders, messages;
     QString answer;
-    Imagelet::setFileDialog([&](QWidget*, const QString& title, const QString&, const QString& folder) {
-        EXPECT_EQ(title, QStringLiteral("Select Photo Image"));
-        folders << folder;
-        return answer;
-    });
+    Imagelet::setFileDialog(
+        [&](QWidget*, const QString& title, const QString&, const QString& folder) {
+            EXPECT_EQ(title, QStringLiteral("Select Photo Image"));
+            folders << folder;
+            return answer;
+        });
     Imagelet::setMessageBox([&](QWidget*, const QString& text) { messages << text; });
     Imagelet::setRememberedFolder(QString());
 
@@ -213,7 +217,8 @@ TEST_P(ImageletOnStores, PictureThroughTheDatabase) {
     session->openTableCursors();
     Recordset& photos = session->rs_photo();
     Imagelet control;
-    control.setPhotoFileName(writePicture(dir.filePath(QStringLiteral("p.png")), 300, 200, Qt::darkCyan));
+    control.setPhotoFileName(
+        writePicture(dir.filePath(QStringLiteral("p.png")), 300, 200, Qt::darkCyan));
     photos.addNew();
     photos.setValue(QStringLiteral("ID"), 1);
     photos.setValue(QStringLiteral("Name"), QStringLiteral("Cyan"));
@@ -230,7 +235,8 @@ TEST_P(ImageletOnStores, PictureThroughTheDatabase) {
         QSignalSpy loading(&viewer, &Imagelet::OnPhotoLoading);
         viewer.LoadPhoto(*stored.binaryField(QStringLiteral("Photo")));
         EXPECT_TRUE(loading.last().at(0).toBool());
-        EXPECT_EQ(viewer.findChild<QLabel*>(QStringLiteral("Photo"))->pixmap().size(), QSize(300, 200));
+        EXPECT_EQ(viewer.findChild<QLabel*>(QStringLiteral("Photo"))->pixmap().size(),
+                  QSize(300, 200));
     }
 }
 
