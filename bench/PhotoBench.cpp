@@ -58,9 +58,10 @@ QString database() {
             pictures.push_back(picture(i));
         store->begin();
         for (int id = 1; id <= libraryPictures; ++id)
-            store->execute(QStringLiteral("INSERT INTO Table_photo (ID, Name, Photo) VALUES (?, ?, ?)"),
-                           {100000 + id, QStringLiteral("Library picture %1").arg(id, 5, 10, QLatin1Char('0')),
-                            pictures[static_cast<size_t>(id) % pictures.size()]});
+            store->execute(
+                QStringLiteral("INSERT INTO Table_photo (ID, Name, Photo) VALUES (?, ?, ?)"),
+                {100000 + id, QStringLiteral("Library picture %1").arg(id, 5, 10, QLatin1Char('0')),
+                 pictures[static_cast<size_t>(id) % pictures.size()]});
         store->commit();
         return p;
     }();
@@ -96,7 +97,8 @@ void MoveByScrollBar(benchmark::State& state) {
     auto* scroll = w.findChild<QScrollBar*>(QStringLiteral("VScroll_photo"));
     QRandomGenerator random(3);
     for (auto _ : state)
-        scroll->setValue(1 + static_cast<int>(random.bounded(static_cast<quint32>(scroll->maximum()))));
+        scroll->setValue(1 +
+                         static_cast<int>(random.bounded(static_cast<quint32>(scroll->maximum()))));
 }
 
 void MoveByGrid(benchmark::State& state) {
@@ -104,7 +106,8 @@ void MoveByGrid(benchmark::State& state) {
     Frame_photo* view = w.photoView();
     QRandomGenerator random(4);
     for (auto _ : state) {
-        view->grid()->setRow(1 + static_cast<int>(random.bounded(static_cast<quint32>(view->grid()->rows() - 1))));
+        view->grid()->setRow(
+            1 + static_cast<int>(random.bounded(static_cast<quint32>(view->grid()->rows() - 1))));
         view->grid()->setCol(1);
         view->Grid_photo_Click();
     }
