@@ -9,6 +9,7 @@
 #include "Session.h"
 #include "UiServices.h"
 #include "ViewContext.h"
+#include "ViewParts.h"
 
 #include <imagelet/Imagelet.h>
 
@@ -35,13 +36,6 @@ const Measurement measurements[4] = {
     {"Depth", "Depth", "Depth of equipment in cm", "depth", "0"},
 };
 
-QLabel* labelFor(QWidget* parent, const QString& text, QWidget* buddy, QRect geometry) {
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    label->setGeometry(geometry);
-    return label;
-}
-
 } // namespace
 
 Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
@@ -57,19 +51,15 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     Combo_select_equipment_category->setToolTip(
         QStringLiteral("The category group for which assets are to be displayed"));
     Combo_select_equipment_category->setGeometry(90, 10, 300, 26);
-    labelFor(this, QStringLiteral("Category"), Combo_select_equipment_category, {10, 10, 80, 26});
+    makeLabel(this, QStringLiteral("Category"), Combo_select_equipment_category, {10, 10, 80, 26});
     connect(Combo_select_equipment_category, &QComboBox::activated, this,
             &Frame_equipment::Combo_select_equipment_category_Click);
 
-    Grid_equipment = new FlexGrid(this);
-    Grid_equipment->setObjectName(QStringLiteral("Grid_equipment"));
-    Grid_equipment->setAccessibleName(QStringLiteral("Equipment grid"));
-    Grid_equipment->setToolTip(QStringLiteral("Click on an existing name to delete or modify it. "
-                                              "Click on the last row to add a new item."));
-    Grid_equipment->setGeometry(10, 45, 380, 585);
-    Grid_equipment->setCols(2);
-    Grid_equipment->setFixedRows(1);
-    Grid_equipment->setFixedCols(1);
+    Grid_equipment =
+        makeListGrid(this, QStringLiteral("Grid_equipment"), QStringLiteral("Equipment grid"),
+                     QStringLiteral("Click on an existing name to delete or modify it. Click on "
+                                    "the last row to add a new item."),
+                     {10, 45, 380, 585});
     connect(Grid_equipment, &FlexGrid::Click, this, &Frame_equipment::Grid_equipment_Click);
 
     const int x = 500;
@@ -77,7 +67,7 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     Text_equipment->setObjectName(QStringLiteral("Text_equipment"));
     Text_equipment->setToolTip(QStringLiteral("Name of this piece of equipment in the database"));
     Text_equipment->setGeometry(x, 10, 360, 26);
-    labelFor(this, QStringLiteral("Name"), Text_equipment, {410, 10, 90, 26});
+    makeLabel(this, QStringLiteral("Name"), Text_equipment, {410, 10, 90, 26});
     connect(Text_equipment, &QLineEdit::textEdited, this, &Frame_equipment::Text_equipment_Change);
 
     Combo_equipment_category = new QComboBox(this);
@@ -85,7 +75,7 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     Combo_equipment_category->setToolTip(
         QStringLiteral("The category group to which this piece of equipment belongs"));
     Combo_equipment_category->setGeometry(x, 45, 360, 26);
-    labelFor(this, QStringLiteral("Category"), Combo_equipment_category, {410, 45, 90, 26});
+    makeLabel(this, QStringLiteral("Category"), Combo_equipment_category, {410, 45, 90, 26});
     connect(Combo_equipment_category, &QComboBox::activated, this,
             &Frame_equipment::Text_equipment_Change);
 
@@ -95,7 +85,8 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
         box->setProperty("Index", i);
         box->setToolTip(QString::fromLatin1(measurements[i].tip));
         box->setGeometry(x, 80 + i * 35, 120, 26);
-        labelFor(this, QString::fromLatin1(measurements[i].label), box, {410, 80 + i * 35, 90, 26});
+        makeLabel(this, QString::fromLatin1(measurements[i].label), box,
+                  {410, 80 + i * 35, 90, 26});
         connect(box, &QLineEdit::textEdited, this, &Frame_equipment::Text_equipment_Change);
         Text_equipment_weight[static_cast<size_t>(i)] = box;
     }
@@ -103,7 +94,7 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     rtf_equipment_comments = new RichTextBox(this);
     rtf_equipment_comments->setObjectName(QStringLiteral("rtf_equipment_comments"));
     rtf_equipment_comments->setGeometry(x, 225, 360, 150);
-    labelFor(this, QStringLiteral("Comments"), rtf_equipment_comments, {410, 225, 90, 26});
+    makeLabel(this, QStringLiteral("Comments"), rtf_equipment_comments, {410, 225, 90, 26});
     connect(rtf_equipment_comments, &RichTextBox::textChanged, this, [this] {
         if (!m_context.state().loading)
             Text_equipment_Change();
@@ -114,7 +105,7 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     Combo_equipment_photograph->setToolTip(
         QStringLiteral("The picture of this piece of equipment"));
     Combo_equipment_photograph->setGeometry(x, 385, 360, 26);
-    labelFor(this, QStringLiteral("Photograph"), Combo_equipment_photograph, {410, 385, 90, 26});
+    makeLabel(this, QStringLiteral("Photograph"), Combo_equipment_photograph, {410, 385, 90, 26});
     connect(Combo_equipment_photograph, &QComboBox::currentIndexChanged, this,
             &Frame_equipment::Combo_equipment_photograph_Click);
 
@@ -122,32 +113,24 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     Imagelet_equipment->setObjectName(QStringLiteral("Imagelet_equipment"));
     Imagelet_equipment->setGeometry(870, 10, 200, 200);
 
-    auto button = [this](const char* name, const QString& caption, const QString& tip,
-                         QRect geometry) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setToolTip(tip);
-        b->setGeometry(geometry);
-        return b;
-    };
     Command_create_equipment =
-        button("Command_create_equipment", QStringLiteral("Create"),
-               QStringLiteral("Create a new item in the table"), {x, 425, 110, 30});
+        makeButton(this, QStringLiteral("Command_create_equipment"), QStringLiteral("Create"),
+                   QStringLiteral("Create a new item in the table"), {x, 425, 110, 30});
     Command_save_equipment_changes[0] =
-        button("Command_save_equipment_changes_0", QStringLiteral("Save"),
-               QStringLiteral("Replace the current details with the changed details"),
-               {x + 115, 425, 110, 30});
-    Command_save_equipment_changes[1] =
-        button("Command_save_equipment_changes_1", QStringLiteral("Save New"),
-               QStringLiteral("Save the changed details as a new item in the table"),
-               {x + 230, 425, 110, 30});
+        makeButton(this, QStringLiteral("Command_save_equipment_changes_0"), QStringLiteral("Save"),
+                   QStringLiteral("Replace the current details with the changed details"),
+                   {x + 115, 425, 110, 30});
+    Command_save_equipment_changes[1] = makeButton(
+        this, QStringLiteral("Command_save_equipment_changes_1"), QStringLiteral("Save New"),
+        QStringLiteral("Save the changed details as a new item in the table"),
+        {x + 230, 425, 110, 30});
     Command_clear_equipment_changes =
-        button("Command_clear_equipment_changes", QStringLiteral("Reset"),
-               QStringLiteral("Restore the original details"), {x + 345, 425, 110, 30});
+        makeButton(this, QStringLiteral("Command_clear_equipment_changes"), QStringLiteral("Reset"),
+                   QStringLiteral("Restore the original details"), {x + 345, 425, 110, 30});
     Command_delete_equipment =
-        button("Command_delete_equipment", QStringLiteral("Delete"),
-               QStringLiteral("Delete the currently selected item from the table"),
-               {x + 460, 425, 110, 30});
+        makeButton(this, QStringLiteral("Command_delete_equipment"), QStringLiteral("Delete"),
+                   QStringLiteral("Delete the currently selected item from the table"),
+                   {x + 460, 425, 110, 30});
     for (int i = 0; i < 2; ++i) {
         Command_save_equipment_changes[static_cast<size_t>(i)]->setProperty("Index", i);
         connect(Command_save_equipment_changes[static_cast<size_t>(i)], &QPushButton::clicked, this,
@@ -201,21 +184,14 @@ void Frame_equipment::load_Equipment_list() {
     const auto rs_query = session.openRecordset(sql);
     const int n = record_count(*rs_query);
     Grid_equipment->setRows(n + 2);
-    Grid_equipment->setColWidth(1, Grid_equipment->viewport()->width() * 15 -
-                                       Grid_equipment->colWidth(0) - 260);
+    Grid_equipment->fitLastColumn();
     QString fill = QStringLiteral("ID\tName\r");
     int r = 1;
     for (rs_query->moveFirst(); !rs_query->eof(); rs_query->moveNext(), ++r)
         fill += QString::number(r) + QLatin1Char('\t') +
                 rs_query->value(QStringLiteral("Name")).toString() + QLatin1Char('\r');
     fill += QStringLiteral("*\t\r");
-    Grid_equipment->setRow(0);
-    Grid_equipment->setCol(0);
-    Grid_equipment->setRowSel(n + 1);
-    Grid_equipment->setColSel(1);
-    Grid_equipment->setClipText(fill);
-    Grid_equipment->setRow(1);
-    Grid_equipment->setCol(1);
+    Grid_equipment->fillAll(fill, 1, 1);
     state.loading = false;
     if (!state.current_equipment.isEmpty() &&
         !find_record_by_text(session.rs_equipment(), QStringLiteral("Name"),

@@ -7,6 +7,7 @@
 #include "Session.h"
 #include "UiServices.h"
 #include "ViewContext.h"
+#include "ViewParts.h"
 
 #include <imagelet/Imagelet.h>
 
@@ -21,14 +22,6 @@ namespace gearlog {
 namespace {
 constexpr int longestPhotoName = 128;
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip,
-                    QRect geometry) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    b->setGeometry(geometry);
-    return b;
-}
 } // namespace
 
 QString propose_photo_name(const QString& path) {
@@ -55,14 +48,9 @@ Frame_photo::Frame_photo(ViewContext& context, QWidget* parent)
     setFrameShape(QFrame::StyledPanel);
     setGeometry(8, 8, 1080, 640);
 
-    Grid_photo = new FlexGrid(this);
-    Grid_photo->setObjectName(QStringLiteral("Grid_photo"));
-    Grid_photo->setAccessibleName(QStringLiteral("Photographs grid"));
-    Grid_photo->setToolTip(QStringLiteral("Click on the photo name to display the picture"));
-    Grid_photo->setGeometry(10, 10, 360, 620);
-    Grid_photo->setCols(2);
-    Grid_photo->setFixedRows(1);
-    Grid_photo->setFixedCols(1);
+    Grid_photo = makeListGrid(
+        this, QStringLiteral("Grid_photo"), QStringLiteral("Photographs grid"),
+        QStringLiteral("Click on the photo name to display the picture"), {10, 10, 360, 620});
     connect(Grid_photo, &FlexGrid::Click, this, &Frame_photo::Grid_photo_Click);
     connect(Grid_photo, &FlexGrid::RightClick, this,
             [this](const QPoint& at) { m_context.popupMenu(at); });
@@ -78,33 +66,32 @@ Frame_photo::Frame_photo(ViewContext& context, QWidget* parent)
     Imagelet_load->setObjectName(QStringLiteral("Imagelet_load"));
     Imagelet_load->setGeometry(385, 10, 650, 520);
 
-    auto* label = new QLabel(QStringLiteral("Name"), this);
-    label->setGeometry(385, 540, 60, 26);
     Text_photo = new QLineEdit(this);
     Text_photo->setObjectName(QStringLiteral("Text_photo"));
     Text_photo->setToolTip(
         QStringLiteral("Name of photo in the database (maximum 128 characters)"));
     Text_photo->setGeometry(450, 540, 585, 26);
-    label->setBuddy(Text_photo);
+    makeLabel(this, QStringLiteral("Name"), Text_photo, {385, 540, 60, 26});
     connect(Text_photo, &QLineEdit::textEdited, this, &Frame_photo::Text_photo_Change);
 
     Command_OpenPhoto =
-        button(this, "Command_OpenPhoto", QStringLiteral("Select a photo file"),
-               QStringLiteral("Open a file dialog to select a jpeg or bmp file containing a "
-                              "photograph to be loaded into the database"),
-               {385, 580, 160, 30});
-    Command_Store_photo_in_database = button(
-        this, "Command_Store_photo_in_database", QStringLiteral("Store photo in database"),
+        makeButton(this, QStringLiteral("Command_OpenPhoto"), QStringLiteral("Select a photo file"),
+                   QStringLiteral("Open a file dialog to select a jpeg or bmp file containing a "
+                                  "photograph to be loaded into the database"),
+                   {385, 580, 160, 30});
+    Command_Store_photo_in_database = makeButton(
+        this, QStringLiteral("Command_Store_photo_in_database"),
+        QStringLiteral("Store photo in database"),
         QStringLiteral("Store the photo file just loaded into the database"), {550, 580, 180, 30});
-    Command_save_photo_changes =
-        button(this, "Command_save_photo_changes", QStringLiteral("Save Changes"),
-               QStringLiteral("Save the changed  photo name"), {735, 580, 100, 30});
-    Command_clear_photo_changes =
-        button(this, "Command_clear_photo_changes", QStringLiteral("Clear Changes"),
-               QStringLiteral("Reset the photo name to the original name"), {840, 580, 100, 30});
-    Command_delete_photo =
-        button(this, "Command_delete_photo", QStringLiteral("Delete This Photo"),
-               QStringLiteral("Delete the current photo from the database"), {945, 580, 125, 30});
+    Command_save_photo_changes = makeButton(
+        this, QStringLiteral("Command_save_photo_changes"), QStringLiteral("Save Changes"),
+        QStringLiteral("Save the changed  photo name"), {735, 580, 100, 30});
+    Command_clear_photo_changes = makeButton(
+        this, QStringLiteral("Command_clear_photo_changes"), QStringLiteral("Clear Changes"),
+        QStringLiteral("Reset the photo name to the original name"), {840, 580, 100, 30});
+    Command_delete_photo = makeButton(
+        this, QStringLiteral("Command_delete_photo"), QStringLiteral("Delete This Photo"),
+        QStringLiteral("Delete the current photo from the database"), {945, 580, 125, 30});
     connect(Command_OpenPhoto, &QPushButton::clicked, this, &Frame_photo::Command_OpenPhoto_Click);
     connect(Command_Store_photo_in_database, &QPushButton::clicked, this,
             &Frame_photo::Command_Store_photo_in_database_Click);
@@ -138,20 +125,13 @@ void Frame_photo::load_photo_list() {
     const int n = record_count(photos);
     Grid_photo->setRows(n + 1);
     Grid_photo->setCols(2);
-    Grid_photo->setColWidth(1,
-                            Grid_photo->viewport()->width() * 15 - Grid_photo->colWidth(0) - 260);
+    Grid_photo->fitLastColumn();
     QString fill = QStringLiteral("\tName\r");
     int r = 1;
     for (photos.moveFirst(); !photos.eof(); photos.moveNext(), ++r)
         fill += QString::number(r) + QLatin1Char('\t') +
                 photos.value(QStringLiteral("Name")).toString() + QLatin1Char('\r');
-    Grid_photo->setRow(0);
-    Grid_photo->setCol(0);
-    Grid_photo->setRowSel(n);
-    Grid_photo->setColSel(1);
-    Grid_photo->setClipText(fill);
-    Grid_photo->setRow(0);
-    Grid_photo->setCol(1);
+    Grid_photo->fillAll(fill, 0, 1);
     VScroll_photo->setMinimum(1);
     VScroll_photo->setValue(1);
     VScroll_photo->setMaximum(std::max(n, 1));

@@ -7,6 +7,7 @@
 #include "Session.h"
 #include "UiServices.h"
 #include "ViewContext.h"
+#include "ViewParts.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -40,33 +41,26 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
     setFrameShape(QFrame::StyledPanel);
     setGeometry(20, 20, 1080, 640);
 
-    Grid_category = new FlexGrid(this);
-    Grid_category->setObjectName(QStringLiteral("Grid_category"));
-    Grid_category->setGeometry(10, 10, 520, 600);
-    Grid_category->setCols(2);
-    Grid_category->setFixedRows(1);
-    Grid_category->setFixedCols(1);
+    Grid_category = makeListGrid(this, QStringLiteral("Grid_category"), QString(), QString(),
+                                 {10, 10, 520, 600});
     connect(Grid_category, &FlexGrid::Click, this, &Frame_category::Grid_category_Click);
     connect(Grid_category, &FlexGrid::DblClick, this, &Frame_category::Grid_category_DblClick);
     connect(Grid_category, &FlexGrid::RightClick, this,
             [this](const QPoint& at) { m_context.popupMenu(at); });
 
-    auto* label = new QLabel(QStringLiteral("Name"), this);
-    label->setObjectName(QStringLiteral("Label_category_name"));
-    label->setGeometry(550, 14, 200, 22);
     Text_category = new QLineEdit(this);
     Text_category->setObjectName(QStringLiteral("Text_category"));
     Text_category->setToolTip(QStringLiteral("Name to be stored in the database list"));
     Text_category->setGeometry(550, 38, 420, 26);
-    label->setBuddy(Text_category);
+    makeLabel(this, QStringLiteral("Name"), Text_category, {550, 14, 200, 22});
     connect(Text_category, &QLineEdit::textEdited, this, &Frame_category::Text_category_Change);
 
     Command_create_category =
-        button(this, QStringLiteral("Command_create_category"), QStringLiteral("Create"),
-               QStringLiteral("Create a new item in the list"), {550, 80, 130, 30});
+        makeButton(this, QStringLiteral("Command_create_category"), QStringLiteral("Create"),
+                   QStringLiteral("Create a new item in the list"), {550, 80, 130, 30});
     connect(Command_create_category, &QPushButton::clicked, this,
             &Frame_category::Command_create_category_Click);
-    Command_delete_category = button(
+    Command_delete_category = makeButton(
         this, QStringLiteral("Command_delete_category"), QStringLiteral("Delete"),
         QStringLiteral("Delete the currently selected item from the list"), {690, 80, 130, 30});
     connect(Command_delete_category, &QPushButton::clicked, this,
@@ -76,16 +70,16 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
         QStringLiteral("Replace the current item name with the changed name"),
         QStringLiteral("Save the changed name as a new item in the list")};
     for (int i = 0; i < 2; ++i) {
-        QPushButton* b = button(this, QStringLiteral("Command_save_category_changes_%1").arg(i),
-                                saveCaptions[i], saveTips[i], {550 + i * 140, 120, 130, 30});
+        QPushButton* b = makeButton(this, QStringLiteral("Command_save_category_changes_%1").arg(i),
+                                    saveCaptions[i], saveTips[i], {550 + i * 140, 120, 130, 30});
         b->setProperty("Index", i);
         connect(b, &QPushButton::clicked, this,
                 [this, i] { Command_save_category_changes_Click(i); });
         Command_save_category_changes[static_cast<size_t>(i)] = b;
     }
     Command_Clear_category_changes =
-        button(this, QStringLiteral("Command_Clear_category_changes"), QStringLiteral("Reset"),
-               QStringLiteral("Restore the original item name"), {830, 120, 130, 30});
+        makeButton(this, QStringLiteral("Command_Clear_category_changes"), QStringLiteral("Reset"),
+                   QStringLiteral("Restore the original item name"), {830, 120, 130, 30});
     connect(Command_Clear_category_changes, &QPushButton::clicked, this,
             &Frame_category::Command_Clear_category_changes_Click);
 
@@ -93,15 +87,15 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
     Frame_address = subFrame(this, "Frame_address", QStringLiteral("Location"));
     const QString noun[] = {QStringLiteral("contact"), QStringLiteral("address")};
     for (int i = 0; i < 2; ++i) {
-        QPushButton* modify = button(i == 0 ? Frame_contact : Frame_address,
-                                     QStringLiteral("Command_define_%1_0").arg(noun[i]),
-                                     QStringLiteral("Modify the current %1").arg(noun[i]),
-                                     QString(), {10, 10, 300, 30});
-        QPushButton* create =
-            button(i == 0 ? Frame_contact : Frame_address,
-                   QStringLiteral("Command_define_%1_1").arg(noun[i]),
-                   QStringLiteral("Create a new %1").arg(noun[i]), QString(), {10, 50, 300, 30});
-        QPushButton* remove = button(
+        QPushButton* modify = makeButton(i == 0 ? Frame_contact : Frame_address,
+                                         QStringLiteral("Command_define_%1_0").arg(noun[i]),
+                                         QStringLiteral("Modify the current %1").arg(noun[i]),
+                                         QString(), {10, 10, 300, 30});
+        QPushButton* create = makeButton(i == 0 ? Frame_contact : Frame_address,
+                                         QStringLiteral("Command_define_%1_1").arg(noun[i]),
+                                         QStringLiteral("Create a new %1").arg(noun[i]), QString(),
+                                         {10, 50, 300, 30});
+        QPushButton* remove = makeButton(
             i == 0 ? Frame_contact : Frame_address,
             QStringLiteral("Command_delete_%1").arg(noun[i]),
             QStringLiteral("Delete the current %1").arg(noun[i]),
@@ -128,15 +122,6 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
 }
 
 Frame_category::~Frame_category() = default;
-
-QPushButton* Frame_category::button(QWidget* parent, const QString& name, const QString& caption,
-                                    const QString& tip, QRect geometry) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setToolTip(tip);
-    b->setGeometry(geometry);
-    return b;
-}
 
 void Frame_category::Command_Categories_Click(int index) {
     const bool contacts = index == 3, addresses = index == 2;
@@ -172,8 +157,7 @@ void Frame_category::load_category_list() {
     const int n = record_count(*rs_query);
     Grid_category->setRows(1);
     Grid_category->setRows(n + 2);
-    Grid_category->setColWidth(1, Grid_category->viewport()->width() * 15 -
-                                      Grid_category->colWidth(0) - 260);
+    Grid_category->fitLastColumn();
     const bool coloured = m_listKind >= 2;
     QString fill = QStringLiteral("\tName\r");
     if (n > 0) {
@@ -192,13 +176,7 @@ void Frame_category::load_category_list() {
     }
     Grid_category->setCellBackColor(n + 1, 0, colourFromCode(white));
     fill += QStringLiteral("*\t\r");
-    Grid_category->setRow(0);
-    Grid_category->setCol(0);
-    Grid_category->setRowSel(n + 1);
-    Grid_category->setColSel(1);
-    Grid_category->setClipText(fill);
-    Grid_category->setRow(0);
-    Grid_category->setCol(1);
+    Grid_category->fillAll(fill, 0, 1);
     state.loading = false;
     if (coloured)
         state.current_category.clear();

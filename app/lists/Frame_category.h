@@ -44,8 +44,6 @@ public:
     FlexGrid* grid() const { return Grid_category; }
 
 private:
-    QPushButton* button(QWidget* parent, const QString& name, const QString& caption,
-                        const QString& tip, QRect geometry);
     // The key in column 0 of the grid's current row, or -1.
     int selectedKey() const;
     // Reports that the selected item is gone and shows the list as it is.

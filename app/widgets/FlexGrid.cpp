@@ -300,6 +300,23 @@ void FlexGrid::setClipText(const QString& text) {
                  std::max(m_col, m_colSel), text);
 }
 
+void FlexGrid::fillAll(const QString& text, int row, int col) {
+    setRow(0);
+    setCol(0);
+    setRowSel(rows() - 1);
+    setColSel(cols() - 1);
+    setClipText(text);
+    setRow(row);
+    setCol(col);
+}
+
+void FlexGrid::fitLastColumn() {
+    int others = 0;
+    for (int c = 0; c + 1 < cols(); ++c)
+        others += colWidth(c);
+    setColWidth(cols() - 1, viewport()->width() * twipsPerPixel - others - 260);
+}
+
 int FlexGrid::colWidth(int col) const {
     return columnWidth(col) * twipsPerPixel;
 }

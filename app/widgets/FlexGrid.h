@@ -98,6 +98,12 @@ public:
     // filling it.
     QString clipText() const;
     void setClipText(const QString& text);
+    // Fills the whole grid from its first cell in one step, then makes
+    // (row, col) the current cell.
+    void fillAll(const QString& text, int row, int col);
+    // Widens the last column to the grid's width, less the other columns
+    // and room for the scroll bar.
+    void fitLastColumn();
 
     void setCellBackColor(int row, int col, const QColor& colour) {
         m_model.setBackColor(row, col, colour);

@@ -1,0 +1,39 @@
+#include "ViewParts.h"
+
+#include "FlexGrid.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace gearlog {
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QString& tip, QRect geometry) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setToolTip(tip);
+    b->setGeometry(geometry);
+    return b;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& text, QWidget* buddy, QRect geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    label->setGeometry(geometry);
+    return label;
+}
+
+FlexGrid* makeListGrid(QWidget* parent, const QString& name, const QString& role, const QString& tip,
+                       QRect geometry) {
+    auto* grid = new FlexGrid(parent);
+    grid->setObjectName(name);
+    grid->setAccessibleName(role);
+    grid->setToolTip(tip);
+    grid->setGeometry(geometry);
+    grid->setCols(2);
+    grid->setFixedRows(1);
+    grid->setFixedCols(1);
+    return grid;
+}
+
+} // namespace gearlog

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace gearlog {
+
+class FlexGrid;
+
+// The pieces the views are built from, placed at their designed geometry
+// (the resizer keeps them in proportion).
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QString& tip, QRect geometry);
+// A label that names its input for keyboard and assistive technology.
+QLabel* makeLabel(QWidget* parent, const QString& text, QWidget* buddy, QRect geometry);
+// A list grid of two columns with a fixed heading row and number column.
+FlexGrid* makeListGrid(QWidget* parent, const QString& name, const QString& role,
+                       const QString& tip, QRect geometry);
+
+} // namespace gearlog
