@@ -14,7 +14,6 @@
 #include <imagelet/Imagelet.h>
 
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 

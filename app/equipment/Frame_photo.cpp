@@ -12,7 +12,6 @@
 #include <imagelet/Imagelet.h>
 
 #include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>

@@ -9,7 +9,6 @@
 #include "ViewContext.h"
 #include "ViewParts.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
