@@ -50,9 +50,7 @@ public:
     }
 
     ~SqliteStore() override {
-        for (sqlite3_stmt* s : std::as_const(m_statements))
-            sqlite3_finalize(s);
-        m_statements.clear();
+        clearStatements();
         if (m_connectionName.isEmpty())
             return;
         {
@@ -125,6 +123,14 @@ public:
     }
 
 private:
+    static constexpr qsizetype maxCachedStatements = 256;
+
+    void clearStatements() {
+        for (sqlite3_stmt* s : std::as_const(m_statements))
+            sqlite3_finalize(s);
+        m_statements.clear();
+    }
+
     [[noreturn]] void fail() { throw EngineError(QString::fromUtf8(sqlite3_errmsg(m_db))); }
 
     QStringList stringColumn(const QString& sql) {
@@ -141,6 +147,10 @@ private:
             if (sqlite3_prepare_v3(m_db, text.constData(), static_cast<int>(text.size()),
                                    SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
                 fail();
+            // Statements with values written into their text would grow the
+            // cache without end; start it again when it is large.
+            if (m_statements.size() >= maxCachedStatements)
+                clearStatements();
             m_statements.insert(sql, stmt);
         }
         sqlite3_reset(stmt);

@@ -23,8 +23,8 @@ QLabel* makeLabel(QWidget* parent, const QString& text, QWidget* buddy, QRect ge
     return label;
 }
 
-FlexGrid* makeListGrid(QWidget* parent, const QString& name, const QString& role, const QString& tip,
-                       QRect geometry) {
+FlexGrid* makeListGrid(QWidget* parent, const QString& name, const QString& role,
+                       const QString& tip, QRect geometry) {
     auto* grid = new FlexGrid(parent);
     grid->setObjectName(name);
     grid->setAccessibleName(role);
