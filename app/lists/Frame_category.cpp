@@ -122,6 +122,10 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
 
 Frame_category::~Frame_category() = default;
 
+void Frame_category::releaseCursors() {
+    rs_query.reset();
+}
+
 void Frame_category::Command_Categories_Click(int index) {
     const bool contacts = index == 3, addresses = index == 2;
     if (contacts)

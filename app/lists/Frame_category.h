@@ -39,6 +39,9 @@ public:
     void Command_delete_contact_Click();
     void Command_delete_address_Click();
 
+    // Lets go of the view's cursor, so closing the session closes the database.
+    void releaseCursors();
+
     int list_kind() const { return m_listKind; }
     const QString& list_table() const { return m_listTable; }
     FlexGrid* grid() const { return Grid_category; }

@@ -102,8 +102,11 @@ TEST_F(MainWindow, OpenStoreReopenAndClose) {
     EXPECT_EQ(settings::read(QStringLiteral("FileName")),
               QStringLiteral("Other&|&Kit&|&") + db.location());
 
-    child<QPushButton>("Command_Assets")->click();
+    child<QPushButton>("Command_Categories_0")->click();
+    next.menu_close();
     window->menu_close();
+    // Closing let go of every cursor, so the file was closed (which ends its journal).
+    EXPECT_FALSE(QFile::exists(db.location() + QStringLiteral("-wal")));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Asset Database"));
     EXPECT_FALSE(coolBarEnabled());
     EXPECT_FALSE(window->databaseOpen());
