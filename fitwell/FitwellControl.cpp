@@ -1,5 +1,7 @@
 #include "fitwell/FitwellControl.h"
 
+#include <QAbstractScrollArea>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
 #include <QMdiSubWindow>
@@ -67,6 +69,23 @@ bool managedByLayout(const QWidget* control) {
     return parent && parent->layout() && parent->layout()->indexOf(control) >= 0;
 }
 
+// Frames, group boxes and plain widgets hold controls of the form; the
+// parts inside any other control (a photo control's picture, a grid's
+// headers) belong to that control, which places them itself.
+bool holdsControls(const QWidget* w) {
+    if (qobject_cast<const QAbstractScrollArea*>(w))
+        return false;
+    return w->metaObject() == &QWidget::staticMetaObject || qobject_cast<const QFrame*>(w) ||
+           qobject_cast<const QGroupBox*>(w);
+}
+
+bool insideControl(const QWidget* w, const QWidget* form) {
+    for (const QWidget* p = w->parentWidget(); p && p != form; p = p->parentWidget())
+        if (!holdsControls(p))
+            return true;
+    return false;
+}
+
 // The form's controls in collection order: named descendants that no
 // layout places (a layout would undo any move).
 std::vector<QWidget*> controlsOf(QWidget* form, const QWidget* self) {
@@ -75,7 +94,7 @@ std::vector<QWidget*> controlsOf(QWidget* form, const QWidget* self) {
     for (QWidget* w : children) {
         const QString name = w->objectName();
         if (w == self || name.isEmpty() || name.startsWith(QLatin1String("qt_")) ||
-            managedByLayout(w) || w->isWindow())
+            managedByLayout(w) || w->isWindow() || insideControl(w, form))
             continue;
         result.push_back(w);
     }

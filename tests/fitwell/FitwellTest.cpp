@@ -1,5 +1,6 @@
 #include <fitwell/FitwellControl.h>
 
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -141,6 +142,33 @@ TEST(Fitwell, ZeroSizeAndLayoutsAreLeftAlone) {
     laid.fitwell->ResizeControls();
     int left, top, width, height;
     EXPECT_FALSE(FitwellControl::recordedGeometry(button, &left, &top, &width, &height));
+}
+
+// A control made of parts of its own, as the photo control is.
+class Composite : public QPushButton {
+public:
+    explicit Composite(QWidget* parent) : QPushButton(parent) {
+        auto* part = new QLabel(this);
+        part->setObjectName(QStringLiteral("Part"));
+        part->setGeometry(1, 1, 10, 10);
+    }
+};
+
+TEST(Fitwell, PartsOfAControlAreTheControlsOwn) {
+    Form form("FormComposite", 400, 300);
+    auto* composite = new Composite(form.client);
+    composite->setObjectName(QStringLiteral("Composite"));
+    composite->setGeometry(10, 10, 100, 100);
+    auto* frame = new QFrame(form.client);
+    frame->setObjectName(QStringLiteral("Frame"));
+    auto* inFrame = new QLabel(frame);
+    inFrame->setObjectName(QStringLiteral("InFrame"));
+    form.fitwell->ResizeControls();
+    int left, top, width, height;
+    EXPECT_TRUE(FitwellControl::recordedGeometry(composite, &left, &top, &width, &height));
+    EXPECT_TRUE(FitwellControl::recordedGeometry(inFrame, &left, &top, &width, &height));
+    EXPECT_FALSE(FitwellControl::recordedGeometry(composite->findChild<QLabel*>(), &left, &top,
+                                                  &width, &height));
 }
 
 TEST(Fitwell, AboutShowsItsNameAndKeepsItsIconSize) {
