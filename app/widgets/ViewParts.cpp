@@ -18,6 +18,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
 
 QLabel* makeLabel(QWidget* parent, const QString& text, QWidget* buddy, QRect geometry) {
     auto* label = new QLabel(text, parent);
+    // Named, so that the resizer keeps it beside its input.
+    label->setObjectName(QStringLiteral("Label_") + buddy->objectName());
     label->setBuddy(buddy);
     label->setGeometry(geometry);
     return label;

@@ -263,6 +263,27 @@ TEST_F(MainWindow, OneViewAtTheAnchor) {
     EXPECT_EQ(visibleFrames().front()->objectName(), QStringLiteral("Frame_report_shipment"));
 }
 
+TEST_F(MainWindow, ViewsScaleWithTheWindow) {
+    FreshDatabase db(Engine::Sqlite);
+    window->show();
+    window->startup(db.location());
+    child<QPushButton>("Command_Equipment")->click();
+    // Every control of a view is named, so the resizer keeps it in proportion.
+    for (QFrame* view :
+         window->centralWidget()->findChildren<QFrame*>(QString(), Qt::FindDirectChildrenOnly))
+        for (QWidget* control : view->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            EXPECT_FALSE(control->objectName().isEmpty())
+                << view->objectName().toStdString() << " has an unnamed "
+                << control->metaObject()->className();
+    QWidget* client = window->centralWidget();
+    QWidget* name = child("Text_equipment");
+    const QRect before = name->geometry();
+    client->resize(client->width() * 2, client->height() * 2);
+    EXPECT_NEAR(name->x(), before.x() * 2, 2);
+    EXPECT_NEAR(name->width(), before.width() * 2, 2);
+    EXPECT_EQ(child("Label_Text_equipment")->x() < name->x(), true);
+}
+
 TEST_F(MainWindow, ExitKeepsTheStoredColumnsAndClosingSavesThem) {
     settings::write(QStringLiteral("FieldList"), QStringLiteral("2&9"));
     window->startup();
