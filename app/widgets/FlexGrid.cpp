@@ -197,6 +197,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent) {
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(true);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &FlexGrid::headingClicked);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &FlexGrid::syncFromView);
