@@ -1,12 +1,8 @@
 #include "Form_main.h"
-
-#include <QApplication>
+#include "GearlogApplication.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Fieldbench"));
-    QApplication::setApplicationName(QStringLiteral("Gearlog"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Gearlog"));
+    gearlog::GearlogApplication app(argc, argv);
     gearlog::Form_main window;
     window.show();
     // A database file named on the command line opens as a remembered one would.
