@@ -22,6 +22,9 @@ struct FormRecord {
     QString name;
     int height = 0;
     int width = 0;
+    // The ratios the controls were last placed at; the recorded layout is 100.
+    long long placedHorizontal = 100;
+    long long placedVertical = 100;
 };
 
 struct ControlRecord {
@@ -159,6 +162,7 @@ int recordForm(int at, QWidget* form, const QWidget* self) {
     r.name = formName(form);
     r.height = toTwips(form->height());
     r.width = toTwips(form->width());
+    r.placedHorizontal = r.placedVertical = 100;
     if (append)
         for (QWidget* control : controlsOf(form, self))
             if (findControlRecord(control, r.name) < 0)
@@ -287,9 +291,15 @@ void FitwellControl::ResizeControls() {
     const auto extent = extents ? extentsOf(form, this) : std::pair<long long, long long>{};
     long long horizontal = 100, vertical = 100;
     scaleRatios(form, this, &horizontal, &vertical);
-    if (horizontal != 100 || vertical != 100)
+    // Nothing moves when the controls already stand at these ratios; a form
+    // brought back to its recorded size is put back to its recorded layout.
+    FormRecord& record = forms[static_cast<size_t>(findFormRecord(form))];
+    if (horizontal != record.placedHorizontal || vertical != record.placedVertical) {
         for (QWidget* control : controlsOf(form, this))
             repositionControl(control, form, horizontal, vertical);
+        record.placedHorizontal = horizontal;
+        record.placedVertical = vertical;
+    }
     if (extents)
         rescaleRecords(form, extent);
 }

@@ -48,11 +48,15 @@ TEST(Fitwell, FirstCallRecordsAndLaterCallsScaleFromTheBase) {
     form.resize(660, 440); // 110 per cent both ways
     form.fitwell->ResizeControls();
     EXPECT_EQ(box->geometry(), QRect(110, 55, 220, 110));
-    // Less than one per cent of growth leaves the ratio at 100: no move.
+    // The same ratios again move nothing.
     box->move(1, 1);
-    form.resize(604, 403);
+    form.resize(661, 441);
     form.fitwell->ResizeControls();
     EXPECT_EQ(box->pos(), QPoint(1, 1));
+    // Back within one per cent of the recorded size: the recorded layout again.
+    form.resize(604, 403);
+    form.fitwell->ResizeControls();
+    EXPECT_EQ(box->geometry(), QRect(100, 50, 200, 100));
     // Back to any size: positions come from the base, never accumulate.
     form.resize(660, 440);
     form.fitwell->ResizeControls();

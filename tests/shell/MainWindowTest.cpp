@@ -282,6 +282,11 @@ TEST_F(MainWindow, ViewsScaleWithTheWindow) {
     EXPECT_NEAR(name->x(), before.x() * 2, 2);
     EXPECT_NEAR(name->width(), before.width() * 2, 2);
     EXPECT_EQ(child("Label_Text_equipment")->x() < name->x(), true);
+
+    // Minimised, the controls stay where they are.
+    window->setWindowState(Qt::WindowMinimized);
+    client->resize(client->width() / 2, client->height() / 2);
+    EXPECT_NEAR(name->x(), before.x() * 2, 2);
 }
 
 TEST_F(MainWindow, ExitKeepsTheStoredColumnsAndClosingSavesThem) {
