@@ -427,9 +427,17 @@ void Recordset::update() {
                       params);
     } else if (!names.isEmpty()) {
         params << oldKey;
-        store.execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE ID = ?")
-                          .arg(table.name, names.join(QStringLiteral(" = ?, "))),
-                      params);
+        const int updated =
+            store.execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE ID = ?")
+                              .arg(table.name, names.join(QStringLiteral(" = ?, "))),
+                          params);
+        if (updated == 0) {
+            // Another desk deleted the row: say so, and show the table as it is.
+            m_edit.reset();
+            refetch(oldKey);
+            throw EngineError(
+                QStringLiteral("The record was deleted from %1 by another user").arg(table.name));
+        }
     }
     m_edit.reset();
     QList<int> changed{newKey.toInt()};

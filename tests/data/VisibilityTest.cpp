@@ -135,6 +135,23 @@ TEST_P(Visibility, FailedMultiRowCommandLeavesNothing) {
     EXPECT_EQ(rs->recordCount(), 9);
 }
 
+TEST_P(Visibility, UpdatingARowAnotherDeskDeletedIsRefused) {
+    auto otherDesk = fresh->openSession();
+    Recordset& statuses = session->rs_status();
+    ASSERT_TRUE(find_record_by_number(statuses, QStringLiteral("ID"), 5));
+    otherDesk->execute(QStringLiteral("DELETE FROM Table_status WHERE ID = 5"));
+    statuses.setValue(QStringLiteral("Name"), QStringLiteral("Mislaid"));
+    try {
+        statuses.update();
+        FAIL() << "an update of a deleted row was reported as done";
+    } catch (const EngineError& e) {
+        EXPECT_TRUE(e.description().contains(QStringLiteral("deleted")))
+            << e.description().toStdString();
+    }
+    EXPECT_EQ(statuses.recordCount(), 8);
+    EXPECT_FALSE(find_record_by_number(statuses, QStringLiteral("ID"), 5));
+}
+
 GEARLOG_BOTH_STORES(Visibility);
 
 } // namespace
