@@ -281,12 +281,10 @@ void rescaleRecords(QWidget* form, std::pair<long long, long long> extents) {
 } // namespace
 
 void FitwellControl::ResizeControls() {
-    QWidget* form = parentWidget();
-    if (busy || !form)
+    QWidget* form = workableForm(parentWidget());
+    if (!form)
         return;
     Guard guard;
-    if (parkedOffScreen(form))
-        return;
     const bool extents = findFormRecord(form) < 0 && isSizableMdiChild(form);
     const auto extent = extents ? extentsOf(form, this) : std::pair<long long, long long>{};
     long long horizontal = 100, vertical = 100;
@@ -305,13 +303,11 @@ void FitwellControl::ResizeControls() {
 }
 
 void FitwellControl::ResetControls() {
-    QWidget* form = parentWidget();
-    if (busy || !form)
+    QWidget* form = workableForm(parentWidget());
+    if (!form)
         return;
     {
         Guard guard;
-        if (parkedOffScreen(form))
-            return;
         const int at = findFormRecord(form);
         if (at >= 0) {
             recordForm(at, form, this);
