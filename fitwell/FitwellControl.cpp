@@ -243,6 +243,11 @@ bool parkedOffScreen(const QWidget* form) {
     return toTwips(form->window()->y()) >= 30000;
 }
 
+// The form to work on; none while a call is running or the form is parked.
+QWidget* workableForm(QWidget* form) {
+    return busy || !form || parkedOffScreen(form) ? nullptr : form;
+}
+
 // The horizontal and vertical extents of a form's controls, in twips.
 std::pair<long long, long long> extentsOf(QWidget* form, const QWidget* self) {
     long long horizontal = 0, vertical = 0;
