@@ -4,6 +4,8 @@
 #include "RecordHelpers.h"
 #include "SchemaBuilder.h"
 
+#include <QFileInfo>
+
 namespace gearlog {
 
 SaveDialogStart save_dialog_start(const QString& fileName) {
@@ -13,7 +15,7 @@ SaveDialogStart save_dialog_start(const QString& fileName) {
     return {fileName.left(slash + 1), fileName.mid(slash + 1)};
 }
 
-QString create_database(CreationPrompts& prompts) {
+QString create_database(CreationPrompts& prompts, const QString& openFile) {
     QString path;
     if (!prompts.chooseSaveFile(
             path, QStringLiteral("gearlog"),
@@ -24,6 +26,12 @@ QString create_database(CreationPrompts& prompts) {
     if (path.isEmpty())
         return {};
     const QString failure = QStringLiteral("An error occurred while creating the database: ");
+    if (!openFile.isEmpty() && file_exists(path) &&
+        QFileInfo(path).canonicalFilePath() == QFileInfo(openFile).canonicalFilePath()) {
+        prompts.showMessage(
+            failure + QStringLiteral("%1 is the database now open; close it first").arg(path));
+        return {};
+    }
     if (file_exists(path)) {
         if (!prompts.askYesNo(QStringLiteral("That file already exists. Overwrite?")))
             return {};

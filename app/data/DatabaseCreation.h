@@ -27,7 +27,8 @@ SaveDialogStart save_dialog_start(const QString& fileName);
 
 // "Create Database": ask for the file, ask before replacing one, build the
 // schema and seed rows, and close the file again. The open session is not
-// touched. Returns the created path, or an empty string.
-QString create_database(CreationPrompts& prompts);
+// touched, and the file it has open (`openFile`) is never replaced.
+// Returns the created path, or an empty string.
+QString create_database(CreationPrompts& prompts, const QString& openFile = {});
 
 } // namespace gearlog

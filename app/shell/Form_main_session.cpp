@@ -198,7 +198,8 @@ void Form_main::menu_close() {
 
 void Form_main::menu_create() {
     UiCreationPrompts prompts;
-    create_database(prompts);
+    const bool fileOpen = m_session && m_session->connectionType() == ConnectionType::File;
+    create_database(prompts, fileOpen ? m_session->connectionString() : QString());
 }
 
 void Form_main::startup(const QString& databaseFile) {

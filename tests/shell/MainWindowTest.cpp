@@ -329,6 +329,14 @@ TEST_F(MainWindow, CreateDatabaseOverAnExistingFileLeavesTheSessionAlone) {
     EXPECT_EQ(window->windowTitle(), caption);
     EXPECT_TRUE(window->databaseOpen());
     EXPECT_EQ(window->session().rs_status().recordCount(), 9);
+
+    // The open database itself is never replaced.
+    scripted.files.push_back(db.location());
+    window->menu_create();
+    EXPECT_TRUE(scripted.messages.last().startsWith(
+        QStringLiteral("An error occurred while creating the database: ")));
+    EXPECT_EQ(window->session().rs_category().recordCount(), 6);
+    EXPECT_TRUE(scripted.unexpected.isEmpty());
 }
 
 TEST_F(MainWindow, EveryControlHasItsHumanName) {
