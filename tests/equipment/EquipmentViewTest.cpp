@@ -8,7 +8,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QStandardPaths>
 
 using namespace gearlog;
 using namespace gearlog::test;
@@ -17,10 +16,6 @@ namespace {
 
 class EquipmentView : public OpenWindow {
 protected:
-    void SetUp() override {
-        QStandardPaths::setTestModeEnabled(true);
-        OpenWindow::SetUp();
-    }
     Frame_equipment* view() { return window->equipmentView(); }
     QLineEdit* box(const char* name) { return child<QLineEdit>(QString::fromLatin1(name)); }
     QComboBox* combo(const char* name) { return child<QComboBox>(QString::fromLatin1(name)); }

@@ -7,7 +7,6 @@
 
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QStandardPaths>
 
 using namespace gearlog;
 using namespace gearlog::test;
@@ -17,10 +16,6 @@ namespace {
 class PhotoView : public OpenWindow {
 protected:
     QTemporaryDir pictures;
-    void SetUp() override {
-        QStandardPaths::setTestModeEnabled(true);
-        OpenWindow::SetUp();
-    }
     Frame_photo* view() { return window->photoView(); }
     QLineEdit* nameBox() { return child<QLineEdit>(QStringLiteral("Text_photo")); }
     QScrollBar* scroll() { return child<QScrollBar>(QStringLiteral("VScroll_photo")); }

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
-#include <QStandardPaths>
 
 using imagelet::BlobField;
 using imagelet::Imagelet;
@@ -56,7 +55,7 @@ QString fileOf(const QString& path, qsizetype size) {
 
 class ImageletTest : public ::testing::Test {
 protected:
-    void SetUp() override { QStandardPaths::setTestModeEnabled(true); }
+    PrivateCache cache;
     QTemporaryDir dir;
     Imagelet control;
 };
@@ -212,7 +211,7 @@ TEST_F(ImageletTest, FileDialogSharesItsFolderAndKeepsThePictureOnBadFiles) {
 class ImageletOnStores : public BothStores {};
 
 TEST_P(ImageletOnStores, PictureThroughTheDatabase) {
-    QStandardPaths::setTestModeEnabled(true);
+    PrivateCache cache;
     QTemporaryDir dir;
     session->openTableCursors();
     Recordset& photos = session->rs_photo();

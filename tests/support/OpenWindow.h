@@ -14,6 +14,7 @@ namespace gearlog::test {
 class OpenWindow : public ::testing::Test {
 protected:
     PrivateSettings isolated;
+    PrivateCache cache;
     ScriptedUi scripted;
     FreshDatabase db{Engine::Sqlite};
     std::unique_ptr<Form_main> window;

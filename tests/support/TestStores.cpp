@@ -5,8 +5,8 @@
 #include "SchemaBuilder.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QUuid>
 
 namespace gearlog::test {
@@ -72,11 +72,18 @@ std::unique_ptr<Session> FreshDatabase::openSession() const {
 }
 
 PrivateSettings::PrivateSettings() {
-    QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
 }
 
 PrivateSettings::~PrivateSettings() = default;
+
+PrivateCache::PrivateCache() : m_previous(qgetenv("XDG_CACHE_HOME")) {
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir.path()));
+}
+
+PrivateCache::~PrivateCache() {
+    qputenv("XDG_CACHE_HOME", m_previous);
+}
 
 void BothStores::SetUp() {
     fresh = std::make_unique<FreshDatabase>(GetParam());

@@ -43,6 +43,18 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Gives the test a cache folder of its own (the photo control's temporary
+// file lives there), so tests running side by side do not share it.
+class PrivateCache {
+public:
+    PrivateCache();
+    ~PrivateCache();
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_previous;
+};
+
 // Runs a test once per engine.
 class BothStores : public ::testing::TestWithParam<Engine> {
 protected:
