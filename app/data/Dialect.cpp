@@ -83,4 +83,10 @@ QString orderTerm(Engine engine, const QString& column, FieldType type, bool des
            (descending ? QStringLiteral(" DESC NULLS LAST") : QStringLiteral(" ASC NULLS FIRST"));
 }
 
+QString selectTerm(Engine engine, const QString& column, FieldType type) {
+    if (type == FieldType::Date && engine == Engine::Postgres)
+        return QStringLiteral("to_char(%1, 'YYYY-MM-DD HH24:MI:SS')").arg(column);
+    return column;
+}
+
 } // namespace gearlog::dialect

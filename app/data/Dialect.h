@@ -18,6 +18,9 @@ QStringList preparationStatements(Engine engine);
 // the same way on every engine (ASCII letters folded, then by code point),
 // with Nulls first when ascending.
 QString orderTerm(Engine engine, const QString& column, FieldType type, bool descending);
+// A column as the select list reads it. Dates come from the server as
+// text, so no client time zone can shift a calendar time on its way.
+QString selectTerm(Engine engine, const QString& column, FieldType type);
 
 } // namespace dialect
 } // namespace gearlog

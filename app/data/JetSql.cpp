@@ -224,7 +224,8 @@ TranslatedSelect translateSelect(const QString& jetSql, Engine engine) {
                 result.deferred.push_back(info);
                 continue;
             }
-            selectItems << table.name + QLatin1Char('.') + f.name;
+            selectItems << dialect::selectTerm(engine, table.name + QLatin1Char('.') + f.name,
+                                               f.type);
             result.columns.push_back(info);
         }
     };
