@@ -353,6 +353,15 @@ TEST_F(MainWindow, EveryControlHasItsHumanName) {
     }
     for (const QString& c : captions)
         EXPECT_TRUE(names.contains(c)) << c.toStdString();
+    // Every command has a keyboard shortcut: a mnemonic on each menu item and view button.
+    for (const char* action : {"menu_open", "menu_close", "menu_create", "menu_exit"})
+        EXPECT_TRUE(window->findChild<QAction*>(QString::fromLatin1(action))
+                        ->text()
+                        .contains(QLatin1Char('&')))
+            << action;
+    for (QPushButton* b :
+         window->findChild<QToolBar*>(QStringLiteral("CoolBar"))->findChildren<QPushButton*>())
+        EXPECT_TRUE(b->text().contains(QLatin1Char('&'))) << b->objectName().toStdString();
 
     scriptPrompt(0);
     QStringList inputNames;
