@@ -59,4 +59,10 @@ int next_id(Database& db, const QString& table, const QString& field) {
     }
 }
 
+void add_new_record(Recordset& cursor, Database& db, const QString& table) {
+    const int id = next_id(db, table, QStringLiteral("ID"));
+    cursor.addNew();
+    cursor.setValue(QStringLiteral("ID"), id);
+}
+
 } // namespace gearlog

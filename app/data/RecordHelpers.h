@@ -21,5 +21,7 @@ bool find_record_by_text(Recordset& cursor, const QString& field, const QString&
                          const QString& extraClause = {});
 // Largest key + 1, or 1 for an empty table or on error.
 int next_id(Database& db, const QString& table, const QString& field);
+// Begins a new row in the cursor with the next free key of its table.
+void add_new_record(Recordset& cursor, Database& db, const QString& table);
 
 } // namespace gearlog

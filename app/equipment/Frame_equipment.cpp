@@ -368,10 +368,7 @@ void Frame_equipment::Command_save_equipment_changes_Click(int index) {
                 ui().message(QStringLiteral("That equipment name already exists"));
                 return;
             }
-            const int id = next_id(session.database(), QStringLiteral("Table_equipment"),
-                                   QStringLiteral("ID"));
-            equipment.addNew();
-            equipment.setValue(QStringLiteral("ID"), id);
+            add_new_record(equipment, session.database(), QStringLiteral("Table_equipment"));
         }
         equipment.setValue(QStringLiteral("Name"), name);
         equipment.setValue(QStringLiteral("CategoryID"), Combo_equipment_category->currentData());

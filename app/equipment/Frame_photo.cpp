@@ -258,10 +258,7 @@ void Frame_photo::Command_Store_photo_in_database_Click() {
                 return;
             photos.edit();
         } else {
-            const int id =
-                next_id(session.database(), QStringLiteral("Table_Photo"), QStringLiteral("ID"));
-            photos.addNew();
-            photos.setValue(QStringLiteral("ID"), id);
+            add_new_record(photos, session.database(), QStringLiteral("Table_Photo"));
         }
         photos.setValue(QStringLiteral("Name"), name);
         bool saved = true;

@@ -274,10 +274,7 @@ void Frame_category::Command_save_category_changes_Click(int index) {
                 ui().message(QStringLiteral("That name already exists"));
                 return;
             }
-            const int id =
-                next_id(m_context.session().database(), m_listTable, QStringLiteral("ID"));
-            rs_query->addNew();
-            rs_query->setValue(QStringLiteral("ID"), id);
+            add_new_record(*rs_query, m_context.session().database(), m_listTable);
         }
         rs_query->setValue(QStringLiteral("Name"), typed);
         rs_query->update();

@@ -25,6 +25,15 @@ QString text(Recordset& rs, const char* field) {
     return rs.value(QString::fromLatin1(field)).toString();
 }
 
+// "Save" on an existing record edits it (looked up again, since the dialog
+// may have moved the cursor); anything else adds a row with the next key.
+void beginWrite(Recordset& cursor, bool replace, int key, Database& db, const QString& table) {
+    if (replace && key > 0 && find_record_by_number(cursor, QStringLiteral("ID"), key))
+        cursor.edit();
+    else
+        add_new_record(cursor, db, table);
+}
+
 } // namespace
 
 void Frame_category::Command_define_contact_Click(int index) {
@@ -53,16 +62,8 @@ void Frame_category::Command_define_contact_Click(int index) {
         return;
     state.dialog_cancelled = false;
     try {
-        // The dialog moved no contact, but look the record up again anyway.
-        if (dialog.saveChoice() == 0 && key > 0 &&
-            find_record_by_number(contacts, QStringLiteral("ID"), key)) {
-            contacts.edit();
-        } else {
-            const int id =
-                next_id(session.database(), QStringLiteral("Table_Contact"), QStringLiteral("ID"));
-            contacts.addNew();
-            contacts.setValue(QStringLiteral("ID"), id);
-        }
+        beginWrite(contacts, dialog.saveChoice() == 0, key, session.database(),
+                   QStringLiteral("Table_Contact"));
         contacts.setValue(QStringLiteral("Name"), state.contact.name);
         contacts.setValue(QStringLiteral("Phone"), state.contact.phone);
         contacts.setValue(QStringLiteral("Email"), state.contact.email);
@@ -101,15 +102,8 @@ void Frame_category::Command_define_address_Click(int index) {
         return;
     state.dialog_cancelled = false;
     try {
-        if (dialog.saveChoice() == 0 && key > 0 &&
-            find_record_by_number(addresses, QStringLiteral("ID"), key)) {
-            addresses.edit();
-        } else {
-            const int id =
-                next_id(session.database(), QStringLiteral("Table_address"), QStringLiteral("ID"));
-            addresses.addNew();
-            addresses.setValue(QStringLiteral("ID"), id);
-        }
+        beginWrite(addresses, dialog.saveChoice() == 0, key, session.database(),
+                   QStringLiteral("Table_address"));
         addresses.setValue(QStringLiteral("Name"), state.address.name);
         addresses.setValue(QStringLiteral("Address"), state.address.text);
         addresses.setValue(QStringLiteral("ColourCode"), state.address.colour);
