@@ -342,14 +342,8 @@ void Frame_equipment::Command_save_equipment_changes_Click(int index) {
     AppState& state = m_context.state();
     const bool replace = index == 0 && !state.current_equipment.isEmpty();
     const QString name = Text_equipment->text();
-    if (name.isEmpty()) {
-        ui().message(QStringLiteral("The equipment name cannot be blank"));
+    if (!name_is_acceptable(name, QStringLiteral("equipment")))
         return;
-    }
-    if (name.size() >= 256) {
-        ui().message(QStringLiteral("The equipment name is too long"));
-        return;
-    }
     if (Combo_equipment_category->currentIndex() < 0) {
         ui().message(QStringLiteral("The equipment category has not been specified"));
         return;

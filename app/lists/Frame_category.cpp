@@ -248,14 +248,8 @@ void Frame_category::Command_save_category_changes_Click(int index) {
     AppState& state = m_context.state();
     const bool replace = index == 0 && !state.current_category.isEmpty();
     const QString typed = Text_category->text();
-    if (typed.isEmpty()) {
-        ui().message(QStringLiteral("The category name cannot be blank"));
+    if (!name_is_acceptable(typed, QStringLiteral("category")))
         return;
-    }
-    if (typed.size() >= 256) {
-        ui().message(QStringLiteral("The category name is too long"));
-        return;
-    }
     try {
         const bool found = find_record_by_text(*rs_query, QStringLiteral("Name"),
                                                replace ? state.current_category : typed);

@@ -1,6 +1,7 @@
 #include "ViewParts.h"
 
 #include "FlexGrid.h"
+#include "UiServices.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -23,6 +24,18 @@ QLabel* makeLabel(QWidget* parent, const QString& text, QWidget* buddy, QRect ge
     label->setBuddy(buddy);
     label->setGeometry(geometry);
     return label;
+}
+
+bool name_is_acceptable(const QString& name, const QString& noun) {
+    if (name.isEmpty()) {
+        ui().message(QStringLiteral("The %1 name cannot be blank").arg(noun));
+        return false;
+    }
+    if (name.size() >= 256) {
+        ui().message(QStringLiteral("The %1 name is too long").arg(noun));
+        return false;
+    }
+    return true;
 }
 
 FlexGrid* makeListGrid(QWidget* parent, const QString& name, const QString& role,

@@ -17,6 +17,11 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
                         const QString& tip, QRect geometry);
 // A label that names its input for keyboard and assistive technology.
 QLabel* makeLabel(QWidget* parent, const QString& text, QWidget* buddy, QRect geometry);
+// The checks a list name passes before it is saved, in order: not blank,
+// shorter than 256 characters. Shows "The <noun> name ..." and returns false
+// on the first that fails.
+bool name_is_acceptable(const QString& name, const QString& noun);
+
 // A list grid of two columns with a fixed heading row and number column.
 FlexGrid* makeListGrid(QWidget* parent, const QString& name, const QString& role,
                        const QString& tip, QRect geometry);

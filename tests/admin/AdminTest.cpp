@@ -125,11 +125,8 @@ TEST(AdminCommand, CreateSampleCheckAndRefusals) {
         2);
     EXPECT_EQ(admin({QStringLiteral("check")}).status, 2);
 
-    const QString junk = dir.filePath(QStringLiteral("junk.gearlog"));
-    QFile f(junk);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(2048, 'j'));
-    f.close();
+    const QString junk =
+        writeFile(dir.filePath(QStringLiteral("junk.gearlog")), QByteArray(2048, 'j'));
     const Result bad = admin({QStringLiteral("check"), junk});
     EXPECT_EQ(bad.status, 1);
     EXPECT_TRUE(bad.err.contains(QStringLiteral("not a database"))) << bad.err.toStdString();

@@ -70,7 +70,7 @@ TEST(RecordHelpers, FileExistsOnlyForFiles) {
     EXPECT_FALSE(file_exists(QString()));
     const QString path = dir.filePath(QStringLiteral(".hidden.gearlog"));
     EXPECT_FALSE(file_exists(path));
-    QFile(path).open(QIODevice::WriteOnly);
+    writeFile(path, {});
     EXPECT_TRUE(file_exists(path));
 }
 

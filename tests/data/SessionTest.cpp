@@ -26,12 +26,8 @@ QString openFailure(const std::function<void()>& open) {
 TEST(Session, BadFilesAreRefusedWithTheEnginesText) {
     FreshDatabase base(Engine::Sqlite, false);
     QTemporaryDir dir;
-    const QString text = dir.filePath(QStringLiteral("notes.gearlog"));
-    {
-        QFile f(text);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(4096, 'x'));
-    }
+    const QString text =
+        writeFile(dir.filePath(QStringLiteral("notes.gearlog")), QByteArray(4096, 'x'));
     EXPECT_TRUE(
         openFailure([&] { Session::openFile(text); }).contains(QStringLiteral("not a database")));
     EXPECT_TRUE(openFailure([&] {

@@ -72,7 +72,7 @@ TEST(Startup, DecisionFromTheStoredValue) {
     // A stored file that no longer exists is passed over silently.
     EXPECT_EQ(decideStartup(settings::formatFileName(path, QStringLiteral("DAO"), path)).kind,
               StartupAction::Nothing);
-    QFile(path).open(QIODevice::WriteOnly);
+    writeFile(path, {});
     const auto file =
         decideStartup(settings::formatFileName(path, QStringLiteral("anything"), path));
     EXPECT_EQ(file.kind, StartupAction::OpenFile); // any type but "ADO" is a file

@@ -44,13 +44,10 @@ public:
 };
 
 QString fileOf(const QString& path, qsizetype size) {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
     QByteArray data(size, Qt::Uninitialized);
     for (qsizetype i = 0; i < size; ++i)
         data[i] = static_cast<char>(i * 7);
-    f.write(data);
-    return path;
+    return writeFile(path, data);
 }
 
 class ImageletTest : public ::testing::Test {

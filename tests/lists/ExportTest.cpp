@@ -55,11 +55,7 @@ TEST_F(Export, WritesEveryCellOfTheShowingGrid) {
 
 TEST_F(Export, OverwriteQuestionAndFailures) {
     click(QStringLiteral("Command_Categories_1"));
-    const QString path = dir.filePath(QStringLiteral("keep.xlsx"));
-    QFile existing(path);
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write("keep me");
-    existing.close();
+    const QString path = writeFile(dir.filePath(QStringLiteral("keep.xlsx")), "keep me");
     scripted.files.push_back(path);
     scripted.yesNo.push_back(false);
     window->mnuExcel_Click();

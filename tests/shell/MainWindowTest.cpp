@@ -143,11 +143,8 @@ TEST_F(MainWindow, CancelledAndFailedOpensLeaveNoDatabase) {
     openFileByMenu(missing);
     EXPECT_EQ(scripted.messages.value(0), missing + QStringLiteral(" does not exist."));
 
-    const QString junk = dir.filePath(QStringLiteral("junk.gearlog"));
-    QFile f(junk);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(4096, 'x'));
-    f.close();
+    const QString junk =
+        writeFile(dir.filePath(QStringLiteral("junk.gearlog")), QByteArray(4096, 'x'));
     openFileByMenu(junk);
     EXPECT_TRUE(scripted.messages.value(1).startsWith(QStringLiteral("Error opening database: ")));
     EXPECT_FALSE(window->databaseOpen());
@@ -313,11 +310,7 @@ TEST_F(MainWindow, CreateDatabaseOverAnExistingFileLeavesTheSessionAlone) {
     openFileByMenu(db.location());
     const QString caption = window->windowTitle();
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("new.gearlog"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("old contents");
-    f.close();
+    const QString path = writeFile(dir.filePath(QStringLiteral("new.gearlog")), "old contents");
     scripted.files.push_back(path);
     scripted.yesNo.push_back(true);
     window->menu_create();

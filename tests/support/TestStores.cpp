@@ -90,6 +90,13 @@ void BothStores::SetUp() {
     session = fresh->openSession();
 }
 
+QString writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        throw EngineError(QStringLiteral("Cannot write ") + path);
+    return path;
+}
+
 QStringList strings(std::initializer_list<const char*> texts) {
     QStringList result;
     for (const char* t : texts)

@@ -63,6 +63,10 @@ protected:
     std::unique_ptr<Session> session;
 };
 
+// Writes a file with these bytes (a stand-in for a file the user picks);
+// returns its path.
+QString writeFile(const QString& path, const QByteArray& bytes);
+
 // A list of Latin-1 texts, for short expectations.
 QStringList strings(std::initializer_list<const char*> texts);
 

@@ -1,5 +1,6 @@
 #include "RtfCodec.h"
 #include "RichTextBox.h"
+#include "TestStores.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace gearlog;
+using gearlog::test::writeFile;
 
 namespace {
 
@@ -79,11 +81,8 @@ TEST(RtfCodec, AnIndependentReaderReadsOurMarkup) {
     RichTextBox box;
     box.setPlainText(QStringLiteral("Receiver kit\nCafé naïve"));
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("note.rtf"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(box.textRTF().toLatin1());
-    file.close();
+    const QString path =
+        writeFile(dir.filePath(QStringLiteral("note.rtf")), box.textRTF().toLatin1());
     QProcess unrtf;
     unrtf.start(QStringLiteral("unrtf"), {QStringLiteral("--text"), path});
     ASSERT_TRUE(unrtf.waitForFinished(10000)) << "unrtf is not installed";
