@@ -51,10 +51,6 @@ struct AppState {
     QString current_category;
     QString current_photo;
     QString current_equipment;
-    int current_asset_id = -1;
-    QString current_asset_model;
-    QString current_asset_serial;
-    int current_shipment_id = -1;
     int location_address_id = -1;
     int location_contact_id = -1;
     // The shipping-history column numbers in display order.

@@ -35,7 +35,6 @@ public:
     void begin();
     void commit();
     void rollback();
-    bool inTransaction() const { return m_depth > 0; }
 
     // Called by cursors.
     void attach(Recordset* cursor);

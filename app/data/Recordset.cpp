@@ -101,7 +101,7 @@ void Recordset::refetch(int id) {
         return;
     }
     auto& row = fetched.front();
-    if (old >= 0 && sameOrder(m_rows[static_cast<size_t>(old)], row)) {
+    if (old >= 0 && compareRows(m_rows[static_cast<size_t>(old)], row) == 0) {
         m_rows[static_cast<size_t>(old)] = std::move(row);
         return;
     }
@@ -140,15 +140,6 @@ int Recordset::compareRows(const std::vector<QVariant>& a, const std::vector<QVa
             return key.descending ? -r : r;
     }
     return 0;
-}
-
-bool Recordset::sameOrder(const std::vector<QVariant>& a, const std::vector<QVariant>& b) const {
-    for (const OrderKey& key : m_query.orderKeys) {
-        const auto c = static_cast<size_t>(key.column);
-        if (compareKey(a[c], b[c], m_types[c]) != 0)
-            return false;
-    }
-    return true;
 }
 
 int Recordset::indexOfKey(int id) {
@@ -283,21 +274,6 @@ bool Recordset::findNext(const QString& criteriaText) {
 }
 
 // ---- fields ---------------------------------------------------------------
-
-int Recordset::fieldCount() const {
-    return static_cast<int>(m_query.columns.size() + m_query.deferred.size());
-}
-
-QString Recordset::fieldName(int index) const {
-    const auto i = static_cast<size_t>(index);
-    if (i < m_query.columns.size())
-        return m_query.columns[i].field;
-    return m_query.deferred.at(i - m_query.columns.size()).field;
-}
-
-bool Recordset::hasField(const QString& name) const {
-    return m_fieldIndex.contains(name.toLower());
-}
 
 Recordset::FieldRef Recordset::field(const QString& name) const {
     const auto it = m_fieldIndex.constFind(name.toLower());

@@ -49,9 +49,6 @@ public:
     bool findNext(const QString& criteria);
     bool noMatch() const { return m_noMatch; }
 
-    int fieldCount() const;
-    QString fieldName(int index) const;
-    bool hasField(const QString& name) const;
     // Null is an invalid QVariant; an empty text is an empty QString.
     QVariant value(const QString& name);
     void setValue(const QString& name, const QVariant& value);
@@ -89,7 +86,6 @@ private:
     void refetch(int id);
     void removeAt(int index);
     void insertSorted(std::vector<QVariant> row);
-    bool sameOrder(const std::vector<QVariant>& a, const std::vector<QVariant>& b) const;
     int compareRows(const std::vector<QVariant>& a, const std::vector<QVariant>& b) const;
     int indexOfKey(int id);
     FieldRef field(const QString& name) const;

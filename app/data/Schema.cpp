@@ -105,18 +105,6 @@ QVariant toLong(const QVariant& value, const QString& fieldName) {
 
 } // namespace
 
-const FieldDef* TableDef::field(const QString& fieldName) const {
-    const int i = fieldIndex(fieldName);
-    return i < 0 ? nullptr : &fields[static_cast<size_t>(i)];
-}
-
-int TableDef::fieldIndex(const QString& fieldName) const {
-    for (size_t i = 0; i < fields.size(); ++i)
-        if (fields[i].name.compare(fieldName, Qt::CaseInsensitive) == 0)
-            return static_cast<int>(i);
-    return -1;
-}
-
 const std::vector<TableDef>& schemaTables() {
     static const std::vector<TableDef> tables = buildTables();
     return tables;

@@ -26,9 +26,6 @@ struct TableDef {
     QString name;
     std::vector<FieldDef> fields;
     std::vector<IndexDef> indexes;
-
-    const FieldDef* field(const QString& fieldName) const;
-    int fieldIndex(const QString& fieldName) const;
 };
 
 struct SeedRow {

@@ -152,10 +152,6 @@ void FlexGridModel::setPicture(int row, int col, const QPixmap& picture) {
     cellsChanged(row, col, row, col);
 }
 
-QPixmap FlexGridModel::picture(int row, int col) const {
-    return m_pictures.value(key(row, col));
-}
-
 void FlexGridModel::setAlignment(int col, Qt::Alignment alignment) {
     m_alignment.insert(col, alignment);
     if (rows() > 0)

@@ -36,7 +36,6 @@ public:
     void setBackColor(int row, int col, const QColor& colour);
     QColor backColor(int row, int col) const;
     void setPicture(int row, int col, const QPixmap& picture);
-    QPixmap picture(int row, int col) const;
     void setAlignment(int col, Qt::Alignment alignment);
     void clearText();
 
@@ -112,7 +111,6 @@ public:
     void setCellPicture(int row, int col, const QPixmap& picture) {
         m_model.setPicture(row, col, picture);
     }
-    QPixmap cellPicture(int row, int col) const { return m_model.picture(row, col); }
     // Widths in twips (15 per pixel).
     int colWidth(int col) const;
     void setColWidth(int col, int twips);

@@ -83,6 +83,8 @@ TEST(FlexGrid, ColoursPicturesAndSignals) {
     EXPECT_EQ(g->model()->index(0, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
     EXPECT_FALSE(g->model()->index(1, 1).data(Qt::UserRole).isNull());
     EXPECT_EQ(g->cellBackColor(1, 1), QColor(Qt::yellow));
+    g->setColAlignment(1, Qt::AlignRight);
+    EXPECT_TRUE(g->model()->index(0, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
 
     QSignalSpy clicks(g.get(), &FlexGrid::Click);
     g->horizontalHeader()->sectionClicked(2);
