@@ -41,6 +41,12 @@ bool Session::hasSchema() {
     return true;
 }
 
+Recordset& Session::open_query(const QString& jetSql) {
+    m_query.reset();
+    m_query = m_db->openRecordset(jetSql);
+    return *m_query;
+}
+
 void Session::createSchema() {
     buildSchema(m_db->store());
 }

@@ -44,6 +44,11 @@ public:
     Recordset& rs_address() { return *m_address; }
     Recordset& rs_contact() { return *m_contact; }
 
+    // The views' working cursor: opening one replaces the last, and the
+    // session lets go of it when it closes.
+    Recordset& open_query(const QString& jetSql);
+    Recordset& rs_query() { return *m_query; }
+
     Database& database() { return *m_db; }
     std::unique_ptr<Recordset> openRecordset(const QString& jetSql) {
         return m_db->openRecordset(jetSql);
@@ -57,7 +62,7 @@ private:
     QString m_connection;
     std::shared_ptr<Database> m_db;
     std::unique_ptr<Recordset> m_photo, m_category, m_equipment, m_asset, m_status, m_shipment,
-        m_shippingList, m_address, m_contact;
+        m_shippingList, m_address, m_contact, m_query;
 };
 
 // The source texts of the nine table cursors, in the order they open.

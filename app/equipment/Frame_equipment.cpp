@@ -180,15 +180,15 @@ void Frame_equipment::load_Equipment_list() {
             ? QStringLiteral("SELECT * FROM Table_Equipment WHERE CategoryID = %1 ORDER BY Name")
                   .arg(category)
             : QStringLiteral("SELECT * FROM [Table_Equipment] ORDER BY Name;");
-    const auto rs_query = session.openRecordset(sql);
-    const int n = record_count(*rs_query);
+    Recordset& rs_query = session.open_query(sql);
+    const int n = record_count(rs_query);
     Grid_equipment->setRows(n + 2);
     Grid_equipment->fitLastColumn();
     QString fill = QStringLiteral("ID\tName\r");
     int r = 1;
-    for (rs_query->moveFirst(); !rs_query->eof(); rs_query->moveNext(), ++r)
+    for (rs_query.moveFirst(); !rs_query.eof(); rs_query.moveNext(), ++r)
         fill += QString::number(r) + QLatin1Char('\t') +
-                rs_query->value(QStringLiteral("Name")).toString() + QLatin1Char('\r');
+                rs_query.value(QStringLiteral("Name")).toString() + QLatin1Char('\r');
     fill += QStringLiteral("*\t\r");
     Grid_equipment->fillAll(fill, 1, 1);
     state.loading = false;

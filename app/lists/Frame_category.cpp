@@ -120,12 +120,6 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
     hide();
 }
 
-Frame_category::~Frame_category() = default;
-
-void Frame_category::releaseCursors() {
-    rs_query.reset();
-}
-
 void Frame_category::Command_Categories_Click(int index) {
     const bool contacts = index == 3, addresses = index == 2;
     if (contacts)
@@ -154,10 +148,9 @@ void Frame_category::Command_Categories_Click(int index) {
 void Frame_category::load_category_list() {
     AppState& state = m_context.state();
     state.loading = true;
-    rs_query.reset();
-    rs_query = m_context.session().openRecordset(QStringLiteral("SELECT * FROM ") + m_listTable +
-                                                 QStringLiteral(" ORDER BY Name;"));
-    const int n = record_count(*rs_query);
+    Recordset& rs_query = m_context.session().open_query(
+        QStringLiteral("SELECT * FROM ") + m_listTable + QStringLiteral(" ORDER BY Name;"));
+    const int n = record_count(rs_query);
     Grid_category->setRows(1);
     Grid_category->setRows(n + 2);
     Grid_category->fitLastColumn();
@@ -165,15 +158,15 @@ void Frame_category::load_category_list() {
     QString fill = QStringLiteral("\tName\r");
     if (n > 0) {
         int r = 1;
-        for (rs_query->moveFirst(); !rs_query->eof(); rs_query->moveNext(), ++r) {
+        for (rs_query.moveFirst(); !rs_query.eof(); rs_query.moveNext(), ++r) {
             QString first = QString::number(r);
             if (coloured) {
-                first = QString::number(rs_query->value(QStringLiteral("ID")).toInt());
-                const QVariant colour = rs_query->value(QStringLiteral("ColourCode"));
+                first = QString::number(rs_query.value(QStringLiteral("ID")).toInt());
+                const QVariant colour = rs_query.value(QStringLiteral("ColourCode"));
                 Grid_category->setCellBackColor(
                     r, 0, colourFromCode(colour.isValid() ? colour.toInt() : white));
             }
-            fill += first + QLatin1Char('\t') + rs_query->value(QStringLiteral("Name")).toString() +
+            fill += first + QLatin1Char('\t') + rs_query.value(QStringLiteral("Name")).toString() +
                     QLatin1Char('\r');
         }
     }
@@ -184,7 +177,7 @@ void Frame_category::load_category_list() {
     if (coloured)
         state.current_category.clear();
     else if (!state.current_category.isEmpty() &&
-             !find_record_by_text(*rs_query, QStringLiteral("Name"), state.current_category))
+             !find_record_by_text(rs_query, QStringLiteral("Name"), state.current_category))
         state.current_category.clear();
     Command_Clear_category_changes_Click();
 }
@@ -250,32 +243,33 @@ void Frame_category::Command_save_category_changes_Click(int index) {
     const QString typed = Text_category->text();
     if (!name_is_acceptable(typed, QStringLiteral("category")))
         return;
+    Recordset& rs_query = m_context.session().rs_query();
     try {
-        const bool found = find_record_by_text(*rs_query, QStringLiteral("Name"),
+        const bool found = find_record_by_text(rs_query, QStringLiteral("Name"),
                                                replace ? state.current_category : typed);
         if (replace) {
             if (!found) {
                 itemVanished();
                 return;
             }
-            if (rs_query->value(QStringLiteral("Name")).toString() == typed) {
+            if (rs_query.value(QStringLiteral("Name")).toString() == typed) {
                 Command_Clear_category_changes_Click();
                 return;
             }
-            rs_query->edit();
+            rs_query.edit();
         } else {
             if (found) {
                 ui().message(QStringLiteral("That name already exists"));
                 return;
             }
-            add_new_record(*rs_query, m_context.session().database(), m_listTable);
+            add_new_record(rs_query, m_context.session().database(), m_listTable);
         }
-        rs_query->setValue(QStringLiteral("Name"), typed);
-        rs_query->update();
+        rs_query.setValue(QStringLiteral("Name"), typed);
+        rs_query.update();
         state.current_category = typed;
         load_category_list();
     } catch (const EngineError& e) {
-        rs_query->cancelUpdate();
+        rs_query.cancelUpdate();
         ui().message(QStringLiteral("An error occurred while saving the changes: ") +
                      e.description());
     }
@@ -285,10 +279,11 @@ void Frame_category::Command_delete_category_Click() {
     AppState& state = m_context.state();
     if (state.current_category.isEmpty())
         return;
+    Recordset& rs_query = m_context.session().rs_query();
     try {
-        if (!find_record_by_text(*rs_query, QStringLiteral("Name"), state.current_category))
+        if (!find_record_by_text(rs_query, QStringLiteral("Name"), state.current_category))
             return;
-        const int id = rs_query->value(QStringLiteral("ID")).toInt();
+        const int id = rs_query.value(QStringLiteral("ID")).toInt();
         Session& session = m_context.session();
         if (m_listKind == 0) {
             Recordset& equipment = session.rs_equipment();
@@ -308,7 +303,7 @@ void Frame_category::Command_delete_category_Click() {
                 return;
             }
         }
-        rs_query->deleteRecord();
+        rs_query.deleteRecord();
         state.current_category.clear();
         load_category_list();
     } catch (const EngineError& e) {

@@ -2,7 +2,6 @@
 
 #include <QFrame>
 #include <array>
-#include <memory>
 
 class QLineEdit;
 class QPushButton;
@@ -20,7 +19,6 @@ class Frame_category : public QFrame {
     Q_OBJECT
 public:
     Frame_category(ViewContext& context, QWidget* parent);
-    ~Frame_category() override;
 
     // Prepares the view for list 0..3 (the caller then brings it up).
     void Command_Categories_Click(int index);
@@ -39,9 +37,6 @@ public:
     void Command_delete_contact_Click();
     void Command_delete_address_Click();
 
-    // Lets go of the view's cursor, so closing the session closes the database.
-    void releaseCursors();
-
     int list_kind() const { return m_listKind; }
     const QString& list_table() const { return m_listTable; }
     FlexGrid* grid() const { return Grid_category; }
@@ -56,7 +51,6 @@ private:
                              const QString& shipperField, const QString& failure);
 
     ViewContext& m_context;
-    std::unique_ptr<Recordset> rs_query;
     int m_listKind = 0;
     QString m_listTable;
 

@@ -6,7 +6,6 @@
 #include "DatabaseCreation.h"
 #include "EngineError.h"
 #include "Form_main.h"
-#include "Frame_category.h"
 #include "RecordHelpers.h"
 #include "Settings.h"
 #include "Startup.h"
@@ -168,7 +167,6 @@ void Form_main::open_database() {
 void Form_main::close_database() {
     for (QFrame* frame : m_frames)
         frame->hide();
-    m_categoryView->releaseCursors();
     m_session.reset();
     setSessionCaption(QString());
     setCoolBarEnabled(false);
