@@ -27,6 +27,7 @@ bench: deps
 	cmake --build $(BUILD)-bench -j$(JOBS)
 	$(BUILD)-bench/bench/data_bench
 	$(BUILD)-bench/bench/photo_bench
+	$(BUILD)-bench/bench/rtf_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

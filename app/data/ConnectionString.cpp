@@ -1,42 +1,126 @@
 #include "ConnectionString.h"
 
+#include "EngineError.h"
+
 #include <QStringList>
 
 namespace gearlog {
 
-ConnectionString ConnectionString::parse(const QString& text) {
-    ConnectionString result;
-    const QStringList parts = text.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    for (const QString& part : parts) {
-        const qsizetype eq = part.indexOf(QLatin1Char('='));
-        if (eq < 0)
+namespace {
+
+const QString serverDriver = QStringLiteral("QPSQL");
+
+// A value as it stands in the string: quoted when it holds a separator, a
+// quote or blanks at its ends, so that no value can add a key of its own.
+QString quoted(const QString& value) {
+    const bool plain = !value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('=')) &&
+                       !value.contains(QLatin1Char('"')) && value == value.trimmed();
+    if (plain)
+        return value;
+    QString escaped = value;
+    escaped.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+[[noreturn]] void refuse(const QString& why) {
+    throw EngineError(QStringLiteral("Invalid connection string: ") + why);
+}
+
+// Splits "key=value;key="quoted;value"" into its pairs.
+QList<std::pair<QString, QString>> pairs(const QString& text) {
+    QList<std::pair<QString, QString>> result;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        const qsizetype eq = text.indexOf(QLatin1Char('='), i);
+        const qsizetype semicolon = text.indexOf(QLatin1Char(';'), i);
+        if (eq < 0 || (semicolon >= 0 && semicolon < eq)) {
+            const QString rest = text.mid(i, semicolon < 0 ? n - i : semicolon - i).trimmed();
+            if (!rest.isEmpty())
+                refuse(QStringLiteral("\"%1\" has no value").arg(rest));
+            i = semicolon < 0 ? n : semicolon + 1;
             continue;
-        const QString key = part.left(eq).trimmed().toLower();
-        const QString value = part.mid(eq + 1).trimmed();
-        if (key == QLatin1String("driver"))
-            result.driver = value;
-        else if (key == QLatin1String("host"))
-            result.host = value;
-        else if (key == QLatin1String("port"))
-            result.port = value.toInt();
-        else if (key == QLatin1String("database"))
-            result.database = value;
-        else if (key == QLatin1String("user"))
-            result.user = value;
+        }
+        const QString key = text.mid(i, eq - i).trimmed().toLower();
+        i = eq + 1;
+        while (i < n && text[i] == QLatin1Char(' '))
+            ++i;
+        QString value;
+        if (i < n && text[i] == QLatin1Char('"')) {
+            for (++i;; ++i) {
+                if (i >= n)
+                    refuse(QStringLiteral("a quoted value of %1 is not closed").arg(key));
+                if (text[i] == QLatin1Char('"')) {
+                    if (i + 1 < n && text[i + 1] == QLatin1Char('"')) {
+                        value += QLatin1Char('"');
+                        ++i;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                value += text[i];
+            }
+            while (i < n && text[i] == QLatin1Char(' '))
+                ++i;
+            if (i < n && text[i] != QLatin1Char(';'))
+                refuse(QStringLiteral("text after the quoted value of %1").arg(key));
+        } else {
+            const qsizetype end = text.indexOf(QLatin1Char(';'), i);
+            value = text.mid(i, end < 0 ? n - i : end - i).trimmed();
+            i = end < 0 ? n : end;
+        }
+        ++i; // the ";"
+        result.append({key, value});
     }
     return result;
 }
 
+} // namespace
+
+ConnectionString ConnectionString::parse(const QString& text) {
+    ConnectionString result;
+    for (const auto& [key, value] : pairs(text)) {
+        if (key == QLatin1String("driver")) {
+            result.driver = value;
+        } else if (key == QLatin1String("host")) {
+            result.host = value;
+        } else if (key == QLatin1String("port")) {
+            bool ok = false;
+            result.port = value.isEmpty() ? 0 : value.toInt(&ok);
+            if (!value.isEmpty() && (!ok || result.port < 1 || result.port > 65535))
+                refuse(QStringLiteral("the port must be a number from 1 to 65535, not \"%1\"")
+                           .arg(value));
+        } else if (key == QLatin1String("database")) {
+            result.database = value;
+        } else if (key == QLatin1String("user")) {
+            result.user = value;
+        } else {
+            refuse(QStringLiteral("unknown key \"%1\"").arg(key));
+        }
+    }
+    if (result.driver.compare(serverDriver, Qt::CaseInsensitive) == 0)
+        result.driver = serverDriver;
+    return result;
+}
+
+void ConnectionString::requireSupportedDriver() const {
+    if (driver != serverDriver)
+        throw EngineError(QStringLiteral("The database driver %1 is not supported: Gearlog works "
+                                         "with PostgreSQL servers (driver QPSQL)")
+                              .arg(driver));
+}
+
 QString ConnectionString::toString() const {
-    QStringList parts{QStringLiteral("Driver=") + driver};
+    QStringList parts{QStringLiteral("Driver=") + quoted(driver)};
     if (!host.isEmpty())
-        parts << QStringLiteral("Host=") + host;
+        parts << QStringLiteral("Host=") + quoted(host);
     if (port > 0)
         parts << QStringLiteral("Port=") + QString::number(port);
     if (!database.isEmpty())
-        parts << QStringLiteral("Database=") + database;
+        parts << QStringLiteral("Database=") + quoted(database);
     if (!user.isEmpty())
-        parts << QStringLiteral("User=") + user;
+        parts << QStringLiteral("User=") + quoted(user);
     return parts.join(QLatin1Char(';'));
 }
 

@@ -1,6 +1,7 @@
 #include "Criteria.h"
 
 #include "EngineError.h"
+#include "TextFold.h"
 
 #include <QDateTime>
 #include <cmath>
@@ -11,6 +12,7 @@ struct Criteria::Node {
     enum Kind { And, Or, Compare } kind = Compare;
     std::shared_ptr<Node> left, right;
     int column = -1;
+    int depth = 1; // of the tree below and with this node
     QString op;
     QVariant literal; // invalid for Null
 };
@@ -41,7 +43,7 @@ int compareValues(const QVariant& a, const QVariant& b) {
         const double y = b.toBool() && b.typeId() == QMetaType::Bool ? 1 : b.toDouble();
         return x < y ? -1 : (y < x ? 1 : 0);
     }
-    return a.toString().compare(b.toString(), Qt::CaseInsensitive);
+    return compareFolded(a.toString(), b.toString());
 }
 
 class Parser {
@@ -59,7 +61,15 @@ public:
 
 private:
     [[noreturn]] void fail() const {
-        throw EngineError(QStringLiteral("Syntax error in criteria: %1").arg(m_text));
+        throw CriteriaError(QStringLiteral("Syntax error in criteria: %1").arg(m_text));
+    }
+    // A tree deeper than this would exhaust the stack when it is evaluated
+    // or freed; no view writes more than a few terms.
+    static constexpr int maxDepth = 500;
+    void checkDepth(int depth) const {
+        if (depth > maxDepth)
+            throw CriteriaError(
+                QStringLiteral("The criteria is nested more than %1 levels deep").arg(maxDepth));
     }
     void skipSpace() {
         while (m_pos < m_text.size() && m_text[m_pos].isSpace())
@@ -82,6 +92,8 @@ private:
                                          std::shared_ptr<Criteria::Node> r) {
         auto n = std::make_shared<Criteria::Node>();
         n->kind = kind;
+        n->depth = std::max(l->depth, r->depth) + 1;
+        checkDepth(n->depth);
         n->left = std::move(l);
         n->right = std::move(r);
         return n;
@@ -102,7 +114,9 @@ private:
         skipSpace();
         if (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char('(')) {
             ++m_pos;
+            checkDepth(++m_nesting);
             auto node = parseOr();
+            --m_nesting;
             skipSpace();
             if (m_pos >= m_text.size() || m_text[m_pos] != QLatin1Char(')'))
                 fail();
@@ -143,7 +157,7 @@ private:
                 (table.isEmpty() || info.table.compare(table, Qt::CaseInsensitive) == 0))
                 return static_cast<int>(c);
         }
-        throw EngineError(QStringLiteral("Unknown field name in criteria: '%1'")
+        throw CriteriaError(QStringLiteral("Unknown field name in criteria: '%1'")
                               .arg(table.isEmpty() ? name : table + QLatin1Char('.') + name));
     }
     QString parseName() {
@@ -221,6 +235,7 @@ private:
     const QString& m_text;
     const std::vector<ColumnInfo>& m_columns;
     qsizetype m_pos = 0;
+    int m_nesting = 0;
 };
 
 bool evaluate(const Criteria::Node& node, const std::vector<QVariant>& row) {

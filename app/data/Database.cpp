@@ -44,14 +44,22 @@ int Database::execute(const QString& jetSql) {
 }
 
 void Database::begin() {
-    if (m_depth == 0)
+    if (m_depth == 0) {
         m_store->begin();
+        m_rollbackOnly = false;
+    }
     ++m_depth;
 }
 
 void Database::commit() {
     if (m_depth == 0)
-        throw EngineError(QStringLiteral("Commit without a transaction"));
+        throw EngineError(QStringLiteral("Commit without a transaction"), QStringLiteral("commit"));
+    if (m_depth == 1 && m_rollbackOnly) {
+        // A part of the command failed: none of it may stay.
+        rollbackStore();
+        throw EngineError(QStringLiteral("The command was undone because a part of it failed"),
+                          QStringLiteral("commit"));
+    }
     if (m_depth == 1)
         m_store->commit();
     --m_depth;
@@ -61,8 +69,20 @@ void Database::commit() {
 
 void Database::rollback() {
     if (m_depth == 0)
-        throw EngineError(QStringLiteral("Rollback without a transaction"));
+        throw EngineError(QStringLiteral("Rollback without a transaction"),
+                          QStringLiteral("rollback"));
+    if (m_depth > 1) {
+        // An inner guard gave up: the outermost one will undo everything.
+        --m_depth;
+        m_rollbackOnly = true;
+        return;
+    }
+    rollbackStore();
+}
+
+void Database::rollbackStore() {
     m_depth = 0;
+    m_rollbackOnly = false;
     const auto touched = std::exchange(m_touched, {});
     m_store->rollback();
     // Every cursor re-reads what the transaction had written, so all of

@@ -32,9 +32,13 @@ public:
     int execute(const QString& jetSql);
 
     // Nestable: only the outermost commit or rollback reaches the store.
+    // A rollback inside marks the whole transaction to be undone: the
+    // outermost commit then rolls back and throws, so a command is all or
+    // nothing however its parts nest.
     void begin();
     void commit();
     void rollback();
+    bool inTransaction() const { return m_depth > 0; }
 
     // Called by cursors.
     void attach(Recordset* cursor);
@@ -42,9 +46,12 @@ public:
     void rowsChanged(const TableDef& table, const QList<int>& ids, Recordset* source);
 
 private:
+    void rollbackStore();
+
     std::unique_ptr<Store> m_store;
     std::vector<Recordset*> m_cursors;
     int m_depth = 0;
+    bool m_rollbackOnly = false;
     QHash<QString, QSet<int>> m_touched; // rows written in the open transaction
 };
 

@@ -16,8 +16,10 @@ QString columnType(Engine engine, FieldType type) {
     case FieldType::Date:
         return pg ? QStringLiteral("timestamp") : QStringLiteral("TEXT");
     case FieldType::Text:
-        // Names compare without regard to case, as the views rely on.
-        return pg ? QStringLiteral("citext") : QStringLiteral("TEXT COLLATE NOCASE");
+        // Names compare without regard to case, as the views rely on; the
+        // file store's NOCASE is our own Unicode-aware collation.
+        return pg ? QStringLiteral("text COLLATE gearlog_nocase")
+                  : QStringLiteral("TEXT COLLATE NOCASE");
     case FieldType::Memo:
         return pg ? QStringLiteral("text") : QStringLiteral("TEXT");
     case FieldType::LongBinary:
@@ -52,10 +54,52 @@ QString columnDefinition(Engine engine, const TableDef& table, const FieldDef& f
 
 } // namespace
 
+namespace {
+// Case-insensitive equality on the server that folds every script, not
+// only ASCII, whatever the database's locale.
+const char* const serverCollation =
+    "CREATE COLLATION IF NOT EXISTS gearlog_nocase "
+    "(provider = icu, locale = 'und-u-ks-level2', deterministic = false)";
+// The file's format version: 1 once its name indexes follow our collation.
+constexpr int fileVersion = 1;
+} // namespace
+
 QStringList preparationStatements(Engine engine) {
     if (engine == Engine::Postgres)
-        return {QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext")};
+        return {QString::fromLatin1(serverCollation)};
     return {};
+}
+
+QStringList finishingStatements(Engine engine) {
+    if (engine == Engine::Sqlite)
+        return {QStringLiteral("PRAGMA user_version = %1").arg(fileVersion)};
+    return {};
+}
+
+QStringList upgradeStatements(Store& store) {
+    QStringList statements;
+    if (store.engine() == Engine::Sqlite) {
+        const auto version = store.select(QStringLiteral("PRAGMA user_version"), {}, {});
+        if (!version.empty() && version.front()[0].toInt() < fileVersion)
+            // Name indexes built with the engine's ASCII-only NOCASE are
+            // rebuilt with ours, so look-ups through them find every row.
+            statements << QStringLiteral("REINDEX NOCASE") << finishingStatements(Engine::Sqlite);
+        return statements;
+    }
+    // Older server databases kept names as citext, which folds case only as
+    // far as the server's locale does.
+    const auto columns = store.select(
+        QStringLiteral("SELECT table_name, column_name FROM information_schema.columns "
+                       "WHERE table_schema = current_schema() AND udt_name = 'citext'"),
+        {}, {FieldType::Text, FieldType::Text});
+    if (columns.empty())
+        return statements;
+    statements << QString::fromLatin1(serverCollation);
+    for (const Row& c : columns)
+        statements << QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE text COLLATE "
+                                     "gearlog_nocase")
+                          .arg(c[0].toString(), c[1].toString());
+    return statements;
 }
 
 QStringList createTableStatements(Engine engine, const TableDef& table) {
@@ -78,7 +122,8 @@ QStringList createTableStatements(Engine engine, const TableDef& table) {
 QString orderTerm(Engine engine, const QString& column, FieldType type, bool descending) {
     QString expr = column;
     if (type == FieldType::Text && engine == Engine::Postgres)
-        expr = QStringLiteral("lower(CAST(%1 AS text) COLLATE \"C\")").arg(column);
+        expr = QStringLiteral("lower(CAST(%1 AS text) COLLATE gearlog_nocase) COLLATE \"C\"")
+                   .arg(column);
     return expr +
            (descending ? QStringLiteral(" DESC NULLS LAST") : QStringLiteral(" ASC NULLS FIRST"));
 }

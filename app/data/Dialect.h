@@ -12,10 +12,15 @@ namespace dialect {
 
 // CREATE TABLE and CREATE INDEX statements for one table of the schema.
 QStringList createTableStatements(Engine engine, const TableDef& table);
-// Statements run once before the tables are created (extensions).
+// Statements run once before the tables are created (collations).
 QStringList preparationStatements(Engine engine);
+// Statements run once after the tables and seed rows (the format version).
+QStringList finishingStatements(Engine engine);
+// What an existing database needs to reach the current format; empty when
+// it is there already.
+QStringList upgradeStatements(Store& store);
 // ORDER BY term for a column; text columns order without regard to case,
-// the same way on every engine (ASCII letters folded, then by code point),
+// the same way on every engine (case-folded, then by code point),
 // with Nulls first when ascending.
 QString orderTerm(Engine engine, const QString& column, FieldType type, bool descending);
 // A column as the select list reads it. Dates come from the server as

@@ -11,7 +11,41 @@ namespace {
 struct Token {
     enum Kind { Word, String, Number, Date, Symbol, Space } kind;
     QString text;
+    bool bracketed = false; // a Word written as [name]
 };
+
+// Deeper nesting than any view writes; more would only exhaust the stack
+// of the store's own parser.
+constexpr int maxNesting = 200;
+
+bool isOpen(const Token& t) {
+    return t.kind == Token::Symbol && t.text == QLatin1String("(");
+}
+bool isClose(const Token& t) {
+    return t.kind == Token::Symbol && t.text == QLatin1String(")");
+}
+
+// True when the name is one of the schema's tables or fields.
+bool isSchemaName(const QString& name) {
+    if (findTable(name))
+        return true;
+    for (const TableDef& table : schemaTables())
+        for (const FieldDef& f : table.fields)
+            if (f.name.compare(name, Qt::CaseInsensitive) == 0)
+                return true;
+    return false;
+}
+
+// A bracketed name as SQL: the schema's own names stay bare (the stores
+// fold their case), anything else becomes a quoted identifier, so that
+// bracketed text can never turn into live SQL.
+QString identifier(const Token& t) {
+    if (!t.bracketed || isSchemaName(t.text))
+        return t.text;
+    QString quoted = t.text;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
 
 bool isWordStart(QChar c) {
     return c.isLetter() || c == QLatin1Char('_');
@@ -24,6 +58,7 @@ std::vector<Token> tokenize(const QString& sql) {
     std::vector<Token> tokens;
     const qsizetype n = sql.size();
     qsizetype i = 0;
+    int depth = 0;
     auto until = [&](QChar close, bool doubledEscape) {
         QString value;
         ++i;
@@ -51,7 +86,7 @@ std::vector<Token> tokenize(const QString& sql) {
         } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
             tokens.push_back({Token::String, until(c, true)});
         } else if (c == QLatin1Char('[')) {
-            tokens.push_back({Token::Word, until(QLatin1Char(']'), false)});
+            tokens.push_back({Token::Word, until(QLatin1Char(']'), false), true});
         } else if (c == QLatin1Char('#')) {
             tokens.push_back({Token::Date, until(QLatin1Char('#'), false)});
         } else if (isWordStart(c)) {
@@ -71,6 +106,12 @@ std::vector<Token> tokenize(const QString& sql) {
                 symbol += sql[++i];
             ++i;
             tokens.push_back({Token::Symbol, symbol});
+            if (isOpen(tokens.back()) && ++depth > maxNesting)
+                throw EngineError(
+                    QStringLiteral("The statement is nested more than %1 levels deep")
+                        .arg(maxNesting));
+            if (isClose(tokens.back()))
+                --depth;
         }
     }
     return tokens;
@@ -104,7 +145,7 @@ QString render(const std::vector<Token>& tokens, size_t from, size_t to) {
             else if (isWord(t, "No") || isWord(t, "False"))
                 out += QStringLiteral("FALSE");
             else
-                out += t.text;
+                out += identifier(t);
             break;
         default:
             out += t.text;
@@ -128,25 +169,38 @@ size_t findKeyword(const std::vector<Token>& tokens, size_t from, const char* wo
     return tokens.size();
 }
 
-// Splits a token range at top-level commas into trimmed pieces.
+// Splits a token range at top-level commas into pieces without blanks at
+// their ends; the blanks inside a piece stay, as the text wrote them.
 std::vector<std::vector<Token>> splitList(const std::vector<Token>& tokens, size_t from,
                                           size_t to) {
     std::vector<std::vector<Token>> items(1);
     int depth = 0;
     for (size_t i = from; i < to; ++i) {
         const Token& t = tokens[i];
-        if (t.kind == Token::Symbol && t.text == QLatin1String("("))
+        if (isOpen(t))
             ++depth;
-        if (t.kind == Token::Symbol && t.text == QLatin1String(")"))
+        if (isClose(t))
             --depth;
         if (depth == 0 && t.kind == Token::Symbol && t.text == QLatin1String(",")) {
             items.emplace_back();
             continue;
         }
-        if (t.kind != Token::Space)
+        if (t.kind != Token::Space || !items.back().empty())
             items.back().push_back(t);
     }
+    for (auto& item : items)
+        while (!item.empty() && item.back().kind == Token::Space)
+            item.pop_back();
     return items;
+}
+
+// The tokens of a piece without its blanks, for looking at its shape.
+std::vector<Token> significant(const std::vector<Token>& item) {
+    std::vector<Token> result;
+    for (const Token& t : item)
+        if (t.kind != Token::Space)
+            result.push_back(t);
+    return result;
 }
 
 const TableDef& requireTable(const QString& name) {
@@ -157,11 +211,16 @@ const TableDef& requireTable(const QString& name) {
     return *table;
 }
 
-void stripSemicolon(std::vector<Token>& tokens) {
+// Drops the closing ";" the views write, and refuses a second statement.
+void stripSemicolon(std::vector<Token>& tokens, const QString& jetSql) {
     while (!tokens.empty() &&
            (tokens.back().kind == Token::Space ||
             (tokens.back().kind == Token::Symbol && tokens.back().text == QLatin1String(";"))))
         tokens.pop_back();
+    for (const Token& t : tokens)
+        if (t.kind == Token::Symbol && t.text == QLatin1String(";"))
+            throw EngineError(
+                QStringLiteral("Characters found after end of SQL statement: %1").arg(jetSql));
 }
 
 } // namespace
@@ -191,7 +250,7 @@ QString TranslatedSelect::sqlForKey() const {
 
 TranslatedSelect translateSelect(const QString& jetSql, Engine engine) {
     std::vector<Token> tokens = tokenize(jetSql);
-    stripSemicolon(tokens);
+    stripSemicolon(tokens, jetSql);
     const size_t select = findKeyword(tokens, 0, "SELECT");
     const size_t from = findKeyword(tokens, select, "FROM");
     if (select == tokens.size() || from == tokens.size())
@@ -234,15 +293,16 @@ TranslatedSelect translateSelect(const QString& jetSql, Engine engine) {
     const TableDef* starTable = nullptr;
     int starCount = 0;
     for (const auto& item : items) {
-        if (item.size() == 1 && item[0].kind == Token::Symbol &&
-            item[0].text == QLatin1String("*")) {
+        const std::vector<Token> shape = significant(item);
+        if (shape.size() == 1 && shape[0].kind == Token::Symbol &&
+            shape[0].text == QLatin1String("*")) {
             for (const TableDef* t : tables)
                 expand(*t);
             starTable = tables.size() == 1 ? tables.front() : nullptr;
             ++starCount;
-        } else if (item.size() == 3 && item[0].kind == Token::Word &&
-                   item[1].text == QLatin1String(".") && item[2].text == QLatin1String("*")) {
-            const TableDef& t = requireTable(item[0].text);
+        } else if (shape.size() == 3 && shape[0].kind == Token::Word &&
+                   shape[1].text == QLatin1String(".") && shape[2].text == QLatin1String("*")) {
+            const TableDef& t = requireTable(shape[0].text);
             expand(t);
             starTable = &t;
             ++starCount;
@@ -250,7 +310,7 @@ TranslatedSelect translateSelect(const QString& jetSql, Engine engine) {
             onlyStars = false;
             selectItems << render(item, 0, item.size());
             // The alias (after AS) or the last word names the column.
-            QString name = item.empty() ? QString() : item.back().text;
+            QString name = shape.empty() ? QString() : shape.back().text;
             result.columns.push_back({QString(), name, FieldType::Unknown});
         }
     }
@@ -282,13 +342,16 @@ TranslatedSelect translateSelect(const QString& jetSql, Engine engine) {
             if (!ref.empty() && (isWord(ref.back(), "DESC") || isWord(ref.back(), "ASC"))) {
                 descending = isWord(ref.back(), "DESC");
                 ref.pop_back();
+                while (!ref.empty() && ref.back().kind == Token::Space)
+                    ref.pop_back();
             }
+            const std::vector<Token> shape = significant(ref);
             QString table, field;
-            if (ref.size() == 1 && ref[0].kind == Token::Word) {
-                field = ref[0].text;
-            } else if (ref.size() == 3 && ref[1].text == QLatin1String(".")) {
-                table = ref[0].text;
-                field = ref[2].text;
+            if (shape.size() == 1 && shape[0].kind == Token::Word) {
+                field = shape[0].text;
+            } else if (shape.size() == 3 && shape[1].text == QLatin1String(".")) {
+                table = shape[0].text;
+                field = shape[2].text;
             }
             int column = -1;
             for (size_t c = 0; c < result.columns.size() && column < 0 && !field.isEmpty(); ++c) {
@@ -314,7 +377,7 @@ TranslatedSelect translateSelect(const QString& jetSql, Engine engine) {
 TranslatedStatement translateStatement(const QString& jetSql, Engine engine) {
     Q_UNUSED(engine);
     std::vector<Token> tokens = tokenize(jetSql);
-    stripSemicolon(tokens);
+    stripSemicolon(tokens, jetSql);
     TranslatedStatement result;
     size_t first = 0;
     while (first < tokens.size() && tokens[first].kind == Token::Space)

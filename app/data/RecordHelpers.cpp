@@ -15,19 +15,17 @@ bool findWithCriteria(Recordset& cursor, QString criteria, const QString& extraC
         criteria += QLatin1Char(' ') + extraClause;
     try {
         return cursor.findFirst(criteria);
-    } catch (const EngineError&) {
+    } catch (const CriteriaError&) {
+        // Only a criterion that cannot be read means "not found"; a failing
+        // engine reaches the command, which must not act on a guess.
         return false;
     }
 }
 } // namespace
 
 int record_count(Recordset& cursor) {
-    try {
-        cursor.moveLast();
-        return cursor.recordCount();
-    } catch (const EngineError&) {
-        return 0;
-    }
+    cursor.moveLast();
+    return cursor.recordCount();
 }
 
 bool file_exists(const QString& path) {
@@ -46,17 +44,13 @@ bool find_record_by_text(Recordset& cursor, const QString& field, const QString&
 }
 
 int next_id(Database& db, const QString& table, const QString& field) {
-    try {
-        const auto cursor = db.openRecordset(QStringLiteral("SELECT MAX(") + field +
-                                             QStringLiteral(") AS Max FROM ") + table.trimmed());
-        if (cursor->bof())
-            return 1;
-        cursor->moveFirst();
-        const QVariant max = cursor->value(QStringLiteral("Max"));
-        return max.isValid() ? max.toInt() + 1 : 1;
-    } catch (const EngineError&) {
+    const auto cursor = db.openRecordset(QStringLiteral("SELECT MAX(") + field +
+                                         QStringLiteral(") AS Max FROM ") + table.trimmed());
+    if (cursor->bof())
         return 1;
-    }
+    cursor->moveFirst();
+    const QVariant max = cursor->value(QStringLiteral("Max"));
+    return max.isValid() ? max.toInt() + 1 : 1;
 }
 
 void add_new_record(Recordset& cursor, Database& db, const QString& table) {

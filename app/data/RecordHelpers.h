@@ -7,19 +7,19 @@ namespace gearlog {
 class Database;
 class Recordset;
 
-// Number of rows; leaves the cursor on its last row. 0 when empty or on error.
+// Number of rows; leaves the cursor on its last row. Engine failures throw.
 int record_count(Recordset& cursor);
 // True when the path names an existing regular file.
 bool file_exists(const QString& path);
 // Finds the first row where field = value, with an optional extra clause
 // (" AND ShipmentID = 3"); the cursor stays on the found row. False when
-// not found or when the criteria is refused.
+// not found or when the criteria cannot be read; engine failures throw.
 bool find_record_by_number(Recordset& cursor, const QString& field, int value,
                            const QString& extraClause = {});
 // The same for text; the value is quoted safely, apostrophes included.
 bool find_record_by_text(Recordset& cursor, const QString& field, const QString& value,
                          const QString& extraClause = {});
-// Largest key + 1, or 1 for an empty table or on error.
+// Largest key + 1, or 1 for an empty table. Engine failures throw.
 int next_id(Database& db, const QString& table, const QString& field);
 // Begins a new row in the cursor with the next free key of its table.
 void add_new_record(Recordset& cursor, Database& db, const QString& table);

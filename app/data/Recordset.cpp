@@ -3,6 +3,7 @@
 #include "BinaryField.h"
 #include "Database.h"
 #include "EngineError.h"
+#include "TextFold.h"
 
 #include <QDateTime>
 #include <algorithm>
@@ -10,22 +11,6 @@
 namespace gearlog {
 
 namespace {
-
-// Text keys order as the stores order them: ASCII letters folded, then by
-// code point.
-int compareFolded(const QString& a, const QString& b) {
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x >= u'A' && x <= u'Z')
-            x = static_cast<char16_t>(x + 32);
-        if (y >= u'A' && y <= u'Z')
-            y = static_cast<char16_t>(y + 32);
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 int compareKey(const QVariant& a, const QVariant& b, FieldType type) {
     const bool aNull = !a.isValid(), bNull = !b.isValid();
@@ -105,9 +90,16 @@ void Recordset::refetch(int id) {
         m_rows[static_cast<size_t>(old)] = std::move(row);
         return;
     }
+    // A row whose sort key changed moves to its new place; if it was the
+    // current row it stays the current row there.
+    const bool wasCurrent = old >= 0 && old == m_pos && !m_currentDeleted;
     if (old >= 0)
         removeAt(old);
-    insertSorted(std::move(row));
+    const int index = insertSorted(std::move(row));
+    if (wasCurrent) {
+        m_pos = index;
+        m_currentDeleted = false;
+    }
 }
 
 void Recordset::removeAt(int index) {
@@ -119,7 +111,7 @@ void Recordset::removeAt(int index) {
         m_currentDeleted = true;
 }
 
-void Recordset::insertSorted(std::vector<QVariant> row) {
+int Recordset::insertSorted(std::vector<QVariant> row) {
     auto at = m_rows.end();
     if (!m_query.orderKeys.empty())
         at = std::upper_bound(
@@ -130,6 +122,7 @@ void Recordset::insertSorted(std::vector<QVariant> row) {
     m_keyIndexDirty = true;
     if (index <= m_pos)
         ++m_pos;
+    return index;
 }
 
 int Recordset::compareRows(const std::vector<QVariant>& a, const std::vector<QVariant>& b) const {

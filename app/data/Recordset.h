@@ -85,7 +85,7 @@ private:
     void noteChanged(const QList<int>& ids);
     void refetch(int id);
     void removeAt(int index);
-    void insertSorted(std::vector<QVariant> row);
+    int insertSorted(std::vector<QVariant> row); // returns the row's index
     int compareRows(const std::vector<QVariant>& a, const std::vector<QVariant>& b) const;
     int indexOfKey(int id);
     FieldRef field(const QString& name) const;

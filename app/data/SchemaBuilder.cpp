@@ -18,6 +18,23 @@ void buildSchema(Store& store) {
         for (const SeedRow& row : seedRows())
             store.execute(QStringLiteral("INSERT INTO %1 (ID, Name) VALUES (?, ?)").arg(row.table),
                           {row.id, row.name});
+        for (const QString& sql : dialect::finishingStatements(store.engine()))
+            store.execute(sql);
+        store.commit();
+    } catch (...) {
+        store.rollback();
+        throw;
+    }
+}
+
+void upgradeSchema(Store& store) {
+    const QStringList statements = dialect::upgradeStatements(store);
+    if (statements.isEmpty())
+        return;
+    store.begin();
+    try {
+        for (const QString& sql : statements)
+            store.execute(sql);
         store.commit();
     } catch (...) {
         store.rollback();

@@ -28,6 +28,7 @@ public:
         : m_connection(ConnectionString::parse(connectionString)) {}
 
     void open(const QString& password) {
+        m_connection.requireSupportedDriver();
         if (!QSqlDatabase::isDriverAvailable(m_connection.driver))
             throw EngineError(
                 QStringLiteral("The database driver %1 is not installed").arg(m_connection.driver));
@@ -45,6 +46,8 @@ public:
         m_db = db;
         execute(QStringLiteral("SET datestyle TO ISO"), {});
         execute(QStringLiteral("SET client_min_messages TO WARNING"), {});
+        // Quoted text means the same whatever the server's default.
+        execute(QStringLiteral("SET standard_conforming_strings = on"), {});
     }
 
     ~ServerStore() override {
@@ -87,15 +90,15 @@ public:
 
     void begin() override {
         if (!m_db.transaction())
-            throw EngineError(errorText(m_db.lastError()));
+            throw EngineError(errorText(m_db.lastError()), QStringLiteral("begin"));
     }
     void commit() override {
         if (!m_db.commit())
-            throw EngineError(errorText(m_db.lastError()));
+            throw EngineError(errorText(m_db.lastError()), QStringLiteral("commit"));
     }
     void rollback() override {
         if (!m_db.rollback())
-            throw EngineError(errorText(m_db.lastError()));
+            throw EngineError(errorText(m_db.lastError()), QStringLiteral("rollback"));
     }
 
     QVariant blobValue(const QString& table, const QString& field, int id) override {
@@ -127,6 +130,8 @@ public:
     }
 
 private:
+    static constexpr qsizetype maxCachedStatements = 256;
+
     QStringList stringColumn(const QString& sql, const QVariantList& params) {
         QStringList result;
         for (const Row& r : select(sql, params, {FieldType::Text}))
@@ -141,7 +146,7 @@ private:
             m_direct = QSqlQuery(m_db);
             m_direct.setForwardOnly(true);
             if (!m_direct.exec(sql))
-                throw EngineError(errorText(m_direct.lastError()));
+                throw EngineError(errorText(m_direct.lastError()), QStringLiteral("execute"), sql);
             return m_direct;
         }
         auto it = m_queries.find(sql);
@@ -149,7 +154,11 @@ private:
             QSqlQuery query(m_db);
             query.setForwardOnly(true);
             if (!query.prepare(sql))
-                throw EngineError(errorText(query.lastError()));
+                throw EngineError(errorText(query.lastError()), QStringLiteral("prepare"), sql);
+            // Each distinct filter is a statement of its own; start the cache
+            // again when it is large rather than let it grow for ever.
+            if (m_queries.size() >= maxCachedStatements)
+                m_queries.clear();
             it = m_queries.insert(sql, query);
         }
         QSqlQuery& query = it.value();
@@ -158,7 +167,7 @@ private:
         if (!query.exec()) {
             const QString text = errorText(query.lastError());
             m_queries.erase(it);
-            throw EngineError(text);
+            throw EngineError(text, QStringLiteral("execute"), sql);
         }
         return query;
     }

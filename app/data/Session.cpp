@@ -1,5 +1,6 @@
 #include "Session.h"
 
+#include "EngineError.h"
 #include "SchemaBuilder.h"
 
 namespace gearlog {
@@ -41,10 +42,16 @@ bool Session::hasSchema() {
     return true;
 }
 
-Recordset& Session::open_query(const QString& jetSql) {
-    m_query.reset();
-    m_query = m_db->openRecordset(jetSql);
-    return *m_query;
+Recordset& Session::reopen(std::unique_ptr<Recordset>& cursor, const QString& jetSql) {
+    auto opened = m_db->openRecordset(jetSql);
+    cursor = std::move(opened);
+    return *cursor;
+}
+
+Recordset& Session::working(const std::unique_ptr<Recordset>& cursor) {
+    if (!cursor)
+        throw EngineError(QStringLiteral("The query has not been opened"));
+    return *cursor;
 }
 
 void Session::createSchema() {
@@ -52,6 +59,7 @@ void Session::createSchema() {
 }
 
 void Session::openTableCursors() {
+    upgradeSchema(m_db->store());
     const QStringList& s = tableCursorSources();
     std::unique_ptr<Recordset>* cursors[] = {&m_photo,        &m_category, &m_equipment,
                                              &m_asset,        &m_status,   &m_shipment,

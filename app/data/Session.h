@@ -44,10 +44,18 @@ public:
     Recordset& rs_address() { return *m_address; }
     Recordset& rs_contact() { return *m_contact; }
 
-    // The views' working cursor: opening one replaces the last, and the
-    // session lets go of it when it closes.
-    Recordset& open_query(const QString& jetSql);
-    Recordset& rs_query() { return *m_query; }
+    // The views' working cursors: opening one replaces the last of its
+    // kind only once the new one is open (a failed open leaves the old one),
+    // and the session lets go of them when it closes. Reading one that was
+    // never opened throws.
+    Recordset& open_query(const QString& jetSql) { return reopen(m_query, jetSql); }
+    Recordset& rs_query() { return working(m_query); }
+    Recordset& open_asset_query(const QString& jetSql) { return reopen(m_assetQuery, jetSql); }
+    Recordset& rs_asset_query() { return working(m_assetQuery); }
+    Recordset& open_shipping_query(const QString& jetSql) {
+        return reopen(m_shippingQuery, jetSql);
+    }
+    Recordset& rs_shipping_query() { return working(m_shippingQuery); }
 
     Database& database() { return *m_db; }
     std::unique_ptr<Recordset> openRecordset(const QString& jetSql) {
@@ -57,12 +65,14 @@ public:
 
 private:
     Session(std::unique_ptr<Store> store, ConnectionType type, QString connection);
+    Recordset& reopen(std::unique_ptr<Recordset>& cursor, const QString& jetSql);
+    static Recordset& working(const std::unique_ptr<Recordset>& cursor);
 
     ConnectionType m_type;
     QString m_connection;
     std::shared_ptr<Database> m_db;
     std::unique_ptr<Recordset> m_photo, m_category, m_equipment, m_asset, m_status, m_shipment,
-        m_shippingList, m_address, m_contact, m_query;
+        m_shippingList, m_address, m_contact, m_query, m_assetQuery, m_shippingQuery;
 };
 
 // The source texts of the nine table cursors, in the order they open.

@@ -1,6 +1,7 @@
 #include "EngineError.h"
 #include "Store.h"
 #include "StoreValues.h"
+#include "TextFold.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -43,6 +44,11 @@ public:
             throw EngineError(QStringLiteral("The SQLite driver gave no native handle"));
         m_db = *static_cast<sqlite3* const*>(handle.constData());
         sqlite3_busy_timeout(m_db, 5000);
+        // Names are declared NOCASE; ours folds every script, not only ASCII,
+        // so the store compares exactly as the cursors do.
+        if (sqlite3_create_collation_v2(m_db, "NOCASE", SQLITE_UTF8, nullptr, &compareNoCase,
+                                        nullptr) != SQLITE_OK)
+            fail("open", path);
         // Switching the journal reads the file header, so a file that is not
         // a database is refused here, at open.
         execute(QStringLiteral("PRAGMA journal_mode=WAL"), {});
@@ -70,7 +76,7 @@ public:
         }
         sqlite3_reset(stmt);
         if (rc != SQLITE_DONE)
-            fail();
+            fail("execute", sql);
         return sqlite3_changes(m_db);
     }
 
@@ -91,7 +97,7 @@ public:
         }
         sqlite3_reset(stmt);
         if (rc != SQLITE_DONE)
-            fail();
+            fail("select", sql);
         return rows;
     }
 
@@ -131,7 +137,15 @@ private:
         m_statements.clear();
     }
 
-    [[noreturn]] void fail() { throw EngineError(QString::fromUtf8(sqlite3_errmsg(m_db))); }
+    [[noreturn]] void fail(const char* operation, const QString& sql) {
+        throw EngineError(QString::fromUtf8(sqlite3_errmsg(m_db)), QString::fromLatin1(operation),
+                          sql);
+    }
+
+    static int compareNoCase(void*, int aBytes, const void* a, int bBytes, const void* b) {
+        return compareFoldedUtf8(static_cast<const char*>(a), aBytes, static_cast<const char*>(b),
+                                 bBytes);
+    }
 
     QStringList stringColumn(const QString& sql) {
         QStringList result;
@@ -146,7 +160,7 @@ private:
             const QByteArray text = sql.toUtf8();
             if (sqlite3_prepare_v3(m_db, text.constData(), static_cast<int>(text.size()),
                                    SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
-                fail();
+                fail("prepare", sql);
             // Statements with values written into their text would grow the
             // cache without end; start it again when it is large.
             if (m_statements.size() >= maxCachedStatements)
@@ -156,11 +170,12 @@ private:
         sqlite3_reset(stmt);
         sqlite3_clear_bindings(stmt);
         for (int i = 0; i < params.size(); ++i)
-            bind(stmt, i + 1, params[i]);
+            if (bind(stmt, i + 1, params[i]) != SQLITE_OK)
+                fail("bind", sql);
         return stmt;
     }
 
-    void bind(sqlite3_stmt* stmt, int index, const QVariant& v) {
+    static int bind(sqlite3_stmt* stmt, int index, const QVariant& v) {
         int rc = SQLITE_OK;
         if (!v.isValid() || v.isNull()) {
             rc = sqlite3_bind_null(stmt, index);
@@ -191,8 +206,7 @@ private:
                 rc = bindText(stmt, index, v.toString());
             }
         }
-        if (rc != SQLITE_OK)
-            fail();
+        return rc;
     }
 
     static int bindText(sqlite3_stmt* stmt, int index, const QString& text) {

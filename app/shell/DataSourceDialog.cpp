@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QSqlDatabase>
 
 namespace gearlog {
 
@@ -29,10 +28,8 @@ DataSourceDialog::DataSourceDialog(QWidget* parent) : QDialog(parent) {
     auto* form = new QFormLayout(this);
     m_driver = new QComboBox(this);
     m_driver->setObjectName(QStringLiteral("Combo_driver"));
-    for (const QString& d : QSqlDatabase::drivers())
-        if (d != QLatin1String("QSQLITE"))
-            m_driver->addItem(d);
-    m_driver->setCurrentText(QStringLiteral("QPSQL"));
+    // The servers we have a dialect for.
+    m_driver->addItem(QStringLiteral("QPSQL"));
     m_host = field(this, "Text_host");
     m_port = new QSpinBox(this);
     m_port->setObjectName(QStringLiteral("Text_port"));
@@ -63,14 +60,21 @@ DataSourceDialog::DataSourceDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void DataSourceDialog::prefill(const QString& connectionString, const QString& message) {
-    const ConnectionString c = ConnectionString::parse(connectionString);
+    ConnectionString c;
+    QString problem = message;
+    try {
+        c = ConnectionString::parse(connectionString);
+    } catch (const EngineError& e) {
+        // A damaged stored string: start from empty fields and say why.
+        problem = e.description();
+    }
     m_driver->setCurrentText(c.driver);
     m_host->setText(c.host);
     m_port->setValue(c.port);
     m_database->setText(c.database);
     m_user->setText(c.user);
-    m_error->setText(message);
-    m_error->setVisible(!message.isEmpty());
+    m_error->setText(problem);
+    m_error->setVisible(!problem.isEmpty());
 }
 
 QString DataSourceDialog::connectionString() const {

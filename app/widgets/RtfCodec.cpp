@@ -137,6 +137,9 @@ public:
     void run() {
         m_document.clear();
         m_cursor = QTextCursor(&m_document);
+        // One edit block: the document is laid out once at the end instead
+        // of after every run of text, which made long comments quadratic.
+        m_cursor.beginEditBlock();
         std::vector<State> stack{State{}};
         qsizetype i = 0;
         int pendingSkip = 0; // fallback characters after \uN
@@ -172,6 +175,7 @@ public:
             addText(s, QString(c));
         }
         flush();
+        m_cursor.endEditBlock();
     }
 
 private:

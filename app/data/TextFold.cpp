@@ -1,0 +1,57 @@
+#include "TextFold.h"
+
+#include <QString>
+#include <algorithm>
+
+namespace gearlog {
+
+namespace {
+
+// The next code point of the text, folded; advances i.
+char32_t nextFolded(QStringView text, qsizetype& i) {
+    char32_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+        QChar::isLowSurrogate(text[i + 1].unicode())) {
+        c = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
+        ++i;
+    }
+    ++i;
+    return QChar::toCaseFolded(c);
+}
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+
+} // namespace
+
+int compareFolded(QStringView a, QStringView b) {
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const char32_t x = nextFolded(a, i), y = nextFolded(b, j);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (i < a.size())
+        return 1;
+    return j < b.size() ? -1 : 0;
+}
+
+int compareFoldedUtf8(const char* a, int aBytes, const char* b, int bBytes) {
+    // Plain ASCII, by far the most common, is compared on the bytes.
+    const int n = std::min(aBytes, bBytes);
+    int k = 0;
+    for (; k < n; ++k) {
+        const auto x = static_cast<unsigned char>(a[k]), y = static_cast<unsigned char>(b[k]);
+        if (x >= 0x80 || y >= 0x80)
+            break;
+        const char lx = asciiLower(static_cast<char>(x)), ly = asciiLower(static_cast<char>(y));
+        if (lx != ly)
+            return lx < ly ? -1 : 1;
+    }
+    if (k == n)
+        return aBytes == bBytes ? 0 : (aBytes < bBytes ? -1 : 1);
+    return compareFolded(QString::fromUtf8(a + k, aBytes - k), QString::fromUtf8(b + k, bBytes - k));
+}
+
+} // namespace gearlog
