@@ -70,11 +70,12 @@ void Recordset::noteChanged(const QList<int>& ids) {
 }
 
 void Recordset::sync() {
-    if (m_pending.isEmpty())
-        return;
-    const QList<int> pending = std::exchange(m_pending, {});
-    for (int id : pending)
-        refetch(id);
+    // A row leaves the list only once it is read, so a failing read is
+    // tried again at the next look instead of leaving the cursor stale.
+    while (!m_pending.isEmpty()) {
+        refetch(m_pending.constFirst());
+        m_pending.removeFirst();
+    }
 }
 
 void Recordset::refetch(int id) {

@@ -52,6 +52,7 @@ public:
 
     ~ServerStore() override {
         m_queries.clear();
+        m_failed.clear();
         m_direct = QSqlQuery();
         if (m_connectionName.isEmpty())
             return;
@@ -91,13 +92,19 @@ public:
     void begin() override {
         if (!m_db.transaction())
             throw EngineError(errorText(m_db.lastError()), QStringLiteral("begin"));
+        m_inTransaction = true;
     }
     void commit() override {
+        m_failed.clear();
+        m_inTransaction = false;
         if (!m_db.commit())
             throw EngineError(errorText(m_db.lastError()), QStringLiteral("commit"));
     }
     void rollback() override {
-        if (!m_db.rollback())
+        const bool rolledBack = m_db.rollback();
+        m_inTransaction = false;
+        m_failed.clear();
+        if (!rolledBack)
             throw EngineError(errorText(m_db.lastError()), QStringLiteral("rollback"));
     }
 
@@ -166,6 +173,10 @@ private:
             query.bindValue(i, toBindable(params[i]));
         if (!query.exec()) {
             const QString text = errorText(query.lastError());
+            // Freeing the statement now would be refused inside the failed
+            // transaction; it goes when the transaction ends.
+            if (m_inTransaction)
+                m_failed.push_back(std::move(query));
             m_queries.erase(it);
             throw EngineError(text, QStringLiteral("execute"), sql);
         }
@@ -213,6 +224,8 @@ private:
     QString m_connectionName;
     QSqlDatabase m_db;
     QHash<QString, QSqlQuery> m_queries;
+    std::vector<QSqlQuery> m_failed; // statements that failed in a transaction
+    bool m_inTransaction = false;
     QSqlQuery m_direct;
 };
 

@@ -1,4 +1,5 @@
 #include "DatabaseCreation.h"
+#include "EngineError.h"
 #include "GridSort.h"
 #include "RecordHelpers.h"
 #include "TestStores.h"
@@ -76,7 +77,7 @@ TEST(RecordHelpers, FileExistsOnlyForFiles) {
 
 class NextId : public BothStores {};
 
-TEST_P(NextId, LargestKeyPlusOneAndFallback) {
+TEST_P(NextId, LargestKeyPlusOne) {
     session->openTableCursors();
     Recordset& addresses = session->rs_address();
     for (int id : {3, 41}) {
@@ -90,7 +91,63 @@ TEST_P(NextId, LargestKeyPlusOneAndFallback) {
     ASSERT_TRUE(find_record_by_number(addresses, QStringLiteral("ID"), 41));
     addresses.deleteRecord();
     EXPECT_EQ(next_id(db, QStringLiteral("Table_address"), QStringLiteral("ID")), 4);
-    EXPECT_EQ(next_id(db, QStringLiteral("Table_none"), QStringLiteral("ID")), 1);
+    session->execute(QStringLiteral("DELETE * FROM Table_address"));
+    EXPECT_EQ(next_id(db, QStringLiteral("Table_address"), QStringLiteral("ID")), 1);
+}
+
+// A failing engine is never taken for "not found", "no rows" or "key 1":
+// a delete guard or a new key built on such a guess would do damage.
+TEST_P(NextId, EngineFailuresReachTheCaller) {
+    session->openTableCursors();
+    Recordset& addresses = session->rs_address();
+    auto query = session->openRecordset(QStringLiteral("SELECT * FROM Table_address ORDER BY ID"));
+    add_new_record(addresses, session->database(), QStringLiteral("Table_address"));
+    addresses.setValue(QStringLiteral("Name"), QStringLiteral("Depot"));
+    addresses.update(); // the query cursor will read this row at its next look
+    // Another desk takes the table away under this one.
+    fresh->openStore()->execute(QStringLiteral("DROP TABLE Table_address"), {});
+    Database& db = session->database();
+    EXPECT_THROW(next_id(db, QStringLiteral("Table_address"), QStringLiteral("ID")), EngineError);
+    EXPECT_THROW(find_record_by_number(*query, QStringLiteral("ID"), 1), EngineError);
+    EXPECT_THROW(record_count(*query), EngineError);
+    EXPECT_THROW(next_id(db, QStringLiteral("Table_none"), QStringLiteral("ID")), EngineError);
+    // A criterion that cannot be read is the one "not found".
+    Recordset& statuses = session->rs_status();
+    EXPECT_FALSE(find_record_by_number(statuses, QStringLiteral("NoSuchField"), 1));
+    EXPECT_FALSE(find_record_by_text(statuses, QStringLiteral("Name"), QStringLiteral("x"),
+                                     QStringLiteral("AND (")));
+}
+
+// "Über" and "über" are one name to the find, to the store's own WHERE and
+// to its ORDER BY, so the duplicate checks and the cursors agree.
+TEST_P(NextId, LetterCaseFoldsEveryScriptAlike) {
+    session->openTableCursors();
+    Recordset& categories = session->rs_category();
+    for (const QString& name : {QStringLiteral("Über"), QStringLiteral("Øresund"),
+                                QStringLiteral("ärmel"), QStringLiteral("Zed")}) {
+        add_new_record(categories, session->database(), QStringLiteral("Table_category"));
+        categories.setValue(QStringLiteral("Name"), name);
+        categories.update();
+    }
+    ASSERT_TRUE(find_record_by_text(categories, QStringLiteral("Name"), QStringLiteral("über")));
+    EXPECT_EQ(categories.value(QStringLiteral("Name")).toString(), QStringLiteral("Über"));
+    EXPECT_TRUE(find_record_by_text(categories, QStringLiteral("Name"), QStringLiteral("ØRESUND")));
+    auto where = session->openRecordset(
+        QStringLiteral("SELECT * FROM Table_category WHERE Name = 'über' OR Name = 'ÄRMEL'"));
+    EXPECT_EQ(record_count(*where), 2);
+    // The order the cursor kept as rows arrived is the order the store gives.
+    QStringList kept, reread;
+    for (categories.moveFirst(); !categories.eof(); categories.moveNext())
+        kept << categories.value(QStringLiteral("Name")).toString();
+    auto reopened = fresh->openSession()->openRecordset(
+        QStringLiteral("SELECT * FROM Table_category ORDER BY Name"));
+    for (reopened->moveFirst(); !reopened->eof(); reopened->moveNext())
+        reread << reopened->value(QStringLiteral("Name")).toString();
+    EXPECT_EQ(kept, reread);
+    // Folded letters order by code point: after every ASCII name.
+    EXPECT_EQ(kept.mid(kept.size() - 4), (QStringList{QStringLiteral("Zed"), QStringLiteral("ärmel"),
+                                                      QStringLiteral("Øresund"),
+                                                      QStringLiteral("Über")}));
 }
 
 GEARLOG_BOTH_STORES(NextId);

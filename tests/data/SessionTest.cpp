@@ -122,6 +122,80 @@ TEST(ConnectionStrings, KeysIgnoreCaseAndNameTheSource) {
               QStringLiteral("kit"));
 }
 
+// A value can never add a key of its own; bad ports and foreign drivers are
+// refused by name.
+TEST(ConnectionStrings, ValuesAreQuotedAndBadOnesRefused) {
+    ConnectionString c;
+    c.host = QStringLiteral("db1");
+    c.user = QStringLiteral("postgres;Database=inj");
+    c.database = QStringLiteral("kit \"main\"");
+    const ConnectionString back = ConnectionString::parse(c.toString());
+    EXPECT_EQ(back.user, c.user);
+    EXPECT_EQ(back.database, c.database);
+    EXPECT_EQ(back.host, QStringLiteral("db1"));
+
+    EXPECT_TRUE(openFailure([] {
+                    ConnectionString::parse(QStringLiteral("Driver=QPSQL;Port=abc"));
+                }).contains(QStringLiteral("port")));
+    EXPECT_FALSE(openFailure([] {
+                     ConnectionString::parse(QStringLiteral("Port=5432;Passwd=x"));
+                 }).isEmpty());
+    EXPECT_EQ(ConnectionString::parse(QStringLiteral("driver=qpsql;Database=kit")).driver,
+              QStringLiteral("QPSQL"));
+    const QString sqlite = openFailure(
+        [] { Session::openServer(QStringLiteral("Driver=QSQLITE;Database=kit")); });
+    EXPECT_TRUE(sqlite.contains(QStringLiteral("QSQLITE")) &&
+                sqlite.contains(QStringLiteral("not supported")))
+        << sqlite.toStdString();
+}
+
+// The injected "Database=" of a user name does not choose the database.
+TEST(Session, AUserNameCannotChooseAnotherDatabase) {
+    ConnectionString c = ConnectionString::parse(serverConnection());
+    c.user = c.user + QStringLiteral(";Database=inj");
+    const QString text = openFailure([&] { Session::openServer(c.toString()); });
+    EXPECT_TRUE(text.contains(QStringLiteral("postgres;Database=inj"))) << text.toStdString();
+}
+
+// Quoting means the same whatever the server's default, and filtered
+// queries do not stay prepared for ever.
+TEST(Session, ServerSessionsQuoteAlikeAndBoundTheirStatements) {
+    FreshDatabase base(Engine::Postgres);
+    const QString name = ConnectionString::parse(base.location()).database;
+    openServerStore(base.location())
+        ->execute(QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off")
+                      .arg(name),
+                  {});
+    auto session = base.openSession();
+    session->execute(QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
+    auto rs = session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 1"));
+    EXPECT_EQ(rs->value(QStringLiteral("Name")).toString(), QStringLiteral(R"(C:	emp)"));
+
+    Store& store = session->database().store();
+    for (int i = 0; i < 600; ++i)
+        store.select(QStringLiteral("SELECT ID FROM Table_category WHERE ID <> %1 AND ID = ?").arg(i),
+                     {1}, {});
+    const auto prepared = store.select(QStringLiteral("SELECT count(*) FROM pg_prepared_statements"),
+                                       {}, {FieldType::Long});
+    EXPECT_LE(prepared.front()[0].toInt(), 300);
+}
+
+// The views' working cursors: a failed open keeps the one that was open,
+// and one never opened is an error, not a crash.
+TEST(Session, WorkingCursorsSurviveAFailedOpen) {
+    FreshDatabase base(Engine::Sqlite);
+    auto session = base.openSession();
+    EXPECT_THROW(session->rs_query(), EngineError);
+    EXPECT_THROW(session->rs_asset_query(), EngineError);
+    EXPECT_THROW(session->rs_shipping_query(), EngineError);
+    session->open_query(QStringLiteral("SELECT * FROM Table_status ORDER BY ID"));
+    session->open_asset_query(QStringLiteral("SELECT * FROM Table_asset ORDER BY ModelNumber"));
+    EXPECT_THROW(session->open_query(QStringLiteral("SELECT * FROM Table_status WHERE Nope = 1")),
+                 EngineError);
+    EXPECT_EQ(record_count(session->rs_query()), 9);
+    EXPECT_EQ(record_count(session->rs_asset_query()), 0);
+}
+
 // Scripted answers for "Create Database".
 class ScriptedPrompts : public CreationPrompts {
 public:

@@ -222,6 +222,70 @@ TEST_P(SqlShapes, BadStatementsReportTheEnginesText) {
         EngineError);
 }
 
+// The statement's own blanks stay where it wrote them: between keywords,
+// names and aliases, and inside literals, keywords in literals included.
+TEST_P(SqlShapes, TextKeepsItsBlanks) {
+    auto alias = session->openRecordset(QStringLiteral(
+        "SELECT [Name] AS [Full Name], ID FROM Table_equipment ORDER BY [Full Name] DESC"));
+    alias->moveFirst();
+    EXPECT_EQ(alias->value(QStringLiteral("Full Name")).toString(), QStringLiteral("Receiver"));
+    EXPECT_EQ(column(QStringLiteral("SELECT MAX(ID) AS Max FROM Table_asset"),
+                     QStringLiteral("Max")),
+              QStringList{QStringLiteral("3")});
+    EXPECT_EQ(column(QStringLiteral("SELECT DISTINCT  EquipmentID FROM Table_asset ORDER BY "
+                                    "EquipmentID DESC"),
+                     QStringLiteral("EquipmentID")),
+              (QStringList{QStringLiteral("2"), QStringLiteral("1")}));
+    session->execute(QStringLiteral(
+        "UPDATE Table_equipment SET Name = 'SELECT  x FROM  y WHERE  z' WHERE ID = 2"));
+    EXPECT_EQ(column(QStringLiteral("SELECT * FROM Table_equipment WHERE Name = 'SELECT  x FROM  "
+                                    "y WHERE  z' ORDER BY Name"),
+                     QStringLiteral("Name")),
+              QStringList{QStringLiteral("SELECT  x FROM  y WHERE  z")});
+}
+
+// Only one statement runs per call, and text in brackets is a name, never
+// SQL: neither may empty a table.
+TEST_P(SqlShapes, TextAfterTheStatementOrInBracketsNeverRuns) {
+    EXPECT_THROW(session->openRecordset(QStringLiteral(
+                     "SELECT * FROM Table_asset WHERE ID = 1; DELETE FROM Table_contact")),
+                 EngineError);
+    EXPECT_THROW(session->execute(QStringLiteral(
+                     "UPDATE Table_asset SET AccountID = 1; DELETE FROM Table_shipment")),
+                 EngineError);
+    EXPECT_EQ(record_count(*session->openRecordset(QStringLiteral(
+                  "SELECT ID AS [x FROM Table_asset; DELETE FROM Table_shipment; --] "
+                  "FROM Table_asset"))),
+              3);
+    auto quoted = session->openRecordset(
+        QStringLiteral(R"(SELECT ID AS [a "b"; c] FROM Table_asset ORDER BY ID)"));
+    EXPECT_EQ(record_count(*quoted), 3);
+    EXPECT_EQ(record_count(*session->openRecordset(QStringLiteral("Table_shipment"))), 2);
+    EXPECT_EQ(record_count(*session->openRecordset(QStringLiteral("Table_asset"))), 3);
+    // A closing ";" as the views write it is fine.
+    EXPECT_EQ(record_count(*session->openRecordset(QStringLiteral("SELECT * FROM Table_asset;"))),
+              3);
+}
+
+TEST_P(SqlShapes, DeepNestingIsRefusedNotACrash) {
+    const QString deep = QString(20000, QLatin1Char('(')) + QStringLiteral("ID = 1") +
+                         QString(20000, QLatin1Char(')'));
+    try {
+        session->openRecordset(QStringLiteral("SELECT * FROM Table_asset WHERE ") + deep);
+        FAIL() << "20,000 parentheses were accepted";
+    } catch (const EngineError& e) {
+        EXPECT_TRUE(e.description().contains(QStringLiteral("nested"))) << e.description().toStdString();
+    }
+    auto assets = session->openRecordset(QStringLiteral("Table_asset"));
+    EXPECT_THROW(assets->findFirst(deep), CriteriaError);
+    QStringList terms;
+    for (int i = 0; i < 75000; ++i)
+        terms << QStringLiteral("ID > 0");
+    EXPECT_THROW(assets->findFirst(terms.join(QStringLiteral(" AND "))), CriteriaError);
+    // A reasonable criteria still works afterwards.
+    EXPECT_TRUE(assets->findFirst(QStringLiteral("((ID = 2)) AND ID > 1 OR ID = 9")));
+}
+
 GEARLOG_BOTH_STORES(SqlShapes);
 
 } // namespace

@@ -52,6 +52,30 @@ TEST_P(Visibility, RowsWrittenThroughOneCursorAreSeenByTheOthers) {
     EXPECT_EQ(table.recordCount(), 6);
 }
 
+// A cursor sorted by a field that another cursor changes moves the row to
+// its new place and keeps it as its current row (the asset form saves the
+// model number of the row the model-sorted cursor stands on).
+TEST_P(Visibility, ARowWhoseSortKeyChangesStaysCurrent) {
+    Recordset& table = session->rs_category();
+    auto sorted =
+        session->openRecordset(QStringLiteral("SELECT * FROM Table_category ORDER BY Name"));
+    ASSERT_TRUE(find_record_by_text(*sorted, QStringLiteral("Name"), QStringLiteral("Ancillary")));
+    ASSERT_EQ(sorted->absolutePosition(), 0);
+    ASSERT_TRUE(find_record_by_text(table, QStringLiteral("Name"), QStringLiteral("Ancillary")));
+    table.setValue(QStringLiteral("Name"), QStringLiteral("Workshop"));
+    table.update();
+
+    EXPECT_EQ(sorted->value(QStringLiteral("Name")).toString(), QStringLiteral("Workshop"));
+    EXPECT_EQ(sorted->absolutePosition(), 5);
+    sorted->edit();
+    sorted->setValue(QStringLiteral("Name"), QStringLiteral("Aerials"));
+    sorted->update();
+    EXPECT_EQ(sorted->absolutePosition(), 0);
+    EXPECT_EQ(table.value(QStringLiteral("Name")).toString(), QStringLiteral("Aerials"));
+    sorted->moveNext();
+    EXPECT_EQ(sorted->value(QStringLiteral("Name")).toString(), QStringLiteral("Cables"));
+}
+
 TEST_P(Visibility, FilteredCursorsTakeOnlyMatchingRows) {
     auto open = session->openRecordset(QStringLiteral(
         "SELECT * FROM [Table_ShippingList] WHERE ShipmentID = 5 ORDER BY AssetID;"));

@@ -1,0 +1,76 @@
+#include "EngineError.h"
+#include "RecordHelpers.h"
+#include "TestStores.h"
+
+using namespace gearlog;
+using namespace gearlog::test;
+
+namespace {
+
+class Transactions : public BothStores {
+protected:
+    void SetUp() override {
+        BothStores::SetUp();
+        session->openTableCursors();
+    }
+    void addStatus(int id, const QString& name) {
+        Recordset& statuses = session->rs_status();
+        statuses.addNew();
+        statuses.setValue(QStringLiteral("ID"), id);
+        statuses.setValue(QStringLiteral("Name"), name);
+        statuses.update();
+    }
+    // What another desk sees: the rows really in the database.
+    int storedStatuses() {
+        return record_count(*fresh->openSession()->openRecordset(QStringLiteral("Table_status")));
+    }
+};
+
+// An inner part that gives up dooms the whole command: the outer commit
+// refuses, and nothing of the command stays, neither before nor after the
+// failed part.
+TEST_P(Transactions, AFailedInnerPartUndoesTheWholeCommand) {
+    Database& db = session->database();
+    try {
+        Transaction outer(db);
+        addStatus(10, QStringLiteral("Before"));
+        try {
+            Transaction inner(db);
+            addStatus(11, QStringLiteral("Inner"));
+            throw EngineError(QStringLiteral("part failed"));
+        } catch (const EngineError&) {
+            // the command goes on, as a careless one might
+        }
+        addStatus(12, QStringLiteral("After"));
+        outer.commit();
+        FAIL() << "a command whose part failed was committed";
+    } catch (const EngineError& e) {
+        EXPECT_FALSE(e.description().isEmpty());
+    }
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(storedStatuses(), 9);
+    EXPECT_EQ(session->rs_status().recordCount(), 9);
+    // The next command starts clean.
+    Transaction next(db);
+    addStatus(13, QStringLiteral("Next"));
+    next.commit();
+    EXPECT_EQ(storedStatuses(), 10);
+}
+
+TEST_P(Transactions, NestedPartsCommitWithTheOutermost) {
+    Database& db = session->database();
+    Transaction outer(db);
+    {
+        Transaction inner(db);
+        addStatus(10, QStringLiteral("Inner"));
+        inner.commit();
+    }
+    EXPECT_EQ(storedStatuses(), 9); // not yet: the outer command is open
+    addStatus(11, QStringLiteral("Outer"));
+    outer.commit();
+    EXPECT_EQ(storedStatuses(), 11);
+}
+
+GEARLOG_BOTH_STORES(Transactions);
+
+} // namespace
