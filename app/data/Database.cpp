@@ -85,6 +85,9 @@ void Database::rollbackStore() {
     m_rollbackOnly = false;
     const auto touched = std::exchange(m_touched, {});
     m_store->rollback();
+    // Edits begun in the transaction belong to it and go with it.
+    for (Recordset* cursor : m_cursors)
+        cursor->cancelUpdate();
     // Every cursor re-reads what the transaction had written, so all of
     // them show the database as it is again.
     for (auto it = touched.cbegin(); it != touched.cend(); ++it) {

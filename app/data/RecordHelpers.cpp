@@ -1,6 +1,7 @@
 #include "RecordHelpers.h"
 
 #include "Database.h"
+#include "Dialect.h"
 #include "EngineError.h"
 #include "JetSql.h"
 #include "Recordset.h"
@@ -51,6 +52,32 @@ int next_id(Database& db, const QString& table, const QString& field) {
     cursor->moveFirst();
     const QVariant max = cursor->value(QStringLiteral("Max"));
     return max.isValid() ? max.toInt() + 1 : 1;
+}
+
+std::optional<QString> first_referrer(Database& db, const QString& table,
+                                      const QStringList& fields, int key,
+                                      const QString& nameField, const QString& orderField) {
+    const TableDef* def = findTable(table);
+    if (!def)
+        throw EngineError(
+            QStringLiteral("The table '%1' is not part of the database schema").arg(table));
+    FieldType orderType = FieldType::Unknown;
+    for (const FieldDef& f : def->fields)
+        if (f.name.compare(orderField, Qt::CaseInsensitive) == 0)
+            orderType = f.type;
+    QStringList tests;
+    QVariantList params;
+    for (const QString& field : fields) {
+        tests << field + QStringLiteral(" = ?");
+        params << key;
+    }
+    const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4, ID LIMIT 1")
+                            .arg(nameField, def->name, tests.join(QStringLiteral(" OR ")),
+                                 dialect::orderTerm(db.engine(), orderField, orderType, false));
+    const auto rows = db.store().select(sql, params, {FieldType::Text});
+    if (rows.empty())
+        return std::nullopt;
+    return rows.front()[0].toString();
 }
 
 void add_new_record(Recordset& cursor, Database& db, const QString& table) {

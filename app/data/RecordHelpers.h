@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 namespace gearlog {
 
@@ -21,6 +23,13 @@ bool find_record_by_text(Recordset& cursor, const QString& field, const QString&
                          const QString& extraClause = {});
 // Largest key + 1, or 1 for an empty table. Engine failures throw.
 int next_id(Database& db, const QString& table, const QString& field);
+// A row of `table` whose field (any of `fields`) holds `key`, first in the
+// order of `orderField`: the value of its `nameField`, or nothing when no
+// row refers to the key. Read from the store, so rows another desk wrote
+// are seen; engine failures throw.
+std::optional<QString> first_referrer(Database& db, const QString& table,
+                                      const QStringList& fields, int key,
+                                      const QString& nameField, const QString& orderField);
 // Begins a new row in the cursor with the next free key of its table.
 void add_new_record(Recordset& cursor, Database& db, const QString& table);
 

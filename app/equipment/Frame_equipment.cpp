@@ -1,7 +1,7 @@
 #include "Frame_equipment.h"
 
 #include "ComboHelpers.h"
-#include "EngineError.h"
+#include "CommandRunner.h"
 #include "FlexGrid.h"
 #include "Frame_photo.h"
 #include "RecordHelpers.h"
@@ -51,15 +51,14 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
         QStringLiteral("The category group for which assets are to be displayed"));
     Combo_select_equipment_category->setGeometry(90, 10, 300, 26);
     makeLabel(this, QStringLiteral("Category"), Combo_select_equipment_category, {10, 10, 80, 26});
-    connect(Combo_select_equipment_category, &QComboBox::activated, this,
-            &Frame_equipment::Combo_select_equipment_category_Click);
+    connect(Combo_select_equipment_category, &QComboBox::activated, this, guarded([this] { Combo_select_equipment_category_Click(); }));
 
     Grid_equipment =
         makeListGrid(this, QStringLiteral("Grid_equipment"), QStringLiteral("Equipment grid"),
                      QStringLiteral("Click on an existing name to delete or modify it. Click on "
                                     "the last row to add a new item."),
                      {10, 45, 380, 585});
-    connect(Grid_equipment, &FlexGrid::Click, this, &Frame_equipment::Grid_equipment_Click);
+    connect(Grid_equipment, &FlexGrid::Click, this, guarded([this] { Grid_equipment_Click(); }));
 
     const int x = 500;
     Text_equipment = new QLineEdit(this);
@@ -67,7 +66,7 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     Text_equipment->setToolTip(QStringLiteral("Name of this piece of equipment in the database"));
     Text_equipment->setGeometry(x, 10, 360, 26);
     makeLabel(this, QStringLiteral("Name"), Text_equipment, {410, 10, 90, 26});
-    connect(Text_equipment, &QLineEdit::textEdited, this, &Frame_equipment::Text_equipment_Change);
+    connect(Text_equipment, &QLineEdit::textEdited, this, guarded([this] { Text_equipment_Change(); }));
 
     Combo_equipment_category = new QComboBox(this);
     Combo_equipment_category->setObjectName(QStringLiteral("Combo_equipment_category"));
@@ -75,8 +74,7 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
         QStringLiteral("The category group to which this piece of equipment belongs"));
     Combo_equipment_category->setGeometry(x, 45, 360, 26);
     makeLabel(this, QStringLiteral("Category"), Combo_equipment_category, {410, 45, 90, 26});
-    connect(Combo_equipment_category, &QComboBox::activated, this,
-            &Frame_equipment::Text_equipment_Change);
+    connect(Combo_equipment_category, &QComboBox::activated, this, guarded([this] { Text_equipment_Change(); }));
 
     for (int i = 0; i < 4; ++i) {
         auto* box = new QLineEdit(this);
@@ -86,7 +84,7 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
         box->setGeometry(x, 80 + i * 35, 120, 26);
         makeLabel(this, QString::fromLatin1(measurements[i].label), box,
                   {410, 80 + i * 35, 90, 26});
-        connect(box, &QLineEdit::textEdited, this, &Frame_equipment::Text_equipment_Change);
+        connect(box, &QLineEdit::textEdited, this, guarded([this] { Text_equipment_Change(); }));
         Text_equipment_weight[static_cast<size_t>(i)] = box;
     }
 
@@ -105,8 +103,7 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
         QStringLiteral("The picture of this piece of equipment"));
     Combo_equipment_photograph->setGeometry(x, 385, 360, 26);
     makeLabel(this, QStringLiteral("Photograph"), Combo_equipment_photograph, {410, 385, 90, 26});
-    connect(Combo_equipment_photograph, &QComboBox::currentIndexChanged, this,
-            &Frame_equipment::Combo_equipment_photograph_Click);
+    connect(Combo_equipment_photograph, &QComboBox::currentIndexChanged, this, guarded([this] { Combo_equipment_photograph_Click(); }));
 
     Imagelet_equipment = new imagelet::Imagelet(this);
     Imagelet_equipment->setObjectName(QStringLiteral("Imagelet_equipment"));
@@ -132,15 +129,11 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
                    {x + 460, 425, 110, 30});
     for (int i = 0; i < 2; ++i) {
         Command_save_equipment_changes[static_cast<size_t>(i)]->setProperty("Index", i);
-        connect(Command_save_equipment_changes[static_cast<size_t>(i)], &QPushButton::clicked, this,
-                [this, i] { Command_save_equipment_changes_Click(i); });
+        connect(Command_save_equipment_changes[static_cast<size_t>(i)], &QPushButton::clicked, this, guarded([this, i] { Command_save_equipment_changes_Click(i); }));
     }
-    connect(Command_create_equipment, &QPushButton::clicked, this,
-            &Frame_equipment::Command_create_equipment_Click);
-    connect(Command_clear_equipment_changes, &QPushButton::clicked, this,
-            &Frame_equipment::Command_clear_equipment_changes_Click);
-    connect(Command_delete_equipment, &QPushButton::clicked, this,
-            &Frame_equipment::Command_delete_equipment_Click);
+    connect(Command_create_equipment, &QPushButton::clicked, this, guarded([this] { Command_create_equipment_Click(); }));
+    connect(Command_clear_equipment_changes, &QPushButton::clicked, this, guarded([this] { Command_clear_equipment_changes_Click(); }));
+    connect(Command_delete_equipment, &QPushButton::clicked, this, guarded([this] { Command_delete_equipment_Click(); }));
     hide();
 }
 
@@ -151,8 +144,9 @@ void Frame_equipment::Command_Equipment_Click() {
     Command_clear_equipment_changes->setEnabled(false);
     Session& session = m_context.session();
     AppState& state = m_context.state();
-    state.loading = true;
-    Combo_select_equipment_category->clear();
+    {
+        LoadingGuard loading(state.loading);
+        Combo_select_equipment_category->clear();
     Combo_select_equipment_category->addItem(QStringLiteral("All"), -1);
     fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"),
                *Combo_select_equipment_category, false);
@@ -161,7 +155,7 @@ void Frame_equipment::Command_Equipment_Click() {
                *Combo_equipment_category, true);
     fill_combo(session.rs_photo(), QStringLiteral("ID"), QStringLiteral("Name"),
                *Combo_equipment_photograph, true);
-    state.loading = false;
+    }
     load_Equipment_list();
 }
 
@@ -172,7 +166,7 @@ void Frame_equipment::Combo_select_equipment_category_Click() {
 void Frame_equipment::load_Equipment_list() {
     AppState& state = m_context.state();
     Session& session = m_context.session();
-    state.loading = true;
+    LoadingGuard loading(state.loading);
     const int filter = Combo_select_equipment_category->currentIndex();
     const int category = filter >= 1 ? Combo_select_equipment_category->currentData().toInt() : -1;
     const QString sql =
@@ -191,7 +185,7 @@ void Frame_equipment::load_Equipment_list() {
                 rs_query.value(QStringLiteral("Name")).toString() + QLatin1Char('\r');
     fill += QStringLiteral("*\t\r");
     Grid_equipment->fillAll(fill, 1, 1);
-    state.loading = false;
+    loading.lower();
     if (!state.current_equipment.isEmpty() &&
         !find_record_by_text(session.rs_equipment(), QStringLiteral("Name"),
                              state.current_equipment))
@@ -229,7 +223,7 @@ void Frame_equipment::fillForm() {
                              m_context.state().current_equipment))
         return;
     AppState& state = m_context.state();
-    state.loading = true;
+    LoadingGuard loading(state.loading);
     for (int i = 0; i < 4; ++i) {
         QLineEdit* box = Text_equipment_weight[static_cast<size_t>(i)];
         box->clear();
@@ -244,7 +238,7 @@ void Frame_equipment::fillForm() {
     select_combo_item(*Combo_equipment_category,
                       equipment.value(QStringLiteral("CategoryID")).toInt());
     const int photograph = equipment.value(QStringLiteral("PhotographID")).toInt();
-    state.loading = false;
+    loading.lower();
     Combo_equipment_photograph->setCurrentIndex(-1);
     Imagelet_equipment->Reset();
     if (photograph > 0)
@@ -306,8 +300,7 @@ void Frame_equipment::Command_clear_equipment_changes_Click() {
 }
 
 void Frame_equipment::clear_equipment_form() {
-    AppState& state = m_context.state();
-    state.loading = true;
+    LoadingGuard loading(m_context.state().loading);
     Text_equipment->clear();
     Combo_equipment_category->setCurrentIndex(-1);
     for (QLineEdit* box : Text_equipment_weight)
@@ -315,7 +308,6 @@ void Frame_equipment::clear_equipment_form() {
     Combo_equipment_photograph->setCurrentIndex(-1);
     rtf_equipment_comments->clear();
     Imagelet_equipment->Reset();
-    state.loading = false;
 }
 
 bool Frame_equipment::validMeasurements() {
@@ -352,65 +344,61 @@ void Frame_equipment::Command_save_equipment_changes_Click(int index) {
         return;
     Session& session = m_context.session();
     Recordset& equipment = session.rs_equipment();
-    try {
-        const bool found = find_record_by_text(equipment, QStringLiteral("Name"),
-                                               replace ? state.current_equipment : name);
-        if (replace && found) {
-            equipment.edit();
-        } else {
-            if (!replace && found) {
-                ui().message(QStringLiteral("That equipment name already exists"));
-                return;
+    write_and_reload(
+        m_context, QStringLiteral("An error occurred while saving the changes: "),
+        [&] {
+            const bool found = find_record_by_text(equipment, QStringLiteral("Name"),
+                                                   replace ? state.current_equipment : name);
+            if (replace && found) {
+                equipment.edit();
+            } else {
+                if (!replace && found) {
+                    ui().message(QStringLiteral("That equipment name already exists"));
+                    return false;
+                }
+                add_new_record(equipment, session.database(), QStringLiteral("Table_equipment"));
             }
-            add_new_record(equipment, session.database(), QStringLiteral("Table_equipment"));
-        }
-        equipment.setValue(QStringLiteral("Name"), name);
-        equipment.setValue(QStringLiteral("CategoryID"), Combo_equipment_category->currentData());
-        equipment.setValue(QStringLiteral("PhotographID"),
-                           Combo_equipment_photograph->currentIndex() < 0
-                               ? QVariant(-1)
-                               : Combo_equipment_photograph->currentData());
-        for (int i = 0; i < 4; ++i) {
-            const QString text = Text_equipment_weight[static_cast<size_t>(i)]->text().trimmed();
-            equipment.setValue(QString::fromLatin1(measurements[i].field),
-                               text.isEmpty() ? QVariant(0) : QVariant(text));
-        }
-        equipment.setValue(QStringLiteral("Comments"), rtf_equipment_comments->textRTF());
-        equipment.update();
-    } catch (const EngineError& e) {
-        equipment.cancelUpdate();
-        ui().message(QStringLiteral("An error occurred while saving the changes: ") +
-                     e.description());
-        return;
-    }
-    state.current_equipment = name;
-    load_Equipment_list();
+            equipment.setValue(QStringLiteral("Name"), name);
+            equipment.setValue(QStringLiteral("CategoryID"),
+                               Combo_equipment_category->currentData());
+            equipment.setValue(QStringLiteral("PhotographID"),
+                               Combo_equipment_photograph->currentIndex() < 0
+                                   ? QVariant(-1)
+                                   : Combo_equipment_photograph->currentData());
+            for (int i = 0; i < 4; ++i) {
+                const QString text =
+                    Text_equipment_weight[static_cast<size_t>(i)]->text().trimmed();
+                equipment.setValue(QString::fromLatin1(measurements[i].field),
+                                   text.isEmpty() ? QVariant(0) : QVariant(text));
+            }
+            equipment.setValue(QStringLiteral("Comments"), rtf_equipment_comments->textRTF());
+            equipment.update();
+            return true;
+        },
+        [&] {
+            state.current_equipment = name;
+            load_Equipment_list();
+        });
 }
 
 void Frame_equipment::Command_delete_equipment_Click() {
     AppState& state = m_context.state();
     if (state.current_equipment.isEmpty())
         return;
-    Session& session = m_context.session();
-    Recordset& equipment = session.rs_equipment();
-    try {
-        if (!find_record_by_text(equipment, QStringLiteral("Name"), state.current_equipment))
-            return;
-        Recordset& assets = session.rs_asset();
-        if (find_record_by_number(assets, QStringLiteral("EquipmentID"),
-                                  equipment.value(QStringLiteral("ID")).toInt())) {
-            ui().message(
-                QStringLiteral("You cannot delete this equipment as it is in use by the asset ") +
-                assets.value(QStringLiteral("ModelNumber")).toString().trimmed());
-            return;
-        }
-        equipment.deleteRecord();
-        state.current_equipment.clear();
-        load_Equipment_list();
-    } catch (const EngineError& e) {
-        ui().message(QStringLiteral("An error occurred while deleting the equipment: ") +
-                     e.description());
-    }
+    Recordset& equipment = m_context.session().rs_equipment();
+    if (!find_record_by_text(equipment, QStringLiteral("Name"), state.current_equipment))
+        return;
+    const Reference used{
+        QStringLiteral("Table_Asset"), {QStringLiteral("EquipmentID")},
+        QStringLiteral("ModelNumber"), QStringLiteral("ID"),
+        QStringLiteral("You cannot delete this equipment as it is in use by the asset ")};
+    delete_unless_referenced(m_context,
+                             QStringLiteral("An error occurred while deleting the equipment: "),
+                             equipment, equipment.value(QStringLiteral("ID")).toInt(), {used},
+                             [&] {
+                                 state.current_equipment.clear();
+                                 load_Equipment_list();
+                             });
 }
 
 } // namespace gearlog

@@ -1,7 +1,7 @@
 #include "Frame_photo.h"
 
 #include "BinaryField.h"
-#include "EngineError.h"
+#include "CommandRunner.h"
 #include "FlexGrid.h"
 #include "RecordHelpers.h"
 #include "Session.h"
@@ -20,6 +20,19 @@ namespace gearlog {
 
 namespace {
 constexpr int longestPhotoName = 128;
+
+// The checks a photograph's name passes before it is stored or saved.
+bool photo_name_is_acceptable(const QString& name) {
+    if (name.trimmed().isEmpty()) {
+        ui().message(QStringLiteral("The photo name cannot be blank"));
+        return false;
+    }
+    if (name.size() > longestPhotoName) {
+        ui().message(QStringLiteral("The photo name is too long"));
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -50,7 +63,7 @@ Frame_photo::Frame_photo(ViewContext& context, QWidget* parent)
     Grid_photo = makeListGrid(
         this, QStringLiteral("Grid_photo"), QStringLiteral("Photographs grid"),
         QStringLiteral("Click on the photo name to display the picture"), {10, 10, 360, 620});
-    connect(Grid_photo, &FlexGrid::Click, this, &Frame_photo::Grid_photo_Click);
+    connect(Grid_photo, &FlexGrid::Click, this, guarded([this] { Grid_photo_Click(); }));
     connect(Grid_photo, &FlexGrid::RightClick, this,
             [this](const QPoint& at) { m_context.popupMenu(at); });
 
@@ -59,7 +72,8 @@ Frame_photo::Frame_photo(ViewContext& context, QWidget* parent)
     VScroll_photo->setAccessibleName(QStringLiteral("Photograph position"));
     VScroll_photo->setGeometry(1045, 10, 24, 520);
     VScroll_photo->setFocusPolicy(Qt::StrongFocus);
-    connect(VScroll_photo, &QScrollBar::valueChanged, this, &Frame_photo::VScroll_photo_Scroll);
+    connect(VScroll_photo, &QScrollBar::valueChanged, this,
+            guarded([this] { VScroll_photo_Scroll(); }));
 
     Imagelet_load = new imagelet::Imagelet(this);
     Imagelet_load->setObjectName(QStringLiteral("Imagelet_load"));
@@ -71,7 +85,7 @@ Frame_photo::Frame_photo(ViewContext& context, QWidget* parent)
         QStringLiteral("Name of photo in the database (maximum 128 characters)"));
     Text_photo->setGeometry(450, 540, 585, 26);
     makeLabel(this, QStringLiteral("Name"), Text_photo, {385, 540, 60, 26});
-    connect(Text_photo, &QLineEdit::textEdited, this, &Frame_photo::Text_photo_Change);
+    connect(Text_photo, &QLineEdit::textEdited, this, guarded([this] { Text_photo_Change(); }));
 
     Command_OpenPhoto =
         makeButton(this, QStringLiteral("Command_OpenPhoto"), QStringLiteral("Select a photo file"),
@@ -91,15 +105,11 @@ Frame_photo::Frame_photo(ViewContext& context, QWidget* parent)
     Command_delete_photo = makeButton(
         this, QStringLiteral("Command_delete_photo"), QStringLiteral("Delete This Photo"),
         QStringLiteral("Delete the current photo from the database"), {945, 580, 125, 30});
-    connect(Command_OpenPhoto, &QPushButton::clicked, this, &Frame_photo::Command_OpenPhoto_Click);
-    connect(Command_Store_photo_in_database, &QPushButton::clicked, this,
-            &Frame_photo::Command_Store_photo_in_database_Click);
-    connect(Command_save_photo_changes, &QPushButton::clicked, this,
-            &Frame_photo::Command_save_photo_changes_Click);
-    connect(Command_clear_photo_changes, &QPushButton::clicked, this,
-            &Frame_photo::Command_clear_photo_changes_Click);
-    connect(Command_delete_photo, &QPushButton::clicked, this,
-            &Frame_photo::Command_delete_photo_Click);
+    connect(Command_OpenPhoto, &QPushButton::clicked, this, guarded([this] { Command_OpenPhoto_Click(); }));
+    connect(Command_Store_photo_in_database, &QPushButton::clicked, this, guarded([this] { Command_Store_photo_in_database_Click(); }));
+    connect(Command_save_photo_changes, &QPushButton::clicked, this, guarded([this] { Command_save_photo_changes_Click(); }));
+    connect(Command_clear_photo_changes, &QPushButton::clicked, this, guarded([this] { Command_clear_photo_changes_Click(); }));
+    connect(Command_delete_photo, &QPushButton::clicked, this, guarded([this] { Command_delete_photo_Click(); }));
     hide();
 }
 
@@ -116,7 +126,7 @@ void Frame_photo::load_photo_list() {
     AppState& state = m_context.state();
     Session& session = m_context.session();
     Recordset& photos = session.rs_photo();
-    state.loading = true;
+    LoadingGuard loading(state.loading);
     Imagelet_load->Reset();
     Imagelet_load->setConnectionType(static_cast<int>(session.connectionType()));
     Text_photo->clear();
@@ -135,7 +145,7 @@ void Frame_photo::load_photo_list() {
     VScroll_photo->setValue(1);
     VScroll_photo->setMaximum(std::max(n, 1));
     VScroll_photo->setEnabled(n > 0);
-    state.loading = false;
+    loading.lower();
     int p = 1;
     if (!state.current_photo.isEmpty()) {
         if (find_record_by_text(photos, QStringLiteral("Name"), state.current_photo))
@@ -190,17 +200,14 @@ void Frame_photo::Command_clear_photo_changes_Click() {
 
 void Frame_photo::Command_save_photo_changes_Click() {
     const QString name = Text_photo->text().trimmed();
-    if (name.isEmpty()) {
-        ui().message(QStringLiteral("The photo name cannot be blank"));
+    if (!photo_name_is_acceptable(name))
         return;
-    }
-    if (name.size() > longestPhotoName) {
-        ui().message(QStringLiteral("The photo name is too long"));
-        return;
-    }
     Recordset& photos = m_context.session().rs_photo();
-    try {
-        if (name != photos.value(QStringLiteral("Name")).toString()) {
+    write_and_reload(
+        m_context, QStringLiteral("An error occurred while saving the changes: "),
+        [&] {
+            if (name == photos.value(QStringLiteral("Name")).toString())
+                return true;
             const int position = photos.absolutePosition();
             const int id = photos.value(QStringLiteral("ID")).toInt();
             // Another photograph of that name (a change of letter case alone is allowed).
@@ -210,19 +217,17 @@ void Frame_photo::Command_save_photo_changes_Click() {
             if (taken) {
                 ui().message(QStringLiteral("The specified photo name already exists"));
                 load_photo_list();
-                return;
+                return false;
             }
             photos.edit();
             photos.setValue(QStringLiteral("Name"), name);
             photos.update();
-        }
-        m_context.state().current_photo = name;
-        load_photo_list();
-    } catch (const EngineError& e) {
-        photos.cancelUpdate();
-        ui().message(QStringLiteral("An error occurred while saving the changes: ") +
-                     e.description());
-    }
+            return true;
+        },
+        [&] {
+            m_context.state().current_photo = name;
+            load_photo_list();
+        });
 }
 
 void Frame_photo::Command_OpenPhoto_Click() {
@@ -240,71 +245,56 @@ void Frame_photo::Command_OpenPhoto_Click() {
 
 void Frame_photo::Command_Store_photo_in_database_Click() {
     const QString name = Text_photo->text();
-    if (name.trimmed().isEmpty()) {
-        ui().message(QStringLiteral("The photo name cannot be blank"));
+    if (!photo_name_is_acceptable(name))
         return;
-    }
-    if (name.size() > longestPhotoName) {
-        ui().message(QStringLiteral("The photo name is too long"));
-        return;
-    }
     Session& session = m_context.session();
     Recordset& photos = session.rs_photo();
     const QString failure = QStringLiteral("An error occurred while saving the changes: ");
-    try {
-        if (find_record_by_text(photos, QStringLiteral("Name"), name)) {
-            if (!ui().askYesNo(QStringLiteral("That name is already in the database. Do you want "
-                                              "to overwrite the existing record?")))
-                return;
-            photos.edit();
-        } else {
-            add_new_record(photos, session.database(), QStringLiteral("Table_Photo"));
-        }
-        photos.setValue(QStringLiteral("Name"), name);
-        bool saved = true;
-        const auto connection =
-            connect(Imagelet_load, &imagelet::Imagelet::OnPhotoSaving, this,
-                    [&saved](bool succeeded, const QString&) { saved = succeeded; });
-        Imagelet_load->SavePhoto(*photos.binaryField(QStringLiteral("Photo")));
-        disconnect(connection);
-        // The row and its picture reach the store in one statement, or not at all.
-        if (!saved) {
-            photos.cancelUpdate();
-            ui().message(failure + Imagelet_load->lastError());
-            return;
-        }
-        photos.update();
-    } catch (const EngineError& e) {
-        photos.cancelUpdate();
-        ui().message(failure + e.description());
-        return;
-    }
-    m_context.state().current_photo = name;
-    load_photo_list();
+    write_and_reload(
+        m_context, failure,
+        [&] {
+            if (find_record_by_text(photos, QStringLiteral("Name"), name)) {
+                if (!ui().askYesNo(QStringLiteral("That name is already in the database. Do you "
+                                                  "want to overwrite the existing record?")))
+                    return false;
+                photos.edit();
+            } else {
+                add_new_record(photos, session.database(), QStringLiteral("Table_Photo"));
+            }
+            photos.setValue(QStringLiteral("Name"), name);
+            bool saved = true;
+            const auto connection =
+                connect(Imagelet_load, &imagelet::Imagelet::OnPhotoSaving, this,
+                        [&saved](bool succeeded, const QString&) { saved = succeeded; });
+            Imagelet_load->SavePhoto(*photos.binaryField(QStringLiteral("Photo")));
+            disconnect(connection);
+            // The row and its picture reach the store in one statement, or not at all.
+            if (!saved) {
+                ui().message(failure + Imagelet_load->lastError());
+                return false;
+            }
+            photos.update();
+            return true;
+        },
+        [&] {
+            m_context.state().current_photo = name;
+            load_photo_list();
+        });
 }
 
 void Frame_photo::Command_delete_photo_Click() {
-    Session& session = m_context.session();
-    Recordset& photos = session.rs_photo();
+    Recordset& photos = m_context.session().rs_photo();
     if (photos.absolutePosition() < 0)
         return;
-    try {
-        const int id = photos.value(QStringLiteral("ID")).toInt();
-        Recordset& equipment = session.rs_equipment();
-        if (find_record_by_number(equipment, QStringLiteral("PhotographID"), id)) {
-            ui().message(
-                QStringLiteral(
-                    "You cannot delete this photo as it is currently in use by the equipment ") +
-                equipment.value(QStringLiteral("Name")).toString().trimmed());
-            return;
-        }
-        photos.deleteRecord();
-        m_context.state().current_photo.clear();
-        load_photo_list();
-    } catch (const EngineError& e) {
-        ui().message(QStringLiteral("An error occurred while deleting the photo: ") +
-                     e.description());
-    }
+    const Reference used{
+        QStringLiteral("Table_Equipment"), {QStringLiteral("PhotographID")},
+        QStringLiteral("Name"), QStringLiteral("Name"),
+        QStringLiteral("You cannot delete this photo as it is currently in use by the equipment ")};
+    delete_unless_referenced(m_context, QStringLiteral("An error occurred while deleting the photo: "),
+                             photos, photos.value(QStringLiteral("ID")).toInt(), {used}, [this] {
+                                 m_context.state().current_photo.clear();
+                                 load_photo_list();
+                             });
 }
 
 } // namespace gearlog

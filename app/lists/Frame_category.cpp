@@ -1,7 +1,7 @@
 #include "Frame_category.h"
 
 #include "ColourCode.h"
-#include "EngineError.h"
+#include "CommandRunner.h"
 #include "FlexGrid.h"
 #include "RecordHelpers.h"
 #include "Session.h"
@@ -42,8 +42,8 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
 
     Grid_category = makeListGrid(this, QStringLiteral("Grid_category"), QString(), QString(),
                                  {10, 10, 520, 600});
-    connect(Grid_category, &FlexGrid::Click, this, &Frame_category::Grid_category_Click);
-    connect(Grid_category, &FlexGrid::DblClick, this, &Frame_category::Grid_category_DblClick);
+    connect(Grid_category, &FlexGrid::Click, this, guarded([this] { Grid_category_Click(); }));
+    connect(Grid_category, &FlexGrid::DblClick, this, guarded([this] { Grid_category_DblClick(); }));
     connect(Grid_category, &FlexGrid::RightClick, this,
             [this](const QPoint& at) { m_context.popupMenu(at); });
 
@@ -52,18 +52,16 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
     Text_category->setToolTip(QStringLiteral("Name to be stored in the database list"));
     Text_category->setGeometry(550, 38, 420, 26);
     makeLabel(this, QStringLiteral("Name"), Text_category, {550, 14, 200, 22});
-    connect(Text_category, &QLineEdit::textEdited, this, &Frame_category::Text_category_Change);
+    connect(Text_category, &QLineEdit::textEdited, this, guarded([this] { Text_category_Change(); }));
 
     Command_create_category =
         makeButton(this, QStringLiteral("Command_create_category"), QStringLiteral("Create"),
                    QStringLiteral("Create a new item in the list"), {550, 80, 130, 30});
-    connect(Command_create_category, &QPushButton::clicked, this,
-            &Frame_category::Command_create_category_Click);
+    connect(Command_create_category, &QPushButton::clicked, this, guarded([this] { Command_create_category_Click(); }));
     Command_delete_category = makeButton(
         this, QStringLiteral("Command_delete_category"), QStringLiteral("Delete"),
         QStringLiteral("Delete the currently selected item from the list"), {690, 80, 130, 30});
-    connect(Command_delete_category, &QPushButton::clicked, this,
-            &Frame_category::Command_delete_category_Click);
+    connect(Command_delete_category, &QPushButton::clicked, this, guarded([this] { Command_delete_category_Click(); }));
     const QString saveCaptions[] = {QStringLiteral("Save "), QStringLiteral("Save New")};
     const QString saveTips[] = {
         QStringLiteral("Replace the current item name with the changed name"),
@@ -72,15 +70,13 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
         QPushButton* b = makeButton(this, QStringLiteral("Command_save_category_changes_%1").arg(i),
                                     saveCaptions[i], saveTips[i], {550 + i * 140, 120, 130, 30});
         b->setProperty("Index", i);
-        connect(b, &QPushButton::clicked, this,
-                [this, i] { Command_save_category_changes_Click(i); });
+        connect(b, &QPushButton::clicked, this, guarded([this, i] { Command_save_category_changes_Click(i); }));
         Command_save_category_changes[static_cast<size_t>(i)] = b;
     }
     Command_Clear_category_changes =
         makeButton(this, QStringLiteral("Command_Clear_category_changes"), QStringLiteral("Reset"),
                    QStringLiteral("Restore the original item name"), {830, 120, 130, 30});
-    connect(Command_Clear_category_changes, &QPushButton::clicked, this,
-            &Frame_category::Command_Clear_category_changes_Click);
+    connect(Command_Clear_category_changes, &QPushButton::clicked, this, guarded([this] { Command_Clear_category_changes_Click(); }));
 
     Frame_contact = subFrame(this, "Frame_contact", QStringLiteral("Contact"));
     Frame_address = subFrame(this, "Frame_address", QStringLiteral("Location"));
@@ -105,18 +101,12 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
         define = {modify, create};
         (i == 0 ? Command_delete_contact : Command_delete_address) = remove;
     }
-    connect(Command_define_contact[0], &QPushButton::clicked, this,
-            [this] { Command_define_contact_Click(0); });
-    connect(Command_define_contact[1], &QPushButton::clicked, this,
-            [this] { Command_define_contact_Click(1); });
-    connect(Command_define_address[0], &QPushButton::clicked, this,
-            [this] { Command_define_address_Click(0); });
-    connect(Command_define_address[1], &QPushButton::clicked, this,
-            [this] { Command_define_address_Click(1); });
-    connect(Command_delete_contact, &QPushButton::clicked, this,
-            &Frame_category::Command_delete_contact_Click);
-    connect(Command_delete_address, &QPushButton::clicked, this,
-            &Frame_category::Command_delete_address_Click);
+    connect(Command_define_contact[0], &QPushButton::clicked, this, guarded([this] { Command_define_contact_Click(0); }));
+    connect(Command_define_contact[1], &QPushButton::clicked, this, guarded([this] { Command_define_contact_Click(1); }));
+    connect(Command_define_address[0], &QPushButton::clicked, this, guarded([this] { Command_define_address_Click(0); }));
+    connect(Command_define_address[1], &QPushButton::clicked, this, guarded([this] { Command_define_address_Click(1); }));
+    connect(Command_delete_contact, &QPushButton::clicked, this, guarded([this] { Command_delete_contact_Click(); }));
+    connect(Command_delete_address, &QPushButton::clicked, this, guarded([this] { Command_delete_address_Click(); }));
     hide();
 }
 
@@ -147,7 +137,7 @@ void Frame_category::Command_Categories_Click(int index) {
 
 void Frame_category::load_category_list() {
     AppState& state = m_context.state();
-    state.loading = true;
+    LoadingGuard loading(state.loading);
     Recordset& rs_query = m_context.session().open_query(
         QStringLiteral("SELECT * FROM ") + m_listTable + QStringLiteral(" ORDER BY Name;"));
     const int n = record_count(rs_query);
@@ -173,7 +163,7 @@ void Frame_category::load_category_list() {
     Grid_category->setCellBackColor(n + 1, 0, colourFromCode(white));
     fill += QStringLiteral("*\t\r");
     Grid_category->fillAll(fill, 0, 1);
-    state.loading = false;
+    loading.lower();
     if (coloured)
         state.current_category.clear();
     else if (!state.current_category.isEmpty() &&
@@ -243,73 +233,66 @@ void Frame_category::Command_save_category_changes_Click(int index) {
     const QString typed = Text_category->text();
     if (!name_is_acceptable(typed, QStringLiteral("category")))
         return;
-    Recordset& rs_query = m_context.session().rs_query();
-    try {
-        const bool found = find_record_by_text(rs_query, QStringLiteral("Name"),
-                                               replace ? state.current_category : typed);
-        if (replace) {
-            if (!found) {
-                itemVanished();
-                return;
+    Session& session = m_context.session();
+    write_and_reload(
+        m_context, QStringLiteral("An error occurred while saving the changes: "),
+        [&] {
+            Recordset& rs_query = session.rs_query();
+            const bool found = find_record_by_text(rs_query, QStringLiteral("Name"),
+                                                   replace ? state.current_category : typed);
+            if (replace) {
+                if (!found) {
+                    itemVanished();
+                    return false;
+                }
+                if (rs_query.value(QStringLiteral("Name")).toString() == typed) {
+                    Command_Clear_category_changes_Click();
+                    return false;
+                }
+                rs_query.edit();
+            } else {
+                if (found) {
+                    ui().message(QStringLiteral("That name already exists"));
+                    return false;
+                }
+                add_new_record(rs_query, session.database(), m_listTable);
             }
-            if (rs_query.value(QStringLiteral("Name")).toString() == typed) {
-                Command_Clear_category_changes_Click();
-                return;
-            }
-            rs_query.edit();
-        } else {
-            if (found) {
-                ui().message(QStringLiteral("That name already exists"));
-                return;
-            }
-            add_new_record(rs_query, m_context.session().database(), m_listTable);
-        }
-        rs_query.setValue(QStringLiteral("Name"), typed);
-        rs_query.update();
-        state.current_category = typed;
-        load_category_list();
-    } catch (const EngineError& e) {
-        rs_query.cancelUpdate();
-        ui().message(QStringLiteral("An error occurred while saving the changes: ") +
-                     e.description());
-    }
+            rs_query.setValue(QStringLiteral("Name"), typed);
+            rs_query.update();
+            return true;
+        },
+        [&] {
+            state.current_category = typed;
+            load_category_list();
+        });
 }
 
 void Frame_category::Command_delete_category_Click() {
     AppState& state = m_context.state();
     if (state.current_category.isEmpty())
         return;
-    Recordset& rs_query = m_context.session().rs_query();
-    try {
-        if (!find_record_by_text(rs_query, QStringLiteral("Name"), state.current_category))
-            return;
-        const int id = rs_query.value(QStringLiteral("ID")).toInt();
-        Session& session = m_context.session();
-        if (m_listKind == 0) {
-            Recordset& equipment = session.rs_equipment();
-            if (find_record_by_number(equipment, QStringLiteral("CategoryID"), id)) {
-                ui().message(
-                    QStringLiteral(
-                        "You cannot delete this category as it is in use by the equipment ") +
-                    equipment.value(QStringLiteral("Name")).toString().trimmed());
-                return;
-            }
-        } else {
-            Recordset& assets = session.rs_asset();
-            if (find_record_by_number(assets, QStringLiteral("StatusID"), id)) {
-                ui().message(
-                    QStringLiteral("You cannot delete this status as it is in use by the asset ") +
-                    assets.value(QStringLiteral("ModelNumber")).toString().trimmed());
-                return;
-            }
-        }
-        rs_query.deleteRecord();
-        state.current_category.clear();
-        load_category_list();
-    } catch (const EngineError& e) {
-        ui().message(QStringLiteral("An error occurred while deleting the category: ") +
-                     e.description());
-    }
+    Session& session = m_context.session();
+    Recordset& rs_query = session.rs_query();
+    // The list's own cursor finds the key; the guard reads the database.
+    if (!find_record_by_text(rs_query, QStringLiteral("Name"), state.current_category))
+        return;
+    const int id = rs_query.value(QStringLiteral("ID")).toInt();
+    const Reference used =
+        m_listKind == 0
+            ? Reference{QStringLiteral("Table_Equipment"),
+                        {QStringLiteral("CategoryID")},
+                        QStringLiteral("Name"),
+                        QStringLiteral("Name"),
+                        QStringLiteral(
+                            "You cannot delete this category as it is in use by the equipment ")}
+            : Reference{QStringLiteral("Table_Asset"),
+                        {QStringLiteral("StatusID")},
+                        QStringLiteral("ModelNumber"),
+                        QStringLiteral("ID"),
+                        QStringLiteral("You cannot delete this status as it is in use by the asset ")};
+    delete_unless_referenced(m_context,
+                             QStringLiteral("An error occurred while deleting the category: "),
+                             rs_query, id, {used}, [this] { reloadCleared(); });
 }
 
 int Frame_category::selectedKey() const {
@@ -320,8 +303,7 @@ int Frame_category::selectedKey() const {
 
 void Frame_category::itemVanished() {
     ui().message(QStringLiteral("That item no longer exists"));
-    m_context.state().current_category.clear();
-    load_category_list();
+    reloadCleared();
 }
 
 } // namespace gearlog

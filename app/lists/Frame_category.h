@@ -46,6 +46,8 @@ private:
     int selectedKey() const;
     // Reports that the selected item is gone and shows the list as it is.
     void itemVanished();
+    // Shows the list again with nothing selected.
+    void reloadCleared();
     // Deletes a contact or address unless a shipment names it.
     void deleteUnlessShipped(Recordset& items, int key, const QString& receiverField,
                              const QString& shipperField, const QString& failure);

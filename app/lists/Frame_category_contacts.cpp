@@ -1,6 +1,6 @@
 // The contact and location operations of the list view: create or modify
 // through their dialogs, and delete when no shipment uses them.
-#include "EngineError.h"
+#include "CommandRunner.h"
 #include "FlexGrid.h"
 #include "Form_address.h"
 #include "Form_contact.h"
@@ -13,13 +13,6 @@
 namespace gearlog {
 
 namespace {
-
-// The shipment that names a contact or address as receiver or shipper.
-bool findUsingShipment(Recordset& shipments, const QString& receiverField,
-                       const QString& shipperField, int key) {
-    return find_record_by_number(shipments, receiverField, key) ||
-           find_record_by_number(shipments, shipperField, key);
-}
 
 QString text(Recordset& rs, const char* field) {
     return rs.value(QString::fromLatin1(field)).toString();
@@ -61,22 +54,20 @@ void Frame_category::Command_define_contact_Click(int index) {
     if (ui().runModal(dialog) != QDialog::Accepted)
         return;
     state.dialog_cancelled = false;
-    try {
-        beginWrite(contacts, dialog.saveChoice() == 0, key, session.database(),
-                   QStringLiteral("Table_Contact"));
-        contacts.setValue(QStringLiteral("Name"), state.contact.name);
-        contacts.setValue(QStringLiteral("Phone"), state.contact.phone);
-        contacts.setValue(QStringLiteral("Email"), state.contact.email);
-        contacts.setValue(QStringLiteral("AddressID"), state.contact.address_id);
-        contacts.setValue(QStringLiteral("ColourCode"), state.contact.colour);
-        contacts.update();
-        state.current_category.clear();
-        load_category_list();
-    } catch (const EngineError& e) {
-        contacts.cancelUpdate();
-        ui().message(QStringLiteral("An error occurred while modifying the name: ") +
-                     e.description());
-    }
+    write_and_reload(
+        m_context, QStringLiteral("An error occurred while modifying the name: "),
+        [&] {
+            beginWrite(contacts, dialog.saveChoice() == 0, key, session.database(),
+                       QStringLiteral("Table_Contact"));
+            contacts.setValue(QStringLiteral("Name"), state.contact.name);
+            contacts.setValue(QStringLiteral("Phone"), state.contact.phone);
+            contacts.setValue(QStringLiteral("Email"), state.contact.email);
+            contacts.setValue(QStringLiteral("AddressID"), state.contact.address_id);
+            contacts.setValue(QStringLiteral("ColourCode"), state.contact.colour);
+            contacts.update();
+            return true;
+        },
+        [this] { reloadCleared(); });
 }
 
 void Frame_category::Command_define_address_Click(int index) {
@@ -101,40 +92,33 @@ void Frame_category::Command_define_address_Click(int index) {
     if (ui().runModal(dialog) != QDialog::Accepted)
         return;
     state.dialog_cancelled = false;
-    try {
-        beginWrite(addresses, dialog.saveChoice() == 0, key, session.database(),
-                   QStringLiteral("Table_address"));
-        addresses.setValue(QStringLiteral("Name"), state.address.name);
-        addresses.setValue(QStringLiteral("Address"), state.address.text);
-        addresses.setValue(QStringLiteral("ColourCode"), state.address.colour);
-        addresses.update();
-        state.current_category.clear();
-        load_category_list();
-    } catch (const EngineError& e) {
-        addresses.cancelUpdate();
-        ui().message(QStringLiteral("An error occurred while modifying the address: ") +
-                     e.description());
-    }
+    write_and_reload(
+        m_context, QStringLiteral("An error occurred while modifying the address: "),
+        [&] {
+            beginWrite(addresses, dialog.saveChoice() == 0, key, session.database(),
+                       QStringLiteral("Table_address"));
+            addresses.setValue(QStringLiteral("Name"), state.address.name);
+            addresses.setValue(QStringLiteral("Address"), state.address.text);
+            addresses.setValue(QStringLiteral("ColourCode"), state.address.colour);
+            addresses.update();
+            return true;
+        },
+        [this] { reloadCleared(); });
+}
+
+void Frame_category::reloadCleared() {
+    m_context.state().current_category.clear();
+    load_category_list();
 }
 
 void Frame_category::deleteUnlessShipped(Recordset& items, int key, const QString& receiverField,
                                          const QString& shipperField, const QString& failure) {
-    try {
-        if (!find_record_by_number(items, QStringLiteral("ID"), key))
-            return;
-        Recordset& shipments = m_context.session().rs_shipment();
-        if (findUsingShipment(shipments, receiverField, shipperField, key)) {
-            ui().message(
-                QStringLiteral("You cannot delete this item as it is in use in the shipment ") +
-                text(shipments, "Name").trimmed());
-            return;
-        }
-        items.deleteRecord();
-        m_context.state().current_category.clear();
-        load_category_list();
-    } catch (const EngineError& e) {
-        ui().message(failure + e.description());
-    }
+    const Reference shipped{
+        QStringLiteral("Table_Shipment"), {receiverField, shipperField}, QStringLiteral("Name"),
+        QStringLiteral("ID"),
+        QStringLiteral("You cannot delete this item as it is in use in the shipment ")};
+    delete_unless_referenced(m_context, failure, items, key, {shipped},
+                             [this] { reloadCleared(); });
 }
 
 void Frame_category::Command_delete_contact_Click() {

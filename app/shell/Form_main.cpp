@@ -7,6 +7,7 @@
 #include "Frame_photo.h"
 #include "SpreadsheetExport.h"
 #include "UiServices.h"
+#include "ViewRequests.h"
 
 #include <fitwell/FitwellControl.h>
 #include <imagelet/Imagelet.h>
@@ -38,6 +39,7 @@ Form_main::Form_main(QWidget* parent) : QMainWindow(parent), m_exit([] { QApplic
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("Form_main_client"));
     setCentralWidget(m_client);
+    m_requests = new ViewRequests(this);
     buildMenus();
     buildFrames();
     buildCoolBar();
@@ -87,37 +89,27 @@ void Form_main::buildMenus() {
 }
 
 void Form_main::buildFrames() {
-    const char* const names[] = {"Frame_photo",          "Frame_category", "Frame_equipment",
-                                 "Frame_asset",          "Frame_shipment", "Frame_report",
-                                 "Frame_report_shipment"};
-    const char* const roles[] = {"Photographs",    "Lists",     "Equipment",
-                                 "Assets",         "Shipments", "Equipment report",
-                                 "Shipment report"};
-    for (size_t i = 0; i < std::size(names); ++i) {
-        const QLatin1String name(names[i]);
-        if (name == QLatin1String("Frame_category")) {
-            m_frames.push_back(m_categoryView = new Frame_category(*this, m_client));
-            continue;
-        }
-        if (name == QLatin1String("Frame_photo")) {
-            m_frames.push_back(m_photoView = new Frame_photo(*this, m_client));
-            continue;
-        }
-        if (name == QLatin1String("Frame_equipment")) {
-            m_frames.push_back(m_equipmentView = new Frame_equipment(*this, m_client));
-            continue;
-        }
+    m_photoView = new Frame_photo(*this, m_client);
+    m_categoryView = new Frame_category(*this, m_client);
+    m_equipmentView = new Frame_equipment(*this, m_client);
+    // Views still to be built stand as empty frames of their names.
+    auto placeholder = [this](const char* name, const char* role) {
         auto* frame = new QFrame(m_client);
-        frame->setObjectName(QString::fromLatin1(names[i]));
-        frame->setAccessibleName(QString::fromLatin1(roles[i]));
+        frame->setObjectName(QString::fromLatin1(name));
+        frame->setAccessibleName(QString::fromLatin1(role));
         frame->setFrameShape(QFrame::StyledPanel);
-        // Designed positions differ; a view always shows at the anchor.
-        frame->setGeometry(8 + static_cast<int>(i) * 12, 8 + static_cast<int>(i) * 12, 1080, 640);
+        frame->setGeometry(8, 8, 1080, 640);
         frame->hide();
-        m_frames.push_back(frame);
-    }
-    m_anchor = m_frames.front();
-    registerExportGrid(m_categoryView, m_categoryView->grid());
+        return frame;
+    };
+    m_views = {{m_photoView, nullptr},
+               {m_categoryView, m_categoryView->grid()},
+               {m_equipmentView, nullptr},
+               {placeholder("Frame_asset", "Assets"), nullptr},
+               {placeholder("Frame_shipment", "Shipments"), nullptr},
+               {placeholder("Frame_report", "Equipment report"), nullptr},
+               {placeholder("Frame_report_shipment", "Shipment report"), nullptr}};
+    m_anchor = m_photoView;
 }
 
 QPushButton* Form_main::viewButton(QWidget* band, const char* name, int index,
@@ -225,29 +217,20 @@ void Form_main::show_view(QFrame* frame) {
     frame->move(m_anchor->pos());
     frame->show();
     frame->raise();
-    for (QFrame* other : m_frames)
-        if (other != frame)
-            other->hide();
+    for (const View& other : m_views)
+        if (other.frame != frame)
+            other.frame->hide();
 }
 
 void Form_main::popupMenu(const QPoint& globalPos) {
     m_popup->popup(globalPos);
 }
 
-void Form_main::registerExportGrid(QFrame* view, FlexGrid* grid) {
-    // The equipment report wins over the lists, which win over the shipment report.
-    static const QStringList order{QStringLiteral("Frame_report"), QStringLiteral("Frame_category"),
-                                   QStringLiteral("Frame_report_shipment")};
-    m_exportGrids.emplace_back(view, grid);
-    std::stable_sort(m_exportGrids.begin(), m_exportGrids.end(), [](const auto& a, const auto& b) {
-        return order.indexOf(a.first->objectName()) < order.indexOf(b.first->objectName());
-    });
-}
-
 void Form_main::mnuExcel_Click() {
-    for (const auto& [view, grid] : m_exportGrids)
-        if (view->isVisibleTo(this)) {
-            export_grid_to_spreadsheet(*grid);
+    // At most one view shows; its grid, if it offers the menu, is exported.
+    for (const View& view : m_views)
+        if (view.exportGrid && view.frame->isVisibleTo(this)) {
+            export_grid_to_spreadsheet(*view.exportGrid);
             return;
         }
 }

@@ -24,6 +24,7 @@ class FlexGrid;
 class Frame_category;
 class Frame_equipment;
 class Frame_photo;
+class ViewRequests;
 
 // The main window: File menu, the tool bar ("CoolBar") with its four bands
 // of view buttons and their hover hints, the seven view frames of which at
@@ -61,10 +62,10 @@ public:
     AppState& state() override { return m_state; }
     void popupMenu(const QPoint& globalPos) override;
 
+    ViewRequests& requests() override { return *m_requests; }
+
     // "Save as Excel": exports the grid of the view that is showing.
     void mnuExcel_Click();
-    // Views whose grid can be exported, in the order they are tried.
-    void registerExportGrid(QFrame* view, FlexGrid* grid);
     Frame_category* categoryView() { return m_categoryView; }
     Frame_photo* photoView() { return m_photoView; }
     Frame_equipment* equipmentView() { return m_equipmentView; }
@@ -104,12 +105,18 @@ private:
     QToolBar* m_coolBar = nullptr;
     QLabel* m_hint = nullptr;
     QMenu* m_popup = nullptr;
-    std::vector<QFrame*> m_frames;
+    // The seven view frames; a view whose grid offers "Save as Excel"
+    // names that grid.
+    struct View {
+        QFrame* frame;
+        FlexGrid* exportGrid;
+    };
+    std::vector<View> m_views;
     QFrame* m_anchor = nullptr;
+    ViewRequests* m_requests = nullptr;
     Frame_category* m_categoryView = nullptr;
     Frame_photo* m_photoView = nullptr;
     Frame_equipment* m_equipmentView = nullptr;
-    std::vector<std::pair<QFrame*, FlexGrid*>> m_exportGrids;
 };
 
 } // namespace gearlog

@@ -159,14 +159,12 @@ bool Form_main::open_dao_database(QString& path) {
 
 void Form_main::open_database() {
     m_session->openTableCursors();
-    m_state.current_category.clear();
-    m_state.current_photo.clear();
-    m_state.current_equipment.clear();
+    m_state.clear_selection();
 }
 
 void Form_main::close_database() {
-    for (QFrame* frame : m_frames)
-        frame->hide();
+    for (const View& view : m_views)
+        view.frame->hide();
     m_session.reset();
     setSessionCaption(QString());
     setCoolBarEnabled(false);

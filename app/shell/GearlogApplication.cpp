@@ -1,7 +1,6 @@
 #include "GearlogApplication.h"
 
 #include "EngineError.h"
-#include "UiServices.h"
 
 namespace gearlog {
 
@@ -12,12 +11,17 @@ GearlogApplication::GearlogApplication(int& argc, char** argv) : QApplication(ar
 }
 
 bool GearlogApplication::notify(QObject* receiver, QEvent* event) {
+    // Every handler reports its own failures; this is only the last line,
+    // which keeps a record rather than opening a message loop of its own.
     try {
         return QApplication::notify(receiver, event);
     } catch (const EngineError& e) {
-        ui().message(e.description(), MessageIcon::Exclamation);
-        return false;
+        qCritical("Unhandled database error in %s: %s (%s)", receiver->metaObject()->className(),
+                  qUtf8Printable(e.description()), qUtf8Printable(e.details()));
+    } catch (const std::exception& e) {
+        qCritical("Unhandled error in %s: %s", receiver->metaObject()->className(), e.what());
     }
+    return false;
 }
 
 } // namespace gearlog

@@ -4,9 +4,8 @@
 
 namespace gearlog {
 
-// The application object. A database failure that reaches the event loop
-// (a handler without its own report) is shown with the engine's text
-// instead of ending the program.
+// The application object. Handlers report their own failures; one that
+// still reaches the event loop is logged, never shown from here.
 class GearlogApplication : public QApplication {
     Q_OBJECT
 public:

@@ -20,6 +20,12 @@ public:
                         dialogOwner());
         box.exec();
     }
+    void showError(const QString& text, const QString& details) override {
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), text,
+                        QMessageBox::Ok, dialogOwner());
+        box.setDetailedText(details);
+        box.exec();
+    }
     bool askYesNo(const QString& text) override {
         QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
                         QMessageBox::Yes | QMessageBox::No, dialogOwner());

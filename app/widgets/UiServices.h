@@ -19,6 +19,9 @@ public:
     virtual ~UiServices() = default;
 
     virtual void message(const QString& text, MessageIcon icon = MessageIcon::None) = 0;
+    // A failed command: its text, with the operation and statement behind a
+    // "Details" part rather than in the text itself.
+    virtual void showError(const QString& text, const QString& details) = 0;
     // Yes and No buttons; true for Yes.
     virtual bool askYesNo(const QString& text) = 0;
     // Filters in the "Description|patterns|Description|patterns" form.

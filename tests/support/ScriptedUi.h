@@ -28,12 +28,17 @@ public:
     std::deque<std::function<int(QDialog&)>> dialogs;
 
     QStringList messages, questions, fileTitles, passwordPrompts, dialogNames, unexpected;
+    QStringList details; // of the errors shown
     std::vector<MessageIcon> icons;
     int beeps = 0;
 
     void message(const QString& text, MessageIcon icon) override {
         messages << text;
         icons.push_back(icon);
+    }
+    void showError(const QString& text, const QString& detail) override {
+        message(text, MessageIcon::Exclamation);
+        details << detail;
     }
     bool askYesNo(const QString& text) override {
         questions << text;

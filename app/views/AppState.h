@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <utility>
 #include <vector>
 
 namespace gearlog {
@@ -45,18 +46,49 @@ struct AddressExchange {
     int save_choice = 0;
 };
 
-// The selection and dialog-exchange values the views share. The main
-// window owns it and hands it to every view.
+// How a report or list grid is sorted: the column last clicked (-1 none)
+// and whether the next click on it sorts descending.
+struct GridSortState {
+    int column = -1;
+    bool descending = false;
+};
+
+// The selection and dialog-exchange values the views share: view state,
+// not data. The main window owns it and hands it to every view.
 struct AppState {
     QString current_category;
     QString current_photo;
     QString current_equipment;
+    int current_asset_id = -1;
+    QString current_asset_model;
+    QString current_asset_serial;
+    int current_shipment_id = -1;
+    // Lines of the shipping list ticked for return or transfer.
+    int ticked_line_count = 0;
     int location_address_id = -1;
     int location_contact_id = -1;
+    GridSortState report_sort;
+    GridSortState report_shipment_sort;
+    GridSortState list_sort;
+    // The shipments the shipment report lists, in its row order.
+    std::vector<int> report_shipment_ids;
     // The shipping-history column numbers in display order.
     std::vector<int> selected_fields;
     // Set while lists are filled by code, so handlers can tell it from the user.
     bool loading = false;
+
+    // Forgets what was selected in the database that was open.
+    void clear_selection() {
+        current_category.clear();
+        current_photo.clear();
+        current_equipment.clear();
+        current_asset_id = -1;
+        current_asset_model.clear();
+        current_asset_serial.clear();
+        current_shipment_id = -1;
+        ticked_line_count = 0;
+        report_shipment_ids.clear();
+    }
 
     // Dialog exchange: the caller sets dialog_cancelled before showing a
     // dialog; the dialog clears it when it returns a result.
@@ -64,6 +96,21 @@ struct AppState {
     ContactExchange contact;
     AddressExchange address;
     QDate dialog_date; // null is the empty date
+};
+
+// Raises a loading flag for as long as it lives, or until lower(): a fill
+// that throws can never leave the views ignoring the user.
+class LoadingGuard {
+public:
+    explicit LoadingGuard(bool& flag) : m_flag(flag), m_previous(std::exchange(flag, true)) {}
+    ~LoadingGuard() { lower(); }
+    void lower() { m_flag = m_previous; }
+    LoadingGuard(const LoadingGuard&) = delete;
+    LoadingGuard& operator=(const LoadingGuard&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_previous;
 };
 
 } // namespace gearlog

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QObject>
+
+namespace gearlog {
+
+// Requests one view makes of another. The asking view emits; the main
+// window connects each to the view that answers, so the views' libraries
+// never depend on each other (the asset list asks for the equipment report,
+// the asset form for an asset's shipping history).
+class ViewRequests : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+signals:
+    void equipmentReportRequested(int equipmentId);
+    void shippingHistoryRequested(int assetId);
+};
+
+} // namespace gearlog
