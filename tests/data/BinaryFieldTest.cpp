@@ -97,9 +97,15 @@ TEST_P(Binary, FailedStoreLeavesNoHalfWrittenPicture) {
     session->openTableCursors();
     Recordset& photos = session->rs_photo();
     storePhoto(photos, 1, bytes(10, 1), 10);
-    Transaction tx(session->database());
-    EXPECT_THROW(storePhoto(photos, 1, bytes(5000, 2), 1024), EngineError); // key taken
-    photos.cancelUpdate();
+    {
+        Transaction tx(session->database());
+        EXPECT_THROW(storePhoto(photos, 1, bytes(5000, 2), 1024), EngineError); // key taken
+    }
+    // The photograph that held the key keeps its own picture, whole.
+    auto stored = fresh->openSession()->openRecordset(QStringLiteral("Table_photo"));
+    ASSERT_EQ(record_count(*stored), 1);
+    stored->moveFirst();
+    EXPECT_EQ(stored->value(QStringLiteral("Photo")).toByteArray(), bytes(10, 1));
 }
 
 GEARLOG_BOTH_STORES(Binary);

@@ -181,4 +181,22 @@ TEST_F(EquipmentView, RenameCommentsAndDelete) {
     EXPECT_EQ(view()->grid()->rows(), 2);
 }
 
+// Mouse and keys only: pick a row, change the name and a weight, save.
+TEST_F(EquipmentView, EditsWithRealMouseAndKeys) {
+    addEquipment(1, QStringLiteral("Receiver"), 1, {{QStringLiteral("Weight"), 2.5}});
+    press(QStringLiteral("Command_Equipment"));
+    clickRow(view()->grid(), QStringLiteral("Receiver"));
+    EXPECT_EQ(box("Text_equipment_weight_0")->text(), QStringLiteral("2.5"));
+    typeInto(QStringLiteral("Text_equipment"), QStringLiteral("Receiver Mk2"));
+    typeInto(QStringLiteral("Text_equipment_weight_0"), QStringLiteral("3.5"));
+    press(QStringLiteral("Command_save_equipment_changes_0"));
+    ASSERT_TRUE(find_record_by_number(session().rs_equipment(), QStringLiteral("ID"), 1));
+    EXPECT_EQ(session().rs_equipment().value(QStringLiteral("Name")).toString(),
+              QStringLiteral("Receiver Mk2"));
+    EXPECT_FLOAT_EQ(session().rs_equipment().value(QStringLiteral("Weight")).toFloat(), 3.5f);
+    EXPECT_EQ(view()->grid()->textMatrix(1, 1), QStringLiteral("Receiver Mk2"));
+    EXPECT_TRUE(scripted.messages.isEmpty())
+        << scripted.messages.join(QLatin1Char(',')).toStdString();
+}
+
 } // namespace

@@ -139,4 +139,18 @@ TEST(PhotoNames, ProposedFromTheFileName) {
     EXPECT_EQ(propose_photo_name(QStringLiteral("noextension")), QStringLiteral("noextension"));
 }
 
+// Mouse and keys only: pick a photograph in the grid, rename it, save.
+TEST_F(PhotoView, RenamesWithRealMouseAndKeys) {
+    show();
+    store(QStringLiteral("pump_front.png"));
+    store(QStringLiteral("valve.png"));
+    clickRow(view()->grid(), QStringLiteral("pump front"));
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("pump front"));
+    typeInto(QStringLiteral("Text_photo"), QStringLiteral("Pump, front view"));
+    press(QStringLiteral("Command_save_photo_changes"));
+    EXPECT_EQ(names(), strings({"Pump, front view", "valve"}));
+    EXPECT_TRUE(scripted.messages.isEmpty())
+        << scripted.messages.join(QLatin1Char(',')).toStdString();
+}
+
 } // namespace

@@ -94,15 +94,16 @@ TEST_F(ImageletTest, SavesTheShortChunkFirst) {
 }
 
 TEST_F(ImageletTest, LoadsByBothReadForms) {
-    RecordingField ado, dao;
-    ado.bytes = dao.bytes = QByteArray(2500, 'x');
+    RecordingField sequential, byOffset;
+    sequential.bytes = byOffset.bytes = QByteArray(2500, 'x');
     control.setConnectionType(imagelet::useAdo);
     QSignalSpy loading(&control, &Imagelet::OnPhotoLoading);
-    EXPECT_EQ(control.LoadPhoto(ado), Imagelet::temporaryFile()); // not a picture, but written
-    EXPECT_EQ(ado.sequentialReads, (std::vector<qint64>{452, 1024, 1024}));
+    EXPECT_EQ(control.LoadPhoto(sequential),
+              Imagelet::temporaryFile()); // not a picture, but written
+    EXPECT_EQ(sequential.sequentialReads, (std::vector<qint64>{452, 1024, 1024}));
     control.setConnectionType(imagelet::usedao);
-    control.LoadPhoto(dao);
-    EXPECT_EQ(dao.offsetReads,
+    control.LoadPhoto(byOffset);
+    EXPECT_EQ(byOffset.offsetReads,
               (std::vector<std::pair<qint64, qint64>>{{0, 452}, {452, 1024}, {1476, 1024}}));
     ASSERT_EQ(loading.count(), 2);
     EXPECT_FALSE(loading.at(0).at(0).toBool());

@@ -178,4 +178,23 @@ TEST_F(ListView, SaveFailureIsReportedAndLeavesTheList) {
     EXPECT_FALSE(names().contains(QStringLiteral("Fine")));
 }
 
+// Mouse and keys only: a click on a row, typing, and the buttons.
+TEST_F(ListView, RenamesWithRealMouseAndKeys) {
+    press(QStringLiteral("Command_Categories_0"));
+    clickRow(grid(), QStringLiteral("Radio"));
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("Radio"));
+    EXPECT_TRUE(enabled("Command_delete_category"));
+    typeInto(QStringLiteral("Text_category"), QStringLiteral("Radios"));
+    EXPECT_TRUE(enabled("Command_save_category_changes_0"));
+    EXPECT_FALSE(enabled("Command_delete_category"));
+    press(QStringLiteral("Command_save_category_changes_0"));
+    EXPECT_EQ(names(), strings({"Ancillary", "Cables", "Radios", "Rx", "TEM Transmitter", "Tx"}));
+    clickCell(grid(), grid()->rows() - 1, 1); // the "*" row: a new item
+    typeInto(QStringLiteral("Text_category"), QStringLiteral("Masts"));
+    press(QStringLiteral("Command_save_category_changes_1"));
+    EXPECT_TRUE(names().contains(QStringLiteral("Masts")));
+    EXPECT_TRUE(scripted.messages.isEmpty())
+        << scripted.messages.join(QLatin1Char(',')).toStdString();
+}
+
 } // namespace

@@ -5,7 +5,11 @@
 #include "ScriptedUi.h"
 #include "TestStores.h"
 
+#include "FlexGrid.h"
+
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 namespace gearlog::test {
 
@@ -39,6 +43,33 @@ protected:
         cursor.update();
     }
     QString unexpected() const { return scripted.unexpected.join(QLatin1Char(',')); }
+
+    // Real input, as a person gives it: the wiring of signals is tested too.
+    void clickCell(FlexGrid* grid, int row, int col) {
+        window->show();
+        const QModelIndex index = grid->model()->index(row - grid->fixedRows(), col);
+        grid->scrollTo(index);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+    }
+    // Clicks the first row of the grid whose column 1 holds the text.
+    void clickRow(FlexGrid* grid, const QString& text) {
+        for (int r = grid->fixedRows(); r < grid->rows(); ++r)
+            if (grid->textMatrix(r, 1) == text)
+                return clickCell(grid, r, 1);
+        ADD_FAILURE() << "no row " << text.toStdString();
+    }
+    void typeInto(const QString& box, const QString& text) {
+        auto* edit = child<QLineEdit>(box);
+        window->show();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, text);
+    }
+    void press(const QString& button) {
+        window->show();
+        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
+    }
 };
 
 } // namespace gearlog::test

@@ -21,7 +21,7 @@ FlexGrid* grid(int rows, int cols) {
 TEST(FlexGrid, ShapeHeadingsAndCells) {
     std::unique_ptr<FlexGrid> g(grid(3, 4));
     QAbstractItemModelTester tester(g->model(),
-                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(g->model()->rowCount(), 2);
     EXPECT_EQ(g->model()->columnCount(), 4);
     g->setTextMatrix(0, 1, QStringLiteral("Name"));

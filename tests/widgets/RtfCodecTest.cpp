@@ -58,7 +58,7 @@ TEST(RtfCodec, RoundTripKeepsTextAndFormatting) {
     EXPECT_NE(formatAt(back, 2).fontWeight(), QFont::Bold);
 }
 
-TEST(RtfCodec, ReadsWhatWindowsRichEditWrites) {
+TEST(RtfCodec, ReadsWhatOtherWordProcessorsWrite) {
     const QString stored = QStringLiteral(
         "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang2057{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
         "{\\f1\\fnil\\fcharset2 Symbol;}}\r\n{\\colortbl ;\\red255\\green0\\blue0;}\r\n"
