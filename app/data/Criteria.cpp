@@ -158,7 +158,7 @@ private:
                 return static_cast<int>(c);
         }
         throw CriteriaError(QStringLiteral("Unknown field name in criteria: '%1'")
-                              .arg(table.isEmpty() ? name : table + QLatin1Char('.') + name));
+                                .arg(table.isEmpty() ? name : table + QLatin1Char('.') + name));
     }
     QString parseName() {
         if (m_pos < m_text.size() && m_text[m_pos] == QLatin1Char('[')) {

@@ -107,9 +107,8 @@ std::vector<Token> tokenize(const QString& sql) {
             ++i;
             tokens.push_back({Token::Symbol, symbol});
             if (isOpen(tokens.back()) && ++depth > maxNesting)
-                throw EngineError(
-                    QStringLiteral("The statement is nested more than %1 levels deep")
-                        .arg(maxNesting));
+                throw EngineError(QStringLiteral("The statement is nested more than %1 levels deep")
+                                      .arg(maxNesting));
             if (isClose(tokens.back()))
                 --depth;
         }

@@ -54,9 +54,9 @@ int next_id(Database& db, const QString& table, const QString& field) {
     return max.isValid() ? max.toInt() + 1 : 1;
 }
 
-std::optional<QString> first_referrer(Database& db, const QString& table,
-                                      const QStringList& fields, int key,
-                                      const QString& nameField, const QString& orderField) {
+std::optional<QString> first_referrer(Database& db, const QString& table, const QStringList& fields,
+                                      int key, const QString& nameField,
+                                      const QString& orderField) {
     const TableDef* def = findTable(table);
     if (!def)
         throw EngineError(

@@ -27,9 +27,8 @@ int next_id(Database& db, const QString& table, const QString& field);
 // order of `orderField`: the value of its `nameField`, or nothing when no
 // row refers to the key. Read from the store, so rows another desk wrote
 // are seen; engine failures throw.
-std::optional<QString> first_referrer(Database& db, const QString& table,
-                                      const QStringList& fields, int key,
-                                      const QString& nameField, const QString& orderField);
+std::optional<QString> first_referrer(Database& db, const QString& table, const QStringList& fields,
+                                      int key, const QString& nameField, const QString& orderField);
 // Begins a new row in the cursor with the next free key of its table.
 void add_new_record(Recordset& cursor, Database& db, const QString& table);
 

@@ -51,7 +51,8 @@ int compareFoldedUtf8(const char* a, int aBytes, const char* b, int bBytes) {
     }
     if (k == n)
         return aBytes == bBytes ? 0 : (aBytes < bBytes ? -1 : 1);
-    return compareFolded(QString::fromUtf8(a + k, aBytes - k), QString::fromUtf8(b + k, bBytes - k));
+    return compareFolded(QString::fromUtf8(a + k, aBytes - k),
+                         QString::fromUtf8(b + k, bBytes - k));
 }
 
 } // namespace gearlog

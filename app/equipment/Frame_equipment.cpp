@@ -51,7 +51,8 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
         QStringLiteral("The category group for which assets are to be displayed"));
     Combo_select_equipment_category->setGeometry(90, 10, 300, 26);
     makeLabel(this, QStringLiteral("Category"), Combo_select_equipment_category, {10, 10, 80, 26});
-    connect(Combo_select_equipment_category, &QComboBox::activated, this, guarded([this] { Combo_select_equipment_category_Click(); }));
+    connect(Combo_select_equipment_category, &QComboBox::activated, this,
+            guarded([this] { Combo_select_equipment_category_Click(); }));
 
     Grid_equipment =
         makeListGrid(this, QStringLiteral("Grid_equipment"), QStringLiteral("Equipment grid"),
@@ -66,7 +67,8 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     Text_equipment->setToolTip(QStringLiteral("Name of this piece of equipment in the database"));
     Text_equipment->setGeometry(x, 10, 360, 26);
     makeLabel(this, QStringLiteral("Name"), Text_equipment, {410, 10, 90, 26});
-    connect(Text_equipment, &QLineEdit::textEdited, this, guarded([this] { Text_equipment_Change(); }));
+    connect(Text_equipment, &QLineEdit::textEdited, this,
+            guarded([this] { Text_equipment_Change(); }));
 
     Combo_equipment_category = new QComboBox(this);
     Combo_equipment_category->setObjectName(QStringLiteral("Combo_equipment_category"));
@@ -74,7 +76,8 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
         QStringLiteral("The category group to which this piece of equipment belongs"));
     Combo_equipment_category->setGeometry(x, 45, 360, 26);
     makeLabel(this, QStringLiteral("Category"), Combo_equipment_category, {410, 45, 90, 26});
-    connect(Combo_equipment_category, &QComboBox::activated, this, guarded([this] { Text_equipment_Change(); }));
+    connect(Combo_equipment_category, &QComboBox::activated, this,
+            guarded([this] { Text_equipment_Change(); }));
 
     for (int i = 0; i < 4; ++i) {
         auto* box = new QLineEdit(this);
@@ -103,7 +106,8 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
         QStringLiteral("The picture of this piece of equipment"));
     Combo_equipment_photograph->setGeometry(x, 385, 360, 26);
     makeLabel(this, QStringLiteral("Photograph"), Combo_equipment_photograph, {410, 385, 90, 26});
-    connect(Combo_equipment_photograph, &QComboBox::currentIndexChanged, this, guarded([this] { Combo_equipment_photograph_Click(); }));
+    connect(Combo_equipment_photograph, &QComboBox::currentIndexChanged, this,
+            guarded([this] { Combo_equipment_photograph_Click(); }));
 
     Imagelet_equipment = new imagelet::Imagelet(this);
     Imagelet_equipment->setObjectName(QStringLiteral("Imagelet_equipment"));
@@ -129,11 +133,15 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
                    {x + 460, 425, 110, 30});
     for (int i = 0; i < 2; ++i) {
         Command_save_equipment_changes[static_cast<size_t>(i)]->setProperty("Index", i);
-        connect(Command_save_equipment_changes[static_cast<size_t>(i)], &QPushButton::clicked, this, guarded([this, i] { Command_save_equipment_changes_Click(i); }));
+        connect(Command_save_equipment_changes[static_cast<size_t>(i)], &QPushButton::clicked, this,
+                guarded([this, i] { Command_save_equipment_changes_Click(i); }));
     }
-    connect(Command_create_equipment, &QPushButton::clicked, this, guarded([this] { Command_create_equipment_Click(); }));
-    connect(Command_clear_equipment_changes, &QPushButton::clicked, this, guarded([this] { Command_clear_equipment_changes_Click(); }));
-    connect(Command_delete_equipment, &QPushButton::clicked, this, guarded([this] { Command_delete_equipment_Click(); }));
+    connect(Command_create_equipment, &QPushButton::clicked, this,
+            guarded([this] { Command_create_equipment_Click(); }));
+    connect(Command_clear_equipment_changes, &QPushButton::clicked, this,
+            guarded([this] { Command_clear_equipment_changes_Click(); }));
+    connect(Command_delete_equipment, &QPushButton::clicked, this,
+            guarded([this] { Command_delete_equipment_Click(); }));
     hide();
 }
 
@@ -147,14 +155,14 @@ void Frame_equipment::Command_Equipment_Click() {
     {
         LoadingGuard loading(state.loading);
         Combo_select_equipment_category->clear();
-    Combo_select_equipment_category->addItem(QStringLiteral("All"), -1);
-    fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"),
-               *Combo_select_equipment_category, false);
-    Combo_select_equipment_category->setCurrentIndex(-1);
-    fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"),
-               *Combo_equipment_category, true);
-    fill_combo(session.rs_photo(), QStringLiteral("ID"), QStringLiteral("Name"),
-               *Combo_equipment_photograph, true);
+        Combo_select_equipment_category->addItem(QStringLiteral("All"), -1);
+        fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"),
+                   *Combo_select_equipment_category, false);
+        Combo_select_equipment_category->setCurrentIndex(-1);
+        fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"),
+                   *Combo_equipment_category, true);
+        fill_combo(session.rs_photo(), QStringLiteral("ID"), QStringLiteral("Name"),
+                   *Combo_equipment_photograph, true);
     }
     load_Equipment_list();
 }
@@ -389,13 +397,14 @@ void Frame_equipment::Command_delete_equipment_Click() {
     if (!find_record_by_text(equipment, QStringLiteral("Name"), state.current_equipment))
         return;
     const Reference used{
-        QStringLiteral("Table_Asset"), {QStringLiteral("EquipmentID")},
-        QStringLiteral("ModelNumber"), QStringLiteral("ID"),
+        QStringLiteral("Table_Asset"),
+        {QStringLiteral("EquipmentID")},
+        QStringLiteral("ModelNumber"),
+        QStringLiteral("ID"),
         QStringLiteral("You cannot delete this equipment as it is in use by the asset ")};
     delete_unless_referenced(m_context,
                              QStringLiteral("An error occurred while deleting the equipment: "),
-                             equipment, equipment.value(QStringLiteral("ID")).toInt(), {used},
-                             [&] {
+                             equipment, equipment.value(QStringLiteral("ID")).toInt(), {used}, [&] {
                                  state.current_equipment.clear();
                                  load_Equipment_list();
                              });

@@ -105,11 +105,16 @@ Frame_photo::Frame_photo(ViewContext& context, QWidget* parent)
     Command_delete_photo = makeButton(
         this, QStringLiteral("Command_delete_photo"), QStringLiteral("Delete This Photo"),
         QStringLiteral("Delete the current photo from the database"), {945, 580, 125, 30});
-    connect(Command_OpenPhoto, &QPushButton::clicked, this, guarded([this] { Command_OpenPhoto_Click(); }));
-    connect(Command_Store_photo_in_database, &QPushButton::clicked, this, guarded([this] { Command_Store_photo_in_database_Click(); }));
-    connect(Command_save_photo_changes, &QPushButton::clicked, this, guarded([this] { Command_save_photo_changes_Click(); }));
-    connect(Command_clear_photo_changes, &QPushButton::clicked, this, guarded([this] { Command_clear_photo_changes_Click(); }));
-    connect(Command_delete_photo, &QPushButton::clicked, this, guarded([this] { Command_delete_photo_Click(); }));
+    connect(Command_OpenPhoto, &QPushButton::clicked, this,
+            guarded([this] { Command_OpenPhoto_Click(); }));
+    connect(Command_Store_photo_in_database, &QPushButton::clicked, this,
+            guarded([this] { Command_Store_photo_in_database_Click(); }));
+    connect(Command_save_photo_changes, &QPushButton::clicked, this,
+            guarded([this] { Command_save_photo_changes_Click(); }));
+    connect(Command_clear_photo_changes, &QPushButton::clicked, this,
+            guarded([this] { Command_clear_photo_changes_Click(); }));
+    connect(Command_delete_photo, &QPushButton::clicked, this,
+            guarded([this] { Command_delete_photo_Click(); }));
     hide();
 }
 
@@ -287,11 +292,14 @@ void Frame_photo::Command_delete_photo_Click() {
     if (photos.absolutePosition() < 0)
         return;
     const Reference used{
-        QStringLiteral("Table_Equipment"), {QStringLiteral("PhotographID")},
-        QStringLiteral("Name"), QStringLiteral("Name"),
+        QStringLiteral("Table_Equipment"),
+        {QStringLiteral("PhotographID")},
+        QStringLiteral("Name"),
+        QStringLiteral("Name"),
         QStringLiteral("You cannot delete this photo as it is currently in use by the equipment ")};
-    delete_unless_referenced(m_context, QStringLiteral("An error occurred while deleting the photo: "),
-                             photos, photos.value(QStringLiteral("ID")).toInt(), {used}, [this] {
+    delete_unless_referenced(m_context,
+                             QStringLiteral("An error occurred while deleting the photo: "), photos,
+                             photos.value(QStringLiteral("ID")).toInt(), {used}, [this] {
                                  m_context.state().current_photo.clear();
                                  load_photo_list();
                              });

@@ -43,7 +43,8 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
     Grid_category = makeListGrid(this, QStringLiteral("Grid_category"), QString(), QString(),
                                  {10, 10, 520, 600});
     connect(Grid_category, &FlexGrid::Click, this, guarded([this] { Grid_category_Click(); }));
-    connect(Grid_category, &FlexGrid::DblClick, this, guarded([this] { Grid_category_DblClick(); }));
+    connect(Grid_category, &FlexGrid::DblClick, this,
+            guarded([this] { Grid_category_DblClick(); }));
     connect(Grid_category, &FlexGrid::RightClick, this,
             [this](const QPoint& at) { m_context.popupMenu(at); });
 
@@ -52,16 +53,19 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
     Text_category->setToolTip(QStringLiteral("Name to be stored in the database list"));
     Text_category->setGeometry(550, 38, 420, 26);
     makeLabel(this, QStringLiteral("Name"), Text_category, {550, 14, 200, 22});
-    connect(Text_category, &QLineEdit::textEdited, this, guarded([this] { Text_category_Change(); }));
+    connect(Text_category, &QLineEdit::textEdited, this,
+            guarded([this] { Text_category_Change(); }));
 
     Command_create_category =
         makeButton(this, QStringLiteral("Command_create_category"), QStringLiteral("Create"),
                    QStringLiteral("Create a new item in the list"), {550, 80, 130, 30});
-    connect(Command_create_category, &QPushButton::clicked, this, guarded([this] { Command_create_category_Click(); }));
+    connect(Command_create_category, &QPushButton::clicked, this,
+            guarded([this] { Command_create_category_Click(); }));
     Command_delete_category = makeButton(
         this, QStringLiteral("Command_delete_category"), QStringLiteral("Delete"),
         QStringLiteral("Delete the currently selected item from the list"), {690, 80, 130, 30});
-    connect(Command_delete_category, &QPushButton::clicked, this, guarded([this] { Command_delete_category_Click(); }));
+    connect(Command_delete_category, &QPushButton::clicked, this,
+            guarded([this] { Command_delete_category_Click(); }));
     const QString saveCaptions[] = {QStringLiteral("Save "), QStringLiteral("Save New")};
     const QString saveTips[] = {
         QStringLiteral("Replace the current item name with the changed name"),
@@ -70,13 +74,15 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
         QPushButton* b = makeButton(this, QStringLiteral("Command_save_category_changes_%1").arg(i),
                                     saveCaptions[i], saveTips[i], {550 + i * 140, 120, 130, 30});
         b->setProperty("Index", i);
-        connect(b, &QPushButton::clicked, this, guarded([this, i] { Command_save_category_changes_Click(i); }));
+        connect(b, &QPushButton::clicked, this,
+                guarded([this, i] { Command_save_category_changes_Click(i); }));
         Command_save_category_changes[static_cast<size_t>(i)] = b;
     }
     Command_Clear_category_changes =
         makeButton(this, QStringLiteral("Command_Clear_category_changes"), QStringLiteral("Reset"),
                    QStringLiteral("Restore the original item name"), {830, 120, 130, 30});
-    connect(Command_Clear_category_changes, &QPushButton::clicked, this, guarded([this] { Command_Clear_category_changes_Click(); }));
+    connect(Command_Clear_category_changes, &QPushButton::clicked, this,
+            guarded([this] { Command_Clear_category_changes_Click(); }));
 
     Frame_contact = subFrame(this, "Frame_contact", QStringLiteral("Contact"));
     Frame_address = subFrame(this, "Frame_address", QStringLiteral("Location"));
@@ -101,12 +107,18 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
         define = {modify, create};
         (i == 0 ? Command_delete_contact : Command_delete_address) = remove;
     }
-    connect(Command_define_contact[0], &QPushButton::clicked, this, guarded([this] { Command_define_contact_Click(0); }));
-    connect(Command_define_contact[1], &QPushButton::clicked, this, guarded([this] { Command_define_contact_Click(1); }));
-    connect(Command_define_address[0], &QPushButton::clicked, this, guarded([this] { Command_define_address_Click(0); }));
-    connect(Command_define_address[1], &QPushButton::clicked, this, guarded([this] { Command_define_address_Click(1); }));
-    connect(Command_delete_contact, &QPushButton::clicked, this, guarded([this] { Command_delete_contact_Click(); }));
-    connect(Command_delete_address, &QPushButton::clicked, this, guarded([this] { Command_delete_address_Click(); }));
+    connect(Command_define_contact[0], &QPushButton::clicked, this,
+            guarded([this] { Command_define_contact_Click(0); }));
+    connect(Command_define_contact[1], &QPushButton::clicked, this,
+            guarded([this] { Command_define_contact_Click(1); }));
+    connect(Command_define_address[0], &QPushButton::clicked, this,
+            guarded([this] { Command_define_address_Click(0); }));
+    connect(Command_define_address[1], &QPushButton::clicked, this,
+            guarded([this] { Command_define_address_Click(1); }));
+    connect(Command_delete_contact, &QPushButton::clicked, this,
+            guarded([this] { Command_delete_contact_Click(); }));
+    connect(Command_delete_address, &QPushButton::clicked, this,
+            guarded([this] { Command_delete_address_Click(); }));
     hide();
 }
 
@@ -285,11 +297,12 @@ void Frame_category::Command_delete_category_Click() {
                         QStringLiteral("Name"),
                         QStringLiteral(
                             "You cannot delete this category as it is in use by the equipment ")}
-            : Reference{QStringLiteral("Table_Asset"),
-                        {QStringLiteral("StatusID")},
-                        QStringLiteral("ModelNumber"),
-                        QStringLiteral("ID"),
-                        QStringLiteral("You cannot delete this status as it is in use by the asset ")};
+            : Reference{
+                  QStringLiteral("Table_Asset"),
+                  {QStringLiteral("StatusID")},
+                  QStringLiteral("ModelNumber"),
+                  QStringLiteral("ID"),
+                  QStringLiteral("You cannot delete this status as it is in use by the asset ")};
     delete_unless_referenced(m_context,
                              QStringLiteral("An error occurred while deleting the category: "),
                              rs_query, id, {used}, [this] { reloadCleared(); });

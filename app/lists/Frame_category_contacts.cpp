@@ -114,7 +114,9 @@ void Frame_category::reloadCleared() {
 void Frame_category::deleteUnlessShipped(Recordset& items, int key, const QString& receiverField,
                                          const QString& shipperField, const QString& failure) {
     const Reference shipped{
-        QStringLiteral("Table_Shipment"), {receiverField, shipperField}, QStringLiteral("Name"),
+        QStringLiteral("Table_Shipment"),
+        {receiverField, shipperField},
+        QStringLiteral("Name"),
         QStringLiteral("ID"),
         QStringLiteral("You cannot delete this item as it is in use in the shipment ")};
     delete_unless_referenced(m_context, failure, items, key, {shipped},

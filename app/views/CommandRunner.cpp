@@ -43,8 +43,8 @@ bool write_and_reload(ViewContext& context, const QString& failurePrefix,
     return true;
 }
 
-bool delete_unless_referenced(ViewContext& context, const QString& failurePrefix,
-                              Recordset& items, int key, const std::vector<Reference>& references,
+bool delete_unless_referenced(ViewContext& context, const QString& failurePrefix, Recordset& items,
+                              int key, const std::vector<Reference>& references,
                               const std::function<void()>& reload) {
     Database& db = context.session().database();
     return write_and_reload(

@@ -40,8 +40,8 @@ struct Reference {
 // still refers to `key` (read from the database inside the transaction, so
 // another desk's new reference is seen), else delete the row of `items`
 // with that key and reload. A row that is already gone is left alone.
-bool delete_unless_referenced(ViewContext& context, const QString& failurePrefix,
-                              Recordset& items, int key, const std::vector<Reference>& references,
+bool delete_unless_referenced(ViewContext& context, const QString& failurePrefix, Recordset& items,
+                              int key, const std::vector<Reference>& references,
                               const std::function<void()>& reload);
 
 } // namespace gearlog

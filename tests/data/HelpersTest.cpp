@@ -145,9 +145,9 @@ TEST_P(NextId, LetterCaseFoldsEveryScriptAlike) {
         reread << reopened->value(QStringLiteral("Name")).toString();
     EXPECT_EQ(kept, reread);
     // Folded letters order by code point: after every ASCII name.
-    EXPECT_EQ(kept.mid(kept.size() - 4), (QStringList{QStringLiteral("Zed"), QStringLiteral("ärmel"),
-                                                      QStringLiteral("Øresund"),
-                                                      QStringLiteral("Über")}));
+    EXPECT_EQ(kept.mid(kept.size() - 4),
+              (QStringList{QStringLiteral("Zed"), QStringLiteral("ärmel"),
+                           QStringLiteral("Øresund"), QStringLiteral("Über")}));
 }
 
 GEARLOG_BOTH_STORES(NextId);

@@ -142,8 +142,8 @@ TEST(ConnectionStrings, ValuesAreQuotedAndBadOnesRefused) {
                  }).isEmpty());
     EXPECT_EQ(ConnectionString::parse(QStringLiteral("driver=qpsql;Database=kit")).driver,
               QStringLiteral("QPSQL"));
-    const QString sqlite = openFailure(
-        [] { Session::openServer(QStringLiteral("Driver=QSQLITE;Database=kit")); });
+    const QString sqlite =
+        openFailure([] { Session::openServer(QStringLiteral("Driver=QSQLITE;Database=kit")); });
     EXPECT_TRUE(sqlite.contains(QStringLiteral("QSQLITE")) &&
                 sqlite.contains(QStringLiteral("not supported")))
         << sqlite.toStdString();
@@ -163,20 +163,22 @@ TEST(Session, ServerSessionsQuoteAlikeAndBoundTheirStatements) {
     FreshDatabase base(Engine::Postgres);
     const QString name = ConnectionString::parse(base.location()).database;
     openServerStore(base.location())
-        ->execute(QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off")
-                      .arg(name),
-                  {});
+        ->execute(
+            QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off").arg(name),
+            {});
     auto session = base.openSession();
-    session->execute(QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
+    session->execute(
+        QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
     auto rs = session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 1"));
     EXPECT_EQ(rs->value(QStringLiteral("Name")).toString(), QStringLiteral(R"(C:	emp)"));
 
     Store& store = session->database().store();
     for (int i = 0; i < 600; ++i)
-        store.select(QStringLiteral("SELECT ID FROM Table_category WHERE ID <> %1 AND ID = ?").arg(i),
-                     {1}, {});
-    const auto prepared = store.select(QStringLiteral("SELECT count(*) FROM pg_prepared_statements"),
-                                       {}, {FieldType::Long});
+        store.select(
+            QStringLiteral("SELECT ID FROM Table_category WHERE ID <> %1 AND ID = ?").arg(i), {1},
+            {});
+    const auto prepared = store.select(
+        QStringLiteral("SELECT count(*) FROM pg_prepared_statements"), {}, {FieldType::Long});
     EXPECT_LE(prepared.front()[0].toInt(), 300);
 }
 

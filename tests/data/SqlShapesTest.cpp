@@ -229,9 +229,9 @@ TEST_P(SqlShapes, TextKeepsItsBlanks) {
         "SELECT [Name] AS [Full Name], ID FROM Table_equipment ORDER BY [Full Name] DESC"));
     alias->moveFirst();
     EXPECT_EQ(alias->value(QStringLiteral("Full Name")).toString(), QStringLiteral("Receiver"));
-    EXPECT_EQ(column(QStringLiteral("SELECT MAX(ID) AS Max FROM Table_asset"),
-                     QStringLiteral("Max")),
-              QStringList{QStringLiteral("3")});
+    EXPECT_EQ(
+        column(QStringLiteral("SELECT MAX(ID) AS Max FROM Table_asset"), QStringLiteral("Max")),
+        QStringList{QStringLiteral("3")});
     EXPECT_EQ(column(QStringLiteral("SELECT DISTINCT  EquipmentID FROM Table_asset ORDER BY "
                                     "EquipmentID DESC"),
                      QStringLiteral("EquipmentID")),
@@ -274,7 +274,8 @@ TEST_P(SqlShapes, DeepNestingIsRefusedNotACrash) {
         session->openRecordset(QStringLiteral("SELECT * FROM Table_asset WHERE ") + deep);
         FAIL() << "20,000 parentheses were accepted";
     } catch (const EngineError& e) {
-        EXPECT_TRUE(e.description().contains(QStringLiteral("nested"))) << e.description().toStdString();
+        EXPECT_TRUE(e.description().contains(QStringLiteral("nested")))
+            << e.description().toStdString();
     }
     auto assets = session->openRecordset(QStringLiteral("Table_asset"));
     EXPECT_THROW(assets->findFirst(deep), CriteriaError);

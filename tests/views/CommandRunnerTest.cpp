@@ -28,7 +28,9 @@ protected:
 
     ScriptedUi ui;
     int reloads = 0;
-    std::function<void()> reload = [this] { ++reloads; };
+    std::function<void()> reload = [this] {
+        ++reloads;
+    };
 
 private:
     AppState m_state;
@@ -104,14 +106,14 @@ TEST_P(Commands, DeleteSeesAReferenceAnotherDeskJustAdded) {
                          QStringLiteral("Name"),
                          QStringLiteral("Name"),
                          QStringLiteral("in use by the equipment ")};
-    EXPECT_FALSE(delete_unless_referenced(*this, QStringLiteral("delete: "), photos, photo,
-                                          {used}, reload));
+    EXPECT_FALSE(
+        delete_unless_referenced(*this, QStringLiteral("delete: "), photos, photo, {used}, reload));
     EXPECT_EQ(ui.messages, QStringList{QStringLiteral("in use by the equipment Pump")});
     EXPECT_EQ(stored("Table_photo"), 1);
 
     otherDesk->execute(QStringLiteral("DELETE * FROM Table_equipment"));
-    EXPECT_TRUE(delete_unless_referenced(*this, QStringLiteral("delete: "), photos, photo,
-                                         {used}, reload));
+    EXPECT_TRUE(
+        delete_unless_referenced(*this, QStringLiteral("delete: "), photos, photo, {used}, reload));
     EXPECT_EQ(reloads, 1);
     EXPECT_EQ(stored("Table_photo"), 0);
 }
