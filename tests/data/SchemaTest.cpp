@@ -110,6 +110,44 @@ TEST_P(Schema, EveryTableFieldAndIndexExists) {
     }
 }
 
+// A database from an older Gearlog is brought to today's letter-case rules
+// on open: citext names on the server, name indexes built with the file
+// engine's ASCII-only NOCASE on a file.
+TEST_P(Schema, OlderDatabasesAreUpgradedOnOpen) {
+    {
+        auto store = fresh->openStore();
+        if (GetParam() == Engine::Postgres) {
+            store->execute(QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"), {});
+            store->execute(
+                QStringLiteral("ALTER TABLE Table_category ALTER COLUMN Name TYPE citext"), {});
+        } else {
+            store->execute(QStringLiteral("PRAGMA user_version = 0"), {});
+        }
+        store->execute(QStringLiteral("UPDATE Table_category SET Name = 'Über' WHERE ID = 1"), {});
+    }
+    auto upgraded = fresh->openSession();
+    upgraded->openTableCursors();
+    auto found = upgraded->openRecordset(
+        QStringLiteral("SELECT * FROM Table_category WHERE Name = 'über'"));
+    EXPECT_EQ(record_count(*found), 1);
+    Store& store = upgraded->database().store();
+    if (GetParam() == Engine::Postgres) {
+        EXPECT_TRUE(store
+                        .select(QStringLiteral("SELECT 1 FROM information_schema.columns WHERE "
+                                               "udt_name = 'citext' AND table_schema = "
+                                               "current_schema()"),
+                                {}, {})
+                        .empty());
+    } else {
+        EXPECT_EQ(store.select(QStringLiteral("PRAGMA user_version"), {}, {}).front()[0].toInt(),
+                  1);
+        EXPECT_EQ(store.select(QStringLiteral("PRAGMA integrity_check"), {}, {FieldType::Text})
+                      .front()[0]
+                      .toString(),
+                  QStringLiteral("ok"));
+    }
+}
+
 GEARLOG_BOTH_STORES(Schema);
 
 } // namespace
