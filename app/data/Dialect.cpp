@@ -134,4 +134,42 @@ QString selectTerm(Engine engine, const QString& column, FieldType type) {
     return column;
 }
 
+QString unchangedTerm(Engine engine, const QString& column, FieldType type, int* marks) {
+    *marks = 1;
+    if (engine == Engine::Postgres) {
+        switch (type) {
+        case FieldType::Text:
+        case FieldType::Memo:
+            return QStringLiteral("CAST(%1 AS text) COLLATE \"C\" IS NOT DISTINCT FROM CAST(? AS "
+                                  "text) COLLATE \"C\"")
+                .arg(column);
+        case FieldType::Single:
+            return QStringLiteral("%1 IS NOT DISTINCT FROM CAST(? AS real)").arg(column);
+        default:
+            return QStringLiteral("%1 IS NOT DISTINCT FROM ?").arg(column);
+        }
+    }
+    switch (type) {
+    case FieldType::Text:
+    case FieldType::Memo:
+        return QStringLiteral("%1 IS ? COLLATE BINARY").arg(column);
+    case FieldType::Single:
+        // The file keeps a double; the cursor read it as a float.
+        *marks = 2;
+        return QStringLiteral("(%1 IS NULL AND ? IS NULL OR abs(%1 - ?) <= 1e-6 * abs(%1))")
+            .arg(column);
+    default:
+        return QStringLiteral("%1 IS ?").arg(column);
+    }
+}
+
+QString keyLockStatement(Engine engine, const QString& table) {
+    // The file's write transaction (BEGIN IMMEDIATE) already holds the
+    // whole file; the server locks one key per table.
+    if (engine == Engine::Sqlite)
+        return {};
+    return QStringLiteral("SELECT pg_advisory_xact_lock(hashtext('gearlog key ' || lower('%1')))")
+        .arg(table);
+}
+
 } // namespace gearlog::dialect

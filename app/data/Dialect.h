@@ -27,5 +27,14 @@ QString orderTerm(Engine engine, const QString& column, FieldType type, bool des
 // text, so no client time zone can shift a calendar time on its way.
 QString selectTerm(Engine engine, const QString& column, FieldType type);
 
+// A condition that holds while the stored column still has the value bound
+// to its "?" marks (`marks` of them, each bound to the value): Nulls equal
+// each other, text compares letter for letter, single-precision numbers to
+// their precision.
+QString unchangedTerm(Engine engine, const QString& column, FieldType type, int* marks);
+// A statement that serialises the taking of new keys for a table until the
+// transaction ends; empty where the write transaction does that already.
+QString keyLockStatement(Engine engine, const QString& table);
+
 } // namespace dialect
 } // namespace gearlog

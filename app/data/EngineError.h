@@ -43,4 +43,11 @@ public:
     using EngineError::EngineError;
 };
 
+// A save refused because another desk changed the row since this one read
+// it; the cursor then shows the row as that desk left it.
+class ConflictError : public EngineError {
+public:
+    using EngineError::EngineError;
+};
+
 } // namespace gearlog

@@ -44,7 +44,27 @@ bool find_record_by_text(Recordset& cursor, const QString& field, const QString&
     return findWithCriteria(cursor, field + QLatin1Char('=') + quoteText(value), extraClause);
 }
 
+bool find_stored_record_by_text(Recordset& cursor, const QString& field, const QString& value) {
+    const TableDef* table = cursor.query().baseTable;
+    if (table) {
+        QList<int> keys;
+        const QString criteria = field + QLatin1Char('=') + quoteText(value);
+        for (bool found = cursor.findFirst(criteria); found; found = cursor.findNext(criteria))
+            keys << cursor.value(QStringLiteral("ID")).toInt();
+        for (const Row& row :
+             cursor.database().store().select(QStringLiteral("SELECT ID FROM %1 WHERE %2 = ?")
+                                                  .arg(table->name, field),
+                                              {value}, {FieldType::Long}))
+            keys << row[0].toInt();
+        cursor.reread(keys);
+    }
+    return find_record_by_text(cursor, field, value);
+}
+
 int next_id(Database& db, const QString& table, const QString& field) {
+    const QString lock = dialect::keyLockStatement(db.engine(), table.trimmed());
+    if (db.inTransaction() && !lock.isEmpty())
+        db.store().execute(lock, {});
     const auto cursor = db.openRecordset(QStringLiteral("SELECT MAX(") + field +
                                          QStringLiteral(") AS Max FROM ") + table.trimmed());
     if (cursor->bof())

@@ -21,7 +21,13 @@ bool find_record_by_number(Recordset& cursor, const QString& field, int value,
 // The same for text; the value is quoted safely, apostrophes included.
 bool find_record_by_text(Recordset& cursor, const QString& field, const QString& value,
                          const QString& extraClause = {});
-// Largest key + 1, or 1 for an empty table. Engine failures throw.
+// The same find, after the cursor has read again from the store every row
+// that holds that text there or in the cursor: a name another desk has just
+// written (or changed away) is seen. For the duplicate-name checks.
+bool find_stored_record_by_text(Recordset& cursor, const QString& field, const QString& value);
+// Largest key + 1, or 1 for an empty table. Engine failures throw. Inside a
+// transaction the key is taken under a lock held until it ends, so two desks
+// adding at once never get the same key.
 int next_id(Database& db, const QString& table, const QString& field);
 // A row of `table` whose field (any of `fields`) holds `key`, first in the
 // order of `orderField`: the value of its `nameField`, or nothing when no

@@ -2,6 +2,7 @@
 
 #include "BinaryField.h"
 #include "Database.h"
+#include "Dialect.h"
 #include "EngineError.h"
 #include "TextFold.h"
 
@@ -345,7 +346,8 @@ void Recordset::addNew() {
     requireUpdatable();
     m_edit = Edit{EditMode::Adding, std::vector<QVariant>(m_query.columns.size()),
                   std::vector<bool>(m_query.columns.size(), false),
-                  std::vector<std::optional<QByteArray>>(m_query.deferred.size())};
+                  std::vector<std::optional<QByteArray>>(m_query.deferred.size()),
+                  {}};
 }
 
 void Recordset::edit() {
@@ -356,7 +358,8 @@ void Recordset::edit() {
         return;
     m_edit = Edit{EditMode::Editing, m_rows[static_cast<size_t>(m_pos)],
                   std::vector<bool>(m_query.columns.size(), false),
-                  std::vector<std::optional<QByteArray>>(m_query.deferred.size())};
+                  std::vector<std::optional<QByteArray>>(m_query.deferred.size()),
+                  m_rows[static_cast<size_t>(m_pos)]};
 }
 
 void Recordset::cancelUpdate() {
@@ -396,18 +399,26 @@ void Recordset::update() {
                                marks.join(QStringLiteral(", "))),
                       params);
     } else if (!names.isEmpty()) {
+        // The row is written only if it is still as this cursor read it:
+        // another desk's save in between is never silently overwritten.
+        QStringList unchanged{QStringLiteral("ID = ?")};
         params << oldKey;
-        const int updated =
-            store.execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE ID = ?")
-                              .arg(table.name, names.join(QStringLiteral(" = ?, "))),
-                          params);
-        if (updated == 0) {
-            // Another desk deleted the row: say so, and show the table as it is.
-            m_edit.reset();
-            refetch(oldKey);
-            throw EngineError(
-                QStringLiteral("The record was deleted from %1 by another user").arg(table.name));
+        for (size_t c = 0; c < m_query.columns.size(); ++c) {
+            const ColumnInfo& info = m_query.columns[c];
+            if (info.table != table.name || static_cast<int>(c) == m_query.baseKeyColumn)
+                continue;
+            int marks = 0;
+            unchanged << dialect::unchangedTerm(m_db->engine(), info.field, info.type, &marks);
+            for (int m = 0; m < marks; ++m)
+                params << m_edit->original[c];
         }
+        const int updated = store.execute(
+            QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3")
+                .arg(table.name, names.join(QStringLiteral(" = ?, ")),
+                     unchanged.join(QStringLiteral(" AND "))),
+            params);
+        if (updated == 0)
+            refuseStaleUpdate(oldKey);
     }
     m_edit.reset();
     QList<int> changed{newKey.toInt()};
@@ -423,6 +434,38 @@ void Recordset::update() {
         m_pos = index;
         m_currentDeleted = false;
     }
+}
+
+void Recordset::refuseStaleUpdate(int key) {
+    // Show the row as the other desk left it (or drop it if it is gone).
+    m_edit.reset();
+    const bool exists = !m_db->store()
+                             .select(QStringLiteral("SELECT ID FROM %1 WHERE ID = ?")
+                                         .arg(m_query.baseTable->name),
+                                     {key}, {FieldType::Long})
+                             .empty();
+    refetch(key);
+    if (!exists)
+        throw EngineError(QStringLiteral("The record was deleted from %1 by another user")
+                              .arg(m_query.baseTable->name));
+    throw ConflictError(QStringLiteral("The record was changed by another user"));
+}
+
+void Recordset::reread(const QList<int>& ids) {
+    m_pending.append(ids);
+}
+
+void Recordset::requery() {
+    const int key = currentKey();
+    auto rows = m_db->store().select(m_query.sql(), {}, m_types);
+    m_rows = std::move(rows);
+    m_edit.reset();
+    m_pending.clear();
+    m_keyIndexDirty = true;
+    m_currentDeleted = false;
+    m_noMatch = false;
+    const int index = key >= 0 ? indexOfKey(key) : -1;
+    m_pos = index >= 0 ? index : 0;
 }
 
 void Recordset::deleteRecord() {

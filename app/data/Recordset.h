@@ -27,6 +27,8 @@ class BinaryField;
 // row, Cancel drops the edit, and moving elsewhere drops it too.
 // Rows written through any cursor of the same database are seen by this one
 // at its next read, in their sort position; the current row stays current.
+// An update writes only if the row is still as the cursor read it; if
+// another desk changed it, ConflictError, and the cursor shows their row.
 class Recordset {
 public:
     Recordset(std::shared_ptr<Database> db, TranslatedSelect query);
@@ -64,7 +66,14 @@ public:
     void cancelUpdate();
     void deleteRecord();
 
+    // Reads these rows of the base table again at the next look (rows that
+    // another desk wrote), or every row of the query now, keeping the
+    // current row where it still is.
+    void reread(const QList<int>& ids);
+    void requery();
+
     const TranslatedSelect& query() const { return m_query; }
+    Database& database() const { return *m_db; }
 
 private:
     friend class Database;
@@ -75,6 +84,7 @@ private:
         std::vector<QVariant> values;
         std::vector<bool> changed;
         std::vector<std::optional<QByteArray>> blobs; // per deferred column
+        std::vector<QVariant> original;               // the row as read, when editing
     };
     struct FieldRef {
         int column = -1;   // among the selected columns
@@ -90,6 +100,7 @@ private:
     int indexOfKey(int id);
     FieldRef field(const QString& name) const;
     void requireCurrent() const;
+    [[noreturn]] void refuseStaleUpdate(int key);
     void requireUpdatable() const;
     void leaveRow();
     int currentKey() const;

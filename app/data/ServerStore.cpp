@@ -15,10 +15,20 @@ namespace gearlog {
 
 namespace {
 
+// Seconds libpq waits for each address of a server that does not answer.
+constexpr int connectSeconds = 5;
+
 QString errorText(const QSqlError& error) {
     // The server's own message is the useful part; Qt's wrapper text is not.
     const QString database = error.databaseText().trimmed();
-    return database.isEmpty() ? error.text() : database;
+    const QString text = database.isEmpty() ? error.text() : database;
+    if (error.nativeErrorCode() == QLatin1String("55P03")) // lock_not_available
+        return lockWaitText(text);
+    if (text.contains(QLatin1String("timeout expired")))
+        return QStringLiteral("The server did not answer within %1 seconds (%2)")
+            .arg(connectSeconds)
+            .arg(text);
+    return text;
 }
 
 // The server store: a database server reached through a Qt SQL driver.
@@ -40,7 +50,7 @@ public:
         db.setDatabaseName(m_connection.database);
         db.setUserName(m_connection.user);
         db.setPassword(password);
-        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(connectSeconds));
         if (!db.open())
             throw EngineError(errorText(db.lastError()));
         m_db = db;
@@ -48,6 +58,7 @@ public:
         execute(QStringLiteral("SET client_min_messages TO WARNING"), {});
         // Quoted text means the same whatever the server's default.
         execute(QStringLiteral("SET standard_conforming_strings = on"), {});
+        setLockWait(defaultLockWaitMs);
     }
 
     ~ServerStore() override {
@@ -87,6 +98,10 @@ public:
         }
         query.finish();
         return rows;
+    }
+
+    void setLockWait(int milliseconds) override {
+        execute(QStringLiteral("SET lock_timeout = %1").arg(milliseconds), {});
     }
 
     void begin() override {

@@ -72,4 +72,12 @@ void Session::openTableCursors() {
         *cursors[i] = std::move(opened[i]);
 }
 
+void Session::refresh() {
+    for (Recordset* cursor : {m_photo.get(), m_category.get(), m_equipment.get(), m_asset.get(),
+                              m_status.get(), m_shipment.get(), m_shippingList.get(),
+                              m_address.get(), m_contact.get()})
+        if (cursor)
+            cursor->requery();
+}
+
 } // namespace gearlog

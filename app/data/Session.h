@@ -33,6 +33,9 @@ public:
     // Opens the nine table cursors, each with its source and sort key.
     void openTableCursors();
     bool tableCursorsOpen() const { return m_photo != nullptr; }
+    // Reads the nine table cursors again from the store, so they show what
+    // other desks have written; each keeps its current row.
+    void refresh();
 
     Recordset& rs_photo() { return *m_photo; }
     Recordset& rs_category() { return *m_category; }

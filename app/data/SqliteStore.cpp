@@ -43,7 +43,7 @@ public:
         if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
             throw EngineError(QStringLiteral("The SQLite driver gave no native handle"));
         m_db = *static_cast<sqlite3* const*>(handle.constData());
-        sqlite3_busy_timeout(m_db, 5000);
+        setLockWait(defaultLockWaitMs);
         // Names are declared NOCASE; ours folds every script, not only ASCII,
         // so the store compares exactly as the cursors do.
         if (sqlite3_create_collation_v2(m_db, "NOCASE", SQLITE_UTF8, nullptr, &compareNoCase,
@@ -101,6 +101,8 @@ public:
         return rows;
     }
 
+    void setLockWait(int milliseconds) override { sqlite3_busy_timeout(m_db, milliseconds); }
+
     void begin() override { execute(QStringLiteral("BEGIN IMMEDIATE"), {}); }
     void commit() override { execute(QStringLiteral("COMMIT"), {}); }
     void rollback() override {
@@ -138,8 +140,10 @@ private:
     }
 
     [[noreturn]] void fail(const char* operation, const QString& sql) {
-        throw EngineError(QString::fromUtf8(sqlite3_errmsg(m_db)), QString::fromLatin1(operation),
-                          sql);
+        QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
+        if (sqlite3_errcode(m_db) == SQLITE_BUSY)
+            text = lockWaitText(text);
+        throw EngineError(text, QString::fromLatin1(operation), sql);
     }
 
     static int compareNoCase(void*, int aBytes, const void* a, int bBytes, const void* b) {

@@ -37,6 +37,10 @@ public:
     virtual std::vector<Row> select(const QString& sql, const QVariantList& params,
                                     const std::vector<FieldType>& types) = 0;
 
+    // How long a statement waits for a row or file that another desk holds
+    // before it gives up with lockWaitText's message.
+    virtual void setLockWait(int milliseconds) = 0;
+
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
@@ -51,6 +55,14 @@ public:
     // Lower-case field names of the indexes on a table (one per index).
     virtual QStringList indexedColumns(const QString& table) = 0;
 };
+
+// Waits of a few seconds at most: a desk is never frozen by another one.
+inline constexpr int defaultLockWaitMs = 5000;
+// What a store says when it gave up waiting on another desk's lock.
+inline QString lockWaitText(const QString& engineText) {
+    return QStringLiteral("Another desk is using this record; try again in a moment (%1)")
+        .arg(engineText);
+}
 
 // Opens an existing database file. Throws EngineError when the file is
 // missing, unreadable or not a database.

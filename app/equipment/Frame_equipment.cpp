@@ -355,8 +355,10 @@ void Frame_equipment::Command_save_equipment_changes_Click(int index) {
     write_and_reload(
         m_context, QStringLiteral("An error occurred while saving the changes: "),
         [&] {
-            const bool found = find_record_by_text(equipment, QStringLiteral("Name"),
-                                                   replace ? state.current_equipment : name);
+            const bool found =
+                replace ? find_record_by_text(equipment, QStringLiteral("Name"),
+                                              state.current_equipment)
+                        : find_stored_record_by_text(equipment, QStringLiteral("Name"), name);
             if (replace && found) {
                 equipment.edit();
             } else {

@@ -213,12 +213,15 @@ void Frame_photo::Command_save_photo_changes_Click() {
         [&] {
             if (name == photos.value(QStringLiteral("Name")).toString())
                 return true;
-            const int position = photos.absolutePosition();
             const int id = photos.value(QStringLiteral("ID")).toInt();
             // Another photograph of that name (a change of letter case alone is allowed).
-            const bool taken = find_record_by_text(photos, QStringLiteral("Name"), name) &&
+            const bool taken = find_stored_record_by_text(photos, QStringLiteral("Name"), name) &&
                                photos.value(QStringLiteral("ID")).toInt() != id;
-            photos.setAbsolutePosition(position);
+            if (!find_record_by_number(photos, QStringLiteral("ID"), id)) {
+                ui().message(QStringLiteral("That item no longer exists"));
+                load_photo_list();
+                return false;
+            }
             if (taken) {
                 ui().message(QStringLiteral("The specified photo name already exists"));
                 load_photo_list();
@@ -258,7 +261,7 @@ void Frame_photo::Command_Store_photo_in_database_Click() {
     write_and_reload(
         m_context, failure,
         [&] {
-            if (find_record_by_text(photos, QStringLiteral("Name"), name)) {
+            if (find_stored_record_by_text(photos, QStringLiteral("Name"), name)) {
                 if (!ui().askYesNo(QStringLiteral("That name is already in the database. Do you "
                                                   "want to overwrite the existing record?")))
                     return false;

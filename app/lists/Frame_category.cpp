@@ -250,8 +250,12 @@ void Frame_category::Command_save_category_changes_Click(int index) {
         m_context, QStringLiteral("An error occurred while saving the changes: "),
         [&] {
             Recordset& rs_query = session.rs_query();
-            const bool found = find_record_by_text(rs_query, QStringLiteral("Name"),
-                                                   replace ? state.current_category : typed);
+            // A new name is checked against the database, where another desk
+            // may have just written it.
+            const bool found =
+                replace ? find_record_by_text(rs_query, QStringLiteral("Name"),
+                                              state.current_category)
+                        : find_stored_record_by_text(rs_query, QStringLiteral("Name"), typed);
             if (replace) {
                 if (!found) {
                     itemVanished();

@@ -81,6 +81,13 @@ void Form_main::buildMenus() {
     file->addSeparator()->setObjectName(QStringLiteral("menu_sep2"));
     action("menu_exit", QStringLiteral("E&xit"), &Form_main::menu_exit);
 
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("menu_view"));
+    QAction* refresh = view->addAction(QStringLiteral("&Refresh"));
+    refresh->setObjectName(QStringLiteral("menu_refresh"));
+    refresh->setShortcut(QKeySequence::Refresh);
+    connect(refresh, &QAction::triggered, this, &Form_main::menu_refresh);
+
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("mnuPopup"));
     QAction* excel = m_popup->addAction(QStringLiteral("Save as Excel"));
@@ -132,8 +139,9 @@ QPushButton* Form_main::viewButton(QWidget* band, const char* name, int index,
             if (prepare)
                 prepare();
             show_view(frame);
+            m_prepareShowing = prepare;
         } catch (const EngineError& e) {
-            ui().message(e.description());
+            ui().showError(e.description(), e.details());
         }
     });
     return button;
@@ -220,6 +228,18 @@ void Form_main::show_view(QFrame* frame) {
     for (const View& other : m_views)
         if (other.frame != frame)
             other.frame->hide();
+}
+
+void Form_main::menu_refresh() {
+    if (!databaseOpen())
+        return;
+    try {
+        m_session->refresh();
+        if (m_prepareShowing)
+            m_prepareShowing();
+    } catch (const EngineError& e) {
+        ui().showError(e.description(), e.details());
+    }
 }
 
 void Form_main::popupMenu(const QPoint& globalPos) {

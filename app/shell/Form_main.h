@@ -47,6 +47,10 @@ public:
     void close_database();
     void save_database_setting(const QString& name, const QString& type, const QString& connection);
 
+    // "Refresh" (F5): reads the database again and shows the view that is
+    // showing as it stands now, with what other desks have written.
+    void menu_refresh();
+
     // File menu commands.
     void menu_open();
     void menu_close();
@@ -113,6 +117,8 @@ private:
     };
     std::vector<View> m_views;
     QFrame* m_anchor = nullptr;
+    // How the showing view was prepared, to prepare it again on Refresh.
+    std::function<void()> m_prepareShowing;
     ViewRequests* m_requests = nullptr;
     Frame_category* m_categoryView = nullptr;
     Frame_photo* m_photoView = nullptr;

@@ -165,6 +165,7 @@ void Form_main::open_database() {
 void Form_main::close_database() {
     for (const View& view : m_views)
         view.frame->hide();
+    m_prepareShowing = nullptr;
     m_session.reset();
     setSessionCaption(QString());
     setCoolBarEnabled(false);

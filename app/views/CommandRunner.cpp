@@ -6,12 +6,31 @@
 #include "UiServices.h"
 #include "ViewContext.h"
 
+#include <QApplication>
+
 namespace gearlog {
 
 namespace {
 void report(const QString& failurePrefix, const EngineError& e) {
     ui().showError(failurePrefix + e.description(), e.details());
 }
+
+void reloadReporting(const QString& failurePrefix, const std::function<void()>& reload) {
+    try {
+        reload();
+    } catch (const EngineError& e) {
+        report(failurePrefix, e);
+    }
+}
+
+// A write may wait a few seconds on another desk: say so with the cursor.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
 } // namespace
 
 std::function<void()> guarded(std::function<void()> handler) {
@@ -27,19 +46,21 @@ std::function<void()> guarded(std::function<void()> handler) {
 bool write_and_reload(ViewContext& context, const QString& failurePrefix,
                       const std::function<bool()>& write, const std::function<void()>& reload) {
     try {
+        const BusyCursor busy;
         Transaction transaction(context.session().database());
         if (!write())
             return false;
         transaction.commit();
+    } catch (const ConflictError& e) {
+        // Show the other desk's values the save was refused over.
+        report(failurePrefix, e);
+        reloadReporting(failurePrefix, reload);
+        return false;
     } catch (const EngineError& e) {
         report(failurePrefix, e);
         return false;
     }
-    try {
-        reload();
-    } catch (const EngineError& e) {
-        report(failurePrefix, e);
-    }
+    reloadReporting(failurePrefix, reload);
     return true;
 }
 

@@ -1,0 +1,178 @@
+// Two desks on one database: two sessions (two connections), on each store.
+#include "DatabaseCheck.h"
+#include "EngineError.h"
+#include "RecordHelpers.h"
+#include "TestStores.h"
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <thread>
+
+using namespace gearlog;
+using namespace gearlog::test;
+
+namespace {
+
+class Desks : public BothStores {
+protected:
+    void SetUp() override {
+        BothStores::SetUp();
+        session->openTableCursors();
+        other = fresh->openSession();
+        other->openTableCursors();
+    }
+    void TearDown() override {
+        // Nothing lost, nothing dangling, whatever the scenario did.
+        EXPECT_EQ(checkDatabase(*fresh->openStore()), QStringList());
+    }
+    static QString rename(Recordset& cursor, int id, const QString& name) {
+        if (!find_record_by_number(cursor, QStringLiteral("ID"), id))
+            return QStringLiteral("not found");
+        cursor.setValue(QStringLiteral("Name"), name);
+        try {
+            cursor.update();
+        } catch (const EngineError& e) {
+            cursor.cancelUpdate();
+            return e.description();
+        }
+        return {};
+    }
+    QString storedName(const char* table, int id) {
+        auto rs = fresh->openSession()->openRecordset(
+            QStringLiteral("SELECT * FROM %1 WHERE ID = %2").arg(QLatin1String(table)).arg(id));
+        return rs->eof() ? QString() : rs->value(QStringLiteral("Name")).toString();
+    }
+    std::unique_ptr<Session> other; // desk B; `session` is desk A
+};
+
+// A saves, then B saves the row it read before: B is refused and sees A's
+// values; nothing of A's is lost.
+TEST_P(Desks, ASecondSaveOfAChangedRowIsRefused) {
+    Recordset& a = session->rs_status();
+    Recordset& b = other->rs_status();
+    ASSERT_TRUE(find_record_by_number(b, QStringLiteral("ID"), 5)); // B has read the row
+    EXPECT_EQ(rename(a, 5, QStringLiteral("Written by A")), QString());
+    EXPECT_EQ(rename(b, 5, QStringLiteral("Written by B")),
+              QStringLiteral("The record was changed by another user"));
+    EXPECT_EQ(storedName("Table_status", 5), QStringLiteral("Written by A"));
+    EXPECT_EQ(b.value(QStringLiteral("Name")).toString(), QStringLiteral("Written by A"));
+    // Having seen A's values, B may save over them.
+    EXPECT_EQ(rename(b, 5, QStringLiteral("Written by B")), QString());
+    EXPECT_EQ(storedName("Table_status", 5), QStringLiteral("Written by B"));
+    // A change of letter case alone is a change too.
+    EXPECT_EQ(rename(a, 5, QStringLiteral("WRITTEN BY B")),
+              QStringLiteral("The record was changed by another user"));
+}
+
+// Numbers the file keeps more precisely than a cursor reads them are not
+// taken for another desk's change.
+TEST_P(Desks, UnchangedRowsSaveWhateverTheirNumbers) {
+    fresh->openStore()->execute(
+        QStringLiteral("INSERT INTO Table_equipment (ID, Name, CategoryID, Weight, Height, "
+                       "Width) VALUES (1, 'Pump', 1, 3.1, 0.123456789, NULL)"),
+        {});
+    Recordset& equipment = session->rs_equipment();
+    equipment.requery();
+    EXPECT_EQ(rename(equipment, 1, QStringLiteral("Pump Mk2")), QString());
+    EXPECT_EQ(storedName("Table_equipment", 1), QStringLiteral("Pump Mk2"));
+}
+
+// A's new name is seen by B's duplicate check although B's cursor was read
+// before A wrote it; a name A changed away is free again for B.
+TEST_P(Desks, DuplicateChecksReadTheDatabase) {
+    Recordset& a = session->rs_photo();
+    Recordset& b = other->rs_photo();
+    EXPECT_FALSE(find_stored_record_by_text(b, QStringLiteral("Name"), QStringLiteral("Pump front")));
+    add_new_record(a, session->database(), QStringLiteral("Table_photo"));
+    a.setValue(QStringLiteral("Name"), QStringLiteral("Pump front"));
+    a.update();
+    ASSERT_TRUE(find_stored_record_by_text(b, QStringLiteral("Name"), QStringLiteral("PUMP FRONT")));
+    EXPECT_EQ(b.value(QStringLiteral("ID")).toInt(), a.value(QStringLiteral("ID")).toInt());
+    EXPECT_EQ(rename(a, a.value(QStringLiteral("ID")).toInt(), QStringLiteral("Pump back")),
+              QString());
+    EXPECT_FALSE(find_stored_record_by_text(b, QStringLiteral("Name"), QStringLiteral("Pump front")));
+}
+
+// 1,000 adds on each of two desks at the same moment: every row arrives
+// with a key of its own, the key each was given.
+TEST_P(Desks, SimultaneousAddsNeverCollide) {
+    constexpr int perDesk = 1000;
+    auto addMany = [this](const QString& prefix, QStringList* failures, QList<int>* keys) {
+        auto desk = fresh->openSession();
+        auto statuses = desk->openRecordset(QStringLiteral("Table_status"));
+        for (int i = 0; i < perDesk; ++i) {
+            try {
+                Transaction tx(desk->database());
+                add_new_record(*statuses, desk->database(), QStringLiteral("Table_status"));
+                const int key = statuses->value(QStringLiteral("ID")).toInt();
+                statuses->setValue(QStringLiteral("Name"), prefix + QString::number(i));
+                statuses->update();
+                tx.commit();
+                keys->append(key);
+            } catch (const EngineError& e) {
+                failures->append(e.description());
+            }
+        }
+    };
+    session.reset();
+    other.reset();
+    QStringList failuresA, failuresB;
+    QList<int> keysA, keysB;
+    std::thread deskA(addMany, QStringLiteral("A"), &failuresA, &keysA);
+    std::thread deskB(addMany, QStringLiteral("B"), &failuresB, &keysB);
+    deskA.join();
+    deskB.join();
+    EXPECT_EQ(failuresA.size() + failuresB.size(), 0)
+        << (failuresA + failuresB).value(0).toStdString();
+    auto stored = fresh->openSession()->openRecordset(
+        QStringLiteral("SELECT * FROM Table_status WHERE ID > 9 ORDER BY ID"));
+    EXPECT_EQ(record_count(*stored), 2 * perDesk);
+    QSet<int> given(keysA.cbegin(), keysA.cend());
+    given.unite(QSet<int>(keysB.cbegin(), keysB.cend()));
+    EXPECT_EQ(given.size(), 2 * perDesk);
+    for (stored->moveFirst(); !stored->eof(); stored->moveNext()) {
+        const int key = stored->value(QStringLiteral("ID")).toInt();
+        const QString name = stored->value(QStringLiteral("Name")).toString();
+        EXPECT_TRUE((name.startsWith(QLatin1Char('A')) ? keysA : keysB).contains(key))
+            << name.toStdString() << " stored under another key";
+    }
+}
+
+// B waits for the row A holds only as long as the bound, then gives up
+// with a message that says why; A's work goes on.
+TEST_P(Desks, AWaitForAnotherDesksLockIsBounded) {
+    other->database().store().setLockWait(1000);
+    Transaction holding(session->database());
+    ASSERT_EQ(rename(session->rs_status(), 5, QStringLiteral("A holds this")), QString());
+    QElapsedTimer waited;
+    waited.start();
+    const QString refusal = rename(other->rs_status(), 5, QStringLiteral("B waits"));
+    EXPECT_LT(waited.elapsed(), 4000);
+    EXPECT_TRUE(refusal.startsWith(QStringLiteral("Another desk is using this record")))
+        << refusal.toStdString();
+    holding.commit();
+    EXPECT_EQ(storedName("Table_status", 5), QStringLiteral("A holds this"));
+}
+
+GEARLOG_BOTH_STORES(Desks);
+
+// A server that takes the connection but never answers is given up on
+// within the bound, with a message that says so.
+TEST(Desks, ASilentServerIsGivenUpOn) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    QElapsedTimer waited;
+    waited.start();
+    try {
+        Session::openServer(QStringLiteral("Driver=QPSQL;Host=127.0.0.1;Port=%1;Database=kit;"
+                                           "User=ann")
+                                .arg(silent.serverPort()));
+        FAIL() << "a silent server was taken for a database";
+    } catch (const EngineError& e) {
+        EXPECT_TRUE(e.description().contains(QStringLiteral("did not answer within 5 seconds")))
+            << e.description().toStdString();
+    }
+    EXPECT_LT(waited.elapsed(), 8000);
+}
+
+} // namespace
