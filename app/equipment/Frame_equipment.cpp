@@ -383,12 +383,10 @@ void Frame_equipment::Command_save_equipment_changes_Click(int index) {
             }
             equipment.setValue(QStringLiteral("Comments"), rtf_equipment_comments->textRTF());
             equipment.update();
+            state.current_equipment = name;
             return true;
         },
-        [&] {
-            state.current_equipment = name;
-            load_Equipment_list();
-        });
+        [this] { load_Equipment_list(); });
 }
 
 void Frame_equipment::Command_delete_equipment_Click() {

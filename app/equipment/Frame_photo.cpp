@@ -230,12 +230,10 @@ void Frame_photo::Command_save_photo_changes_Click() {
             photos.edit();
             photos.setValue(QStringLiteral("Name"), name);
             photos.update();
+            m_context.state().current_photo = name;
             return true;
         },
-        [&] {
-            m_context.state().current_photo = name;
-            load_photo_list();
-        });
+        [this] { load_photo_list(); });
 }
 
 void Frame_photo::Command_OpenPhoto_Click() {
@@ -282,12 +280,10 @@ void Frame_photo::Command_Store_photo_in_database_Click() {
                 return false;
             }
             photos.update();
+            m_context.state().current_photo = name;
             return true;
         },
-        [&] {
-            m_context.state().current_photo = name;
-            load_photo_list();
-        });
+        [this] { load_photo_list(); });
 }
 
 void Frame_photo::Command_delete_photo_Click() {

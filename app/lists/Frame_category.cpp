@@ -253,9 +253,9 @@ void Frame_category::Command_save_category_changes_Click(int index) {
             // A new name is checked against the database, where another desk
             // may have just written it.
             const bool found =
-                replace ? find_record_by_text(rs_query, QStringLiteral("Name"),
-                                              state.current_category)
-                        : find_stored_record_by_text(rs_query, QStringLiteral("Name"), typed);
+                replace
+                    ? find_record_by_text(rs_query, QStringLiteral("Name"), state.current_category)
+                    : find_stored_record_by_text(rs_query, QStringLiteral("Name"), typed);
             if (replace) {
                 if (!found) {
                     itemVanished();
@@ -275,12 +275,10 @@ void Frame_category::Command_save_category_changes_Click(int index) {
             }
             rs_query.setValue(QStringLiteral("Name"), typed);
             rs_query.update();
+            state.current_category = typed;
             return true;
         },
-        [&] {
-            state.current_category = typed;
-            load_category_list();
-        });
+        [this] { load_category_list(); });
 }
 
 void Frame_category::Command_delete_category_Click() {

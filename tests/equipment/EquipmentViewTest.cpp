@@ -199,4 +199,22 @@ TEST_F(EquipmentView, EditsWithRealMouseAndKeys) {
         << scripted.messages.join(QLatin1Char(',')).toStdString();
 }
 
+// Another desk saved the equipment while this one was editing it: the save
+// is refused with its prefix, and the form shows that desk's values.
+TEST_F(EquipmentView, ASaveOverAnotherDesksChangeIsRefusedAndShowsTheirs) {
+    addEquipment(1, QStringLiteral("Pump"), 1, {{QStringLiteral("Weight"), 2.0}});
+    press(QStringLiteral("Command_Equipment"));
+    clickRow(view()->grid(), QStringLiteral("Pump"));
+    db.openSession()->execute(QStringLiteral("UPDATE Table_equipment SET Weight = 9 WHERE ID = 1"));
+    typeInto(QStringLiteral("Text_equipment"), QStringLiteral("Pump Mk2"));
+    press(QStringLiteral("Command_save_equipment_changes_0"));
+    EXPECT_EQ(scripted.messages,
+              QStringList{QStringLiteral("An error occurred while saving the changes: The record "
+                                         "was changed by another user")});
+    auto stored = db.openSession()->openRecordset(QStringLiteral("Table_equipment"));
+    EXPECT_EQ(stored->value(QStringLiteral("Name")).toString(), QStringLiteral("Pump"));
+    EXPECT_EQ(box("Text_equipment")->text(), QStringLiteral("Pump"));
+    EXPECT_EQ(box("Text_equipment_weight_0")->text(), QStringLiteral("9.0"));
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 #include "Frame_category.h"
 #include "OpenWindow.h"
 
+#include <QApplication>
 #include <QLineEdit>
 
 using namespace gearlog;
@@ -195,6 +196,28 @@ TEST_F(ListView, RenamesWithRealMouseAndKeys) {
     EXPECT_TRUE(names().contains(QStringLiteral("Masts")));
     EXPECT_TRUE(scripted.messages.isEmpty())
         << scripted.messages.join(QLatin1Char(',')).toStdString();
+}
+
+// F5 reads the database again: another desk's new category and the name it
+// changed show, and the selection stays where it was.
+TEST_F(ListView, RefreshShowsWhatOtherDesksWrote) {
+    press(QStringLiteral("Command_Categories_0"));
+    clickRow(grid(), QStringLiteral("Rx"));
+    auto otherDesk = db.openSession();
+    otherDesk->execute(
+        QStringLiteral("UPDATE Table_category SET Name = 'Aerials' WHERE Name = 'Cables'"));
+    auto categories = otherDesk->openRecordset(QStringLiteral("Table_category"));
+    add_new_record(*categories, otherDesk->database(), QStringLiteral("Table_category"));
+    categories->setValue(QStringLiteral("Name"), QStringLiteral("Masts"));
+    categories->update();
+    QApplication::setActiveWindow(window.get());
+    QTest::keyClick(grid(), Qt::Key_F5);
+    EXPECT_EQ(names(),
+              strings({"Aerials", "Ancillary", "Masts", "Radio", "Rx", "TEM Transmitter", "Tx"}));
+    EXPECT_EQ(nameBox()->text(), QStringLiteral("Rx"));
+    // The table cursors the other views read are fresh too.
+    EXPECT_TRUE(find_record_by_text(session().rs_category(), QStringLiteral("Name"),
+                                    QStringLiteral("Masts")));
 }
 
 } // namespace
