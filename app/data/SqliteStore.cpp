@@ -3,11 +3,14 @@
 #include "StoreValues.h"
 #include "TextFold.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QThread>
 #include <QUuid>
 #include <sqlite3.h>
 
@@ -101,7 +104,10 @@ public:
         return rows;
     }
 
-    void setLockWait(int milliseconds) override { sqlite3_busy_timeout(m_db, milliseconds); }
+    void setLockWait(int milliseconds) override {
+        m_lockWaitMs = milliseconds;
+        sqlite3_busy_handler(m_db, &waitForLock, this);
+    }
 
     void begin() override { execute(QStringLiteral("BEGIN IMMEDIATE"), {}); }
     void commit() override { execute(QStringLiteral("COMMIT"), {}); }
@@ -144,6 +150,21 @@ private:
         if (sqlite3_errcode(m_db) == SQLITE_BUSY)
             text = lockWaitText(text);
         throw EngineError(text, QString::fromLatin1(operation), sql);
+    }
+
+    // Called while another desk holds the file: wait in short steps, letting
+    // the window repaint, and give up once the bound has passed.
+    static int waitForLock(void* self, int attempt) {
+        auto* store = static_cast<SqliteStore*>(self);
+        if (attempt == 0)
+            store->m_waiting.start();
+        if (store->m_waiting.elapsed() >= store->m_lockWaitMs)
+            return 0;
+        QThread::msleep(20);
+        if (QCoreApplication::instance() &&
+            QThread::currentThread() == QCoreApplication::instance()->thread())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return 1;
     }
 
     static int compareNoCase(void*, int aBytes, const void* a, int bBytes, const void* b) {
@@ -265,6 +286,8 @@ private:
     QString m_path;
     QString m_connectionName;
     sqlite3* m_db = nullptr;
+    int m_lockWaitMs = defaultLockWaitMs;
+    QElapsedTimer m_waiting;
     QHash<QString, sqlite3_stmt*> m_statements;
 };
 
