@@ -73,4 +73,28 @@ TEST_P(Transactions, NestedPartsCommitWithTheOutermost) {
 
 GEARLOG_BOTH_STORES(Transactions);
 
+QStringList warnings;
+void keepWarning(QtMsgType, const QMessageLogContext&, const QString& text) {
+    warnings << text;
+}
+
+// A statement that fails inside a server transaction is freed once the
+// transaction has ended, not while the server refuses every command.
+TEST(ServerTransactions, AFailedStatementLeavesNothingBehind) {
+    FreshDatabase base(Engine::Postgres);
+    auto session = base.openSession();
+    Store& store = session->database().store();
+    const QtMessageHandler previous = qInstallMessageHandler(keepWarning);
+    {
+        Transaction tx(session->database());
+        EXPECT_THROW(store.execute(QStringLiteral("INSERT INTO Table_status (ID, Name) VALUES (?, ?)"),
+                                   {1, QStringLiteral("taken")}),
+                     EngineError);
+    }
+    store.execute(QStringLiteral("UPDATE Table_status SET Name = ? WHERE ID = 2"),
+                  {QStringLiteral("after")});
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('\n')).toStdString();
+}
+
 } // namespace
