@@ -1,6 +1,7 @@
 #include "AdminCommand.h"
 
 #include "DatabaseCheck.h"
+#include "DatabaseFile.h"
 #include "EngineError.h"
 #include "RecordHelpers.h"
 #include "SampleDatabase.h"
@@ -17,6 +18,7 @@ const char usage[] = "Usage:\n"
                      "  gearlog-admin create-schema CONNECTION\n"
                      "  gearlog-admin sample FILE|CONNECTION [--assets N] [--seed S] [--force]\n"
                      "  gearlog-admin check FILE|CONNECTION\n"
+                     "  gearlog-admin backup FILE|CONNECTION COPY [--force]\n"
                      "\n"
                      "CONNECTION is Driver=QPSQL;Host=...;Port=...;Database=...;User=...\n"
                      "A server password comes from PGPASSWORD or ~/.pgpass.\n";
@@ -32,7 +34,7 @@ bool isConnection(const QString& target) {
 }
 
 struct Arguments {
-    QString command, target;
+    QString command, target, copy;
     bool force = false;
     int assets = 200;
     quint32 seed = 1;
@@ -64,15 +66,20 @@ Arguments parse(const QStringList& args) {
             throw UsageError(QStringLiteral("Unknown option ") + arg);
         else if (a.target.isEmpty())
             a.target = arg;
+        else if (a.copy.isEmpty() && a.command == QLatin1String("backup"))
+            a.copy = arg;
         else
             throw UsageError(QStringLiteral("Unexpected argument ") + arg);
     }
     const QStringList known{QStringLiteral("create"), QStringLiteral("create-schema"),
-                            QStringLiteral("sample"), QStringLiteral("check")};
+                            QStringLiteral("sample"), QStringLiteral("check"),
+                            QStringLiteral("backup")};
     if (!known.contains(a.command))
         throw UsageError(QStringLiteral("Unknown command ") + a.command);
     if (a.target.isEmpty())
         throw UsageError(a.command + QStringLiteral(" needs a database file or connection"));
+    if (a.command == QLatin1String("backup") && a.copy.isEmpty())
+        throw UsageError(QStringLiteral("backup needs the file to write the copy to"));
     return a;
 }
 
@@ -84,15 +91,29 @@ std::unique_ptr<Store> createTarget(const Arguments& a) {
         buildSchema(*store);
         return store;
     }
-    if (file_exists(a.target)) {
-        if (!a.force)
-            throw EngineError(a.target +
-                              QStringLiteral(" already exists; use --force to replace it"));
-        if (!removeDatabaseFile(a.target))
-            throw EngineError(QStringLiteral("Cannot remove ") + a.target);
-    }
-    createDatabaseFile(a.target);
+    if (pathTaken(a.target) && !a.force)
+        throw EngineError(a.target + QStringLiteral(" already exists; use --force to replace it"));
+    createDatabaseFile(a.target, a.force);
     return openFileStore(a.target);
+}
+
+std::unique_ptr<Store> openTarget(const QString& target) {
+    return isConnection(target) ? openServerStore(target) : openFileStore(target);
+}
+
+// A damaged file cannot even be opened for the rules: its damage is then
+// the finding, told page by page where the engine can.
+QStringList checkTarget(const QString& target) {
+    std::unique_ptr<Store> store;
+    try {
+        store = openTarget(target);
+    } catch (const DamageError& e) {
+        return {e.description()};
+    }
+    QStringList problems = store->integrityProblems();
+    if (problems.isEmpty())
+        problems = checkDatabase(*store);
+    return problems;
 }
 
 int run(const Arguments& a, QTextStream& out, QTextStream& err) {
@@ -110,9 +131,11 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         auto store = createTarget(a);
         writeSampleData(*store, {a.assets, a.seed});
         out << "Wrote a sample database with " << a.assets << " assets to " << a.target << "\n";
+    } else if (a.command == QLatin1String("backup")) {
+        openTarget(a.target)->backupTo(a.copy, a.force);
+        out << "Copied " << a.target << " to " << a.copy << "\n";
     } else {
-        auto store = isConnection(a.target) ? openServerStore(a.target) : openFileStore(a.target);
-        const QStringList problems = checkDatabase(*store);
+        const QStringList problems = checkTarget(a.target);
         for (const QString& p : problems)
             err << p << "\n";
         if (!problems.isEmpty()) {

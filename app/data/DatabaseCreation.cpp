@@ -32,16 +32,11 @@ QString create_database(CreationPrompts& prompts, const QString& openFile) {
             failure + QStringLiteral("%1 is the database now open; close it first").arg(path));
         return {};
     }
-    if (file_exists(path)) {
-        if (!prompts.askYesNo(QStringLiteral("That file already exists. Overwrite?")))
-            return {};
-        if (!removeDatabaseFile(path)) {
-            prompts.showMessage(failure + QStringLiteral("Permission denied: ") + path);
-            return {};
-        }
-    }
+    const bool replace = file_exists(path);
+    if (replace && !prompts.askYesNo(QStringLiteral("That file already exists. Overwrite?")))
+        return {};
     try {
-        createDatabaseFile(path);
+        createDatabaseFile(path, replace);
     } catch (const EngineError& e) {
         prompts.showMessage(failure + e.description());
         return {};

@@ -172,4 +172,11 @@ QString keyLockStatement(Engine engine, const QString& table) {
         .arg(table);
 }
 
+QStringList snapshotStatements(Engine engine) {
+    // The file's read transaction is a snapshot already.
+    if (engine == Engine::Sqlite)
+        return {};
+    return {QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY")};
+}
+
 } // namespace gearlog::dialect

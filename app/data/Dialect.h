@@ -36,5 +36,9 @@ QString unchangedTerm(Engine engine, const QString& column, FieldType type, int*
 // transaction ends; empty where the write transaction does that already.
 QString keyLockStatement(Engine engine, const QString& table);
 
+// Statements that make the transaction just begun read one unchanging
+// snapshot of the whole database.
+QStringList snapshotStatements(Engine engine);
+
 } // namespace dialect
 } // namespace gearlog

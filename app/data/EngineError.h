@@ -50,4 +50,10 @@ public:
     using EngineError::EngineError;
 };
 
+// A database file whose pages the engine finds damaged.
+class DamageError : public EngineError {
+public:
+    using EngineError::EngineError;
+};
+
 } // namespace gearlog

@@ -1,9 +1,8 @@
 #include "SchemaBuilder.h"
 
+#include "DatabaseFile.h"
 #include "Dialect.h"
 #include "EngineError.h"
-
-#include <QFile>
 
 namespace gearlog {
 
@@ -42,20 +41,11 @@ void upgradeSchema(Store& store) {
     }
 }
 
-bool removeDatabaseFile(const QString& path) {
-    for (const char* suffix : {"-wal", "-shm"})
-        QFile::remove(path + QLatin1String(suffix));
-    return !QFile::exists(path) || QFile::remove(path);
-}
-
-void createDatabaseFile(const QString& path) {
-    try {
-        auto store = createFileStore(path);
+void createDatabaseFile(const QString& path, bool replace) {
+    writeDatabaseFile(path, replace, [](const QString& temporary) {
+        auto store = createFileStore(temporary);
         buildSchema(*store);
-    } catch (const EngineError&) {
-        removeDatabaseFile(path);
-        throw;
-    }
+    });
 }
 
 } // namespace gearlog

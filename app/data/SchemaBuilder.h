@@ -13,11 +13,9 @@ void buildSchema(Store& store);
 // one transaction; does nothing when it is current.
 void upgradeSchema(Store& store);
 
-// Creates a new database file with the schema. Any existing file at that
-// path must be removed first; on failure no file is left behind.
-void createDatabaseFile(const QString& path);
-
-// Removes a database file with its journal files; true when none is left.
-bool removeDatabaseFile(const QString& path);
+// Creates a new database file with the schema, built beside the path and
+// moved into place only when complete (see writeDatabaseFile): nothing at
+// the path is harmed unless `replace` is given for a regular file.
+void createDatabaseFile(const QString& path, bool replace = false);
 
 } // namespace gearlog

@@ -1,5 +1,8 @@
 #include "ConnectionString.h"
+#include "DatabaseCopy.h"
+#include "DatabaseFile.h"
 #include "EngineError.h"
+#include "SchemaBuilder.h"
 #include "Store.h"
 #include "StoreValues.h"
 
@@ -128,6 +131,21 @@ public:
                                  {id}, {FieldType::LongBinary});
         return rows.empty() ? QVariant() : rows.front()[0];
     }
+
+    bool isReadOnly() const override { return false; }
+    QString openingNotice() const override { return {}; }
+
+    // A server database is copied into a database file.
+    void backupTo(const QString& path, bool replace) override {
+        writeDatabaseFile(path, replace, [this](const QString& temporary) {
+            auto file = createFileStore(temporary);
+            buildSchema(*file);
+            copyDatabase(*this, *file);
+        });
+    }
+
+    // The server keeps its own pages sound; nothing to ask of it here.
+    QStringList integrityProblems() override { return {}; }
 
     QStringList tableNames() override {
         return stringColumn(

@@ -1,10 +1,13 @@
+#include "DatabaseFile.h"
 #include "EngineError.h"
 #include "Store.h"
 #include "StoreValues.h"
 #include "TextFold.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlDatabase>
@@ -28,45 +31,67 @@ public:
 
     // Separate from construction so that a failure part-way is cleaned up
     // by the destructor.
-    void open(bool create) {
-        const QString& path = m_path;
-        const QFileInfo info(path);
-        if (!create && !info.exists())
-            throw EngineError(path + QStringLiteral(" does not exist."));
-        if (create && info.exists())
-            throw EngineError(path + QStringLiteral(" already exists."));
-        if (!create && !info.isFile())
-            throw EngineError(path + QStringLiteral(" is not a database file."));
-        m_connectionName = QStringLiteral("gearlog-file-") + QUuid::createUuid().toString();
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-        db.setDatabaseName(path);
-        if (!db.open())
-            throw EngineError(db.lastError().text());
-        const QVariant handle = db.driver()->handle();
-        if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
-            throw EngineError(QStringLiteral("The SQLite driver gave no native handle"));
-        m_db = *static_cast<sqlite3* const*>(handle.constData());
-        setLockWait(defaultLockWaitMs);
-        // Names are declared NOCASE; ours folds every script, not only ASCII,
-        // so the store compares exactly as the cursors do.
-        if (sqlite3_create_collation_v2(m_db, "NOCASE", SQLITE_UTF8, nullptr, &compareNoCase,
-                                        nullptr) != SQLITE_OK)
-            fail("open", path);
-        // Switching the journal reads the file header, so a file that is not
-        // a database is refused here, at open.
-        execute(QStringLiteral("PRAGMA journal_mode=WAL"), {});
-        execute(QStringLiteral("PRAGMA synchronous=NORMAL"), {});
+    void create() {
+        if (pathTaken(m_path))
+            throw EngineError(m_path + QStringLiteral(" already exists."));
+        connect(false);
+        useJournal();
     }
 
-    ~SqliteStore() override {
-        clearStatements();
-        if (m_connectionName.isEmpty())
-            return;
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-            db.close();
+    // Nothing is written to a file before it is known to be a sound Gearlog
+    // database, and nothing at all to one this desk may not write.
+    void open() {
+        const QFileInfo info(m_path);
+        if (!info.exists())
+            throw EngineError(m_path + QStringLiteral(" does not exist."));
+        if (!info.isFile())
+            throw EngineError(m_path + QStringLiteral(" is not a database file."));
+        if (info.size() == 0)
+            throw notOurs();
+        m_readOnly = !info.isWritable() || !QFileInfo(info.absolutePath()).isWritable();
+        const bool walLeftOver = QFileInfo::exists(m_path + QStringLiteral("-wal"));
+        connect(m_readOnly);
+        QString problem = inspect();
+        if (!problem.isEmpty() && walLeftOver && !m_readOnly) {
+            // A journal left by a crash of another copy of this file (a backup
+            // restored beside it) would damage it: set it aside and look again.
+            disconnect(false);
+            const QString aside = setWalAside();
+            connect(false);
+            problem = inspect();
+            if (problem.isEmpty())
+                m_notice = QStringLiteral("A journal file beside %1 did not belong to it and was "
+                                          "set aside as %2.")
+                               .arg(m_path, aside);
         }
-        QSqlDatabase::removeDatabase(m_connectionName);
+        if (!problem.isEmpty())
+            throw DamageError(QStringLiteral("%1 is damaged (%2). Run \"gearlog-admin check %1\" "
+                                             "for the details and restore the database from a "
+                                             "backup.")
+                                  .arg(m_path, problem));
+        if (!m_readOnly)
+            useJournal();
+    }
+
+    ~SqliteStore() override { disconnect(true); }
+
+    bool isReadOnly() const override { return m_readOnly; }
+    QString openingNotice() const override { return m_notice; }
+
+    void backupTo(const QString& path, bool replace) override {
+        // A consistent copy while the database stays open, in one file.
+        writeDatabaseFile(path, replace, [this](const QString& temporary) {
+            execute(QStringLiteral("VACUUM INTO ?"), {temporary});
+        });
+    }
+
+    QStringList integrityProblems() override {
+        QStringList problems;
+        for (const Row& row :
+             select(QStringLiteral("PRAGMA integrity_check"), {}, {FieldType::Text}))
+            if (row[0].toString() != QLatin1String("ok"))
+                problems << row[0].toString();
+        return problems;
     }
 
     Engine engine() const override { return Engine::Sqlite; }
@@ -138,6 +163,97 @@ public:
 
 private:
     static constexpr qsizetype maxCachedStatements = 256;
+
+    EngineError notOurs() const {
+        return EngineError(m_path + QStringLiteral(" is not a Gearlog database"),
+                           QStringLiteral("open"));
+    }
+
+    void connect(bool readOnly) {
+        m_connectionName = QStringLiteral("gearlog-file-") + QUuid::createUuid().toString();
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        db.setDatabaseName(m_path);
+        if (readOnly)
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!db.open())
+            throw EngineError(db.lastError().text(), QStringLiteral("open"), m_path);
+        const QVariant handle = db.driver()->handle();
+        if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+            throw EngineError(QStringLiteral("The SQLite driver gave no native handle"));
+        m_db = *static_cast<sqlite3* const*>(handle.constData());
+        setLockWait(defaultLockWaitMs);
+        // Names are declared NOCASE; ours folds every script, not only ASCII,
+        // so the store compares exactly as the cursors do.
+        if (sqlite3_create_collation_v2(m_db, "NOCASE", SQLITE_UTF8, nullptr, &compareNoCase,
+                                        nullptr) != SQLITE_OK)
+            fail("open", m_path);
+    }
+
+    // Closing the last connection writes the log into the file and removes
+    // it; `checkpoint` false leaves a log that must not reach the file.
+    void disconnect(bool checkpoint) {
+        clearStatements();
+        if (m_connectionName.isEmpty())
+            return;
+        if (!checkpoint && m_db)
+            sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_connectionName);
+        m_connectionName.clear();
+        m_db = nullptr;
+    }
+
+    // The first problem SQLite's quick check finds, or nothing. A file that
+    // is no SQLite database, or holds no Gearlog tables, is refused.
+    QString inspect() {
+        QStringList tables;
+        try {
+            tables = stringColumn(
+                QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type = 'table'"));
+        } catch (const EngineError& e) {
+            if (sqlite3_errcode(m_db) == SQLITE_NOTADB)
+                throw notOurs();
+            return e.description();
+        }
+        for (const TableDef& table : schemaTables())
+            if (!tables.contains(table.name.toLower()))
+                throw notOurs();
+        try {
+            const QStringList result = stringColumn(QStringLiteral("PRAGMA quick_check(1)"));
+            return result.value(0) == QLatin1String("ok") ? QString() : result.value(0);
+        } catch (const EngineError& e) {
+            return e.description();
+        }
+    }
+
+    QString setWalAside() {
+        const QString aside =
+            m_path + QStringLiteral("-wal.set-aside-") +
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
+        if (!QFile::rename(m_path + QStringLiteral("-wal"), aside))
+            throw EngineError(QStringLiteral("Cannot set aside the journal of ") + m_path);
+        QFile::remove(m_path + QStringLiteral("-shm"));
+        return aside;
+    }
+
+    // The write-ahead log while open, written into the file after every
+    // commit so the file alone is never far behind; a rollback journal on a
+    // network file system, where the log's shared memory does not work.
+    void useJournal() {
+        const bool network = onNetworkFileSystem(QFileInfo(m_path).absolutePath());
+        execute(network ? QStringLiteral("PRAGMA journal_mode=DELETE")
+                        : QStringLiteral("PRAGMA journal_mode=WAL"),
+                {});
+        execute(QStringLiteral("PRAGMA synchronous=NORMAL"), {});
+        if (!network) {
+            sqlite3_wal_autocheckpoint(m_db, 1);
+            // What a crash left in the log is in the file from now on.
+            execute(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"), {});
+        }
+    }
 
     void clearStatements() {
         for (sqlite3_stmt* s : std::as_const(m_statements))
@@ -285,6 +401,8 @@ private:
 
     QString m_path;
     QString m_connectionName;
+    bool m_readOnly = false;
+    QString m_notice;
     sqlite3* m_db = nullptr;
     int m_lockWaitMs = defaultLockWaitMs;
     QElapsedTimer m_waiting;
@@ -295,13 +413,13 @@ private:
 
 std::unique_ptr<Store> openFileStore(const QString& path) {
     auto store = std::make_unique<SqliteStore>(path);
-    store->open(false);
+    store->open();
     return store;
 }
 
 std::unique_ptr<Store> createFileStore(const QString& path) {
     auto store = std::make_unique<SqliteStore>(path);
-    store->open(true);
+    store->create();
     return store;
 }
 

@@ -49,6 +49,16 @@ public:
     // statement so it is consistent; cursors read pictures only on demand.
     virtual QVariant blobValue(const QString& table, const QString& field, int id) = 0;
 
+    // True when this desk may only read (a read-only file or folder).
+    virtual bool isReadOnly() const = 0;
+    // Something the user should be told about the opening, or nothing.
+    virtual QString openingNotice() const = 0;
+    // Writes a consistent copy of the whole database as a new file (see
+    // writeDatabaseFile for `replace`), while it stays open.
+    virtual void backupTo(const QString& path, bool replace) = 0;
+    // Physical damage the engine finds in the database; empty when sound.
+    virtual QStringList integrityProblems() = 0;
+
     // Lower-case names of the tables, and of one table's columns.
     virtual QStringList tableNames() = 0;
     virtual QStringList columnNames(const QString& table) = 0;
@@ -64,10 +74,12 @@ inline QString lockWaitText(const QString& engineText) {
         .arg(engineText);
 }
 
-// Opens an existing database file. Throws EngineError when the file is
-// missing, unreadable or not a database.
+// Opens an existing database file, read-only when this desk cannot write it
+// or its folder. Throws EngineError when the file is missing, is not a
+// Gearlog database ("<path> is not a Gearlog database", the file left
+// untouched) or is damaged.
 std::unique_ptr<Store> openFileStore(const QString& path);
-// Creates a new, empty database file (the file must not exist).
+// Creates a new, empty database file (nothing may exist at the path).
 std::unique_ptr<Store> createFileStore(const QString& path);
 // Connects to a server from a connection string (see ConnectionString.h);
 // the password is never part of that string.

@@ -129,7 +129,8 @@ TEST(AdminCommand, CreateSampleCheckAndRefusals) {
         writeFile(dir.filePath(QStringLiteral("junk.gearlog")), QByteArray(2048, 'j'));
     const Result bad = admin({QStringLiteral("check"), junk});
     EXPECT_EQ(bad.status, 1);
-    EXPECT_TRUE(bad.err.contains(QStringLiteral("not a database"))) << bad.err.toStdString();
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("is not a Gearlog database")))
+        << bad.err.toStdString();
     EXPECT_EQ(admin({QStringLiteral("check"), dir.filePath(QStringLiteral("none.gearlog"))}).status,
               1);
 }
