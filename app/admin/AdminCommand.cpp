@@ -28,11 +28,6 @@ public:
     explicit UsageError(const QString& text) : std::runtime_error(text.toStdString()) {}
 };
 
-bool isConnection(const QString& target) {
-    return target.contains(QLatin1Char('=')) &&
-           target.contains(QStringLiteral("driver="), Qt::CaseInsensitive);
-}
-
 struct Arguments {
     QString command, target, copy;
     bool force = false;
@@ -86,7 +81,7 @@ Arguments parse(const QStringList& args) {
 // A new file (replacing an existing one only when forced), or an empty
 // server database given the schema.
 std::unique_ptr<Store> createTarget(const Arguments& a) {
-    if (isConnection(a.target)) {
+    if (isConnectionString(a.target)) {
         auto store = openServerStore(a.target);
         buildSchema(*store);
         return store;
@@ -98,32 +93,17 @@ std::unique_ptr<Store> createTarget(const Arguments& a) {
 }
 
 std::unique_ptr<Store> openTarget(const QString& target) {
-    return isConnection(target) ? openServerStore(target) : openFileStore(target);
-}
-
-// A damaged file cannot even be opened for the rules: its damage is then
-// the finding, told page by page where the engine can.
-QStringList checkTarget(const QString& target) {
-    std::unique_ptr<Store> store;
-    try {
-        store = openTarget(target);
-    } catch (const DamageError& e) {
-        return {e.description()};
-    }
-    QStringList problems = store->integrityProblems();
-    if (problems.isEmpty())
-        problems = checkDatabase(*store);
-    return problems;
+    return isConnectionString(target) ? openServerStore(target) : openFileStore(target);
 }
 
 int run(const Arguments& a, QTextStream& out, QTextStream& err) {
     if (a.command == QLatin1String("create")) {
-        if (isConnection(a.target))
+        if (isConnectionString(a.target))
             throw UsageError(QStringLiteral("create makes a file; use create-schema for a server"));
         createTarget(a);
         out << "Created " << a.target << "\n";
     } else if (a.command == QLatin1String("create-schema")) {
-        if (!isConnection(a.target))
+        if (!isConnectionString(a.target))
             throw UsageError(QStringLiteral("create-schema needs a connection string"));
         createTarget(a);
         out << "Created the tables in " << a.target << "\n";
@@ -135,7 +115,7 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         openTarget(a.target)->backupTo(a.copy, a.force);
         out << "Copied " << a.target << " to " << a.copy << "\n";
     } else {
-        const QStringList problems = checkTarget(a.target);
+        const QStringList problems = checkDatabaseAt(a.target);
         for (const QString& p : problems)
             err << p << "\n";
         if (!problems.isEmpty()) {

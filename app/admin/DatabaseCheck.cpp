@@ -109,4 +109,22 @@ QStringList checkDatabase(Store& store) {
     return Checker(store).run();
 }
 
+bool isConnectionString(const QString& target) {
+    return target.contains(QLatin1Char('=')) &&
+           target.contains(QStringLiteral("driver="), Qt::CaseInsensitive);
+}
+
+QStringList checkDatabaseAt(const QString& target) {
+    std::unique_ptr<Store> store;
+    try {
+        store = isConnectionString(target) ? openServerStore(target) : openFileStore(target);
+    } catch (const DamageError& e) {
+        return {e.description()};
+    }
+    QStringList problems = store->integrityProblems();
+    if (problems.isEmpty())
+        problems = checkDatabase(*store);
+    return problems;
+}
+
 } // namespace gearlog

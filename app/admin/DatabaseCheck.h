@@ -14,4 +14,12 @@ namespace gearlog {
 // per problem found; empty when the database is sound.
 QStringList checkDatabase(Store& store);
 
+// The whole check of a database file or server connection: first the
+// engine's own look at the pages (a file too damaged to open is one
+// problem, named), then the rules above.
+QStringList checkDatabaseAt(const QString& fileOrConnection);
+
+// True when the text names a server ("Driver=...;...") rather than a file.
+bool isConnectionString(const QString& target);
+
 } // namespace gearlog

@@ -59,7 +59,8 @@ void Session::createSchema() {
 }
 
 void Session::openTableCursors() {
-    upgradeSchema(m_db->store());
+    if (!isReadOnly())
+        upgradeSchema(m_db->store());
     const QStringList& s = tableCursorSources();
     std::unique_ptr<Recordset>* cursors[] = {&m_photo,        &m_category, &m_equipment,
                                              &m_asset,        &m_status,   &m_shipment,
@@ -73,9 +74,9 @@ void Session::openTableCursors() {
 }
 
 void Session::refresh() {
-    for (Recordset* cursor : {m_photo.get(), m_category.get(), m_equipment.get(), m_asset.get(),
-                              m_status.get(), m_shipment.get(), m_shippingList.get(),
-                              m_address.get(), m_contact.get()})
+    for (Recordset* cursor :
+         {m_photo.get(), m_category.get(), m_equipment.get(), m_asset.get(), m_status.get(),
+          m_shipment.get(), m_shippingList.get(), m_address.get(), m_contact.get()})
         if (cursor)
             cursor->requery();
 }

@@ -25,6 +25,9 @@ public:
     // The source's name for the caption: the path, or "db on host".
     QString dataSourceName() const { return m_db->store().dataSourceName(); }
 
+    // True when this desk may only look (a read-only file or folder).
+    bool isReadOnly() const { return m_db->store().isReadOnly(); }
+
     // True when the database holds the nine tables (a new server database
     // may be empty).
     bool hasSchema();

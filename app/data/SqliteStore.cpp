@@ -1,5 +1,6 @@
 #include "DatabaseFile.h"
 #include "EngineError.h"
+#include "JetSql.h"
 #include "Store.h"
 #include "StoreValues.h"
 #include "TextFold.h"
@@ -14,6 +15,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QThread>
+#include <QUrl>
 #include <QUuid>
 #include <sqlite3.h>
 
@@ -81,7 +83,10 @@ public:
     void backupTo(const QString& path, bool replace) override {
         // A consistent copy while the database stays open, in one file.
         writeDatabaseFile(path, replace, [this](const QString& temporary) {
-            execute(QStringLiteral("VACUUM INTO ?"), {temporary});
+            const QString sql = QStringLiteral("VACUUM INTO ") + quoteText(temporary);
+            if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) !=
+                SQLITE_OK)
+                fail("backup", sql);
         });
     }
 
@@ -173,8 +178,16 @@ private:
         m_connectionName = QStringLiteral("gearlog-file-") + QUuid::createUuid().toString();
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(m_path);
-        if (readOnly)
+        if (readOnly && !QFileInfo(QFileInfo(m_path).absolutePath()).isWritable() &&
+            !QFileInfo::exists(m_path + QStringLiteral("-shm"))) {
+            // No log can be made beside the file, so no desk can be writing
+            // to it: read it as it stands.
+            db.setDatabaseName(QUrl::fromLocalFile(m_path).toString() +
+                               QStringLiteral("?immutable=1"));
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        } else if (readOnly) {
             db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        }
         if (!db.open())
             throw EngineError(db.lastError().text(), QStringLiteral("open"), m_path);
         const QVariant handle = db.driver()->handle();
@@ -249,9 +262,11 @@ private:
                 {});
         execute(QStringLiteral("PRAGMA synchronous=NORMAL"), {});
         if (!network) {
-            sqlite3_wal_autocheckpoint(m_db, 1);
+            sqlite3_wal_hook(m_db, &afterCommit, this);
             // What a crash left in the log is in the file from now on.
-            execute(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"), {});
+            if (sqlite3_wal_checkpoint_v2(m_db, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr,
+                                          nullptr) != SQLITE_OK)
+                fail("checkpoint", m_path);
         }
     }
 
@@ -281,6 +296,25 @@ private:
             QThread::currentThread() == QCoreApplication::instance()->thread())
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         return 1;
+    }
+
+    // After every commit the log is written into the file and, when no
+    // other desk is reading it, emptied, without waiting for anyone: the
+    // file alone then holds every committed row, and a crash leaves no log
+    // that could meet another copy of the file.
+    static int afterCommit(void* self, sqlite3* db, const char* name, int) {
+        // Only the database file itself (a copy being written is not ours).
+        if (qstrcmp(name, "main") != 0)
+            return SQLITE_OK;
+        int logged = 0, copied = 0;
+        if (sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_PASSIVE, &logged, &copied) ==
+                SQLITE_OK &&
+            logged == copied) {
+            sqlite3_busy_handler(db, nullptr, nullptr);
+            sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+            sqlite3_busy_handler(db, &waitForLock, self);
+        }
+        return SQLITE_OK;
     }
 
     static int compareNoCase(void*, int aBytes, const void* a, int bBytes, const void* b) {

@@ -45,6 +45,10 @@ std::function<void()> guarded(std::function<void()> handler) {
 
 bool write_and_reload(ViewContext& context, const QString& failurePrefix,
                       const std::function<bool()>& write, const std::function<void()>& reload) {
+    if (context.session().isReadOnly()) {
+        ui().message(QStringLiteral("This database is open read only: nothing can be saved in it"));
+        return false;
+    }
     try {
         const BusyCursor busy;
         Transaction transaction(context.session().database());

@@ -35,31 +35,9 @@ TEST(Session, BadFilesAreRefusedWithTheirReason) {
     EXPECT_NE(openFailure([&] { Session::openFile(dir.path()); }), QString());
 }
 
-// Makes a file read-only for the test's lifetime; for root, whom file
-// permissions do not stop, by the immutable attribute.
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const QString& path) : m_path(path) {
-        if (::geteuid() == 0)
-            m_immutable =
-                QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
-        else
-            QFile::setPermissions(path, QFile::ReadOwner);
-    }
-    ~ReadOnlyFile() {
-        if (m_immutable)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
-    }
-    bool works() const { return m_immutable || ::geteuid() != 0; }
-
-private:
-    QString m_path;
-    bool m_immutable = false;
-};
-
 TEST(Session, ReadOnlyFileRefusesWritesWithTheEnginesText) {
     FreshDatabase base(Engine::Sqlite);
-    ReadOnlyFile readOnly(base.location());
+    ReadOnlyPath readOnly(base.location());
     if (!readOnly.works())
         GTEST_SKIP() << "this file system cannot make a file read-only for root";
     const QString text = openFailure([&] {
@@ -159,7 +137,8 @@ TEST(Session, ServerSessionsQuoteAlikeAndBoundTheirStatements) {
             QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off").arg(name),
             {});
     auto session = base.openSession();
-    session->execute(QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
+    session->execute(
+        QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
     auto rs = session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 1"));
     EXPECT_EQ(rs->value(QStringLiteral("Name")).toString(), QStringLiteral(R"(C:	emp)"));
 

@@ -6,8 +6,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
 #include <QUuid>
+#include <unistd.h>
 
 namespace gearlog::test {
 
@@ -83,6 +85,22 @@ PrivateCache::PrivateCache() : m_previous(qgetenv("XDG_CACHE_HOME")) {
 
 PrivateCache::~PrivateCache() {
     qputenv("XDG_CACHE_HOME", m_previous);
+}
+
+ReadOnlyPath::ReadOnlyPath(const QString& path)
+    : m_path(path), m_root(::geteuid() == 0), m_previous(QFile::permissions(path)) {
+    if (m_root)
+        m_immutable =
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
+    else
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+}
+
+ReadOnlyPath::~ReadOnlyPath() {
+    if (m_immutable)
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
+    else if (!m_root)
+        QFile::setPermissions(m_path, m_previous);
 }
 
 void BothStores::SetUp() {

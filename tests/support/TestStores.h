@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "Session.h"
 
+#include <QFileDevice>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -53,6 +54,22 @@ public:
 private:
     QTemporaryDir m_dir;
     QByteArray m_previous;
+};
+
+// Makes a file or folder read-only for the test's lifetime; for root, whom
+// permissions do not stop, by the immutable attribute.
+class ReadOnlyPath {
+public:
+    explicit ReadOnlyPath(const QString& path);
+    ~ReadOnlyPath();
+    // False where this file system cannot stop root.
+    bool works() const { return m_immutable || !m_root; }
+
+private:
+    QString m_path;
+    bool m_root;
+    bool m_immutable = false;
+    QFileDevice::Permissions m_previous;
 };
 
 // Runs a test once per engine.
