@@ -263,10 +263,9 @@ private:
         execute(QStringLiteral("PRAGMA synchronous=NORMAL"), {});
         if (!network) {
             sqlite3_wal_hook(m_db, &afterCommit, this);
-            // What a crash left in the log is in the file from now on.
-            if (sqlite3_wal_checkpoint_v2(m_db, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr,
-                                          nullptr) != SQLITE_OK)
-                fail("checkpoint", m_path);
+            // What a crash left in the log is in the file from now on,
+            // unless another desk is at work in it (then it is theirs).
+            emptyLog(m_db, this);
         }
     }
 
@@ -309,12 +308,17 @@ private:
         int logged = 0, copied = 0;
         if (sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_PASSIVE, &logged, &copied) ==
                 SQLITE_OK &&
-            logged == copied) {
-            sqlite3_busy_handler(db, nullptr, nullptr);
-            sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
-            sqlite3_busy_handler(db, &waitForLock, self);
-        }
+            logged == copied)
+            emptyLog(db, self);
         return SQLITE_OK;
+    }
+
+    // Writes the whole log into the file and empties it if no other desk
+    // holds it at this moment; never waits.
+    static void emptyLog(sqlite3* db, void* self) {
+        sqlite3_busy_handler(db, nullptr, nullptr);
+        sqlite3_wal_checkpoint_v2(db, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+        sqlite3_busy_handler(db, &waitForLock, self);
     }
 
     static int compareNoCase(void*, int aBytes, const void* a, int bBytes, const void* b) {
