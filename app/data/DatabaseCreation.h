@@ -31,4 +31,10 @@ SaveDialogStart save_dialog_start(const QString& fileName);
 // Returns the created path, or an empty string.
 QString create_database(CreationPrompts& prompts, const QString& openFile = {});
 
+class Session;
+// "Save a Copy": ask for the file (the same way), write a consistent copy of
+// the open database there while it stays open, and say where it went.
+// Returns the path of the copy, or an empty string.
+QString save_database_copy(CreationPrompts& prompts, Session& session);
+
 } // namespace gearlog

@@ -78,6 +78,8 @@ void Form_main::buildMenus() {
     action("menu_close", QStringLiteral("&Close Database"), &Form_main::menu_close);
     file->addSeparator()->setObjectName(QStringLiteral("menu_sep"));
     action("menu_create", QStringLiteral("C&reate Database"), &Form_main::menu_create);
+    m_saveCopy =
+        action("menu_save_copy", QStringLiteral("Save a Cop&y..."), &Form_main::menu_save_copy);
     file->addSeparator()->setObjectName(QStringLiteral("menu_sep2"));
     action("menu_exit", QStringLiteral("E&xit"), &Form_main::menu_exit);
 
@@ -257,11 +259,15 @@ void Form_main::mnuExcel_Click() {
 
 void Form_main::setCoolBarEnabled(bool enabled) {
     m_coolBar->setEnabled(enabled);
+    m_saveCopy->setEnabled(enabled);
 }
 
 void Form_main::setSessionCaption(const QString& name) {
-    setWindowTitle(name.isNull() ? QStringLiteral("Asset Database")
-                                 : QStringLiteral("Asset Database (") + name + QLatin1Char(')'));
+    QString caption = name.isNull() ? QStringLiteral("Asset Database")
+                                    : QStringLiteral("Asset Database (") + name + QLatin1Char(')');
+    if (!name.isNull() && m_session && m_session->isReadOnly())
+        caption += QStringLiteral(" (read only)");
+    setWindowTitle(caption);
 }
 
 void Form_main::resizeControls() {

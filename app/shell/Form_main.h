@@ -55,6 +55,7 @@ public:
     void menu_open();
     void menu_close();
     void menu_create();
+    void menu_save_copy();
     void menu_exit();
 
     // Brings a view's frame up at the anchor and hides the other six.
@@ -109,6 +110,7 @@ private:
     QToolBar* m_coolBar = nullptr;
     QLabel* m_hint = nullptr;
     QMenu* m_popup = nullptr;
+    QAction* m_saveCopy = nullptr;
     // The seven view frames; a view whose grid offers "Save as Excel"
     // names that grid.
     struct View {

@@ -160,6 +160,15 @@ bool Form_main::open_dao_database(QString& path) {
 void Form_main::open_database() {
     m_session->openTableCursors();
     m_state.clear_selection();
+    // Told at once, before anything is typed in vain.
+    const QString notice = m_session->database().store().openingNotice();
+    if (!notice.isEmpty())
+        ui().message(notice, MessageIcon::Information);
+    if (m_session->isReadOnly())
+        ui().message(QStringLiteral("%1 is open read only: you can look at it, but nothing can "
+                                    "be saved in it.")
+                         .arg(m_session->dataSourceName()),
+                     MessageIcon::Information);
 }
 
 void Form_main::close_database() {
@@ -197,6 +206,13 @@ void Form_main::menu_create() {
     UiCreationPrompts prompts;
     const bool fileOpen = m_session && m_session->connectionType() == ConnectionType::File;
     create_database(prompts, fileOpen ? m_session->connectionString() : QString());
+}
+
+void Form_main::menu_save_copy() {
+    if (!databaseOpen())
+        return;
+    UiCreationPrompts prompts;
+    save_database_copy(prompts, *m_session);
 }
 
 void Form_main::startup(const QString& databaseFile) {

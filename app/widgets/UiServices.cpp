@@ -1,5 +1,7 @@
 #include "UiServices.h"
 
+#include "FileDialogs.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
@@ -32,20 +34,24 @@ public:
         return box.exec() == QMessageBox::Yes;
     }
     QString openFile(const QString& title, const QString& filter, const QString& folder) override {
-        return QFileDialog::getOpenFileName(dialogOwner(), title, folder, qtFileFilter(filter));
+        const auto dialog = newFileDialog(dialogOwner(), title, folder, qtFileFilter(filter));
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+            return {};
+        return dialog->selectedFiles().front();
     }
     std::optional<QString> saveFile(const QString& title, const QString& filter,
                                     const QString& defaultExtension, const QString& folder,
                                     const QString& fileName) override {
-        QFileDialog dialog(dialogOwner(), title, folder, qtFileFilter(filter));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        const auto dialog = newFileDialog(dialogOwner(), title, folder, qtFileFilter(filter));
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
         // Callers ask about overwriting themselves.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        dialog.setDefaultSuffix(defaultExtension);
-        dialog.selectFile(fileName);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+        dialog->setDefaultSuffix(defaultExtension);
+        dialog->selectFile(fileName);
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
             return std::nullopt;
-        return dialog.selectedFiles().front();
+        return dialog->selectedFiles().front();
     }
     std::optional<QColor> chooseColour(const QColor& initial) override {
         const QColor c = QColorDialog::getColor(initial, dialogOwner());
