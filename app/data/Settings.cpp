@@ -99,4 +99,35 @@ std::vector<int> loadFieldList() {
     return fields.empty() ? defaultFieldList() : fields;
 }
 
+namespace {
+const QString recentKey = QStringLiteral("RecentFiles");
+
+void storeRecentFiles(const QStringList& files) {
+    auto s = open();
+    s->beginGroup(group);
+    s->setValue(recentKey, files);
+    s->endGroup();
+    s->sync();
+}
+} // namespace
+
+QStringList recentFiles() {
+    auto s = open();
+    s->beginGroup(group);
+    return s->value(recentKey).toStringList().mid(0, maxRecentFiles);
+}
+
+void rememberRecentFile(const QString& path) {
+    QStringList files = recentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    storeRecentFiles(files.mid(0, maxRecentFiles));
+}
+
+void forgetRecentFile(const QString& path) {
+    QStringList files = recentFiles();
+    files.removeAll(path);
+    storeRecentFiles(files);
+}
+
 } // namespace gearlog::settings

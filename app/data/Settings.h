@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -42,6 +43,12 @@ QString formatFieldList(const std::vector<int>& fields);
 const std::vector<int>& defaultFieldList();
 // The selection to use at start-up from the stored value.
 std::vector<int> loadFieldList();
+
+// "RecentFiles": the database files last opened, newest first, at most four.
+constexpr int maxRecentFiles = 4;
+QStringList recentFiles();
+void rememberRecentFile(const QString& path);
+void forgetRecentFile(const QString& path);
 
 } // namespace settings
 } // namespace gearlog

@@ -42,7 +42,8 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     setObjectName(QStringLiteral("Frame_equipment"));
     setAccessibleName(QStringLiteral("Equipment"));
     setFrameShape(QFrame::StyledPanel);
-    setGeometry(32, 32, 1080, 640);
+    // Designed where every view shows, so the resizer keeps it there.
+    setGeometry(8, 8, 1080, 640);
 
     Combo_select_equipment_category = new QComboBox(this);
     Combo_select_equipment_category->setObjectName(

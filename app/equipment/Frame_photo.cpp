@@ -11,6 +11,7 @@
 
 #include <imagelet/Imagelet.h>
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -64,8 +65,6 @@ Frame_photo::Frame_photo(ViewContext& context, QWidget* parent)
         this, QStringLiteral("Grid_photo"), QStringLiteral("Photographs grid"),
         QStringLiteral("Click on the photo name to display the picture"), {10, 10, 360, 620});
     connect(Grid_photo, &FlexGrid::Click, this, guarded([this] { Grid_photo_Click(); }));
-    connect(Grid_photo, &FlexGrid::RightClick, this,
-            [this](const QPoint& at) { m_context.popupMenu(at); });
 
     VScroll_photo = new QScrollBar(Qt::Vertical, this);
     VScroll_photo->setObjectName(QStringLiteral("VScroll_photo"));
@@ -239,6 +238,8 @@ void Frame_photo::Command_save_photo_changes_Click() {
 void Frame_photo::Command_OpenPhoto_Click() {
     Imagelet_load->OpenPhotoFile();
     const QString path = Imagelet_load->PhotoFileName();
+    // A cancelled dialog leaves no picture, and nothing to store.
+    Command_Store_photo_in_database->setEnabled(!path.isEmpty() && Imagelet_load->hasPicture());
     if (path.isEmpty())
         return;
     Text_photo->setText(propose_photo_name(path));
@@ -250,6 +251,8 @@ void Frame_photo::Command_OpenPhoto_Click() {
 }
 
 void Frame_photo::Command_Store_photo_in_database_Click() {
+    if (!Imagelet_load->hasPicture())
+        return;
     const QString name = Text_photo->text();
     if (!photo_name_is_acceptable(name))
         return;
@@ -287,6 +290,11 @@ void Frame_photo::Command_Store_photo_in_database_Click() {
 }
 
 void Frame_photo::Command_delete_photo_Click() {
+    // The second click of a double-click lands on the next photograph, which
+    // the first delete has just brought up: one activation deletes one.
+    if (m_lastDelete.isValid() &&
+        m_lastDelete.elapsed() < QApplication::doubleClickInterval())
+        return;
     Recordset& photos = m_context.session().rs_photo();
     if (photos.absolutePosition() < 0)
         return;
@@ -299,6 +307,7 @@ void Frame_photo::Command_delete_photo_Click() {
     delete_unless_referenced(m_context,
                              QStringLiteral("An error occurred while deleting the photo: "), photos,
                              photos.value(QStringLiteral("ID")).toInt(), {used}, [this] {
+                                 m_lastDelete.start();
                                  m_context.state().current_photo.clear();
                                  load_photo_list();
                              });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFrame>
 
 class QLineEdit;
@@ -39,6 +40,7 @@ public:
 
 private:
     ViewContext& m_context;
+    QElapsedTimer m_lastDelete;
     FlexGrid* Grid_photo;
     QScrollBar* VScroll_photo;
     imagelet::Imagelet* Imagelet_load;

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
@@ -40,6 +41,12 @@ Form_main::Form_main(QWidget* parent) : QMainWindow(parent), m_exit([] { QApplic
     m_client->setObjectName(QStringLiteral("Form_main_client"));
     setCentralWidget(m_client);
     m_requests = new ViewRequests(this);
+    m_noDatabase = new QLabel(
+        QStringLiteral("No database is open. Use File → Open Database or File → Create Database."),
+        m_client);
+    m_noDatabase->setObjectName(QStringLiteral("Label_no_database"));
+    m_noDatabase->setAlignment(Qt::AlignCenter);
+    m_noDatabase->setGeometry(8, 8, 1080, 640);
     buildMenus();
     buildFrames();
     buildCoolBar();
@@ -47,7 +54,7 @@ Form_main::Form_main(QWidget* parent) : QMainWindow(parent), m_exit([] { QApplic
     bar->setObjectName(QStringLiteral("StatusBar"));
     m_hint = new QLabel(bar);
     m_hint->setObjectName(QStringLiteral("StatusBar_panel1"));
-    m_hint->setAccessibleName(QStringLiteral("Hint"));
+    // No fixed name: a screen reader announces the hint's own text.
     bar->addWidget(m_hint, 1);
     setStatusBar(bar);
     // The photo control's file dialog and messages go through the UI services.
@@ -58,6 +65,8 @@ Form_main::Form_main(QWidget* parent) : QMainWindow(parent), m_exit([] { QApplic
     imagelet::Imagelet::setMessageBox([](QWidget*, const QString& text) { ui().message(text); });
     m_fitwell = new fitwell::FitwellControl(m_client);
     m_client->installEventFilter(this);
+    // Below the designed size labels and buttons would be cut.
+    setMinimumSize(1100, 760);
     resize(1100, 760);
     setCoolBarEnabled(false);
 }
@@ -81,7 +90,11 @@ void Form_main::buildMenus() {
     m_saveCopy =
         action("menu_save_copy", QStringLiteral("Save a Cop&y..."), &Form_main::menu_save_copy);
     file->addSeparator()->setObjectName(QStringLiteral("menu_sep2"));
+    // The recent database files are listed here, above Exit.
+    m_recentSeparator = file->addSeparator();
+    m_recentSeparator->setObjectName(QStringLiteral("menu_sep_recent"));
     action("menu_exit", QStringLiteral("E&xit"), &Form_main::menu_exit);
+    m_fileMenu = file;
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("menu_view"));
@@ -207,6 +220,17 @@ void Form_main::buildCoolBar() {
                frame("Frame_report_shipment"));
 }
 
+// A move over a button that the button passes on to its band (a button
+// takes no move without a mouse button held) is still a move over the button.
+bool Form_main::overButton(QObject* watched, QEvent* event) {
+    auto* area = qobject_cast<QWidget*>(watched);
+    if (!area || event->type() != QEvent::MouseMove)
+        return false;
+    const QWidget* child =
+        area->childAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+    return child && child->property(hintProperty).isValid();
+}
+
 bool Form_main::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_client && event->type() == QEvent::Resize)
         resizeControls();
@@ -214,7 +238,7 @@ bool Form_main::eventFilter(QObject* watched, QEvent* event) {
         const QVariant hint = watched->property(hintProperty);
         if (hint.isValid()) {
             m_hint->setText(hint.toString());
-        } else {
+        } else if (!overButton(watched, event)) {
             for (const char* area : clearingAreas)
                 if (watched->objectName() == QLatin1String(area))
                     m_hint->clear();
@@ -260,6 +284,8 @@ void Form_main::mnuExcel_Click() {
 void Form_main::setCoolBarEnabled(bool enabled) {
     m_coolBar->setEnabled(enabled);
     m_saveCopy->setEnabled(enabled);
+    // With no database there is nothing to show but the way to one.
+    m_noDatabase->setVisible(!enabled);
 }
 
 void Form_main::setSessionCaption(const QString& name) {

@@ -56,6 +56,8 @@ public:
     void menu_close();
     void menu_create();
     void menu_save_copy();
+    // An entry of the File menu's list of recent database files.
+    void open_recent_file(const QString& path);
     void menu_exit();
 
     // Brings a view's frame up at the anchor and hides the other six.
@@ -95,6 +97,10 @@ private:
     void setCoolBarEnabled(bool enabled);
     void setSessionCaption(const QString& name);
     void saveFieldList();
+    static bool overButton(QObject* watched, QEvent* event);
+    // After a database is open: cursors, notices, recent files, caption.
+    void finishOpening(const QString& caption);
+    void rebuildRecentFiles();
     void resizeControls();
 
     AppState m_state;
@@ -109,8 +115,12 @@ private:
     fitwell::FitwellControl* m_fitwell = nullptr;
     QToolBar* m_coolBar = nullptr;
     QLabel* m_hint = nullptr;
+    QLabel* m_noDatabase = nullptr;
     QMenu* m_popup = nullptr;
     QAction* m_saveCopy = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    QList<QAction*> m_recentEntries;
     // The seven view frames; a view whose grid offers "Save as Excel"
     // names that grid.
     struct View {

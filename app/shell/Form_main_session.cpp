@@ -8,6 +8,8 @@
 #include "Form_main.h"
 #include "RecordHelpers.h"
 #include "Settings.h"
+
+#include <QMenu>
 #include "Startup.h"
 #include "UiServices.h"
 #include "frmPrompt.h"
@@ -186,6 +188,10 @@ void Form_main::menu_open() {
         close_database();
         return;
     }
+    finishOpening(m_databaseName);
+}
+
+void Form_main::finishOpening(const QString& caption) {
     try {
         open_database();
     } catch (const EngineError& e) {
@@ -194,8 +200,45 @@ void Form_main::menu_open() {
         close_database();
         return;
     }
-    setSessionCaption(m_databaseName);
+    if (m_session->connectionType() == ConnectionType::File) {
+        settings::rememberRecentFile(m_session->connectionString());
+        rebuildRecentFiles();
+    }
+    setSessionCaption(caption);
     setCoolBarEnabled(true);
+}
+
+void Form_main::rebuildRecentFiles() {
+    for (QAction* entry : std::as_const(m_recentEntries))
+        delete entry;
+    m_recentEntries.clear();
+    const QStringList files = settings::recentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString file = files[i];
+        auto* entry = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(file), this);
+        entry->setObjectName(QStringLiteral("menu_recent_%1").arg(i));
+        connect(entry, &QAction::triggered, this, [this, file] { open_recent_file(file); });
+        m_fileMenu->insertAction(m_recentSeparator, entry);
+        m_recentEntries << entry;
+    }
+}
+
+void Form_main::open_recent_file(const QString& path) {
+    if (!file_exists(path)) {
+        ui().message(path + QStringLiteral(" does not exist and is taken off the list."),
+                     MessageIcon::Exclamation);
+        settings::forgetRecentFile(path);
+        rebuildRecentFiles();
+        return;
+    }
+    close_database();
+    m_connectionType = 2;
+    QString chosen = path;
+    if (open_dao_database(chosen))
+        return;
+    m_databaseName = path;
+    save_database_setting(path, QStringLiteral("DAO"), path);
+    finishOpening(path);
 }
 
 void Form_main::menu_close() {
@@ -217,6 +260,7 @@ void Form_main::menu_save_copy() {
 
 void Form_main::startup(const QString& databaseFile) {
     setSessionCaption(QString());
+    rebuildRecentFiles();
     m_fitwell->ResetControls();
     m_state.selected_fields.clear();
     try {
@@ -240,9 +284,7 @@ void Form_main::startup(const QString& databaseFile) {
             setCoolBarEnabled(false);
             return;
         }
-        open_database();
-        setSessionCaption(m_databaseName.isEmpty() ? action.name : m_databaseName);
-        setCoolBarEnabled(true);
+        finishOpening(m_databaseName.isEmpty() ? action.name : m_databaseName);
     } catch (const EngineError& e) {
         ui().message(e.description());
         m_session.reset();

@@ -55,6 +55,13 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
             return colour;
         return c < m_fixedCols ? QVariant(QGuiApplication::palette().button()) : QVariant();
     }
+    case Qt::ForegroundRole: {
+        // Text on a coloured cell in whichever of black and white reads on it.
+        const QColor colour = m_colours.value(key(r, c));
+        if (!colour.isValid())
+            return {};
+        return QColor(colour.lightnessF() < 0.5 ? Qt::white : Qt::black);
+    }
     case Qt::UserRole: {
         const auto it = m_pictures.constFind(key(r, c));
         return it == m_pictures.constEnd() ? QVariant() : QVariant(it.value());
@@ -359,12 +366,13 @@ void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void FlexGrid::keyPressEvent(QKeyEvent* event) {
     // Space or Enter acts as a click on the current cell; the context-menu
-    // key as a right-click, so the grid works without a mouse.
+    // key and Shift+F10 as a right-click, so the grid works without a mouse.
     if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return) {
         emit Click();
         return;
     }
-    if (event->key() == Qt::Key_Menu) {
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
         emit RightClick(viewport()->mapToGlobal(visualRect(currentIndex()).center()));
         return;
     }

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QToolBar>
 
 using namespace gearlog;
@@ -42,9 +43,15 @@ protected:
     }
     bool coolBarEnabled() { return child<QToolBar>("CoolBar")->isEnabled(); }
     QString hint() { return child<QLabel>("StatusBar_panel1")->text(); }
+    // A move over a part of the widget that no child covers.
     void moveOver(const char* name) {
+        window->show();
         QWidget* w = child(name);
-        QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)),
+        QPoint at(0, 0);
+        for (int y = 0; y < w->height() && w->childAt(at); ++y)
+            for (int x = 0; x < w->width() && w->childAt(at); ++x)
+                at = QPoint(x, y);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), w->mapToGlobal(QPointF(at)),
                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(w, &move);
     }
@@ -224,7 +231,7 @@ TEST_F(MainWindow, DecliningTheSchemaLeavesNoDatabase) {
 TEST_F(MainWindow, HintsFollowTheMouse) {
     moveOver("Command_Send");
     EXPECT_EQ(hint(), QStringLiteral("Select items from database for shipment"));
-    moveOver("Picture_actions");
+    moveOver("Picture_database"); // between its buttons
     EXPECT_EQ(hint(), QString());
     moveOver("Command_Categories_2");
     EXPECT_EQ(hint(), QStringLiteral("Modify the equipment status list in the database"));
@@ -239,6 +246,19 @@ TEST_F(MainWindow, HintsFollowTheMouse) {
     moveOver("Command_Categories_0");
     moveOver("Picture_database");
     EXPECT_EQ(hint(), QString());
+}
+
+// Real moves with no mouse button held, over every band's buttons: the
+// move a button passes on to its band must not clear the button's hint.
+TEST_F(MainWindow, HintsShowForRealMovesOverEveryBand) {
+    window->show();
+    for (const char* name : {"Command_Send", "Command_Equipment", "Command_Load_Photo",
+                             "Command_Assets", "Command_Categories_0", "Command_report_0"}) {
+        auto* button = child<QPushButton>(name);
+        QTest::mouseMove(button, button->rect().center());
+        QTest::mouseMove(button, button->rect().center() + QPoint(3, 1));
+        EXPECT_EQ(hint(), button->property("hint").toString()) << name;
+    }
 }
 
 TEST_F(MainWindow, OneViewAtTheAnchor) {
