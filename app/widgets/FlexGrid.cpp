@@ -60,7 +60,9 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
         const QColor colour = m_colours.value(key(r, c));
         if (!colour.isValid())
             return {};
-        return QColor(colour.lightnessF() < 0.5 ? Qt::white : Qt::black);
+        const double luminance =
+            0.299 * colour.redF() + 0.587 * colour.greenF() + 0.114 * colour.blueF();
+        return QColor(luminance < 0.5 ? Qt::white : Qt::black);
     }
     case Qt::UserRole: {
         const auto it = m_pictures.constFind(key(r, c));

@@ -6,6 +6,7 @@
 #include <imagelet/Imagelet.h>
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QScrollBar>
 
 using namespace gearlog;
@@ -151,6 +152,44 @@ TEST_F(PhotoView, RenamesWithRealMouseAndKeys) {
     EXPECT_EQ(names(), strings({"Pump, front view", "valve"}));
     EXPECT_TRUE(scripted.messages.isEmpty())
         << scripted.messages.join(QLatin1Char(',')).toStdString();
+}
+
+// A double-click on "Delete This Photo" deletes one photograph, not the
+// next one that the first delete brings up.
+TEST_F(PhotoView, ADoubleClickOnDeleteDeletesOne) {
+    show();
+    store(QStringLiteral("first.png"));
+    store(QStringLiteral("second.png"));
+    store(QStringLiteral("third.png"));
+    clickRow(view()->grid(), QStringLiteral("first"));
+    window->show();
+    auto* remove = child<QPushButton>(QStringLiteral("Command_delete_photo"));
+    QTest::mouseClick(remove, Qt::LeftButton);
+    QTest::mouseDClick(remove, Qt::LeftButton);
+    EXPECT_EQ(names(), strings({"second", "third"}));
+}
+
+// A cancelled file dialog leaves no picture, and nothing can be stored.
+TEST_F(PhotoView, NothingToStoreAfterACancelledDialog) {
+    show();
+    scripted.files.push_back(
+        writePicture(pictures.filePath(QStringLiteral("a.png")), 20, 20, Qt::blue));
+    press(QStringLiteral("Command_OpenPhoto"));
+    EXPECT_TRUE(storeButton()->isEnabled());
+    scripted.files.push_back(QString()); // cancelled
+    press(QStringLiteral("Command_OpenPhoto"));
+    EXPECT_FALSE(storeButton()->isEnabled());
+    view()->Command_Store_photo_in_database_Click();
+    EXPECT_EQ(record_count(session().rs_photo()), 0);
+}
+
+// The photograph grid offers no "Save as Excel": a right-click shows nothing.
+TEST_F(PhotoView, TheGridOffersNoSpreadsheetMenu) {
+    show();
+    store(QStringLiteral("first.png"));
+    window->show();
+    QTest::mouseClick(view()->grid()->viewport(), Qt::RightButton, {}, QPoint(20, 10));
+    EXPECT_FALSE(window->mnuPopup()->isVisible());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "TestStores.h"
 
 #include <QAccessible>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,8 +52,8 @@ protected:
         for (int y = 0; y < w->height() && w->childAt(at); ++y)
             for (int x = 0; x < w->width() && w->childAt(at); ++x)
                 at = QPoint(x, y);
-        QMouseEvent move(QEvent::MouseMove, QPointF(at), w->mapToGlobal(QPointF(at)),
-                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), w->mapToGlobal(QPointF(at)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(w, &move);
     }
     std::vector<QFrame*> visibleFrames() {
@@ -391,6 +392,69 @@ TEST_F(MainWindow, EveryControlHasItsHumanName) {
     for (const char* label : {"Driver", "Host", "Port", "Database", "User", "Password"})
         EXPECT_TRUE(inputNames.contains(QString::fromLatin1(label)))
             << label << " in " << inputNames.join(QLatin1Char(',')).toStdString();
+}
+
+// A shown view stays where every view shows, at any window size, and a
+// resize back to the designed size puts it back where it was.
+TEST_F(MainWindow, AViewStaysAtTheAnchorThroughResizes) {
+    FreshDatabase db(Engine::Sqlite);
+    openFileByMenu(db.location());
+    window->show();
+    QWidget* client = window->centralWidget();
+    for (const char* button : {"Command_Equipment", "Command_Categories_0", "Command_Load_Photo"}) {
+        window->resize(1100, 760);
+        QCoreApplication::processEvents();
+        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
+        QFrame* view = visibleFrames().front();
+        const QPoint designed = view->pos();
+        window->resize(1430, 988);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(view->pos(), child("Frame_photo")->pos()) << button;
+        EXPECT_LE(view->geometry().right(), client->width()) << button;
+        window->resize(1100, 760);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(view->pos(), designed) << button;
+    }
+}
+
+// Without a database the window says how to get one; the File menu lists
+// the files opened last, and takes off one that is gone.
+TEST_F(MainWindow, StartWithoutADatabaseSaysWhatToDo) {
+    window->startup();
+    auto* text = child<QLabel>("Label_no_database");
+    EXPECT_TRUE(text->isVisibleTo(window.get()));
+    EXPECT_EQ(text->text(),
+              QStringLiteral("No database is open. Use File → Open Database or File → "
+                             "Create Database."));
+    FreshDatabase first(Engine::Sqlite), second(Engine::Sqlite);
+    openFileByMenu(first.location());
+    EXPECT_FALSE(text->isVisibleTo(window.get()));
+    openFileByMenu(second.location());
+    auto* newest = child<QAction>("menu_recent_0");
+    EXPECT_EQ(newest->text(), QStringLiteral("&1 ") + second.location());
+    EXPECT_EQ(child<QAction>("menu_recent_1")->text(), QStringLiteral("&2 ") + first.location());
+    child<QAction>("menu_recent_1")->trigger();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Asset Database (%1)").arg(first.location()));
+    EXPECT_EQ(child<QAction>("menu_recent_0")->text(), QStringLiteral("&1 ") + first.location());
+
+    const QString gone = second.location() + QStringLiteral(".moved");
+    QFile::rename(second.location(), gone);
+    QFile::rename(gone, second.location() + QStringLiteral("2"));
+    const QString missing = second.location();
+    child<QAction>("menu_recent_1")->trigger();
+    EXPECT_EQ(scripted.messages.back(),
+              missing + QStringLiteral(" does not exist and is taken off the list."));
+    EXPECT_EQ(window->findChild<QAction*>(QStringLiteral("menu_recent_1")), nullptr);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Asset Database (%1)").arg(first.location()));
+}
+
+// The status bar's hint is announced with its own text.
+TEST_F(MainWindow, TheHintIsAnnouncedWithItsText) {
+    moveOver("Command_Send");
+    QAccessibleInterface* a =
+        QAccessible::queryAccessibleInterface(child<QLabel>("StatusBar_panel1"));
+    EXPECT_EQ(a->text(QAccessible::Name),
+              QStringLiteral("Select items from database for shipment"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace gearlog;
@@ -105,6 +106,25 @@ TEST(FlexGrid, SortsBelowTheHeading) {
     EXPECT_EQ(g->textMatrix(0, 1), QStringLiteral("n"));
     EXPECT_EQ(g->textMatrix(1, 1), QStringLiteral("9"));
     EXPECT_EQ(g->textMatrix(3, 1), QStringLiteral("100"));
+}
+
+// Text on a coloured cell reads: white on dark colours, black on light.
+TEST(FlexGrid, TextContrastsWithTheCellColour) {
+    std::unique_ptr<FlexGrid> g(grid(3, 2));
+    g->setCellBackColor(1, 0, QColor(0, 0, 255));
+    g->setCellBackColor(2, 0, QColor(255, 255, 160));
+    EXPECT_EQ(g->model()->index(0, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::white));
+    EXPECT_EQ(g->model()->index(1, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
+    EXPECT_FALSE(g->model()->index(1, 1).data(Qt::ForegroundRole).isValid());
+}
+
+// The context-menu key and Shift+F10 open the grid's menu without a mouse.
+TEST(FlexGrid, KeysOpenTheMenu) {
+    std::unique_ptr<FlexGrid> g(grid(3, 2));
+    QSignalSpy menu(g.get(), &FlexGrid::RightClick);
+    QTest::keyClick(g.get(), Qt::Key_Menu);
+    QTest::keyClick(g.get(), Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(menu.count(), 2);
 }
 
 } // namespace
