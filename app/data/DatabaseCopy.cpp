@@ -19,9 +19,9 @@ void copyTable(Store& from, Store& to, const TableDef& table) {
     }
     to.execute(QStringLiteral("DELETE FROM ") + table.name, {});
     const QStringList marks(plain.size(), QStringLiteral("?"));
-    const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                               .arg(table.name, plain.join(QStringLiteral(", ")),
-                                    marks.join(QStringLiteral(", ")));
+    const QString insert =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(table.name, plain.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
     QStringList selected;
     for (int c = 0; c < plain.size(); ++c)
         selected << dialect::selectTerm(from.engine(), plain[c], types[static_cast<size_t>(c)]);
@@ -34,8 +34,9 @@ void copyTable(Store& from, Store& to, const TableDef& table) {
             const int id = row.front().toInt();
             const QVariant bytes = from.blobValue(table.name, blob, id);
             if (bytes.isValid())
-                to.execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE ID = ?").arg(table.name, blob),
-                           {bytes, id});
+                to.execute(
+                    QStringLiteral("UPDATE %1 SET %2 = ? WHERE ID = ?").arg(table.name, blob),
+                    {bytes, id});
         }
     }
 }

@@ -63,12 +63,12 @@ QString create_database(CreationPrompts& prompts, const QString& openFile) {
 QString save_database_copy(CreationPrompts& prompts, Session& session) {
     const QString openFile =
         session.connectionType() == ConnectionType::File ? session.connectionString() : QString();
-    const QString path = write_new_database_file(
-        prompts, QStringLiteral("Save a Copy of the Database"), openFile,
-        QStringLiteral("An error occurred while saving the copy: "),
-        [&session](const QString& target, bool replace) {
-            session.database().store().backupTo(target, replace);
-        });
+    const QString path =
+        write_new_database_file(prompts, QStringLiteral("Save a Copy of the Database"), openFile,
+                                QStringLiteral("An error occurred while saving the copy: "),
+                                [&session](const QString& target, bool replace) {
+                                    session.database().store().backupTo(target, replace);
+                                });
     if (!path.isEmpty())
         prompts.showMessage(QStringLiteral("A copy of the database is saved as ") + path);
     return path;

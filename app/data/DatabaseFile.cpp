@@ -82,10 +82,10 @@ void writeDatabaseFile(const QString& path, bool replace,
         throw EngineError(target.absolutePath() + QStringLiteral(" is not a folder."),
                           QStringLiteral("write file"));
     // Hidden, and named so that it can never be taken for the database.
-    const QString temporary = QDir(target.absolutePath())
-                                  .filePath(QStringLiteral(".%1.%2.tmp")
-                                                .arg(target.fileName(),
-                                                     QUuid::createUuid().toString(QUuid::Id128)));
+    const QString temporary =
+        QDir(target.absolutePath())
+            .filePath(QStringLiteral(".%1.%2.tmp")
+                          .arg(target.fileName(), QUuid::createUuid().toString(QUuid::Id128)));
     try {
         fill(temporary);
         if (replace)

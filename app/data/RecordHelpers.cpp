@@ -51,10 +51,9 @@ bool find_stored_record_by_text(Recordset& cursor, const QString& field, const Q
         const QString criteria = field + QLatin1Char('=') + quoteText(value);
         for (bool found = cursor.findFirst(criteria); found; found = cursor.findNext(criteria))
             keys << cursor.value(QStringLiteral("ID")).toInt();
-        for (const Row& row :
-             cursor.database().store().select(QStringLiteral("SELECT ID FROM %1 WHERE %2 = ?")
-                                                  .arg(table->name, field),
-                                              {value}, {FieldType::Long}))
+        for (const Row& row : cursor.database().store().select(
+                 QStringLiteral("SELECT ID FROM %1 WHERE %2 = ?").arg(table->name, field), {value},
+                 {FieldType::Long}))
             keys << row[0].toInt();
         cursor.reread(keys);
     }

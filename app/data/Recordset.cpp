@@ -344,7 +344,8 @@ std::unique_ptr<BinaryField> Recordset::binaryField(const QString& name) {
 void Recordset::addNew() {
     sync();
     requireUpdatable();
-    m_edit = Edit{EditMode::Adding, std::vector<QVariant>(m_query.columns.size()),
+    m_edit = Edit{EditMode::Adding,
+                  std::vector<QVariant>(m_query.columns.size()),
                   std::vector<bool>(m_query.columns.size(), false),
                   std::vector<std::optional<QByteArray>>(m_query.deferred.size()),
                   {}};
@@ -412,11 +413,10 @@ void Recordset::update() {
             for (int m = 0; m < marks; ++m)
                 params << m_edit->original[c];
         }
-        const int updated = store.execute(
-            QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3")
-                .arg(table.name, names.join(QStringLiteral(" = ?, ")),
-                     unchanged.join(QStringLiteral(" AND "))),
-            params);
+        const int updated = store.execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3")
+                                              .arg(table.name, names.join(QStringLiteral(" = ?, ")),
+                                                   unchanged.join(QStringLiteral(" AND "))),
+                                          params);
         if (updated == 0)
             refuseStaleUpdate(oldKey);
     }
@@ -439,11 +439,11 @@ void Recordset::update() {
 void Recordset::refuseStaleUpdate(int key) {
     // Show the row as the other desk left it (or drop it if it is gone).
     m_edit.reset();
-    const bool exists = !m_db->store()
-                             .select(QStringLiteral("SELECT ID FROM %1 WHERE ID = ?")
-                                         .arg(m_query.baseTable->name),
-                                     {key}, {FieldType::Long})
-                             .empty();
+    const bool exists =
+        !m_db->store()
+             .select(QStringLiteral("SELECT ID FROM %1 WHERE ID = ?").arg(m_query.baseTable->name),
+                     {key}, {FieldType::Long})
+             .empty();
     refetch(key);
     if (!exists)
         throw EngineError(QStringLiteral("The record was deleted from %1 by another user")

@@ -292,8 +292,7 @@ void Frame_photo::Command_Store_photo_in_database_Click() {
 void Frame_photo::Command_delete_photo_Click() {
     // The second click of a double-click lands on the next photograph, which
     // the first delete has just brought up: one activation deletes one.
-    if (m_lastDelete.isValid() &&
-        m_lastDelete.elapsed() < QApplication::doubleClickInterval())
+    if (m_lastDelete.isValid() && m_lastDelete.elapsed() < QApplication::doubleClickInterval())
         return;
     Recordset& photos = m_context.session().rs_photo();
     if (photos.absolutePosition() < 0)

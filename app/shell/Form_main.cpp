@@ -226,8 +226,7 @@ bool Form_main::overButton(QObject* watched, QEvent* event) {
     auto* area = qobject_cast<QWidget*>(watched);
     if (!area || event->type() != QEvent::MouseMove)
         return false;
-    const QWidget* child =
-        area->childAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+    const QWidget* child = area->childAt(static_cast<QMouseEvent*>(event)->position().toPoint());
     return child && child->property(hintProperty).isValid();
 }
 

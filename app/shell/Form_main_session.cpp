@@ -9,10 +9,10 @@
 #include "RecordHelpers.h"
 #include "Settings.h"
 
-#include <QMenu>
 #include "Startup.h"
 #include "UiServices.h"
 #include "frmPrompt.h"
+#include <QMenu>
 
 #include <fitwell/FitwellControl.h>
 

@@ -12,14 +12,13 @@ class NameOnlyIconProvider final : public QAbstractFileIconProvider {
 public:
     NameOnlyIconProvider() { setOptions(DontUseCustomDirectoryIcons); }
     QIcon icon(IconType type) const override { return QAbstractFileIconProvider::icon(type); }
-    QIcon icon(const QFileInfo& info) const override {
-        return icon(info.isDir() ? Folder : File);
-    }
+    QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
     QString type(const QFileInfo& info) const override {
         if (info.isDir())
             return QStringLiteral("Folder");
         const QString suffix = info.suffix();
-        return suffix.isEmpty() ? QStringLiteral("File") : suffix.toUpper() + QStringLiteral(" File");
+        return suffix.isEmpty() ? QStringLiteral("File")
+                                : suffix.toUpper() + QStringLiteral(" File");
     }
 };
 

@@ -15,9 +15,9 @@
 #include <QRandomGenerator>
 #include <QThread>
 #include <csignal>
-#include <unistd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace gearlog;
 using namespace gearlog::test;
@@ -59,7 +59,8 @@ protected:
     QTemporaryDir dir;
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
     int statusCount(const QString& file) {
-        return record_count(*Session::openFile(file)->openRecordset(QStringLiteral("Table_status")));
+        return record_count(
+            *Session::openFile(file)->openRecordset(QStringLiteral("Table_status")));
     }
 };
 
@@ -84,8 +85,9 @@ TEST_F(FileSafety, CreateNeverDestroys) {
     QFile::link(dir.path(), path("link.gearlog"));
     writeFile(path("other.gearlog-wal"), "someone else's");
     for (const char* taken : {"pipe.gearlog", "folder.gearlog", "link.gearlog"}) {
-        EXPECT_TRUE(failure([&] { createDatabaseFile(path(taken)); })
-                        .endsWith(QStringLiteral(" already exists.")));
+        EXPECT_TRUE(failure([&] {
+                        createDatabaseFile(path(taken));
+                    }).endsWith(QStringLiteral(" already exists.")));
         EXPECT_TRUE(pathTaken(path(taken)));
         // Replacing is for files only.
         EXPECT_FALSE(failure([&] { createDatabaseFile(path(taken), true); }).isEmpty());
@@ -127,8 +129,8 @@ TEST_F(FileSafety, OpenNeverChangesAFileThatIsNotOurs) {
     {
         sqlite3* db = nullptr;
         sqlite3_open(QFile::encodeName(foreign).constData(), &db);
-        sqlite3_exec(db, "CREATE TABLE songs (title TEXT); INSERT INTO songs VALUES ('a')",
-                     nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "CREATE TABLE songs (title TEXT); INSERT INTO songs VALUES ('a')", nullptr,
+                     nullptr, nullptr);
         sqlite3_close(db);
     }
     for (const QString& file : {empty, notes, foreign}) {
@@ -264,8 +266,9 @@ TEST_F(FileSafety, ALogThatDamagesTheFileIsSetAside) {
     const QString yesterday = path("yesterday.gearlog");
     QFile::copy(file, yesterday);
     runForeign(file, manyAddresses(100, 400), false);
-    runForeign(file, QStringLiteral("DELETE FROM Table_address WHERE ID % 3 = 0;") +
-                         manyAddresses(1000, 200),
+    runForeign(file,
+               QStringLiteral("DELETE FROM Table_address WHERE ID % 3 = 0;") +
+                   manyAddresses(1000, 200),
                true);
     ASSERT_GT(QFileInfo(file + QStringLiteral("-wal")).size(), 0);
     QFile::remove(file);
@@ -288,8 +291,9 @@ TEST_F(FileSafety, ACopyOpensAsTheSameData) {
     session->execute(QStringLiteral("UPDATE Table_status SET Name = 'Copied' WHERE ID = 3"));
     const QString copy = path("copy.gearlog");
     session->database().store().backupTo(copy, false);
-    EXPECT_TRUE(failure([&] { session->database().store().backupTo(copy, false); })
-                    .endsWith(QStringLiteral(" already exists.")));
+    EXPECT_TRUE(failure([&] {
+                    session->database().store().backupTo(copy, false);
+                }).endsWith(QStringLiteral(" already exists.")));
     auto copied = Session::openFile(copy);
     auto rs = copied->openRecordset(QStringLiteral("SELECT * FROM Table_status WHERE ID = 3"));
     EXPECT_EQ(rs->value(QStringLiteral("Name")).toString(), QStringLiteral("Copied"));

@@ -127,8 +127,8 @@ TEST_P(Schema, OlderDatabasesAreUpgradedOnOpen) {
     }
     auto upgraded = fresh->openSession();
     upgraded->openTableCursors();
-    auto found = upgraded->openRecordset(
-        QStringLiteral("SELECT * FROM Table_category WHERE Name = 'über'"));
+    auto found =
+        upgraded->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE Name = 'über'"));
     EXPECT_EQ(record_count(*found), 1);
     Store& store = upgraded->database().store();
     if (GetParam() == Engine::Postgres) {

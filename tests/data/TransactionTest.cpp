@@ -87,9 +87,10 @@ TEST(ServerTransactions, AFailedStatementLeavesNothingBehind) {
     const QtMessageHandler previous = qInstallMessageHandler(keepWarning);
     {
         Transaction tx(session->database());
-        EXPECT_THROW(store.execute(QStringLiteral("INSERT INTO Table_status (ID, Name) VALUES (?, ?)"),
-                                   {1, QStringLiteral("taken")}),
-                     EngineError);
+        EXPECT_THROW(
+            store.execute(QStringLiteral("INSERT INTO Table_status (ID, Name) VALUES (?, ?)"),
+                          {1, QStringLiteral("taken")}),
+            EngineError);
     }
     store.execute(QStringLiteral("UPDATE Table_status SET Name = ? WHERE ID = 2"),
                   {QStringLiteral("after")});

@@ -57,9 +57,9 @@ TEST_F(FileLocks, DialogsOnTheDatabasesFolderLeaveItsLocksAlone) {
     // A save made afterwards is in the file, as another program reads it.
     session().execute(QStringLiteral("UPDATE Table_status SET Name = 'After' WHERE ID = 2"));
     const QString copy = QFileInfo(file).absolutePath() + QStringLiteral("/copy.gearlog");
-    EXPECT_EQ(QProcess::execute(QStringLiteral(GEARLOG_ADMIN),
-                                {QStringLiteral("backup"), file, copy}),
-              0);
+    EXPECT_EQ(
+        QProcess::execute(QStringLiteral(GEARLOG_ADMIN), {QStringLiteral("backup"), file, copy}),
+        0);
     auto copied = Session::openFile(copy);
     auto rs = copied->openRecordset(QStringLiteral("SELECT * FROM Table_status WHERE ID = 2"));
     EXPECT_EQ(rs->value(QStringLiteral("Name")).toString(), QStringLiteral("After"));
