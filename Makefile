@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build run test bench format clean
+.PHONY: all deps build run test bench install package format clean
 
 all: build
 
@@ -21,6 +21,16 @@ run: build
 
 test: build
 	tools/with-postgres ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) --timeout 600
+
+# Installs under PREFIX (default /usr/local): programs, libraries with their
+# headers and CMake packages, menu entry, file type and icons.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package in $(BUILD), to install with apt.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DGEARLOG_TESTS=OFF -DGEARLOG_BENCH=ON

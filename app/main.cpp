@@ -1,7 +1,16 @@
 #include "Form_main.h"
 #include "GearlogApplication.h"
 
+#include "GearlogVersion.h"
+
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char* argv[]) {
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("gearlog " GEARLOG_VERSION);
+        return 0;
+    }
     gearlog::GearlogApplication app(argc, argv);
     gearlog::Form_main window;
     window.show();

@@ -1,4 +1,5 @@
 #include "AdminCommand.h"
+#include "GearlogVersion.h"
 
 #include <QCoreApplication>
 
@@ -8,5 +9,9 @@ int main(int argc, char* argv[]) {
     QTextStream err(stderr);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
+    if (arguments == QStringList{QStringLiteral("--version")}) {
+        out << "gearlog-admin " GEARLOG_VERSION "\n";
+        return 0;
+    }
     return gearlog::runAdminCommand(arguments, out, err);
 }

@@ -62,6 +62,8 @@ const char* const serverCollation =
     "(provider = icu, locale = 'und-u-ks-level2', deterministic = false)";
 // The file's format version: 1 once its name indexes follow our collation.
 constexpr int fileVersion = 1;
+// "GRLG" in the file's header, so that the file type can be told by content.
+constexpr int applicationId = 0x47524C47;
 } // namespace
 
 QStringList preparationStatements(Engine engine) {
@@ -72,7 +74,8 @@ QStringList preparationStatements(Engine engine) {
 
 QStringList finishingStatements(Engine engine) {
     if (engine == Engine::Sqlite)
-        return {QStringLiteral("PRAGMA user_version = %1").arg(fileVersion)};
+        return {QStringLiteral("PRAGMA user_version = %1").arg(fileVersion),
+                QStringLiteral("PRAGMA application_id = %1").arg(applicationId)};
     return {};
 }
 
@@ -80,10 +83,13 @@ QStringList upgradeStatements(Store& store) {
     QStringList statements;
     if (store.engine() == Engine::Sqlite) {
         const auto version = store.select(QStringLiteral("PRAGMA user_version"), {}, {});
+        const auto id = store.select(QStringLiteral("PRAGMA application_id"), {}, {});
         if (!version.empty() && version.front()[0].toInt() < fileVersion)
             // Name indexes built with the engine's ASCII-only NOCASE are
             // rebuilt with ours, so look-ups through them find every row.
-            statements << QStringLiteral("REINDEX NOCASE") << finishingStatements(Engine::Sqlite);
+            statements << QStringLiteral("REINDEX NOCASE");
+        if (!statements.isEmpty() || (!id.empty() && id.front()[0].toInt() != applicationId))
+            statements << finishingStatements(Engine::Sqlite);
         return statements;
     }
     // Older server databases kept names as citext, which folds case only as

@@ -103,6 +103,12 @@ void Form_main::buildMenus() {
     refresh->setShortcut(QKeySequence::Refresh);
     connect(refresh, &QAction::triggered, this, &Form_main::menu_refresh);
 
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("menu_help"));
+    QAction* about = help->addAction(QStringLiteral("&About Gearlog"));
+    about->setObjectName(QStringLiteral("menu_about"));
+    connect(about, &QAction::triggered, this, &Form_main::menu_about);
+
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("mnuPopup"));
     QAction* excel = m_popup->addAction(QStringLiteral("Save as Excel"));
@@ -253,6 +259,14 @@ void Form_main::show_view(QFrame* frame) {
     for (const View& other : m_views)
         if (other.frame != frame)
             other.frame->hide();
+}
+
+void Form_main::menu_about() {
+    const QString database = databaseOpen() ? m_session->dataSourceName() : QStringLiteral("none");
+    ui().message(QStringLiteral("Gearlog %1\n\nKeeps track of equipment, assets and the shipments "
+                                "that move them.\n\nLicence: MIT License\nDatabase in use: %2")
+                     .arg(QApplication::applicationVersion(), database),
+                 MessageIcon::Information);
 }
 
 void Form_main::menu_refresh() {

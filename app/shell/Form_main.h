@@ -50,6 +50,8 @@ public:
     // "Refresh" (F5): reads the database again and shows the view that is
     // showing as it stands now, with what other desks have written.
     void menu_refresh();
+    // "Help → About Gearlog": version, licence and the database in use.
+    void menu_about();
 
     // File menu commands.
     void menu_open();

@@ -1,6 +1,14 @@
 #include "GearlogApplication.h"
 
 #include "EngineError.h"
+#include "GearlogVersion.h"
+
+#include <QIcon>
+
+// The icons live in a static library, whose resources must be named to be kept.
+static void initialiseIcons() {
+    Q_INIT_RESOURCE(icons);
+}
 
 namespace gearlog {
 
@@ -8,6 +16,13 @@ GearlogApplication::GearlogApplication(int& argc, char** argv) : QApplication(ar
     setOrganizationName(QStringLiteral("Fieldbench"));
     setApplicationName(QStringLiteral("Gearlog"));
     setApplicationDisplayName(QStringLiteral("Gearlog"));
+    setApplicationVersion(QStringLiteral(GEARLOG_VERSION));
+    setDesktopFileName(QStringLiteral("org.fieldbench.Gearlog"));
+    initialiseIcons();
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/gearlog-%1.png").arg(size));
+    setWindowIcon(icon);
 }
 
 bool GearlogApplication::notify(QObject* receiver, QEvent* event) {

@@ -122,6 +122,7 @@ TEST_P(Schema, OlderDatabasesAreUpgradedOnOpen) {
                 QStringLiteral("ALTER TABLE Table_category ALTER COLUMN Name TYPE citext"), {});
         } else {
             store->execute(QStringLiteral("PRAGMA user_version = 0"), {});
+            store->execute(QStringLiteral("PRAGMA application_id = 0"), {});
         }
         store->execute(QStringLiteral("UPDATE Table_category SET Name = 'Über' WHERE ID = 1"), {});
     }
@@ -141,6 +142,9 @@ TEST_P(Schema, OlderDatabasesAreUpgradedOnOpen) {
     } else {
         EXPECT_EQ(store.select(QStringLiteral("PRAGMA user_version"), {}, {}).front()[0].toInt(),
                   1);
+        // The file type's mark, "GRLG", is given on the first writable open.
+        EXPECT_EQ(store.select(QStringLiteral("PRAGMA application_id"), {}, {}).front()[0].toInt(),
+                  0x47524C47);
         EXPECT_EQ(store.select(QStringLiteral("PRAGMA integrity_check"), {}, {FieldType::Text})
                       .front()[0]
                       .toString(),

@@ -5,6 +5,7 @@
 #include "TestStores.h"
 
 #include <QEvent>
+#include <QIcon>
 
 using namespace gearlog;
 
@@ -34,6 +35,14 @@ TEST(Application, FailuresReachingTheEventLoopAreLoggedNotShown) {
     EXPECT_TRUE(scripted.messages.isEmpty());
     ASSERT_EQ(logged.size(), 1);
     EXPECT_TRUE(logged.front().contains(QStringLiteral("disk I/O error")));
+}
+
+// The window icon comes with the program, in every size a desktop asks for.
+TEST(Application, CarriesItsIcon) {
+    const QIcon icon = QApplication::windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(48, 48)));
+    EXPECT_FALSE(QApplication::applicationVersion().isEmpty());
 }
 
 } // namespace

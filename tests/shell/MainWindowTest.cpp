@@ -457,4 +457,16 @@ TEST_F(MainWindow, TheHintIsAnnouncedWithItsText) {
               QStringLiteral("Select items from database for shipment"));
 }
 
+// Help → About names the version, the licence and the database in use.
+TEST_F(MainWindow, AboutNamesVersionLicenceAndDatabase) {
+    FreshDatabase db(Engine::Sqlite);
+    openFileByMenu(db.location());
+    child<QAction>("menu_about")->trigger();
+    ASSERT_FALSE(scripted.messages.isEmpty());
+    const QString about = scripted.messages.back();
+    EXPECT_TRUE(about.startsWith(QStringLiteral("Gearlog ")));
+    EXPECT_TRUE(about.contains(QStringLiteral("Licence: MIT License")));
+    EXPECT_TRUE(about.contains(db.location()));
+}
+
 } // namespace
