@@ -19,11 +19,11 @@ Database::~Database() {
     }
 }
 
-std::unique_ptr<Recordset> Database::openRecordset(const QString& source) {
+std::unique_ptr<Recordset> Database::openRecordset(const QString& source, Recordset::Load load) {
     QString sql = source.trimmed();
     if (findTable(sql))
         sql = QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(sql);
-    return std::make_unique<Recordset>(shared_from_this(), translateSelect(sql, engine()));
+    return std::make_unique<Recordset>(shared_from_this(), translateSelect(sql, engine()), load);
 }
 
 int Database::execute(const QString& jetSql) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "JetSql.h"
+#include "Recordset.h"
 #include "Store.h"
 
 #include <QHash>
@@ -9,8 +10,6 @@
 #include <vector>
 
 namespace gearlog {
-
-class Recordset;
 
 // One open store with everything its cursors share: the list of open
 // cursors (so that a row written through one is seen by the others), and
@@ -26,7 +25,8 @@ public:
 
     // Opens a cursor over a statement in the views' Jet form, or over a
     // table name (which reads the whole table in key order).
-    std::unique_ptr<Recordset> openRecordset(const QString& source);
+    std::unique_ptr<Recordset> openRecordset(const QString& source,
+                                             Recordset::Load load = Recordset::Load::Now);
     // Runs an UPDATE, DELETE or other statement in Jet form; returns the
     // number of rows it touched. Cursors see the touched rows afterwards.
     int execute(const QString& jetSql);

@@ -39,7 +39,7 @@ QString qualified(const ColumnInfo& info) {
 
 } // namespace
 
-Recordset::Recordset(std::shared_ptr<Database> db, TranslatedSelect query)
+Recordset::Recordset(std::shared_ptr<Database> db, TranslatedSelect query, Load load)
     : m_db(std::move(db)), m_query(std::move(query)) {
     m_types.reserve(m_query.columns.size());
     // Unqualified names go to the first column of that name, as a join
@@ -56,7 +56,10 @@ Recordset::Recordset(std::shared_ptr<Database> db, TranslatedSelect query)
     }
     for (size_t d = 0; d < m_query.deferred.size(); ++d)
         index(m_query.deferred[d], {-1, static_cast<int>(d)});
-    m_rows = m_db->store().select(m_query.sql(), {}, m_types);
+    if (load == Load::Now) {
+        m_rows = m_db->store().select(m_query.sql(), {}, m_types);
+        m_loaded = true;
+    }
     m_db->attach(this);
 }
 
@@ -71,6 +74,14 @@ void Recordset::noteChanged(const QList<int>& ids) {
 }
 
 void Recordset::sync() {
+    if (!m_loaded) {
+        // The first read takes every row as it is now, written ones included.
+        m_rows = m_db->store().select(m_query.sql(), {}, m_types);
+        m_loaded = true;
+        m_keyIndexDirty = true;
+        m_pending.clear();
+        return;
+    }
     // A row leaves the list only once it is read, so a failing read is
     // tried again at the next look instead of leaving the cursor stale.
     while (!m_pending.isEmpty()) {
@@ -456,9 +467,12 @@ void Recordset::reread(const QList<int>& ids) {
 }
 
 void Recordset::requery() {
+    if (!m_loaded)
+        return; // its first read will be fresh anyway
     const int key = currentKey();
     auto rows = m_db->store().select(m_query.sql(), {}, m_types);
     m_rows = std::move(rows);
+    m_loaded = true;
     m_edit.reset();
     m_pending.clear();
     m_keyIndexDirty = true;

@@ -31,7 +31,10 @@ class BinaryField;
 // another desk changed it, ConflictError, and the cursor shows their row.
 class Recordset {
 public:
-    Recordset(std::shared_ptr<Database> db, TranslatedSelect query);
+    // A deferred cursor reads its rows at its first use, not when opened:
+    // the session's table cursors cost nothing until a view needs them.
+    enum class Load { Now, OnFirstUse };
+    Recordset(std::shared_ptr<Database> db, TranslatedSelect query, Load load = Load::Now);
     ~Recordset();
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
@@ -119,6 +122,7 @@ private:
     QHash<int, int> m_keyIndex;
     bool m_keyIndexDirty = true;
     QList<int> m_pending;
+    bool m_loaded = false;
     QString m_criteriaText;
     std::optional<Criteria> m_criteria;
 };

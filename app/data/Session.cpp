@@ -68,7 +68,7 @@ void Session::openTableCursors() {
     // Open all nine before keeping any, so a failure leaves none half-open.
     std::vector<std::unique_ptr<Recordset>> opened;
     for (const QString& source : s)
-        opened.push_back(m_db->openRecordset(source));
+        opened.push_back(m_db->openRecordset(source, Recordset::Load::OnFirstUse));
     for (size_t i = 0; i < opened.size(); ++i)
         *cursors[i] = std::move(opened[i]);
 }

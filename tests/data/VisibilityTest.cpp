@@ -79,6 +79,17 @@ TEST_P(Visibility, ARowWhoseSortKeyChangesStaysCurrent) {
     EXPECT_EQ(sorted->value(QStringLiteral("Name")).toString(), QStringLiteral("Cables"));
 }
 
+// The session's table cursors read nothing when opened: the first use
+// reads the table as it is then, other desks' rows included.
+TEST_P(Visibility, TableCursorsReadTheirRowsAtFirstUse) {
+    auto later = fresh->openSession();
+    later->openTableCursors();
+    session->execute(QStringLiteral("UPDATE Table_status SET Name = 'Written later' WHERE ID = 2"));
+    ASSERT_TRUE(find_record_by_number(later->rs_status(), QStringLiteral("ID"), 2));
+    EXPECT_EQ(later->rs_status().value(QStringLiteral("Name")).toString(),
+              QStringLiteral("Written later"));
+}
+
 TEST_P(Visibility, FilteredCursorsTakeOnlyMatchingRows) {
     auto open = session->openRecordset(QStringLiteral(
         "SELECT * FROM [Table_ShippingList] WHERE ShipmentID = 5 ORDER BY AssetID;"));
