@@ -48,6 +48,18 @@ QString thisProgram() {
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
 }
 
+// Runs CrashingDesk.AddsAndDies on the file in a process of its own; true
+// when that desk died as planned.
+bool crashAfterCommits(const QString& file) {
+    QProcess crash;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("GEARLOG_CRASH_FILE"), file);
+    crash.setProcessEnvironment(env);
+    crash.start(thisProgram(), {QStringLiteral("--gtest_filter=CrashingDesk.AddsAndDies")});
+    crash.waitForFinished();
+    return crash.exitStatus() == QProcess::CrashExit;
+}
+
 QProcess* startAdmin(const QStringList& arguments) {
     auto* process = new QProcess;
     process->start(QStringLiteral(GEARLOG_ADMIN), arguments);
@@ -180,13 +192,7 @@ TEST_F(FileSafety, ClosedIsOneFileAndACrashLosesNothingCommitted) {
     EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("kit.gearlog")});
 
     // A desk that dies after its commits: only the file is copied away.
-    QProcess crash;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("GEARLOG_CRASH_FILE"), file);
-    crash.setProcessEnvironment(env);
-    crash.start(thisProgram(), {QStringLiteral("--gtest_filter=CrashingDesk.AddsAndDies")});
-    crash.waitForFinished();
-    ASSERT_EQ(crash.exitStatus(), QProcess::CrashExit) << crash.readAll().toStdString();
+    ASSERT_TRUE(crashAfterCommits(file));
     const QString copied = path("copied.gearlog");
     QFile::copy(file, copied);
     EXPECT_EQ(statusCount(copied), 9 + 50);
@@ -223,12 +229,7 @@ TEST_F(FileSafety, ARestoredCopyIsNotDamagedByAnotherCopysLog) {
     createDatabaseFile(file);
     const QString yesterday = path("yesterday.gearlog");
     QFile::copy(file, yesterday);
-    QProcess crash;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("GEARLOG_CRASH_FILE"), file);
-    crash.setProcessEnvironment(env);
-    crash.start(thisProgram(), {QStringLiteral("--gtest_filter=CrashingDesk.AddsAndDies")});
-    crash.waitForFinished();
+    ASSERT_TRUE(crashAfterCommits(file));
     ASSERT_TRUE(QFileInfo::exists(file + QStringLiteral("-wal")));
     QFile::remove(file);
     QFile::copy(yesterday, file);
