@@ -162,15 +162,6 @@ bool Form_main::open_dao_database(QString& path) {
 void Form_main::open_database() {
     m_session->openTableCursors();
     m_state.clear_selection();
-    // Told at once, before anything is typed in vain.
-    const QString notice = m_session->database().store().openingNotice();
-    if (!notice.isEmpty())
-        ui().message(notice, MessageIcon::Information);
-    if (m_session->isReadOnly())
-        ui().message(QStringLiteral("%1 is open read only: you can look at it, but nothing can "
-                                    "be saved in it.")
-                         .arg(m_session->dataSourceName()),
-                     MessageIcon::Information);
 }
 
 void Form_main::close_database() {
@@ -206,6 +197,15 @@ void Form_main::finishOpening(const QString& caption) {
     }
     setSessionCaption(caption);
     setCoolBarEnabled(true);
+    // Told at once, before anything is typed in vain.
+    const QString notice = m_session->database().store().openingNotice();
+    if (!notice.isEmpty())
+        ui().message(notice, MessageIcon::Information);
+    if (m_session->isReadOnly())
+        ui().message(QStringLiteral("%1 is open read only: you can look at it, but nothing can "
+                                    "be saved in it.")
+                         .arg(m_session->dataSourceName()),
+                     MessageIcon::Information);
 }
 
 void Form_main::rebuildRecentFiles() {

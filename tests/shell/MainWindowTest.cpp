@@ -1,5 +1,6 @@
 #include "ConnectionString.h"
 #include "Form_main.h"
+#include "Frame_category.h"
 #include "ScriptedUi.h"
 #include "Settings.h"
 #include "TestStores.h"
@@ -467,6 +468,29 @@ TEST_F(MainWindow, AboutNamesVersionLicenceAndDatabase) {
     EXPECT_TRUE(about.startsWith(QStringLiteral("Gearlog ")));
     EXPECT_TRUE(about.contains(QStringLiteral("Licence: MIT License")));
     EXPECT_TRUE(about.contains(db.location()));
+}
+
+// A file this desk cannot write says so in the caption and at once, and
+// nothing can be saved in it.
+TEST_F(MainWindow, AReadOnlyFileIsToldNotDiscovered) {
+    FreshDatabase db(Engine::Sqlite);
+    ReadOnlyPath readOnly(db.location());
+    if (!readOnly.works())
+        GTEST_SKIP() << "this file system cannot make a file read-only for root";
+    openFileByMenu(db.location());
+    EXPECT_EQ(window->windowTitle(),
+              QStringLiteral("Asset Database (%1) (read only)").arg(db.location()));
+    ASSERT_FALSE(scripted.messages.isEmpty());
+    EXPECT_TRUE(scripted.messages.back().endsWith(QStringLiteral("is open read only: you can look "
+                                                                 "at it, but nothing can be saved "
+                                                                 "in it.")));
+    child<QPushButton>("Command_Categories_0")->click();
+    window->categoryView()->Command_save_category_changes_Click(1);
+    EXPECT_EQ(scripted.messages.back(), QStringLiteral("The category name cannot be blank"));
+    child<QLineEdit>("Text_category")->setText(QStringLiteral("Masts"));
+    window->categoryView()->Command_save_category_changes_Click(1);
+    EXPECT_EQ(scripted.messages.back(),
+              QStringLiteral("This database is open read only: nothing can be saved in it"));
 }
 
 } // namespace
