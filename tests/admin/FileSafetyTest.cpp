@@ -34,15 +34,6 @@ QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-QString failure(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EngineError& e) {
-        return e.description();
-    }
-    return {};
-}
-
 // This test program, to run one of its tests as a process of its own.
 QString thisProgram() {
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
@@ -97,12 +88,12 @@ TEST_F(FileSafety, CreateNeverDestroys) {
     QFile::link(dir.path(), path("link.gearlog"));
     writeFile(path("other.gearlog-wal"), "someone else's");
     for (const char* taken : {"pipe.gearlog", "folder.gearlog", "link.gearlog"}) {
-        EXPECT_TRUE(failure([&] {
+        EXPECT_TRUE(failureOf([&] {
                         createDatabaseFile(path(taken));
                     }).endsWith(QStringLiteral(" already exists.")));
         EXPECT_TRUE(pathTaken(path(taken)));
         // Replacing is for files only.
-        EXPECT_FALSE(failure([&] { createDatabaseFile(path(taken), true); }).isEmpty());
+        EXPECT_FALSE(failureOf([&] { createDatabaseFile(path(taken), true); }).isEmpty());
     }
     EXPECT_TRUE(QFileInfo(path("folder.gearlog/keep.txt")).exists());
     EXPECT_TRUE(QFileInfo(path("link.gearlog")).isSymLink());
@@ -147,7 +138,7 @@ TEST_F(FileSafety, OpenNeverChangesAFileThatIsNotOurs) {
     }
     for (const QString& file : {empty, notes, foreign}) {
         const QByteArray before = checksum(file);
-        EXPECT_EQ(failure([&] { Session::openFile(file); }),
+        EXPECT_EQ(failureOf([&] { Session::openFile(file); }),
                   file + QStringLiteral(" is not a Gearlog database"));
         EXPECT_EQ(checksum(file), before) << file.toStdString();
     }
@@ -292,7 +283,7 @@ TEST_F(FileSafety, ACopyOpensAsTheSameData) {
     session->execute(QStringLiteral("UPDATE Table_status SET Name = 'Copied' WHERE ID = 3"));
     const QString copy = path("copy.gearlog");
     session->database().store().backupTo(copy, false);
-    EXPECT_TRUE(failure([&] {
+    EXPECT_TRUE(failureOf([&] {
                     session->database().store().backupTo(copy, false);
                 }).endsWith(QStringLiteral(" already exists.")));
     auto copied = Session::openFile(copy);
@@ -312,7 +303,7 @@ TEST_F(FileSafety, DamageIsFoundAndRefused) {
         f.seek(4096 * 2);
         f.write(QByteArray(4096, '\x5a'));
     }
-    const QString refusal = failure([&] { Session::openFile(file); });
+    const QString refusal = failureOf([&] { Session::openFile(file); });
     EXPECT_TRUE(refusal.contains(QStringLiteral("is damaged")) &&
                 refusal.contains(QStringLiteral("gearlog-admin check")) &&
                 refusal.contains(QStringLiteral("backup")))

@@ -14,25 +14,16 @@ using namespace gearlog::test;
 
 namespace {
 
-QString openFailure(const std::function<void()>& open) {
-    try {
-        open();
-    } catch (const EngineError& e) {
-        return e.description();
-    }
-    return {};
-}
-
 TEST(Session, BadFilesAreRefusedWithTheirReason) {
     QTemporaryDir dir;
     const QString text =
         writeFile(dir.filePath(QStringLiteral("notes.gearlog")), QByteArray(4096, 'x'));
-    EXPECT_EQ(openFailure([&] { Session::openFile(text); }),
+    EXPECT_EQ(failureOf([&] { Session::openFile(text); }),
               text + QStringLiteral(" is not a Gearlog database"));
-    EXPECT_TRUE(openFailure([&] {
+    EXPECT_TRUE(failureOf([&] {
                     Session::openFile(dir.filePath(QStringLiteral("none")));
                 }).endsWith(QStringLiteral(" does not exist.")));
-    EXPECT_NE(openFailure([&] { Session::openFile(dir.path()); }), QString());
+    EXPECT_NE(failureOf([&] { Session::openFile(dir.path()); }), QString());
 }
 
 TEST(Session, ReadOnlyFileRefusesWritesWithTheEnginesText) {
@@ -40,7 +31,7 @@ TEST(Session, ReadOnlyFileRefusesWritesWithTheEnginesText) {
     ReadOnlyPath readOnly(base.location());
     if (!readOnly.works())
         GTEST_SKIP() << "this file system cannot make a file read-only for root";
-    const QString text = openFailure([&] {
+    const QString text = failureOf([&] {
         auto s = Session::openFile(base.location());
         s->openTableCursors();
         s->rs_status().addNew();
@@ -56,12 +47,12 @@ TEST(Session, ReadOnlyFileRefusesWritesWithTheEnginesText) {
 TEST(Session, UnreachableServerReportsTheServersText) {
     ConnectionString unreachable = ConnectionString::parse(serverConnection());
     unreachable.port = 1; // nothing listens there
-    const QString text = openFailure([&] { Session::openServer(unreachable.toString()); });
+    const QString text = failureOf([&] { Session::openServer(unreachable.toString()); });
     EXPECT_TRUE(text.contains(QStringLiteral("connect"), Qt::CaseInsensitive))
         << text.toStdString();
     ConnectionString wrongDatabase = ConnectionString::parse(serverConnection());
     wrongDatabase.database = QStringLiteral("no_such_database");
-    EXPECT_TRUE(openFailure([&] {
+    EXPECT_TRUE(failureOf([&] {
                     Session::openServer(wrongDatabase.toString());
                 }).contains(QStringLiteral("no_such_database")));
 }
@@ -104,16 +95,15 @@ TEST(ConnectionStrings, ValuesAreQuotedAndBadOnesRefused) {
     EXPECT_EQ(back.database, c.database);
     EXPECT_EQ(back.host, QStringLiteral("db1"));
 
-    EXPECT_TRUE(openFailure([] {
+    EXPECT_TRUE(failureOf([] {
                     ConnectionString::parse(QStringLiteral("Driver=QPSQL;Port=abc"));
                 }).contains(QStringLiteral("port")));
-    EXPECT_FALSE(openFailure([] {
-                     ConnectionString::parse(QStringLiteral("Port=5432;Passwd=x"));
-                 }).isEmpty());
+    EXPECT_FALSE(
+        failureOf([] { ConnectionString::parse(QStringLiteral("Port=5432;Passwd=x")); }).isEmpty());
     EXPECT_EQ(ConnectionString::parse(QStringLiteral("driver=qpsql;Database=kit")).driver,
               QStringLiteral("QPSQL"));
     const QString sqlite =
-        openFailure([] { Session::openServer(QStringLiteral("Driver=QSQLITE;Database=kit")); });
+        failureOf([] { Session::openServer(QStringLiteral("Driver=QSQLITE;Database=kit")); });
     EXPECT_TRUE(sqlite.contains(QStringLiteral("QSQLITE")) &&
                 sqlite.contains(QStringLiteral("not supported")))
         << sqlite.toStdString();
@@ -123,7 +113,7 @@ TEST(ConnectionStrings, ValuesAreQuotedAndBadOnesRefused) {
 TEST(Session, AUserNameCannotChooseAnotherDatabase) {
     ConnectionString c = ConnectionString::parse(serverConnection());
     c.user = c.user + QStringLiteral(";Database=inj");
-    const QString text = openFailure([&] { Session::openServer(c.toString()); });
+    const QString text = failureOf([&] { Session::openServer(c.toString()); });
     EXPECT_TRUE(text.contains(QStringLiteral("postgres;Database=inj"))) << text.toStdString();
 }
 
@@ -137,7 +127,8 @@ TEST(Session, ServerSessionsQuoteAlikeAndBoundTheirStatements) {
             QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off").arg(name),
             {});
     auto session = base.openSession();
-    session->execute(QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
+    session->execute(
+        QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
     auto rs = session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 1"));
     EXPECT_EQ(rs->value(QStringLiteral("Name")).toString(), QStringLiteral(R"(C:	emp)"));
 

@@ -115,6 +115,15 @@ QString writeFile(const QString& path, const QByteArray& bytes) {
     return path;
 }
 
+QString failureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const EngineError& e) {
+        return e.description();
+    }
+    return {};
+}
+
 QStringList strings(std::initializer_list<const char*> texts) {
     QStringList result;
     for (const char* t : texts)

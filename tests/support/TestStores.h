@@ -5,6 +5,7 @@
 
 #include <QFileDevice>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -83,6 +84,9 @@ protected:
 // Writes a file with these bytes (a stand-in for a file the user picks);
 // returns its path.
 QString writeFile(const QString& path, const QByteArray& bytes);
+
+// What the action's EngineError says, or nothing when it succeeds.
+QString failureOf(const std::function<void()>& action);
 
 // A list of Latin-1 texts, for short expectations.
 QStringList strings(std::initializer_list<const char*> texts);
