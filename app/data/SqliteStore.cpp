@@ -91,9 +91,11 @@ public:
     }
 
     QStringList integrityProblems() override {
+        // The quick form: every page and record is read and checked (at a
+        // million assets in about 2 s, against 13 s for the form that also
+        // compares every index with its table).
         QStringList problems;
-        for (const Row& row :
-             select(QStringLiteral("PRAGMA integrity_check"), {}, {FieldType::Text}))
+        for (const Row& row : select(QStringLiteral("PRAGMA quick_check"), {}, {FieldType::Text}))
             if (row[0].toString() != QLatin1String("ok"))
                 problems << row[0].toString();
         return problems;
@@ -261,6 +263,10 @@ private:
                         : QStringLiteral("PRAGMA journal_mode=WAL"),
                 {});
         execute(QStringLiteral("PRAGMA synchronous=NORMAL"), {});
+        // Index pages of a large table stay in memory instead of being read
+        // again for every row written or checked (64 MB at most, taken only
+        // as it is used).
+        execute(QStringLiteral("PRAGMA cache_size=-65536"), {});
         if (!network) {
             sqlite3_wal_hook(m_db, &afterCommit, this);
             // What a crash left in the log is in the file from now on,
