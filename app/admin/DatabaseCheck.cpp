@@ -115,16 +115,13 @@ bool isConnectionString(const QString& target) {
 }
 
 QStringList checkDatabaseAt(const QString& target) {
-    std::unique_ptr<Store> store;
     try {
-        store = isConnectionString(target) ? openServerStore(target) : openFileStore(target);
+        const auto store =
+            isConnectionString(target) ? openServerStore(target) : openFileStore(target);
+        return checkDatabase(*store);
     } catch (const DamageError& e) {
         return {e.description()};
     }
-    QStringList problems = store->integrityProblems();
-    if (problems.isEmpty())
-        problems = checkDatabase(*store);
-    return problems;
 }
 
 } // namespace gearlog

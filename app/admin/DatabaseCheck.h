@@ -14,8 +14,8 @@ namespace gearlog {
 // per problem found; empty when the database is sound.
 QStringList checkDatabase(Store& store);
 
-// The whole check of a database file or server connection: first the
-// engine's own look at the pages (a file too damaged to open is one
+// The whole check of a database file or server connection: opening a file
+// runs the engine's quick check of every page (a file that fails it is one
 // problem, named), then the rules above.
 QStringList checkDatabaseAt(const QString& fileOrConnection);
 

@@ -95,7 +95,7 @@ void Database::rollbackStore() {
         if (const TableDef* table = findTable(it.key()))
             for (Recordset* cursor : m_cursors)
                 if (cursor->query().baseTable == table)
-                    cursor->noteChanged(ids);
+                    cursor->reread(ids);
     }
 }
 
@@ -115,7 +115,7 @@ void Database::rowsChanged(const TableDef& table, const QList<int>& ids, Records
     }
     for (Recordset* cursor : m_cursors)
         if (cursor != source && cursor->query().baseTable == &table)
-            cursor->noteChanged(ids);
+            cursor->reread(ids);
 }
 
 } // namespace gearlog

@@ -56,10 +56,8 @@ Recordset::Recordset(std::shared_ptr<Database> db, TranslatedSelect query, Load 
     }
     for (size_t d = 0; d < m_query.deferred.size(); ++d)
         index(m_query.deferred[d], {-1, static_cast<int>(d)});
-    if (load == Load::Now) {
-        m_rows = m_db->store().select(m_query.sql(), {}, m_types);
-        m_loaded = true;
-    }
+    if (load == Load::Now)
+        readAll();
     m_db->attach(this);
 }
 
@@ -69,17 +67,17 @@ Recordset::~Recordset() {
 
 // ---- change propagation ---------------------------------------------------
 
-void Recordset::noteChanged(const QList<int>& ids) {
-    m_pending.append(ids);
+void Recordset::readAll() {
+    m_rows = m_db->store().select(m_query.sql(), {}, m_types);
+    m_loaded = true;
+    m_keyIndexDirty = true;
+    m_pending.clear();
 }
 
 void Recordset::sync() {
     if (!m_loaded) {
         // The first read takes every row as it is now, written ones included.
-        m_rows = m_db->store().select(m_query.sql(), {}, m_types);
-        m_loaded = true;
-        m_keyIndexDirty = true;
-        m_pending.clear();
+        readAll();
         return;
     }
     // A row leaves the list only once it is read, so a failing read is
@@ -413,21 +411,14 @@ void Recordset::update() {
     } else if (!names.isEmpty()) {
         // The row is written only if it is still as this cursor read it:
         // another desk's save in between is never silently overwritten.
-        QStringList unchanged{QStringLiteral("ID = ?")};
+        const Unchanged& unchanged = unchangedCondition();
         params << oldKey;
-        for (size_t c = 0; c < m_query.columns.size(); ++c) {
-            const ColumnInfo& info = m_query.columns[c];
-            if (info.table != table.name || static_cast<int>(c) == m_query.baseKeyColumn)
-                continue;
-            int marks = 0;
-            unchanged << dialect::unchangedTerm(m_db->engine(), info.field, info.type, &marks);
-            for (int m = 0; m < marks; ++m)
-                params << m_edit->original[c];
-        }
-        const int updated = store.execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3")
-                                              .arg(table.name, names.join(QStringLiteral(" = ?, ")),
-                                                   unchanged.join(QStringLiteral(" AND "))),
-                                          params);
+        for (size_t c : unchanged.marks)
+            params << m_edit->original[c];
+        const int updated = store.execute(
+            QStringLiteral("UPDATE %1 SET %2 = ? WHERE ID = ? AND %3")
+                .arg(table.name, names.join(QStringLiteral(" = ?, ")), unchanged.where),
+            params);
         if (updated == 0)
             refuseStaleUpdate(oldKey);
     }
@@ -445,6 +436,23 @@ void Recordset::update() {
         m_pos = index;
         m_currentDeleted = false;
     }
+}
+
+const Recordset::Unchanged& Recordset::unchangedCondition() {
+    if (m_unchanged)
+        return *m_unchanged;
+    Unchanged condition;
+    QStringList terms;
+    for (size_t c = 0; c < m_query.columns.size(); ++c) {
+        const ColumnInfo& info = m_query.columns[c];
+        if (info.table != m_query.baseTable->name || static_cast<int>(c) == m_query.baseKeyColumn)
+            continue;
+        int marks = 0;
+        terms << dialect::unchangedTerm(m_db->engine(), info.field, info.type, &marks);
+        condition.marks.insert(condition.marks.end(), static_cast<size_t>(marks), c);
+    }
+    condition.where = terms.join(QStringLiteral(" AND "));
+    return *(m_unchanged = std::move(condition));
 }
 
 void Recordset::refuseStaleUpdate(int key) {
@@ -470,12 +478,8 @@ void Recordset::requery() {
     if (!m_loaded)
         return; // its first read will be fresh anyway
     const int key = currentKey();
-    auto rows = m_db->store().select(m_query.sql(), {}, m_types);
-    m_rows = std::move(rows);
-    m_loaded = true;
+    readAll();
     m_edit.reset();
-    m_pending.clear();
-    m_keyIndexDirty = true;
     m_currentDeleted = false;
     m_noMatch = false;
     const int index = key >= 0 ? indexOfKey(key) : -1;

@@ -79,7 +79,6 @@ public:
     Database& database() const { return *m_db; }
 
 private:
-    friend class Database;
     friend class BinaryField;
 
     struct Edit {
@@ -95,7 +94,7 @@ private:
     };
 
     void sync();
-    void noteChanged(const QList<int>& ids);
+    void readAll();
     void refetch(int id);
     void removeAt(int index);
     int insertSorted(std::vector<QVariant> row); // returns the row's index
@@ -104,6 +103,13 @@ private:
     FieldRef field(const QString& name) const;
     void requireCurrent() const;
     [[noreturn]] void refuseStaleUpdate(int key);
+    // "col1 IS ? AND col2 IS ? ...": the base table's row as read, with the
+    // column whose value each "?" takes; the same for every update.
+    struct Unchanged {
+        QString where;
+        std::vector<size_t> marks;
+    };
+    const Unchanged& unchangedCondition();
     void requireUpdatable() const;
     void leaveRow();
     int currentKey() const;
@@ -123,6 +129,7 @@ private:
     bool m_keyIndexDirty = true;
     QList<int> m_pending;
     bool m_loaded = false;
+    std::optional<Unchanged> m_unchanged;
     QString m_criteriaText;
     std::optional<Criteria> m_criteria;
 };

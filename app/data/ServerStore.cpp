@@ -144,9 +144,6 @@ public:
         });
     }
 
-    // The server keeps its own pages sound; nothing to ask of it here.
-    QStringList integrityProblems() override { return {}; }
-
     QStringList tableNames() override {
         return stringColumn(
             QStringLiteral("SELECT lower(table_name) FROM information_schema.tables "

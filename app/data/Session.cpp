@@ -61,24 +61,25 @@ void Session::createSchema() {
 void Session::openTableCursors() {
     if (!isReadOnly())
         upgradeSchema(m_db->store());
-    const QStringList& s = tableCursorSources();
-    std::unique_ptr<Recordset>* cursors[] = {&m_photo,        &m_category, &m_equipment,
-                                             &m_asset,        &m_status,   &m_shipment,
-                                             &m_shippingList, &m_address,  &m_contact};
     // Open all nine before keeping any, so a failure leaves none half-open.
     std::vector<std::unique_ptr<Recordset>> opened;
-    for (const QString& source : s)
+    for (const QString& source : tableCursorSources())
         opened.push_back(m_db->openRecordset(source, Recordset::Load::OnFirstUse));
+    const auto places = tableCursorSlots();
     for (size_t i = 0; i < opened.size(); ++i)
-        *cursors[i] = std::move(opened[i]);
+        *places[i] = std::move(opened[i]);
 }
 
 void Session::refresh() {
-    for (Recordset* cursor :
-         {m_photo.get(), m_category.get(), m_equipment.get(), m_asset.get(), m_status.get(),
-          m_shipment.get(), m_shippingList.get(), m_address.get(), m_contact.get()})
-        if (cursor)
-            cursor->requery();
+    for (std::unique_ptr<Recordset>* cursor : tableCursorSlots())
+        if (*cursor)
+            (*cursor)->requery();
+}
+
+std::array<std::unique_ptr<Recordset>*, 9> Session::tableCursorSlots() {
+    // In the order of tableCursorSources().
+    return {&m_photo,    &m_category,     &m_equipment, &m_asset,  &m_status,
+            &m_shipment, &m_shippingList, &m_address,   &m_contact};
 }
 
 } // namespace gearlog

@@ -4,6 +4,7 @@
 #include "Recordset.h"
 
 #include <QString>
+#include <array>
 #include <memory>
 
 namespace gearlog {
@@ -72,6 +73,7 @@ public:
 private:
     Session(std::unique_ptr<Store> store, ConnectionType type, QString connection);
     Recordset& reopen(std::unique_ptr<Recordset>& cursor, const QString& jetSql);
+    std::array<std::unique_ptr<Recordset>*, 9> tableCursorSlots();
     static Recordset& working(const std::unique_ptr<Recordset>& cursor);
 
     ConnectionType m_type;

@@ -56,8 +56,6 @@ public:
     // Writes a consistent copy of the whole database as a new file (see
     // writeDatabaseFile for `replace`), while it stays open.
     virtual void backupTo(const QString& path, bool replace) = 0;
-    // Physical damage the engine finds in the database; empty when sound.
-    virtual QStringList integrityProblems() = 0;
 
     // Lower-case names of the tables, and of one table's columns.
     virtual QStringList tableNames() = 0;

@@ -42,8 +42,7 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     setObjectName(QStringLiteral("Frame_equipment"));
     setAccessibleName(QStringLiteral("Equipment"));
     setFrameShape(QFrame::StyledPanel);
-    // Designed where every view shows, so the resizer keeps it there.
-    setGeometry(8, 8, 1080, 640);
+    setGeometry(viewGeometry);
 
     Combo_select_equipment_category = new QComboBox(this);
     Combo_select_equipment_category->setObjectName(

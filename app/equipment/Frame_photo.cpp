@@ -59,7 +59,7 @@ Frame_photo::Frame_photo(ViewContext& context, QWidget* parent)
     setObjectName(QStringLiteral("Frame_photo"));
     setAccessibleName(QStringLiteral("Photographs"));
     setFrameShape(QFrame::StyledPanel);
-    setGeometry(8, 8, 1080, 640);
+    setGeometry(viewGeometry);
 
     Grid_photo = makeListGrid(
         this, QStringLiteral("Grid_photo"), QStringLiteral("Photographs grid"),

@@ -38,8 +38,7 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
     setObjectName(QStringLiteral("Frame_category"));
     setAccessibleName(QStringLiteral("Lists"));
     setFrameShape(QFrame::StyledPanel);
-    // Designed where every view shows, so the resizer keeps it there.
-    setGeometry(8, 8, 1080, 640);
+    setGeometry(viewGeometry);
 
     Grid_category = makeListGrid(this, QStringLiteral("Grid_category"), QString(), QString(),
                                  {10, 10, 520, 600});

@@ -7,6 +7,7 @@
 #include "Frame_photo.h"
 #include "SpreadsheetExport.h"
 #include "UiServices.h"
+#include "ViewParts.h"
 #include "ViewRequests.h"
 
 #include <fitwell/FitwellControl.h>
@@ -46,7 +47,7 @@ Form_main::Form_main(QWidget* parent) : QMainWindow(parent), m_exit([] { QApplic
         m_client);
     m_noDatabase->setObjectName(QStringLiteral("Label_no_database"));
     m_noDatabase->setAlignment(Qt::AlignCenter);
-    m_noDatabase->setGeometry(8, 8, 1080, 640);
+    m_noDatabase->setGeometry(viewGeometry);
     buildMenus();
     buildFrames();
     buildCoolBar();
@@ -126,7 +127,7 @@ void Form_main::buildFrames() {
         frame->setObjectName(QString::fromLatin1(name));
         frame->setAccessibleName(QString::fromLatin1(role));
         frame->setFrameShape(QFrame::StyledPanel);
-        frame->setGeometry(8, 8, 1080, 640);
+        frame->setGeometry(viewGeometry);
         frame->hide();
         return frame;
     };

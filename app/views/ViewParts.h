@@ -11,6 +11,10 @@ namespace gearlog {
 
 class FlexGrid;
 
+// Where every view frame is designed and shows (the resizer keeps them
+// together only if they are designed at one place).
+inline constexpr QRect viewGeometry{8, 8, 1080, 640};
+
 // The pieces the views are built from, placed at their designed geometry
 // (the resizer keeps them in proportion).
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,

@@ -11,7 +11,7 @@ namespace {
 class NameOnlyIconProvider final : public QAbstractFileIconProvider {
 public:
     NameOnlyIconProvider() { setOptions(DontUseCustomDirectoryIcons); }
-    QIcon icon(IconType type) const override { return QAbstractFileIconProvider::icon(type); }
+    using QAbstractFileIconProvider::icon;
     QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
     QString type(const QFileInfo& info) const override {
         if (info.isDir())
