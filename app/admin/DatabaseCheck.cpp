@@ -37,9 +37,12 @@ public:
     QStringList run() {
         if (!checkSchema())
             return m_problems;
+        // Each value is looked up once, not once per row that holds it; the
+        // rows are sorted after they are found ("+"), not walked in key order.
         for (const Reference& r : references)
-            rows(QStringLiteral("SELECT s.ID, s.%2 FROM %1 s WHERE s.%2 > 0 AND NOT EXISTS "
-                                "(SELECT 1 FROM %3 t WHERE t.ID = s.%2) ORDER BY s.ID")
+            rows(QStringLiteral("SELECT s.ID, s.%2 FROM %1 s WHERE s.%2 IN (SELECT DISTINCT k.%2 "
+                                "FROM %1 k WHERE k.%2 > 0 AND NOT EXISTS (SELECT 1 FROM %3 t "
+                                "WHERE t.ID = k.%2)) ORDER BY +s.ID")
                      .arg(QLatin1String(r.table), QLatin1String(r.field), QLatin1String(r.target)),
                  QStringLiteral("%1 row %2: %3 %4 names no row of %5")
                      .arg(QLatin1String(r.table), QStringLiteral("%1"), QLatin1String(r.field),
@@ -47,7 +50,7 @@ public:
         rows(QStringLiteral("SELECT l.ID, l.AssetID, l.ShipmentID FROM Table_shippinglist l JOIN "
                             "Table_asset a ON a.ID = l.AssetID WHERE (l.IsCompleted IS NULL OR "
                             "l.IsCompleted = FALSE) AND (a.ShipmentID IS NULL OR a.ShipmentID <> "
-                            "l.ShipmentID) ORDER BY l.ID"),
+                            "l.ShipmentID) ORDER BY +l.ID"),
              QStringLiteral("Open line %1: asset %2 is not out on shipment %3"));
         rows(QStringLiteral("SELECT a.ID, a.ShipmentID, (SELECT COUNT(*) FROM Table_shippinglist l "
                             "WHERE l.AssetID = a.ID AND l.ShipmentID = a.ShipmentID AND "
@@ -60,7 +63,7 @@ public:
         rows(QStringLiteral("SELECT l.ID, l.TransferID, l.AssetID FROM Table_shippinglist l WHERE "
                             "l.IsCompleted = TRUE AND l.TransferID > 0 AND NOT EXISTS (SELECT 1 "
                             "FROM Table_shippinglist n WHERE n.ShipmentID = l.TransferID AND "
-                            "n.AssetID = l.AssetID) ORDER BY l.ID"),
+                            "n.AssetID = l.AssetID) ORDER BY +l.ID"),
              QStringLiteral("Transferred line %1: shipment %2 has no line for asset %3"));
         return m_problems;
     }
@@ -116,9 +119,14 @@ bool isConnectionString(const QString& target) {
 
 QStringList checkDatabaseAt(const QString& target) {
     try {
-        const auto store =
-            isConnectionString(target) ? openServerStore(target) : openFileStore(target);
-        return checkDatabase(*store);
+        const auto store = isConnectionString(target) ? openServerStore(target)
+                                                      : openFileStore(target, FileReads::Mapped);
+        // The pages are checked while the tables are.
+        QStringList problems = checkDatabase(*store);
+        const QString damage = store->awaitPageCheck();
+        if (!damage.isEmpty())
+            problems.prepend(damage);
+        return problems;
     } catch (const DamageError& e) {
         return {e.description()};
     }

@@ -46,8 +46,12 @@ public:
             writeAddresses(addresses);
             writeContacts(contacts, addresses);
             writeEquipment(equipment);
-            writeAssets(equipment, addresses);
-            writeShipments(shipments, contacts, addresses);
+            const std::vector<Asset> assets = drawAssets(equipment, addresses);
+            std::unordered_map<int, int> shipmentOf;
+            const std::vector<Line> lines =
+                writeShipments(shipments, contacts, addresses, shipmentOf);
+            writeAssets(assets, shipmentOf);
+            writeLines(lines);
             m_store.commit();
         } catch (...) {
             m_store.rollback();
@@ -134,38 +138,80 @@ private:
         }
     }
 
-    void writeAssets(int equipment, int addresses) {
+    // Assets and lines are drawn first and written once, with where the
+    // shipments left them: no row is written twice.
+    struct Asset {
+        int equipment, status, account, model;
+        float price;
+        QDateTime acquired, maintenance;
+        bool commented;
+    };
+    struct Line {
+        int id, shipment, asset;
+        bool completed = false;
+        QDateTime completion;
+        int transfer = -1;
+    };
+
+    std::vector<Asset> drawAssets(int equipment, int addresses) {
+        std::vector<Asset> assets;
+        assets.reserve(static_cast<size_t>(m_assets));
         for (int id = 1; id <= m_assets; ++id) {
             const float price = static_cast<float>(100 + pick(900000) / 100.0);
+            const int type = pick(equipment) + 1;
+            const int status = pick(10) < 8 ? 1 : pick(9) + 1;
+            const int account = pick(addresses) + 1;
+            const int model = 1000 + pick(9000);
+            const QDateTime acquired = day(pick(1500));
+            const QDateTime maintenance = day(3000 + pick(700));
+            assets.push_back(
+                {type, status, account, model, price, acquired, maintenance, pick(3) == 0});
+        }
+        return assets;
+    }
+
+    void writeAssets(const std::vector<Asset>& assets,
+                     const std::unordered_map<int, int>& shipmentOf) {
+        for (int id = 1; id <= m_assets; ++id) {
+            const Asset& a = assets[static_cast<size_t>(id) - 1];
+            const auto out = shipmentOf.find(id);
             m_store.execute(QStringLiteral("INSERT INTO Table_asset (ID, EquipmentID, StatusID, "
                                            "ShipmentID, AccountID, ModelNumber, SerialNumber, "
                                            "DateAcquired, PurchasePrice, ReplacementCost, "
                                            "Valuation, NextSchedMaint, Comments) VALUES (?, ?, ?, "
                                            "?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                            {id, pick(equipment) + 1, pick(10) < 8 ? 1 : pick(9) + 1, 0,
-                             pick(addresses) + 1, QStringLiteral("M-%1").arg(1000 + pick(9000)),
-                             QStringLiteral("SN%1").arg(id, 7, 10, QLatin1Char('0')),
-                             day(pick(1500)), price, price * 1.2f, price * 0.8f,
-                             day(3000 + pick(700)),
-                             pick(3) == 0 ? rtf(QStringLiteral("Checked on receipt"))
-                                          : QString(QLatin1String(""))});
+                            {id, a.equipment, a.status, out == shipmentOf.end() ? 0 : out->second,
+                             a.account, QStringLiteral("M-%1").arg(a.model),
+                             QStringLiteral("SN%1").arg(id, 7, 10, QLatin1Char('0')), a.acquired,
+                             a.price, a.price * 1.2f, a.price * 0.8f, a.maintenance,
+                             a.commented ? rtf(QStringLiteral("Checked on receipt"))
+                                         : QString(QLatin1String(""))});
         }
     }
 
-    struct Line {
-        int id, shipment, asset;
-    };
-
-    void completeLine(const Line& line, const QDateTime& when, int transfer) {
-        m_store.execute(QStringLiteral("UPDATE Table_shippinglist SET IsCompleted = ?, "
-                                       "CompletionDate = ?, TransferID = ? WHERE ID = ?"),
-                        {true, when, transfer, line.id});
+    void writeLines(const std::vector<Line>& lines) {
+        for (const Line& line : lines)
+            m_store.execute(QStringLiteral("INSERT INTO Table_shippinglist (ID, ShipmentID, "
+                                           "AssetID, IsCompleted, CompletionDate, TransferID) "
+                                           "VALUES (?, ?, ?, ?, ?, ?)"),
+                            {line.id, line.shipment, line.asset, line.completed,
+                             line.completed ? QVariant(line.completion) : QVariant(),
+                             line.transfer});
     }
 
-    void writeShipments(int count, int contacts, int addresses) {
-        std::unordered_map<int, Line> openLineOf; // asset -> its open line
+    // Writes the shipments; returns their lines and, for each asset still
+    // out, the shipment it is on.
+    std::vector<Line> writeShipments(int count, int contacts, int addresses,
+                                     std::unordered_map<int, int>& shipmentOf) {
+        std::vector<Line> lines;
+        std::unordered_map<int, int> openLineOf; // asset -> index of its open line
         std::vector<std::vector<int>> assetsOf(static_cast<size_t>(count) + 1);
-        int lineId = 0;
+        auto complete = [&](int index, const QDateTime& when, int transfer) {
+            Line& line = lines[static_cast<size_t>(index)];
+            line.completed = true;
+            line.completion = when;
+            line.transfer = transfer;
+        };
         for (int s = 1; s <= count; ++s) {
             const QDateTime sent = day(s * 3000 / count);
             const int receiver = pick(contacts) + 1;
@@ -179,21 +225,17 @@ private:
                  pick(addresses) + 1, pick(contacts) + 1, pick(addresses) + 1, sent,
                  sent.addDays(30 + pick(60)), QStringLiteral("CN-%1").arg(100000 + s), pick(5),
                  pick(4) != 0, 50 + pick(5000), pick(3), QString(QLatin1String(""))});
-            const int lines = 5 + pick(11);
-            for (int k = 0; k < lines; ++k) {
+            const int lineCount = 5 + pick(11);
+            for (int k = 0; k < lineCount; ++k) {
                 const int asset = pick(m_assets) + 1;
                 auto open = openLineOf.find(asset);
                 if (open != openLineOf.end()) {
-                    if (open->second.shipment == s)
+                    if (lines[static_cast<size_t>(open->second)].shipment == s)
                         continue;
-                    completeLine(open->second, sent, s); // transferred on
+                    complete(open->second, sent, s); // transferred on
                 }
-                const Line line{++lineId, s, asset};
-                m_store.execute(QStringLiteral("INSERT INTO Table_shippinglist (ID, ShipmentID, "
-                                               "AssetID, IsCompleted, TransferID) VALUES (?, ?, ?, "
-                                               "?, ?)"),
-                                {line.id, s, asset, false, -1});
-                openLineOf[asset] = line;
+                lines.push_back({static_cast<int>(lines.size()) + 1, s, asset, false, {}, -1});
+                openLineOf[asset] = static_cast<int>(lines.size()) - 1;
                 assetsOf[static_cast<size_t>(s)].push_back(asset);
             }
             // Most shipments come home a while later.
@@ -201,15 +243,16 @@ private:
             if (returning >= 1 && pick(10) < 8)
                 for (int asset : assetsOf[static_cast<size_t>(returning)]) {
                     auto open = openLineOf.find(asset);
-                    if (open == openLineOf.end() || open->second.shipment != returning)
+                    if (open == openLineOf.end() ||
+                        lines[static_cast<size_t>(open->second)].shipment != returning)
                         continue;
-                    completeLine(open->second, sent, -1);
+                    complete(open->second, sent, -1);
                     openLineOf.erase(open);
                 }
         }
-        for (const auto& [asset, line] : openLineOf)
-            m_store.execute(QStringLiteral("UPDATE Table_asset SET ShipmentID = ? WHERE ID = ?"),
-                            {line.shipment, asset});
+        for (const auto& [asset, index] : openLineOf)
+            shipmentOf[asset] = lines[static_cast<size_t>(index)].shipment;
+        return lines;
     }
 
     Store& m_store;

@@ -1,6 +1,8 @@
 #include "DatabaseFile.h"
 #include "EngineError.h"
 #include "JetSql.h"
+#include "PageCheck.h"
+#include "SqliteConnection.h"
 #include "Store.h"
 #include "StoreValues.h"
 #include "TextFold.h"
@@ -29,7 +31,8 @@ namespace {
 // speed of the engine itself.
 class SqliteStore final : public Store {
 public:
-    explicit SqliteStore(const QString& path) : m_path(path) {}
+    explicit SqliteStore(const QString& path, FileReads reads = FileReads::Cached)
+        : m_path(path), m_mapped(reads == FileReads::Mapped) {}
 
     // Separate from construction so that a failure part-way is cleaned up
     // by the destructor.
@@ -37,7 +40,7 @@ public:
         if (pathTaken(m_path))
             throw EngineError(m_path + QStringLiteral(" already exists."));
         connect(Access::ReadWrite);
-        useJournal();
+        useJournal(onNetworkFileSystem(QFileInfo(m_path).absolutePath()));
     }
 
     // Nothing is written to a file before it is known to be a sound Gearlog
@@ -55,33 +58,54 @@ public:
         const bool walLeftOver = QFileInfo::exists(m_path + QStringLiteral("-wal"));
         // Where no log can be made beside the file no desk can be writing to
         // it: it is read as it stands.
-        connect(!m_readOnly ? Access::ReadWrite
-                : folderWritable || QFileInfo::exists(m_path + QStringLiteral("-shm"))
-                    ? Access::ReadOnly
-                    : Access::AsItStands);
-        QString problem = inspect();
+        const Access access = !m_readOnly ? Access::ReadWrite
+                              : folderWritable || QFileInfo::exists(m_path + QStringLiteral("-shm"))
+                                  ? Access::ReadOnly
+                                  : Access::AsItStands;
+        connect(access);
+        const bool network = onNetworkFileSystem(info.absolutePath());
+        // A large file is checked page by page while the desk works, unless a
+        // log left by a crash must be judged first or readers would hold up
+        // writers for the whole check (a rollback journal).
+        const bool checkLater = info.size() > checkAtOpenBytes && !walLeftOver && !network;
+        QString problem = checkTables(!checkLater);
         if (!problem.isEmpty() && walLeftOver && !m_readOnly) {
             // A journal left by a crash of another copy of this file (a backup
             // restored beside it) would damage it: set it aside and look again.
             disconnect(false);
             const QString aside = setWalAside();
             connect(Access::ReadWrite);
-            problem = inspect();
+            problem = checkTables(true);
             if (problem.isEmpty())
                 m_notice = QStringLiteral("A journal file beside %1 did not belong to it and was "
                                           "set aside as %2.")
                                .arg(m_path, aside);
         }
         if (!problem.isEmpty())
-            throw DamageError(QStringLiteral("%1 is damaged (%2). Run \"gearlog-admin check %1\" "
-                                             "for the details and restore the database from a "
-                                             "backup.")
-                                  .arg(m_path, problem));
+            throw DamageError(damageText(m_path, problem));
         if (!m_readOnly)
-            useJournal();
+            useJournal(network);
+        if (checkLater)
+            m_pageCheck =
+                std::make_unique<PageCheck>(uriFor(access), SQLITE_OPEN_READONLY, m_mapped);
     }
 
-    ~SqliteStore() override { disconnect(true); }
+    QString awaitPageCheck() override {
+        const QString problem = m_pageCheck ? m_pageCheck->result() : QString();
+        return problem.isEmpty() ? problem : damageText(m_path, problem);
+    }
+
+    void onDamageFound(std::function<void(const QString&)> found) override {
+        if (m_pageCheck)
+            m_pageCheck->onDamage([path = m_path, found = std::move(found)](const QString& p) {
+                found(damageText(path, p));
+            });
+    }
+
+    ~SqliteStore() override {
+        m_pageCheck.reset();
+        disconnect(true);
+    }
 
     bool isReadOnly() const override { return m_readOnly; }
     QString openingNotice() const override { return m_notice; }
@@ -100,6 +124,7 @@ public:
     QString dataSourceName() const override { return m_path; }
 
     int execute(const QString& sql, const QVariantList& params) override {
+        refuseWritesIfDamaged();
         sqlite3_stmt* stmt = prepare(sql, params);
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
@@ -136,7 +161,10 @@ public:
         sqlite3_busy_handler(m_db, &waitForLock, this);
     }
 
-    void begin() override { execute(QStringLiteral("BEGIN IMMEDIATE"), {}); }
+    void begin() override {
+        refuseWritesIfDamaged();
+        execute(QStringLiteral("BEGIN IMMEDIATE"), {});
+    }
     void commit() override { execute(QStringLiteral("COMMIT"), {}); }
     void rollback() override {
         if (!sqlite3_get_autocommit(m_db))
@@ -173,13 +201,26 @@ private:
 
     enum class Access { ReadWrite, ReadOnly, AsItStands };
 
+    // Nothing more is written to a file found damaged after it opened.
+    void refuseWritesIfDamaged() {
+        if (!m_pageCheck)
+            return;
+        if (const auto problem = m_pageCheck->damage())
+            throw DamageError(damageText(m_path, *problem));
+    }
+
+    // The file as a URI; one read as it stands is declared unchanging.
+    QByteArray uriFor(Access access) const {
+        return QUrl::fromLocalFile(m_path).toEncoded() +
+               (access == Access::AsItStands ? QByteArrayLiteral("?immutable=1") : QByteArray());
+    }
+
     void connect(Access access) {
         m_connectionName = QStringLiteral("gearlog-file-") + QUuid::createUuid().toString();
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(m_path);
         if (access == Access::AsItStands) {
-            db.setDatabaseName(QUrl::fromLocalFile(m_path).toString() +
-                               QStringLiteral("?immutable=1"));
+            db.setDatabaseName(QString::fromUtf8(uriFor(access)));
             db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
         } else if (access == Access::ReadOnly) {
             db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
@@ -193,9 +234,10 @@ private:
         setLockWait(defaultLockWaitMs);
         // Names are declared NOCASE; ours folds every script, not only ASCII,
         // so the store compares exactly as the cursors do.
-        if (sqlite3_create_collation_v2(m_db, "NOCASE", SQLITE_UTF8, nullptr, &compareNoCase,
-                                        nullptr) != SQLITE_OK)
+        if (!useFoldedNoCase(m_db))
             fail("open", m_path);
+        if (m_mapped)
+            mapReads(m_db);
     }
 
     // Closing the last connection writes the log into the file and removes
@@ -215,9 +257,10 @@ private:
         m_db = nullptr;
     }
 
-    // The first problem SQLite's quick check finds, or nothing. A file that
-    // is no SQLite database, or holds no Gearlog tables, is refused.
-    QString inspect() {
+    // The first problem SQLite's quick check finds (when `pages`), or
+    // nothing. A file that is no SQLite database, or holds no Gearlog
+    // tables, is refused.
+    QString checkTables(bool pages) {
         QStringList tables;
         try {
             tables = stringColumn(
@@ -230,6 +273,8 @@ private:
         for (const TableDef& table : schemaTables())
             if (!tables.contains(table.name.toLower()))
                 throw notOurs();
+        if (!pages)
+            return {};
         try {
             const QStringList result = stringColumn(QStringLiteral("PRAGMA quick_check(1)"));
             return result.value(0) == QLatin1String("ok") ? QString() : result.value(0);
@@ -251,8 +296,7 @@ private:
     // The write-ahead log while open, written into the file after every
     // commit so the file alone is never far behind; a rollback journal on a
     // network file system, where the log's shared memory does not work.
-    void useJournal() {
-        const bool network = onNetworkFileSystem(QFileInfo(m_path).absolutePath());
+    void useJournal(bool network) {
         execute(network ? QStringLiteral("PRAGMA journal_mode=DELETE")
                         : QStringLiteral("PRAGMA journal_mode=WAL"),
                 {});
@@ -316,11 +360,6 @@ private:
         sqlite3_busy_handler(db, nullptr, nullptr);
         sqlite3_wal_checkpoint_v2(db, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
         sqlite3_busy_handler(db, &waitForLock, self);
-    }
-
-    static int compareNoCase(void*, int aBytes, const void* a, int bBytes, const void* b) {
-        return compareFoldedUtf8(static_cast<const char*>(a), aBytes, static_cast<const char*>(b),
-                                 bBytes);
     }
 
     QStringList stringColumn(const QString& sql) {
@@ -436,7 +475,11 @@ private:
 
     QString m_path;
     QString m_connectionName;
+    // Files larger than this open before their pages are checked.
+    static constexpr qint64 checkAtOpenBytes = 32 * 1024 * 1024;
     bool m_readOnly = false;
+    bool m_mapped = false;
+    std::unique_ptr<PageCheck> m_pageCheck;
     QString m_notice;
     sqlite3* m_db = nullptr;
     int m_lockWaitMs = defaultLockWaitMs;
@@ -446,8 +489,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Store> openFileStore(const QString& path) {
-    auto store = std::make_unique<SqliteStore>(path);
+std::unique_ptr<Store> openFileStore(const QString& path, FileReads reads) {
+    auto store = std::make_unique<SqliteStore>(path, reads);
     store->open();
     return store;
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -49,6 +50,14 @@ public:
     // statement so it is consistent; cursors read pictures only on demand.
     virtual QVariant blobValue(const QString& table, const QString& field, int id) = 0;
 
+    // A large file is checked for damage page by page after it opens, while
+    // the desk works (a small one before it opens). The damage found, told
+    // as the opening would have told it, or nothing; waits for the check.
+    virtual QString awaitPageCheck() { return {}; }
+    // `found` hears of damage that check finds, on this thread; from then
+    // on every write is refused.
+    virtual void onDamageFound(std::function<void(const QString&)> found) { (void)found; }
+
     // True when this desk may only read (a read-only file or folder).
     virtual bool isReadOnly() const = 0;
     // Something the user should be told about the opening, or nothing.
@@ -76,7 +85,10 @@ inline QString lockWaitText(const QString& engineText) {
 // or its folder. Throws EngineError when the file is missing, is not a
 // Gearlog database ("<path> is not a Gearlog database", the file left
 // untouched) or is damaged.
-std::unique_ptr<Store> openFileStore(const QString& path);
+// Mapped reads are fastest for a tool that reads the whole file once, but
+// a file cut short under them ends the process: never for the program.
+enum class FileReads { Cached, Mapped };
+std::unique_ptr<Store> openFileStore(const QString& path, FileReads reads = FileReads::Cached);
 // Creates a new, empty database file (nothing may exist at the path).
 std::unique_ptr<Store> createFileStore(const QString& path);
 // Connects to a server from a connection string (see ConnectionString.h);

@@ -197,6 +197,10 @@ void Form_main::finishOpening(const QString& caption) {
     }
     setSessionCaption(caption);
     setCoolBarEnabled(true);
+    // Damage found while the desk works is told as soon as it is found;
+    // nothing more is written to the file from then on.
+    m_session->database().store().onDamageFound(
+        [this](const QString& damage) { ui().message(damage, MessageIcon::Exclamation); });
     // Told at once, before anything is typed in vain.
     const QString notice = m_session->database().store().openingNotice();
     if (!notice.isEmpty())

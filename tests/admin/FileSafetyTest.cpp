@@ -311,4 +311,41 @@ TEST_F(FileSafety, DamageIsFoundAndRefused) {
     EXPECT_FALSE(checkDatabaseAt(file).isEmpty());
 }
 
+// A large file opens at once and is checked while the desk works: damage
+// found then is told, and nothing more is written to the file.
+TEST_F(FileSafety, DamageInALargeFileIsFoundAfterItOpens) {
+    int argc = 1;
+    char name[] = "desk";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv); // tells the desk of the damage
+    const QString file = path("large.gearlog");
+    createDatabaseFile(file);
+    {
+        auto store = openFileStore(file);
+        store->execute(QStringLiteral("INSERT INTO Table_photo (ID, Name, Photo) VALUES (1, 'Big', "
+                                      "?)"),
+                       {QByteArray(40 * 1024 * 1024, 'p')});
+    }
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(4096 * 2);
+        f.write(QByteArray(4096, '\x5a'));
+    }
+    auto store = openFileStore(file);
+    QString told;
+    store->onDamageFound([&](const QString& damage) { told = damage; });
+    const QString damage = store->awaitPageCheck();
+    EXPECT_TRUE(damage.contains(QStringLiteral("is damaged")) &&
+                damage.contains(QStringLiteral("gearlog-admin check")))
+        << damage.toStdString();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, damage);
+    EXPECT_EQ(failureOf([&] {
+                  store->execute(QStringLiteral("UPDATE Table_status SET Name = 'x' WHERE ID = 1"));
+              }),
+              damage);
+    EXPECT_FALSE(checkDatabaseAt(file).isEmpty());
+}
+
 } // namespace

@@ -1,0 +1,16 @@
+#pragma once
+
+struct sqlite3;
+
+namespace gearlog {
+
+// Settings of our own on a SQLite connection.
+
+// Makes NOCASE on this connection compare as the cursors do: every script
+// folded, not only ASCII. Returns false when SQLite refused it.
+bool useFoldedNoCase(sqlite3* db);
+
+// Reads the file through memory mapping (see FileReads::Mapped).
+void mapReads(sqlite3* db);
+
+} // namespace gearlog
