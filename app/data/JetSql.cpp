@@ -240,11 +240,28 @@ QString TranslatedSelect::sql() const {
 }
 
 QString TranslatedSelect::sqlForKey() const {
+    return sqlForKeys(1);
+}
+
+QString TranslatedSelect::sqlForKeys(int count) const {
     QString s = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + from +
                 QStringLiteral(" WHERE ");
     if (!where.isEmpty())
         s += QLatin1Char('(') + where + QStringLiteral(") AND ");
-    return s + baseTable->name + QStringLiteral(".ID = ?");
+    if (count == 1)
+        return s + baseTable->name + QStringLiteral(".ID = ?");
+    QStringList marks(count, QStringLiteral("?"));
+    return s + baseTable->name + QStringLiteral(".ID IN (") + marks.join(QLatin1Char(',')) +
+           QLatin1Char(')');
+}
+
+QString TranslatedSelect::sqlOfKeys() const {
+    QString s = QStringLiteral("SELECT ") + baseTable->name + QStringLiteral(".ID FROM ") + from;
+    if (!where.isEmpty())
+        s += QStringLiteral(" WHERE ") + where;
+    if (!orderBy.isEmpty())
+        s += QStringLiteral(" ORDER BY ") + orderBy;
+    return s;
 }
 
 TranslatedSelect translateSelect(const QString& jetSql, Engine engine) {

@@ -36,6 +36,11 @@ struct TranslatedSelect {
     QString sql() const;
     // The same query restricted to one row of the base table, by a "?" key.
     QString sqlForKey() const;
+    // The same query restricted to `count` rows of the base table, by "?"
+    // keys, in no particular order.
+    QString sqlForKeys(int count) const;
+    // The base table's keys of the query's rows, in the query's order.
+    QString sqlOfKeys() const;
 };
 
 TranslatedSelect translateSelect(const QString& jetSql, Engine engine);

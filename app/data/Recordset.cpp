@@ -56,6 +56,10 @@ Recordset::Recordset(std::shared_ptr<Database> db, TranslatedSelect query, Load 
     }
     for (size_t d = 0; d < m_query.deferred.size(); ++d)
         index(m_query.deferred[d], {-1, static_cast<int>(d)});
+    m_keyed = m_query.baseKeyColumn >= 0;
+    m_keyOrder = m_keyed && !m_query.orderKeys.empty() &&
+                 m_query.orderKeys.front().column == m_query.baseKeyColumn &&
+                 !m_query.orderKeys.front().descending;
     if (load == Load::Now)
         readAll();
     m_db->attach(this);
@@ -65,14 +69,126 @@ Recordset::~Recordset() {
     m_db->detach(this);
 }
 
-// ---- change propagation ---------------------------------------------------
+// ---- rows and keys -----------------------------------------------------------
+
+namespace {
+
+// Rows read in one statement when a row not yet read is looked at, and the
+// most rows a cursor keeps (about a megabyte or two of typical rows).
+constexpr int pageRows = 64;
+constexpr int cachedRowsAtMost = 8192;
+
+} // namespace
 
 void Recordset::readAll() {
-    m_rows = m_db->store().select(m_query.sql(), {}, m_types);
-    m_loaded = true;
     m_keyIndexDirty = true;
     m_pending.clear();
+    m_cache.clear();
+    m_keys.clear();
+    m_rows.clear();
+    if (m_keyed) {
+        m_keys = m_db->store().selectKeys(m_query.sqlOfKeys(), {});
+    } else {
+        m_rows = m_db->store().select(m_query.sql(), {}, m_types);
+    }
+    m_loaded = true;
 }
+
+int Recordset::size() const {
+    return static_cast<int>(m_keyed ? m_keys.size() : m_rows.size());
+}
+
+int Recordset::keyAt(int index) const {
+    if (m_keyed)
+        return m_keys[static_cast<size_t>(index)];
+    const QVariant& key =
+        m_rows[static_cast<size_t>(index)][static_cast<size_t>(m_query.baseKeyColumn)];
+    return key.isValid() ? key.toInt() : -1;
+}
+
+const Row* Recordset::rowAt(int index) {
+    if (!m_keyed)
+        return &m_rows[static_cast<size_t>(index)];
+    const int key = m_keys[static_cast<size_t>(index)];
+    auto it = m_cache.constFind(key);
+    if (it == m_cache.constEnd()) {
+        fetchPageAround(index);
+        it = m_cache.constFind(key);
+        if (it == m_cache.constEnd())
+            return nullptr;
+    }
+    return &it.value();
+}
+
+const Row& Recordset::currentRow() {
+    const Row* row = rowAt(m_pos);
+    if (!row) {
+        // Another desk deleted it: it leaves the cursor now.
+        sync();
+        requireCurrent();
+        row = rowAt(m_pos);
+        if (!row)
+            throw EngineError(QStringLiteral("The current row has been deleted"));
+    }
+    return *row;
+}
+
+// The row a cursor arrives at is read then: an update later writes only if
+// the row is still as it was at that moment.
+void Recordset::arrive() {
+    if (m_keyed && !m_currentDeleted && m_pos >= 0 && m_pos < size())
+        rowAt(m_pos);
+}
+
+// Makes room for more rows, keeping the current one.
+void Recordset::trimCache() {
+    if (m_cache.size() < cachedRowsAtMost)
+        return;
+    const int key = m_pos >= 0 && m_pos < size() ? keyAt(m_pos) : -1;
+    std::optional<Row> current;
+    if (const auto it = m_cache.constFind(key); it != m_cache.constEnd())
+        current = it.value();
+    m_cache.clear();
+    if (current)
+        m_cache.insert(key, std::move(*current));
+}
+
+// Reads the rows not yet read of a page of keys, in the direction of
+// travel, in one prepared statement (short pages repeat their last key).
+void Recordset::fetchPageAround(int index) {
+    // Walking backwards, the page ends at the row; otherwise it starts there.
+    const bool backwards =
+        index + 1 < size() && m_cache.contains(m_keys[static_cast<size_t>(index) + 1]);
+    const int first =
+        std::max(0, backwards ? index - pageRows + 1 : std::min(index, size() - pageRows));
+    QVariantList keys;
+    keys.reserve(pageRows);
+    for (int i = first; i < size() && keys.size() < pageRows; ++i)
+        if (i == index || !m_cache.contains(m_keys[static_cast<size_t>(i)]))
+            keys << m_keys[static_cast<size_t>(i)];
+    QList<int> asked;
+    for (const QVariant& key : std::as_const(keys))
+        asked << key.toInt();
+    while (keys.size() < pageRows)
+        keys << keys.constLast();
+    trimCache();
+    auto rows = m_db->store().select(m_query.sqlForKeys(pageRows), keys, m_types);
+    const auto k = static_cast<size_t>(m_query.baseKeyColumn);
+    for (Row& row : rows) {
+        const int key = row[k].toInt();
+        asked.removeOne(key);
+        m_cache.insert(key, std::move(row));
+    }
+    // Keys that came back without a row were deleted meanwhile.
+    m_pending.append(asked);
+}
+
+void Recordset::remember(int key, Row row) {
+    trimCache();
+    m_cache.insert(key, std::move(row));
+}
+
+// ---- change propagation ---------------------------------------------------
 
 void Recordset::sync() {
     if (!m_loaded) {
@@ -92,13 +208,17 @@ void Recordset::refetch(int id) {
     auto fetched = m_db->store().select(m_query.sqlForKey(), {id}, m_types);
     const int old = indexOfKey(id);
     if (fetched.empty()) {
+        m_cache.remove(id);
         if (old >= 0)
             removeAt(old);
         return;
     }
-    auto& row = fetched.front();
-    if (old >= 0 && compareRows(m_rows[static_cast<size_t>(old)], row) == 0) {
-        m_rows[static_cast<size_t>(old)] = std::move(row);
+    Row& row = fetched.front();
+    if (old >= 0 && fitsAt(old, row)) {
+        if (m_keyed)
+            remember(id, std::move(row));
+        else
+            m_rows[static_cast<size_t>(old)] = std::move(row);
         return;
     }
     // A row whose sort key changed moves to its new place; if it was the
@@ -113,8 +233,28 @@ void Recordset::refetch(int id) {
     }
 }
 
+// True when the row, at this position, is still in the cursor's order.
+bool Recordset::fitsAt(int index, const Row& row) {
+    if (m_query.orderKeys.empty() || m_keyOrder)
+        return true;
+    if (index > 0) {
+        const Row* before = rowAt(index - 1);
+        if (before && compareRows(*before, row) > 0)
+            return false;
+    }
+    if (index + 1 < size()) {
+        const Row* after = rowAt(index + 1);
+        if (after && compareRows(row, *after) > 0)
+            return false;
+    }
+    return true;
+}
+
 void Recordset::removeAt(int index) {
-    m_rows.erase(m_rows.begin() + index);
+    if (m_keyed)
+        m_keys.erase(m_keys.begin() + index);
+    else
+        m_rows.erase(m_rows.begin() + index);
     m_keyIndexDirty = true;
     if (index < m_pos)
         --m_pos;
@@ -122,21 +262,39 @@ void Recordset::removeAt(int index) {
         m_currentDeleted = true;
 }
 
-int Recordset::insertSorted(std::vector<QVariant> row) {
-    auto at = m_rows.end();
-    if (!m_query.orderKeys.empty())
-        at = std::upper_bound(
-            m_rows.begin(), m_rows.end(), row,
-            [this](const auto& a, const auto& b) { return compareRows(a, b) < 0; });
-    const int index = static_cast<int>(at - m_rows.begin());
-    m_rows.insert(at, std::move(row));
+int Recordset::insertSorted(Row row) {
+    const int key =
+        m_query.baseKeyColumn >= 0 ? row[static_cast<size_t>(m_query.baseKeyColumn)].toInt() : -1;
+    int index = size();
+    if (m_keyOrder) {
+        index =
+            static_cast<int>(std::lower_bound(m_keys.begin(), m_keys.end(), key) - m_keys.begin());
+    } else if (!m_query.orderKeys.empty()) {
+        // The first position whose row sorts after this one.
+        int low = 0, high = size();
+        while (low < high) {
+            const int mid = low + (high - low) / 2;
+            const Row* other = rowAt(mid);
+            if (other && compareRows(row, *other) < 0)
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        index = low;
+    }
+    if (m_keyed) {
+        m_keys.insert(m_keys.begin() + index, key);
+        remember(key, std::move(row));
+    } else {
+        m_rows.insert(m_rows.begin() + index, std::move(row));
+    }
     m_keyIndexDirty = true;
     if (index <= m_pos)
         ++m_pos;
     return index;
 }
 
-int Recordset::compareRows(const std::vector<QVariant>& a, const std::vector<QVariant>& b) const {
+int Recordset::compareRows(const Row& a, const Row& b) const {
     for (const OrderKey& key : m_query.orderKeys) {
         const auto c = static_cast<size_t>(key.column);
         const int r = compareKey(a[c], b[c], m_types[c]);
@@ -149,24 +307,24 @@ int Recordset::compareRows(const std::vector<QVariant>& a, const std::vector<QVa
 int Recordset::indexOfKey(int id) {
     if (m_query.baseKeyColumn < 0)
         return -1;
+    if (m_keyOrder) {
+        const auto it = std::lower_bound(m_keys.begin(), m_keys.end(), id);
+        return it != m_keys.end() && *it == id ? static_cast<int>(it - m_keys.begin()) : -1;
+    }
     if (m_keyIndexDirty) {
         m_keyIndex.clear();
-        m_keyIndex.reserve(static_cast<qsizetype>(m_rows.size()));
-        const auto k = static_cast<size_t>(m_query.baseKeyColumn);
-        for (size_t i = 0; i < m_rows.size(); ++i)
-            m_keyIndex.insert(m_rows[i][k].toInt(), static_cast<int>(i));
+        m_keyIndex.reserve(size());
+        for (int i = 0; i < size(); ++i)
+            m_keyIndex.insert(keyAt(i), i);
         m_keyIndexDirty = false;
     }
     return m_keyIndex.value(id, -1);
 }
 
-int Recordset::currentKey() const {
-    if (m_query.baseKeyColumn < 0 || m_currentDeleted || m_pos < 0 ||
-        m_pos >= static_cast<int>(m_rows.size()))
+int Recordset::currentKey() {
+    if (m_query.baseKeyColumn < 0 || m_currentDeleted || m_pos < 0 || m_pos >= size())
         return -1;
-    const QVariant& key =
-        m_rows[static_cast<size_t>(m_pos)][static_cast<size_t>(m_query.baseKeyColumn)];
-    return key.isValid() ? key.toInt() : -1;
+    return keyAt(m_pos);
 }
 
 // ---- navigation -------------------------------------------------------------
@@ -181,13 +339,15 @@ void Recordset::moveFirst() {
     leaveRow();
     m_currentDeleted = false;
     m_pos = 0;
+    arrive();
 }
 
 void Recordset::moveLast() {
     sync();
     leaveRow();
     m_currentDeleted = false;
-    m_pos = m_rows.empty() ? 0 : static_cast<int>(m_rows.size()) - 1;
+    m_pos = size() == 0 ? 0 : size() - 1;
+    arrive();
 }
 
 void Recordset::moveNext() {
@@ -196,8 +356,9 @@ void Recordset::moveNext() {
     // After a delete the next row already sits at the current position.
     if (m_currentDeleted)
         m_currentDeleted = false;
-    else if (m_pos < static_cast<int>(m_rows.size()))
+    else if (m_pos < size())
         ++m_pos;
+    arrive();
 }
 
 void Recordset::movePrevious() {
@@ -206,37 +367,39 @@ void Recordset::movePrevious() {
     m_currentDeleted = false;
     if (m_pos >= 0)
         --m_pos;
+    arrive();
 }
 
 bool Recordset::eof() {
     sync();
-    return m_rows.empty() || m_pos >= static_cast<int>(m_rows.size());
+    return size() == 0 || m_pos >= size();
 }
 
 bool Recordset::bof() {
     sync();
-    return m_rows.empty() || m_pos < 0;
+    return size() == 0 || m_pos < 0;
 }
 
 int Recordset::recordCount() {
     sync();
-    return static_cast<int>(m_rows.size());
+    return size();
 }
 
 int Recordset::absolutePosition() {
     sync();
-    if (m_currentDeleted || m_pos < 0 || m_pos >= static_cast<int>(m_rows.size()))
+    if (m_currentDeleted || m_pos < 0 || m_pos >= size())
         return -1;
     return m_pos;
 }
 
 void Recordset::setAbsolutePosition(int position) {
     sync();
-    if (position < 0 || position >= static_cast<int>(m_rows.size()))
+    if (position < 0 || position >= size())
         throw EngineError(QStringLiteral("Invalid position: %1").arg(position));
     leaveRow();
     m_currentDeleted = false;
     m_pos = position;
+    arrive();
 }
 
 const Criteria& Recordset::criteria(const QString& text) {
@@ -258,14 +421,17 @@ bool Recordset::findFrom(int start, const QString& text) {
         const int index = indexOfKey(key);
         found = index >= start ? index : -1;
     } else {
-        for (size_t i = static_cast<size_t>(std::max(start, 0)); i < m_rows.size(); ++i)
-            if (c.matches(m_rows[i])) {
-                found = static_cast<int>(i);
+        for (int i = std::max(start, 0); i < size(); ++i) {
+            const Row* row = rowAt(i);
+            if (row && c.matches(*row)) {
+                found = i;
                 break;
             }
+        }
     }
     m_noMatch = found < 0;
-    m_pos = m_noMatch ? static_cast<int>(m_rows.size()) : found;
+    m_pos = m_noMatch ? size() : found;
+    arrive();
     return !m_noMatch;
 }
 
@@ -292,7 +458,7 @@ Recordset::FieldRef Recordset::field(const QString& name) const {
 void Recordset::requireCurrent() const {
     if (m_currentDeleted)
         throw EngineError(QStringLiteral("The current row has been deleted"));
-    if (m_rows.empty() || m_pos < 0 || m_pos >= static_cast<int>(m_rows.size()))
+    if (size() == 0 || m_pos < 0 || m_pos >= size())
         throw EngineError(
             QStringLiteral("Either BOF or EOF is True, or the current record has been deleted"));
 }
@@ -310,7 +476,7 @@ QVariant Recordset::value(const QString& name) {
     }
     if (ref.column >= 0)
         return m_edit ? m_edit->values[static_cast<size_t>(ref.column)]
-                      : m_rows[static_cast<size_t>(m_pos)][static_cast<size_t>(ref.column)];
+                      : currentRow()[static_cast<size_t>(ref.column)];
     BinaryField blob(*this, ref.deferred);
     if (blob.isNull())
         return {};
@@ -366,10 +532,9 @@ void Recordset::edit() {
     requireCurrent();
     if (m_edit)
         return;
-    m_edit = Edit{EditMode::Editing, m_rows[static_cast<size_t>(m_pos)],
-                  std::vector<bool>(m_query.columns.size(), false),
-                  std::vector<std::optional<QByteArray>>(m_query.deferred.size()),
-                  m_rows[static_cast<size_t>(m_pos)]};
+    const Row& row = currentRow();
+    m_edit = Edit{EditMode::Editing, row, std::vector<bool>(m_query.columns.size(), false),
+                  std::vector<std::optional<QByteArray>>(m_query.deferred.size()), row};
 }
 
 void Recordset::cancelUpdate() {
@@ -495,6 +660,7 @@ void Recordset::deleteRecord() {
     m_db->store().execute(
         QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(m_query.baseTable->name), {key});
     m_db->rowsChanged(*m_query.baseTable, {key}, this);
+    m_cache.remove(key);
     removeAt(m_pos);
 }
 

@@ -14,8 +14,13 @@ namespace gearlog {
 class Database;
 class BinaryField;
 
-// A cursor over the rows of a query, in the query's order, held in memory
-// (binary fields excepted, which are read on demand).
+// A cursor over the rows of a query, in the query's order.
+//
+// Cost follows what is read, not the size of the table: a cursor with a
+// base table holds only the keys of its rows, in order (4 bytes a row), and
+// reads row values a page at a time when they are first looked at, keeping
+// a bounded number of them. A cursor without one (a computed or grouped
+// query) holds its rows. Binary fields are always read on demand.
 //
 // Position: AbsolutePosition counts from 0; -1 means no current row.
 // BOF and EOF are both true on an empty cursor. Moving past either end
@@ -97,9 +102,20 @@ private:
     void readAll();
     void refetch(int id);
     void removeAt(int index);
-    int insertSorted(std::vector<QVariant> row); // returns the row's index
-    int compareRows(const std::vector<QVariant>& a, const std::vector<QVariant>& b) const;
+    int insertSorted(Row row); // returns the row's index
+    int compareRows(const Row& a, const Row& b) const;
+    bool fitsAt(int index, const Row& row);
     int indexOfKey(int id);
+    int size() const;
+    int keyAt(int index) const;
+    // The row at a position, or null when another desk deleted it since
+    // the keys were read (it leaves the cursor at the next look).
+    const Row* rowAt(int index);
+    const Row& currentRow();
+    void fetchPageAround(int index);
+    void arrive();
+    void trimCache();
+    void remember(int key, Row row);
     FieldRef field(const QString& name) const;
     void requireCurrent() const;
     [[noreturn]] void refuseStaleUpdate(int key);
@@ -112,14 +128,20 @@ private:
     const Unchanged& unchangedCondition();
     void requireUpdatable() const;
     void leaveRow();
-    int currentKey() const;
+    int currentKey();
     const Criteria& criteria(const QString& text);
     bool findFrom(int start, const QString& text);
 
     std::shared_ptr<Database> m_db;
     TranslatedSelect m_query;
     std::vector<FieldType> m_types;
-    std::vector<std::vector<QVariant>> m_rows;
+    // Keyed cursors: the keys in cursor order and the rows read so far.
+    // Others: every row, the key column (if any) read from them.
+    bool m_keyed = false;
+    bool m_keyOrder = false; // sorted by ascending key alone
+    std::vector<int> m_keys;
+    QHash<int, Row> m_cache;
+    std::vector<Row> m_rows;
     int m_pos = 0;
     bool m_currentDeleted = false;
     bool m_noMatch = false;

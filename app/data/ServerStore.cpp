@@ -103,6 +103,17 @@ public:
         return rows;
     }
 
+    std::vector<int> selectKeys(const QString& sql, const QVariantList& params) override {
+        QSqlQuery& query = run(sql, params);
+        std::vector<int> keys;
+        if (query.size() > 0)
+            keys.reserve(static_cast<size_t>(query.size()));
+        while (query.next())
+            keys.push_back(query.value(0).toInt());
+        query.finish();
+        return keys;
+    }
+
     void setLockWait(int milliseconds) override {
         execute(QStringLiteral("SET lock_timeout = %1").arg(milliseconds), {});
     }

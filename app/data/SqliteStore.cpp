@@ -156,6 +156,18 @@ public:
         return rows;
     }
 
+    std::vector<int> selectKeys(const QString& sql, const QVariantList& params) override {
+        sqlite3_stmt* stmt = prepare(sql, params);
+        std::vector<int> keys;
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            keys.push_back(sqlite3_column_int(stmt, 0));
+        sqlite3_reset(stmt);
+        if (rc != SQLITE_DONE)
+            fail("select", sql);
+        return keys;
+    }
+
     void setLockWait(int milliseconds) override {
         m_lockWaitMs = milliseconds;
         sqlite3_busy_handler(m_db, &waitForLock, this);

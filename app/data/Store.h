@@ -38,6 +38,10 @@ public:
     virtual std::vector<Row> select(const QString& sql, const QVariantList& params,
                                     const std::vector<FieldType>& types) = 0;
 
+    // The first column of every row as whole numbers (a cursor's keys),
+    // read without a value object per row.
+    virtual std::vector<int> selectKeys(const QString& sql, const QVariantList& params) = 0;
+
     // How long a statement waits for a row or file that another desk holds
     // before it gives up with lockWaitText's message.
     virtual void setLockWait(int milliseconds) = 0;
