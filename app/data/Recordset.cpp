@@ -135,9 +135,15 @@ const Row& Recordset::currentRow() {
 
 // The row a cursor arrives at is read then: an update later writes only if
 // the row is still as it was at that moment.
-void Recordset::arrive() {
-    if (m_keyed && !m_currentDeleted && m_pos >= 0 && m_pos < size())
-        rowAt(m_pos);
+// A row another desk deleted since the keys were read is passed over, in
+// the direction of travel.
+void Recordset::arrive(int step) {
+    while (m_keyed && !m_currentDeleted && m_pos >= 0 && m_pos < size() && !rowAt(m_pos)) {
+        removeAt(m_pos);
+        m_currentDeleted = false;
+        if (step < 0)
+            --m_pos;
+    }
 }
 
 // Makes room for more rows, keeping the current one.
@@ -347,7 +353,7 @@ void Recordset::moveLast() {
     leaveRow();
     m_currentDeleted = false;
     m_pos = size() == 0 ? 0 : size() - 1;
-    arrive();
+    arrive(-1);
 }
 
 void Recordset::moveNext() {
@@ -367,7 +373,7 @@ void Recordset::movePrevious() {
     m_currentDeleted = false;
     if (m_pos >= 0)
         --m_pos;
-    arrive();
+    arrive(-1);
 }
 
 bool Recordset::eof() {
@@ -419,7 +425,7 @@ bool Recordset::findFrom(int start, const QString& text) {
     int key = 0;
     if (c.isKeyLookup(m_query.baseKeyColumn, &key)) {
         const int index = indexOfKey(key);
-        found = index >= start ? index : -1;
+        found = index >= start && rowAt(index) ? index : -1;
     } else {
         for (int i = std::max(start, 0); i < size(); ++i) {
             const Row* row = rowAt(i);

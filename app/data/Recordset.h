@@ -113,7 +113,7 @@ private:
     const Row* rowAt(int index);
     const Row& currentRow();
     void fetchPageAround(int index);
-    void arrive();
+    void arrive(int step = 1);
     void trimCache();
     void remember(int key, Row row);
     FieldRef field(const QString& name) const;
