@@ -272,10 +272,30 @@ bool evaluate(const Criteria::Node& node, const std::vector<QVariant>& row) {
 } // namespace
 
 Criteria::Criteria(const QString& text, const std::vector<ColumnInfo>& columns)
-    : m_root(Parser(text, columns).parse()) {}
+    : m_root(Parser(text, columns).parse()) {
+    for (const ColumnInfo& info : columns)
+        m_types.push_back(info.type);
+}
 
 bool Criteria::matches(const std::vector<QVariant>& row) const {
     return evaluate(*m_root, row);
+}
+
+bool Criteria::isEquality(int* column) const {
+    if (m_root->kind != Node::Compare || m_root->op != QLatin1String("=") || m_root->column < 0 ||
+        !m_root->literal.isValid())
+        return false;
+    const FieldType type = m_types[static_cast<size_t>(m_root->column)];
+    const bool comparable =
+        (type == FieldType::Text && m_root->literal.typeId() == QMetaType::QString) ||
+        (type == FieldType::Long && m_root->literal.typeId() == QMetaType::Int);
+    if (comparable)
+        *column = m_root->column;
+    return comparable;
+}
+
+QVariant Criteria::literal() const {
+    return m_root->literal;
 }
 
 bool Criteria::isKeyLookup(int keyColumn, int* key) const {

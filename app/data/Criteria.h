@@ -20,11 +20,17 @@ public:
     bool matches(const std::vector<QVariant>& row) const;
     // When the whole criteria is "<key column> = n", that column and n.
     bool isKeyLookup(int keyColumn, int* key) const;
+    // When the whole criteria is "<column> = value" for a text or whole
+    // number column (which the stores compare as this class does), that
+    // column; literal() is the value.
+    bool isEquality(int* column) const;
+    QVariant literal() const;
 
     struct Node;
 
 private:
     std::shared_ptr<Node> m_root;
+    std::vector<FieldType> m_types;
 };
 
 } // namespace gearlog

@@ -255,10 +255,12 @@ QString TranslatedSelect::sqlForKeys(int count) const {
            QLatin1Char(')');
 }
 
-QString TranslatedSelect::sqlOfKeys() const {
+QString TranslatedSelect::sqlOfKeys(const QString& condition) const {
     QString s = QStringLiteral("SELECT ") + baseTable->name + QStringLiteral(".ID FROM ") + from;
-    if (!where.isEmpty())
-        s += QStringLiteral(" WHERE ") + where;
+    if (!where.isEmpty() && !condition.isEmpty())
+        s += QStringLiteral(" WHERE (") + where + QStringLiteral(") AND ") + condition;
+    else if (!where.isEmpty() || !condition.isEmpty())
+        s += QStringLiteral(" WHERE ") + where + condition;
     if (!orderBy.isEmpty())
         s += QStringLiteral(" ORDER BY ") + orderBy;
     return s;

@@ -39,8 +39,9 @@ struct TranslatedSelect {
     // The same query restricted to `count` rows of the base table, by "?"
     // keys, in no particular order.
     QString sqlForKeys(int count) const;
-    // The base table's keys of the query's rows, in the query's order.
-    QString sqlOfKeys() const;
+    // The base table's keys of the query's rows (those that also meet
+    // `condition`, when given), in the query's order.
+    QString sqlOfKeys(const QString& condition = {}) const;
 };
 
 TranslatedSelect translateSelect(const QString& jetSql, Engine engine);

@@ -426,6 +426,17 @@ bool Recordset::findFrom(int start, const QString& text) {
     if (c.isKeyLookup(m_query.baseKeyColumn, &key)) {
         const int index = indexOfKey(key);
         found = index >= start && rowAt(index) ? index : -1;
+    } else if (int column = -1; m_keyed && size() > pageRows && c.isEquality(&column)) {
+        // Many rows not read yet: the store finds the matching ones.
+        const ColumnInfo& info = m_query.columns[static_cast<size_t>(column)];
+        const auto keys = m_db->store().selectKeys(
+            m_query.sqlOfKeys(info.table + QLatin1Char('.') + info.field + QStringLiteral(" = ?")),
+            {c.literal()});
+        for (int k : keys) {
+            const int index = indexOfKey(k);
+            if (index >= std::max(start, 0) && (found < 0 || index < found) && rowAt(index))
+                found = index;
+        }
     } else {
         for (int i = std::max(start, 0); i < size(); ++i) {
             const Row* row = rowAt(i);
@@ -475,7 +486,10 @@ void Recordset::requireUpdatable() const {
 }
 
 QVariant Recordset::value(const QString& name) {
-    const FieldRef ref = field(name);
+    return value(field(name));
+}
+
+QVariant Recordset::value(FieldRef ref) {
     if (!m_edit) {
         sync();
         requireCurrent();

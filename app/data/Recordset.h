@@ -61,6 +61,13 @@ public:
 
     // Null is an invalid QVariant; an empty text is an empty QString.
     QVariant value(const QString& name);
+    // A field's place, looked up once for a loop over the rows.
+    struct FieldRef {
+        int column = -1;   // among the selected columns
+        int deferred = -1; // among the binary columns read on demand
+    };
+    FieldRef field(const QString& name) const;
+    QVariant value(FieldRef field);
     void setValue(const QString& name, const QVariant& value);
     // The binary field of the current row (or of the row being edited).
     std::unique_ptr<BinaryField> binaryField(const QString& name);
@@ -93,11 +100,6 @@ private:
         std::vector<std::optional<QByteArray>> blobs; // per deferred column
         std::vector<QVariant> original;               // the row as read, when editing
     };
-    struct FieldRef {
-        int column = -1;   // among the selected columns
-        int deferred = -1; // among the binary columns read on demand
-    };
-
     void sync();
     void readAll();
     void refetch(int id);
@@ -116,7 +118,6 @@ private:
     void arrive(int step = 1);
     void trimCache();
     void remember(int key, Row row);
-    FieldRef field(const QString& name) const;
     void requireCurrent() const;
     [[noreturn]] void refuseStaleUpdate(int key);
     // "col1 IS ? AND col2 IS ? ...": the base table's row as read, with the
