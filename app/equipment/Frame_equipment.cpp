@@ -177,20 +177,24 @@ void Frame_equipment::load_Equipment_list() {
     LoadingGuard loading(state.loading);
     const int filter = Combo_select_equipment_category->currentIndex();
     const int category = filter >= 1 ? Combo_select_equipment_category->currentData().toInt() : -1;
-    const QString sql =
+    // The whole list is the equipment table's own cursor: nothing to read
+    // again; a category's list is a query of its own.
+    Recordset& rs_query =
         category != -1
-            ? QStringLiteral("SELECT * FROM Table_Equipment WHERE CategoryID = %1 ORDER BY Name")
-                  .arg(category)
-            : QStringLiteral("SELECT * FROM [Table_Equipment] ORDER BY Name;");
-    Recordset& rs_query = session.open_query(sql);
+            ? session.open_query(
+                  QStringLiteral(
+                      "SELECT * FROM Table_Equipment WHERE CategoryID = %1 ORDER BY Name")
+                      .arg(category))
+            : session.rs_equipment();
     const int n = record_count(rs_query);
     Grid_equipment->setRows(n + 2);
     Grid_equipment->fitLastColumn();
     QString fill = QStringLiteral("ID\tName\r");
     int r = 1;
+    const Recordset::FieldRef name = rs_query.field(QStringLiteral("Name"));
     for (rs_query.moveFirst(); !rs_query.eof(); rs_query.moveNext(), ++r)
-        fill += QString::number(r) + QLatin1Char('\t') +
-                rs_query.value(QStringLiteral("Name")).toString() + QLatin1Char('\r');
+        fill += QString::number(r) + QLatin1Char('\t') + rs_query.value(name).toString() +
+                QLatin1Char('\r');
     fill += QStringLiteral("*\t\r");
     Grid_equipment->fillAll(fill, 1, 1);
     loading.lower();

@@ -5,6 +5,8 @@
 #include "Recordset.h"
 
 #include <QComboBox>
+#include <QStandardItemModel>
+#include <optional>
 
 namespace gearlog {
 
@@ -14,15 +16,27 @@ void fill_combo(Recordset& cursor, const QString& keyField, const QString& textF
         combo.clear();
     if (record_count(cursor) <= 0)
         return;
-    for (cursor.moveFirst(); !cursor.eof(); cursor.moveNext()) {
-        const QVariant text = cursor.value(textField);
-        if (!text.isValid())
-            throw EngineError(QStringLiteral("Invalid use of Null in field %1").arg(textField));
-        if (keyField.isEmpty())
-            combo.addItem(text.toString());
-        else
-            combo.addItem(text.toString(), cursor.value(keyField).toInt());
+    const Recordset::FieldRef text = cursor.field(textField);
+    const std::optional<Recordset::FieldRef> key =
+        keyField.isEmpty() ? std::nullopt : std::optional(cursor.field(keyField));
+    QList<QStandardItem*> items;
+    try {
+        for (cursor.moveFirst(); !cursor.eof(); cursor.moveNext()) {
+            const QVariant name = cursor.value(text);
+            if (!name.isValid())
+                throw EngineError(QStringLiteral("Invalid use of Null in field %1").arg(textField));
+            auto* item = new QStandardItem(name.toString());
+            if (key)
+                item->setData(cursor.value(*key).toInt(), Qt::UserRole);
+            items << item;
+        }
+    } catch (...) {
+        qDeleteAll(items);
+        throw;
     }
+    // One insertion for the whole list, not one per entry (into the
+    // combo box's own model, which every combo box here keeps).
+    static_cast<QStandardItemModel*>(combo.model())->invisibleRootItem()->appendRows(items);
 }
 
 int select_combo_item(QComboBox& combo, int key) {
