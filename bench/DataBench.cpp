@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -19,12 +20,23 @@ namespace {
 
 using namespace gearlog;
 
+// GEARLOG_BENCH_ASSETS sets the size (100,000 by default); GEARLOG_BENCH_DIR
+// keeps the generated file between runs.
+int assetCount() {
+    const int assets = qEnvironmentVariableIntValue("GEARLOG_BENCH_ASSETS");
+    return assets > 0 ? assets : 100000;
+}
+
 QString largeDatabase() {
     static QTemporaryDir dir;
     static const QString path = [] {
-        const QString p = dir.filePath(QStringLiteral("large.gearlog"));
-        createDatabaseFile(p);
-        writeSampleData(*openFileStore(p), {100000, 1});
+        const QString kept = qEnvironmentVariable("GEARLOG_BENCH_DIR");
+        const QString p = QDir(kept.isEmpty() ? dir.path() : kept)
+                              .filePath(QStringLiteral("sample-%1.gearlog").arg(assetCount()));
+        if (!QFileInfo::exists(p)) {
+            createDatabaseFile(p);
+            writeSampleData(*openFileStore(p), {assetCount(), 1});
+        }
         return p;
     }();
     return path;
@@ -95,14 +107,18 @@ void OpenNineTableCursors(benchmark::State& state) {
     }
 }
 
+// Warm: among 2,000 assets the cursor has read.
 void FindAssetByKey(benchmark::State& state) {
     auto session = Session::openFile(largeDatabase());
     session->openTableCursors();
+    Recordset& assets = session->rs_asset();
+    const int first = assetCount() / 2;
+    for (int id = first; id < first + 2000; ++id)
+        find_record_by_number(assets, QStringLiteral("ID"), id);
     QRandomGenerator random(5);
     for (auto _ : state) {
-        const int id = static_cast<int>(random.bounded(100000u)) + 1;
-        benchmark::DoNotOptimize(
-            find_record_by_number(session->rs_asset(), QStringLiteral("ID"), id));
+        const int id = first + static_cast<int>(random.bounded(2000u));
+        benchmark::DoNotOptimize(find_record_by_number(assets, QStringLiteral("ID"), id));
     }
 }
 
@@ -115,7 +131,7 @@ void UpdateWithCommitSeenBySecondCursor(benchmark::State& state) {
     QRandomGenerator random(9);
     int value = 0;
     for (auto _ : state) {
-        const int id = static_cast<int>(random.bounded(100000u)) + 1;
+        const int id = static_cast<int>(random.bounded(static_cast<quint32>(assetCount()))) + 1;
         find_record_by_number(assets, QStringLiteral("ID"), id);
         assets.setValue(QStringLiteral("Valuation"), ++value);
         assets.update();
@@ -125,12 +141,26 @@ void UpdateWithCommitSeenBySecondCursor(benchmark::State& state) {
     }
 }
 
+// A row at a random place of the asset cursor, never read before.
+void ReadUncachedAsset(benchmark::State& state) {
+    auto session = Session::openFile(largeDatabase());
+    session->openTableCursors();
+    Recordset& assets = session->rs_asset();
+    QRandomGenerator random(11);
+    const auto count = static_cast<quint32>(assets.recordCount());
+    for (auto _ : state) {
+        assets.setAbsolutePosition(static_cast<int>(random.bounded(count)));
+        benchmark::DoNotOptimize(assets.value(QStringLiteral("SerialNumber")));
+    }
+}
+
 } // namespace
 
 BENCHMARK(OpenNineTableCursors)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(RawSqliteAssetRead)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(CursorAssetLoad)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(FindAssetByKey)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ReadUncachedAsset)->Unit(benchmark::kMicrosecond)->Iterations(5000);
 BENCHMARK(UpdateWithCommitSeenBySecondCursor)->Unit(benchmark::kMicrosecond)->Iterations(10000);
 
 int main(int argc, char** argv) {

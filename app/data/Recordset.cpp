@@ -159,26 +159,28 @@ void Recordset::trimCache() {
         m_cache.insert(key, std::move(*current));
 }
 
-// Reads the rows not yet read of a page of keys, in the direction of
-// travel, in one prepared statement (short pages repeat their last key).
+// Reads the row, and on a walk the rows not yet read of a page in the
+// direction of travel, in one prepared statement (a short page repeats its
+// last key). A jump to a row far from the last ones reads that row alone.
 void Recordset::fetchPageAround(int index) {
-    // Walking backwards, the page ends at the row; otherwise it starts there.
-    const bool backwards =
-        index + 1 < size() && m_cache.contains(m_keys[static_cast<size_t>(index) + 1]);
-    const int first =
-        std::max(0, backwards ? index - pageRows + 1 : std::min(index, size() - pageRows));
+    const auto cached = [this](int i) {
+        return i >= 0 && i < size() && m_cache.contains(m_keys[static_cast<size_t>(i)]);
+    };
+    const bool backwards = cached(index + 1);
+    const int count = backwards || cached(index - 1) ? pageRows : 1;
+    const int first = std::max(0, backwards ? index - count + 1 : std::min(index, size() - count));
     QVariantList keys;
-    keys.reserve(pageRows);
-    for (int i = first; i < size() && keys.size() < pageRows; ++i)
-        if (i == index || !m_cache.contains(m_keys[static_cast<size_t>(i)]))
+    keys.reserve(count);
+    for (int i = first; i < size() && keys.size() < count; ++i)
+        if (i == index || !cached(i))
             keys << m_keys[static_cast<size_t>(i)];
     QList<int> asked;
     for (const QVariant& key : std::as_const(keys))
         asked << key.toInt();
-    while (keys.size() < pageRows)
+    while (keys.size() < count)
         keys << keys.constLast();
     trimCache();
-    auto rows = m_db->store().select(m_query.sqlForKeys(pageRows), keys, m_types);
+    auto rows = m_db->store().select(m_query.sqlForKeys(count), keys, m_types);
     const auto k = static_cast<size_t>(m_query.baseKeyColumn);
     for (Row& row : rows) {
         const int key = row[k].toInt();
