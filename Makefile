@@ -38,6 +38,7 @@ bench: deps
 	$(BUILD)-bench/bench/data_bench
 	$(BUILD)-bench/bench/photo_bench
 	$(BUILD)-bench/bench/rtf_bench
+	$(BUILD)-bench/bench/start_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -75,7 +75,7 @@ namespace {
 
 // Rows read in one statement when a row not yet read is looked at, and the
 // most rows a cursor keeps (about a megabyte or two of typical rows).
-constexpr int pageRows = 64;
+constexpr int pageRows = 256;
 constexpr int cachedRowsAtMost = 8192;
 
 } // namespace
