@@ -4,8 +4,10 @@
 #include "Form_calendar.h"
 #include "UiServices.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMouseEvent>
 
 namespace gearlog {
 
@@ -39,6 +41,40 @@ bool run_date_field(QLineEdit& box, AppState& state, QWidget* parent) {
         return false;
     box.setText(state.dialog_date.isValid() ? format_date(state.dialog_date) : QString());
     return true;
+}
+
+namespace {
+
+class DatePickerOpener : public QObject {
+public:
+    DatePickerOpener(QLineEdit& box, AppState& state) : QObject(&box), m_box(box), m_state(state) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        bool open = false;
+        if (event->type() == QEvent::MouseButtonPress)
+            open = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+        else if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            open = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                   key->key() == Qt::Key_Space ||
+                   (key->key() == Qt::Key_Down && key->modifiers() & Qt::AltModifier);
+        }
+        if (!open)
+            return false;
+        run_date_field(m_box, m_state, m_box.window());
+        return true;
+    }
+
+private:
+    QLineEdit& m_box;
+    AppState& m_state;
+};
+
+} // namespace
+
+void attach_date_picker(QLineEdit& box, AppState& state) {
+    box.installEventFilter(new DatePickerOpener(box, state));
 }
 
 } // namespace gearlog

@@ -22,4 +22,8 @@ QDate parse_date(const QString& text);
 // returned a date or the empty date, false when it was cancelled.
 bool run_date_field(QLineEdit& box, AppState& state, QWidget* parent);
 
+// Makes a date box open the picker when it is clicked, and for keyboard
+// users on Enter, Space or Alt+Down while it has the focus.
+void attach_date_picker(QLineEdit& box, AppState& state);
+
 } // namespace gearlog

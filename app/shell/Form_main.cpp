@@ -2,6 +2,7 @@
 
 #include "EngineError.h"
 #include "FlexGrid.h"
+#include "Frame_asset.h"
 #include "Frame_category.h"
 #include "Frame_equipment.h"
 #include "Frame_photo.h"
@@ -121,6 +122,7 @@ void Form_main::buildFrames() {
     m_photoView = new Frame_photo(*this, m_client);
     m_categoryView = new Frame_category(*this, m_client);
     m_equipmentView = new Frame_equipment(*this, m_client);
+    m_assetView = new Frame_asset(*this, m_client);
     // Views still to be built stand as empty frames of their names.
     auto placeholder = [this](const char* name, const char* role) {
         auto* frame = new QFrame(m_client);
@@ -134,7 +136,7 @@ void Form_main::buildFrames() {
     m_views = {{m_photoView, nullptr},
                {m_categoryView, m_categoryView->grid()},
                {m_equipmentView, nullptr},
-               {placeholder("Frame_asset", "Assets"), nullptr},
+               {m_assetView, nullptr},
                {placeholder("Frame_shipment", "Shipments"), nullptr},
                {placeholder("Frame_report", "Equipment report"), nullptr},
                {placeholder("Frame_report_shipment", "Shipment report"), nullptr}};
@@ -209,7 +211,8 @@ void Form_main::buildCoolBar() {
                QStringLiteral("Load a photo of a piece of equipment into the database"),
                m_photoView, [this] { m_photoView->Command_Load_Photo_Click(); });
     viewButton(database, "Command_Assets", -1, QStringLiteral("&Assets"),
-               QStringLiteral("Add an asset to the database"), frame("Frame_asset"));
+               QStringLiteral("Add an asset to the database"), m_assetView,
+               [this] { m_assetView->Command_Assets_Click(); });
     QWidget* lists = band(QStringLiteral("Lists"), "Picture_lists");
     const QString statusHint = QStringLiteral("Modify the equipment status list in the database");
     const QString listCaptions[] = {QStringLiteral("&Categories"), QStringLiteral("S&tatus"),

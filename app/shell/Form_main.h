@@ -21,6 +21,7 @@ class FitwellControl;
 namespace gearlog {
 
 class FlexGrid;
+class Frame_asset;
 class Frame_category;
 class Frame_equipment;
 class Frame_photo;
@@ -78,6 +79,7 @@ public:
     Frame_category* categoryView() { return m_categoryView; }
     Frame_photo* photoView() { return m_photoView; }
     Frame_equipment* equipmentView() { return m_equipmentView; }
+    Frame_asset* assetView() { return m_assetView; }
     const QString& database_name() const { return m_databaseName; }
     int connection_type() const { return m_connectionType; }
 
@@ -137,6 +139,7 @@ private:
     Frame_category* m_categoryView = nullptr;
     Frame_photo* m_photoView = nullptr;
     Frame_equipment* m_equipmentView = nullptr;
+    Frame_asset* m_assetView = nullptr;
 };
 
 } // namespace gearlog

@@ -38,6 +38,11 @@ bool name_is_acceptable(const QString& name, const QString& noun) {
     return true;
 }
 
+QLabel* makeLabelBefore(QWidget* parent, const QString& text, QWidget* buddy) {
+    const QRect at = buddy->geometry();
+    return makeLabel(parent, text, buddy, {at.x() - 90, at.y(), 90, at.height()});
+}
+
 FlexGrid* makeListGrid(QWidget* parent, const QString& name, const QString& role,
                        const QString& tip, QRect geometry) {
     auto* grid = new FlexGrid(parent);

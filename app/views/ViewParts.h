@@ -21,6 +21,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
                         const QString& tip, QRect geometry);
 // A label that names its input for keyboard and assistive technology.
 QLabel* makeLabel(QWidget* parent, const QString& text, QWidget* buddy, QRect geometry);
+// The same, 90 pixels wide, just left of its input.
+QLabel* makeLabelBefore(QWidget* parent, const QString& text, QWidget* buddy);
 // The checks a list name passes before it is saved, in order: not blank,
 // shorter than 256 characters. Shows "The <noun> name ..." and returns false
 // on the first that fails.

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QObject>
+#include <QRect>
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace imagelet {
+class Imagelet;
+}
+
+namespace gearlog {
+
+class FlexGrid;
+class Recordset;
+class ViewContext;
+
+// The assets of one equipment type, narrowed by category and equipment
+// type, with the ID cell tinted by where the asset is. One component serves
+// three views, told apart by its Index: 0 the asset view (grid with a
+// new-item row, the form filled on selection), 1 the shipment view's asset
+// picker (status, location, weight and volume), 2 the report view (the two
+// filters only; an equipment type asks for the equipment report).
+class AssetList : public QObject {
+    Q_OBJECT
+public:
+    // Where the controls go on their view; empty rectangles for controls an
+    // index lacks.
+    struct Layout {
+        QRect category, equipment, grid, photo, status, location, weight, volume;
+    };
+    AssetList(ViewContext& context, int index, QWidget* view, const Layout& layout);
+
+    int index() const { return m_index; }
+
+    // What the views around the list supply.
+    // Index 0: fills the asset form from the current asset's row, and empties it.
+    std::function<void(Recordset& asset)> fillForm;
+    std::function<void()> clearForm;
+    // Index 1: whether the asset is already on the shipping list, and the
+    // shipping list's buttons the selection enables or disables.
+    std::function<bool(int assetId)> isListed;
+    QPushButton* addItemButton = nullptr;
+    QPushButton* deleteItemButton = nullptr;
+
+    void load_asset_list();
+    void load_asset_form();
+    void clear_asset_form();
+    void Combo_asset_category_Click();
+    void Combo_asset_equipment_Click();
+    void Grid_asset_Click();
+    void Grid_asset_DblClick();
+    void Text_asset_location_Click();
+
+    QComboBox* Combo_asset_category = nullptr;
+    QComboBox* Combo_asset_equipment = nullptr;
+    FlexGrid* Grid_asset = nullptr;
+    imagelet::Imagelet* Imagelet_asset = nullptr;
+    QComboBox* Combo_asset_status = nullptr;
+    QLineEdit* Text_asset_location = nullptr;
+    QLineEdit* Text_shipment_item_weight = nullptr;
+    QLineEdit* Text_shipment_item_volume = nullptr;
+
+private:
+    void showEquipmentPhoto();
+    void showLocation(Recordset& asset);
+    void showItemSize(Recordset& asset);
+    int rowColour(int accountId, int shipmentId);
+    void setGridShape(int rows);
+
+    ViewContext& m_context;
+    int m_index;
+};
+
+} // namespace gearlog

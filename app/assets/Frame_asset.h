@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QFrame>
+#include <array>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace gearlog {
+
+class AssetList;
+class Recordset;
+class RichTextBox;
+class ViewContext;
+
+// The asset view: the asset list of one equipment type and the form that
+// creates, changes and deletes its assets.
+class Frame_asset : public QFrame {
+    Q_OBJECT
+public:
+    Frame_asset(ViewContext& context, QWidget* parent);
+
+    // Prepares the view (the caller then brings it up).
+    void Command_Assets_Click();
+    void Command_create_asset_Click();
+    void Command_save_asset_changes_Click(int index);
+    void Command_clear_asset_changes_Click();
+    void Command_delete_asset_Click();
+    void Command_shipping_history_Click();
+    // Shared by every editable control of the form.
+    void Text_asset_Change();
+
+    AssetList& assetList() { return *m_list; }
+
+private:
+    void clearForm();
+    void fillForm(Recordset& asset);
+    void setStoredState(bool stored);
+    bool formIsValid();
+    void writeForm(Recordset& asset);
+
+    ViewContext& m_context;
+    AssetList* m_list;
+    QLineEdit* Text_asset_model;
+    QLineEdit* Text_asset_serial;
+    QLineEdit* Text_asset_acquired;
+    QLineEdit* Text_asset_disposed;
+    QLineEdit* Text_asset_price;
+    QLineEdit* Text_asset_replacement_cost;
+    QLineEdit* Text_asset_valuation;
+    QLineEdit* Text_asset_maintenance;
+    QComboBox* Combo_asset_account;
+    RichTextBox* rtf_asset_comments;
+    QPushButton* Command_create_asset;
+    std::array<QPushButton*, 2> Command_save_asset_changes{};
+    QPushButton* Command_clear_asset_changes;
+    QPushButton* Command_delete_asset;
+    QPushButton* Command_shipping_history;
+};
+
+// Money as typed: the C form (1234.5) or the user's locale's; false when
+// the text is no number.
+bool parse_money(const QString& text, double* value);
+
+} // namespace gearlog
