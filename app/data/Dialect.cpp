@@ -1,5 +1,7 @@
 #include "Dialect.h"
 
+#include <algorithm>
+
 namespace gearlog::dialect {
 
 namespace {
@@ -13,6 +15,8 @@ QString columnType(Engine engine, FieldType type) {
         return pg ? QStringLiteral("integer") : QStringLiteral("INTEGER");
     case FieldType::Single:
         return pg ? QStringLiteral("real") : QStringLiteral("REAL");
+    case FieldType::Double:
+        return pg ? QStringLiteral("double precision") : QStringLiteral("REAL");
     case FieldType::Date:
         return pg ? QStringLiteral("timestamp") : QStringLiteral("TEXT");
     case FieldType::Text:
@@ -92,6 +96,22 @@ QStringList upgradeStatements(Store& store) {
             statements << finishingStatements(Engine::Sqlite);
         return statements;
     }
+    // Older server databases kept money as single floats, which change the
+    // cents of larger amounts.
+    const auto singles = store.select(
+        QStringLiteral("SELECT lower(table_name), lower(column_name) FROM "
+                       "information_schema.columns WHERE table_schema = current_schema() AND "
+                       "data_type = 'real'"),
+        {}, {FieldType::Text, FieldType::Text});
+    for (const TableDef& table : schemaTables())
+        for (const FieldDef& field : table.fields)
+            if (field.type == FieldType::Double &&
+                std::any_of(singles.begin(), singles.end(), [&](const Row& c) {
+                    return c[0].toString() == table.name.toLower() &&
+                           c[1].toString() == field.name.toLower();
+                }))
+                statements << QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE double precision")
+                                  .arg(table.name, field.name);
     // Older server databases kept names as citext, which folds case only as
     // far as the server's locale does.
     const auto columns = store.select(
@@ -151,6 +171,9 @@ QString unchangedTerm(Engine engine, const QString& column, FieldType type, int*
                 .arg(column);
         case FieldType::Single:
             return QStringLiteral("%1 IS NOT DISTINCT FROM CAST(? AS real)").arg(column);
+        case FieldType::Double:
+            return QStringLiteral("%1 IS NOT DISTINCT FROM CAST(? AS double precision)")
+                .arg(column);
         default:
             return QStringLiteral("%1 IS NOT DISTINCT FROM ?").arg(column);
         }

@@ -44,8 +44,8 @@ std::vector<TableDef> buildTables() {
          {key(), longField("EquipmentID"), longField("StatusID"), longField("ShipmentID"),
           longField("AccountID"), text("ModelNumber", 50, true, false),
           text("SerialNumber", 50, false, true), typed("DateAcquired", F::Date),
-          typed("DateDisposed", F::Date), typed("PurchasePrice", F::Single),
-          typed("ReplacementCost", F::Single), typed("Valuation", F::Single),
+          typed("DateDisposed", F::Date), typed("PurchasePrice", F::Double),
+          typed("ReplacementCost", F::Double), typed("Valuation", F::Double),
           typed("NextSchedMaint", F::Date), typed("Comments", F::Memo)},
          indexes({"EquipmentID", "StatusID", "ShipmentID", "AccountID"})},
         {QStringLiteral("Table_category"), {key(), name255()}, indexes({"Name"})},
@@ -156,13 +156,14 @@ QVariant coerceValue(const QVariant& value, FieldType type, const QString& field
     switch (type) {
     case FieldType::Long:
         return toLong(value, fieldName);
-    case FieldType::Single: {
+    case FieldType::Single:
+    case FieldType::Double: {
         bool ok = false;
         const double d = value.toDouble(&ok);
         if (!ok)
             throw EngineError(
                 QStringLiteral("Data type mismatch: field '%1' needs a number").arg(fieldName));
-        return QVariant(static_cast<float>(d));
+        return type == FieldType::Single ? QVariant(static_cast<float>(d)) : QVariant(d);
     }
     case FieldType::Boolean:
         if (value.typeId() == QMetaType::QString) {

@@ -7,7 +7,9 @@
 
 namespace gearlog {
 
-enum class FieldType { Boolean, Long, Single, Date, Text, LongBinary, Memo, Unknown };
+// Double: money, kept to the cent as typed (a single would change the cents
+// of larger amounts).
+enum class FieldType { Boolean, Long, Single, Double, Date, Text, LongBinary, Memo, Unknown };
 
 struct FieldDef {
     QString name;

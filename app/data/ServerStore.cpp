@@ -248,6 +248,8 @@ private:
             return QVariant(v.toInt());
         case FieldType::Single:
             return QVariant(static_cast<float>(v.toDouble()));
+        case FieldType::Double:
+            return QVariant(v.toDouble());
         case FieldType::Boolean:
             return QVariant(v.toBool());
         case FieldType::Text:

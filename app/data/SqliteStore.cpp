@@ -457,6 +457,8 @@ private:
             return QVariant(sqlite3_column_int(stmt, c));
         case FieldType::Single:
             return QVariant(static_cast<float>(sqlite3_column_double(stmt, c)));
+        case FieldType::Double:
+            return QVariant(sqlite3_column_double(stmt, c));
         case FieldType::Boolean:
             return QVariant(sqlite3_column_int(stmt, c) != 0);
         case FieldType::Date:

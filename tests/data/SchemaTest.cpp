@@ -152,6 +152,33 @@ TEST_P(Schema, OlderDatabasesAreUpgradedOnOpen) {
     }
 }
 
+// Money comes back to the cent as typed, also on a server database that
+// kept it as single floats before (its column is widened on open).
+TEST_P(Schema, MoneyKeepsItsCents) {
+    if (GetParam() == Engine::Postgres) {
+        auto store = fresh->openStore();
+        store->execute(QStringLiteral("ALTER TABLE Table_asset ALTER COLUMN Valuation TYPE real"),
+                       {});
+    }
+    session = fresh->openSession();
+    session->openTableCursors();
+    Recordset& assets = session->rs_asset();
+    assets.addNew();
+    assets.setValue(QStringLiteral("ID"), 1);
+    assets.setValue(QStringLiteral("ModelNumber"), QStringLiteral("M"));
+    assets.setValue(QStringLiteral("PurchasePrice"), 1234567.89);
+    assets.setValue(QStringLiteral("Valuation"), 9876543.21);
+    assets.update();
+    auto read = fresh->openSession()->openRecordset(QStringLiteral("SELECT * FROM Table_asset"));
+    EXPECT_EQ(QString::number(read->value(QStringLiteral("PurchasePrice")).toDouble(), 'f', 2),
+              QStringLiteral("1234567.89"));
+    EXPECT_EQ(QString::number(read->value(QStringLiteral("Valuation")).toDouble(), 'f', 2),
+              QStringLiteral("9876543.21"));
+    // A second save of the unchanged row is no conflict.
+    assets.setValue(QStringLiteral("SerialNumber"), QStringLiteral("S"));
+    EXPECT_NO_THROW(assets.update());
+}
+
 GEARLOG_BOTH_STORES(Schema);
 
 } // namespace
