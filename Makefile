@@ -39,6 +39,7 @@ bench: deps
 	$(BUILD)-bench/bench/photo_bench
 	$(BUILD)-bench/bench/rtf_bench
 	$(BUILD)-bench/bench/start_bench
+	$(BUILD)-bench/bench/asset_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -236,20 +236,34 @@ void AssetList::showEquipmentPhoto() {
 
 // ---- the list -----------------------------------------------------------------
 
-int AssetList::rowColour(int accountId, int shipmentId) {
+int AssetList::rowColour(int accountId, int shipmentId, ColourMemo& memo) {
     Session& session = m_context.session();
     Recordset& addresses = session.rs_address();
+    // The colour of an address, or -1 when it has none.
+    const auto addressColour = [&](int id) {
+        if (const auto known = memo.address.constFind(id); known != memo.address.constEnd())
+            return known.value();
+        int colour = -1;
+        if (id >= 0 && find_record_by_number(addresses, QStringLiteral("ID"), id))
+            colour = keyOf(addresses, QStringLiteral("ColourCode"));
+        memo.address.insert(id, colour);
+        return colour;
+    };
     int colour = white;
-    if (accountId >= 0 && find_record_by_number(addresses, QStringLiteral("ID"), accountId) &&
-        addresses.value(QStringLiteral("ColourCode")).isValid())
-        colour = addresses.value(QStringLiteral("ColourCode")).toInt();
-    Recordset& shipments = session.rs_shipment();
-    if (shipmentId >= 0 && find_record_by_number(shipments, QStringLiteral("ID"), shipmentId)) {
-        const int receiver = keyOf(shipments, QStringLiteral("ReceiverAddressID"));
-        if (receiver >= 0 && find_record_by_number(addresses, QStringLiteral("ID"), receiver) &&
-            addresses.value(QStringLiteral("ColourCode")).isValid())
-            colour = addresses.value(QStringLiteral("ColourCode")).toInt();
+    if (accountId >= 0 && addressColour(accountId) != -1)
+        colour = addressColour(accountId);
+    if (shipmentId < 0)
+        return colour;
+    auto receiver = memo.receiver.constFind(shipmentId);
+    if (receiver == memo.receiver.constEnd()) {
+        Recordset& shipments = session.rs_shipment();
+        receiver = memo.receiver.insert(
+            shipmentId, find_record_by_number(shipments, QStringLiteral("ID"), shipmentId)
+                            ? keyOf(shipments, QStringLiteral("ReceiverAddressID"))
+                            : -1);
     }
+    if (receiver.value() >= 0 && addressColour(receiver.value()) != -1)
+        colour = addressColour(receiver.value());
     return colour;
 }
 
@@ -275,6 +289,7 @@ void AssetList::load_asset_list() {
     setGridShape(rows);
     QString clip = QStringLiteral("ID\tModel Number\tSerial Number\r");
     std::vector<int> colours;
+    ColourMemo memo;
     colours.reserve(static_cast<size_t>(std::max(count, 0)));
     const auto id = assets.field(QStringLiteral("ID"));
     const auto model = assets.field(QStringLiteral("ModelNumber"));
@@ -286,7 +301,8 @@ void AssetList::load_asset_list() {
                 assets.value(model).toString() + QLatin1Char('\t') +
                 assets.value(serial).toString() + QLatin1Char('\r');
         const QVariant a = assets.value(account), s = assets.value(shipment);
-        colours.push_back(rowColour(a.isValid() ? a.toInt() : -1, s.isValid() ? s.toInt() : -1));
+        colours.push_back(
+            rowColour(a.isValid() ? a.toInt() : -1, s.isValid() ? s.toInt() : -1, memo));
     }
     if (m_index == 0)
         clip += QStringLiteral("*\t\t\r");
