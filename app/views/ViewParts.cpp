@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 namespace gearlog {
 
@@ -40,7 +41,7 @@ bool name_is_acceptable(const QString& name, const QString& noun) {
 
 QLabel* makeLabelBefore(QWidget* parent, const QString& text, QWidget* buddy) {
     const QRect at = buddy->geometry();
-    return makeLabel(parent, text, buddy, {at.x() - 90, at.y(), 90, at.height()});
+    return makeLabel(parent, text, buddy, {at.x() - 90, at.y(), 90, std::min(at.height(), 26)});
 }
 
 FlexGrid* makeListGrid(QWidget* parent, const QString& name, const QString& role,
