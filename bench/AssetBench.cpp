@@ -3,6 +3,7 @@
 // colours), selecting a row, saving one asset (list rebuilt, row selected
 // again), and memory over repeated fills.
 #include "AssetList.h"
+#include "BenchSupport.h"
 #include "FlexGrid.h"
 #include "Form_main.h"
 #include "Frame_asset.h"
@@ -23,6 +24,7 @@
 namespace {
 
 using namespace gearlog;
+using gearlog::bench::residentMegabytes;
 
 constexpr int typeAssets = 10000;
 
@@ -42,12 +44,6 @@ QString database() {
         return p;
     }();
     return path;
-}
-
-long residentMegabytes() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    statm.open(QIODevice::ReadOnly);
-    return statm.readAll().split(' ').value(1).toLong() * 4096 / (1024 * 1024);
 }
 
 // The asset view showing the large type.
@@ -117,13 +113,5 @@ BENCHMARK(SaveOneAsset)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(MemoryOverTenFills)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder().path());
-    benchmark::Initialize(&argc, argv);
-    assetList();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return gearlog::bench::runWidgetBenchmarks(argc, argv, folder().path(), [] { assetList(); });
 }

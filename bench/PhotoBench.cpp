@@ -2,6 +2,7 @@
 // pictures of about 1 MB: showing the view, moving to a photograph by the
 // scroll bar and by the grid, and the program's memory beside the size of
 // the library.
+#include "BenchSupport.h"
 #include "FlexGrid.h"
 #include "Form_main.h"
 #include "Frame_photo.h"
@@ -23,6 +24,7 @@
 namespace {
 
 using namespace gearlog;
+using gearlog::bench::residentMegabytes;
 
 constexpr int libraryPictures = 5000;
 
@@ -66,13 +68,6 @@ QString database() {
         return p;
     }();
     return path;
-}
-
-long residentMegabytes() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    statm.open(QIODevice::ReadOnly);
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.value(1).toLong() * 4096 / (1024 * 1024);
 }
 
 Form_main& window() {
@@ -131,13 +126,5 @@ BENCHMARK(MoveByGrid)->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(MemoryAfterBrowsing)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder().path());
-    benchmark::Initialize(&argc, argv);
-    window();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return gearlog::bench::runWidgetBenchmarks(argc, argv, folder().path(), [] { window(); });
 }
