@@ -7,6 +7,7 @@
 #include "TextFold.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <algorithm>
 
 namespace gearlog {
@@ -71,14 +72,11 @@ Recordset::~Recordset() {
 
 // ---- rows and keys -----------------------------------------------------------
 
-namespace {
+Recordset::Paging Recordset::s_paging;
 
-// Rows read in one statement when a row not yet read is looked at, and the
-// most rows a cursor keeps (about a megabyte or two of typical rows).
-constexpr int pageRows = 256;
-constexpr int cachedRowsAtMost = 8192;
-
-} // namespace
+void Recordset::setPaging(const Paging& paging) {
+    s_paging = paging;
+}
 
 void Recordset::readAll() {
     m_keyIndexDirty = true;
@@ -148,7 +146,8 @@ void Recordset::arrive(int step) {
 
 // Makes room for more rows, keeping the current one.
 void Recordset::trimCache() {
-    if (m_cache.size() < cachedRowsAtMost)
+    if (m_cache.size() <
+        (size() <= s_paging.wholeRead ? s_paging.wholeRead + s_paging.page : s_paging.cachedAtMost))
         return;
     const int key = m_pos >= 0 && m_pos < size() ? keyAt(m_pos) : -1;
     std::optional<Row> current;
@@ -167,7 +166,12 @@ void Recordset::fetchPageAround(int index) {
         return i >= 0 && i < size() && m_cache.contains(m_keys[static_cast<size_t>(i)]);
     };
     const bool backwards = cached(index + 1);
-    const int count = backwards || cached(index - 1) ? pageRows : 1;
+    const bool walking = backwards || cached(index - 1);
+    if (walking && size() <= s_paging.wholeRead) {
+        readWhole();
+        return;
+    }
+    const int count = walking ? s_paging.page : 1;
     const int first = std::max(0, backwards ? index - count + 1 : std::min(index, size() - count));
     QVariantList keys;
     keys.reserve(count);
@@ -189,6 +193,22 @@ void Recordset::fetchPageAround(int index) {
     }
     // Keys that came back without a row were deleted meanwhile.
     m_pending.append(asked);
+}
+
+void Recordset::readWhole() {
+    trimCache();
+    auto rows = m_db->store().select(m_query.sql(), {}, m_types);
+    const auto k = static_cast<size_t>(m_query.baseKeyColumn);
+    QSet<int> read;
+    read.reserve(static_cast<qsizetype>(rows.size()));
+    for (Row& row : rows) {
+        const int key = row[k].toInt();
+        read.insert(key);
+        m_cache.insert(key, std::move(row));
+    }
+    for (int key : m_keys)
+        if (!read.contains(key))
+            m_pending.append(key); // deleted meanwhile
 }
 
 void Recordset::remember(int key, Row row) {
@@ -428,7 +448,7 @@ bool Recordset::findFrom(int start, const QString& text) {
     if (c.isKeyLookup(m_query.baseKeyColumn, &key)) {
         const int index = indexOfKey(key);
         found = index >= start && rowAt(index) ? index : -1;
-    } else if (int column = -1; m_keyed && size() > pageRows && c.isEquality(&column)) {
+    } else if (int column = -1; m_keyed && size() > s_paging.page && c.isEquality(&column)) {
         // Many rows not read yet: the store finds the matching ones.
         const ColumnInfo& info = m_query.columns[static_cast<size_t>(column)];
         const auto keys = m_db->store().selectKeys(

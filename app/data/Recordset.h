@@ -88,6 +88,16 @@ public:
     void requery();
 
     const TranslatedSelect& query() const { return m_query; }
+
+    // Rows read in one statement on a walk, the most rows a cursor keeps
+    // (a megabyte or two of typical rows), and the size up to which a walk
+    // reads the cursor whole in one statement (a list's size).
+    struct Paging {
+        int page = 256;
+        int cachedAtMost = 8192;
+        int wholeRead = 32768;
+    };
+    static void setPaging(const Paging& paging);
     Database& database() const { return *m_db; }
 
 private:
@@ -115,6 +125,7 @@ private:
     const Row* rowAt(int index);
     const Row& currentRow();
     void fetchPageAround(int index);
+    void readWhole();
     void arrive(int step = 1);
     void trimCache();
     void remember(int key, Row row);
@@ -133,6 +144,7 @@ private:
     const Criteria& criteria(const QString& text);
     bool findFrom(int start, const QString& text);
 
+    static Paging s_paging;
     std::shared_ptr<Database> m_db;
     TranslatedSelect m_query;
     std::vector<FieldType> m_types;

@@ -10,11 +10,12 @@ using namespace gearlog::test;
 
 namespace {
 
-constexpr int rows = 300; // several pages
+constexpr int rows = 300; // many pages, more than a cursor keeps
 
 class Paging : public BothStores {
 protected:
     void SetUp() override {
+        Recordset::setPaging({16, 64, 0});
         BothStores::SetUp();
         // Names sort in the opposite order to the keys.
         Transaction tx(session->database());
@@ -31,6 +32,8 @@ protected:
         }
         tx.commit();
     }
+
+    void TearDown() override { Recordset::setPaging({}); }
 
     static QList<int> keysForwards(Recordset& rs) {
         QList<int> keys;
@@ -155,6 +158,22 @@ TEST_P(Paging, ACursorOverAJoin) {
     contacts->setValue(QStringLiteral("Phone"), QStringLiteral("556"));
     contacts->update();
     EXPECT_EQ(joined->recordCount(), rows / 2 - 1);
+}
+
+// A cursor of a list's size is read whole on a walk, and still passes over
+// rows another desk deleted and shows rows another cursor changed.
+TEST_P(Paging, AListSizedCursorReadWhole) {
+    Recordset::setPaging({16, 64, 1000});
+    auto cursor = session->openRecordset(QStringLiteral("SELECT * FROM Table_address ORDER BY "
+                                                        "Name"));
+    ASSERT_EQ(cursor->recordCount(), rows);
+    fresh->openSession()->execute(QStringLiteral("DELETE FROM Table_address WHERE ID = 7"));
+    QList<int> expected = range(rows, 1, -1);
+    expected.removeAll(7);
+    EXPECT_EQ(keysForwards(*cursor), expected);
+    session->execute(QStringLiteral("UPDATE Table_address SET ColourCode = 5 WHERE ID = 8"));
+    EXPECT_TRUE(find_record_by_number(*cursor, QStringLiteral("ID"), 8));
+    EXPECT_EQ(cursor->value(QStringLiteral("ColourCode")).toInt(), 5);
 }
 
 GEARLOG_BOTH_STORES(Paging);
