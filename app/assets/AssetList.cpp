@@ -333,7 +333,7 @@ void AssetList::clear_asset_form() {
         Combo_asset_status->setCurrentIndex(-1);
     }
     Text_asset_location->setText(QString());
-    static_cast<ColourBox*>(Text_asset_location)->setCode(white);
+    Text_asset_location->setCode(white);
     Text_asset_location->setToolTip(QString());
     if (Text_shipment_item_weight) {
         Text_shipment_item_weight->clear();
@@ -399,7 +399,7 @@ void AssetList::Grid_asset_Click() {
 void AssetList::showLocation(Recordset& asset) {
     AppState& state = m_context.state();
     Session& session = m_context.session();
-    auto* box = static_cast<ColourBox*>(Text_asset_location);
+    ColourBox* box = Text_asset_location;
     box->setText(QStringLiteral("In Stock"));
     box->setToolTip(QString());
     state.location_address_id = -1;

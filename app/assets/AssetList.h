@@ -16,6 +16,7 @@ class Imagelet;
 
 namespace gearlog {
 
+class ColourBox;
 class FlexGrid;
 class Recordset;
 class ViewContext;
@@ -62,7 +63,7 @@ public:
     FlexGrid* Grid_asset = nullptr;
     imagelet::Imagelet* Imagelet_asset = nullptr;
     QComboBox* Combo_asset_status = nullptr;
-    QLineEdit* Text_asset_location = nullptr;
+    ColourBox* Text_asset_location = nullptr;
     QLineEdit* Text_shipment_item_weight = nullptr;
     QLineEdit* Text_shipment_item_volume = nullptr;
 

@@ -121,7 +121,7 @@ TEST_F(AssetView, SelectingFillsTheFormAndTheLocation) {
     EXPECT_EQ(list().Combo_asset_status->currentData().toInt(), 2);
     EXPECT_EQ(child<QComboBox>(QStringLiteral("Combo_asset_account"))->currentText(),
               QStringLiteral("Red office"));
-    QLineEdit* location = list().Text_asset_location;
+    ColourBox* location = list().Text_asset_location;
     EXPECT_EQ(location->text(), QStringLiteral("In Stock"));
     EXPECT_TRUE(enabled("Command_delete_asset") && enabled("Command_shipping_history"));
     EXPECT_FALSE(enabled("Command_save_asset_changes_0") ||
@@ -133,7 +133,7 @@ TEST_F(AssetView, SelectingFillsTheFormAndTheLocation) {
     clickRow(grid, QStringLiteral("M-2"));
     EXPECT_EQ(location->text(), QStringLiteral("Ann"));
     EXPECT_EQ(location->toolTip(), QStringLiteral("Current location: Green site"));
-    EXPECT_EQ(static_cast<ColourBox*>(location)->code(), 0x00FF00);
+    EXPECT_EQ(location->code(), 0x00FF00);
     EXPECT_EQ(window->state().location_contact_id, 1);
     EXPECT_EQ(session().rs_shipment().absolutePosition(), 0);
     clickRow(grid, QStringLiteral("M-3"));
