@@ -118,6 +118,7 @@ AssetList::AssetList(ViewContext& context, int index, QWidget* view, const Layou
     Imagelet_asset = new imagelet::Imagelet(view);
     Imagelet_asset->setObjectName(arrayName("Imagelet_asset", index));
     Imagelet_asset->setProperty("Index", index);
+    Imagelet_asset->setAccessibleName(QStringLiteral("Photograph of the equipment type"));
     Imagelet_asset->setGeometry(layout.photo);
 
     Combo_asset_status = makeCombo(view, "Combo_asset_status", index,
