@@ -260,6 +260,19 @@ TEST_F(AssetView, ShippingHistoryIsAskedForOnlyForAssetsAboveZero) {
     EXPECT_EQ(asked.takeFirst().at(0).toInt(), 11);
 }
 
+// Without a mouse: arrows move along the grid and Enter selects the row.
+TEST_F(AssetView, TheKeyboardSelectsAnAsset) {
+    showType(QStringLiteral("Radio"), QStringLiteral("Radio set"));
+    FlexGrid* grid = list().Grid_asset;
+    window->show();
+    grid->setFocus();
+    clickCell(grid, 1, 1);
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(window->state().current_asset_id, 11);
+    EXPECT_EQ(box("Text_asset_model")->text(), QStringLiteral("M-2"));
+}
+
 // The date boxes open the picker on a click, and on Enter, Space and
 // Alt+Down for keyboard users.
 TEST_F(AssetView, DateBoxesOpenThePicker) {
