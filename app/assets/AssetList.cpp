@@ -157,6 +157,13 @@ void AssetList::setGridShape(int rows) {
 
 // ---- filters ----------------------------------------------------------------
 
+void AssetList::clearList() {
+    Grid_asset->clear();
+    setGridShape(1);
+    Imagelet_asset->Reset();
+    clear_asset_form();
+}
+
 void AssetList::Combo_asset_category_Click() {
     AppState& state = m_context.state();
     state.current_asset_id = -1;
@@ -164,10 +171,7 @@ void AssetList::Combo_asset_category_Click() {
     if (m_index < 2) {
         if (deleteItemButton)
             deleteItemButton->setEnabled(false);
-        Grid_asset->clear();
-        setGridShape(1);
-        Imagelet_asset->Reset();
-        clear_asset_form();
+        clearList();
     }
     if (Combo_asset_category->currentIndex() < 0)
         return;

@@ -50,6 +50,8 @@ public:
     QPushButton* deleteItemButton = nullptr;
 
     void load_asset_list();
+    // Index 0 and 1: no assets listed, no photograph, the form empty.
+    void clearList();
     void load_asset_form();
     void clear_asset_form();
     void Combo_asset_category_Click();

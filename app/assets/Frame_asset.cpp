@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <optional>
 
 namespace gearlog {
 
@@ -107,20 +108,14 @@ Frame_asset::Frame_asset(ViewContext& context, QWidget* parent)
                            {x, 10, 320, 26});
     Text_asset_serial = box(QStringLiteral("Text_asset_serial"), QStringLiteral("Serial #"),
                             QStringLiteral("The serial number for this item"), {x, 45, 320, 26});
-    std::array<QLineEdit*, 6> values{};
-    for (size_t i = 0; i < 6; ++i) {
+    for (size_t i = 0; i < m_valueBoxes.size(); ++i) {
         const ValueBox& v = valueBoxes[i];
-        values[i] = box(QString::fromLatin1(v.name), QString::fromLatin1(v.label),
-                        QString::fromLatin1(v.tip), {x, 80 + static_cast<int>(i) * 35, 150, 26});
+        m_valueBoxes[i] =
+            box(QString::fromLatin1(v.name), QString::fromLatin1(v.label),
+                QString::fromLatin1(v.tip), {x, 80 + static_cast<int>(i) * 35, 150, 26});
         if (v.date)
-            attach_date_picker(*values[i], context.state());
+            attach_date_picker(*m_valueBoxes[i], context.state());
     }
-    Text_asset_acquired = values[0];
-    Text_asset_disposed = values[1];
-    Text_asset_price = values[2];
-    Text_asset_replacement_cost = values[3];
-    Text_asset_valuation = values[4];
-    Text_asset_maintenance = values[5];
     connect(m_list->Combo_asset_status, &QComboBox::activated, this,
             guarded([this] { Text_asset_Change(); }));
 
@@ -189,13 +184,9 @@ void Frame_asset::Command_Assets_Click() {
                    *m_list->Combo_asset_status, true);
         fill_combo(session.rs_address(), QStringLiteral("ID"), QStringLiteral("Name"),
                    *Combo_asset_account, true);
-        m_list->Grid_asset->clear();
-        m_list->Grid_asset->setRows(1);
         m_list->Combo_asset_equipment->setCurrentIndex(-1);
-        m_list->Imagelet_asset->Reset();
     }
-    m_list->clear_asset_form();
-    setStoredState(false);
+    m_list->clearList(); // which empties the form and its buttons
 }
 
 // ---- the form -------------------------------------------------------------------
@@ -209,9 +200,9 @@ void Frame_asset::setStoredState(bool stored) {
 }
 
 void Frame_asset::clearForm() {
-    for (QLineEdit* box : {Text_asset_model, Text_asset_serial, Text_asset_acquired,
-                           Text_asset_disposed, Text_asset_price, Text_asset_replacement_cost,
-                           Text_asset_valuation, Text_asset_maintenance})
+    Text_asset_model->clear();
+    Text_asset_serial->clear();
+    for (QLineEdit* box : m_valueBoxes)
         box->clear();
     m_list->Combo_asset_status->setCurrentIndex(m_list->Combo_asset_status->count() > 0 ? 0 : -1);
     Combo_asset_account->setCurrentIndex(-1);
@@ -222,11 +213,8 @@ void Frame_asset::clearForm() {
 void Frame_asset::fillForm(Recordset& asset) {
     Text_asset_model->setText(asset.value(QStringLiteral("ModelNumber")).toString());
     Text_asset_serial->setText(asset.value(QStringLiteral("SerialNumber")).toString());
-    const std::array<QLineEdit*, 6> values{Text_asset_acquired,  Text_asset_disposed,
-                                           Text_asset_price,     Text_asset_replacement_cost,
-                                           Text_asset_valuation, Text_asset_maintenance};
-    for (size_t i = 0; i < values.size(); ++i)
-        values[i]->setText(
+    for (size_t i = 0; i < m_valueBoxes.size(); ++i)
+        m_valueBoxes[i]->setText(
             shown(asset.value(QString::fromLatin1(valueBoxes[i].field)), valueBoxes[i].date));
     const QVariant comments = asset.value(QStringLiteral("Comments"));
     rtf_asset_comments->setTextRTF(comments.isValid() ? comments.toString() : QString());
@@ -266,15 +254,8 @@ bool Frame_asset::formIsValid() {
         ui().message(QStringLiteral("The model number cannot be blank"));
         return false;
     }
-    const std::array<QLineEdit*, 6> values{Text_asset_acquired,  Text_asset_disposed,
-                                           Text_asset_price,     Text_asset_replacement_cost,
-                                           Text_asset_valuation, Text_asset_maintenance};
-    for (size_t i = 0; i < values.size(); ++i) {
-        const QString text = values[i]->text();
-        double money = 0;
-        const bool valid = text.isEmpty() || (valueBoxes[i].date ? parse_date(text).isValid()
-                                                                 : parse_money(text, &money));
-        if (!valid) {
+    for (size_t i = 0; i < m_valueBoxes.size(); ++i) {
+        if (!m_valueBoxes[i]->text().isEmpty() && !valueIn(i)) {
             ui().message(QString::fromLatin1(valueBoxes[i].invalid));
             return false;
         }
@@ -290,21 +271,23 @@ bool Frame_asset::formIsValid() {
     return true;
 }
 
+std::optional<QVariant> Frame_asset::valueIn(size_t box) const {
+    const QString text = m_valueBoxes[box]->text();
+    if (valueBoxes[box].date) {
+        const QDate date = parse_date(text);
+        return date.isValid() ? std::optional<QVariant>(date) : std::nullopt;
+    }
+    double money = 0;
+    return parse_money(text, &money) ? std::optional<QVariant>(money) : std::nullopt;
+}
+
 void Frame_asset::writeForm(Recordset& asset) {
     asset.setValue(QStringLiteral("ModelNumber"), Text_asset_model->text());
     asset.setValue(QStringLiteral("SerialNumber"), Text_asset_serial->text());
-    const std::array<QLineEdit*, 6> values{Text_asset_acquired,  Text_asset_disposed,
-                                           Text_asset_price,     Text_asset_replacement_cost,
-                                           Text_asset_valuation, Text_asset_maintenance};
-    for (size_t i = 0; i < values.size(); ++i) {
+    for (size_t i = 0; i < m_valueBoxes.size(); ++i) {
         // An emptied box leaves the stored value as it was.
-        const QString text = values[i]->text();
-        if (text.isEmpty())
-            continue;
-        double money = 0;
-        const QVariant value = valueBoxes[i].date ? QVariant(parse_date(text))
-                                                  : (parse_money(text, &money), QVariant(money));
-        asset.setValue(QString::fromLatin1(valueBoxes[i].field), value);
+        if (!m_valueBoxes[i]->text().isEmpty())
+            asset.setValue(QString::fromLatin1(valueBoxes[i].field), *valueIn(i));
     }
     asset.setValue(QStringLiteral("StatusID"), m_list->Combo_asset_status->currentData());
     asset.setValue(QStringLiteral("AccountID"), Combo_asset_account->currentIndex() < 0

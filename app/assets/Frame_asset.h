@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QFrame>
+#include <QVariant>
 #include <array>
+#include <optional>
 
 class QComboBox;
 class QLineEdit;
@@ -39,17 +41,17 @@ private:
     void setStoredState(bool stored);
     bool formIsValid();
     void writeForm(Recordset& asset);
+    // The typed value of a non-empty date or money box; nothing when the
+    // text is not valid.
+    std::optional<QVariant> valueIn(size_t box) const;
 
     ViewContext& m_context;
     AssetList* m_list;
     QLineEdit* Text_asset_model;
     QLineEdit* Text_asset_serial;
-    QLineEdit* Text_asset_acquired;
-    QLineEdit* Text_asset_disposed;
-    QLineEdit* Text_asset_price;
-    QLineEdit* Text_asset_replacement_cost;
-    QLineEdit* Text_asset_valuation;
-    QLineEdit* Text_asset_maintenance;
+    // Text_asset_acquired, _disposed, _price, _replacement_cost, _valuation
+    // and _maintenance: the boxes whose emptied text keeps the stored value.
+    std::array<QLineEdit*, 6> m_valueBoxes{};
     QComboBox* Combo_asset_account;
     RichTextBox* rtf_asset_comments;
     QPushButton* Command_create_asset;

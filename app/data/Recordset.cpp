@@ -7,7 +7,6 @@
 #include "TextFold.h"
 
 #include <QDateTime>
-#include <QSet>
 #include <algorithm>
 
 namespace gearlog {
@@ -131,10 +130,9 @@ const Row& Recordset::currentRow() {
     return *row;
 }
 
-// The row a cursor arrives at is read then: an update later writes only if
-// the row is still as it was at that moment.
-// A row another desk deleted since the keys were read is passed over, in
-// the direction of travel.
+// The row a cursor arrives at is read then, so an update later writes only
+// if the row is still as it was at that moment. A row another desk deleted
+// since the keys were read is passed over, in the direction of travel.
 void Recordset::arrive(int step) {
     while (m_keyed && !m_currentDeleted && m_pos >= 0 && m_pos < size() && !rowAt(m_pos)) {
         removeAt(m_pos);
@@ -178,37 +176,31 @@ void Recordset::fetchPageAround(int index) {
     for (int i = first; i < size() && keys.size() < count; ++i)
         if (i == index || !cached(i))
             keys << m_keys[static_cast<size_t>(i)];
-    QList<int> asked;
+    std::vector<int> asked;
     for (const QVariant& key : std::as_const(keys))
-        asked << key.toInt();
+        asked.push_back(key.toInt());
     while (keys.size() < count)
         keys << keys.constLast();
     trimCache();
-    auto rows = m_db->store().select(m_query.sqlForKeys(count), keys, m_types);
-    const auto k = static_cast<size_t>(m_query.baseKeyColumn);
-    for (Row& row : rows) {
-        const int key = row[k].toInt();
-        asked.removeOne(key);
-        m_cache.insert(key, std::move(row));
-    }
-    // Keys that came back without a row were deleted meanwhile.
-    m_pending.append(asked);
+    cacheRows(m_db->store().select(m_query.sqlForKeys(count), keys, m_types), asked);
 }
 
 void Recordset::readWhole() {
     trimCache();
-    auto rows = m_db->store().select(m_query.sql(), {}, m_types);
+    cacheRows(m_db->store().select(m_query.sql(), {}, m_types), m_keys);
+}
+
+// Keeps rows read for these keys; a key that came back without a row was
+// deleted meanwhile and leaves the cursor at the next look.
+void Recordset::cacheRows(std::vector<Row> rows, const std::vector<int>& asked) {
     const auto k = static_cast<size_t>(m_query.baseKeyColumn);
-    QSet<int> read;
-    read.reserve(static_cast<qsizetype>(rows.size()));
     for (Row& row : rows) {
         const int key = row[k].toInt();
-        read.insert(key);
         m_cache.insert(key, std::move(row));
     }
-    for (int key : m_keys)
-        if (!read.contains(key))
-            m_pending.append(key); // deleted meanwhile
+    for (int key : asked)
+        if (!m_cache.contains(key))
+            m_pending.append(key);
 }
 
 void Recordset::remember(int key, Row row) {

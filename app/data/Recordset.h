@@ -126,6 +126,7 @@ private:
     const Row& currentRow();
     void fetchPageAround(int index);
     void readWhole();
+    void cacheRows(std::vector<Row> rows, const std::vector<int>& asked);
     void arrive(int step = 1);
     void trimCache();
     void remember(int key, Row row);

@@ -125,46 +125,27 @@ public:
 
     int execute(const QString& sql, const QVariantList& params) override {
         refuseWritesIfDamaged();
-        sqlite3_stmt* stmt = prepare(sql, params);
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        }
-        sqlite3_reset(stmt);
-        if (rc != SQLITE_DONE)
-            fail("execute", sql);
-        return sqlite3_changes(m_db);
+        return run(sql, params);
     }
 
     std::vector<Row> select(const QString& sql, const QVariantList& params,
                             const std::vector<FieldType>& types) override {
-        sqlite3_stmt* stmt = prepare(sql, params);
         std::vector<Row> rows;
-        const int columns = sqlite3_column_count(stmt);
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        eachRow(sql, params, "select", [&](sqlite3_stmt* stmt) {
+            const int columns = sqlite3_column_count(stmt);
             Row row;
             row.reserve(static_cast<size_t>(columns));
-            for (int c = 0; c < columns; ++c) {
-                const FieldType type = typeAt(types, c);
-                row.push_back(columnValue(stmt, c, type));
-            }
+            for (int c = 0; c < columns; ++c)
+                row.push_back(columnValue(stmt, c, typeAt(types, c)));
             rows.push_back(std::move(row));
-        }
-        sqlite3_reset(stmt);
-        if (rc != SQLITE_DONE)
-            fail("select", sql);
+        });
         return rows;
     }
 
     std::vector<int> selectKeys(const QString& sql, const QVariantList& params) override {
-        sqlite3_stmt* stmt = prepare(sql, params);
         std::vector<int> keys;
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-            keys.push_back(sqlite3_column_int(stmt, 0));
-        sqlite3_reset(stmt);
-        if (rc != SQLITE_DONE)
-            fail("select", sql);
+        eachRow(sql, params, "select",
+                [&](sqlite3_stmt* stmt) { keys.push_back(sqlite3_column_int(stmt, 0)); });
         return keys;
     }
 
@@ -173,14 +154,12 @@ public:
         sqlite3_busy_handler(m_db, &waitForLock, this);
     }
 
-    void begin() override {
-        refuseWritesIfDamaged();
-        execute(QStringLiteral("BEGIN IMMEDIATE"), {});
-    }
+    void begin() override { execute(QStringLiteral("BEGIN IMMEDIATE"), {}); }
     void commit() override { execute(QStringLiteral("COMMIT"), {}); }
+    // Undoing is never refused, not even on a file found damaged.
     void rollback() override {
         if (!sqlite3_get_autocommit(m_db))
-            execute(QStringLiteral("ROLLBACK"), {});
+            run(QStringLiteral("ROLLBACK"), {});
     }
 
     QVariant blobValue(const QString& table, const QString& field, int id) override {
@@ -212,6 +191,23 @@ private:
     }
 
     enum class Access { ReadWrite, ReadOnly, AsItStands };
+
+    // Steps a statement through its rows, handing each to `take`.
+    template <typename Take>
+    void eachRow(const QString& sql, const QVariantList& params, const char* operation, Take take) {
+        sqlite3_stmt* stmt = prepare(sql, params);
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            take(stmt);
+        sqlite3_reset(stmt);
+        if (rc != SQLITE_DONE)
+            fail(operation, sql);
+    }
+
+    int run(const QString& sql, const QVariantList& params) {
+        eachRow(sql, params, "execute", [](sqlite3_stmt*) {});
+        return sqlite3_changes(m_db);
+    }
 
     // Nothing more is written to a file found damaged after it opened.
     void refuseWritesIfDamaged() {
