@@ -65,6 +65,14 @@ public:
                             "FROM Table_shippinglist n WHERE n.ShipmentID = l.TransferID AND "
                             "n.AssetID = l.AssetID) ORDER BY +l.ID"),
              QStringLiteral("Transferred line %1: shipment %2 has no line for asset %3"));
+        rows(QStringLiteral("SELECT l.AssetID, COUNT(*) FROM Table_shippinglist l WHERE "
+                            "l.IsCompleted IS NULL OR l.IsCompleted = FALSE GROUP BY l.AssetID "
+                            "HAVING COUNT(*) > 1 ORDER BY l.AssetID"),
+             QStringLiteral("Asset %1 has %2 open lines instead of one at most"));
+        rows(QStringLiteral("SELECT l.ID, l.TransferID FROM Table_shippinglist l WHERE "
+                            "(l.IsCompleted IS NULL OR l.IsCompleted = FALSE) AND l.TransferID <> "
+                            "-1 ORDER BY +l.ID"),
+             QStringLiteral("Open line %1 names shipment %2 as its transfer"));
         return m_problems;
     }
 

@@ -7,6 +7,7 @@
 #include "CommandRunner.h"
 #include "FlexGrid.h"
 #include "Form_asset_location.h"
+#include "LocationColour.h"
 #include "RecordHelpers.h"
 #include "Session.h"
 #include "UiServices.h"
@@ -241,37 +242,6 @@ void AssetList::showEquipmentPhoto() {
 
 // ---- the list -----------------------------------------------------------------
 
-int AssetList::rowColour(int accountId, int shipmentId, ColourMemo& memo) {
-    Session& session = m_context.session();
-    Recordset& addresses = session.rs_address();
-    // The colour of an address, or -1 when it has none.
-    const auto addressColour = [&](int id) {
-        if (const auto known = memo.address.constFind(id); known != memo.address.constEnd())
-            return known.value();
-        int colour = -1;
-        if (id >= 0 && find_record_by_number(addresses, QStringLiteral("ID"), id))
-            colour = keyOf(addresses, QStringLiteral("ColourCode"));
-        memo.address.insert(id, colour);
-        return colour;
-    };
-    int colour = white;
-    if (accountId >= 0 && addressColour(accountId) != -1)
-        colour = addressColour(accountId);
-    if (shipmentId < 0)
-        return colour;
-    auto receiver = memo.receiver.constFind(shipmentId);
-    if (receiver == memo.receiver.constEnd()) {
-        Recordset& shipments = session.rs_shipment();
-        receiver = memo.receiver.insert(
-            shipmentId, find_record_by_number(shipments, QStringLiteral("ID"), shipmentId)
-                            ? keyOf(shipments, QStringLiteral("ReceiverAddressID"))
-                            : -1);
-    }
-    if (receiver.value() >= 0 && addressColour(receiver.value()) != -1)
-        colour = addressColour(receiver.value());
-    return colour;
-}
-
 void AssetList::load_asset_list() {
     AppState& state = m_context.state();
     Session& session = m_context.session();
@@ -294,7 +264,7 @@ void AssetList::load_asset_list() {
     setGridShape(rows);
     QString clip = QStringLiteral("ID\tModel Number\tSerial Number\r");
     std::vector<int> colours;
-    ColourMemo memo;
+    LocationColourMemo memo;
     colours.reserve(static_cast<size_t>(std::max(count, 0)));
     const auto id = assets.field(QStringLiteral("ID"));
     const auto model = assets.field(QStringLiteral("ModelNumber"));
@@ -306,8 +276,8 @@ void AssetList::load_asset_list() {
                 assets.value(model).toString() + QLatin1Char('\t') +
                 assets.value(serial).toString() + QLatin1Char('\r');
         const QVariant a = assets.value(account), s = assets.value(shipment);
-        colours.push_back(
-            rowColour(a.isValid() ? a.toInt() : -1, s.isValid() ? s.toInt() : -1, memo));
+        colours.push_back(location_colour(session, a.isValid() ? a.toInt() : -1,
+                                          s.isValid() ? s.toInt() : -1, memo));
     }
     if (m_index == 0)
         clip += QStringLiteral("*\t\t\r");

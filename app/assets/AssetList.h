@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QObject>
 #include <QRect>
 #include <functional>
@@ -73,12 +72,6 @@ private:
     void showEquipmentPhoto();
     void showLocation(Recordset& asset);
     void showItemSize(Recordset& asset);
-    // Colours and receivers already looked up while the list is filled.
-    struct ColourMemo {
-        QHash<int, int> address;  // address -> colour, -1 for none
-        QHash<int, int> receiver; // shipment -> receiving address, -1 for none
-    };
-    int rowColour(int accountId, int shipmentId, ColourMemo& memo);
     void setGridShape(int rows);
 
     ViewContext& m_context;

@@ -30,14 +30,18 @@ QDate parse_date(const QString& text) {
     return QLocale().toDate(t, QLocale::ShortFormat);
 }
 
-bool run_date_field(QLineEdit& box, AppState& state, QWidget* parent) {
-    const QDate current = parse_date(box.text());
-    state.dialog_date = current.isValid() ? current : QDate::currentDate();
+bool pick_date(AppState& state, const QDate& initial, QWidget* parent) {
+    state.dialog_date = initial;
     // A picker closed without an answer must not count as one.
     state.dialog_cancelled = true;
     Form_calendar picker(state, parent);
     ui().runModal(picker);
-    if (state.dialog_cancelled)
+    return !state.dialog_cancelled;
+}
+
+bool run_date_field(QLineEdit& box, AppState& state, QWidget* parent) {
+    const QDate current = parse_date(box.text());
+    if (!pick_date(state, current.isValid() ? current : QDate::currentDate(), parent))
         return false;
     box.setText(state.dialog_date.isValid() ? format_date(state.dialog_date) : QString());
     return true;

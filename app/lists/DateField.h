@@ -16,6 +16,10 @@ QString format_date(const QDate& date);
 // text is no date.
 QDate parse_date(const QString& text);
 
+// Shows the picker on the date; true unless it was cancelled, with the
+// chosen date (null for the empty date) in the state's dialog_date.
+bool pick_date(AppState& state, const QDate& initial, QWidget* parent);
+
 // The date-field contract: opens the picker on the box's date (today when
 // the box is empty or holds no date) and writes the result back, which
 // fires the box's own change handling. Returns true when the picker

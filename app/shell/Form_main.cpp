@@ -6,6 +6,7 @@
 #include "Frame_category.h"
 #include "Frame_equipment.h"
 #include "Frame_photo.h"
+#include "Frame_shipment.h"
 #include "SpreadsheetExport.h"
 #include "UiServices.h"
 #include "ViewParts.h"
@@ -123,6 +124,7 @@ void Form_main::buildFrames() {
     m_categoryView = new Frame_category(*this, m_client);
     m_equipmentView = new Frame_equipment(*this, m_client);
     m_assetView = new Frame_asset(*this, m_client);
+    m_shipmentView = new Frame_shipment(*this, m_client);
     // Views still to be built stand as empty frames of their names.
     auto placeholder = [this](const char* name, const char* role) {
         auto* frame = new QFrame(m_client);
@@ -137,7 +139,7 @@ void Form_main::buildFrames() {
                {m_categoryView, m_categoryView->grid()},
                {m_equipmentView, nullptr},
                {m_assetView, nullptr},
-               {placeholder("Frame_shipment", "Shipments"), nullptr},
+               {m_shipmentView, nullptr},
                {placeholder("Frame_report", "Equipment report"), nullptr},
                {placeholder("Frame_report_shipment", "Shipment report"), nullptr}};
     m_anchor = m_photoView;
@@ -202,7 +204,8 @@ void Form_main::buildCoolBar() {
     };
     QWidget* actions = band(QStringLiteral("Actions"), "Picture_actions");
     viewButton(actions, "Command_Send", -1, QStringLiteral("S&hipments"),
-               QStringLiteral("Select items from database for shipment"), frame("Frame_shipment"));
+               QStringLiteral("Select items from database for shipment"), m_shipmentView,
+               [this] { m_shipmentView->Command_Send_Click(); });
     QWidget* database = band(QStringLiteral("Database"), "Picture_database");
     viewButton(database, "Command_Equipment", -1, QStringLiteral("&Equipment"),
                QStringLiteral("Load a piece of equipment into the database"), m_equipmentView,

@@ -25,6 +25,7 @@ class Frame_asset;
 class Frame_category;
 class Frame_equipment;
 class Frame_photo;
+class Frame_shipment;
 class ViewRequests;
 
 // The main window: File menu, the tool bar ("CoolBar") with its four bands
@@ -80,6 +81,7 @@ public:
     Frame_photo* photoView() { return m_photoView; }
     Frame_equipment* equipmentView() { return m_equipmentView; }
     Frame_asset* assetView() { return m_assetView; }
+    Frame_shipment* shipmentView() { return m_shipmentView; }
     const QString& database_name() const { return m_databaseName; }
     int connection_type() const { return m_connectionType; }
 
@@ -140,6 +142,7 @@ private:
     Frame_photo* m_photoView = nullptr;
     Frame_equipment* m_equipmentView = nullptr;
     Frame_asset* m_assetView = nullptr;
+    Frame_shipment* m_shipmentView = nullptr;
 };
 
 } // namespace gearlog

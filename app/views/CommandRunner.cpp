@@ -16,6 +16,8 @@ void report(const QString& failurePrefix, const EngineError& e) {
 }
 
 void reloadReporting(const QString& failurePrefix, const std::function<void()>& reload) {
+    if (!reload)
+        return;
     try {
         reload();
     } catch (const EngineError& e) {

@@ -47,8 +47,12 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
     const int r = gridRow(index), c = gridCol(index);
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::AccessibleTextRole:
         return text(r, c);
+    case Qt::AccessibleTextRole: {
+        // A picture that stands for a state is read out as its description.
+        const QString shown = text(r, c);
+        return shown.isEmpty() ? m_pictureTexts.value(key(r, c)) : shown;
+    }
     case Qt::BackgroundRole: {
         const QColor colour = m_colours.value(key(r, c));
         if (colour.isValid())
@@ -153,11 +157,15 @@ QColor FlexGridModel::backColor(int row, int col) const {
     return m_colours.value(key(row, col));
 }
 
-void FlexGridModel::setPicture(int row, int col, const QPixmap& picture) {
-    if (picture.isNull())
+void FlexGridModel::setPicture(int row, int col, const QPixmap& picture,
+                               const QString& description) {
+    if (picture.isNull()) {
         m_pictures.remove(key(row, col));
-    else
+        m_pictureTexts.remove(key(row, col));
+    } else {
         m_pictures.insert(key(row, col), picture);
+        m_pictureTexts.insert(key(row, col), description);
+    }
     cellsChanged(row, col, row, col);
 }
 
@@ -174,6 +182,7 @@ void FlexGridModel::clearText() {
             cell.clear();
     m_colours.clear();
     m_pictures.clear();
+    m_pictureTexts.clear();
     endResetModel();
 }
 

@@ -35,7 +35,8 @@ public:
     void fill(int row, int col, int lastRow, int lastCol, const QString& clip);
     void setBackColor(int row, int col, const QColor& colour);
     QColor backColor(int row, int col) const;
-    void setPicture(int row, int col, const QPixmap& picture);
+    // A centred picture; the description is what assistive technology reads.
+    void setPicture(int row, int col, const QPixmap& picture, const QString& description = {});
     void setAlignment(int col, Qt::Alignment alignment);
     void clearText();
 
@@ -57,6 +58,7 @@ private:
     int m_fixedCols = 0;
     QHash<quint64, QColor> m_colours;
     QHash<quint64, QPixmap> m_pictures;
+    QHash<quint64, QString> m_pictureTexts;
     QHash<int, Qt::Alignment> m_alignment;
 };
 
@@ -108,8 +110,8 @@ public:
         m_model.setBackColor(row, col, colour);
     }
     QColor cellBackColor(int row, int col) const { return m_model.backColor(row, col); }
-    void setCellPicture(int row, int col, const QPixmap& picture) {
-        m_model.setPicture(row, col, picture);
+    void setCellPicture(int row, int col, const QPixmap& picture, const QString& description = {}) {
+        m_model.setPicture(row, col, picture, description);
     }
     // Widths in twips (15 per pixel).
     int colWidth(int col) const;

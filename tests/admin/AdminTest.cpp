@@ -77,6 +77,10 @@ TEST_P(Sample, CheckListsEveryKindOfProblem) {
         QStringLiteral(
             "INSERT INTO Table_asset (ID, ModelNumber, ShipmentID) VALUES (9999, 'X', 1)"),
         {});
+    // A second open line for the asset of the first, naming a transfer.
+    store->execute(QStringLiteral("INSERT INTO Table_shippinglist (ID, ShipmentID, AssetID, "
+                                  "IsCompleted, TransferID) VALUES (99999, 1, ?, ?, 7)"),
+                   {open[1], false});
     const QStringList problems = checkDatabase(*store);
     const QString all = problems.join(QLatin1Char('\n'));
     EXPECT_TRUE(
@@ -95,6 +99,11 @@ TEST_P(Sample, CheckListsEveryKindOfProblem) {
         << all.toStdString();
     EXPECT_TRUE(all.contains(
         QStringLiteral("Asset 9999 is out on shipment 1 with 0 open lines there instead of one")))
+        << all.toStdString();
+    EXPECT_TRUE(all.contains(
+        QStringLiteral("Asset %1 has 2 open lines instead of one at most").arg(open[1].toInt())))
+        << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("Open line 99999 names shipment 7 as its transfer")))
         << all.toStdString();
 
     store->execute(QStringLiteral("DROP TABLE Table_status"), {});

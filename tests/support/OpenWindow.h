@@ -3,6 +3,7 @@
 #include "Form_main.h"
 #include "RecordHelpers.h"
 #include "ScriptedUi.h"
+#include "Settings.h"
 #include "TestStores.h"
 
 #include "FlexGrid.h"
@@ -13,21 +14,32 @@
 
 namespace gearlog::test {
 
-// The main window on a fresh database file, with scripted dialogs and
-// private settings, for the tests of the views.
-class OpenWindow : public ::testing::Test {
+// The main window with scripted dialogs and private settings, driven as a
+// person drives it, for the tests of the views. `Base` is the test's
+// GoogleTest base class.
+template <typename Base> class WindowDriver : public Base {
 protected:
     PrivateSettings isolated;
     PrivateCache cache;
     ScriptedUi scripted;
-    FreshDatabase db{Engine::Sqlite};
     std::unique_ptr<Form_main> window;
 
-    void SetUp() override {
+    // Opens the window on the database as a user would: a file by its
+    // path, a server through the stored connection.
+    void openWindow(const FreshDatabase& database) {
         window = std::make_unique<Form_main>();
-        window->startup(db.location());
+        if (database.engine() == Engine::Sqlite) {
+            window->startup(database.location());
+        } else {
+            settings::write(QStringLiteral("FileName"),
+                            settings::formatFileName(QStringLiteral("Test server"),
+                                                     QStringLiteral("ADO"), database.location()));
+            window->startup();
+        }
         ASSERT_TRUE(window->databaseOpen());
     }
+    // The window's connection ends before its database is dropped.
+    void TearDown() override { window.reset(); }
     Session& session() { return window->session(); }
     template <typename T = QWidget> T* child(const QString& name) {
         T* w = window->findChild<T*>(name);
@@ -43,6 +55,10 @@ protected:
         cursor.update();
     }
     QString unexpected() const { return scripted.unexpected.join(QLatin1Char(',')); }
+    void press(QPushButton* button) {
+        window->show();
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
 
     // Real input, as a person gives it: the wiring of signals is tested too.
     void clickCell(FlexGrid* grid, int row, int col) {
@@ -66,10 +82,14 @@ protected:
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClicks(edit, text);
     }
-    void press(const QString& button) {
-        window->show();
-        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
-    }
+    void press(const QString& button) { press(child<QPushButton>(button)); }
+};
+
+// The main window on a fresh database file.
+class OpenWindow : public WindowDriver<::testing::Test> {
+protected:
+    FreshDatabase db{Engine::Sqlite};
+    void SetUp() override { openWindow(db); }
 };
 
 } // namespace gearlog::test

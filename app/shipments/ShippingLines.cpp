@@ -1,0 +1,145 @@
+#include "ShippingLines.h"
+
+#include "RecordHelpers.h"
+#include "Session.h"
+
+#include <QHash>
+
+namespace gearlog {
+
+namespace {
+
+const QString idField = QStringLiteral("ID");
+const QString assetField = QStringLiteral("AssetID");
+const QString shipmentField = QStringLiteral("ShipmentID");
+const QString completedField = QStringLiteral("IsCompleted");
+const QString completionField = QStringLiteral("CompletionDate");
+const QString transferField = QStringLiteral("TransferID");
+
+int keyOf(Recordset& rs, const QString& field) {
+    const QVariant v = rs.value(field);
+    return v.isValid() ? v.toInt() : -1;
+}
+
+// Completes the asset's open line on the shipment it is leaving: it was
+// transferred to `to` at `when`.
+void completeTransfer(Session& session, int assetId, int from, int to, const QDateTime& when) {
+    const auto lines = session.openRecordset(
+        QStringLiteral(
+            "SELECT * FROM Table_ShippingList WHERE AssetID = %1 AND ShipmentID = %2 ORDER BY ID")
+            .arg(assetId)
+            .arg(from));
+    for (; !lines->eof(); lines->moveNext()) {
+        if (lines->value(completedField).toBool())
+            continue;
+        lines->edit();
+        lines->setValue(completedField, true);
+        lines->setValue(completionField, when);
+        lines->setValue(transferField, to);
+        lines->update();
+        return;
+    }
+}
+
+// The assets listed on the shipment's stored lines: true for a completed one.
+QHash<int, bool> storedLines(Session& session, int shipment) {
+    QHash<int, bool> stored;
+    const auto lines = session.openRecordset(
+        QStringLiteral("SELECT * FROM Table_ShippingList WHERE ShipmentID = %1 ORDER BY ID")
+            .arg(shipment));
+    const auto asset = lines->field(assetField);
+    const auto completed = lines->field(completedField);
+    for (; !lines->eof(); lines->moveNext()) {
+        const QVariant a = lines->value(asset);
+        if (a.isValid() && !stored.contains(a.toInt()))
+            stored.insert(a.toInt(), lines->value(completed).toBool());
+    }
+    return stored;
+}
+
+// Puts the asset in stock if it stands on the shipment; an asset out on
+// another shipment stays there. True when it moved.
+bool restock(Session& session, int shipment, int assetId) {
+    Recordset& assets = session.rs_asset();
+    assets.reread({assetId});
+    if (!find_record_by_number(assets, idField, assetId) ||
+        keyOf(assets, shipmentField) != shipment)
+        return false;
+    assets.setValue(shipmentField, 0);
+    assets.update();
+    return true;
+}
+
+} // namespace
+
+StoredLine stored_line(Session& session, int assetId) {
+    Recordset& lines = session.rs_shipping_query();
+    if (!find_record_by_number(lines, assetField, assetId))
+        return {};
+    // As it is now: another desk may have completed or deleted it.
+    lines.reread({lines.value(idField).toInt()});
+    if (!find_record_by_number(lines, assetField, assetId))
+        return {};
+    if (!lines.value(completedField).toBool())
+        return {LineState::Open, {}};
+    Recordset& shipments = session.rs_shipment();
+    const int next = keyOf(lines, transferField);
+    if (next >= 0 && find_record_by_number(shipments, idField, next))
+        return {LineState::Transferred, shipments.value(QStringLiteral("Name")).toString()};
+    return {LineState::Returned, {}};
+}
+
+void store_shipping_list(Session& session, int shipment, bool keepsLines,
+                         const std::vector<int>& assetIds, const QDateTime& now) {
+    const QHash<int, bool> stored =
+        keepsLines ? storedLines(session, shipment) : QHash<int, bool>{};
+    Recordset& lines = session.rs_shipping_list();
+    Recordset& assets = session.rs_asset();
+    for (const int assetId : assetIds) {
+        const auto line = stored.constFind(assetId);
+        if (line != stored.constEnd() && line.value())
+            continue; // a completed line is history
+        // Read now, inside the save: where another desk may have moved it.
+        // An asset no longer stored is not shipped.
+        assets.reread({assetId});
+        if (!find_record_by_number(assets, idField, assetId))
+            continue;
+        if (line == stored.constEnd()) {
+            add_new_record(lines, session.database(), QStringLiteral("Table_ShippingList"));
+            lines.setValue(assetField, assetId);
+            lines.setValue(shipmentField, shipment);
+            lines.setValue(completedField, false);
+            lines.setValue(transferField, -1);
+            lines.update();
+        }
+        const int from = keyOf(assets, shipmentField);
+        if (from == shipment)
+            continue;
+        if (from > 0)
+            completeTransfer(session, assetId, from, shipment, now);
+        assets.setValue(shipmentField, shipment);
+        assets.update();
+    }
+}
+
+ReturnResult return_line(Session& session, int shipment, int assetId, const QDateTime& date) {
+    const StoredLine line = stored_line(session, assetId);
+    switch (line.state) {
+    case LineState::NotStored:
+    case LineState::Transferred:
+        return {line, false};
+    case LineState::Returned:
+        return {line, restock(session, shipment, assetId)};
+    case LineState::Open:
+        break;
+    }
+    Recordset& lines = session.rs_shipping_query();
+    lines.edit();
+    lines.setValue(completedField, true);
+    lines.setValue(completionField, date);
+    lines.update();
+    restock(session, shipment, assetId);
+    return {line, true};
+}
+
+} // namespace gearlog

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <vector>
+
+namespace gearlog {
+
+class Session;
+
+// What a shipping-list line's state makes of a return or a transfer.
+enum class LineState {
+    NotStored,   // the row was added on screen and never saved
+    Open,        // the asset is out on this shipment
+    Returned,    // completed, back to stock
+    Transferred, // completed, sent on to another shipment
+};
+
+struct StoredLine {
+    LineState state = LineState::NotStored;
+    QString transferName; // the next shipment's name, for a transferred line
+};
+
+// The state of the asset's line on the shipment, read from the session's
+// shipping-list working cursor (the lines of the shipment shown). A line
+// is transferred when its TransferID names a stored shipment.
+StoredLine stored_line(Session& session, int assetId);
+
+// Stores the shipping list of shipment `shipment` on save, inside the
+// caller's transaction: a new open line for every listed asset without
+// one (`keepsLines` when the shipment was stored before, so its lines
+// count), and for an asset out on another shipment that shipment's open
+// line completed at `now` with this shipment as its transfer; then the
+// asset moves onto this shipment. Lines and assets are read afresh, so a
+// move another desk made meanwhile is seen. Rows whose line is already
+// completed, and assets no longer stored, are left alone.
+void store_shipping_list(Session& session, int shipment, bool keepsLines,
+                         const std::vector<int>& assetIds, const QDateTime& now);
+
+// What returning one ticked row found, and whether it wrote anything.
+struct ReturnResult {
+    StoredLine line;
+    bool changed = false;
+};
+
+// Returns the asset's line on the shipment shown to stock on `date`:
+// completes an open line and puts its asset in stock together. A returned
+// line whose asset still stands on this shipment is put right by putting
+// the asset in stock; an asset that has gone out on another shipment since
+// is never taken off it. Runs inside the caller's transaction.
+ReturnResult return_line(Session& session, int shipment, int assetId, const QDateTime& date);
+
+} // namespace gearlog

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace gearlog {
+
+class AssetList;
+class FlexGrid;
+class ViewContext;
+
+// A row of the shipping list as it stands on screen.
+struct ListedItem {
+    int assetId = -1;
+    QString model, serial;
+};
+
+// The "Shipping List" tab: the asset picker, the list of the shipment's
+// lines with their ticks and totals, and adding and deleting items. The
+// grid is the edit buffer of the lines: added rows exist only on screen
+// until the shipment is saved; deleting a stored open line is immediate.
+class ShippingList : public QObject {
+    Q_OBJECT
+public:
+    ShippingList(ViewContext& context, QWidget* page);
+
+    // Run after every change of the list, so the shipment can be saved.
+    std::function<void()> changed;
+
+    // Empties the list to its heading row, the totals and the picker.
+    void clear();
+    // Shows the stored lines of the shipment.
+    void load(int shipmentId);
+    // Shows these rows, unsaved (a transfer's new shipment).
+    void show(const std::vector<ListedItem>& items);
+
+    void reset_shipping_list_selection();
+    void update_shipping_list_info();
+    void Command_add_item_to_shipping_list_Click();
+    void Command_delete_item_from_shipping_list_Click();
+    void Grid_shipping_list_Click();
+    void Grid_shipping_list_DblClick();
+
+    // The rows whose column 1 holds an asset key, in grid order.
+    std::vector<ListedItem> items() const;
+    std::vector<ListedItem> tickedItems() const;
+    bool isListed(int assetId) const;
+
+    AssetList& picker() { return *m_picker; }
+    FlexGrid* Grid_shipping_list;
+    QLineEdit* Text_shipment_count;
+    QLineEdit* Text_shipment_weight;
+    QLineEdit* Text_shipment_volume;
+    QPushButton* Command_add_item_to_shipping_list;
+    QPushButton* Command_delete_item_from_shipping_list;
+    QPushButton* Command_return_item_from_shipping_list;
+    QPushButton* Command_transfer_item_from_shipping_list;
+
+private:
+    ListedItem itemAt(int row) const;
+    void setTicked(int row, bool ticked);
+    void setTickedButtons();
+    void showInPicker(int assetId);
+    void writeHeadings();
+
+    ViewContext& m_context;
+    AssetList* m_picker;
+    // Per grid row (row 0 the heading): whether it is ticked.
+    std::vector<bool> m_ticked;
+};
+
+} // namespace gearlog

@@ -1,0 +1,200 @@
+// Storing a shipping list and returning its lines, on both stores and with
+// two desks, checked against the line-state rules of the database check.
+#include "ShippingLines.h"
+#include "DatabaseCheck.h"
+#include "EngineError.h"
+#include "RecordHelpers.h"
+#include "TestStores.h"
+
+using namespace gearlog;
+using namespace gearlog::test;
+
+namespace {
+
+const QDateTime saveMoment(QDate(2026, 5, 4), QTime(10, 30));
+
+// Assets 1 to 4 in stock; shipments are stored through the lines code.
+class Lines : public BothStores {
+protected:
+    void SetUp() override {
+        BothStores::SetUp();
+        session->openTableCursors();
+        Recordset& assets = session->rs_asset();
+        for (int id = 1; id <= 4; ++id) {
+            assets.addNew();
+            assets.setValue(QStringLiteral("ID"), id);
+            assets.setValue(QStringLiteral("ModelNumber"), QStringLiteral("M-%1").arg(id));
+            assets.setValue(QStringLiteral("ShipmentID"), 0);
+            assets.update();
+        }
+    }
+    void TearDown() override { EXPECT_EQ(checkDatabase(*fresh->openStore()), QStringList()); }
+    // Stores a shipment and its list in one transaction, as a save does.
+    int ship(Session& desk, const std::vector<int>& assets, int existing = -1) {
+        Transaction transaction(desk.database());
+        Recordset& shipments = desk.rs_shipment();
+        if (existing > 0) {
+            EXPECT_TRUE(find_record_by_number(shipments, QStringLiteral("ID"), existing));
+        } else {
+            add_new_record(shipments, desk.database(), QStringLiteral("Table_Shipment"));
+            shipments.setValue(QStringLiteral("Name"), QStringLiteral("Trip"));
+            shipments.update();
+        }
+        const int id = existing > 0 ? existing : shipments.value(QStringLiteral("ID")).toInt();
+        store_shipping_list(desk, id, existing > 0, assets, saveMoment);
+        transaction.commit();
+        return id;
+    }
+    // "shipment:asset:completed:transfer" per line, in key order.
+    QStringList lines() {
+        QStringList out;
+        auto rs = fresh->openSession()->openRecordset(
+            QStringLiteral("SELECT * FROM Table_ShippingList ORDER BY ID"));
+        for (; !rs->eof(); rs->moveNext())
+            out << QStringLiteral("%1:%2:%3:%4")
+                       .arg(rs->value(QStringLiteral("ShipmentID")).toInt())
+                       .arg(rs->value(QStringLiteral("AssetID")).toInt())
+                       .arg(rs->value(QStringLiteral("IsCompleted")).toBool() ? 1 : 0)
+                       .arg(rs->value(QStringLiteral("TransferID")).toInt());
+        return out;
+    }
+    int shipmentOf(int asset) {
+        auto rs = fresh->openSession()->openRecordset(
+            QStringLiteral("SELECT * FROM Table_Asset WHERE ID = %1").arg(asset));
+        return rs->value(QStringLiteral("ShipmentID")).toInt();
+    }
+    QVariant completion(int shipment, int asset) {
+        auto rs = fresh->openSession()->openRecordset(
+            QStringLiteral(
+                "SELECT * FROM Table_ShippingList WHERE ShipmentID = %1 AND AssetID = %2")
+                .arg(shipment)
+                .arg(asset));
+        return rs->value(QStringLiteral("CompletionDate"));
+    }
+    // Returns the asset's line of the shipment, as the view does with the
+    // shipment's lines in the working cursor.
+    ReturnResult giveBack(int shipment, int asset, const QDateTime& date) {
+        session->open_shipping_query(
+            QStringLiteral("SELECT * FROM [Table_ShippingList] WHERE ShipmentID = %1 ORDER BY "
+                           "AssetID;")
+                .arg(shipment));
+        Transaction transaction(session->database());
+        const ReturnResult result = return_line(*session, shipment, asset, date);
+        transaction.commit();
+        return result;
+    }
+};
+
+TEST_P(Lines, SavingMovesAssetsAndATransferCompletesTheLineLeft) {
+    const int first = ship(*session, {1, 2});
+    EXPECT_EQ(lines(), strings({"1:1:0:-1", "1:2:0:-1"}));
+    EXPECT_EQ(shipmentOf(1), first);
+    // Asset 2 goes on from the first shipment to a second.
+    const int second = ship(*session, {2, 3});
+    EXPECT_EQ(lines(), strings({"1:1:0:-1", "1:2:1:2", "2:2:0:-1", "2:3:0:-1"}));
+    EXPECT_EQ(completion(first, 2).toDateTime(), saveMoment);
+    EXPECT_EQ(shipmentOf(2), second);
+    // Saving the second again with one more asset adds only that line.
+    ship(*session, {2, 3, 4}, second);
+    EXPECT_EQ(lines().size(), 5);
+    EXPECT_EQ(shipmentOf(4), second);
+}
+
+TEST_P(Lines, CompletedRowsAndVanishedAssetsAreLeftAlone) {
+    const int first = ship(*session, {1, 2});
+    EXPECT_TRUE(giveBack(first, 1, saveMoment).changed);
+    const int second = ship(*session, {2});
+    // The first shipment saved again with both rows on screen: its
+    // returned and transferred lines stay history, their assets stay put.
+    session->execute(QStringLiteral("DELETE FROM Table_Asset WHERE ID = 3"));
+    ship(*session, {1, 2, 3}, first);
+    EXPECT_EQ(lines(), strings({"1:1:1:-1", "1:2:1:2", "2:2:0:-1"}));
+    EXPECT_EQ(shipmentOf(1), 0);
+    EXPECT_EQ(shipmentOf(2), second);
+}
+
+TEST_P(Lines, ReturningCompletesTheLineAndRestocksTheAssetTogether) {
+    const int first = ship(*session, {1, 2, 3});
+    const QDateTime chosen(QDate(2026, 3, 3), QTime(0, 0));
+    const ReturnResult returned = giveBack(first, 1, chosen);
+    EXPECT_EQ(returned.line.state, LineState::Open);
+    EXPECT_TRUE(returned.changed);
+    EXPECT_EQ(completion(first, 1).toDate(), QDate(2026, 3, 3));
+    EXPECT_EQ(shipmentOf(1), 0);
+    // Again: refused as returned, nothing changes.
+    const ReturnResult again = giveBack(first, 1, chosen);
+    EXPECT_EQ(again.line.state, LineState::Returned);
+    EXPECT_FALSE(again.changed);
+    // A transferred line is refused with the next shipment's name.
+    const int second = ship(*session, {2});
+    const ReturnResult moved = giveBack(first, 2, chosen);
+    EXPECT_EQ(moved.line.state, LineState::Transferred);
+    EXPECT_EQ(moved.line.transferName, QStringLiteral("Trip"));
+    EXPECT_FALSE(moved.changed);
+    EXPECT_EQ(shipmentOf(2), second);
+    EXPECT_EQ(giveBack(first, 4, chosen).line.state, LineState::NotStored);
+}
+
+// An asset that was returned and later went out again is never taken off
+// its new shipment by a return on the old one; one that still claims the
+// old shipment is put back in stock.
+TEST_P(Lines, AReturnedLineOnlyRestocksAnAssetStillOnItsShipment) {
+    const int first = ship(*session, {1, 2});
+    giveBack(first, 1, saveMoment);
+    giveBack(first, 2, saveMoment);
+    const int second = ship(*session, {1});
+    EXPECT_FALSE(giveBack(first, 1, saveMoment).changed);
+    EXPECT_EQ(shipmentOf(1), second);
+    session->execute(
+        QStringLiteral("UPDATE Table_Asset SET ShipmentID = %1 WHERE ID = 2").arg(first));
+    EXPECT_TRUE(giveBack(first, 2, saveMoment).changed);
+    EXPECT_EQ(shipmentOf(2), 0);
+}
+
+// Desk B transfers asset 2 on while desk A, which read it on the first
+// shipment, ships it again: A's save reads where the asset is now and
+// completes B's line, not the old one.
+TEST_P(Lines, ASaveSeesWhereAnotherDeskMovedTheAsset) {
+    auto other = fresh->openSession();
+    other->openTableCursors();
+    const int first = ship(*session, {1, 2});
+    ASSERT_TRUE(find_record_by_number(session->rs_asset(), QStringLiteral("ID"), 2));
+    EXPECT_EQ(session->rs_asset().value(QStringLiteral("ShipmentID")).toInt(), first);
+    const int byB = ship(*other, {2});
+    const int byA = ship(*session, {2});
+    EXPECT_EQ(lines(), strings({"1:1:0:-1", "1:2:1:2", "2:2:1:3", "3:2:0:-1"}));
+    EXPECT_EQ(shipmentOf(2), byA);
+    EXPECT_NE(byA, byB);
+}
+
+// A save that fails halfway leaves the database as it was: the shipment,
+// its lines, the completed lines and the moves go together or not at all.
+TEST_P(Lines, AFailedSaveLeavesNothingBehind) {
+    const int first = ship(*session, {1});
+    const QStringList before = lines();
+    const QString failure = failureOf([&] {
+        Transaction transaction(session->database());
+        Recordset& shipments = session->rs_shipment();
+        add_new_record(shipments, session->database(), QStringLiteral("Table_Shipment"));
+        shipments.setValue(QStringLiteral("Name"), QStringLiteral("Second"));
+        shipments.update();
+        store_shipping_list(*session, shipments.value(QStringLiteral("ID")).toInt(), false, {1, 2},
+                            saveMoment);
+        // The engine refuses the last write of the command.
+        shipments.setValue(QStringLiteral("Name"), QString(256, QLatin1Char('x')));
+        shipments.update();
+        transaction.commit();
+    });
+    EXPECT_FALSE(failure.isEmpty());
+    EXPECT_EQ(lines(), before);
+    EXPECT_EQ(shipmentOf(1), first);
+    EXPECT_EQ(shipmentOf(2), 0);
+    EXPECT_EQ(session->rs_shipment().recordCount(), 1);
+    EXPECT_EQ(session->rs_shipping_list().recordCount(), 1);
+    EXPECT_TRUE(find_record_by_number(session->rs_asset(), QStringLiteral("ID"), 2));
+    EXPECT_EQ(session->rs_asset().value(QStringLiteral("ShipmentID")).toInt(), 0);
+}
+
+GEARLOG_BOTH_STORES(Lines);
+
+} // namespace
