@@ -40,6 +40,7 @@ bench: deps
 	$(BUILD)-bench/bench/rtf_bench
 	$(BUILD)-bench/bench/start_bench
 	$(BUILD)-bench/bench/asset_bench
+	$(BUILD)-bench/bench/shipment_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -158,6 +158,12 @@ void AssetList::setGridShape(int rows) {
 
 // ---- filters ----------------------------------------------------------------
 
+void AssetList::setItemButtons(bool enabled) {
+    for (QPushButton* button : {addItemButton, deleteItemButton})
+        if (button)
+            button->setEnabled(enabled);
+}
+
 void AssetList::clearList() {
     Grid_asset->clear();
     setGridShape(1);
@@ -170,8 +176,7 @@ void AssetList::Combo_asset_category_Click() {
     state.current_asset_id = -1;
     Combo_asset_equipment->setCurrentIndex(-1);
     if (m_index < 2) {
-        if (deleteItemButton)
-            deleteItemButton->setEnabled(false);
+        setItemButtons(false);
         clearList();
     }
     if (Combo_asset_category->currentIndex() < 0)
@@ -199,8 +204,8 @@ void AssetList::Combo_asset_category_Click() {
 
 void AssetList::Combo_asset_equipment_Click() {
     AppState& state = m_context.state();
-    if (m_index == 1 && deleteItemButton)
-        deleteItemButton->setEnabled(false);
+    if (m_index == 1)
+        setItemButtons(false);
     state.current_asset_id = -1;
     if (Combo_asset_equipment->currentIndex() >= 0)
         load_asset_list();
@@ -338,15 +343,12 @@ void AssetList::load_asset_form() {
 void AssetList::Grid_asset_Click() {
     AppState& state = m_context.state();
     state.current_asset_id = -1;
-    if (deleteItemButton)
-        deleteItemButton->setEnabled(false);
+    setItemButtons(false);
     const int row = Grid_asset->row();
     if (row == 0 || Grid_asset->col() == 0 || Combo_asset_category->currentIndex() < 0)
         return;
-    if (m_index == 0 && row == Grid_asset->rows() - 1) {
-        if (addItemButton)
-            addItemButton->setEnabled(false);
-    } else {
+    // The last row of the asset view is the new-item row.
+    if (m_index != 0 || row != Grid_asset->rows() - 1) {
         state.current_asset_id = Grid_asset->textMatrix(row, 0).toInt();
         state.current_asset_model = Grid_asset->textMatrix(row, 1);
         state.current_asset_serial = Grid_asset->textMatrix(row, 2);

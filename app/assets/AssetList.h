@@ -73,6 +73,8 @@ private:
     void showLocation(Recordset& asset);
     void showItemSize(Recordset& asset);
     void setGridShape(int rows);
+    // The shipping list's add and delete buttons, where the view has them.
+    void setItemButtons(bool enabled);
 
     ViewContext& m_context;
     int m_index;

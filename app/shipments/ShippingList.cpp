@@ -117,9 +117,7 @@ ShippingList::ShippingList(ViewContext& context, QWidget* page)
             guarded([this] { Grid_shipping_list_Click(); }));
     connect(Grid_shipping_list, &FlexGrid::DblClick, this,
             guarded([this] { Grid_shipping_list_DblClick(); }));
-    shape_short_shipping_list(*Grid_shipping_list);
-    writeHeadings();
-    reset_shipping_list_selection();
+    showHeadingsOnly();
 
     Text_shipment_count = makeTotalBox(page, QStringLiteral("Text_shipment_count"),
                                        QStringLiteral("Number of items"), QString(), 390);
@@ -139,12 +137,18 @@ void ShippingList::writeHeadings() {
     Grid_shipping_list->setTextMatrix(0, 3, QStringLiteral("Serial Number"));
 }
 
-void ShippingList::clear() {
+void ShippingList::showHeadingsOnly() {
     Grid_shipping_list->clear();
     Grid_shipping_list->setRows(1);
     shape_short_shipping_list(*Grid_shipping_list);
     writeHeadings();
     reset_shipping_list_selection();
+    Command_add_item_to_shipping_list->setEnabled(false);
+    Command_delete_item_from_shipping_list->setEnabled(false);
+}
+
+void ShippingList::clear() {
+    showHeadingsOnly();
     Text_shipment_count->clear();
     Text_shipment_weight->clear();
     Text_shipment_volume->clear();

@@ -68,6 +68,8 @@ private:
     void setTickedButtons();
     void showInPicker(int assetId);
     void writeHeadings();
+    // The grid with its heading row alone, nothing ticked or selected.
+    void showHeadingsOnly();
 
     ViewContext& m_context;
     AssetList* m_picker;
