@@ -135,35 +135,21 @@ Frame_asset::Frame_asset(ViewContext& context, QWidget* parent)
             guarded([this] { Text_asset_Change(); }));
 
     const int y = 595;
-    Command_create_asset =
-        makeButton(this, QStringLiteral("Command_create_asset"), QStringLiteral("Create"),
-                   QStringLiteral("Create a new item in the table"), {450, y, 95, 30});
-    Command_save_asset_changes[0] = makeButton(
-        this, QStringLiteral("Command_save_asset_changes_0"), QStringLiteral("Save"),
-        QStringLiteral("Replace the current details with the changed details"), {549, y, 95, 30});
-    Command_save_asset_changes[1] = makeButton(
-        this, QStringLiteral("Command_save_asset_changes_1"), QStringLiteral("Save New"),
-        QStringLiteral("Save the changed details as a new item in the table"), {648, y, 95, 30});
-    Command_clear_asset_changes =
-        makeButton(this, QStringLiteral("Command_clear_asset_changes"), QStringLiteral("Reset"),
-                   QStringLiteral("Restore the original details"), {747, y, 95, 30});
-    Command_delete_asset = makeButton(
-        this, QStringLiteral("Command_delete_asset"), QStringLiteral("Delete"),
-        QStringLiteral("Delete the currently selected item from the table"), {846, y, 95, 30});
+    const RecordCommands commands =
+        makeRecordCommands(this, QStringLiteral("asset"), {450, y, 95, 30}, 99,
+                           {[this] { Command_create_asset_Click(); },
+                            [this](int index) { Command_save_asset_changes_Click(index); },
+                            [this] { Command_clear_asset_changes_Click(); },
+                            [this] {
+                                Command_delete_asset_Click();
+                            }});
+    Command_create_asset = commands.create;
+    Command_save_asset_changes = commands.save;
+    Command_clear_asset_changes = commands.reset;
+    Command_delete_asset = commands.remove;
     Command_shipping_history =
         makeButton(this, QStringLiteral("Command_shipping_history"),
                    QStringLiteral("Shipping History"), QString(), {945, y, 125, 30});
-    for (int i = 0; i < 2; ++i) {
-        Command_save_asset_changes[static_cast<size_t>(i)]->setProperty("Index", i);
-        connect(Command_save_asset_changes[static_cast<size_t>(i)], &QPushButton::clicked, this,
-                guarded([this, i] { Command_save_asset_changes_Click(i); }));
-    }
-    connect(Command_create_asset, &QPushButton::clicked, this,
-            guarded([this] { Command_create_asset_Click(); }));
-    connect(Command_clear_asset_changes, &QPushButton::clicked, this,
-            guarded([this] { Command_clear_asset_changes_Click(); }));
-    connect(Command_delete_asset, &QPushButton::clicked, this,
-            guarded([this] { Command_delete_asset_Click(); }));
     connect(Command_shipping_history, &QPushButton::clicked, this,
             guarded([this] { Command_shipping_history_Click(); }));
     hide();

@@ -113,35 +113,18 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     Imagelet_equipment->setObjectName(QStringLiteral("Imagelet_equipment"));
     Imagelet_equipment->setGeometry(870, 10, 200, 200);
 
-    Command_create_equipment =
-        makeButton(this, QStringLiteral("Command_create_equipment"), QStringLiteral("Create"),
-                   QStringLiteral("Create a new item in the table"), {x, 425, 110, 30});
-    Command_save_equipment_changes[0] =
-        makeButton(this, QStringLiteral("Command_save_equipment_changes_0"), QStringLiteral("Save"),
-                   QStringLiteral("Replace the current details with the changed details"),
-                   {x + 115, 425, 110, 30});
-    Command_save_equipment_changes[1] = makeButton(
-        this, QStringLiteral("Command_save_equipment_changes_1"), QStringLiteral("Save New"),
-        QStringLiteral("Save the changed details as a new item in the table"),
-        {x + 230, 425, 110, 30});
-    Command_clear_equipment_changes =
-        makeButton(this, QStringLiteral("Command_clear_equipment_changes"), QStringLiteral("Reset"),
-                   QStringLiteral("Restore the original details"), {x + 345, 425, 110, 30});
-    Command_delete_equipment =
-        makeButton(this, QStringLiteral("Command_delete_equipment"), QStringLiteral("Delete"),
-                   QStringLiteral("Delete the currently selected item from the table"),
-                   {x + 460, 425, 110, 30});
-    for (int i = 0; i < 2; ++i) {
-        Command_save_equipment_changes[static_cast<size_t>(i)]->setProperty("Index", i);
-        connect(Command_save_equipment_changes[static_cast<size_t>(i)], &QPushButton::clicked, this,
-                guarded([this, i] { Command_save_equipment_changes_Click(i); }));
-    }
-    connect(Command_create_equipment, &QPushButton::clicked, this,
-            guarded([this] { Command_create_equipment_Click(); }));
-    connect(Command_clear_equipment_changes, &QPushButton::clicked, this,
-            guarded([this] { Command_clear_equipment_changes_Click(); }));
-    connect(Command_delete_equipment, &QPushButton::clicked, this,
-            guarded([this] { Command_delete_equipment_Click(); }));
+    const RecordCommands commands =
+        makeRecordCommands(this, QStringLiteral("equipment"), {x, 425, 110, 30}, 115,
+                           {[this] { Command_create_equipment_Click(); },
+                            [this](int index) { Command_save_equipment_changes_Click(index); },
+                            [this] { Command_clear_equipment_changes_Click(); },
+                            [this] {
+                                Command_delete_equipment_Click();
+                            }});
+    Command_create_equipment = commands.create;
+    Command_save_equipment_changes = commands.save;
+    Command_clear_equipment_changes = commands.reset;
+    Command_delete_equipment = commands.remove;
     hide();
 }
 

@@ -199,34 +199,18 @@ void Frame_shipment::buildDetails(QWidget* page) {
 }
 
 void Frame_shipment::buildCommands() {
-    const int y = 600;
-    Command_create_shipment =
-        makeButton(this, QStringLiteral("Command_create_shipment"), QStringLiteral("Create"),
-                   QStringLiteral("Create a new item in the table"), {450, y, 95, 30});
-    Command_save_shipment_changes[0] = makeButton(
-        this, QStringLiteral("Command_save_shipment_changes_0"), QStringLiteral("Save"),
-        QStringLiteral("Replace the current details with the changed details"), {549, y, 95, 30});
-    Command_save_shipment_changes[1] = makeButton(
-        this, QStringLiteral("Command_save_shipment_changes_1"), QStringLiteral("Save New"),
-        QStringLiteral("Save the changed details as a new item in the table"), {648, y, 95, 30});
-    Command_clear_shipment_changes =
-        makeButton(this, QStringLiteral("Command_clear_shipment_changes"), QStringLiteral("Reset"),
-                   QStringLiteral("Restore the original details"), {747, y, 95, 30});
-    Command_delete_shipment = makeButton(
-        this, QStringLiteral("Command_delete_shipment"), QStringLiteral("Delete"),
-        QStringLiteral("Delete the currently selected item from the table"), {846, y, 95, 30});
-    for (int i = 0; i < 2; ++i) {
-        QPushButton* save = Command_save_shipment_changes[static_cast<size_t>(i)];
-        save->setProperty("Index", i);
-        connect(save, &QPushButton::clicked, this,
-                guarded([this, i] { Command_save_shipment_changes_Click(i); }));
-    }
-    connect(Command_create_shipment, &QPushButton::clicked, this,
-            guarded([this] { Command_create_shipment_Click(); }));
-    connect(Command_clear_shipment_changes, &QPushButton::clicked, this,
-            guarded([this] { Command_clear_shipment_changes_Click(); }));
-    connect(Command_delete_shipment, &QPushButton::clicked, this,
-            guarded([this] { Command_delete_shipment_Click(); }));
+    const RecordCommands commands =
+        makeRecordCommands(this, QStringLiteral("shipment"), {450, 600, 95, 30}, 99,
+                           {[this] { Command_create_shipment_Click(); },
+                            [this](int index) { Command_save_shipment_changes_Click(index); },
+                            [this] { Command_clear_shipment_changes_Click(); },
+                            [this] {
+                                Command_delete_shipment_Click();
+                            }});
+    Command_create_shipment = commands.create;
+    Command_save_shipment_changes = commands.save;
+    Command_clear_shipment_changes = commands.reset;
+    Command_delete_shipment = commands.remove;
 }
 
 // ---- showing ------------------------------------------------------------------

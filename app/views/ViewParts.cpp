@@ -1,5 +1,6 @@
 #include "ViewParts.h"
 
+#include "CommandRunner.h"
 #include "FlexGrid.h"
 #include "UiServices.h"
 
@@ -16,6 +17,42 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
     b->setToolTip(tip);
     b->setGeometry(geometry);
     return b;
+}
+
+RecordCommands makeRecordCommands(QWidget* parent, const QString& record, QRect first, int step,
+                                  const RecordHandlers& handlers) {
+    const auto at = [&](int place) {
+        return first.translated(place * step, 0);
+    };
+    const auto connected = [parent](QPushButton* button, std::function<void()> handler) {
+        QObject::connect(button, &QPushButton::clicked, parent, guarded(std::move(handler)));
+        return button;
+    };
+    RecordCommands commands;
+    commands.create = connected(makeButton(parent, QStringLiteral("Command_create_") + record,
+                                           QStringLiteral("Create"),
+                                           QStringLiteral("Create a new item in the table"), at(0)),
+                                handlers.create);
+    const QString saveTips[2] = {
+        QStringLiteral("Replace the current details with the changed details"),
+        QStringLiteral("Save the changed details as a new item in the table")};
+    for (int i = 0; i < 2; ++i) {
+        QPushButton* save = makeButton(
+            parent, QStringLiteral("Command_save_%1_changes_%2").arg(record).arg(i),
+            i == 0 ? QStringLiteral("Save") : QStringLiteral("Save New"), saveTips[i], at(1 + i));
+        save->setProperty("Index", i);
+        commands.save[static_cast<size_t>(i)] =
+            connected(save, [save = handlers.save, i] { save(i); });
+    }
+    commands.reset = connected(
+        makeButton(parent, QStringLiteral("Command_clear_%1_changes").arg(record),
+                   QStringLiteral("Reset"), QStringLiteral("Restore the original details"), at(3)),
+        handlers.reset);
+    commands.remove = connected(
+        makeButton(parent, QStringLiteral("Command_delete_") + record, QStringLiteral("Delete"),
+                   QStringLiteral("Delete the currently selected item from the table"), at(4)),
+        handlers.remove);
+    return commands;
 }
 
 QLabel* makeLabel(QWidget* parent, const QString& text, QWidget* buddy, QRect geometry) {

@@ -2,6 +2,8 @@
 
 #include <QRect>
 #include <QString>
+#include <array>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -19,6 +21,25 @@ inline constexpr QRect viewGeometry{8, 8, 1080, 640};
 // (the resizer keeps them in proportion).
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
                         const QString& tip, QRect geometry);
+// The commands of a record form: "Create", "Save", "Save New", "Reset" and
+// "Delete", named after the record ("asset" gives Command_create_asset,
+// Command_save_asset_changes_0 and _1, Command_clear_asset_changes and
+// Command_delete_asset), side by side from `first`, `step` pixels apart,
+// each connected to its handler.
+struct RecordCommands {
+    QPushButton* create = nullptr;
+    std::array<QPushButton*, 2> save{}; // Index 0 "Save", 1 "Save New"
+    QPushButton* reset = nullptr;
+    QPushButton* remove = nullptr;
+};
+struct RecordHandlers {
+    std::function<void()> create;
+    std::function<void(int)> save;
+    std::function<void()> reset;
+    std::function<void()> remove;
+};
+RecordCommands makeRecordCommands(QWidget* parent, const QString& record, QRect first, int step,
+                                  const RecordHandlers& handlers);
 // A label that names its input for keyboard and assistive technology.
 QLabel* makeLabel(QWidget* parent, const QString& text, QWidget* buddy, QRect geometry);
 // The same, 90 pixels wide, just left of its input.

@@ -4,6 +4,7 @@
 #include "DatabaseCheck.h"
 #include "Form_calendar.h"
 #include "Frame_shipment.h"
+#include "LineStates.h"
 #include "OpenWindow.h"
 #include "ShippingList.h"
 
@@ -129,18 +130,7 @@ protected:
             ->value(QStringLiteral("ShipmentID"))
             .toInt();
     }
-    // "shipment:asset:completed:transfer" per line, in key order.
-    QStringList lines() {
-        QStringList out;
-        auto rs = stored(QStringLiteral("SELECT * FROM Table_ShippingList ORDER BY ID"));
-        for (; !rs->eof(); rs->moveNext())
-            out << QStringLiteral("%1:%2:%3:%4")
-                       .arg(rs->value(QStringLiteral("ShipmentID")).toInt())
-                       .arg(rs->value(QStringLiteral("AssetID")).toInt())
-                       .arg(rs->value(QStringLiteral("IsCompleted")).toBool() ? 1 : 0)
-                       .arg(rs->value(QStringLiteral("TransferID")).toInt());
-        return out;
-    }
+    QStringList lines() { return lineStates(*db); }
     int shipmentCount() {
         int n = 0;
         for (auto rs = stored(QStringLiteral("Table_Shipment")); !rs->eof(); rs->moveNext())

@@ -3,6 +3,7 @@
 #include "ShippingLines.h"
 #include "DatabaseCheck.h"
 #include "EngineError.h"
+#include "LineStates.h"
 #include "RecordHelpers.h"
 #include "TestStores.h"
 
@@ -45,19 +46,7 @@ protected:
         transaction.commit();
         return id;
     }
-    // "shipment:asset:completed:transfer" per line, in key order.
-    QStringList lines() {
-        QStringList out;
-        auto rs = fresh->openSession()->openRecordset(
-            QStringLiteral("SELECT * FROM Table_ShippingList ORDER BY ID"));
-        for (; !rs->eof(); rs->moveNext())
-            out << QStringLiteral("%1:%2:%3:%4")
-                       .arg(rs->value(QStringLiteral("ShipmentID")).toInt())
-                       .arg(rs->value(QStringLiteral("AssetID")).toInt())
-                       .arg(rs->value(QStringLiteral("IsCompleted")).toBool() ? 1 : 0)
-                       .arg(rs->value(QStringLiteral("TransferID")).toInt());
-        return out;
-    }
+    QStringList lines() { return lineStates(*fresh); }
     int shipmentOf(int asset) {
         auto rs = fresh->openSession()->openRecordset(
             QStringLiteral("SELECT * FROM Table_Asset WHERE ID = %1").arg(asset));
