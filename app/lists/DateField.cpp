@@ -51,7 +51,8 @@ namespace {
 
 class DatePickerOpener : public QObject {
 public:
-    DatePickerOpener(QLineEdit& box, AppState& state) : QObject(&box), m_box(box), m_state(state) {}
+    DatePickerOpener(QLineEdit& box, AppState& state, std::function<void()> picked)
+        : QObject(&box), m_box(box), m_state(state), m_picked(std::move(picked)) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -66,19 +67,21 @@ protected:
         }
         if (!open)
             return false;
-        run_date_field(m_box, m_state, m_box.window());
+        if (run_date_field(m_box, m_state, m_box.window()) && m_picked)
+            m_picked();
         return true;
     }
 
 private:
     QLineEdit& m_box;
     AppState& m_state;
+    std::function<void()> m_picked;
 };
 
 } // namespace
 
-void attach_date_picker(QLineEdit& box, AppState& state) {
-    box.installEventFilter(new DatePickerOpener(box, state));
+void attach_date_picker(QLineEdit& box, AppState& state, std::function<void()> picked) {
+    box.installEventFilter(new DatePickerOpener(box, state, std::move(picked)));
 }
 
 } // namespace gearlog

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <functional>
 
 class QLineEdit;
 class QWidget;
@@ -27,7 +28,9 @@ bool pick_date(AppState& state, const QDate& initial, QWidget* parent);
 bool run_date_field(QLineEdit& box, AppState& state, QWidget* parent);
 
 // Makes a date box open the picker when it is clicked, and for keyboard
-// users on Enter, Space or Alt+Down while it has the focus.
-void attach_date_picker(QLineEdit& box, AppState& state);
+// users on Enter, Space or Alt+Down while it has the focus. `picked` (when
+// given) runs after the picker returned a date or the empty date, not
+// after it was cancelled.
+void attach_date_picker(QLineEdit& box, AppState& state, std::function<void()> picked = {});
 
 } // namespace gearlog

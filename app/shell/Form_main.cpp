@@ -1,11 +1,15 @@
 #include "Form_main.h"
 
+#include "CommandRunner.h"
 #include "EngineError.h"
 #include "FlexGrid.h"
+#include "Form_Shipping_History.h"
 #include "Frame_asset.h"
 #include "Frame_category.h"
 #include "Frame_equipment.h"
 #include "Frame_photo.h"
+#include "Frame_report.h"
+#include "Frame_report_shipment.h"
 #include "Frame_shipment.h"
 #include "SpreadsheetExport.h"
 #include "UiServices.h"
@@ -125,23 +129,21 @@ void Form_main::buildFrames() {
     m_equipmentView = new Frame_equipment(*this, m_client);
     m_assetView = new Frame_asset(*this, m_client);
     m_shipmentView = new Frame_shipment(*this, m_client);
-    // Views still to be built stand as empty frames of their names.
-    auto placeholder = [this](const char* name, const char* role) {
-        auto* frame = new QFrame(m_client);
-        frame->setObjectName(QString::fromLatin1(name));
-        frame->setAccessibleName(QString::fromLatin1(role));
-        frame->setFrameShape(QFrame::StyledPanel);
-        frame->setGeometry(viewGeometry);
-        frame->hide();
-        return frame;
-    };
+    m_reportView = new Frame_report(*this, m_client);
+    m_shipmentReportView = new Frame_report_shipment(*this, m_client);
+    connect(m_requests, &ViewRequests::equipmentReportRequested, m_reportView,
+            guarded([this] { m_reportView->display_equipment_report(); }));
+    connect(m_requests, &ViewRequests::shippingHistoryRequested, this, guarded([this] {
+                Form_Shipping_History history(*m_session, m_state, this);
+                ui().runModal(history);
+            }));
     m_views = {{m_photoView, nullptr},
                {m_categoryView, m_categoryView->grid()},
                {m_equipmentView, nullptr},
                {m_assetView, nullptr},
                {m_shipmentView, nullptr},
-               {placeholder("Frame_report", "Equipment report"), nullptr},
-               {placeholder("Frame_report_shipment", "Shipment report"), nullptr}};
+               {m_reportView, m_reportView->grid()},
+               {m_shipmentReportView, m_shipmentReportView->grid()}};
     m_anchor = m_photoView;
 }
 
@@ -199,9 +201,6 @@ void Form_main::buildCoolBar() {
         m_coolBar->addSeparator();
         return picture;
     };
-    auto frame = [this](const char* name) {
-        return m_client->findChild<QFrame*>(QString::fromLatin1(name));
-    };
     QWidget* actions = band(QStringLiteral("Actions"), "Picture_actions");
     viewButton(actions, "Command_Send", -1, QStringLiteral("S&hipments"),
                QStringLiteral("Select items from database for shipment"), m_shipmentView,
@@ -227,10 +226,10 @@ void Form_main::buildCoolBar() {
                    m_categoryView, [this, i] { m_categoryView->Command_Categories_Click(i); });
     QWidget* reports = band(QStringLiteral("Reports"), "Picture_reports");
     viewButton(reports, "Command_report", 0, QStringLiteral("E&quipment"),
-               QStringLiteral("Generate an equipment report"), frame("Frame_report"));
+               QStringLiteral("Generate an equipment report"), m_reportView,
+               [this] { m_reportView->Command_report_Click(); });
     viewButton(reports, "Command_report", 1, QStringLiteral("Sh&ipments"),
-               QStringLiteral("Generate an equipment location report"),
-               frame("Frame_report_shipment"));
+               QStringLiteral("Generate an equipment location report"), m_shipmentReportView);
 }
 
 // A move over a button that the button passes on to its band (a button

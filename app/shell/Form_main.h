@@ -25,6 +25,8 @@ class Frame_asset;
 class Frame_category;
 class Frame_equipment;
 class Frame_photo;
+class Frame_report;
+class Frame_report_shipment;
 class Frame_shipment;
 class ViewRequests;
 
@@ -82,6 +84,8 @@ public:
     Frame_equipment* equipmentView() { return m_equipmentView; }
     Frame_asset* assetView() { return m_assetView; }
     Frame_shipment* shipmentView() { return m_shipmentView; }
+    Frame_report* reportView() { return m_reportView; }
+    Frame_report_shipment* shipmentReportView() { return m_shipmentReportView; }
     const QString& database_name() const { return m_databaseName; }
     int connection_type() const { return m_connectionType; }
 
@@ -143,6 +147,8 @@ private:
     Frame_equipment* m_equipmentView = nullptr;
     Frame_asset* m_assetView = nullptr;
     Frame_shipment* m_shipmentView = nullptr;
+    Frame_report* m_reportView = nullptr;
+    Frame_report_shipment* m_shipmentReportView = nullptr;
 };
 
 } // namespace gearlog

@@ -46,11 +46,20 @@ struct AddressExchange {
     int save_choice = 0;
 };
 
-// How a report or list grid is sorted: the column last clicked (-1 none)
-// and whether the next click on it sorts descending.
+// How the columns of a report or list grid were last sorted since it was
+// built: per column 0 (not sorted), 1 (ascending) or -1 (descending).
 struct GridSortState {
-    int column = -1;
-    bool descending = false;
+    std::vector<int> columns;
+    // Whether the next sort by the column is descending (after an ascending
+    // one), recording it: ascending first, then alternating.
+    bool nextDescending(int column) {
+        if (column >= static_cast<int>(columns.size()))
+            columns.resize(static_cast<size_t>(column) + 1, 0);
+        int& state = columns[static_cast<size_t>(column)];
+        const bool descending = state == 1;
+        state = descending ? -1 : 1;
+        return descending;
+    }
 };
 
 // The selection and dialog-exchange values the views share: view state,

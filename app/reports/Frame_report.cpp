@@ -1,0 +1,188 @@
+#include "Frame_report.h"
+
+#include "AppState.h"
+#include "AssetList.h"
+#include "ComboHelpers.h"
+#include "CommandRunner.h"
+#include "EquipmentReport.h"
+#include "FlexGrid.h"
+#include "ReportParts.h"
+#include "Session.h"
+#include "ViewContext.h"
+#include "ViewParts.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextEdit>
+
+namespace gearlog {
+
+namespace {
+
+constexpr int twipsPerPixel = 15;
+
+QComboBox* makeFilter(QWidget* view, const QString& name, const QString& label, const QString& tip,
+                      QRect at) {
+    auto* combo = new QComboBox(view);
+    combo->setObjectName(name);
+    combo->setToolTip(tip);
+    combo->setGeometry(at);
+    makeLabelBefore(view, label, combo);
+    return combo;
+}
+
+// The selected entry's key, or -1 for none or the empty first entry.
+int filterKey(const QComboBox& combo) {
+    return combo.currentIndex() >= 1 ? combo.currentData().toInt() : -1;
+}
+
+} // namespace
+
+Frame_report::Frame_report(ViewContext& context, QWidget* parent)
+    : QFrame(parent), m_context(context) {
+    setObjectName(QStringLiteral("Frame_report"));
+    setAccessibleName(QStringLiteral("Equipment report"));
+    setFrameShape(QFrame::StyledPanel);
+    setGeometry(viewGeometry);
+
+    AssetList::Layout layout;
+    layout.category = {100, 10, 300, 26};
+    layout.equipment = {100, 45, 300, 26};
+    m_filters = new AssetList(context, 2, this, layout);
+    m_filters->Combo_asset_equipment->setToolTip(
+        QStringLiteral("The equipment type for items to be displayed"));
+    Combo_report_contact =
+        makeFilter(this, QStringLiteral("Combo_report_contact"), QStringLiteral("Contact"),
+                   QStringLiteral("Select assets held by this person."), {520, 10, 300, 26});
+    Combo_report_address =
+        makeFilter(this, QStringLiteral("Combo_report_address"), QStringLiteral("Location"),
+                   QStringLiteral("Select assets held at this location."), {520, 45, 300, 26});
+    connect(Combo_report_contact, &QComboBox::activated, this,
+            guarded([this] { Combo_report_contact_Click(); }));
+    connect(Combo_report_address, &QComboBox::activated, this,
+            guarded([this] { Combo_report_address_Click(); }));
+    Command_show = makeButton(this, QStringLiteral("Command_show"), QStringLiteral("Show Report"),
+                              QString(), {930, 10, 140, 30});
+    connect(Command_show, &QPushButton::clicked, this, guarded([this] { Command_show_Click(); }));
+
+    const QRect area{10, 85, 1060, 505};
+    Grid_asset_shipment = new FlexGrid(this);
+    Grid_asset_shipment->setObjectName(QStringLiteral("Grid_asset_shipment"));
+    Grid_asset_shipment->setAccessibleName(QStringLiteral("Equipment report grid"));
+    Grid_asset_shipment->setToolTip(
+        QStringLiteral("List of equipment satisfying the specified conditions. Click on any "
+                       "column to sort the grid using that field."));
+    Grid_asset_shipment->setGeometry(area);
+    Grid_asset_shipment->setFixedRows(1);
+    Grid_asset_shipment->setFixedCols(1);
+    Grid_asset_shipment->setCols(13);
+    Grid_asset_shipment->setRows(1);
+    connect(Grid_asset_shipment, &FlexGrid::Click, this,
+            guarded([this] { Grid_asset_shipment_Click(); }));
+    connect(Grid_asset_shipment, &FlexGrid::RightClick, this,
+            [this](const QPoint& at) { m_context.popupMenu(at); });
+    rtf_shipping_history = makeReportText(this, QStringLiteral("rtf_shipping_history"), area);
+
+    Label_report_totals = new QLabel(this);
+    Label_report_totals->setObjectName(QStringLiteral("Label_report_totals"));
+    Label_report_totals->setGeometry(10, 600, 1060, 26);
+    hide();
+}
+
+void Frame_report::Command_report_Click() {
+    Session& session = m_context.session();
+    LoadingGuard loading(m_context.state().loading);
+    QComboBox& categories = *m_filters->Combo_asset_category;
+    categories.clear();
+    categories.addItem(QStringLiteral("All"), -1);
+    fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"), categories,
+               false);
+    categories.setCurrentIndex(-1);
+    m_filters->Combo_asset_equipment->clear();
+    Combo_report_contact->clear();
+    Combo_report_contact->addItem(QString(), -1);
+    fill_combo(session.rs_contact(), QStringLiteral("ID"), QStringLiteral("Name"),
+               *Combo_report_contact, false);
+    Combo_report_contact->setCurrentIndex(-1);
+    Combo_report_address->clear();
+    Combo_report_address->addItem(QString(), -1);
+    Combo_report_address->addItem(QStringLiteral("In Stock"), 0);
+    fill_combo(session.rs_address(), QStringLiteral("ID"), QStringLiteral("Name"),
+               *Combo_report_address, false);
+    Combo_report_address->setCurrentIndex(-1);
+}
+
+void Frame_report::Combo_report_contact_Click() {
+    if (Combo_report_contact->currentIndex() < 0)
+        return;
+    Combo_report_address->setCurrentIndex(-1);
+    display_equipment_report();
+}
+
+void Frame_report::Combo_report_address_Click() {
+    if (Combo_report_address->currentIndex() < 0)
+        return;
+    Combo_report_contact->setCurrentIndex(-1);
+    display_equipment_report();
+}
+
+void Frame_report::display_equipment_report() {
+    const QComboBox& category = *m_filters->Combo_asset_category;
+    const QComboBox& type = *m_filters->Combo_asset_equipment;
+    if (category.currentIndex() < 0 || type.currentIndex() < 0)
+        return;
+    EquipmentReportFilter filter;
+    filter.category = category.currentData().toInt();
+    filter.equipment = type.currentData().toInt();
+    filter.contact = filterKey(*Combo_report_contact);
+    filter.location = filterKey(*Combo_report_address);
+    // Built before anything is cleared: a failure leaves the last report.
+    const EquipmentReport report = build_equipment_report(m_context.session(), filter);
+
+    FlexGrid& grid = *Grid_asset_shipment;
+    grid.clear();
+    grid.setRows(report.rows + 1);
+    const int width = (grid.width() * twipsPerPixel - grid.colWidth(0) - 350) / 4;
+    for (int c = 1; c < grid.cols(); ++c) {
+        grid.setColWidth(c, width);
+        grid.setColAlignment(c, Qt::AlignLeft);
+    }
+    const QString headings = equipment_report_headings().join(QLatin1Char('\t'));
+    grid.fillAll(QLatin1Char('\t') + headings + QLatin1Char('\r') + report.body, 1, 1);
+    m_context.state().report_sort = GridSortState{};
+    showReportText(*rtf_shipping_history,
+                   report.rows == 0 ? QString()
+                                    : window()->windowTitle() + QStringLiteral("\r\r\t") +
+                                          headings + QStringLiteral("\r\r") + report.body);
+    Label_report_totals->setText(
+        QStringLiteral("Assets: %1   Purchase: %2   Replacement: %3   Customs: %4")
+            .arg(report.rows)
+            .arg(report.purchase, 0, 'f', 2)
+            .arg(report.replacement, 0, 'f', 2)
+            .arg(report.customs, 0, 'f', 2));
+}
+
+void Frame_report::Grid_asset_shipment_Click() {
+    const int column = Grid_asset_shipment->col();
+    sortByClickedColumn(*Grid_asset_shipment, m_context.state().report_sort,
+                        column >= 5 && column <= 8);
+}
+
+void Frame_report::Command_show_Click() {
+    if (Command_show->text() != QStringLiteral("Show Report")) {
+        Command_show->setText(QStringLiteral("Show Report"));
+        rtf_shipping_history->hide();
+        return;
+    }
+    Command_show->setText(QStringLiteral("Show Grid"));
+    const QString rows = dataRowsText(*Grid_asset_shipment);
+    showReportText(*rtf_shipping_history, rows.isEmpty()
+                                              ? QString()
+                                              : window()->windowTitle() + QStringLiteral("\r\r\t") +
+                                                    rows + QLatin1Char('\r'));
+    rtf_shipping_history->show();
+    rtf_shipping_history->raise();
+}
+
+} // namespace gearlog

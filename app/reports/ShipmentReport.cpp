@@ -1,0 +1,51 @@
+#include "ShipmentReport.h"
+
+#include "DateField.h"
+#include "NameLookup.h"
+#include "Session.h"
+
+namespace gearlog {
+
+QString shipment_report_sql(const QDate& start, const QDate& end, bool unconfirmed) {
+    QString condition;
+    const auto join = [&] {
+        return condition.isEmpty() ? QStringLiteral(" WHERE ")
+                                   : condition + QStringLiteral(" AND ");
+    };
+    if (start.isValid())
+        condition = QStringLiteral(" WHERE ShipmentDate >= #%1#").arg(start.toString(Qt::ISODate));
+    if (end.isValid())
+        condition = join() + QStringLiteral(" ShipmentDate <= #%1#").arg(end.toString(Qt::ISODate));
+    condition = join() + (unconfirmed ? QStringLiteral(" ArrivalConfirmed = No")
+                                      : QStringLiteral(" ArrivalConfirmed = Yes"));
+    return QStringLiteral("SELECT * FROM Table_shipment ") + condition +
+           QStringLiteral(" ORDER BY ShipmentDate DESC");
+}
+
+ShipmentReport build_shipment_report(Session& session, const QDate& start, const QDate& end,
+                                     bool unconfirmed) {
+    Recordset& shipments = session.open_query(shipment_report_sql(start, end, unconfirmed));
+    NameLookup contacts(session.rs_contact());
+    CommentTexts comments;
+    const auto id = shipments.field(QStringLiteral("ID"));
+    const auto sent = shipments.field(QStringLiteral("ShipmentDate"));
+    const auto name = shipments.field(QStringLiteral("Name"));
+    const auto receiver = shipments.field(QStringLiteral("ReceiverContactID"));
+    const auto shipper = shipments.field(QStringLiteral("ShipperContactID"));
+    const auto comment = shipments.field(QStringLiteral("Comments"));
+    const QChar tab = QLatin1Char('\t');
+    ShipmentReport report;
+    for (shipments.moveFirst(); !shipments.eof(); shipments.moveNext()) {
+        report.ids.push_back(shipments.value(id).toInt());
+        const QVariant date = shipments.value(sent);
+        report.body += QString::number(report.ids.size()) + tab +
+                       (date.isValid() ? format_date(date.toDate()) : QString()) + tab +
+                       shipments.value(name).toString() + tab +
+                       contacts(shipments.value(receiver)) + tab +
+                       contacts(shipments.value(shipper)) + tab +
+                       comments(shipments.value(comment)) + tab + QLatin1Char('\r');
+    }
+    return report;
+}
+
+} // namespace gearlog
