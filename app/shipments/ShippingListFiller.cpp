@@ -77,7 +77,8 @@ void fill_shipping_list_grid(Session& session, AppState& state, ShippingListForm
         full ? QStringLiteral("Category\tEquipment\tModel Number\tSerial Number\tReturned\r")
              : QStringLiteral("\tID\tModel Number\tSerial Number\r");
     const auto assetField = lines.field(QStringLiteral("AssetID"));
-    const auto completedField = lines.field(QStringLiteral("CompletionDate"));
+    const auto completionField = lines.field(QStringLiteral("CompletionDate"));
+    const auto completedField = lines.field(QStringLiteral("IsCompleted"));
     for (lines.moveFirst(); !lines.eof(); lines.moveNext()) {
         const QVariant assetId = lines.value(assetField);
         const bool hasAsset =
@@ -88,7 +89,9 @@ void fill_shipping_list_grid(Session& session, AppState& state, ShippingListForm
             const int category = keyOf(hasType, equipment, QStringLiteral("CategoryID"));
             const bool hasCategory =
                 category >= 0 && find_record_by_number(categories, id, category);
-            const QVariant completed = lines.value(completedField);
+            // Only a completed line has come back, whatever date is stored.
+            const QVariant completed =
+                lines.value(completedField).toBool() ? lines.value(completionField) : QVariant();
             clip += fieldOf(hasCategory, categories, name) + QLatin1Char('\t') +
                     fieldOf(hasType, equipment, name) + QLatin1Char('\t');
             clip += fieldOf(hasAsset, assets, model) + QLatin1Char('\t') +

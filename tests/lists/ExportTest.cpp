@@ -1,33 +1,15 @@
+#include "DocumentReaders.h"
 #include "FlexGrid.h"
 #include "Frame_category.h"
 #include "OpenWindow.h"
 
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QProcess>
 
 using namespace gearlog;
 using namespace gearlog::test;
 
 namespace {
-
-// Every cell of the first sheet, read by an independent reader.
-QJsonArray readWorkbook(const QString& path) {
-    QProcess python;
-    // Debian's own Python, which carries python3-openpyxl.
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import json, sys, openpyxl\n"
-                                 "ws = openpyxl.load_workbook(sys.argv[1]).worksheets[0]\n"
-                                 "print(json.dumps([[('' if c is None else str(c)) for c in row] "
-                                 "for row in ws.iter_rows(values_only=True)]))"),
-                  path});
-    python.waitForFinished(30000);
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).array();
-}
 
 class Export : public OpenWindow {
 protected:

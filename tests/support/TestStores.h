@@ -9,6 +9,11 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+// Texts in failure messages as text, not as bytes.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace gearlog::test {
 
 // The connection string of the private test server, from GEARLOG_TEST_PG.
