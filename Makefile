@@ -41,6 +41,7 @@ bench: deps
 	$(BUILD)-bench/bench/start_bench
 	$(BUILD)-bench/bench/asset_bench
 	$(BUILD)-bench/bench/shipment_bench
+	$(BUILD)-bench/bench/report_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -2,6 +2,7 @@
 // the nine table cursors, loading every asset beside a raw SQLite read of
 // the same rows, finding by key, and single-row updates with commit seen by
 // a second cursor.
+#include "RawSqlite.h"
 #include "RecordHelpers.h"
 #include "SampleDatabase.h"
 #include "SchemaBuilder.h"
@@ -45,39 +46,9 @@ QString largeDatabase() {
 double rawSeconds = 0; // the reference read, for the ratio
 
 void RawSqliteAssetRead(benchmark::State& state) {
-    const QByteArray path = largeDatabase().toUtf8();
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "SELECT * FROM Table_asset ORDER BY ID", -1, &stmt, nullptr);
-        qint64 sum = 0;
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            const int columns = sqlite3_column_count(stmt);
-            for (int c = 0; c < columns; ++c) {
-                switch (sqlite3_column_type(stmt, c)) {
-                case SQLITE_INTEGER:
-                    sum += sqlite3_column_int(stmt, c);
-                    break;
-                case SQLITE_FLOAT:
-                    sum += static_cast<qint64>(sqlite3_column_double(stmt, c));
-                    break;
-                case SQLITE_TEXT:
-                    sum += sqlite3_column_bytes(stmt, c);
-                    benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
-                    break;
-                default:
-                    break;
-                }
-            }
-        }
-        sqlite3_finalize(stmt);
-        benchmark::DoNotOptimize(sum);
-        rawSeconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    }
-    sqlite3_close(db);
+    for (auto _ : state)
+        rawSeconds = gearlog::bench::rawSqliteSeconds(largeDatabase(),
+                                                      "SELECT * FROM Table_asset ORDER BY ID");
 }
 
 void CursorAssetLoad(benchmark::State& state) {

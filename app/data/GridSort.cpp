@@ -1,27 +1,50 @@
 #include "GridSort.h"
 
+#include <algorithm>
+
 namespace gearlog {
 
 namespace {
 
-bool readsAsNumber(const QString& text, double* value) {
-    bool ok = false;
-    *value = text.trimmed().toDouble(&ok);
-    return ok;
-}
+// A row's sort key, read once rather than at every comparison.
+struct Key {
+    QString text;
+    double value = 0;
+    bool number = false;
+};
 
 // True when the right row must be taken before the left one.
-bool takeRight(const QString& left, const QString& right, bool descending, bool numeric) {
-    bool greater;
-    double l = 0, r = 0;
-    if (numeric && readsAsNumber(left, &l) && readsAsNumber(right, &r))
-        greater = l > r;
-    else
-        greater = left.compare(right) > 0;
+bool takeRight(const Key& left, const Key& right, bool descending, bool numeric) {
+    const bool greater = numeric && left.number && right.number ? left.value > right.value
+                                                                : left.text.compare(right.text) > 0;
     if (!descending)
         return greater;
     // Inverted: the right row goes first unless the left key is greater.
     return !greater;
+}
+
+// Top-down merge sort of the row order, first..last, through a scratch copy.
+void mergeSort(std::vector<int>& order, std::vector<int>& scratch, int first, int last,
+               const std::vector<Key>& keys, bool descending, bool numeric) {
+    if (first >= last)
+        return;
+    const int middle = first + (last - first) / 2;
+    mergeSort(order, scratch, first, middle, keys, descending, numeric);
+    mergeSort(order, scratch, middle + 1, last, keys, descending, numeric);
+    std::copy(order.begin() + first, order.begin() + last + 1, scratch.begin() + first);
+    int i = first, j = middle + 1;
+    for (int k = first; k <= last; ++k) {
+        bool right;
+        if (i > middle)
+            right = true;
+        else if (j > last)
+            right = false;
+        else
+            right = takeRight(keys[static_cast<size_t>(scratch[static_cast<size_t>(i)])],
+                              keys[static_cast<size_t>(scratch[static_cast<size_t>(j)])],
+                              descending, numeric);
+        order[static_cast<size_t>(k)] = scratch[static_cast<size_t>(right ? j++ : i++)];
+    }
 }
 
 } // namespace
@@ -31,23 +54,23 @@ void sort_grid_rows(StringTable& rows, int first, int last, int keyColumn, int l
     Q_UNUSED(lastColumn); // whole rows move together
     if (first >= last)
         return;
-    const int middle = first + (last - first) / 2;
-    sort_grid_rows(rows, first, middle, keyColumn, lastColumn, descending, numeric);
-    sort_grid_rows(rows, middle + 1, last, keyColumn, lastColumn, descending, numeric);
-    const StringTable copy(rows.begin() + first, rows.begin() + last + 1);
-    const int leftEnd = middle - first, rightEnd = last - first;
-    int i = 0, j = leftEnd + 1;
-    for (int k = first; k <= last; ++k) {
-        bool right;
-        if (i > leftEnd)
-            right = true;
-        else if (j > rightEnd)
-            right = false;
-        else
-            right = takeRight(copy[static_cast<size_t>(i)].value(keyColumn),
-                              copy[static_cast<size_t>(j)].value(keyColumn), descending, numeric);
-        rows[static_cast<size_t>(k)] = copy[static_cast<size_t>(right ? j++ : i++)];
+    const int count = last - first + 1;
+    std::vector<Key> keys(static_cast<size_t>(count));
+    std::vector<int> order(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        Key& key = keys[static_cast<size_t>(i)];
+        key.text = rows[static_cast<size_t>(first + i)].value(keyColumn);
+        if (numeric)
+            key.value = key.text.trimmed().toDouble(&key.number);
+        order[static_cast<size_t>(i)] = i;
     }
+    std::vector<int> scratch(order.size());
+    mergeSort(order, scratch, 0, count - 1, keys, descending, numeric);
+    StringTable sorted;
+    sorted.reserve(order.size());
+    for (const int i : order)
+        sorted.push_back(std::move(rows[static_cast<size_t>(first + i)]));
+    std::move(sorted.begin(), sorted.end(), rows.begin() + first);
 }
 
 void sort_grid(StringTable& cells, int fixedRows, const std::vector<SortKey>& keys) {

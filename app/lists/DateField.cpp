@@ -8,11 +8,20 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMouseEvent>
+#include <cstdio>
 
 namespace gearlog {
 
 QString format_date(const QDate& date) {
-    return QLocale(QLocale::English).toString(date, QStringLiteral("dd-MMM-yyyy"));
+    // Written directly: reports format a date for every row they list.
+    if (!date.isValid())
+        return {};
+    static const char months[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const int day = date.day(), year = date.year();
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d-%s-%04d", day, months[date.month() - 1], year);
+    return QString::fromLatin1(text);
 }
 
 QDate parse_date(const QString& text) {

@@ -40,9 +40,13 @@ const QStringList& equipment_report_headings() {
 }
 
 QString equipment_report_sql(int category, int equipment) {
-    QString sql = QStringLiteral("SELECT Table_Asset.*, CategoryID FROM [Table_Equipment] INNER "
-                                 "JOIN [Table_Asset] ON [Table_Equipment].ID = "
-                                 "[Table_Asset].EquipmentID");
+    // The fields the report shows, not every field: a report of every
+    // asset reads no more than it must.
+    QString sql = QStringLiteral(
+        "SELECT CategoryID, EquipmentID, ModelNumber, SerialNumber, DateAcquired, PurchasePrice, "
+        "ReplacementCost, Valuation, AccountID, ShipmentID, StatusID, Table_Asset.Comments FROM "
+        "[Table_Equipment] INNER JOIN [Table_Asset] ON [Table_Equipment].ID = "
+        "[Table_Asset].EquipmentID");
     if (category == -1 && equipment == -1)
         return sql + QStringLiteral(" ORDER BY CategoryID,EquipmentID,AccountID,ModelNumber;");
     if (category == -1)
@@ -96,7 +100,6 @@ EquipmentReport build_equipment_report(Session& session, const EquipmentReportFi
                replacement = f("ReplacementCost"), customs = f("Valuation"),
                account = f("AccountID"), shipment = f("ShipmentID"), status = f("StatusID"),
                comment = f("Comments");
-    const QChar tab = QLatin1Char('\t');
     EquipmentReport report;
     for (assets.moveFirst(); !assets.eof(); assets.moveNext()) {
         const QString office = addresses(assets.value(account));
@@ -124,14 +127,12 @@ EquipmentReport build_equipment_report(Session& session, const EquipmentReportFi
         report.purchase += p.toDouble();
         report.replacement += r.toDouble();
         report.customs += c.toDouble();
-        report.body += QString::number(++report.rows) + tab;
-        for (const QString& cell :
-             {categories(assets.value(category)), equipment(assets.value(type)),
-              assets.value(model).toString(), assets.value(serial).toString(),
-              date(assets.value(acquired)), money(p), money(r), money(c), office, location,
-              statuses(assets.value(status)), comments(assets.value(comment))})
-            report.body += cell + tab;
-        report.body += QLatin1Char('\r');
+        report.rows.push_back({QString::number(report.rows.size() + 1),
+                               categories(assets.value(category)), equipment(assets.value(type)),
+                               assets.value(model).toString(), assets.value(serial).toString(),
+                               date(assets.value(acquired)), money(p), money(r), money(c), office,
+                               location, statuses(assets.value(status)),
+                               comments(assets.value(comment))});
     }
     return report;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GridSort.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,12 +20,10 @@ struct EquipmentReportFilter {
     int location = -1;
 };
 
-// The report's rows as clip text (row number, then the twelve cells, each
-// followed by a tab; rows ended by a carriage return), how many there are,
-// and the sums of the three money columns over them.
+// The report's rows (row number, then the twelve cells) and the sums of
+// the three money columns over them.
 struct EquipmentReport {
-    QString body;
-    int rows = 0;
+    StringTable rows;
     double purchase = 0, replacement = 0, customs = 0;
 };
 

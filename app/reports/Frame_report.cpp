@@ -138,26 +138,33 @@ void Frame_report::display_equipment_report() {
     filter.contact = filterKey(*Combo_report_contact);
     filter.location = filterKey(*Combo_report_address);
     // Built before anything is cleared: a failure leaves the last report.
-    const EquipmentReport report = build_equipment_report(m_context.session(), filter);
+    EquipmentReport report = build_equipment_report(m_context.session(), filter);
 
     FlexGrid& grid = *Grid_asset_shipment;
-    grid.clear();
-    grid.setRows(report.rows + 1);
+    const int rows = static_cast<int>(report.rows.size());
     const int width = (grid.width() * twipsPerPixel - grid.colWidth(0) - 350) / 4;
     for (int c = 1; c < grid.cols(); ++c) {
         grid.setColWidth(c, width);
         grid.setColAlignment(c, Qt::AlignLeft);
     }
-    const QString headings = equipment_report_headings().join(QLatin1Char('\t'));
-    grid.fillAll(QLatin1Char('\t') + headings + QLatin1Char('\r') + report.body, 1, 1);
+    QStringList headings = equipment_report_headings();
+    headings.prepend(QString());
+    report.rows.insert(report.rows.begin(), headings);
+    grid.replaceTable(std::move(report.rows));
+    grid.setRow(rows > 0 ? 1 : 0);
+    grid.setCol(1);
     m_context.state().report_sort = GridSortState{};
-    showReportText(*rtf_shipping_history,
-                   report.rows == 0 ? QString()
-                                    : window()->windowTitle() + QStringLiteral("\r\r\t") +
-                                          headings + QStringLiteral("\r\r") + report.body);
+    // The text is laid out only while it shows: "Show Report" writes it
+    // afresh from the grid anyway.
+    if (rtf_shipping_history->isVisible() && rows > 0)
+        showReportText(*rtf_shipping_history, window()->windowTitle() + QStringLiteral("\r\r") +
+                                                  headings.join(QLatin1Char('\t')) +
+                                                  QStringLiteral("\r\r") + dataRowsText(grid));
+    else
+        rtf_shipping_history->clear();
     Label_report_totals->setText(
         QStringLiteral("Assets: %1   Purchase: %2   Replacement: %3   Customs: %4")
-            .arg(report.rows)
+            .arg(rows)
             .arg(report.purchase, 0, 'f', 2)
             .arg(report.replacement, 0, 'f', 2)
             .arg(report.customs, 0, 'f', 2));

@@ -194,6 +194,17 @@ void FlexGridModel::setTable(const StringTable& cells) {
     endResetModel();
 }
 
+void FlexGridModel::replaceTable(StringTable&& cells) {
+    beginResetModel();
+    m_cells = std::move(cells);
+    for (QStringList& row : m_cells)
+        row.resize(m_cols);
+    m_colours.clear();
+    m_pictures.clear();
+    m_pictureTexts.clear();
+    endResetModel();
+}
+
 QModelIndex FlexGridModel::indexOf(int row, int col) const {
     return index(row - m_fixedRows, col);
 }
@@ -338,6 +349,11 @@ int FlexGrid::colWidth(int col) const {
 
 void FlexGrid::setColWidth(int col, int twips) {
     setColumnWidth(col, std::max(0, twips / twipsPerPixel));
+}
+
+void FlexGrid::replaceTable(StringTable&& cells) {
+    m_model.replaceTable(std::move(cells));
+    m_row = m_rowSel = std::min(m_row, std::max(0, rows() - 1));
 }
 
 void FlexGrid::clear() {

@@ -42,6 +42,9 @@ public:
 
     StringTable table() const { return m_cells; }
     void setTable(const StringTable& cells);
+    // Takes the rows as the whole grid (each row padded or cut to the
+    // columns); colours and pictures go with the old cells.
+    void replaceTable(StringTable&& cells);
 
     // View index <-> grid cell.
     QModelIndex indexOf(int row, int col) const;
@@ -122,6 +125,9 @@ public:
 
     StringTable table() const { return m_model.table(); }
     void setTable(const StringTable& cells) { m_model.setTable(cells); }
+    // Takes the rows as the whole grid: as many rows as given, each padded
+    // or cut to the columns, no colours or pictures.
+    void replaceTable(StringTable&& cells);
 
 signals:
     void Click();
