@@ -76,12 +76,10 @@ void sort_grid_rows(StringTable& rows, int first, int last, int keyColumn, int l
 void sort_grid(StringTable& cells, int fixedRows, const std::vector<SortKey>& keys) {
     if (static_cast<int>(cells.size()) <= fixedRows)
         return;
-    StringTable body(cells.begin() + fixedRows, cells.end());
-    const int lastColumn = body.empty() ? 0 : static_cast<int>(body.front().size()) - 1;
+    const int lastColumn = static_cast<int>(cells.back().size()) - 1;
     for (auto key = keys.rbegin(); key != keys.rend(); ++key)
-        sort_grid_rows(body, 0, static_cast<int>(body.size()) - 1, key->column, lastColumn,
-                       key->descending, key->numeric);
-    std::copy(body.begin(), body.end(), cells.begin() + fixedRows);
+        sort_grid_rows(cells, fixedRows, static_cast<int>(cells.size()) - 1, key->column,
+                       lastColumn, key->descending, key->numeric);
 }
 
 } // namespace gearlog

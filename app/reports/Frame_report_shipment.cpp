@@ -25,8 +25,13 @@ namespace {
 
 constexpr int twipsPerPixel = 15;
 
-QString headingRow() {
-    return QStringLiteral("\tDate\tName\tReceiver\tShipper\tComments\r");
+QStringList headings() {
+    return {QString(),
+            QStringLiteral("Date"),
+            QStringLiteral("Name"),
+            QStringLiteral("Receiver"),
+            QStringLiteral("Shipper"),
+            QStringLiteral("Comments")};
 }
 
 FlexGrid* makeReportGrid(QWidget* view, const QString& name, const QString& role,
@@ -108,9 +113,8 @@ Frame_report_shipment::Frame_report_shipment(ViewContext& context, QWidget* pare
 
 void Frame_report_shipment::showHeadings() {
     FlexGrid& grid = *Grid_report_shipment;
-    grid.clear();
+    grid.replaceTable({headings()});
     grid.setCols(6);
-    grid.setRows(1);
     grid.setColWidth(0, 500);
     const double w = grid.width() * twipsPerPixel - 500 - 350;
     grid.setColWidth(1, static_cast<int>(std::lround(w / 6)));
@@ -119,7 +123,8 @@ void Frame_report_shipment::showHeadings() {
         grid.setColWidth(c, static_cast<int>(std::lround(w / 5)));
     for (int c = 1; c < 6; ++c)
         grid.setColAlignment(c, Qt::AlignLeft);
-    grid.fillAll(headingRow(), 0, 1);
+    grid.setRow(0);
+    grid.setCol(1);
 }
 
 void Frame_report_shipment::clearReport() {
@@ -151,8 +156,10 @@ void Frame_report_shipment::display_shipping_report() {
     if (report.ids.empty())
         return;
     FlexGrid& grid = *Grid_report_shipment;
-    grid.setRows(static_cast<int>(report.ids.size()) + 1);
-    grid.fillAll(headingRow() + report.body, 1, 1);
+    report.rows.insert(report.rows.begin(), headings());
+    grid.replaceTable(std::move(report.rows));
+    grid.setRow(1);
+    grid.setCol(1);
     m_context.state().report_shipment_ids = std::move(report.ids);
 }
 

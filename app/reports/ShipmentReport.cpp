@@ -33,17 +33,15 @@ ShipmentReport build_shipment_report(Session& session, const QDate& start, const
     const auto receiver = shipments.field(QStringLiteral("ReceiverContactID"));
     const auto shipper = shipments.field(QStringLiteral("ShipperContactID"));
     const auto comment = shipments.field(QStringLiteral("Comments"));
-    const QChar tab = QLatin1Char('\t');
     ShipmentReport report;
     for (shipments.moveFirst(); !shipments.eof(); shipments.moveNext()) {
         report.ids.push_back(shipments.value(id).toInt());
         const QVariant date = shipments.value(sent);
-        report.body += QString::number(report.ids.size()) + tab +
-                       (date.isValid() ? format_date(date.toDate()) : QString()) + tab +
-                       shipments.value(name).toString() + tab +
-                       contacts(shipments.value(receiver)) + tab +
-                       contacts(shipments.value(shipper)) + tab +
-                       comments(shipments.value(comment)) + tab + QLatin1Char('\r');
+        report.rows.push_back(
+            {QString::number(report.ids.size()),
+             date.isValid() ? format_date(date.toDate()) : QString(),
+             shipments.value(name).toString(), contacts(shipments.value(receiver)),
+             contacts(shipments.value(shipper)), comments(shipments.value(comment))});
     }
     return report;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GridSort.h"
+
 #include <QDate>
 #include <QString>
 #include <vector>
@@ -14,11 +16,10 @@ class Session;
 // same in every locale.
 QString shipment_report_sql(const QDate& start, const QDate& end, bool unconfirmed);
 
-// The rows as clip text (row number, date, name, receiver, shipper and the
-// comments as plain text, each followed by a tab) and the shipment of each
-// row in order.
+// The rows (row number, date, name, receiver, shipper and the comments as
+// plain text) and the shipment of each row in order.
 struct ShipmentReport {
-    QString body;
+    StringTable rows;
     std::vector<int> ids;
 };
 ShipmentReport build_shipment_report(Session& session, const QDate& start, const QDate& end,

@@ -406,10 +406,14 @@ void FlexGrid::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
+void FlexGridModel::sortRows(const std::vector<SortKey>& keys) {
+    beginResetModel();
+    sort_grid(m_cells, m_fixedRows, keys);
+    endResetModel();
+}
+
 void sort_grid(FlexGrid& grid, const std::vector<SortKey>& keys) {
-    StringTable cells = grid.table();
-    sort_grid(cells, grid.fixedRows(), keys);
-    grid.setTable(cells);
+    grid.sortRows(keys);
 }
 
 } // namespace gearlog

@@ -45,6 +45,8 @@ public:
     // Takes the rows as the whole grid (each row padded or cut to the
     // columns); colours and pictures go with the old cells.
     void replaceTable(StringTable&& cells);
+    // Sorts the rows below the fixed rows in place; colours stay where they are.
+    void sortRows(const std::vector<SortKey>& keys);
 
     // View index <-> grid cell.
     QModelIndex indexOf(int row, int col) const;
@@ -128,6 +130,7 @@ public:
     // Takes the rows as the whole grid: as many rows as given, each padded
     // or cut to the columns, no colours or pictures.
     void replaceTable(StringTable&& cells);
+    void sortRows(const std::vector<SortKey>& keys) { m_model.sortRows(keys); }
 
 signals:
     void Click();
