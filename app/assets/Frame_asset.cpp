@@ -72,10 +72,7 @@ bool parse_money(const QString& text, double* value) {
 
 Frame_asset::Frame_asset(ViewContext& context, QWidget* parent)
     : QFrame(parent), m_context(context) {
-    setObjectName(QStringLiteral("Frame_asset"));
-    setAccessibleName(QStringLiteral("Assets"));
-    setFrameShape(QFrame::StyledPanel);
-    setGeometry(viewGeometry);
+    setUpViewFrame(*this, QStringLiteral("Frame_asset"), QStringLiteral("Assets"));
 
     AssetList::Layout layout;
     layout.category = {100, 10, 330, 26};

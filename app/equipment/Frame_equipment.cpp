@@ -39,10 +39,7 @@ const Measurement measurements[4] = {
 
 Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
     : QFrame(parent), m_context(context) {
-    setObjectName(QStringLiteral("Frame_equipment"));
-    setAccessibleName(QStringLiteral("Equipment"));
-    setFrameShape(QFrame::StyledPanel);
-    setGeometry(viewGeometry);
+    setUpViewFrame(*this, QStringLiteral("Frame_equipment"), QStringLiteral("Equipment"));
 
     Combo_select_equipment_category = new QComboBox(this);
     Combo_select_equipment_category->setObjectName(

@@ -56,10 +56,7 @@ void show_stored_photo(imagelet::Imagelet& control, Recordset& photos, int conne
 
 Frame_photo::Frame_photo(ViewContext& context, QWidget* parent)
     : QFrame(parent), m_context(context) {
-    setObjectName(QStringLiteral("Frame_photo"));
-    setAccessibleName(QStringLiteral("Photographs"));
-    setFrameShape(QFrame::StyledPanel);
-    setGeometry(viewGeometry);
+    setUpViewFrame(*this, QStringLiteral("Frame_photo"), QStringLiteral("Photographs"));
 
     Grid_photo = makeListGrid(
         this, QStringLiteral("Grid_photo"), QStringLiteral("Photographs grid"),

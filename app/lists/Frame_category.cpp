@@ -35,10 +35,7 @@ QFrame* subFrame(QWidget* parent, const char* name, const QString& role) {
 
 Frame_category::Frame_category(ViewContext& context, QWidget* parent)
     : QFrame(parent), m_context(context) {
-    setObjectName(QStringLiteral("Frame_category"));
-    setAccessibleName(QStringLiteral("Lists"));
-    setFrameShape(QFrame::StyledPanel);
-    setGeometry(viewGeometry);
+    setUpViewFrame(*this, QStringLiteral("Frame_category"), QStringLiteral("Lists"));
 
     Grid_category = makeListGrid(this, QStringLiteral("Grid_category"), QString(), QString(),
                                  {10, 10, 520, 600});

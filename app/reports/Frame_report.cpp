@@ -41,10 +41,7 @@ int filterKey(const QComboBox& combo) {
 
 Frame_report::Frame_report(ViewContext& context, QWidget* parent)
     : QFrame(parent), m_context(context) {
-    setObjectName(QStringLiteral("Frame_report"));
-    setAccessibleName(QStringLiteral("Equipment report"));
-    setFrameShape(QFrame::StyledPanel);
-    setGeometry(viewGeometry);
+    setUpViewFrame(*this, QStringLiteral("Frame_report"), QStringLiteral("Equipment report"));
 
     AssetList::Layout layout;
     layout.category = {100, 10, 300, 26};

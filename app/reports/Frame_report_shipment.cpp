@@ -58,10 +58,8 @@ std::optional<QDate> dateIn(const QLineEdit& box) {
 
 Frame_report_shipment::Frame_report_shipment(ViewContext& context, QWidget* parent)
     : QFrame(parent), m_context(context) {
-    setObjectName(QStringLiteral("Frame_report_shipment"));
-    setAccessibleName(QStringLiteral("Shipment report"));
-    setFrameShape(QFrame::StyledPanel);
-    setGeometry(viewGeometry);
+    setUpViewFrame(*this, QStringLiteral("Frame_report_shipment"),
+                   QStringLiteral("Shipment report"));
 
     const auto dateBox = [this](const QString& name, const QString& label, const QString& tip,
                                 int y) {

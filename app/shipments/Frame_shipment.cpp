@@ -56,10 +56,7 @@ QDate dateIn(const QLineEdit& box, const QString& field) {
 
 Frame_shipment::Frame_shipment(ViewContext& context, QWidget* parent)
     : QFrame(parent), m_context(context) {
-    setObjectName(QStringLiteral("Frame_shipment"));
-    setAccessibleName(QStringLiteral("Shipments"));
-    setFrameShape(QFrame::StyledPanel);
-    setGeometry(viewGeometry);
+    setUpViewFrame(*this, QStringLiteral("Frame_shipment"), QStringLiteral("Shipments"));
 
     Tab_shipment = new QTabWidget(this);
     Tab_shipment->setObjectName(QStringLiteral("Tab_shipment"));

@@ -4,6 +4,7 @@
 #include "FlexGrid.h"
 #include "UiServices.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
@@ -17,6 +18,13 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
     b->setToolTip(tip);
     b->setGeometry(geometry);
     return b;
+}
+
+void setUpViewFrame(QFrame& frame, const QString& name, const QString& role) {
+    frame.setObjectName(name);
+    frame.setAccessibleName(role);
+    frame.setFrameShape(QFrame::StyledPanel);
+    frame.setGeometry(viewGeometry);
 }
 
 RecordCommands makeRecordCommands(QWidget* parent, const QString& record, QRect first, int step,

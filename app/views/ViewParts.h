@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 
+class QFrame;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -16,6 +17,10 @@ class FlexGrid;
 // Where every view frame is designed and shows (the resizer keeps them
 // together only if they are designed at one place).
 inline constexpr QRect viewGeometry{8, 8, 1080, 640};
+
+// A view frame: its name, its role for assistive technology, a panel at
+// the place where every view shows.
+void setUpViewFrame(QFrame& frame, const QString& name, const QString& role);
 
 // The pieces the views are built from, placed at their designed geometry
 // (the resizer keeps them in proportion).

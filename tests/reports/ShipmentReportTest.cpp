@@ -1,13 +1,12 @@
 // The shipment report: the date range and arrival state, the lines of the
 // shipment clicked, sorting, and the document with its PDF.
 #include "ShipmentReport.h"
+#include "DatePicking.h"
 #include "DocumentReaders.h"
-#include "Form_calendar.h"
 #include "Form_shipping_report.h"
 #include "Frame_report_shipment.h"
 #include "ReportFixture.h"
 
-#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QTemporaryDir>
@@ -35,17 +34,7 @@ protected:
     }
     // Picks a date for a box in the picker: Done with the date, or Cancel.
     void pick(const char* box, const QDate& date) {
-        scripted.dialogs.push_back([date](QDialog& d) {
-            auto& picker = static_cast<Form_calendar&>(d);
-            if (!date.isValid()) {
-                picker.Command_cancel_Click();
-            } else {
-                picker.findChild<QCalendarWidget*>(QStringLiteral("Calendar_expiry_date"))
-                    ->setSelectedDate(date);
-                picker.Command_done_Click();
-            }
-            return d.result();
-        });
+        answerDatePicker(scripted, date);
         window->show();
         QTest::mouseClick(child<QLineEdit>(QString::fromLatin1(box)), Qt::LeftButton);
     }

@@ -2,13 +2,12 @@
 
 #include "AssetList.h"
 #include "DatabaseCheck.h"
-#include "Form_calendar.h"
+#include "DatePicking.h"
 #include "Frame_shipment.h"
 #include "LineStates.h"
 #include "OpenWindow.h"
 #include "ShippingList.h"
 
-#include <QCalendarWidget>
 #include <QComboBox>
 
 namespace gearlog::test {
@@ -107,20 +106,7 @@ protected:
         return -1;
     }
     void tick(int asset) { clickCell(grid(), rowOf(asset), 0); }
-    // Answers the date picker with the date, or cancels it.
-    void answerPicker(const QDate& date) {
-        scripted.dialogs.push_back([date](QDialog& d) {
-            auto& picker = static_cast<Form_calendar&>(d);
-            if (!date.isValid()) {
-                picker.Command_cancel_Click();
-            } else {
-                picker.findChild<QCalendarWidget*>(QStringLiteral("Calendar_expiry_date"))
-                    ->setSelectedDate(date);
-                picker.Command_done_Click();
-            }
-            return d.result();
-        });
-    }
+    void answerPicker(const QDate& date) { answerDatePicker(scripted, date); }
     // What the database holds, read by another connection.
     std::unique_ptr<Recordset> stored(const QString& sql) {
         return db->openSession()->openRecordset(sql);
