@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QPrintDialog>
 #include <QTemporaryDir>
 #include <QTextEdit>
 
@@ -119,6 +120,12 @@ TEST_P(ShipmentReportView, TheDocumentFollowsTheGridAndSavesAsPdf) {
         auto& report = static_cast<Form_shipping_report&>(d);
         EXPECT_EQ(report.windowTitle(), QStringLiteral("Shipping Report"));
         document = report.document();
+        // Printing asks the platform's print dialog; cancelled, nothing prints.
+        scripted.dialogs.push_back([](QDialog& print) {
+            EXPECT_NE(qobject_cast<QPrintDialog*>(&print), nullptr);
+            return QDialog::Rejected;
+        });
+        report.Command_print_Click();
         report.Command_save_pdf_Click();
         return QDialog::Accepted;
     });
