@@ -394,6 +394,12 @@ void FlexGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 void FlexGrid::keyPressEvent(QKeyEvent* event) {
     // Space or Enter acts as a click on the current cell; the context-menu
     // key and Shift+F10 as a right-click, so the grid works without a mouse.
+    // Ctrl+Space selects the current column, as a click on its heading does
+    // (which sorts a report grid by it).
+    if (event->key() == Qt::Key_Space && event->modifiers() & Qt::ControlModifier) {
+        headingClicked(m_col);
+        return;
+    }
     if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return) {
         emit Click();
         return;
