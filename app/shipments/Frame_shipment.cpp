@@ -446,7 +446,9 @@ void Frame_shipment::Command_save_shipment_changes_Click(int index) {
     for (const ListedItem& item : m_list->items())
         assets.push_back(item.assetId);
     int saved = -1;
-    write_and_reload(
+    // A save that fails (another desk's change included) leaves the form
+    // and the list as the user made them, to save again.
+    const bool stored = write_and_reload(
         m_context, QStringLiteral("An error occurred while saving the changes: "),
         [&] {
             Recordset& shipment = session.rs_shipment();
@@ -463,13 +465,14 @@ void Frame_shipment::Command_save_shipment_changes_Click(int index) {
             store_shipping_list(session, saved, replace, assets, QDateTime::currentDateTime());
             return true;
         },
-        [&] {
-            clear_shipment_form();
-            refill(*Combo_shipment, session.rs_shipment());
-            state.current_shipment_id = saved;
-            select_combo_item(*Combo_shipment, saved);
-            load_shipment_form();
-        });
+        {});
+    if (!stored)
+        return;
+    clear_shipment_form();
+    refill(*Combo_shipment, session.rs_shipment());
+    state.current_shipment_id = saved;
+    select_combo_item(*Combo_shipment, saved);
+    load_shipment_form();
 }
 
 void Frame_shipment::Command_delete_shipment_Click() {

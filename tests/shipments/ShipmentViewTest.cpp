@@ -120,6 +120,30 @@ TEST_P(ShipmentView, ARefusedSaveKeepsTheInputAndChangesNothing) {
     EXPECT_TRUE(enabled("Command_save_shipment_changes_1"));
 }
 
+// Another desk changed the shipment meanwhile: the save is refused with
+// the save's prefix, and the form and the list stay as this desk made them.
+TEST_P(ShipmentView, ASaveOverAnotherDesksChangeKeepsTheInput) {
+    fillDetails(QStringLiteral("Kit"));
+    press(QStringLiteral("Command_save_shipment_changes_1"));
+    auto other = db->openSession();
+    other->openTableCursors();
+    ASSERT_TRUE(find_record_by_number(other->rs_shipment(), QStringLiteral("ID"), 1));
+    other->rs_shipment().setValue(QStringLiteral("Name"), QStringLiteral("Kit (desk B)"));
+    other->rs_shipment().update();
+    typeInto(QStringLiteral("Text_shipment_cost"), QStringLiteral("99"));
+    addItem(10);
+    press(QStringLiteral("Command_save_shipment_changes_0"));
+    ASSERT_EQ(scripted.messages.size(), 1);
+    EXPECT_TRUE(scripted.messages.first().startsWith(
+        QStringLiteral("An error occurred while saving the changes: ")));
+    EXPECT_EQ(box("Text_shipment_cost")->text(), QStringLiteral("99"));
+    EXPECT_EQ(list().items().size(), 1U);
+    EXPECT_EQ(lines(), QStringList());
+    EXPECT_EQ(shipmentOf(10), 0);
+    EXPECT_EQ(stored(QStringLiteral("Table_Shipment"))->value(QStringLiteral("Name")).toString(),
+              QStringLiteral("Kit (desk B)"));
+}
+
 // The engine fails after the shipment and some of its lines were written:
 // none of it stays.
 TEST_P(ShipmentView, AFailureHalfwayThroughASaveUndoesAllOfIt) {
