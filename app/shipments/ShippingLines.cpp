@@ -122,6 +122,15 @@ void store_shipping_list(Session& session, int shipment, bool keepsLines,
     }
 }
 
+LineState remove_open_line(Session& session, int shipment, int assetId) {
+    const LineState state = stored_line(session, assetId).state;
+    if (state == LineState::Open) {
+        session.rs_shipping_query().deleteRecord();
+        restock(session, shipment, assetId);
+    }
+    return state;
+}
+
 ReturnResult return_line(Session& session, int shipment, int assetId, const QDateTime& date) {
     const StoredLine line = stored_line(session, assetId);
     switch (line.state) {

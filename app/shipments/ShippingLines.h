@@ -37,6 +37,13 @@ StoredLine stored_line(Session& session, int assetId);
 void store_shipping_list(Session& session, int shipment, bool keepsLines,
                          const std::vector<int>& assetIds, const QDateTime& now);
 
+// Deletes the asset's open line from the shipment shown, and puts the
+// asset back in stock if it stands on this shipment: no asset stays out on
+// a shipment that no longer carries it. A completed line is left alone.
+// Returns the state the line was found in (read afresh). Runs inside the
+// caller's transaction.
+LineState remove_open_line(Session& session, int shipment, int assetId);
+
 // What returning one ticked row found, and whether it wrote anything.
 struct ReturnResult {
     StoredLine line;

@@ -331,15 +331,10 @@ void ShippingList::Command_delete_item_from_shipping_list_Click() {
         const bool deleted = write_and_reload(
             m_context, QStringLiteral("An error occurred while deleting the item: "),
             [&] {
-                // Looked up again inside the transaction: another desk may
-                // have completed or deleted the line.
-                const LineState line = stored_line(session, assetId).state;
+                const LineState line =
+                    remove_open_line(session, state.current_shipment_id, assetId);
                 completed = line == LineState::Returned || line == LineState::Transferred;
-                if (completed)
-                    return false;
-                if (line == LineState::Open)
-                    session.rs_shipping_query().deleteRecord();
-                return true;
+                return !completed;
             },
             {});
         if (completed)

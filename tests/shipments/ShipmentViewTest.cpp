@@ -179,7 +179,7 @@ TEST_P(ShipmentView, AFailureHalfwayThroughASaveUndoesAllOfIt) {
     EXPECT_EQ(box("Text_shipment_name")->text(), QStringLiteral("Kit"));
 }
 
-TEST_P(ShipmentView, DeletingNeedsAnEmptyListAndPutsStrayAssetsInStock) {
+TEST_P(ShipmentView, DeletingNeedsAnEmptyListAndPutsItsAssetsInStock) {
     fillDetails(QStringLiteral("Kit"));
     addItem(10);
     press(QStringLiteral("Command_save_shipment_changes_1"));
@@ -191,17 +191,21 @@ TEST_P(ShipmentView, DeletingNeedsAnEmptyListAndPutsStrayAssetsInStock) {
               QStringList{QStringLiteral("You cannot delete this shipment as the shipping list is "
                                          "not empty %1")
                               .arg(lineId)});
-    // Deleting the stored open line is immediate and leaves the asset out.
+    // Deleting the stored open line is immediate and puts the asset back in stock.
     clickCell(grid(), 1, 1);
     press(QStringLiteral("Command_delete_item_from_shipping_list"));
     EXPECT_EQ(lines(), QStringList());
     EXPECT_EQ(grid()->rows(), 1);
     EXPECT_EQ(grid()->textMatrix(0, 3), QStringLiteral("Serial Number"));
-    EXPECT_EQ(shipmentOf(10), shipment);
+    EXPECT_EQ(shipmentOf(10), 0);
+    EXPECT_EQ(checkDatabase(*db->openStore()), QStringList());
+    // An asset left pointing at the shipment is put in stock with it.
+    session().execute(
+        QStringLiteral("UPDATE Table_Asset SET ShipmentID = %1 WHERE ID = 11").arg(shipment));
     view()->Command_clear_shipment_changes_Click();
     press(QStringLiteral("Command_delete_shipment"));
     EXPECT_EQ(shipmentCount(), 0);
-    EXPECT_EQ(shipmentOf(10), 0);
+    EXPECT_EQ(shipmentOf(11), 0);
     EXPECT_EQ(combo("Combo_shipment")->count(), 0);
     EXPECT_EQ(box("Text_shipment_name")->text(), QString());
 }
