@@ -15,7 +15,6 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <sqlite3.h>
 
 namespace {
 
