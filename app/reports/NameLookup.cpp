@@ -4,8 +4,6 @@
 #include "Recordset.h"
 #include "RtfCodec.h"
 
-#include <QTextDocument>
-
 namespace gearlog {
 
 QString NameLookup::operator()(const QVariant& key) {
@@ -25,9 +23,7 @@ QString NameLookup::operator()(const QVariant& key) {
 }
 
 QString comment_text(const QString& stored) {
-    QTextDocument document;
-    rtf::read(stored, document);
-    QString plain = document.toPlainText();
+    QString plain = rtf::plainText(stored);
     for (QChar& c : plain)
         if (c == QLatin1Char('\n') || c == QChar::LineSeparator || c == QChar::ParagraphSeparator ||
             c == QLatin1Char('\t'))

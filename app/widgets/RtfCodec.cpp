@@ -129,17 +129,22 @@ struct State {
     enum Destination { Text, FontTable, ColourTable, Skip } destination = Text;
 };
 
+// Reads RTF into a document, or into plain text alone (no document, no
+// formats: for reports that show thousands of comments).
 class Reader {
 public:
-    Reader(const QString& text, QTextDocument& document)
-        : m_text(text), m_document(document), m_cursor(&document) {}
+    Reader(const QString& text, QTextDocument& document) : m_text(text), m_document(&document) {}
+    Reader(const QString& text, QString& plain) : m_text(text), m_plain(&plain) {}
 
     void run() {
-        m_document.clear();
-        m_cursor = QTextCursor(&m_document);
-        // One edit block: the document is laid out once at the end instead
-        // of after every run of text, which made long comments quadratic.
-        m_cursor.beginEditBlock();
+        if (m_document) {
+            m_document->clear();
+            m_cursor = QTextCursor(m_document);
+            // One edit block: the document is laid out once at the end
+            // instead of after every run of text, which made long comments
+            // quadratic.
+            m_cursor.beginEditBlock();
+        }
         std::vector<State> stack{State{}};
         qsizetype i = 0;
         int pendingSkip = 0; // fallback characters after \uN
@@ -175,7 +180,8 @@ public:
             addText(s, QString(c));
         }
         flush();
-        m_cursor.endEditBlock();
+        if (m_document)
+            m_cursor.endEditBlock();
     }
 
 private:
@@ -305,6 +311,10 @@ private:
         case State::Text:
             break;
         }
+        if (m_plain) {
+            m_pending += text;
+            return;
+        }
         QTextCharFormat f;
         f.setFontWeight(s.bold ? QFont::Bold : QFont::Normal);
         f.setFontItalic(s.italic);
@@ -325,7 +335,9 @@ private:
     }
 
     void flush() {
-        if (!m_pending.isEmpty())
+        if (m_plain)
+            *m_plain += m_pending;
+        else if (!m_pending.isEmpty())
             m_cursor.insertText(m_pending, m_pendingFormat);
         m_pending.clear();
     }
@@ -334,7 +346,10 @@ private:
         if (s.destination != State::Text)
             return;
         flush();
-        m_cursor.insertBlock();
+        if (m_plain)
+            *m_plain += QLatin1Char('\n');
+        else
+            m_cursor.insertBlock();
     }
 
     void finishFont() {
@@ -347,7 +362,8 @@ private:
     }
 
     const QString& m_text;
-    QTextDocument& m_document;
+    QTextDocument* m_document = nullptr;
+    QString* m_plain = nullptr;
     QTextCursor m_cursor;
     QString m_pending;
     QTextCharFormat m_pendingFormat;
@@ -374,6 +390,17 @@ void read(const QString& text, QTextDocument& document) {
         cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
     }
+}
+
+QString plainText(const QString& text) {
+    if (!isRtf(text))
+        return text;
+    QString plain;
+    Reader(text, plain).run();
+    // A closing \par ends the text with a line break of its own.
+    if (plain.endsWith(QLatin1Char('\n')))
+        plain.chop(1);
+    return plain;
 }
 
 } // namespace gearlog::rtf

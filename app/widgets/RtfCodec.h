@@ -16,6 +16,10 @@ QString write(const QTextDocument& document);
 // RTF is taken as plain text.
 void read(const QString& text, QTextDocument& document);
 
+// The text of RTF without its markup, paragraphs ended by line breaks; text
+// that is not RTF as it is. The same reading as read(), without a document.
+QString plainText(const QString& text);
+
 bool isRtf(const QString& text);
 
 } // namespace gearlog::rtf

@@ -67,6 +67,9 @@ TEST(RtfCodec, ReadsWhatOtherWordProcessorsWrite) {
     QTextDocument doc;
     rtf::read(stored, doc);
     EXPECT_EQ(doc.toPlainText(), QStringLiteral("Field kit for café\nsecond line €5"));
+    // The reading without a document gives the same text.
+    EXPECT_EQ(rtf::plainText(stored), doc.toPlainText());
+    EXPECT_EQ(rtf::plainText(QStringLiteral("not RTF")), QStringLiteral("not RTF"));
     EXPECT_EQ(formatAt(doc, 6).fontWeight(), QFont::Bold);
     EXPECT_EQ(formatAt(doc, 19).foreground().color(), QColor(255, 0, 0));
 
