@@ -249,7 +249,6 @@ void Frame_shipment::Command_Send_Click() {
     }
     m_context.state().current_shipment_id = -1;
     setLoadedState(false);
-    Command_delete_shipment->setEnabled(false);
 }
 
 void Frame_shipment::clear_shipment_form() {
