@@ -28,18 +28,11 @@ namespace {
 constexpr int white = 0xFFFFFF;
 constexpr int idColumnTwips = 900;
 
-QString arrayName(const char* name, int index) {
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
-}
-
-QComboBox* makeCombo(QWidget* view, const char* name, int index, const QString& tip,
-                     const QString& label, QRect geometry) {
-    auto* combo = new QComboBox(view);
-    combo->setObjectName(arrayName(name, index));
+// An element of the component's combo array, carrying its Index.
+QComboBox* makeIndexedCombo(QWidget* view, const char* name, int index, const QString& tip,
+                            const QString& label, QRect geometry) {
+    QComboBox* combo = makeCombo(view, arrayName(name, index), label, tip, geometry);
     combo->setProperty("Index", index);
-    combo->setToolTip(tip);
-    combo->setGeometry(geometry);
-    makeLabelBefore(view, label, combo);
     return combo;
 }
 
@@ -52,12 +45,6 @@ QLineEdit* makeReadOnlyBox(QWidget* view, const QString& name, const QString& ti
     box->setGeometry(geometry);
     makeLabelBefore(view, label, box);
     return box;
-}
-
-// The value of a field, or -1 when it is Null.
-int keyOf(Recordset& rs, const QString& field) {
-    const QVariant v = rs.value(field);
-    return v.isValid() ? v.toInt() : -1;
 }
 
 // Puts a cursor back where it stood, whatever happens in between.
@@ -85,33 +72,29 @@ private:
 AssetList::AssetList(ViewContext& context, int index, QWidget* view, const Layout& layout)
     : QObject(view), m_context(context), m_index(index) {
     Combo_asset_category =
-        makeCombo(view, "Combo_asset_category", index,
-                  QStringLiteral("The category group for which assets are to be displayed"),
-                  QStringLiteral("Category"), layout.category);
+        makeIndexedCombo(view, "Combo_asset_category", index,
+                         QStringLiteral("The category group for which assets are to be displayed"),
+                         QStringLiteral("Category"), layout.category);
     connect(Combo_asset_category, &QComboBox::activated, this,
             guarded([this] { Combo_asset_category_Click(); }));
-    Combo_asset_equipment = makeCombo(view, "Combo_asset_equipment", index,
-                                      QStringLiteral("The equipment type of this item"),
-                                      QStringLiteral("Equipment"), layout.equipment);
+    Combo_asset_equipment = makeIndexedCombo(view, "Combo_asset_equipment", index,
+                                             QStringLiteral("The equipment type of this item"),
+                                             QStringLiteral("Equipment"), layout.equipment);
     connect(Combo_asset_equipment, &QComboBox::activated, this,
             guarded([this] { Combo_asset_equipment_Click(); }));
     if (index == 2)
         return;
 
-    Grid_asset = new FlexGrid(view);
-    Grid_asset->setObjectName(arrayName("Grid_asset", index));
-    Grid_asset->setProperty("Index", index);
-    Grid_asset->setAccessibleName(QStringLiteral("Assets grid"));
-    Grid_asset->setToolTip(
+    Grid_asset = makeGrid(
+        view, arrayName("Grid_asset", index),
+        index == 0 ? QStringLiteral("Assets grid") : QStringLiteral("Asset picker grid"),
         index == 0 ? QStringLiteral("Click on an existing name to delete or modify it. Click on "
                                     "the last row to add a new item. Double-click to show the "
                                     "shipping history.")
                    : QStringLiteral("Click on an asset name to select it. Double-click to show "
-                                    "the shipping history."));
-    Grid_asset->setGeometry(layout.grid);
-    Grid_asset->setCols(3);
-    Grid_asset->setFixedRows(1);
-    Grid_asset->setFixedCols(1);
+                                    "the shipping history."),
+        layout.grid, 3);
+    Grid_asset->setProperty("Index", index);
     setGridShape(1);
     connect(Grid_asset, &FlexGrid::Click, this, guarded([this] { Grid_asset_Click(); }));
     connect(Grid_asset, &FlexGrid::DblClick, this, guarded([this] { Grid_asset_DblClick(); }));
@@ -122,9 +105,9 @@ AssetList::AssetList(ViewContext& context, int index, QWidget* view, const Layou
     Imagelet_asset->setAccessibleName(QStringLiteral("Photograph of the equipment type"));
     Imagelet_asset->setGeometry(layout.photo);
 
-    Combo_asset_status = makeCombo(view, "Combo_asset_status", index,
-                                   QStringLiteral("The current status of this item"),
-                                   QStringLiteral("Status"), layout.status);
+    Combo_asset_status = makeIndexedCombo(view, "Combo_asset_status", index,
+                                          QStringLiteral("The current status of this item"),
+                                          QStringLiteral("Status"), layout.status);
 
     auto* location = new ColourBox(view);
     location->setObjectName(arrayName("Text_asset_location", index));
@@ -151,7 +134,7 @@ AssetList::AssetList(ViewContext& context, int index, QWidget* view, const Layou
 void AssetList::setGridShape(int rows) {
     Grid_asset->setRows(rows);
     Grid_asset->setColWidth(0, idColumnTwips);
-    const int rest = (Grid_asset->width() * 15 - idColumnTwips - 350) / 2;
+    const int rest = (Grid_asset->widthTwips() - idColumnTwips - 350) / 2;
     Grid_asset->setColWidth(1, rest);
     Grid_asset->setColWidth(2, rest);
 }
@@ -162,6 +145,22 @@ void AssetList::setItemButtons(bool enabled) {
     for (QPushButton* button : {addItemButton, deleteItemButton})
         if (button)
             button->setEnabled(enabled);
+}
+
+void AssetList::fillFilters() {
+    Session& session = m_context.session();
+    LoadingGuard loading(m_context.state().loading);
+    Combo_asset_category->clear();
+    Combo_asset_category->addItem(QStringLiteral("All"), -1);
+    fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"),
+               *Combo_asset_category, false);
+    Combo_asset_category->setCurrentIndex(-1);
+    Combo_asset_equipment->setCurrentIndex(-1);
+    if (Combo_asset_status) {
+        fill_combo(session.rs_status(), QStringLiteral("ID"), QStringLiteral("Name"),
+                   *Combo_asset_status, true);
+        Combo_asset_status->setCurrentIndex(-1);
+    }
 }
 
 void AssetList::clearList() {
@@ -234,7 +233,7 @@ void AssetList::showEquipmentPhoto() {
         return;
     }
     Imagelet_asset->setConnectionType(static_cast<int>(session.connectionType()));
-    const int photoId = keyOf(session.rs_equipment(), QStringLiteral("PhotographID"));
+    const int photoId = key_of(session.rs_equipment(), QStringLiteral("PhotographID"));
     if (photoId < 1 || !find_record_by_number(session.rs_photo(), QStringLiteral("ID"), photoId)) {
         Imagelet_asset->Reset();
         return;
@@ -365,7 +364,7 @@ void AssetList::Grid_asset_Click() {
     if (m_index == 0 && fillForm)
         fillForm(asset);
     Combo_asset_status->setCurrentIndex(0);
-    const int status = keyOf(asset, QStringLiteral("StatusID"));
+    const int status = key_of(asset, QStringLiteral("StatusID"));
     if (status >= 0)
         select_combo_item(*Combo_asset_status, status);
     showLocation(asset);
@@ -383,17 +382,17 @@ void AssetList::showLocation(Recordset& asset) {
     state.location_contact_id = -1;
     int colour = white;
     Recordset& addresses = session.rs_address();
-    const int account = keyOf(asset, QStringLiteral("AccountID"));
+    const int account = key_of(asset, QStringLiteral("AccountID"));
     if (account >= 0 && find_record_by_number(addresses, QStringLiteral("ID"), account) &&
         addresses.value(QStringLiteral("ColourCode")).isValid())
         colour = addresses.value(QStringLiteral("ColourCode")).toInt();
-    const int shipment = keyOf(asset, QStringLiteral("ShipmentID"));
+    const int shipment = key_of(asset, QStringLiteral("ShipmentID"));
     if (shipment > 0) {
         Recordset& shipments = session.rs_shipment();
         // The shipment view stands on its own shipment: put it back.
         const PositionKept kept(shipments);
         if (find_record_by_number(shipments, QStringLiteral("ID"), shipment)) {
-            const int receiver = keyOf(shipments, QStringLiteral("ReceiverAddressID"));
+            const int receiver = key_of(shipments, QStringLiteral("ReceiverAddressID"));
             if (receiver >= 0 && find_record_by_number(addresses, QStringLiteral("ID"), receiver)) {
                 const QVariant code = addresses.value(QStringLiteral("ColourCode"));
                 colour = code.isValid() ? code.toInt() : white;
@@ -402,7 +401,7 @@ void AssetList::showLocation(Recordset& asset) {
                 state.location_address_id = receiver;
             }
             Recordset& contacts = session.rs_contact();
-            const int contact = keyOf(shipments, QStringLiteral("ReceiverContactID"));
+            const int contact = key_of(shipments, QStringLiteral("ReceiverContactID"));
             if (contact >= 0 && find_record_by_number(contacts, QStringLiteral("ID"), contact)) {
                 box->setText(contacts.value(QStringLiteral("Name")).toString());
                 state.location_contact_id = contact;
@@ -416,7 +415,7 @@ void AssetList::showLocation(Recordset& asset) {
 
 void AssetList::showItemSize(Recordset& asset) {
     Recordset& equipment = m_context.session().rs_equipment();
-    const int type = keyOf(asset, QStringLiteral("EquipmentID"));
+    const int type = key_of(asset, QStringLiteral("EquipmentID"));
     if (type < 0 || !find_record_by_number(equipment, QStringLiteral("ID"), type))
         return;
     const QVariant weight = equipment.value(QStringLiteral("Weight"));

@@ -48,6 +48,10 @@ public:
     QPushButton* addItemButton = nullptr;
     QPushButton* deleteItemButton = nullptr;
 
+    // Fills the filters afresh for a view being shown: "All" and every
+    // category, no category or type chosen; the status list, where the view
+    // has one, with no status chosen.
+    void fillFilters();
     void load_asset_list();
     // Index 0 and 1: no assets listed, no photograph, the form empty.
     void clearList();

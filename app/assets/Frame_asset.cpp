@@ -153,21 +153,11 @@ Frame_asset::Frame_asset(ViewContext& context, QWidget* parent)
 }
 
 void Frame_asset::Command_Assets_Click() {
-    Session& session = m_context.session();
-    AppState& state = m_context.state();
+    m_list->fillFilters();
     {
-        LoadingGuard loading(state.loading);
-        QComboBox& categories = *m_list->Combo_asset_category;
-        categories.clear();
-        categories.addItem(QStringLiteral("All"), -1);
-        fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"), categories,
-                   false);
-        categories.setCurrentIndex(-1);
-        fill_combo(session.rs_status(), QStringLiteral("ID"), QStringLiteral("Name"),
-                   *m_list->Combo_asset_status, true);
-        fill_combo(session.rs_address(), QStringLiteral("ID"), QStringLiteral("Name"),
+        LoadingGuard loading(m_context.state().loading);
+        fill_combo(m_context.session().rs_address(), QStringLiteral("ID"), QStringLiteral("Name"),
                    *Combo_asset_account, true);
-        m_list->Combo_asset_equipment->setCurrentIndex(-1);
     }
     m_list->clearList(); // which empties the form and its buttons
 }

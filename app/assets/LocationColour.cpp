@@ -9,11 +9,6 @@ namespace {
 
 constexpr int white = 0xFFFFFF;
 
-int keyOf(Recordset& rs, const QString& field) {
-    const QVariant v = rs.value(field);
-    return v.isValid() ? v.toInt() : -1;
-}
-
 } // namespace
 
 int location_colour(Session& session, int accountId, int shipmentId, LocationColourMemo& memo) {
@@ -24,7 +19,7 @@ int location_colour(Session& session, int accountId, int shipmentId, LocationCol
             return known.value();
         int colour = -1;
         if (id >= 0 && find_record_by_number(addresses, QStringLiteral("ID"), id))
-            colour = keyOf(addresses, QStringLiteral("ColourCode"));
+            colour = key_of(addresses, QStringLiteral("ColourCode"));
         memo.address.insert(id, colour);
         return colour;
     };
@@ -38,7 +33,7 @@ int location_colour(Session& session, int accountId, int shipmentId, LocationCol
         Recordset& shipments = session.rs_shipment();
         receiver = memo.receiver.insert(
             shipmentId, find_record_by_number(shipments, QStringLiteral("ID"), shipmentId)
-                            ? keyOf(shipments, QStringLiteral("ReceiverAddressID"))
+                            ? key_of(shipments, QStringLiteral("ReceiverAddressID"))
                             : -1);
     }
     if (receiver.value() >= 0 && addressColour(receiver.value()) != -1)

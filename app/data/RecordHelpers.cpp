@@ -24,6 +24,11 @@ bool findWithCriteria(Recordset& cursor, QString criteria, const QString& extraC
 }
 } // namespace
 
+int key_of(Recordset& cursor, const QString& field) {
+    const QVariant value = cursor.value(field);
+    return value.isValid() ? value.toInt() : -1;
+}
+
 int record_count(Recordset& cursor) {
     cursor.moveLast();
     return cursor.recordCount();

@@ -9,6 +9,8 @@ namespace gearlog {
 class Database;
 class Recordset;
 
+// The value of a key field of the current row, or -1 when it is Null.
+int key_of(Recordset& cursor, const QString& field);
 // Number of rows; leaves the cursor on its last row. Engine failures throw.
 int record_count(Recordset& cursor);
 // True when the path names an existing regular file.

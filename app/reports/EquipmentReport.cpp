@@ -79,8 +79,8 @@ EquipmentReport build_equipment_report(Session& session, const EquipmentReportFi
             return known.value();
         std::pair<int, int> receiver{-1, 0};
         if (find_record_by_number(shipments, QStringLiteral("ID"), shipment)) {
-            const int address = keyOf(shipments.value(QStringLiteral("ReceiverAddressID")));
-            const int contact = keyOf(shipments.value(QStringLiteral("ReceiverContactID")));
+            const int address = key_of(shipments, QStringLiteral("ReceiverAddressID"));
+            const int contact = key_of(shipments, QStringLiteral("ReceiverContactID"));
             if (address >= 0 && find_record_by_number(addressRows, QStringLiteral("ID"), address)) {
                 receiver.first = address;
                 if (contact >= 0 &&

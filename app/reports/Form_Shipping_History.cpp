@@ -20,10 +20,6 @@
 
 namespace gearlog {
 
-namespace {
-constexpr int twipsPerPixel = 15;
-}
-
 Form_Shipping_History::Form_Shipping_History(Session& session, AppState& state, QWidget* parent)
     : QDialog(parent), m_session(session), m_state(state) {
     setObjectName(QStringLiteral("Form_Shipping_History"));
@@ -54,12 +50,8 @@ Form_Shipping_History::Form_Shipping_History(Session& session, AppState& state, 
     connect(done, &QPushButton::clicked, this, &QDialog::accept);
 
     const QRect area{10, 70, 880, 480};
-    Grid_asset_shipment = new FlexGrid(this);
-    Grid_asset_shipment->setObjectName(QStringLiteral("Grid_asset_shipment"));
-    Grid_asset_shipment->setAccessibleName(QStringLiteral("Shipping history grid"));
-    Grid_asset_shipment->setGeometry(area);
-    Grid_asset_shipment->setFixedRows(1);
-    Grid_asset_shipment->setFixedCols(1);
+    Grid_asset_shipment = makeGrid(this, QStringLiteral("Grid_asset_shipment"),
+                                   QStringLiteral("Shipping history grid"), QString(), area, 1);
     auto* popup = new QMenu(this);
     popup->setObjectName(QStringLiteral("mnuPopup"));
     QAction* excel = popup->addAction(QStringLiteral("Save as Excel"));
@@ -98,7 +90,7 @@ void Form_Shipping_History::build() {
     grid.setCols(static_cast<int>(columns.size()) + 1);
     grid.setRows(history.rows + 1);
     const int width = columns.empty() ? 0
-                                      : (grid.width() * twipsPerPixel - grid.colWidth(0) - 350) /
+                                      : (grid.widthTwips() - grid.colWidth(0) - 350) /
                                             static_cast<int>(columns.size());
     QString headings;
     for (size_t c = 0; c < columns.size(); ++c) {

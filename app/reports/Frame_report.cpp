@@ -20,18 +20,6 @@ namespace gearlog {
 
 namespace {
 
-constexpr int twipsPerPixel = 15;
-
-QComboBox* makeFilter(QWidget* view, const QString& name, const QString& label, const QString& tip,
-                      QRect at) {
-    auto* combo = new QComboBox(view);
-    combo->setObjectName(name);
-    combo->setToolTip(tip);
-    combo->setGeometry(at);
-    makeLabelBefore(view, label, combo);
-    return combo;
-}
-
 // The selected entry's key, or -1 for none or the empty first entry.
 int filterKey(const QComboBox& combo) {
     return combo.currentIndex() >= 1 ? combo.currentData().toInt() : -1;
@@ -50,11 +38,11 @@ Frame_report::Frame_report(ViewContext& context, QWidget* parent)
     m_filters->Combo_asset_equipment->setToolTip(
         QStringLiteral("The equipment type for items to be displayed"));
     Combo_report_contact =
-        makeFilter(this, QStringLiteral("Combo_report_contact"), QStringLiteral("Contact"),
-                   QStringLiteral("Select assets held by this person."), {520, 10, 300, 26});
+        makeCombo(this, QStringLiteral("Combo_report_contact"), QStringLiteral("Contact"),
+                  QStringLiteral("Select assets held by this person."), {520, 10, 300, 26});
     Combo_report_address =
-        makeFilter(this, QStringLiteral("Combo_report_address"), QStringLiteral("Location"),
-                   QStringLiteral("Select assets held at this location."), {520, 45, 300, 26});
+        makeCombo(this, QStringLiteral("Combo_report_address"), QStringLiteral("Location"),
+                  QStringLiteral("Select assets held at this location."), {520, 45, 300, 26});
     connect(Combo_report_contact, &QComboBox::activated, this,
             guarded([this] { Combo_report_contact_Click(); }));
     connect(Combo_report_address, &QComboBox::activated, this,
@@ -64,16 +52,11 @@ Frame_report::Frame_report(ViewContext& context, QWidget* parent)
     connect(Command_show, &QPushButton::clicked, this, guarded([this] { Command_show_Click(); }));
 
     const QRect area{10, 85, 1060, 505};
-    Grid_asset_shipment = new FlexGrid(this);
-    Grid_asset_shipment->setObjectName(QStringLiteral("Grid_asset_shipment"));
-    Grid_asset_shipment->setAccessibleName(QStringLiteral("Equipment report grid"));
-    Grid_asset_shipment->setToolTip(
-        QStringLiteral("List of equipment satisfying the specified conditions. Click on any "
-                       "column to sort the grid using that field."));
-    Grid_asset_shipment->setGeometry(area);
-    Grid_asset_shipment->setFixedRows(1);
-    Grid_asset_shipment->setFixedCols(1);
-    Grid_asset_shipment->setCols(13);
+    Grid_asset_shipment = makeGrid(
+        this, QStringLiteral("Grid_asset_shipment"), QStringLiteral("Equipment report grid"),
+        QStringLiteral("List of equipment satisfying the specified conditions. Click on "
+                       "any column to sort the grid using that field."),
+        area, 13);
     Grid_asset_shipment->setRows(1);
     connect(Grid_asset_shipment, &FlexGrid::Click, this,
             guarded([this] { Grid_asset_shipment_Click(); }));
@@ -89,13 +72,8 @@ Frame_report::Frame_report(ViewContext& context, QWidget* parent)
 
 void Frame_report::Command_report_Click() {
     Session& session = m_context.session();
+    m_filters->fillFilters();
     LoadingGuard loading(m_context.state().loading);
-    QComboBox& categories = *m_filters->Combo_asset_category;
-    categories.clear();
-    categories.addItem(QStringLiteral("All"), -1);
-    fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"), categories,
-               false);
-    categories.setCurrentIndex(-1);
     m_filters->Combo_asset_equipment->clear();
     Combo_report_contact->clear();
     Combo_report_contact->addItem(QString(), -1);
@@ -139,7 +117,7 @@ void Frame_report::display_equipment_report() {
 
     FlexGrid& grid = *Grid_asset_shipment;
     const int rows = static_cast<int>(report.rows.size());
-    const int width = (grid.width() * twipsPerPixel - grid.colWidth(0) - 350) / 4;
+    const int width = (grid.widthTwips() - grid.colWidth(0) - 350) / 4;
     for (int c = 1; c < grid.cols(); ++c) {
         grid.setColWidth(c, width);
         grid.setColAlignment(c, Qt::AlignLeft);

@@ -23,8 +23,6 @@ namespace gearlog {
 
 namespace {
 
-constexpr int twipsPerPixel = 15;
-
 QStringList headings() {
     return {QString(),
             QStringLiteral("Date"),
@@ -32,18 +30,6 @@ QStringList headings() {
             QStringLiteral("Receiver"),
             QStringLiteral("Shipper"),
             QStringLiteral("Comments")};
-}
-
-FlexGrid* makeReportGrid(QWidget* view, const QString& name, const QString& role,
-                         const QString& tip, QRect at, int fixedCols) {
-    auto* grid = new FlexGrid(view);
-    grid->setObjectName(name);
-    grid->setAccessibleName(role);
-    grid->setToolTip(tip);
-    grid->setGeometry(at);
-    grid->setFixedRows(1);
-    grid->setFixedCols(fixedCols);
-    return grid;
 }
 
 // The date a box holds: null when it is empty, nothing when it is no date.
@@ -88,7 +74,7 @@ Frame_report_shipment::Frame_report_shipment(ViewContext& context, QWidget* pare
     connect(Command_show_shipping_report, &QPushButton::clicked, this,
             guarded([this] { Command_show_shipping_report_Click(); }));
 
-    Grid_report_shipment = makeReportGrid(
+    Grid_report_shipment = makeGrid(
         this, QStringLiteral("Grid_report_shipment"), QStringLiteral("Shipment report grid"),
         QStringLiteral("List of shipments satisfying the specified conditions. Click on any row "
                        "to show the shipping list. Click on any column to sort the grid using "
@@ -98,7 +84,7 @@ Frame_report_shipment::Frame_report_shipment(ViewContext& context, QWidget* pare
             guarded([this] { Grid_report_shipment_Click(); }));
     connect(Grid_report_shipment, &FlexGrid::RightClick, this,
             [this](const QPoint& at) { m_context.popupMenu(at); });
-    Grid_report_shipment_list = makeReportGrid(
+    Grid_report_shipment_list = makeGrid(
         this, QStringLiteral("Grid_report_shipment_list"), QStringLiteral("Shipment lines grid"),
         QStringLiteral("This is the shipping list for the currently selected shipment. Click on "
                        "any column to sort the grid using that field."),
@@ -114,7 +100,7 @@ void Frame_report_shipment::showHeadings() {
     grid.replaceTable({headings()});
     grid.setCols(6);
     grid.setColWidth(0, 500);
-    const double w = grid.width() * twipsPerPixel - 500 - 350;
+    const double w = grid.widthTwips() - 500 - 350;
     grid.setColWidth(1, static_cast<int>(std::lround(w / 6)));
     grid.setColWidth(2, static_cast<int>(std::lround(1.75 * w / 5)));
     for (int c = 3; c < 6; ++c)
@@ -178,10 +164,7 @@ void Frame_report_shipment::Grid_report_shipment_Click() {
 
 void Frame_report_shipment::Grid_report_shipment_list_Click() {
     // The full form has no fixed column: every column sorts.
-    FlexGrid& grid = *Grid_report_shipment_list;
-    if (grid.rowSel() == grid.row())
-        return;
-    sort_grid(grid, {SortKey{grid.col(), m_context.state().list_sort.nextDescending(grid.col())}});
+    sortByClickedColumn(*Grid_report_shipment_list, m_context.state().list_sort, false, 0);
 }
 
 void Frame_report_shipment::Command_show_shipping_report_Click() {

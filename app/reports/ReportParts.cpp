@@ -26,9 +26,9 @@ void showReportText(QTextEdit& box, const QString& clip) {
     box.setPlainText(text);
 }
 
-bool sortByClickedColumn(FlexGrid& grid, GridSortState& state, bool numeric) {
+bool sortByClickedColumn(FlexGrid& grid, GridSortState& state, bool numeric, int firstColumn) {
     const int column = grid.col();
-    if (grid.rowSel() == grid.row() || column < 1)
+    if (grid.rowSel() == grid.row() || column < firstColumn)
         return false;
     const bool descending = state.nextDescending(column);
     sort_grid(grid, {SortKey{column, descending, numeric}});

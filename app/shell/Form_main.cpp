@@ -151,8 +151,7 @@ QPushButton* Form_main::viewButton(QWidget* band, const char* name, int index,
                                    const QString& caption, const QString& hint, QFrame* frame,
                                    std::function<void()> prepare) {
     auto* button = new QPushButton(caption, band);
-    button->setObjectName(index < 0 ? QString::fromLatin1(name)
-                                    : QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index));
+    button->setObjectName(index < 0 ? QString::fromLatin1(name) : arrayName(name, index));
     if (index >= 0)
         button->setProperty("Index", index);
     button->setProperty(hintProperty, hint);

@@ -27,20 +27,8 @@ namespace gearlog {
 
 namespace {
 
-QString indexed(const char* name, int index) {
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
-}
-
-// The labels of this form are longer than most: 110 pixels wide.
-void labelBefore(QWidget* page, const QString& text, QWidget* buddy) {
-    const QRect at = buddy->geometry();
-    makeLabel(page, text, buddy, {at.x() - 115, at.y(), 110, 26});
-}
-
-int keyOf(Recordset& rs, const QString& field) {
-    const QVariant v = rs.value(field);
-    return v.isValid() ? v.toInt() : -1;
-}
+// The labels of this form are longer than most.
+constexpr int labelWidth = 115;
 
 // The date a box holds; a text that is no date fails the save as the
 // engine's conversion would.
@@ -83,12 +71,7 @@ Frame_shipment::Frame_shipment(ViewContext& context, QWidget* parent)
 void Frame_shipment::buildDetails(QWidget* page) {
     const auto change = guarded([this] { Text_shipment_Change(); });
     auto combo = [page](const QString& name, const QString& label, const QString& tip, QRect at) {
-        auto* c = new QComboBox(page);
-        c->setObjectName(name);
-        c->setToolTip(tip);
-        c->setGeometry(at);
-        labelBefore(page, label, c);
-        return c;
+        return makeCombo(page, name, label, tip, at, labelWidth);
     };
     auto box = [this, page, &change](const QString& name, const QString& label, const QString& tip,
                                      QRect at) {
@@ -96,7 +79,7 @@ void Frame_shipment::buildDetails(QWidget* page) {
         edit->setObjectName(name);
         edit->setToolTip(tip);
         edit->setGeometry(at);
-        labelBefore(page, label, edit);
+        makeLabelBefore(page, label, edit, labelWidth);
         connect(edit, &QLineEdit::textChanged, this, change);
         return edit;
     };
@@ -120,10 +103,10 @@ void Frame_shipment::buildDetails(QWidget* page) {
     for (int side = 0; side < 2; ++side) {
         const int y = 90 + side * 80;
         const auto s = static_cast<size_t>(side);
-        Combo_shipment_contact[s] = combo(indexed("Combo_shipment_contact", side), nameLabels[side],
-                                          nameTips[side], {130, y, 300, 26});
+        Combo_shipment_contact[s] = combo(arrayName("Combo_shipment_contact", side),
+                                          nameLabels[side], nameTips[side], {130, y, 300, 26});
         Combo_shipment_address[s] =
-            combo(indexed("Combo_shipment_address", side), QStringLiteral("Address"),
+            combo(arrayName("Combo_shipment_address", side), QStringLiteral("Address"),
                   addressTips[side], {130, y + 35, 300, 26});
         for (QComboBox* c : {Combo_shipment_contact[s], Combo_shipment_address[s]})
             c->setProperty("Index", side);
@@ -134,10 +117,10 @@ void Frame_shipment::buildDetails(QWidget* page) {
             const int index = side * 2 + b;
             const QString caption = b == 0 ? QStringLiteral("Modify") : QStringLiteral("Create");
             const QRect at{440 + b * 85, y, 80, 26};
-            QPushButton* name = makeButton(page, indexed("Command_shipment_define_name", index),
+            QPushButton* name = makeButton(page, arrayName("Command_shipment_define_name", index),
                                            caption, QString(), at);
             QPushButton* address =
-                makeButton(page, indexed("Command_shipment_define_address", index), caption,
+                makeButton(page, arrayName("Command_shipment_define_address", index), caption,
                            QString(), at.translated(0, 35));
             // Two buttons share each caption: say which field each one serves.
             name->setAccessibleName(caption + QLatin1Char(' ') + nameLabels[side]);
@@ -237,16 +220,8 @@ void Frame_shipment::Command_Send_Click() {
         refill(*Combo_shipment, session.rs_shipment());
         fillContactCombos();
         fillAddressCombos();
-        AssetList& picker = m_list->picker();
-        picker.Combo_asset_category->clear();
-        picker.Combo_asset_category->addItem(QStringLiteral("All"), -1);
-        fill_combo(session.rs_category(), QStringLiteral("ID"), QStringLiteral("Name"),
-                   *picker.Combo_asset_category, false);
-        picker.Combo_asset_category->setCurrentIndex(-1);
-        fill_combo(session.rs_status(), QStringLiteral("ID"), QStringLiteral("Name"),
-                   *picker.Combo_asset_status, true);
-        picker.Combo_asset_status->setCurrentIndex(-1);
     }
+    m_list->picker().fillFilters();
     m_context.state().current_shipment_id = -1;
     setLoadedState(false);
 }
@@ -284,7 +259,7 @@ void Frame_shipment::selectContactAddress(int index) {
     Recordset& contacts = m_context.session().rs_contact();
     if (!find_record_by_number(contacts, QStringLiteral("ID"), contact.currentData().toInt()))
         return;
-    const int address = keyOf(contacts, QStringLiteral("AddressID"));
+    const int address = key_of(contacts, QStringLiteral("AddressID"));
     if (address >= 0)
         select_combo_item(*Combo_shipment_address[i], address);
 }
@@ -302,13 +277,13 @@ void Frame_shipment::load_shipment_form() {
         const char* sides[2][2] = {{"ReceiverContactID", "ReceiverAddressID"},
                                    {"ShipperContactID", "ShipperAddressID"}};
         for (size_t side = 0; side < 2; ++side) {
-            const int contact = keyOf(shipment, QString::fromLatin1(sides[side][0]));
+            const int contact = key_of(shipment, QString::fromLatin1(sides[side][0]));
             if (contact >= 0) {
                 select_combo_item(*Combo_shipment_contact[side], contact);
                 // As a pick of the contact would: its own address first.
                 selectContactAddress(static_cast<int>(side));
             }
-            const int address = keyOf(shipment, QString::fromLatin1(sides[side][1]));
+            const int address = key_of(shipment, QString::fromLatin1(sides[side][1]));
             if (address >= 0)
                 select_combo_item(*Combo_shipment_address[side], address);
         }
@@ -324,7 +299,7 @@ void Frame_shipment::load_shipment_form() {
                                                               : QString());
         for (auto [combo, field] : {std::pair{Combo_shipment_method, "ShippingMethod"},
                                     std::pair{Combo_shipment_purpose, "Purpose"}}) {
-            const int entry = keyOf(shipment, QString::fromLatin1(field));
+            const int entry = key_of(shipment, QString::fromLatin1(field));
             if (entry >= 0 && entry < combo->count())
                 combo->setCurrentIndex(entry);
         }

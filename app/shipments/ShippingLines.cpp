@@ -16,11 +16,6 @@ const QString completedField = QStringLiteral("IsCompleted");
 const QString completionField = QStringLiteral("CompletionDate");
 const QString transferField = QStringLiteral("TransferID");
 
-int keyOf(Recordset& rs, const QString& field) {
-    const QVariant v = rs.value(field);
-    return v.isValid() ? v.toInt() : -1;
-}
-
 // Completes the asset's open line on the shipment it is leaving: it was
 // transferred to `to` at `when`.
 void completeTransfer(Session& session, int assetId, int from, int to, const QDateTime& when) {
@@ -63,7 +58,7 @@ bool restock(Session& session, int shipment, int assetId) {
     Recordset& assets = session.rs_asset();
     assets.reread({assetId});
     if (!find_record_by_number(assets, idField, assetId) ||
-        keyOf(assets, shipmentField) != shipment)
+        key_of(assets, shipmentField) != shipment)
         return false;
     assets.setValue(shipmentField, 0);
     assets.update();
@@ -83,7 +78,7 @@ StoredLine stored_line(Session& session, int assetId) {
     if (!lines.value(completedField).toBool())
         return {LineState::Open, {}};
     Recordset& shipments = session.rs_shipment();
-    const int next = keyOf(lines, transferField);
+    const int next = key_of(lines, transferField);
     if (next >= 0 && find_record_by_number(shipments, idField, next))
         return {LineState::Transferred, shipments.value(QStringLiteral("Name")).toString()};
     return {LineState::Returned, {}};
@@ -112,7 +107,7 @@ void store_shipping_list(Session& session, int shipment, bool keepsLines,
             lines.setValue(transferField, -1);
             lines.update();
         }
-        const int from = keyOf(assets, shipmentField);
+        const int from = key_of(assets, shipmentField);
         if (from == shipment)
             continue;
         if (from > 0)

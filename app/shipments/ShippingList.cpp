@@ -48,11 +48,6 @@ QPixmap tickPicture(QWidget* widget, bool ticked) {
     return picture;
 }
 
-int keyOf(Recordset& rs, const QString& field) {
-    const QVariant v = rs.value(field);
-    return v.isValid() ? v.toInt() : -1;
-}
-
 QLineEdit* makeTotalBox(QWidget* page, const QString& name, const QString& label,
                         const QString& tip, int y) {
     auto* box = new QLineEdit(page);
@@ -78,7 +73,6 @@ ShippingList::ShippingList(ViewContext& context, QWidget* page)
     layout.weight = {100, 460, 100, 26};
     layout.volume = {300, 460, 100, 26};
     m_picker = new AssetList(context, 1, page, layout);
-    m_picker->Grid_asset->setAccessibleName(QStringLiteral("Asset picker grid"));
     m_picker->isListed = [this](int assetId) {
         return isListed(assetId);
     };
@@ -103,16 +97,13 @@ ShippingList::ShippingList(ViewContext& context, QWidget* page)
     connect(Command_delete_item_from_shipping_list, &QPushButton::clicked, this,
             guarded([this] { Command_delete_item_from_shipping_list_Click(); }));
 
-    Grid_shipping_list = new FlexGrid(page);
-    Grid_shipping_list->setObjectName(QStringLiteral("Grid_shipping_list"));
-    Grid_shipping_list->setAccessibleName(QStringLiteral("Shipping list grid"));
-    Grid_shipping_list->setToolTip(QStringLiteral("Click on item to show category and equipment "
-                                                  "list. Double-click to show the shipping "
-                                                  "history."));
-    Grid_shipping_list->setGeometry(620, 10, 440, 370);
-    Grid_shipping_list->setCols(4);
-    Grid_shipping_list->setFixedRows(1);
-    Grid_shipping_list->setFixedCols(1);
+    Grid_shipping_list = makeGrid(
+        page, QStringLiteral("Grid_shipping_list"), QStringLiteral("Shipping list grid"),
+        QStringLiteral("Click on item to show category and equipment list. Double-click to show "
+                       "the shipping history."),
+        {620, 10, 440, 370}, 4);
+    m_tickPictures = {tickPicture(Grid_shipping_list, false),
+                      tickPicture(Grid_shipping_list, true)};
     connect(Grid_shipping_list, &FlexGrid::Click, this,
             guarded([this] { Grid_shipping_list_Click(); }));
     connect(Grid_shipping_list, &FlexGrid::DblClick, this,
@@ -216,7 +207,7 @@ bool ShippingList::isListed(int assetId) const {
 
 void ShippingList::setTicked(int row, bool ticked) {
     m_ticked[static_cast<size_t>(row)] = ticked;
-    Grid_shipping_list->setCellPicture(row, 0, tickPicture(Grid_shipping_list, ticked),
+    Grid_shipping_list->setCellPicture(row, 0, m_tickPictures[ticked ? 1 : 0],
                                        ticked ? QStringLiteral("Ticked")
                                               : QStringLiteral("Not ticked"));
     Grid_shipping_list->setCellBackColor(row, 3, colourFromCode(ticked ? red : white));
@@ -241,10 +232,10 @@ void ShippingList::reset_shipping_list_selection() {
         Session& session = m_context.session();
         Recordset& assets = session.rs_asset();
         if (id >= 0 && find_record_by_number(assets, QStringLiteral("ID"), id)) {
-            const int shipment = keyOf(assets, QStringLiteral("ShipmentID"));
+            const int shipment = key_of(assets, QStringLiteral("ShipmentID"));
             if (shipment > 0)
                 idColour = yellow;
-            locationColour = location_colour(session, keyOf(assets, QStringLiteral("AccountID")),
+            locationColour = location_colour(session, key_of(assets, QStringLiteral("AccountID")),
                                              shipment, memo);
         }
         grid.setCellBackColor(r, 1, colourFromCode(idColour));
@@ -269,7 +260,7 @@ void ShippingList::update_shipping_list_info() {
         const int id = itemAt(r).assetId;
         if (id < 0 || !find_record_by_number(assets, QStringLiteral("ID"), id))
             continue;
-        const int type = keyOf(assets, QStringLiteral("EquipmentID"));
+        const int type = key_of(assets, QStringLiteral("EquipmentID"));
         if (type < 0 || !find_record_by_number(equipment, QStringLiteral("ID"), type))
             continue;
         const QVariant w = equipment.value(QStringLiteral("Weight"));
@@ -388,11 +379,11 @@ void ShippingList::showInPicker(int assetId) {
     Recordset& equipment = session.rs_equipment();
     if (assetId < 0 || !find_record_by_number(assets, QStringLiteral("ID"), assetId))
         return;
-    const int type = keyOf(assets, QStringLiteral("EquipmentID"));
+    const int type = key_of(assets, QStringLiteral("EquipmentID"));
     if (type < 0 || !find_record_by_number(equipment, QStringLiteral("ID"), type))
         return;
     if (select_combo_item(*picker.Combo_asset_category,
-                          keyOf(equipment, QStringLiteral("CategoryID"))) < 0)
+                          key_of(equipment, QStringLiteral("CategoryID"))) < 0)
         return;
     picker.Combo_asset_category_Click();
     if (select_combo_item(*picker.Combo_asset_equipment, type) < 0)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QPixmap>
 #include <QString>
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -73,6 +75,8 @@ private:
 
     ViewContext& m_context;
     AssetList* m_picker;
+    // The unticked and ticked boxes, drawn once.
+    std::array<QPixmap, 2> m_tickPictures;
     // Per grid row (row 0 the heading): whether it is ticked.
     std::vector<bool> m_ticked;
 };

@@ -12,22 +12,13 @@ namespace gearlog {
 
 namespace {
 
-constexpr int twipsPerPixel = 15;
-
 // A field of the row a look-up found, or empty when it found none.
 QString fieldOf(bool found, Recordset& rs, const QString& field) {
     return found ? rs.value(field).toString() : QString();
 }
 
-int keyOf(bool found, Recordset& rs, const QString& field) {
-    if (!found)
-        return -1;
-    const QVariant v = rs.value(field);
-    return v.isValid() ? v.toInt() : -1;
-}
-
 void shapeFull(FlexGrid& grid) {
-    const int width = (grid.width() * twipsPerPixel - 1000) / 5;
+    const int width = (grid.widthTwips() - 1000) / 5;
     for (int c = 0; c < 5; ++c) {
         grid.setColWidth(c, width);
         grid.setColAlignment(c, Qt::AlignLeft);
@@ -40,10 +31,9 @@ void shape_short_shipping_list(FlexGrid& grid) {
     grid.setColWidth(0, 250);
     // The ID column is 500 twips, or wider where the font needs it for a
     // seven-digit key.
-    const int idWidth = std::max(
-        500, (grid.fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 8) * twipsPerPixel);
+    const int idWidth = std::max(500, grid.textWidthTwips(QStringLiteral("0000000")));
     grid.setColWidth(1, idWidth);
-    const int rest = (grid.width() * twipsPerPixel - grid.colWidth(0) - idWidth - 500) / 2;
+    const int rest = (grid.widthTwips() - grid.colWidth(0) - idWidth - 500) / 2;
     grid.setColWidth(2, rest);
     grid.setColWidth(3, rest);
     for (int c = 1; c < 4; ++c)
@@ -84,9 +74,9 @@ void fill_shipping_list_grid(Session& session, AppState& state, ShippingListForm
         const bool hasAsset =
             assetId.isValid() && find_record_by_number(assets, id, assetId.toInt());
         if (full) {
-            const int type = keyOf(hasAsset, assets, QStringLiteral("EquipmentID"));
+            const int type = hasAsset ? key_of(assets, QStringLiteral("EquipmentID")) : -1;
             const bool hasType = type >= 0 && find_record_by_number(equipment, id, type);
-            const int category = keyOf(hasType, equipment, QStringLiteral("CategoryID"));
+            const int category = hasType ? key_of(equipment, QStringLiteral("CategoryID")) : -1;
             const bool hasCategory =
                 category >= 0 && find_record_by_number(categories, id, category);
             // Only a completed line has come back, whatever date is stored.

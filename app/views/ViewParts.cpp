@@ -4,6 +4,7 @@
 #include "FlexGrid.h"
 #include "UiServices.h"
 
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -84,22 +85,42 @@ bool name_is_acceptable(const QString& name, const QString& noun) {
     return true;
 }
 
-QLabel* makeLabelBefore(QWidget* parent, const QString& text, QWidget* buddy) {
+QLabel* makeLabelBefore(QWidget* parent, const QString& text, QWidget* buddy, int width) {
     const QRect at = buddy->geometry();
-    return makeLabel(parent, text, buddy, {at.x() - 90, at.y(), 90, std::min(at.height(), 26)});
+    return makeLabel(parent, text, buddy,
+                     {at.x() - width, at.y(), width, std::min(at.height(), 26)});
 }
 
-FlexGrid* makeListGrid(QWidget* parent, const QString& name, const QString& role,
-                       const QString& tip, QRect geometry) {
+QString arrayName(const char* name, int index) {
+    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+}
+
+QComboBox* makeCombo(QWidget* parent, const QString& name, const QString& label, const QString& tip,
+                     QRect geometry, int labelWidth) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setToolTip(tip);
+    combo->setGeometry(geometry);
+    makeLabelBefore(parent, label, combo, labelWidth);
+    return combo;
+}
+
+FlexGrid* makeGrid(QWidget* parent, const QString& name, const QString& role, const QString& tip,
+                   QRect geometry, int cols, int fixedCols) {
     auto* grid = new FlexGrid(parent);
     grid->setObjectName(name);
     grid->setAccessibleName(role);
     grid->setToolTip(tip);
     grid->setGeometry(geometry);
-    grid->setCols(2);
+    grid->setCols(cols);
     grid->setFixedRows(1);
-    grid->setFixedCols(1);
+    grid->setFixedCols(fixedCols);
     return grid;
+}
+
+FlexGrid* makeListGrid(QWidget* parent, const QString& name, const QString& role,
+                       const QString& tip, QRect geometry) {
+    return makeGrid(parent, name, role, tip, geometry, 2);
 }
 
 } // namespace gearlog

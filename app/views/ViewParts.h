@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 
+class QComboBox;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -45,15 +46,24 @@ struct RecordHandlers {
 };
 RecordCommands makeRecordCommands(QWidget* parent, const QString& record, QRect first, int step,
                                   const RecordHandlers& handlers);
+// The object name of an element of a control array: "Name_Index".
+QString arrayName(const char* name, int index);
+// A drop-down list with its label just left of it, `labelWidth` pixels wide.
+QComboBox* makeCombo(QWidget* parent, const QString& name, const QString& label, const QString& tip,
+                     QRect geometry, int labelWidth = 90);
 // A label that names its input for keyboard and assistive technology.
 QLabel* makeLabel(QWidget* parent, const QString& text, QWidget* buddy, QRect geometry);
-// The same, 90 pixels wide, just left of its input.
-QLabel* makeLabelBefore(QWidget* parent, const QString& text, QWidget* buddy);
+// The same, `width` pixels wide, just left of its input.
+QLabel* makeLabelBefore(QWidget* parent, const QString& text, QWidget* buddy, int width = 90);
 // The checks a list name passes before it is saved, in order: not blank,
 // shorter than 256 characters. Shows "The <noun> name ..." and returns false
 // on the first that fails.
 bool name_is_acceptable(const QString& name, const QString& noun);
 
+// A grid of `cols` columns with a fixed heading row and `fixedCols` (0 or 1)
+// fixed columns, named for assistive technology by its role.
+FlexGrid* makeGrid(QWidget* parent, const QString& name, const QString& role, const QString& tip,
+                   QRect geometry, int cols, int fixedCols = 1);
 // A list grid of two columns with a fixed heading row and number column.
 FlexGrid* makeListGrid(QWidget* parent, const QString& name, const QString& role,
                        const QString& tip, QRect geometry);

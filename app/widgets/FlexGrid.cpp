@@ -343,6 +343,14 @@ void FlexGrid::fitLastColumn() {
     setColWidth(cols() - 1, viewport()->width() * twipsPerPixel - others - 260);
 }
 
+int FlexGrid::widthTwips() const {
+    return width() * twipsPerPixel;
+}
+
+int FlexGrid::textWidthTwips(const QString& text) const {
+    return (fontMetrics().horizontalAdvance(text) + 8) * twipsPerPixel;
+}
+
 int FlexGrid::colWidth(int col) const {
     return columnWidth(col) * twipsPerPixel;
 }

@@ -118,7 +118,10 @@ public:
     void setCellPicture(int row, int col, const QPixmap& picture, const QString& description = {}) {
         m_model.setPicture(row, col, picture, description);
     }
-    // Widths in twips (15 per pixel).
+    // Widths in twips (15 per pixel): the grid's, the room a text needs in
+    // a cell, a column's.
+    int widthTwips() const;
+    int textWidthTwips(const QString& text) const;
     int colWidth(int col) const;
     void setColWidth(int col, int twips);
     void setColAlignment(int col, Qt::Alignment alignment) { m_model.setAlignment(col, alignment); }
