@@ -6,30 +6,6 @@ namespace gearlog {
 
 namespace {
 
-struct Reference {
-    const char* table;
-    const char* field;
-    const char* target;
-};
-
-// Reference fields; 0, -1 and Null name no row by convention.
-const Reference references[] = {
-    {"Table_asset", "EquipmentID", "Table_equipment"},
-    {"Table_asset", "StatusID", "Table_status"},
-    {"Table_asset", "ShipmentID", "Table_shipment"},
-    {"Table_asset", "AccountID", "Table_address"},
-    {"Table_contact", "AddressID", "Table_address"},
-    {"Table_equipment", "CategoryID", "Table_category"},
-    {"Table_equipment", "PhotographID", "Table_photo"},
-    {"Table_shipment", "ReceiverContactID", "Table_contact"},
-    {"Table_shipment", "ReceiverAddressID", "Table_address"},
-    {"Table_shipment", "ShipperContactID", "Table_contact"},
-    {"Table_shipment", "ShipperAddressID", "Table_address"},
-    {"Table_shippinglist", "ShipmentID", "Table_shipment"},
-    {"Table_shippinglist", "AssetID", "Table_asset"},
-    {"Table_shippinglist", "TransferID", "Table_shipment"},
-};
-
 class Checker {
 public:
     explicit Checker(Store& store) : m_store(store) {}
@@ -39,14 +15,13 @@ public:
             return m_problems;
         // Each value is looked up once, not once per row that holds it; the
         // rows are sorted after they are found ("+"), not walked in key order.
-        for (const Reference& r : references)
+        for (const ReferenceDef& r : schemaReferences())
             rows(QStringLiteral("SELECT s.ID, s.%2 FROM %1 s WHERE s.%2 IN (SELECT DISTINCT k.%2 "
                                 "FROM %1 k WHERE k.%2 > 0 AND NOT EXISTS (SELECT 1 FROM %3 t "
                                 "WHERE t.ID = k.%2)) ORDER BY +s.ID")
-                     .arg(QLatin1String(r.table), QLatin1String(r.field), QLatin1String(r.target)),
+                     .arg(r.table, r.field, r.target),
                  QStringLiteral("%1 row %2: %3 %4 names no row of %5")
-                     .arg(QLatin1String(r.table), QStringLiteral("%1"), QLatin1String(r.field),
-                          QStringLiteral("%2"), QLatin1String(r.target)));
+                     .arg(r.table, QStringLiteral("%1"), r.field, QStringLiteral("%2"), r.target));
         rows(QStringLiteral("SELECT l.ID, l.AssetID, l.ShipmentID FROM Table_shippinglist l JOIN "
                             "Table_asset a ON a.ID = l.AssetID WHERE (l.IsCompleted IS NULL OR "
                             "l.IsCompleted = FALSE) AND (a.ShipmentID IS NULL OR a.ShipmentID <> "

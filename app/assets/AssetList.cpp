@@ -97,6 +97,7 @@ AssetList::AssetList(ViewContext& context, int index, QWidget* view, const Layou
     Grid_asset->setProperty("Index", index);
     setGridShape(1);
     connect(Grid_asset, &FlexGrid::Click, this, guarded([this] { Grid_asset_Click(); }));
+    connect(Grid_asset, &FlexGrid::RowChanged, this, guarded([this] { Grid_asset_Click(); }));
     connect(Grid_asset, &FlexGrid::DblClick, this, guarded([this] { Grid_asset_DblClick(); }));
 
     Imagelet_asset = new imagelet::Imagelet(view);

@@ -308,7 +308,10 @@ void Frame_asset::Command_delete_asset_Click() {
     write_and_reload(
         m_context, QStringLiteral("An error occurred while deleting the asset: "),
         [&] {
-            // Read inside the transaction: another desk's new line counts.
+            // Held first, then read: another desk's new line counts.
+            if (!lock_row(session.database(), QStringLiteral("Table_asset"), id,
+                          RowLock::ForDelete))
+                return false;
             const auto lines = session.openRecordset(
                 QStringLiteral("SELECT * FROM Table_ShippingList WHERE AssetID = %1 ORDER BY ID")
                     .arg(id));

@@ -201,6 +201,14 @@ QString keyLockStatement(Engine engine, const QString& table) {
         .arg(table);
 }
 
+QString rowLockClause(Engine engine, RowLock lock) {
+    if (engine == Engine::Sqlite)
+        return {};
+    // A reference only needs the row's key to stay; a delete excludes both.
+    return lock == RowLock::ForDelete ? QStringLiteral(" FOR UPDATE")
+                                      : QStringLiteral(" FOR KEY SHARE");
+}
+
 QStringList snapshotStatements(Engine engine) {
     // The file's read transaction is a snapshot already.
     if (engine == Engine::Sqlite)

@@ -7,6 +7,11 @@
 
 namespace gearlog {
 
+// How a write holds a row it depends on until its transaction ends: the
+// row it deletes, or a row a new reference names, so that a delete and a
+// reference to the deleted row never both commit.
+enum class RowLock { ForDelete, ForReference };
+
 // Everything that differs between the engines' SQL lives here.
 namespace dialect {
 
@@ -35,6 +40,10 @@ QString unchangedTerm(Engine engine, const QString& column, FieldType type, int*
 // A statement that serialises the taking of new keys for a table until the
 // transaction ends; empty where the write transaction does that already.
 QString keyLockStatement(Engine engine, const QString& table);
+
+// The clause that ends "SELECT ID FROM T WHERE ID = ?" to take the lock;
+// empty where the write transaction holds the whole database already.
+QString rowLockClause(Engine engine, RowLock lock);
 
 // Statements that make the transaction just begun read one unchanging
 // snapshot of the whole database.

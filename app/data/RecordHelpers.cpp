@@ -78,6 +78,14 @@ int next_id(Database& db, const QString& table, const QString& field) {
     return max.isValid() ? max.toInt() + 1 : 1;
 }
 
+bool lock_row(Database& db, const QString& table, int id, RowLock lock) {
+    return !db.store()
+                .select(QStringLiteral("SELECT ID FROM %1 WHERE ID = ?").arg(table.trimmed()) +
+                            dialect::rowLockClause(db.engine(), lock),
+                        {id}, {FieldType::Long})
+                .empty();
+}
+
 std::optional<QString> first_referrer(Database& db, const QString& table, const QStringList& fields,
                                       int key, const QString& nameField,
                                       const QString& orderField) {

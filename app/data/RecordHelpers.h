@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Dialect.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -37,6 +39,12 @@ int next_id(Database& db, const QString& table, const QString& field);
 // are seen; engine failures throw.
 std::optional<QString> first_referrer(Database& db, const QString& table, const QStringList& fields,
                                       int key, const QString& nameField, const QString& orderField);
+// Holds the row of `table` with key `id` until the transaction ends (on a
+// server; the file's write transaction holds every row already) and tells
+// whether it exists, as committed by now: a delete's guards then read
+// everything that refers to the row, and a new reference never names a row
+// deleted meanwhile. Engine failures throw.
+bool lock_row(Database& db, const QString& table, int id, RowLock lock);
 // Begins a new row in the cursor with the next free key of its table.
 void add_new_record(Recordset& cursor, Database& db, const QString& table);
 

@@ -22,6 +22,9 @@ class BinaryField;
 // a bounded number of them. A cursor without one (a computed or grouped
 // query) holds its rows. Binary fields are always read on demand.
 //
+// Finding: a key looked for that the cursor has not read (another desk's
+// new row) is asked of the store, and a row found joins the cursor.
+//
 // Position: AbsolutePosition counts from 0; -1 means no current row.
 // BOF and EOF are both true on an empty cursor. Moving past either end
 // stops there; a failed find leaves EOF (and NoMatch) true.
@@ -139,11 +142,13 @@ private:
         std::vector<size_t> marks;
     };
     const Unchanged& unchangedCondition();
+    void holdReferencedRows();
     void requireUpdatable() const;
     void leaveRow();
     int currentKey();
     const Criteria& criteria(const QString& text);
     bool findFrom(int start, const QString& text);
+    int joined(int key);
 
     static Paging s_paging;
     std::shared_ptr<Database> m_db;

@@ -117,6 +117,40 @@ const TableDef* findTable(const QString& name) {
     return nullptr;
 }
 
+const std::vector<ReferenceDef>& schemaReferences() {
+    static const std::vector<ReferenceDef> references = [] {
+        const char* pairs[][3] = {
+            {"Table_asset", "EquipmentID", "Table_equipment"},
+            {"Table_asset", "StatusID", "Table_status"},
+            {"Table_asset", "ShipmentID", "Table_shipment"},
+            {"Table_asset", "AccountID", "Table_address"},
+            {"Table_contact", "AddressID", "Table_address"},
+            {"Table_equipment", "CategoryID", "Table_category"},
+            {"Table_equipment", "PhotographID", "Table_photo"},
+            {"Table_shipment", "ReceiverContactID", "Table_contact"},
+            {"Table_shipment", "ReceiverAddressID", "Table_address"},
+            {"Table_shipment", "ShipperContactID", "Table_contact"},
+            {"Table_shipment", "ShipperAddressID", "Table_address"},
+            {"Table_shippinglist", "ShipmentID", "Table_shipment"},
+            {"Table_shippinglist", "AssetID", "Table_asset"},
+            {"Table_shippinglist", "TransferID", "Table_shipment"},
+        };
+        std::vector<ReferenceDef> all;
+        for (const auto& p : pairs)
+            all.push_back(
+                {QString::fromLatin1(p[0]), QString::fromLatin1(p[1]), QString::fromLatin1(p[2])});
+        return all;
+    }();
+    return references;
+}
+
+const TableDef* referencedTable(const TableDef& table, const QString& field) {
+    for (const ReferenceDef& r : schemaReferences())
+        if (r.table == table.name && r.field.compare(field, Qt::CaseInsensitive) == 0)
+            return findTable(r.target);
+    return nullptr;
+}
+
 const std::vector<SeedRow>& seedRows() {
     static const std::vector<SeedRow> rows = buildSeedRows();
     return rows;

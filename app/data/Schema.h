@@ -40,6 +40,17 @@ struct SeedRow {
 const std::vector<TableDef>& schemaTables();
 // Case-insensitive look-up; nullptr when the name is no table of the schema.
 const TableDef* findTable(const QString& name);
+// A field holding the key of a row of another table; 0, -1 and Null name
+// no row by convention.
+struct ReferenceDef {
+    QString table;
+    QString field;
+    QString target;
+};
+const std::vector<ReferenceDef>& schemaReferences();
+// The table a field of `table` refers to, or nullptr when it refers to none.
+const TableDef* referencedTable(const TableDef& table, const QString& field);
+
 // Rows written into every new database.
 const std::vector<SeedRow>& seedRows();
 

@@ -57,6 +57,8 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
                                     "the last row to add a new item."),
                      {10, 45, 380, 585});
     connect(Grid_equipment, &FlexGrid::Click, this, guarded([this] { Grid_equipment_Click(); }));
+    connect(Grid_equipment, &FlexGrid::RowChanged, this,
+            guarded([this] { Grid_equipment_Click(); }));
 
     const int x = 500;
     Text_equipment = new QLineEdit(this);

@@ -62,6 +62,7 @@ Frame_photo::Frame_photo(ViewContext& context, QWidget* parent)
         this, QStringLiteral("Grid_photo"), QStringLiteral("Photographs grid"),
         QStringLiteral("Click on the photo name to display the picture"), {10, 10, 360, 620});
     connect(Grid_photo, &FlexGrid::Click, this, guarded([this] { Grid_photo_Click(); }));
+    connect(Grid_photo, &FlexGrid::RowChanged, this, guarded([this] { Grid_photo_Click(); }));
 
     VScroll_photo = new QScrollBar(Qt::Vertical, this);
     VScroll_photo->setObjectName(QStringLiteral("VScroll_photo"));

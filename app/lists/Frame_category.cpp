@@ -40,6 +40,7 @@ Frame_category::Frame_category(ViewContext& context, QWidget* parent)
     Grid_category = makeListGrid(this, QStringLiteral("Grid_category"), QString(), QString(),
                                  {10, 10, 520, 600});
     connect(Grid_category, &FlexGrid::Click, this, guarded([this] { Grid_category_Click(); }));
+    connect(Grid_category, &FlexGrid::RowChanged, this, guarded([this] { Grid_category_Click(); }));
     connect(Grid_category, &FlexGrid::DblClick, this,
             guarded([this] { Grid_category_DblClick(); }));
     connect(Grid_category, &FlexGrid::RightClick, this,

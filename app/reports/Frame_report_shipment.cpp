@@ -82,6 +82,8 @@ Frame_report_shipment::Frame_report_shipment(ViewContext& context, QWidget* pare
         {10, 85, 1060, 300}, 1);
     connect(Grid_report_shipment, &FlexGrid::Click, this,
             guarded([this] { Grid_report_shipment_Click(); }));
+    connect(Grid_report_shipment, &FlexGrid::RowChanged, this,
+            guarded([this] { Grid_report_shipment_Click(); }));
     connect(Grid_report_shipment, &FlexGrid::RightClick, this,
             [this](const QPoint& at) { m_context.popupMenu(at); });
     Grid_report_shipment_list = makeGrid(

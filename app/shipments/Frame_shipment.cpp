@@ -436,7 +436,8 @@ void Frame_shipment::Command_save_shipment_changes_Click(int index) {
             writeForm(shipment);
             saved = shipment.value(QStringLiteral("ID")).toInt();
             shipment.update();
-            store_shipping_list(session, saved, replace, assets, QDateTime::currentDateTime());
+            store_shipping_list(session, saved, state.current_shipment_id, assets,
+                                QDateTime::currentDateTime());
             return true;
         },
         {});
@@ -455,21 +456,40 @@ void Frame_shipment::Command_delete_shipment_Click() {
     if (id < 0)
         return;
     Session& session = m_context.session();
-    QString firstLine;
+    Database& db = session.database();
     write_and_reload(
         m_context, QStringLiteral("An error occurred while deleting the shipment: "),
         [&] {
             Recordset& shipment = session.rs_shipment();
-            if (!find_record_by_number(shipment, QStringLiteral("ID"), id))
+            // Held first, then read: another desk's new line counts.
+            if (!lock_row(db, QStringLiteral("Table_shipment"), id, RowLock::ForDelete) ||
+                !find_record_by_number(shipment, QStringLiteral("ID"), id))
                 return false;
-            // Read inside the transaction: another desk's new line counts.
-            if (const auto line =
-                    first_referrer(session.database(), QStringLiteral("Table_ShippingList"),
-                                   {QStringLiteral("ShipmentID")}, id, QStringLiteral("ID"),
-                                   QStringLiteral("ID"))) {
-                firstLine = *line;
+            if (const auto line = first_referrer(db, QStringLiteral("Table_ShippingList"),
+                                                 {QStringLiteral("ShipmentID")}, id,
+                                                 QStringLiteral("ID"), QStringLiteral("ID"))) {
+                ui().message(
+                    QStringLiteral("You cannot delete this shipment as the shipping list is not "
+                                   "empty ") +
+                    *line);
                 return false;
             }
+            // Its key stays taken while a completed line names it as where
+            // an asset went: a new shipment must not inherit that history.
+            if (const auto from = first_referrer(
+                    db, QStringLiteral("Table_ShippingList"), {QStringLiteral("TransferID")}, id,
+                    QStringLiteral("ShipmentID"), QStringLiteral("ID"))) {
+                const bool named = find_record_by_number(session.rs_shipment(),
+                                                         QStringLiteral("ID"), from->toInt());
+                ui().message(
+                    QStringLiteral("You cannot delete this shipment as items of the shipment ") +
+                    (named
+                         ? session.rs_shipment().value(QStringLiteral("Name")).toString().trimmed()
+                         : *from) +
+                    QStringLiteral(" were transferred to it"));
+                return false;
+            }
+            find_record_by_number(shipment, QStringLiteral("ID"), id);
             shipment.deleteRecord();
             session.execute(
                 QStringLiteral("UPDATE Table_asset SET ShipmentID = 0 WHERE ShipmentID = %1")
@@ -482,11 +502,6 @@ void Frame_shipment::Command_delete_shipment_Click() {
             state.current_shipment_id = -1;
             load_shipment_form();
         });
-    // Said once the transaction has ended, so no other desk waits on it.
-    if (!firstLine.isEmpty())
-        ui().message(
-            QStringLiteral("You cannot delete this shipment as the shipping list is not empty ") +
-            firstLine);
 }
 
 // ---- contacts and addresses ---------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "ShippingLines.h"
 
+#include "EngineError.h"
 #include "RecordHelpers.h"
 #include "Session.h"
 
@@ -84,10 +85,9 @@ StoredLine stored_line(Session& session, int assetId) {
     return {LineState::Returned, {}};
 }
 
-void store_shipping_list(Session& session, int shipment, bool keepsLines,
+void store_shipping_list(Session& session, int shipment, int shown,
                          const std::vector<int>& assetIds, const QDateTime& now) {
-    const QHash<int, bool> stored =
-        keepsLines ? storedLines(session, shipment) : QHash<int, bool>{};
+    const QHash<int, bool> stored = shown >= 0 ? storedLines(session, shown) : QHash<int, bool>{};
     Recordset& lines = session.rs_shipping_list();
     Recordset& assets = session.rs_asset();
     for (const int assetId : assetIds) {
@@ -95,11 +95,12 @@ void store_shipping_list(Session& session, int shipment, bool keepsLines,
         if (line != stored.constEnd() && line.value())
             continue; // a completed line is history
         // Read now, inside the save: where another desk may have moved it.
-        // An asset no longer stored is not shipped.
         assets.reread({assetId});
         if (!find_record_by_number(assets, idField, assetId))
-            continue;
-        if (line == stored.constEnd()) {
+            throw EngineError(
+                QStringLiteral("The asset %1 was deleted by another user").arg(assetId),
+                QStringLiteral("store the shipping list"));
+        if (shown != shipment || line == stored.constEnd()) {
             add_new_record(lines, session.database(), QStringLiteral("Table_ShippingList"));
             lines.setValue(assetField, assetId);
             lines.setValue(shipmentField, shipment);
@@ -119,9 +120,36 @@ void store_shipping_list(Session& session, int shipment, bool keepsLines,
 
 LineState remove_open_line(Session& session, int shipment, int assetId) {
     const LineState state = stored_line(session, assetId).state;
-    if (state == LineState::Open) {
-        session.rs_shipping_query().deleteRecord();
+    if (state != LineState::Open)
+        return state;
+    Recordset& shown = session.rs_shipping_query();
+    lock_row(session.database(), QStringLiteral("Table_ShippingList"), shown.value(idField).toInt(),
+             RowLock::ForDelete);
+    shown.deleteRecord();
+    // A line that arrived by transfer takes the transfer back with it: the
+    // line it came from is open again and the asset back on that shipment,
+    // so no completed line names a shipment that never carried the asset.
+    const auto from = session.openRecordset(
+        QStringLiteral("SELECT * FROM Table_ShippingList WHERE AssetID = %1 AND TransferID = %2 "
+                       "AND IsCompleted = Yes ORDER BY ID DESC")
+            .arg(assetId)
+            .arg(shipment));
+    if (from->eof()) {
         restock(session, shipment, assetId);
+        return state;
+    }
+    const int previous = key_of(*from, shipmentField);
+    from->edit();
+    from->setValue(completedField, false);
+    from->setValue(completionField, QVariant());
+    from->setValue(transferField, -1);
+    from->update();
+    Recordset& assets = session.rs_asset();
+    assets.reread({assetId});
+    if (find_record_by_number(assets, idField, assetId) &&
+        key_of(assets, shipmentField) == shipment) {
+        assets.setValue(shipmentField, previous);
+        assets.update();
     }
     return state;
 }

@@ -27,19 +27,23 @@ struct StoredLine {
 StoredLine stored_line(Session& session, int assetId);
 
 // Stores the shipping list of shipment `shipment` on save, inside the
-// caller's transaction: a new open line for every listed asset without
-// one (`keepsLines` when the shipment was stored before, so its lines
-// count), and for an asset out on another shipment that shipment's open
-// line completed at `now` with this shipment as its transfer; then the
-// asset moves onto this shipment. Lines and assets are read afresh, so a
-// move another desk made meanwhile is seen. Rows whose line is already
-// completed, and assets no longer stored, are left alone.
-void store_shipping_list(Session& session, int shipment, bool keepsLines,
+// caller's transaction. `shown` is the shipment whose stored lines the list
+// shows (-1 for none): a row whose line there is completed is history and
+// never written, whether the list is saved onto that shipment or as a new
+// one. Every other listed asset gets an open line on `shipment` unless it
+// has one there already; an asset out on another shipment has that
+// shipment's open line completed at `now` with this shipment as its
+// transfer; then the asset moves onto this shipment. Lines and assets are
+// read afresh, so a move another desk made meanwhile is seen; an asset
+// another desk deleted refuses the save.
+void store_shipping_list(Session& session, int shipment, int shown,
                          const std::vector<int>& assetIds, const QDateTime& now);
 
 // Deletes the asset's open line from the shipment shown, and puts the
 // asset back in stock if it stands on this shipment: no asset stays out on
-// a shipment that no longer carries it. A completed line is left alone.
+// a shipment that no longer carries it. A line that arrived by transfer
+// undoes the transfer: the line it came from is open again and the asset
+// back on that shipment. A completed line is left alone.
 // Returns the state the line was found in (read afresh). Runs inside the
 // caller's transaction.
 LineState remove_open_line(Session& session, int shipment, int assetId);

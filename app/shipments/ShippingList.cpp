@@ -106,6 +106,7 @@ ShippingList::ShippingList(ViewContext& context, QWidget* page)
                       tickPicture(Grid_shipping_list, true)};
     connect(Grid_shipping_list, &FlexGrid::Click, this,
             guarded([this] { Grid_shipping_list_Click(); }));
+    connect(Grid_shipping_list, &FlexGrid::RowChanged, this, guarded([this] { selectRow(); }));
     connect(Grid_shipping_list, &FlexGrid::DblClick, this,
             guarded([this] { Grid_shipping_list_DblClick(); }));
     showHeadingsOnly();
@@ -308,12 +309,14 @@ void ShippingList::Command_add_item_to_shipping_list_Click() {
 
 void ShippingList::Command_delete_item_from_shipping_list_Click() {
     AppState& state = m_context.state();
-    const int assetId = state.current_asset_id;
-    if (assetId == -1)
-        return;
+    // The row the user sees selected, however it was reached: its asset
+    // is the one whose line goes.
     FlexGrid& grid = *Grid_shipping_list;
     const int row = grid.row();
     if (row < 1)
+        return;
+    const int assetId = itemAt(row).assetId;
+    if (assetId < 0)
         return;
     Session& session = m_context.session();
     if (state.current_shipment_id >= 0 &&
@@ -361,8 +364,15 @@ void ShippingList::Grid_shipping_list_Click() {
         state.ticked_line_count += ticked ? 1 : -1;
         setTickedButtons();
     }
+    selectRow();
+}
+
+void ShippingList::selectRow() {
+    const int row = Grid_shipping_list->row();
+    if (row < 1)
+        return;
     showInPicker(itemAt(row).assetId);
-    state.current_asset_id = itemAt(row).assetId;
+    m_context.state().current_asset_id = itemAt(row).assetId;
     Command_delete_item_from_shipping_list->setEnabled(true);
 }
 

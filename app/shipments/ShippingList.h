@@ -68,6 +68,8 @@ private:
     ListedItem itemAt(int row) const;
     void setTicked(int row, bool ticked);
     void setTickedButtons();
+    // Shows the current row's asset in the picker and offers its deletion.
+    void selectRow();
     void showInPicker(int assetId);
     void writeHeadings();
     // The grid with its heading row alone, nothing ticked or selected.

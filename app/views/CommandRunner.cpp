@@ -7,6 +7,9 @@
 #include "ViewContext.h"
 
 #include <QApplication>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace gearlog {
 
@@ -24,6 +27,57 @@ void reloadReporting(const QString& failurePrefix, const std::function<void()>& 
         report(failurePrefix, e);
     }
 }
+
+// Messages shown while a command's transaction is open wait until it has
+// ended: a desk reading a refusal must not hold the database from the
+// others. Everything else passes straight through.
+class MessagesAfterTransaction : public UiServices {
+public:
+    MessagesAfterTransaction() : m_shown(ui()) { setUiServices(this); }
+    ~MessagesAfterTransaction() override { show(); }
+    MessagesAfterTransaction(const MessagesAfterTransaction&) = delete;
+    MessagesAfterTransaction& operator=(const MessagesAfterTransaction&) = delete;
+
+    // Shows what waited, in order, and stops holding messages back.
+    void show() {
+        if (!m_holding)
+            return;
+        m_holding = false;
+        setUiServices(&m_shown);
+        for (const auto& [text, icon] : m_waiting)
+            m_shown.message(text, icon);
+        m_waiting.clear();
+    }
+
+    void message(const QString& text, MessageIcon icon) override {
+        m_waiting.emplace_back(text, icon);
+    }
+    void showError(const QString& text, const QString& details) override {
+        m_shown.showError(text, details);
+    }
+    bool askYesNo(const QString& text) override { return m_shown.askYesNo(text); }
+    QString openFile(const QString& title, const QString& filter, const QString& folder) override {
+        return m_shown.openFile(title, filter, folder);
+    }
+    std::optional<QString> saveFile(const QString& title, const QString& filter,
+                                    const QString& defaultExtension, const QString& folder,
+                                    const QString& fileName) override {
+        return m_shown.saveFile(title, filter, defaultExtension, folder, fileName);
+    }
+    std::optional<QColor> chooseColour(const QColor& initial) override {
+        return m_shown.chooseColour(initial);
+    }
+    std::optional<QString> askPassword(const QString& prompt) override {
+        return m_shown.askPassword(prompt);
+    }
+    void beep() override { m_shown.beep(); }
+    int runModal(QDialog& dialog) override { return m_shown.runModal(dialog); }
+
+private:
+    UiServices& m_shown;
+    bool m_holding = true;
+    std::vector<std::pair<QString, MessageIcon>> m_waiting;
+};
 
 // A write may wait a few seconds on another desk: say so with the cursor.
 class BusyCursor {
@@ -51,23 +105,33 @@ bool write_and_reload(ViewContext& context, const QString& failurePrefix,
         ui().message(QStringLiteral("This database is open read only: nothing can be saved in it"));
         return false;
     }
+    MessagesAfterTransaction messages;
+    std::optional<EngineError> failure;
+    bool conflict = false, committed = false;
     try {
         const BusyCursor busy;
         Transaction transaction(context.session().database());
-        if (!write())
-            return false;
-        transaction.commit();
+        if (write()) {
+            transaction.commit();
+            committed = true;
+        }
     } catch (const ConflictError& e) {
-        // Show the other desk's values the save was refused over.
-        report(failurePrefix, e);
-        reloadReporting(failurePrefix, reload);
-        return false;
+        failure = e;
+        conflict = true;
     } catch (const EngineError& e) {
-        report(failurePrefix, e);
+        failure = e;
+    }
+    messages.show();
+    if (failure) {
+        report(failurePrefix, *failure);
+        // Show the other desk's values the save was refused over.
+        if (conflict)
+            reloadReporting(failurePrefix, reload);
         return false;
     }
-    reloadReporting(failurePrefix, reload);
-    return true;
+    if (committed)
+        reloadReporting(failurePrefix, reload);
+    return committed;
 }
 
 bool delete_unless_referenced(ViewContext& context, const QString& failurePrefix, Recordset& items,
@@ -77,7 +141,10 @@ bool delete_unless_referenced(ViewContext& context, const QString& failurePrefix
     return write_and_reload(
         context, failurePrefix,
         [&] {
-            if (!find_record_by_number(items, QStringLiteral("ID"), key))
+            // Held first, so a reference another desk is writing is either
+            // committed before the guards read or refused after the delete.
+            if (!lock_row(db, items.query().baseTable->name, key, RowLock::ForDelete) ||
+                !find_record_by_number(items, QStringLiteral("ID"), key))
                 return false;
             for (const Reference& r : references)
                 if (const auto name =

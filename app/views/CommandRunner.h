@@ -19,6 +19,7 @@ class ViewContext;
 // `write` returns false when it refused (a check failed and said so); what
 // it did is then undone and nothing is reloaded. After a commit `reload`
 // (when given) shows the result. Returns true when the command committed.
+// A message the command shows waits until its transaction has ended.
 bool write_and_reload(ViewContext& context, const QString& failurePrefix,
                       const std::function<bool()>& write, const std::function<void()>& reload);
 

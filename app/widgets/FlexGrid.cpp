@@ -417,7 +417,11 @@ void FlexGrid::keyPressEvent(QKeyEvent* event) {
         emit RightClick(viewport()->mapToGlobal(visualRect(currentIndex()).center()));
         return;
     }
+    const int before = m_row;
     QTableView::keyPressEvent(event);
+    // Shift extends a selection rather than choosing another row.
+    if (m_row != before && m_row >= fixedRows() && !(event->modifiers() & Qt::ShiftModifier))
+        emit RowChanged();
 }
 
 void FlexGridModel::sortRows(const std::vector<SortKey>& keys) {

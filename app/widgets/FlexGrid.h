@@ -139,6 +139,9 @@ signals:
     void Click();
     void DblClick();
     void RightClick(const QPoint& globalPos);
+    // The keyboard moved the current cell to another row below the fixed
+    // rows: what a click on that row selects, the keys select too.
+    void RowChanged();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

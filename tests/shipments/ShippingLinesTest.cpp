@@ -42,7 +42,7 @@ protected:
             shipments.update();
         }
         const int id = existing > 0 ? existing : shipments.value(QStringLiteral("ID")).toInt();
-        store_shipping_list(desk, id, existing > 0, assets, saveMoment);
+        store_shipping_list(desk, id, existing > 0 ? existing : -1, assets, saveMoment);
         transaction.commit();
         return id;
     }
@@ -89,17 +89,31 @@ TEST_P(Lines, SavingMovesAssetsAndATransferCompletesTheLineLeft) {
     EXPECT_EQ(shipmentOf(4), second);
 }
 
-TEST_P(Lines, CompletedRowsAndVanishedAssetsAreLeftAlone) {
+TEST_P(Lines, CompletedRowsStayHistoryAndAVanishedAssetRefusesTheSave) {
     const int first = ship(*session, {1, 2});
     EXPECT_TRUE(giveBack(first, 1, saveMoment).changed);
     const int second = ship(*session, {2});
-    // The first shipment saved again with both rows on screen: its
-    // returned and transferred lines stay history, their assets stay put.
-    session->execute(QStringLiteral("DELETE FROM Table_Asset WHERE ID = 3"));
-    ship(*session, {1, 2, 3}, first);
-    EXPECT_EQ(lines(), strings({"1:1:1:-1", "1:2:1:2", "2:2:0:-1"}));
+    // The first shipment saved again, or saved as a new one, with both rows
+    // on screen: its returned and transferred lines stay history, their
+    // assets stay put.
+    ship(*session, {1, 2}, first);
+    const QStringList history = strings({"1:1:1:-1", "1:2:1:2", "2:2:0:-1"});
+    EXPECT_EQ(lines(), history);
+    {
+        Transaction transaction(session->database());
+        store_shipping_list(*session, ship(*session, {}), first, {1, 2}, saveMoment);
+        transaction.commit();
+    }
+    EXPECT_EQ(lines(), history);
     EXPECT_EQ(shipmentOf(1), 0);
     EXPECT_EQ(shipmentOf(2), second);
+    // An asset another desk deleted is not silently left out.
+    session->execute(QStringLiteral("DELETE FROM Table_Asset WHERE ID = 3"));
+    EXPECT_EQ(failureOf([&] {
+                  ship(*session, {4, 3}, second);
+              }),
+              QStringLiteral("The asset 3 was deleted by another user"));
+    EXPECT_EQ(lines(), history);
 }
 
 TEST_P(Lines, ReturningCompletesTheLineAndRestocksTheAssetTogether) {
@@ -167,7 +181,7 @@ TEST_P(Lines, AFailedSaveLeavesNothingBehind) {
         add_new_record(shipments, session->database(), QStringLiteral("Table_Shipment"));
         shipments.setValue(QStringLiteral("Name"), QStringLiteral("Second"));
         shipments.update();
-        store_shipping_list(*session, shipments.value(QStringLiteral("ID")).toInt(), false, {1, 2},
+        store_shipping_list(*session, shipments.value(QStringLiteral("ID")).toInt(), -1, {1, 2},
                             saveMoment);
         // The engine refuses the last write of the command.
         shipments.setValue(QStringLiteral("Name"), QString(256, QLatin1Char('x')));
