@@ -1,6 +1,7 @@
 #include "Frame_asset.h"
 
 #include "AppState.h"
+#include "AssetDeletion.h"
 #include "AssetList.h"
 #include "ComboHelpers.h"
 #include "CommandRunner.h"
@@ -308,31 +309,12 @@ void Frame_asset::Command_delete_asset_Click() {
     write_and_reload(
         m_context, QStringLiteral("An error occurred while deleting the asset: "),
         [&] {
-            // Held first, then read: another desk's new line counts.
-            if (!lock_row(session.database(), QStringLiteral("Table_asset"), id,
-                          RowLock::ForDelete))
-                return false;
-            const auto lines = session.openRecordset(
-                QStringLiteral("SELECT * FROM Table_ShippingList WHERE AssetID = %1 ORDER BY ID")
-                    .arg(id));
-            if (!lines->eof()) {
-                const QVariant shipment = lines->value(QStringLiteral("ShipmentID"));
-                if (shipment.isValid()) {
-                    Recordset& shipments = session.rs_shipment();
-                    ui().message(
-                        find_record_by_number(shipments, QStringLiteral("ID"), shipment.toInt())
-                            ? QStringLiteral("You cannot delete this item as it is in use by the "
-                                             "shipment ") +
-                                  shipments.value(QStringLiteral("Name")).toString().trimmed()
-                            : QStringLiteral(
-                                  "You cannot delete this item as it is in use by a shipment"));
-                    return false;
-                }
-            }
-            if (find_record_by_number(asset, QStringLiteral("ID"), id))
-                asset.deleteRecord();
-            state.current_asset_id = -1;
-            return true;
+            const Deletion deletion = delete_asset(session, id);
+            if (!deletion.refusal.isEmpty())
+                ui().message(deletion.refusal);
+            if (deletion.deleted)
+                state.current_asset_id = -1;
+            return deletion.deleted;
         },
         [this] { m_list->load_asset_list(); });
 }

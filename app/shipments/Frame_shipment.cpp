@@ -456,45 +456,13 @@ void Frame_shipment::Command_delete_shipment_Click() {
     if (id < 0)
         return;
     Session& session = m_context.session();
-    Database& db = session.database();
     write_and_reload(
         m_context, QStringLiteral("An error occurred while deleting the shipment: "),
         [&] {
-            Recordset& shipment = session.rs_shipment();
-            // Held first, then read: another desk's new line counts.
-            if (!lock_row(db, QStringLiteral("Table_shipment"), id, RowLock::ForDelete) ||
-                !find_record_by_number(shipment, QStringLiteral("ID"), id))
-                return false;
-            if (const auto line = first_referrer(db, QStringLiteral("Table_ShippingList"),
-                                                 {QStringLiteral("ShipmentID")}, id,
-                                                 QStringLiteral("ID"), QStringLiteral("ID"))) {
-                ui().message(
-                    QStringLiteral("You cannot delete this shipment as the shipping list is not "
-                                   "empty ") +
-                    *line);
-                return false;
-            }
-            // Its key stays taken while a completed line names it as where
-            // an asset went: a new shipment must not inherit that history.
-            if (const auto from = first_referrer(
-                    db, QStringLiteral("Table_ShippingList"), {QStringLiteral("TransferID")}, id,
-                    QStringLiteral("ShipmentID"), QStringLiteral("ID"))) {
-                const bool named = find_record_by_number(session.rs_shipment(),
-                                                         QStringLiteral("ID"), from->toInt());
-                ui().message(
-                    QStringLiteral("You cannot delete this shipment as items of the shipment ") +
-                    (named
-                         ? session.rs_shipment().value(QStringLiteral("Name")).toString().trimmed()
-                         : *from) +
-                    QStringLiteral(" were transferred to it"));
-                return false;
-            }
-            find_record_by_number(shipment, QStringLiteral("ID"), id);
-            shipment.deleteRecord();
-            session.execute(
-                QStringLiteral("UPDATE Table_asset SET ShipmentID = 0 WHERE ShipmentID = %1")
-                    .arg(id));
-            return true;
+            const Deletion deletion = delete_shipment(session, id);
+            if (!deletion.refusal.isEmpty())
+                ui().message(deletion.refusal);
+            return deletion.deleted;
         },
         [&] {
             clear_shipment_form();

@@ -174,4 +174,34 @@ ReturnResult return_line(Session& session, int shipment, int assetId, const QDat
     return {line, true};
 }
 
+Deletion delete_shipment(Session& session, int shipment) {
+    Database& db = session.database();
+    Recordset& shipments = session.rs_shipment();
+    if (!lock_row(db, QStringLiteral("Table_shipment"), shipment, RowLock::ForDelete) ||
+        !find_record_by_number(shipments, idField, shipment))
+        return {};
+    if (const auto line = first_referrer(db, QStringLiteral("Table_ShippingList"), {shipmentField},
+                                         shipment, idField, idField))
+        return {false, QStringLiteral(
+                           "You cannot delete this shipment as the shipping list is not empty ") +
+                           *line};
+    // Its key stays taken while a completed line names it as where an asset
+    // went: a new shipment must not inherit that history.
+    if (const auto from = first_referrer(db, QStringLiteral("Table_ShippingList"), {transferField},
+                                         shipment, shipmentField, idField)) {
+        const bool named = find_record_by_number(shipments, idField, from->toInt());
+        return {false,
+                QStringLiteral("You cannot delete this shipment as items of the shipment ") +
+                    (named ? shipments.value(QStringLiteral("Name")).toString().trimmed() : *from) +
+                    QStringLiteral(" were transferred to it")};
+    }
+    find_record_by_number(shipments, idField, shipment);
+    shipments.deleteRecord();
+    // Lines name the shipment no more; the assets still standing on it go
+    // back to stock.
+    session.execute(QStringLiteral("UPDATE Table_asset SET ShipmentID = 0 WHERE ShipmentID = %1")
+                        .arg(shipment));
+    return {true, {}};
+}
+
 } // namespace gearlog

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AssetDeletion.h"
+
 #include <QDateTime>
 #include <QString>
 #include <vector>
@@ -60,5 +62,11 @@ struct ReturnResult {
 // the asset in stock; an asset that has gone out on another shipment since
 // is never taken off it. Runs inside the caller's transaction.
 ReturnResult return_line(Session& session, int shipment, int assetId, const QDateTime& date);
+
+// Deletes the shipment inside the caller's transaction, unless a line
+// still belongs to it or a completed line names it as the shipment its
+// asset was transferred to. The shipment is held first and the lines read
+// after, so a line another desk is saving onto it is seen or refused.
+Deletion delete_shipment(Session& session, int shipment);
 
 } // namespace gearlog

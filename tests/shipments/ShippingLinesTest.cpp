@@ -7,6 +7,9 @@
 #include "RecordHelpers.h"
 #include "TestStores.h"
 
+#include <QThread>
+#include <thread>
+
 using namespace gearlog;
 using namespace gearlog::test;
 
@@ -198,6 +201,112 @@ TEST_P(Lines, AFailedSaveLeavesNothingBehind) {
     EXPECT_EQ(session->rs_asset().value(QStringLiteral("ShipmentID")).toInt(), 0);
 }
 
+// A shipment whose key a completed line names as where its asset went
+// keeps that key: a new shipment must not inherit the history.
+TEST_P(Lines, AShipmentNamedAsATransferIsNotDeleted) {
+    const int first = ship(*session, {1});
+    const int second = ship(*session, {1});
+    const auto deleteShipment = [&](int id) {
+        Transaction transaction(session->database());
+        const Deletion deletion = delete_shipment(*session, id);
+        transaction.commit();
+        return deletion;
+    };
+    EXPECT_EQ(
+        deleteShipment(second).refusal,
+        QStringLiteral("You cannot delete this shipment as the shipping list is not empty 2"));
+    // Its line lost by an older version: still refused, now by the transfer.
+    session->execute(QStringLiteral("DELETE FROM Table_ShippingList WHERE ID = 2"));
+    EXPECT_EQ(deleteShipment(second).refusal,
+              QStringLiteral("You cannot delete this shipment as items of the shipment Trip were "
+                             "transferred to it"));
+    EXPECT_EQ(session->openRecordset(QStringLiteral("Table_Shipment"))->recordCount(), 2);
+    session->execute(QStringLiteral("UPDATE Table_ShippingList SET IsCompleted = No, TransferID = "
+                                    "-1, CompletionDate = Null WHERE ID = 1"));
+    session->execute(
+        QStringLiteral("UPDATE Table_Asset SET ShipmentID = %1 WHERE ID = 1").arg(first));
+    EXPECT_TRUE(deleteShipment(second).deleted);
+}
+
 GEARLOG_BOTH_STORES(Lines);
+
+// Twenty races on the server between a save that names an asset or a
+// shipment and a delete of it, each desk with its own connection, either
+// going first: one of the two is refused every time, and no line is left
+// naming a row that is gone.
+TEST(ServerRaces, ASaveAndADeleteOfWhatItNamesNeverBothCommit) {
+    FreshDatabase fresh(Engine::Postgres);
+    auto desk = fresh.openSession();
+    desk->openTableCursors();
+    constexpr int rounds = 20;
+    for (int id = 1; id <= rounds; ++id) {
+        Recordset& assets = desk->rs_asset();
+        assets.addNew();
+        assets.setValue(QStringLiteral("ID"), id);
+        assets.setValue(QStringLiteral("ModelNumber"), QStringLiteral("M-%1").arg(id));
+        assets.setValue(QStringLiteral("ShipmentID"), 0);
+        assets.update();
+    }
+    // A save onto a stored shipment (its row rewritten, the asset listed);
+    // the delete takes the asset or that shipment.
+    const auto save = [](Session& s, int shipment, int asset) {
+        auto transaction = std::make_unique<Transaction>(s.database());
+        Recordset& shipments = s.rs_shipment();
+        EXPECT_TRUE(find_record_by_number(shipments, QStringLiteral("ID"), shipment));
+        shipments.setValue(QStringLiteral("Name"), QStringLiteral("Saved"));
+        shipments.update();
+        store_shipping_list(s, shipment, shipment, {asset}, saveMoment);
+        return transaction;
+    };
+    const auto remove = [](Session& s, bool asset, int id) {
+        auto transaction = std::make_unique<Transaction>(s.database());
+        const Deletion d = asset ? delete_asset(s, id) : delete_shipment(s, id);
+        return std::pair{std::move(transaction), d};
+    };
+    int refusals = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const int asset = round + 1;
+        const bool deletesAsset = round % 4 < 2, saveFirst = round % 2 == 0;
+        Recordset& shipments = desk->rs_shipment();
+        add_new_record(shipments, desk->database(), QStringLiteral("Table_Shipment"));
+        shipments.setValue(QStringLiteral("Name"), QStringLiteral("Trip %1").arg(round));
+        shipments.update();
+        const int shipment = shipments.value(QStringLiteral("ID")).toInt();
+        QString second; // what befell the desk that came second
+        const auto secondDesk = [&] {
+            auto other = fresh.openSession();
+            other->openTableCursors();
+            second = failureOf([&] {
+                if (saveFirst) {
+                    auto [transaction, d] =
+                        remove(*other, deletesAsset, deletesAsset ? asset : shipment);
+                    transaction->commit();
+                    if (!d.deleted)
+                        throw EngineError(d.refusal);
+                } else {
+                    save(*other, shipment, asset)->commit();
+                }
+            });
+        };
+        std::thread later;
+        if (saveFirst) {
+            auto transaction = save(*desk, shipment, asset);
+            later = std::thread(secondDesk);
+            QThread::msleep(150);
+            transaction->commit();
+        } else {
+            auto [transaction, d] = remove(*desk, deletesAsset, deletesAsset ? asset : shipment);
+            EXPECT_TRUE(d.deleted);
+            later = std::thread(secondDesk);
+            QThread::msleep(150);
+            transaction->commit();
+        }
+        later.join();
+        refusals += second.isEmpty() ? 0 : 1;
+        EXPECT_FALSE(second.isEmpty()) << "round " << round;
+    }
+    EXPECT_EQ(refusals, rounds);
+    EXPECT_EQ(checkDatabase(*fresh.openStore()), QStringList());
+}
 
 } // namespace

@@ -31,10 +31,14 @@ public:
     QStringList details; // of the errors shown
     std::vector<MessageIcon> icons;
     int beeps = 0;
+    // Runs while a message is on screen, as the user reads it.
+    std::function<void(const QString&)> whileShown;
 
     void message(const QString& text, MessageIcon icon) override {
         messages << text;
         icons.push_back(icon);
+        if (whileShown)
+            whileShown(text);
     }
     void showError(const QString& text, const QString& detail) override {
         message(text, MessageIcon::Exclamation);
