@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build run test bench install package format clean
+.PHONY: all deps build run test model-test bench install package format clean
 
 all: build
 
@@ -21,6 +21,13 @@ run: build
 
 test: build
 	tools/with-postgres ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) --timeout 600
+
+# The shipment commands against their model for many steps, on both stores;
+# a new seed each run unless SEED is given (a failure prints it and the steps).
+STEPS ?= 20000
+model-test: build
+	tools/with-postgres env GEARLOG_MODEL_STEPS=$(STEPS) GEARLOG_MODEL_SEED=$${SEED:-$$(date +%s)} \
+		$(BUILD)/tests/shipments/shipment_model_tests
 
 # Installs under PREFIX (default /usr/local): programs, libraries with their
 # headers and CMake packages, menu entry, file type and icons.
