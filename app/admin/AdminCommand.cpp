@@ -17,7 +17,7 @@ const char usage[] = "Usage:\n"
                      "  gearlog-admin create FILE [--force]\n"
                      "  gearlog-admin create-schema CONNECTION\n"
                      "  gearlog-admin sample FILE|CONNECTION [--assets N] [--seed S] [--force]\n"
-                     "  gearlog-admin check FILE|CONNECTION\n"
+                     "  gearlog-admin check FILE|CONNECTION [--full]\n"
                      "  gearlog-admin backup FILE|CONNECTION COPY [--force]\n"
                      "\n"
                      "CONNECTION is Driver=QPSQL;Host=...;Port=...;Database=...;User=...\n"
@@ -31,6 +31,7 @@ public:
 struct Arguments {
     QString command, target, copy;
     bool force = false;
+    bool full = false; // check: every index against its table too
     int assets = 200;
     quint32 seed = 1;
 };
@@ -53,6 +54,8 @@ Arguments parse(const QStringList& args) {
         const QString& arg = args[i];
         if (arg == QLatin1String("--force"))
             a.force = true;
+        else if (arg == QLatin1String("--full") && a.command == QLatin1String("check"))
+            a.full = true;
         else if (arg == QLatin1String("--assets"))
             a.assets = positiveNumber(args, i, arg);
         else if (arg == QLatin1String("--seed"))
@@ -115,7 +118,7 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         openTarget(a.target)->backupTo(a.copy, a.force);
         out << "Copied " << a.target << " to " << a.copy << "\n";
     } else {
-        const QStringList problems = checkDatabaseAt(a.target);
+        const QStringList problems = checkDatabaseAt(a.target, a.full);
         for (const QString& p : problems)
             err << p << "\n";
         if (!problems.isEmpty()) {

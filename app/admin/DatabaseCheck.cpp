@@ -1,6 +1,7 @@
 #include "DatabaseCheck.h"
 
 #include "EngineError.h"
+#include "PageCheck.h"
 
 namespace gearlog {
 
@@ -100,19 +101,30 @@ bool isConnectionString(const QString& target) {
            target.contains(QStringLiteral("driver="), Qt::CaseInsensitive);
 }
 
-QStringList checkDatabaseAt(const QString& target) {
-    try {
-        const auto store = isConnectionString(target) ? openServerStore(target)
-                                                      : openFileStore(target, FileReads::Mapped);
-        // The pages are checked while the tables are.
-        QStringList problems = checkDatabase(*store);
-        const QString damage = store->awaitPageCheck();
-        if (!damage.isEmpty())
-            problems.prepend(damage);
-        return problems;
-    } catch (const DamageError& e) {
-        return {e.description()};
+QStringList checkDatabaseAt(const QString& target, bool full) {
+    if (isConnectionString(target)) {
+        const auto store = openServerStore(target);
+        return checkDatabase(*store);
     }
+    QStringList problems = full ? checkPages(target, true) : QStringList();
+    try {
+        const auto store = openFileStore(target, FileReads::Mapped);
+        // The pages are checked while the tables are.
+        problems += checkDatabase(*store);
+        if (!full && !store->awaitPageCheck().isEmpty())
+            problems = checkPages(target, false) + problems;
+    } catch (const DamageError& e) {
+        // Damaged pages keep the rules from being read: list where they are.
+        if (problems.isEmpty())
+            problems = checkPages(target, false);
+        if (problems.isEmpty())
+            problems << e.description();
+    } catch (const EngineError& e) {
+        if (problems.isEmpty())
+            throw;
+        problems << QStringLiteral("The tables could not be read: ") + e.description();
+    }
+    return problems;
 }
 
 } // namespace gearlog

@@ -15,10 +15,11 @@ namespace gearlog {
 // per problem found; empty when the database is sound.
 QStringList checkDatabase(Store& store);
 
-// The whole check of a database file or server connection: opening a file
-// runs the engine's quick check of every page (a file that fails it is one
-// problem, named), then the rules above.
-QStringList checkDatabaseAt(const QString& fileOrConnection);
+// The whole check of a database file or server connection: a file's pages
+// (the engine's quick check, or with `full` its integrity check, indexes
+// included), each damaged page a problem naming it, then the rules above
+// where the pages let them be read.
+QStringList checkDatabaseAt(const QString& fileOrConnection, bool full = false);
 
 // True when the text names a server ("Driver=...;...") rather than a file.
 bool isConnectionString(const QString& target);

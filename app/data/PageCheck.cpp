@@ -3,6 +3,7 @@
 #include "SqliteConnection.h"
 
 #include <QObject>
+#include <QUrl>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -95,6 +96,39 @@ void PageCheck::report() {
         found = std::exchange(m_found, nullptr); // told once
     }
     found(problem);
+}
+
+QStringList checkPages(const QString& path, bool full) {
+    constexpr int mostListed = 100;
+    QStringList problems;
+    sqlite3* db = nullptr;
+    const QByteArray uri = QUrl::fromLocalFile(path).toEncoded() + QByteArrayLiteral("?mode=ro");
+    if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
+            SQLITE_OK ||
+        !useFoldedNoCase(db)) {
+        problems << QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close(db);
+        return problems;
+    }
+    const QByteArray sql = QByteArray(full ? "PRAGMA integrity_check(" : "PRAGMA quick_check(") +
+                           QByteArray::number(mostListed) + ')';
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
+    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+        if ((rc = sqlite3_step(stmt)) != SQLITE_ROW)
+            break;
+        const QString text =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            if (line != QLatin1String("ok") && !line.startsWith(QLatin1String("*** ")))
+                problems << line;
+    }
+    if (rc != SQLITE_DONE)
+        problems << QStringLiteral("The page check stopped: ") +
+                        QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return problems;
 }
 
 QString damageText(const QString& path, const QString& problem) {

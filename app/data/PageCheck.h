@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -44,6 +45,12 @@ private:
     std::function<void(const QString&)> m_found;
     std::thread m_thread;
 };
+
+// Every damaged page and index entry SQLite finds in the file (its quick
+// check, or with `full` its integrity check, which reads the indexes
+// against their tables too), one text each, naming the page; empty when
+// the file is sound. A check that cannot go on is the last problem.
+QStringList checkPages(const QString& path, bool full);
 
 // "path is damaged (problem). Run ...": what the user is told of damage.
 QString damageText(const QString& path, const QString& problem);

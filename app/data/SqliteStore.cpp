@@ -55,7 +55,8 @@ public:
             throw notOurs();
         const bool folderWritable = QFileInfo(info.absolutePath()).isWritable();
         m_readOnly = !info.isWritable() || !folderWritable;
-        const bool walLeftOver = QFileInfo::exists(m_path + QStringLiteral("-wal"));
+        // A log with no frames beyond its header holds nothing a crash left.
+        const bool walLeftOver = QFileInfo(m_path + QStringLiteral("-wal")).size() > walHeaderBytes;
         // Where no log can be made beside the file no desk can be writing to
         // it: it is read as it stands.
         const Access access = !m_readOnly ? Access::ReadWrite
@@ -487,6 +488,7 @@ private:
     QString m_connectionName;
     // Files larger than this open before their pages are checked.
     static constexpr qint64 checkAtOpenBytes = 32 * 1024 * 1024;
+    static constexpr qint64 walHeaderBytes = 32;
     bool m_readOnly = false;
     bool m_mapped = false;
     std::unique_ptr<PageCheck> m_pageCheck;

@@ -77,6 +77,10 @@ TEST_P(Sample, CheckListsEveryKindOfProblem) {
         QStringLiteral(
             "INSERT INTO Table_asset (ID, ModelNumber, ShipmentID) VALUES (9999, 'X', 1)"),
         {});
+    // A completed line naming a shipment that does not exist.
+    store->execute(QStringLiteral("INSERT INTO Table_shippinglist (ID, ShipmentID, AssetID, "
+                                  "IsCompleted, TransferID) VALUES (99998, 1, 1, ?, 77)"),
+                   {true});
     // A second open line for the asset of the first, naming a transfer.
     store->execute(QStringLiteral("INSERT INTO Table_shippinglist (ID, ShipmentID, AssetID, "
                                   "IsCompleted, TransferID) VALUES (99999, 1, ?, ?, 7)"),
@@ -104,6 +108,9 @@ TEST_P(Sample, CheckListsEveryKindOfProblem) {
         QStringLiteral("Asset %1 has 2 open lines instead of one at most").arg(open[1].toInt())))
         << all.toStdString();
     EXPECT_TRUE(all.contains(QStringLiteral("Open line 99999 names shipment 7 as its transfer")))
+        << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral(
+        "Table_shippinglist row 99998: TransferID 77 names no row of Table_shipment")))
         << all.toStdString();
 
     store->execute(QStringLiteral("DROP TABLE Table_status"), {});
@@ -142,6 +149,46 @@ TEST(AdminCommand, CreateSampleCheckAndRefusals) {
         << bad.err.toStdString();
     EXPECT_EQ(admin({QStringLiteral("check"), dir.filePath(QStringLiteral("none.gearlog"))}).status,
               1);
+}
+
+// Damage is listed page by page, not one abort; only the full check reads
+// every index against its table.
+TEST(AdminCommand, CheckListsDamagedPagesAndTheFullCheckIndexDamage) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("kit.gearlog"));
+    ASSERT_EQ(
+        admin({QStringLiteral("sample"), file, QStringLiteral("--assets"), QStringLiteral("2000")})
+            .status,
+        0);
+    const auto leafOf = [&](const char* name) {
+        const auto store = openFileStore(file);
+        return store
+            ->select(QStringLiteral("SELECT pageno FROM dbstat WHERE name = '%1' AND pagetype = "
+                                    "'leaf' ORDER BY pageno LIMIT 1 OFFSET 1")
+                         .arg(QLatin1String(name)),
+                     {}, {FieldType::Long})
+            .at(0)
+            .at(0)
+            .toInt();
+    };
+    const int table = leafOf("Table_asset"), index = leafOf("Table_asset_StatusID");
+    const auto poke = [&](int page, int offset, const QByteArray& bytes) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek((page - 1) * 4096 + offset);
+        f.write(bytes);
+    };
+    poke(index, 4095, QByteArray(1, '\x07'));
+    EXPECT_EQ(admin({QStringLiteral("check"), file}).status, 0);
+    const Result full = admin({QStringLiteral("check"), file, QStringLiteral("--full")});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_TRUE(full.err.contains(QStringLiteral("index Table_asset_StatusID")))
+        << full.err.toStdString();
+    poke(table, 3, QByteArray(16, '\xff'));
+    const Result damaged = admin({QStringLiteral("check"), file});
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_TRUE(damaged.err.startsWith(QStringLiteral("Page %1: ").arg(table)))
+        << damaged.err.toStdString();
 }
 
 TEST(AdminCommand, ServerSchemaAndConnectionFailure) {
