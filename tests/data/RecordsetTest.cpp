@@ -45,6 +45,26 @@ TEST_P(Cursor, NavigationAndPositionFromZero) {
     EXPECT_FALSE(find_record_by_number(*empty, QStringLiteral("ID"), 1));
 }
 
+// A key another desk added after this cursor read its keys is found by
+// asking the store, and the row joins the cursor in its sort place; a
+// filtered cursor still takes only its own rows.
+TEST_P(Cursor, AKeyAnotherDeskAddedIsFoundAndJoinsInOrder) {
+    auto byName =
+        session->openRecordset(QStringLiteral("SELECT * FROM Table_Status ORDER BY Name"));
+    auto some = session->openRecordset(QStringLiteral("SELECT * FROM Table_Status WHERE ID < 20"));
+    ASSERT_EQ(byName->recordCount(), 9);
+    auto other = fresh->openSession();
+    other->execute(QStringLiteral("INSERT INTO Table_Status (ID, Name) VALUES (40, 'Borrowed')"));
+    EXPECT_TRUE(find_record_by_number(*byName, QStringLiteral("ID"), 40));
+    EXPECT_EQ(byName->value(QStringLiteral("Name")).toString(), QStringLiteral("Borrowed"));
+    EXPECT_EQ(byName->recordCount(), 10);
+    EXPECT_EQ(byName->absolutePosition(), 0); // "Borrowed" sorts first
+    byName->moveNext();
+    EXPECT_EQ(byName->value(QStringLiteral("Name")).toString(), QStringLiteral("Damaged"));
+    EXPECT_FALSE(find_record_by_number(*some, QStringLiteral("ID"), 40));
+    EXPECT_FALSE(find_record_by_number(*byName, QStringLiteral("ID"), 41));
+}
+
 TEST_P(Cursor, FindsWithEveryCriteriaForm) {
     session->openTableCursors();
     Recordset& categories = session->rs_category();
