@@ -95,7 +95,20 @@ const std::vector<int>& defaultFieldList() {
 }
 
 std::vector<int> loadFieldList() {
-    std::vector<int> fields = parseFieldList(read(QStringLiteral("FieldList")));
+    // Whatever another version, a hand edit or a damaged file left there,
+    // the window only ever gets columns it has, each once.
+    std::vector<int> fields;
+    try {
+        fields = parseFieldList(read(QStringLiteral("FieldList")));
+    } catch (const EngineError&) {
+        return defaultFieldList();
+    }
+    std::vector<bool> seen(historyColumnCount + 1, false);
+    for (int f : fields) {
+        if (f < 1 || f > historyColumnCount || seen[static_cast<size_t>(f)])
+            return defaultFieldList();
+        seen[static_cast<size_t>(f)] = true;
+    }
     return fields.empty() ? defaultFieldList() : fields;
 }
 

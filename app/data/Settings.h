@@ -36,12 +36,15 @@ struct StoredDatabase {
 QString formatFileName(const QString& name, const QString& type, const QString& connection);
 StoredDatabase parseFileName(const QString& value);
 
-// "FieldList": column numbers joined by "&". A value with more than 32
-// entries throws EngineError; an empty result means the default.
+// "FieldList": column numbers joined by "&", each a column of the
+// shipping-history window (1 to 12). A value with more than 32 entries
+// throws EngineError; an empty result means the default.
+constexpr int historyColumnCount = 12;
 std::vector<int> parseFieldList(const QString& value);
 QString formatFieldList(const std::vector<int>& fields);
 const std::vector<int>& defaultFieldList();
-// The selection to use at start-up from the stored value.
+// The selection to use at start-up from the stored value; a value that
+// is not a list of distinct columns gives the default.
 std::vector<int> loadFieldList();
 
 // "RecentFiles": the database files last opened, newest first, at most four.

@@ -1,5 +1,7 @@
 #include "Form_Shipping_History.h"
 
+#include "ExportFile.h"
+
 #include "AppState.h"
 #include "CommandRunner.h"
 #include "FlexGrid.h"
@@ -56,8 +58,9 @@ Form_Shipping_History::Form_Shipping_History(Session& session, AppState& state, 
     popup->setObjectName(QStringLiteral("mnuPopup"));
     QAction* excel = popup->addAction(QStringLiteral("Save as Excel"));
     excel->setObjectName(QStringLiteral("mnuExcel"));
-    connect(excel, &QAction::triggered, this,
-            [this] { export_grid_to_spreadsheet(*Grid_asset_shipment); });
+    connect(excel, &QAction::triggered, this, [this] {
+        export_grid_to_spreadsheet(*Grid_asset_shipment, open_database_file(m_session));
+    });
     connect(Grid_asset_shipment, &FlexGrid::RightClick, popup,
             [popup](const QPoint& at) { popup->popup(at); });
     rtf_shipping_history = makeReportText(this, QStringLiteral("rtf_shipping_history"), area);

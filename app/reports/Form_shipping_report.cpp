@@ -1,5 +1,7 @@
 #include "Form_shipping_report.h"
 
+#include "ExportFile.h"
+
 #include "AppState.h"
 #include "FlexGrid.h"
 #include "ReportParts.h"
@@ -44,7 +46,7 @@ QString buildDocument(Session& session, AppState& state, FlexGrid& shipments, Fl
 
 Form_shipping_report::Form_shipping_report(Session& session, AppState& state, FlexGrid& shipments,
                                            FlexGrid& lists, QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), m_databaseFile(open_database_file(session)) {
     setObjectName(QStringLiteral("Form_shipping_report"));
     setWindowTitle(QStringLiteral("Shipping Report"));
     resize(900, 640);
@@ -78,22 +80,27 @@ void Form_shipping_report::Command_print_Click() {
 }
 
 void Form_shipping_report::Command_save_pdf_Click() {
-    const auto path =
-        ui().saveFile(QStringLiteral("Save the shipping report as PDF"),
-                      QStringLiteral("PDF files (*.pdf)|*.pdf|All files (*.*)|*.*"),
-                      QStringLiteral("pdf"), QString(), QStringLiteral("Shipping report.pdf"));
-    if (!path)
+    const QString failure = QStringLiteral("An error occurred while saving the PDF file: ");
+    const QString path = choose_export_file(
+        QStringLiteral("Save the shipping report as PDF"),
+        QStringLiteral("PDF files (*.pdf)|*.pdf|All files (*.*)|*.*"), QStringLiteral("pdf"),
+        QString(), QStringLiteral("Shipping report.pdf"), m_databaseFile, failure);
+    if (path.isEmpty())
         return;
-    QFile file(*path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        ui().message(QStringLiteral("An error occurred while saving the PDF file: ") +
-                     file.errorString());
-        return;
-    }
-    QPdfWriter writer(&file);
-    writer.setTitle(windowTitle());
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    rtfShippingReport->document()->print(&writer);
+    const QString error = write_through_temporary(path, [this](const QString& partial) {
+        QFile file(partial);
+        if (!file.open(QIODevice::WriteOnly))
+            return file.errorString();
+        {
+            QPdfWriter writer(&file);
+            writer.setTitle(windowTitle());
+            writer.setPageSize(QPageSize(QPageSize::A4));
+            rtfShippingReport->document()->print(&writer);
+        }
+        return file.flush() ? QString() : file.errorString();
+    });
+    if (!error.isEmpty())
+        ui().message(failure + error);
 }
 
 } // namespace gearlog

@@ -26,6 +26,8 @@ public:
 
 private:
     QTextEdit* rtfShippingReport;
+    // The open database file, which a PDF never replaces.
+    QString m_databaseFile;
 };
 
 } // namespace gearlog

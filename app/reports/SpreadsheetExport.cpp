@@ -1,15 +1,11 @@
 #include "SpreadsheetExport.h"
 
 #include "DatabaseCreation.h"
+#include "ExportFile.h"
 #include "FlexGrid.h"
-#include "RecordHelpers.h"
 #include "UiServices.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QUuid>
-#include <filesystem>
 #include <xlsxwriter.h>
 
 namespace gearlog {
@@ -18,17 +14,11 @@ namespace {
 
 const QString failure = QStringLiteral("An error occurred while saving the excel spreadsheet: ");
 
-// Writes the workbook beside the target under a passing name and moves it
-// into place only when complete, so a failure leaves no half-written file.
+// Writes every cell of the grid as text into the first sheet of a new
+// workbook at `path`; an error text, or empty.
 QString writeWorkbook(const FlexGrid& grid, const QString& path) {
-    const QFileInfo target(path);
-    if (!target.absoluteDir().exists())
-        return QStringLiteral("The folder %1 does not exist").arg(target.absolutePath());
-    const QString partial = target.absoluteDir().filePath(
-        QStringLiteral(".%1.%2.partial")
-            .arg(target.fileName(), QUuid::createUuid().toString(QUuid::Id128)));
-    const QByteArray partialName = QFile::encodeName(partial);
-    lxw_workbook* workbook = workbook_new(partialName.constData());
+    const QByteArray name = QFile::encodeName(path);
+    lxw_workbook* workbook = workbook_new(name.constData());
     if (!workbook)
         return QStringLiteral("Cannot create %1: permission denied or the disk is full").arg(path);
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
@@ -44,38 +34,23 @@ QString writeWorkbook(const FlexGrid& grid, const QString& path) {
     const lxw_error closed = workbook_close(workbook);
     if (error == LXW_NO_ERROR)
         error = closed;
-    if (error != LXW_NO_ERROR) {
-        QFile::remove(partial);
-        return QString::fromUtf8(lxw_strerror(error));
-    }
-    // Replaces any earlier file in one step, so it is lost only once the
-    // new workbook is complete.
-    std::error_code renamed;
-    std::filesystem::rename(partialName.constData(), QFile::encodeName(path).constData(), renamed);
-    if (renamed) {
-        QFile::remove(partial);
-        return QString::fromLocal8Bit(renamed.message());
-    }
-    return {};
+    return error == LXW_NO_ERROR ? QString() : QString::fromUtf8(lxw_strerror(error));
 }
 
 } // namespace
 
-void export_grid_to_spreadsheet(const FlexGrid& grid) {
+void export_grid_to_spreadsheet(const FlexGrid& grid, const QString& openDatabase) {
     if (grid.cols() == 0 || grid.rows() == 0)
         return;
     const SaveDialogStart start = save_dialog_start(QString());
-    const auto chosen = ui().saveFile(QStringLiteral("Select the Excel file to create"),
-                                      QStringLiteral("Excel Files (*.xlsx)|*.xlsx|All files (*)|*"),
-                                      QStringLiteral("xlsx"), start.folder, start.fileName);
-    if (!chosen || chosen->trimmed().isEmpty())
+    const QString path = choose_export_file(
+        QStringLiteral("Select the Excel file to create"),
+        QStringLiteral("Excel Files (*.xlsx)|*.xlsx|All files (*)|*"), QStringLiteral("xlsx"),
+        start.folder, start.fileName, openDatabase, failure);
+    if (path.isEmpty())
         return;
-    const QString path = chosen->trimmed();
-    if (file_exists(path)) {
-        if (!ui().askYesNo(QStringLiteral("That file already exists. Overwrite?")))
-            return;
-    }
-    const QString error = writeWorkbook(grid, path);
+    const QString error = write_through_temporary(
+        path, [&grid](const QString& partial) { return writeWorkbook(grid, partial); });
     if (!error.isEmpty()) {
         ui().message(failure + error);
         return;

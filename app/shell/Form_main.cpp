@@ -1,5 +1,7 @@
 #include "Form_main.h"
 
+#include "ExportFile.h"
+
 #include "CommandRunner.h"
 #include "EngineError.h"
 #include "FlexGrid.h"
@@ -294,7 +296,8 @@ void Form_main::mnuExcel_Click() {
     // At most one view shows; its grid, if it offers the menu, is exported.
     for (const View& view : m_views)
         if (view.exportGrid && view.frame->isVisibleTo(this)) {
-            export_grid_to_spreadsheet(*view.exportGrid);
+            export_grid_to_spreadsheet(*view.exportGrid,
+                                       m_session ? open_database_file(*m_session) : QString());
             return;
         }
 }

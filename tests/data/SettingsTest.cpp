@@ -18,8 +18,12 @@ TEST(Settings, MissingValuesReadAsNoValue) {
     EXPECT_EQ(settings::loadFieldList(), (std::vector<int>{1, 3, 4, 12, 11}));
     settings::write(QStringLiteral("FieldList"), QStringLiteral("2&9"));
     EXPECT_EQ(settings::loadFieldList(), (std::vector<int>{2, 9}));
-    settings::write(QStringLiteral("FieldList"), QString());
-    EXPECT_EQ(settings::loadFieldList(), settings::defaultFieldList());
+    // Anything but distinct columns 1 to 12 gives the default selection.
+    for (const char* bad :
+         {"", "1&13", "abc", "2&&5", "3&3", "0", "1&2&3&4&5&6&7&8&9&10&11&12&1"}) {
+        settings::write(QStringLiteral("FieldList"), QString::fromLatin1(bad));
+        EXPECT_EQ(settings::loadFieldList(), settings::defaultFieldList()) << bad;
+    }
 }
 
 TEST(Settings, FileNameFormatAndParse) {

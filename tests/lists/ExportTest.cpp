@@ -2,6 +2,7 @@
 #include "FlexGrid.h"
 #include "Frame_category.h"
 #include "OpenWindow.h"
+#include "RecordHelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,6 +61,22 @@ TEST_F(Export, OverwriteQuestionAndFailures) {
         QStringLiteral("An error occurred while saving the excel spreadsheet: ")));
     EXPECT_GT(scripted.messages.last().size(), 56);
     EXPECT_FALSE(QFile::exists(nowhere));
+}
+
+TEST_F(Export, TheOpenDatabaseIsNeverWrittenOver) {
+    click(QStringLiteral("Command_Categories_1"));
+    for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
+        scripted.files.push_back(db.location() + suffix);
+        window->mnuExcel_Click();
+    }
+    EXPECT_EQ(
+        scripted.messages,
+        QStringList({QStringLiteral("An error occurred while saving the excel spreadsheet: ") +
+                         db.location() + QStringLiteral(" is the database now open"),
+                     QStringLiteral("An error occurred while saving the excel spreadsheet: ") +
+                         db.location() + QStringLiteral("-wal is the database now open")}));
+    EXPECT_TRUE(scripted.questions.isEmpty());
+    EXPECT_TRUE(find_record_by_number(session().rs_status(), QStringLiteral("ID"), 1));
 }
 
 TEST_F(Export, NothingWithoutAnExportableView) {

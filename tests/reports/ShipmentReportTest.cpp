@@ -8,6 +8,7 @@
 #include "ReportFixture.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QPrintDialog>
 #include <QTemporaryDir>
@@ -142,6 +143,43 @@ TEST_P(ShipmentReportView, TheDocumentFollowsTheGridAndSavesAsPdf) {
     const QString text = readPdfText(pdf);
     for (const char* expected : {"Cable return", "Depot run", "C-12", "S11", "25-Jan-2026"})
         EXPECT_TRUE(text.contains(QString::fromLatin1(expected))) << expected;
+}
+
+// A PDF replaces a file only after Yes, through a file beside it, and
+// never the database that is open.
+TEST_P(ShipmentReportView, SavingAPdfAsksBeforeReplacingAndSparesTheDatabase) {
+    tickCompleted();
+    QTemporaryDir dir;
+    const QString kept = writeFile(dir.filePath(QStringLiteral("kept.pdf")), "keep me");
+    const auto contents = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray database = GetParam() == Engine::Sqlite ? contents(db->location()) : "";
+    scripted.files = {kept, kept};
+    scripted.yesNo = {false, true};
+    if (GetParam() == Engine::Sqlite)
+        scripted.files.push_back(db->location());
+    scripted.dialogs.push_back([&](QDialog& d) {
+        auto& report = static_cast<Form_shipping_report&>(d);
+        report.Command_save_pdf_Click();
+        EXPECT_EQ(contents(kept), QByteArray("keep me"));
+        report.Command_save_pdf_Click();
+        EXPECT_TRUE(contents(kept).startsWith("%PDF"));
+        if (GetParam() == Engine::Sqlite)
+            report.Command_save_pdf_Click();
+        return QDialog::Accepted;
+    });
+    press(QStringLiteral("Command_show_shipping_report"));
+    EXPECT_EQ(scripted.questions.size(), 2);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), strings({"kept.pdf"}));
+    if (GetParam() == Engine::Sqlite) {
+        EXPECT_EQ(scripted.messages,
+                  QStringList{QStringLiteral("An error occurred while saving the PDF file: ") +
+                              db->location() + QStringLiteral(" is the database now open")});
+        EXPECT_EQ(contents(db->location()), database);
+    }
+    EXPECT_EQ(unexpected(), QString());
 }
 
 // "Save as Excel" on the shipment report writes its grid.

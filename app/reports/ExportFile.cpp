@@ -1,0 +1,87 @@
+#include "ExportFile.h"
+
+#include "RecordHelpers.h"
+#include "Session.h"
+#include "UiServices.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+#include <filesystem>
+
+namespace gearlog {
+
+namespace {
+
+// True when the path is the open database file or a log beside it.
+bool isOpenDatabase(const QString& path, const QString& openDatabase) {
+    if (openDatabase.isEmpty())
+        return false;
+    const QFileInfo chosen(path);
+    const QString folder = chosen.absoluteDir().canonicalPath();
+    const QFileInfo database(openDatabase);
+    if (folder.isEmpty() || folder != database.absoluteDir().canonicalPath())
+        return false;
+    const QString name = database.fileName();
+    for (const QString& suffix :
+         {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")})
+        if (chosen.fileName() == name + suffix)
+            return true;
+    // Another name for the same file (a link).
+    return chosen.exists() && chosen.canonicalFilePath() == database.canonicalFilePath();
+}
+
+} // namespace
+
+QString open_database_file(const Session& session) {
+    return session.connectionType() == ConnectionType::File ? session.connectionString()
+                                                            : QString();
+}
+
+QString choose_export_file(const QString& title, const QString& filter,
+                           const QString& defaultExtension, const QString& folder,
+                           const QString& fileName, const QString& openDatabase,
+                           const QString& failure) {
+    const auto chosen = ui().saveFile(title, filter, defaultExtension, folder, fileName);
+    if (!chosen || chosen->trimmed().isEmpty())
+        return {};
+    const QString path = chosen->trimmed();
+    if (isOpenDatabase(path, openDatabase)) {
+        ui().message(failure + QStringLiteral("%1 is the database now open").arg(path));
+        return {};
+    }
+    if (QFileInfo::exists(path) &&
+        !ui().askYesNo(QStringLiteral("That file already exists. Overwrite?")))
+        return {};
+    return path;
+}
+
+QString write_through_temporary(const QString& path,
+                                const std::function<QString(const QString&)>& write) {
+    const QFileInfo target(path);
+    if (!target.absoluteDir().exists())
+        return QStringLiteral("The folder %1 does not exist").arg(target.absolutePath());
+    if (target.isDir())
+        return QStringLiteral("%1 is a folder").arg(path);
+    const QString partial = target.absoluteDir().filePath(
+        QStringLiteral(".%1.%2.partial")
+            .arg(target.fileName(), QUuid::createUuid().toString(QUuid::Id128)));
+    const QString error = write(partial);
+    if (!error.isEmpty()) {
+        QFile::remove(partial);
+        return error;
+    }
+    // Replaces any earlier file in one step, so it is lost only once the
+    // new one is complete.
+    std::error_code renamed;
+    std::filesystem::rename(QFile::encodeName(partial).constData(),
+                            QFile::encodeName(path).constData(), renamed);
+    if (renamed) {
+        QFile::remove(partial);
+        return QString::fromLocal8Bit(renamed.message());
+    }
+    return {};
+}
+
+} // namespace gearlog

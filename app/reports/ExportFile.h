@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace gearlog {
+
+class Session;
+
+// The database file the session has open (with its log files), which no
+// export may write over; empty for a server.
+QString open_database_file(const Session& session);
+
+// Where an export goes: the file chosen in the save dialog, refused (with
+// `failure` and the reason) when it is the database file that is open or
+// one of its logs, and a file that exists only after the user says Yes.
+// Empty when cancelled or refused.
+QString choose_export_file(const QString& title, const QString& filter,
+                           const QString& defaultExtension, const QString& folder,
+                           const QString& fileName, const QString& openDatabase,
+                           const QString& failure);
+
+// Writes the file through a hidden temporary file beside it, moved over
+// the target in one step once `write` has written it whole: a failure
+// leaves any earlier file as it was. `write` writes the path it is given
+// and returns an error text, empty when it succeeded. Returns the error.
+QString write_through_temporary(const QString& path,
+                                const std::function<QString(const QString&)>& write);
+
+} // namespace gearlog
