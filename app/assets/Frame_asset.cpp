@@ -19,7 +19,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <optional>
 
@@ -61,15 +60,6 @@ QString shown(const QVariant& value, bool date) {
 }
 
 } // namespace
-
-bool parse_money(const QString& text, double* value) {
-    bool ok = false;
-    const QString t = text.trimmed();
-    *value = t.toDouble(&ok);
-    if (!ok)
-        *value = QLocale().toDouble(t, &ok);
-    return ok;
-}
 
 Frame_asset::Frame_asset(ViewContext& context, QWidget* parent)
     : QFrame(parent), m_context(context) {

@@ -61,8 +61,4 @@ private:
     QPushButton* Command_shipping_history;
 };
 
-// Money as typed: the C form (1234.5) or the user's locale's; false when
-// the text is no number.
-bool parse_money(const QString& text, double* value);
-
 } // namespace gearlog

@@ -66,7 +66,7 @@ std::vector<TableDef> buildTables() {
           longField("ShipperContactID"), longField("ShipperAddressID"),
           typed("ShipmentDate", F::Date), typed("ExpectedReturnDate", F::Date),
           text("ConsignmentNote", 255, false, true), longField("ShippingMethod"),
-          typed("ArrivalConfirmed", F::Boolean), typed("Cost", F::Single), longField("Purpose"),
+          typed("ArrivalConfirmed", F::Boolean), typed("Cost", F::Double), longField("Purpose"),
           typed("Comments", F::Memo)},
          indexes({"Name", "ReceiverContactID", "ReceiverAddressID", "ShipperContactID",
                   "ShipperAddressID"})},

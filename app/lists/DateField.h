@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TypedText.h"
+
 #include <QDate>
 #include <QString>
 #include <functional>
@@ -10,12 +12,6 @@ class QWidget;
 namespace gearlog {
 
 struct AppState;
-
-// Dates show as "dd-mmm-yyyy" (English month abbreviations).
-QString format_date(const QDate& date);
-// Reads that form, ISO dates and the locale's short form; null when the
-// text is no date.
-QDate parse_date(const QString& text);
 
 // Shows the picker on the date; true unless it was cancelled, with the
 // chosen date (null for the empty date) in the state's dialog_date.

@@ -95,6 +95,35 @@ TEST_P(ShipmentView, ChecksTheFormInOrderAndStoresTheCost) {
     EXPECT_EQ(unexpected(), QString());
 }
 
+// In a German desk "1.500" is fifteen hundred; what is no finite amount
+// the field keeps is refused; the cost is kept to the cent.
+TEST_P(ShipmentView, CostReadsTheLocaleFirstAndKeepsTheCents) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    fillDetails(QStringLiteral("Kit"));
+    for (const char* refused : {"nan", "inf", "-inf", "2e12", "1,5,0"}) {
+        typeInto(QStringLiteral("Text_shipment_cost"), QString::fromLatin1(refused));
+        press(QStringLiteral("Command_save_shipment_changes_1"));
+        EXPECT_EQ(scripted.messages.value(0), QStringLiteral("The shipment cost is not valid"))
+            << refused;
+        scripted.messages.clear();
+    }
+    EXPECT_EQ(shipmentCount(), 0);
+    const auto costAfterSaving = [&](const char* typed) {
+        typeInto(QStringLiteral("Text_shipment_cost"), QString::fromLatin1(typed));
+        press(QStringLiteral("Command_save_shipment_changes_1"));
+        return stored(QStringLiteral("SELECT * FROM Table_Shipment ORDER BY ID DESC"))
+            ->value(QStringLiteral("Cost"))
+            .toDouble();
+    };
+    EXPECT_EQ(costAfterSaving("1.500"), 1500.0);
+    EXPECT_EQ(costAfterSaving("1234567,89"), 1234567.89);
+    EXPECT_EQ(box("Text_shipment_cost")->text(), QStringLiteral("1234567.89"));
+    EXPECT_EQ(costAfterSaving("200000.01"), 200000.01); // the C form second
+    QLocale::setDefault(before);
+    EXPECT_EQ(unexpected(), QString());
+}
+
 // A save the engine refuses reports with the save's prefix and leaves the
 // form, the list and the database as they were.
 TEST_P(ShipmentView, ARefusedSaveKeepsTheInputAndChangesNothing) {
