@@ -16,7 +16,8 @@ struct SortKey {
 
 // Stable top-down merge sort of rows first..last by one column. With the
 // numeric flag, two cells that both read as numbers compare by value;
-// otherwise texts compare by character code. Descending inverts the
+// otherwise texts compare by character code. A column whose cells are all
+// dates as shown ("05-Jan-2026") or empty sorts by date, empty first. Descending inverts the
 // decision, so equal keys come out in reverse order.
 void sort_grid_rows(StringTable& rows, int first, int last, int keyColumn, int lastColumn,
                     bool descending, bool numeric);

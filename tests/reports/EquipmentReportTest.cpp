@@ -111,6 +111,19 @@ TEST_P(EquipmentReportView, HeadingsSortTextAndMoneyAndARebuildResets) {
     EXPECT_EQ(columnOf(*grid(), 6).first(), QString());
 }
 
+// Dates sort as dates, not as their text.
+TEST_P(EquipmentReportView, DateColumnsSortByDate) {
+    session().execute(
+        QStringLiteral("UPDATE Table_Asset SET DateAcquired = #2026-01-02# WHERE ID = 12"));
+    session().execute(
+        QStringLiteral("UPDATE Table_Asset SET DateAcquired = #2019-03-15# WHERE ID = 13"));
+    showAll();
+    clickHeading(grid(), 5);
+    EXPECT_EQ(columnOf(*grid(), 5), strings({"", "15-Mar-2019", "05-Mar-2024", "02-Jan-2026"}));
+    clickHeading(grid(), 5);
+    EXPECT_EQ(columnOf(*grid(), 5), strings({"02-Jan-2026", "05-Mar-2024", "15-Mar-2019", ""}));
+}
+
 // An engine error while building is reported with its text and leaves the
 // previous report.
 TEST_P(EquipmentReportView, AFailedBuildKeepsThePreviousReport) {
