@@ -44,11 +44,11 @@ protected:
 
 TEST(ShipmentReportSql, DatesAreWrittenInIsoFormAndJoinedAsWritten) {
     EXPECT_EQ(shipment_report_sql({}, QDate(2026, 3, 1), false),
-              QStringLiteral("SELECT * FROM Table_shipment  WHERE  ShipmentDate <= #2026-03-01# "
+              QStringLiteral("SELECT * FROM Table_shipment  WHERE  ShipmentDate < #2026-03-02# "
                              "AND  ArrivalConfirmed = Yes ORDER BY ShipmentDate DESC"));
     EXPECT_EQ(shipment_report_sql(QDate(2026, 1, 2), QDate(2026, 3, 1), true),
               QStringLiteral("SELECT * FROM Table_shipment  WHERE ShipmentDate >= #2026-01-02# "
-                             "AND  ShipmentDate <= #2026-03-01# AND  ArrivalConfirmed = No ORDER "
+                             "AND  ShipmentDate < #2026-03-02# AND  ArrivalConfirmed = No ORDER "
                              "BY ShipmentDate DESC"));
 }
 
@@ -65,6 +65,9 @@ TEST_P(ShipmentReportView, ListsByArrivalStateNewestFirstWithinTheDates) {
     // Cancelling the picker does not refresh; Done does; equal dates pass.
     pick("Text_report_end_date", QDate());
     EXPECT_EQ(names().size(), 4);
+    // The last day is whole: a shipment sent that afternoon is listed.
+    session().execute(
+        QStringLiteral("UPDATE Table_shipment SET ShipmentDate = #2026-01-10 14:00# WHERE ID = 5"));
     pick("Text_report_end_date", QDate(2026, 1, 10));
     EXPECT_EQ(names(), strings({"Trip north", "Nothing"}));
     pick("Text_report_start_date", QDate(2026, 1, 10));
