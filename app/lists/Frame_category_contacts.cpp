@@ -39,13 +39,17 @@ void Frame_category::reloadCleared() {
 
 void Frame_category::deleteUnlessShipped(Recordset& items, int key, const QString& receiverField,
                                          const QString& shipperField, const QString& failure) {
-    const Reference shipped{
-        QStringLiteral("Table_Shipment"),
-        {receiverField, shipperField},
-        QStringLiteral("Name"),
-        QStringLiteral("ID"),
-        QStringLiteral("You cannot delete this item as it is in use in the shipment ")};
-    delete_unless_referenced(m_context, failure, items, key, {shipped},
+    // The first shipment it receives is named before any it carries.
+    const auto shippedAs = [](const QString& field) {
+        return Reference{
+            QStringLiteral("Table_Shipment"),
+            {field},
+            QStringLiteral("Name"),
+            QStringLiteral("ID"),
+            QStringLiteral("You cannot delete this item as it is in use in the shipment ")};
+    };
+    delete_unless_referenced(m_context, failure, items, key,
+                             {shippedAs(receiverField), shippedAs(shipperField)},
                              [this] { reloadCleared(); });
 }
 

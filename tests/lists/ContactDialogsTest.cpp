@@ -172,12 +172,17 @@ TEST_F(ContactDialogs, DeleteRefusesWhenAShipmentUsesIt) {
                                   {QStringLiteral("Name"), QStringLiteral("To the field ")},
                                   {QStringLiteral("ShipperContactID"), 4},
                                   {QStringLiteral("ReceiverAddressID"), 2}});
+    // Dev also receives a later shipment: that one is named, receivers first.
+    add(session().rs_shipment(), {{QStringLiteral("ID"), 4},
+                                  {QStringLiteral("Name"), QStringLiteral("Shipment 4 to Nuuk")},
+                                  {QStringLiteral("ReceiverContactID"), 4}});
     showList(3);
     selectRow(1);
     click(QStringLiteral("Command_delete_contact"));
     EXPECT_EQ(
         scripted.messages.value(0),
-        QStringLiteral("You cannot delete this item as it is in use in the shipment To the field"));
+        QStringLiteral("You cannot delete this item as it is in use in the shipment Shipment 4 to "
+                       "Nuuk"));
     showList(2);
     selectRow(1); // Depot, used as receiver address
     click(QStringLiteral("Command_delete_address"));
