@@ -1,5 +1,6 @@
 #include "Form_main.h"
 #include "GearlogApplication.h"
+#include "TerminationSignals.h"
 
 #include "GearlogVersion.h"
 
@@ -13,6 +14,8 @@ int main(int argc, char* argv[]) {
     }
     gearlog::GearlogApplication app(argc, argv);
     gearlog::Form_main window;
+    // Logout, shutdown or kill: File -> Exit, without questions.
+    gearlog::exit_on_termination_signals([&window] { window.menu_exit(); });
     window.show();
     // A database file named on the command line opens as a remembered one would.
     const QStringList arguments = QApplication::arguments();
