@@ -1,5 +1,6 @@
 #include "DatabaseCheck.h"
 
+#include "DatabaseFile.h"
 #include "EngineError.h"
 #include "PageCheck.h"
 
@@ -106,6 +107,8 @@ QStringList checkDatabaseAt(const QString& target, bool full) {
         const auto store = openServerStore(target);
         return checkDatabase(*store);
     }
+    // Asked first: the check's own connections hold the log too.
+    const bool inUse = logInUse(target);
     QStringList problems = full ? checkPages(target, true) : QStringList();
     try {
         const auto store = openFileStore(target, FileReads::Mapped);
@@ -119,6 +122,10 @@ QStringList checkDatabaseAt(const QString& target, bool full) {
             problems = checkPages(target, false);
         if (problems.isEmpty())
             problems << e.description();
+        if (inUse)
+            problems << QStringLiteral("Another desk has %1 open: close Gearlog on every desk "
+                                       "and check it again")
+                            .arg(target);
     } catch (const EngineError& e) {
         if (problems.isEmpty())
             throw;

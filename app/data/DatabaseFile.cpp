@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -118,6 +119,24 @@ bool onNetworkFileSystem(const QString& folder) {
     if (::statfs(native(folder).constData(), &fs) != 0)
         return false;
     return isNetworkFileSystemType(static_cast<unsigned long>(fs.f_type));
+}
+
+bool logInUse(const QString& path) {
+    struct stat index {};
+    if (::stat(QFile::encodeName(path + QStringLiteral("-shm")).constData(), &index) != 0)
+        return false; // no index: nobody has the log open
+    // The kernel lists every lock as "... dev-major:dev-minor:inode from to";
+    // reading the list opens no descriptor on the index, whose closing
+    // would drop this process's own locks on it.
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray mark = QStringLiteral(" %1:%2:%3 ")
+                                .arg(major(index.st_dev), 2, 16, QLatin1Char('0'))
+                                .arg(minor(index.st_dev), 2, 16, QLatin1Char('0'))
+                                .arg(index.st_ino)
+                                .toLatin1();
+    return locks.readAll().contains(mark);
 }
 
 } // namespace gearlog

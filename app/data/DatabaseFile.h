@@ -23,6 +23,11 @@ bool pathTaken(const QString& path);
 bool onNetworkFileSystem(const QString& folder);
 bool isNetworkFileSystemType(unsigned long type);
 
+// True when a connection, of any process (this one included), has the
+// database open with its write-ahead log: it holds a lock on the log's
+// shared-memory index beside the file. Also true when that cannot be told.
+bool logInUse(const QString& path);
+
 // Removes a database's journal files beside it.
 void removeJournalFiles(const QString& path);
 

@@ -137,4 +137,11 @@ QString damageText(const QString& path, const QString& problem) {
         .arg(path, problem);
 }
 
+QString damageInUseText(const QString& path, const QString& problem) {
+    return QStringLiteral("%1 is damaged (%2). Another desk has the file open: it was left as it "
+                          "is. Close Gearlog on every desk, then run \"gearlog-admin check %1\" "
+                          "and restore the database from a backup if it finds damage.")
+        .arg(path, problem);
+}
+
 } // namespace gearlog

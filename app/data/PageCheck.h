@@ -54,5 +54,7 @@ QStringList checkPages(const QString& path, bool full);
 
 // "path is damaged (problem). Run ...": what the user is told of damage.
 QString damageText(const QString& path, const QString& problem);
+// The same, of a file that another desk has open: it is left as it is.
+QString damageInUseText(const QString& path, const QString& problem);
 
 } // namespace gearlog

@@ -55,8 +55,11 @@ public:
             throw notOurs();
         const bool folderWritable = QFileInfo(info.absolutePath()).isWritable();
         m_readOnly = !info.isWritable() || !folderWritable;
-        // A log with no frames beyond its header holds nothing a crash left.
-        const bool walLeftOver = QFileInfo(m_path + QStringLiteral("-wal")).size() > walHeaderBytes;
+        // A log another connection holds is that desk's live log; one with
+        // no frames beyond its header holds nothing a crash left.
+        const bool liveLog = logInUse(m_path);
+        const bool walLeftOver =
+            !liveLog && QFileInfo(m_path + QStringLiteral("-wal")).size() > walHeaderBytes;
         // Where no log can be made beside the file no desk can be writing to
         // it: it is read as it stands.
         const Access access = !m_readOnly ? Access::ReadWrite
@@ -83,7 +86,8 @@ public:
                                .arg(m_path, aside);
         }
         if (!problem.isEmpty())
-            throw DamageError(damageText(m_path, problem));
+            throw DamageError(liveLog ? damageInUseText(m_path, problem)
+                                      : damageText(m_path, problem));
         if (!m_readOnly)
             useJournal(network);
         if (checkLater)

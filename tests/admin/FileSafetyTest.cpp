@@ -182,12 +182,14 @@ TEST_F(FileSafety, ClosedIsOneFileAndACrashLosesNothingCommitted) {
     }
     EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("kit.gearlog")});
 
-    // A desk that dies after its commits: only the file is copied away.
+    // A desk that dies after its commits: the file opened once (which
+    // closes it in order again) is then one file to copy with every row.
     ASSERT_TRUE(crashAfterCommits(file));
+    EXPECT_EQ(statusCount(file), 9 + 50);
+    EXPECT_EQ(filesIn(dir.path()), QStringList{QStringLiteral("kit.gearlog")});
     const QString copied = path("copied.gearlog");
     QFile::copy(file, copied);
     EXPECT_EQ(statusCount(copied), 9 + 50);
-    EXPECT_EQ(statusCount(file), 9 + 50);
     EXPECT_EQ(checkDatabaseAt(file), QStringList());
 }
 
@@ -273,6 +275,44 @@ TEST_F(FileSafety, ALogThatDamagesTheFileIsSetAside) {
                   .front()[0]
                   .toInt(),
               0);
+}
+
+// Damage found while another desk has the file open: that desk's live log
+// is never set aside, and the second opener is told the file is in use.
+TEST_F(FileSafety, ALiveLogIsNeverSetAside) {
+    const QString file = path("kit.gearlog");
+    createDatabaseFile(file);
+    runForeign(file, manyAddresses(100, 400), false);
+    int page = 0;
+    {
+        auto store = openFileStore(file);
+        page = store
+                   ->select(QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'Table_address' "
+                                           "AND pagetype = 'leaf' ORDER BY pageno LIMIT 1"),
+                            {}, {FieldType::Long})
+                   .at(0)
+                   .at(0)
+                   .toInt();
+    }
+    auto desk = Session::openFile(file);
+    desk->execute(QStringLiteral("UPDATE Table_status SET Name = 'Live' WHERE ID = 1"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek((page - 1) * 4096 + 3);
+        f.write(QByteArray(16, '\xff'));
+    }
+    const QStringList before = filesIn(dir.path());
+    const QString refusal = failureOf([&] { openFileStore(file); });
+    EXPECT_TRUE(refusal.contains(QStringLiteral("Another desk has the file open")))
+        << refusal.toStdString();
+    const QStringList problems = checkDatabaseAt(file);
+    EXPECT_TRUE(problems.last().startsWith(QStringLiteral("Another desk has ")))
+        << problems.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(filesIn(dir.path()), before);
+    // The first desk goes on with its own log.
+    EXPECT_EQ(desk->execute(QStringLiteral("UPDATE Table_status SET Name = 'Still' WHERE ID = 2")),
+              1);
 }
 
 // A copy made while the database is open is one file with the same rows.
