@@ -82,17 +82,20 @@ Arguments parse(const QStringList& args) {
 }
 
 // A new file (replacing an existing one only when forced), or an empty
-// server database given the schema.
-std::unique_ptr<Store> createTarget(const Arguments& a) {
+// server database given the schema; `fill` writes more rows in the same
+// transaction, so a command killed half-way leaves what was there before.
+void createTarget(const Arguments& a, const std::function<void(Store&)>& fill = {}) {
     if (isConnectionString(a.target)) {
         auto store = openServerStore(a.target);
-        buildSchema(*store);
-        return store;
+        buildSchema(*store, [&] {
+            if (fill)
+                fill(*store);
+        });
+        return;
     }
     if (pathTaken(a.target) && !a.force)
         throw EngineError(a.target + QStringLiteral(" already exists; use --force to replace it"));
-    createDatabaseFile(a.target, a.force);
-    return openFileStore(a.target);
+    createDatabaseFile(a.target, a.force, fill);
 }
 
 std::unique_ptr<Store> openTarget(const QString& target) {
@@ -111,8 +114,7 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         createTarget(a);
         out << "Created the tables in " << a.target << "\n";
     } else if (a.command == QLatin1String("sample")) {
-        auto store = createTarget(a);
-        writeSampleData(*store, {a.assets, a.seed});
+        createTarget(a, [&a](Store& store) { writeSampleRows(store, {a.assets, a.seed}); });
         out << "Wrote a sample database with " << a.assets << " assets to " << a.target << "\n";
     } else if (a.command == QLatin1String("backup")) {
         openTarget(a.target)->backupTo(a.copy, a.force);

@@ -40,23 +40,15 @@ public:
         const int contacts = std::max(8, m_assets / 50);
         const int equipment = std::max(6, m_assets / 50);
         const int shipments = std::max(4, m_assets / 5);
-        m_store.begin();
-        try {
-            writeCategories();
-            writeAddresses(addresses);
-            writeContacts(contacts, addresses);
-            writeEquipment(equipment);
-            const std::vector<Asset> assets = drawAssets(equipment, addresses);
-            std::unordered_map<int, int> shipmentOf;
-            const std::vector<Line> lines =
-                writeShipments(shipments, contacts, addresses, shipmentOf);
-            writeAssets(assets, shipmentOf);
-            writeLines(lines);
-            m_store.commit();
-        } catch (...) {
-            m_store.rollback();
-            throw;
-        }
+        writeCategories();
+        writeAddresses(addresses);
+        writeContacts(contacts, addresses);
+        writeEquipment(equipment);
+        const std::vector<Asset> assets = drawAssets(equipment, addresses);
+        std::unordered_map<int, int> shipmentOf;
+        const std::vector<Line> lines = writeShipments(shipments, contacts, addresses, shipmentOf);
+        writeAssets(assets, shipmentOf);
+        writeLines(lines);
     }
 
 private:
@@ -263,8 +255,19 @@ private:
 
 } // namespace
 
-void writeSampleData(Store& store, const SampleOptions& options) {
+void writeSampleRows(Store& store, const SampleOptions& options) {
     Generator(store, options).run();
+}
+
+void writeSampleData(Store& store, const SampleOptions& options) {
+    store.begin();
+    try {
+        writeSampleRows(store, options);
+        store.commit();
+    } catch (...) {
+        store.rollback();
+        throw;
+    }
 }
 
 } // namespace gearlog

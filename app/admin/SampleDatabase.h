@@ -17,5 +17,7 @@ struct SampleOptions {
 // whose shipping lists hold open, returned and transferred lines, all
 // consistent with each other. Runs in one transaction.
 void writeSampleData(Store& store, const SampleOptions& options);
+// The same rows, inside the caller's transaction.
+void writeSampleRows(Store& store, const SampleOptions& options);
 
 } // namespace gearlog

@@ -2,6 +2,7 @@
 
 #include "SqliteConnection.h"
 
+#include <QFileInfo>
 #include <QObject>
 #include <QUrl>
 #include <sqlite3.h>
@@ -102,7 +103,8 @@ QStringList checkPages(const QString& path, bool full) {
     constexpr int mostListed = 100;
     QStringList problems;
     sqlite3* db = nullptr;
-    const QByteArray uri = QUrl::fromLocalFile(path).toEncoded() + QByteArrayLiteral("?mode=ro");
+    const QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() +
+                           QByteArrayLiteral("?mode=ro");
     if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
             SQLITE_OK ||
         !useFoldedNoCase(db)) {

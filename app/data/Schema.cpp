@@ -1,5 +1,7 @@
 #include "Schema.h"
 
+#include "StoreValues.h"
+
 #include "EngineError.h"
 
 #include <QDateTime>
@@ -227,6 +229,7 @@ QVariant coerceValue(const QVariant& value, FieldType type, const QString& field
         QString s = value.toString();
         if (s.isNull())
             s = QLatin1String(""); // keep an empty string distinct from Null
+        requireStorableText(s, QStringLiteral("field '%1'").arg(fieldName));
         return QVariant(s);
     }
     case FieldType::LongBinary:

@@ -6,7 +6,7 @@
 
 namespace gearlog {
 
-void buildSchema(Store& store) {
+void buildSchema(Store& store, const std::function<void()>& fill) {
     store.begin();
     try {
         for (const QString& sql : dialect::preparationStatements(store.engine()))
@@ -19,6 +19,8 @@ void buildSchema(Store& store) {
                           {row.id, row.name});
         for (const QString& sql : dialect::finishingStatements(store.engine()))
             store.execute(sql);
+        if (fill)
+            fill();
         store.commit();
     } catch (...) {
         store.rollback();
@@ -41,10 +43,14 @@ void upgradeSchema(Store& store) {
     }
 }
 
-void createDatabaseFile(const QString& path, bool replace) {
-    writeDatabaseFile(path, replace, [](const QString& temporary) {
+void createDatabaseFile(const QString& path, bool replace,
+                        const std::function<void(Store&)>& fill) {
+    writeDatabaseFile(path, replace, [&fill](const QString& temporary) {
         auto store = createFileStore(temporary);
-        buildSchema(*store);
+        buildSchema(*store, [&] {
+            if (fill)
+                fill(*store);
+        });
     });
 }
 

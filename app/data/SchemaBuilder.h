@@ -3,12 +3,14 @@
 #include "Store.h"
 
 #include <QString>
+#include <functional>
 
 namespace gearlog {
 
 // Creates the nine tables with their rules and indexes, and the seed rows,
-// in one transaction: either all of it is built or nothing is.
-void buildSchema(Store& store);
+// in one transaction: either all of it is built or nothing is. `fill`, when
+// given, writes more rows in that same transaction.
+void buildSchema(Store& store, const std::function<void()>& fill = {});
 // Brings a database written by an older Gearlog to the current format, in
 // one transaction; does nothing when it is current.
 void upgradeSchema(Store& store);
@@ -16,6 +18,7 @@ void upgradeSchema(Store& store);
 // Creates a new database file with the schema, built beside the path and
 // moved into place only when complete (see writeDatabaseFile): nothing at
 // the path is harmed unless `replace` is given for a regular file.
-void createDatabaseFile(const QString& path, bool replace = false);
+void createDatabaseFile(const QString& path, bool replace = false,
+                        const std::function<void(Store&)>& fill = {});
 
 } // namespace gearlog

@@ -231,6 +231,8 @@ private:
             return QVariant(dateToStoreText(v.toDateTime()));
         if (v.typeId() == QMetaType::Float)
             return QVariant(v.toDouble());
+        if (v.typeId() == QMetaType::QString)
+            requireStorableText(v.toString(), QStringLiteral("a value"));
         return v;
     }
 

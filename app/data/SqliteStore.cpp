@@ -224,14 +224,16 @@ private:
 
     // The file as a URI; one read as it stands is declared unchanging.
     QByteArray uriFor(Access access) const {
-        return QUrl::fromLocalFile(m_path).toEncoded() +
+        return QUrl::fromLocalFile(QFileInfo(m_path).absoluteFilePath()).toEncoded() +
                (access == Access::AsItStands ? QByteArrayLiteral("?immutable=1") : QByteArray());
     }
 
     void connect(Access access) {
         m_connectionName = QStringLiteral("gearlog-file-") + QUuid::createUuid().toString();
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-        db.setDatabaseName(m_path);
+        // A name beginning "file:" would be read as a URI with parameters of
+        // its own; a path from the root never is.
+        db.setDatabaseName(QFileInfo(m_path).absoluteFilePath());
         if (access == Access::AsItStands) {
             db.setDatabaseName(QString::fromUtf8(uriFor(access)));
             db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
@@ -431,6 +433,7 @@ private:
                 break;
             }
             default:
+                requireStorableText(v.toString(), QStringLiteral("a value"));
                 rc = bindText(stmt, index, v.toString());
             }
         }

@@ -1,5 +1,7 @@
 #include "StoreValues.h"
 
+#include "EngineError.h"
+
 namespace gearlog {
 
 QString dateToStoreText(const QDateTime& value) {
@@ -36,6 +38,17 @@ QDateTime dateFromStoreText(QStringView text) {
     const QDate date(year, month, day);
     const QTime time(hour, minute, second);
     return date.isValid() && time.isValid() ? QDateTime(date, time, Qt::UTC) : QDateTime();
+}
+
+void requireStorableText(const QString& text, const QString& what) {
+    if (text.contains(QChar::Null))
+        throw EngineError(QStringLiteral("The text of %1 holds a NUL character, which cannot be "
+                                         "stored")
+                              .arg(what));
+    if (!text.isValidUtf16())
+        throw EngineError(QStringLiteral("The text of %1 holds a character that is not valid "
+                                         "text (half of a surrogate pair)")
+                              .arg(what));
 }
 
 } // namespace gearlog

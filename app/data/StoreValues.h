@@ -14,4 +14,9 @@ QString dateToStoreText(const QDateTime& value);
 // QDateTime when the text is no date.
 QDateTime dateFromStoreText(QStringView text);
 
+// Text either store keeps exactly as it was given: a NUL character or half
+// of a surrogate pair is refused with a plain EngineError naming `what`
+// (the field, or "a value"), rather than cut short or altered.
+void requireStorableText(const QString& text, const QString& what);
+
 } // namespace gearlog

@@ -315,6 +315,59 @@ TEST_F(FileSafety, ALiveLogIsNeverSetAside) {
               1);
 }
 
+// A relative name that begins "file:" is a file of that name: its
+// "parameters" are part of the name, never honoured.
+TEST_F(FileSafety, AFileNameIsNeverAUri) {
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    const QString name = QStringLiteral("file:kit.gearlog?mode=memory");
+    createDatabaseFile(name);
+    {
+        auto session = Session::openFile(name);
+        session->execute(QStringLiteral("UPDATE Table_status SET Name = 'Kept' WHERE ID = 1"));
+    }
+    EXPECT_TRUE(QFile::exists(dir.filePath(name)));
+    auto again = Session::openFile(name);
+    EXPECT_EQ(again->openRecordset(QStringLiteral("SELECT * FROM Table_status WHERE ID = 1"))
+                  ->value(QStringLiteral("Name"))
+                  .toString(),
+              QStringLiteral("Kept"));
+    again.reset();
+    QDir::setCurrent(before);
+}
+
+// A sample killed half-way leaves the file as it was.
+TEST_F(FileSafety, AKilledSampleLeavesTheOldFile) {
+    const QString file = path("kit.gearlog");
+    createDatabaseFile(file);
+    Session::openFile(file)->execute(
+        QStringLiteral("UPDATE Table_status SET Name = 'Old' WHERE ID = 1"));
+    const QByteArray old = checksum(file);
+    std::unique_ptr<QProcess> sample(
+        startAdmin({QStringLiteral("sample"), file, QStringLiteral("--assets"),
+                    QStringLiteral("400000"), QStringLiteral("--force")}));
+    ASSERT_TRUE(sample->waitForStarted());
+    QThread::msleep(700);
+    sample->kill();
+    sample->waitForFinished();
+    EXPECT_EQ(checksum(file), old);
+    EXPECT_EQ(checkDatabaseAt(file), QStringList());
+
+    // On a server the tables come with the rows or not at all: a rerun works.
+    FreshDatabase server(Engine::Postgres, false);
+    sample.reset(startAdmin({QStringLiteral("sample"), server.location(),
+                             QStringLiteral("--assets"), QStringLiteral("400000")}));
+    ASSERT_TRUE(sample->waitForStarted());
+    QThread::msleep(700);
+    sample->kill();
+    sample->waitForFinished();
+    sample.reset(startAdmin({QStringLiteral("sample"), server.location(),
+                             QStringLiteral("--assets"), QStringLiteral("50")}));
+    ASSERT_TRUE(sample->waitForFinished(60000));
+    EXPECT_EQ(sample->exitCode(), 0) << sample->readAllStandardError().toStdString();
+    EXPECT_EQ(checkDatabaseAt(server.location()), QStringList());
+}
+
 // A copy made while the database is open is one file with the same rows.
 TEST_F(FileSafety, ACopyOpensAsTheSameData) {
     const QString file = path("kit.gearlog");

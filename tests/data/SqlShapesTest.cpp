@@ -244,6 +244,29 @@ TEST_P(SqlShapes, TextKeepsItsBlanks) {
               QStringList{QStringLiteral("SELECT  x FROM  y WHERE  z")});
 }
 
+// A NUL character or half a surrogate pair is refused in plain words, in a
+// write and in a look-up, and nothing is stored altered.
+TEST_P(SqlShapes, TextThatCannotBeKeptIsRefusedPlainly) {
+    auto rs = session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 1"));
+    const QString nul = QStringLiteral("Rx") + QChar(QChar::Null) + QStringLiteral("tail");
+    const QString half = QStringLiteral("Rx") + QChar(0xD800);
+    EXPECT_EQ(failureOf([&] { rs->setValue(QStringLiteral("Name"), nul); }),
+              QStringLiteral("The text of field 'Name' holds a NUL character, which cannot be "
+                             "stored"));
+    EXPECT_EQ(failureOf([&] { rs->setValue(QStringLiteral("Name"), half); }),
+              QStringLiteral("The text of field 'Name' holds a character that is not valid text "
+                             "(half of a surrogate pair)"));
+    EXPECT_EQ(failureOf([&] {
+                  session->database().store().select(
+                      QStringLiteral("SELECT ID FROM Table_category WHERE Name = ?"), {nul}, {});
+              }),
+              QStringLiteral("The text of a value holds a NUL character, which cannot be stored"));
+    rs->cancelUpdate();
+    EXPECT_EQ(
+        column(QStringLiteral("SELECT * FROM Table_category WHERE ID = 1"), QStringLiteral("Name")),
+        QStringList{QStringLiteral("Rx")});
+}
+
 // Only one statement runs per call, and text in brackets is a name, never
 // SQL: neither may empty a table.
 TEST_P(SqlShapes, TextAfterTheStatementOrInBracketsNeverRuns) {
