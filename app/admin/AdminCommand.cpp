@@ -2,6 +2,7 @@
 
 #include "DatabaseCheck.h"
 #include "DatabaseFile.h"
+#include "Dialect.h"
 #include "EngineError.h"
 #include "RecordHelpers.h"
 #include "SampleDatabase.h"
@@ -15,7 +16,7 @@ namespace {
 
 const char usage[] = "Usage:\n"
                      "  gearlog-admin create FILE [--force]\n"
-                     "  gearlog-admin create-schema CONNECTION\n"
+                     "  gearlog-admin create-schema CONNECTION [--roles]\n"
                      "  gearlog-admin sample FILE|CONNECTION [--assets N] [--seed S] [--force]\n"
                      "  gearlog-admin check FILE|CONNECTION [--full]\n"
                      "  gearlog-admin backup FILE|CONNECTION COPY [--force]\n"
@@ -31,7 +32,8 @@ public:
 struct Arguments {
     QString command, target, copy;
     bool force = false;
-    bool full = false; // check: every index against its table too
+    bool full = false;  // check: every index against its table too
+    bool roles = false; // create-schema: the reader and writer roles too
     int assets = 200;
     quint32 seed = 1;
 };
@@ -56,6 +58,8 @@ Arguments parse(const QStringList& args) {
             a.force = true;
         else if (arg == QLatin1String("--full") && a.command == QLatin1String("check"))
             a.full = true;
+        else if (arg == QLatin1String("--roles") && a.command == QLatin1String("create-schema"))
+            a.roles = true;
         else if (arg == QLatin1String("--assets"))
             a.assets = positiveNumber(args, i, arg);
         else if (arg == QLatin1String("--seed"))
@@ -111,8 +115,13 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
     } else if (a.command == QLatin1String("create-schema")) {
         if (!isConnectionString(a.target))
             throw UsageError(QStringLiteral("create-schema needs a connection string"));
-        createTarget(a);
-        out << "Created the tables in " << a.target << "\n";
+        createTarget(a, [&a](Store& store) {
+            if (a.roles)
+                for (const QString& sql : dialect::roleStatements())
+                    store.execute(sql);
+        });
+        out << "Created the tables in " << a.target
+            << (a.roles ? ", with the roles gearlog_reader and gearlog_writer\n" : "\n");
     } else if (a.command == QLatin1String("sample")) {
         createTarget(a, [&a](Store& store) { writeSampleRows(store, {a.assets, a.seed}); });
         out << "Wrote a sample database with " << a.assets << " assets to " << a.target << "\n";

@@ -99,9 +99,9 @@ QStringList upgradeStatements(Store& store) {
     // Older server databases kept money as single floats, which change the
     // cents of larger amounts.
     const auto singles = store.select(
-        QStringLiteral("SELECT lower(table_name), lower(column_name) FROM "
-                       "information_schema.columns WHERE table_schema = current_schema() AND "
-                       "data_type = 'real'"),
+        QStringLiteral("SELECT lower(c.relname), lower(a.attname) FROM pg_attribute a JOIN "
+                       "pg_class c ON c.oid = a.attrelid WHERE pg_table_is_visible(c.oid) AND "
+                       "a.atttypid = 'real'::regtype AND NOT a.attisdropped"),
         {}, {FieldType::Text, FieldType::Text});
     for (const TableDef& table : schemaTables())
         for (const FieldDef& field : table.fields)
@@ -116,7 +116,8 @@ QStringList upgradeStatements(Store& store) {
     // far as the server's locale does.
     const auto columns = store.select(
         QStringLiteral("SELECT table_name, column_name FROM information_schema.columns "
-                       "WHERE table_schema = current_schema() AND udt_name = 'citext'"),
+                       "WHERE udt_name = 'citext' AND to_regclass(quote_ident(table_schema) || "
+                       "'.' || quote_ident(table_name)) = to_regclass(table_name)"),
         {}, {FieldType::Text, FieldType::Text});
     if (columns.empty())
         return statements;
@@ -207,6 +208,25 @@ QString rowLockClause(Engine engine, RowLock lock) {
     // A reference only needs the row's key to stay; a delete excludes both.
     return lock == RowLock::ForDelete ? QStringLiteral(" FOR UPDATE")
                                       : QStringLiteral(" FOR KEY SHARE");
+}
+
+QStringList roleStatements() {
+    QStringList tables;
+    for (const TableDef& table : schemaTables())
+        tables << table.name.toLower();
+    const QString all = tables.join(QStringLiteral(", "));
+    return {
+        QStringLiteral(
+            "DO $$BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'gearlog_reader') "
+            "THEN CREATE ROLE gearlog_reader NOLOGIN; END IF; IF NOT EXISTS (SELECT 1 FROM "
+            "pg_roles WHERE rolname = 'gearlog_writer') THEN CREATE ROLE gearlog_writer NOLOGIN; "
+            "END IF; EXECUTE format('GRANT CONNECT ON DATABASE %I TO gearlog_reader, "
+            "gearlog_writer', current_database()); EXECUTE format('GRANT USAGE ON SCHEMA %I TO "
+            "gearlog_reader, gearlog_writer', (SELECT relnamespace::regnamespace::text FROM "
+            "pg_class WHERE oid = to_regclass('table_asset'))); END$$"),
+        QStringLiteral("GRANT SELECT ON %1 TO gearlog_reader, gearlog_writer").arg(all),
+        QStringLiteral("GRANT INSERT, UPDATE, DELETE ON %1 TO gearlog_writer").arg(all),
+    };
 }
 
 QStringList snapshotStatements(Engine engine) {

@@ -45,6 +45,11 @@ QString keyLockStatement(Engine engine, const QString& table);
 // empty where the write transaction holds the whole database already.
 QString rowLockClause(Engine engine, RowLock lock);
 
+// On a server: statements that create the roles gearlog_reader (may read
+// the tables) and gearlog_writer (may read and change them) where they are
+// missing, and grant each exactly that on the tables as they resolve.
+QStringList roleStatements();
+
 // Statements that make the transaction just begun read one unchanging
 // snapshot of the whole database.
 QStringList snapshotStatements(Engine engine);

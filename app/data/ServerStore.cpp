@@ -62,6 +62,7 @@ public:
         // Quoted text means the same whatever the server's default.
         execute(QStringLiteral("SET standard_conforming_strings = on"), {});
         setLockWait(defaultLockWaitMs);
+        readPrivileges();
     }
 
     ~ServerStore() override {
@@ -143,8 +144,20 @@ public:
         return rows.empty() ? QVariant() : rows.front()[0];
     }
 
-    bool isReadOnly() const override { return false; }
-    QString openingNotice() const override { return {}; }
+    bool isReadOnly() const override { return m_readOnly; }
+    QString openingNotice() const override {
+        return m_readOnly ? QStringLiteral("Your server role %1 may read this database but not "
+                                           "change it.")
+                                .arg(m_role)
+                          : QString();
+    }
+    bool canCreateTables() override {
+        return select(QStringLiteral("SELECT current_schema() IS NOT NULL AND "
+                                     "has_schema_privilege(current_schema(), 'CREATE')"),
+                      {}, {FieldType::Boolean})
+            .front()[0]
+            .toBool();
+    }
 
     // A server database is copied into a database file.
     void backupTo(const QString& path, bool replace) override {
@@ -155,30 +168,65 @@ public:
         });
     }
 
+    // Tables are found as the server resolves their names: along the
+    // role's search_path, so a schema of the role's own that holds nothing
+    // never hides the team's tables further along it.
     QStringList tableNames() override {
-        return stringColumn(
-            QStringLiteral("SELECT lower(table_name) FROM information_schema.tables "
-                           "WHERE table_schema = current_schema() ORDER BY 1"),
-            {});
+        return stringColumn(QStringLiteral("SELECT lower(relname) FROM pg_class WHERE relkind IN "
+                                           "('r', 'p') AND pg_table_is_visible(oid) ORDER BY 1"),
+                            {});
     }
     QStringList columnNames(const QString& table) override {
-        return stringColumn(QStringLiteral("SELECT lower(column_name) FROM "
-                                           "information_schema.columns WHERE table_schema = "
-                                           "current_schema() AND lower(table_name) = lower(?) "
-                                           "ORDER BY ordinal_position"),
+        return stringColumn(QStringLiteral("SELECT lower(attname) FROM pg_attribute WHERE "
+                                           "attrelid = to_regclass(lower(?)) AND attnum > 0 AND "
+                                           "NOT attisdropped ORDER BY attnum"),
                             {table});
     }
     QStringList indexedColumns(const QString& table) override {
         return stringColumn(
-            QStringLiteral("SELECT lower(a.attname) FROM pg_index i JOIN pg_class c ON c.oid = "
-                           "i.indrelid JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum = "
-                           "ANY(i.indkey) WHERE c.relname = lower(?) AND c.relnamespace = "
-                           "current_schema()::regnamespace"),
+            QStringLiteral("SELECT lower(a.attname) FROM pg_index i JOIN pg_attribute a ON "
+                           "a.attrelid = i.indrelid AND a.attnum = ANY(i.indkey) WHERE i.indrelid "
+                           "= to_regclass(lower(?))"),
             {table});
     }
 
 private:
     static constexpr qsizetype maxCachedStatements = 256;
+
+    // What the role may do with the tables it finds: a role that may only
+    // read opens read only; one that may not even read is refused here,
+    // before it is offered anything.
+    void readPrivileges() {
+        m_role = select(QStringLiteral("SELECT current_user"), {}, {FieldType::Text})
+                     .front()[0]
+                     .toString();
+        QStringList names;
+        for (const TableDef& table : schemaTables())
+            names << table.name.toLower();
+        // One round trip for the nine tables, found as their names resolve.
+        const Row found =
+            select(QStringLiteral(
+                       "SELECT count(*) > 0, coalesce(bool_and(has_table_privilege(t, 'SELECT')), "
+                       "true), coalesce(bool_and(has_table_privilege(t, 'INSERT') AND "
+                       "has_table_privilege(t, 'UPDATE') AND has_table_privilege(t, 'DELETE')), "
+                       "true) FROM (SELECT to_regclass(n) AS t FROM unnest(CAST(? AS text[])) AS "
+                       "n) o WHERE t IS NOT NULL"),
+                   {QLatin1Char('{') + names.join(QLatin1Char(',')) + QLatin1Char('}')},
+                   {FieldType::Boolean, FieldType::Boolean, FieldType::Boolean})
+                .front();
+        const bool anyTable = found[0].toBool(), readAll = found[1].toBool(),
+                   writeAll = found[2].toBool();
+        if (anyTable && !readAll)
+            throw EngineError(QStringLiteral("The server role %1 lacks the privileges to read "
+                                             "this database: ask its administrator to grant it "
+                                             "gearlog_reader or gearlog_writer")
+                                  .arg(m_role));
+        const bool standby =
+            select(QStringLiteral("SELECT pg_is_in_recovery()"), {}, {FieldType::Boolean})
+                .front()[0]
+                .toBool();
+        m_readOnly = anyTable && (!writeAll || standby);
+    }
 
     QStringList stringColumn(const QString& sql, const QVariantList& params) {
         QStringList result;
@@ -272,6 +320,8 @@ private:
     std::vector<QSqlQuery> m_failed; // statements that failed in a transaction
     bool m_inTransaction = false;
     QSqlQuery m_direct;
+    QString m_role;
+    bool m_readOnly = false;
 };
 
 } // namespace

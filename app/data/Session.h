@@ -32,6 +32,8 @@ public:
     // True when the database holds the nine tables (a new server database
     // may be empty).
     bool hasSchema();
+    // True when this desk may create the tables where they would go.
+    bool mayCreateSchema() { return m_db->store().canCreateTables(); }
     void createSchema();
 
     // Opens the nine table cursors, each with its source and sort key.

@@ -64,6 +64,8 @@ public:
 
     // True when this desk may only read (a read-only file or folder).
     virtual bool isReadOnly() const = 0;
+    // True when the tables may be created here (the file store's, always).
+    virtual bool canCreateTables() { return true; }
     // Something the user should be told about the opening, or nothing.
     virtual QString openingNotice() const = 0;
     // Writes a consistent copy of the whole database as a new file (see

@@ -112,6 +112,16 @@ bool Form_main::open_ado_connection(const QString& connection) {
     }
     try {
         if (!opened->hasSchema()) {
+            // A role that sees no tables and may not make them is told so,
+            // not offered what would fail.
+            if (!opened->mayCreateSchema()) {
+                ui().message(QStringLiteral("Error Opening DataSource: Gearlog's tables are not "
+                                            "in this database, or your server role lacks the "
+                                            "privileges to see them, and it may not create "
+                                            "them: ask the database's administrator"),
+                             MessageIcon::Exclamation);
+                return true;
+            }
             if (!ui().askYesNo(QStringLiteral("Create the tables in this database?")))
                 return true;
             opened->createSchema();

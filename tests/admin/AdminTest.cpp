@@ -1,9 +1,11 @@
 #include "AdminCommand.h"
+#include "ConnectionString.h"
 #include "DatabaseCheck.h"
 #include "SampleDatabase.h"
 #include "TestStores.h"
 
 #include <QFile>
+#include <QUuid>
 
 using namespace gearlog;
 using namespace gearlog::test;
@@ -189,6 +191,56 @@ TEST(AdminCommand, CheckListsDamagedPagesAndTheFullCheckIndexDamage) {
     EXPECT_EQ(damaged.status, 1);
     EXPECT_TRUE(damaged.err.startsWith(QStringLiteral("Page %1: ").arg(table)))
         << damaged.err.toStdString();
+}
+
+// The server's roles: a reader opens read only, a writer writes, a role
+// without grants is refused in plain words, one with a schema of its own
+// still finds the team's tables, and one that may create nothing is not
+// offered to.
+TEST(AdminCommand, ServerRolesReadWriteAndRefuse) {
+    FreshDatabase db(Engine::Postgres, false);
+    const Result created =
+        admin({QStringLiteral("create-schema"), db.location(), QStringLiteral("--roles")});
+    ASSERT_EQ(created.status, 0) << created.err.toStdString();
+    auto admin = db.openStore();
+    const QString tag = QUuid::createUuid().toString(QUuid::Id128).left(12);
+    const auto role = [&](const char* kind, const QString& grant) {
+        const QString name = QStringLiteral("%1_%2").arg(QLatin1String(kind), tag);
+        admin->execute(QStringLiteral("CREATE ROLE %1 LOGIN %2").arg(name, grant), {});
+        ConnectionString c = ConnectionString::parse(db.location());
+        c.user = name;
+        return c.toString();
+    };
+    const QString reader = role("r", QStringLiteral("IN ROLE gearlog_reader"));
+    const QString writer = role("w", QStringLiteral("IN ROLE gearlog_writer"));
+    const QString nobody = role("n", QString());
+    const QString owner = role("o", QStringLiteral("IN ROLE gearlog_writer"));
+    admin->execute(QStringLiteral("CREATE SCHEMA o_%1 AUTHORIZATION o_%1").arg(tag), {});
+
+    auto read = Session::openServer(reader);
+    EXPECT_TRUE(read->isReadOnly());
+    EXPECT_TRUE(read->database().store().openingNotice().contains(QStringLiteral("may read")));
+    EXPECT_FALSE(failureOf([&] {
+                     read->execute(
+                         QStringLiteral("UPDATE Table_status SET Name = 'x' WHERE ID = 1"));
+                 }).isEmpty());
+    auto write = Session::openServer(writer);
+    EXPECT_FALSE(write->isReadOnly());
+    EXPECT_EQ(write->execute(QStringLiteral("UPDATE Table_status SET Name = 'W' WHERE ID = 1")), 1);
+    EXPECT_TRUE(failureOf([&] {
+                    Session::openServer(nobody);
+                }).contains(QStringLiteral("lacks the privileges to read")));
+    auto own = Session::openServer(owner);
+    EXPECT_TRUE(own->hasSchema());
+    EXPECT_FALSE(own->isReadOnly());
+    EXPECT_EQ(checkDatabaseAt(owner), QStringList());
+
+    FreshDatabase empty(Engine::Postgres, false);
+    ConnectionString plain = ConnectionString::parse(empty.location());
+    plain.user = QStringLiteral("n_") + tag;
+    auto bare = Session::openServer(plain.toString());
+    EXPECT_FALSE(bare->hasSchema());
+    EXPECT_FALSE(bare->mayCreateSchema());
 }
 
 TEST(AdminCommand, ServerSchemaAndConnectionFailure) {
