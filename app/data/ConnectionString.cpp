@@ -9,6 +9,21 @@ namespace gearlog {
 namespace {
 
 const QString serverDriver = QStringLiteral("QPSQL");
+const QStringList sslModes{QStringLiteral("disable"),   QStringLiteral("allow"),
+                           QStringLiteral("prefer"),    QStringLiteral("require"),
+                           QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
+
+// A value as libpq's connection options read it: in single quotes with
+// backslashes before quotes and backslashes when it holds a blank.
+QString libpqValue(const QString& value) {
+    if (!value.contains(QLatin1Char(' ')) && !value.contains(QLatin1Char('\'')) &&
+        !value.contains(QLatin1Char('\\')) && !value.isEmpty())
+        return value;
+    QString escaped = value;
+    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    escaped.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + escaped + QLatin1Char('\'');
+}
 
 // A value as it stands in the string: quoted when it holds a separator, a
 // quote or blanks at its ends, so that no value can add a key of its own.
@@ -95,6 +110,17 @@ ConnectionString ConnectionString::parse(const QString& text) {
             result.database = value;
         } else if (key == QLatin1String("user")) {
             result.user = value;
+        } else if (key == QLatin1String("sslmode")) {
+            result.sslMode = value.toLower();
+            if (!sslModes.contains(result.sslMode))
+                refuse(QStringLiteral("SSLMode must be one of %1, not \"%2\"")
+                           .arg(sslModes.join(QStringLiteral(", ")), value));
+        } else if (key == QLatin1String("sslrootcert")) {
+            result.sslRootCert = value;
+        } else if (key == QLatin1String("sslcert")) {
+            result.sslCert = value;
+        } else if (key == QLatin1String("sslkey")) {
+            result.sslKey = value;
         } else {
             refuse(QStringLiteral("unknown key \"%1\"").arg(key));
         }
@@ -121,12 +147,53 @@ QString ConnectionString::toString() const {
         parts << QStringLiteral("Database=") + quoted(database);
     if (!user.isEmpty())
         parts << QStringLiteral("User=") + quoted(user);
+    const std::pair<const char*, const QString*> tls[] = {{"SSLMode", &sslMode},
+                                                          {"SSLRootCert", &sslRootCert},
+                                                          {"SSLCert", &sslCert},
+                                                          {"SSLKey", &sslKey}};
+    for (const auto& [key, value] : tls)
+        if (!value->isEmpty())
+            parts << QString::fromLatin1(key) + QLatin1Char('=') + quoted(*value);
     return parts.join(QLatin1Char(';'));
 }
 
 QString ConnectionString::dataSourceName() const {
     const bool localSocket = host.isEmpty() || host.startsWith(QLatin1Char('/'));
     return localSocket ? database : database + QStringLiteral(" on ") + host;
+}
+
+bool ConnectionString::isLocal() const {
+    const QString h = host.trimmed().toLower();
+    return h.isEmpty() || h.startsWith(QLatin1Char('/')) || h == QLatin1String("localhost") ||
+           h == QLatin1String("::1") || h.startsWith(QLatin1String("127."));
+}
+
+bool ConnectionString::isExposed() const {
+    return !isLocal() && sslMode != QLatin1String("verify-full");
+}
+
+QString ConnectionString::libpqOptions(int connectSeconds) const {
+    // A server that stops answering is noticed by the connection itself:
+    // keepalives after 5 s of quiet, and data unacknowledged for 15 s.
+    QStringList options{QStringLiteral("connect_timeout=%1").arg(connectSeconds),
+                        QStringLiteral("keepalives=1"),
+                        QStringLiteral("keepalives_idle=5"),
+                        QStringLiteral("keepalives_interval=2"),
+                        QStringLiteral("keepalives_count=3"),
+                        QStringLiteral("tcp_user_timeout=15000")};
+    const std::pair<const char*, const QString*> tls[] = {{"sslmode", &sslMode},
+                                                          {"sslrootcert", &sslRootCert},
+                                                          {"sslcert", &sslCert},
+                                                          {"sslkey", &sslKey}};
+    for (const auto& [key, value] : tls) {
+        if (value->isEmpty())
+            continue;
+        // The driver splits its options at ";": such a path cannot pass.
+        if (value->contains(QLatin1Char(';')))
+            refuse(QStringLiteral("the %1 path may not hold \";\"").arg(QLatin1String(key)));
+        options << QString::fromLatin1(key) + QLatin1Char('=') + libpqValue(*value);
+    }
+    return options.join(QLatin1Char(';'));
 }
 
 } // namespace gearlog

@@ -15,6 +15,14 @@ struct ConnectionString {
     int port = 0;
     QString database;
     QString user;
+    // The server's TLS settings, named after libpq's: SSLMode (disable,
+    // allow, prefer, require, verify-ca, verify-full; empty leaves libpq's
+    // own default, as stored connections always had), the root certificate
+    // that must have signed the server's, and a client certificate and key.
+    QString sslMode;
+    QString sslRootCert;
+    QString sslCert;
+    QString sslKey;
 
     // Throws EngineError on an unknown key, a bad port or an open quote.
     static ConnectionString parse(const QString& text);
@@ -24,6 +32,14 @@ struct ConnectionString {
     QString toString() const;
     // "Database on Host", or the database alone for a local socket.
     QString dataSourceName() const;
+    // True when the host is this machine: a Unix socket or the loopback.
+    bool isLocal() const;
+    // True when the traffic could be read or the server impersonated: a
+    // host elsewhere without the server's certificate and name verified.
+    bool isExposed() const;
+    // libpq's connection options for these settings ("key=value;..."), with
+    // the waits that tell a silent server.
+    QString libpqOptions(int connectSeconds) const;
 };
 
 } // namespace gearlog

@@ -53,9 +53,20 @@ public:
         db.setDatabaseName(m_connection.database);
         db.setUserName(m_connection.user);
         db.setPassword(password);
-        db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(connectSeconds));
-        if (!db.open())
-            throw EngineError(errorText(db.lastError()));
+        db.setConnectOptions(m_connection.libpqOptions(connectSeconds));
+        if (!db.open()) {
+            const QString text = errorText(db.lastError());
+            // Say which server failed to prove itself, with libpq's reason.
+            if (text.contains(QLatin1String("SSL"), Qt::CaseInsensitive) ||
+                text.contains(QLatin1String("certificate")))
+                throw EngineError(QStringLiteral("The connection to %1 was refused as not secure: "
+                                                 "%2")
+                                      .arg(m_connection.host.isEmpty()
+                                               ? QStringLiteral("the server")
+                                               : m_connection.host,
+                                           text));
+            throw EngineError(text);
+        }
         m_db = db;
         execute(QStringLiteral("SET datestyle TO ISO"), {});
         execute(QStringLiteral("SET client_min_messages TO WARNING"), {});

@@ -46,6 +46,35 @@ DataSourceDialog::DataSourceDialog(QWidget* parent) : QDialog(parent) {
     form->addRow(QStringLiteral("Data&base"), m_database);
     form->addRow(QStringLiteral("&User"), m_user);
     form->addRow(QStringLiteral("&Password"), m_password);
+    m_sslMode = new QComboBox(this);
+    m_sslMode->setObjectName(QStringLiteral("Combo_ssl_mode"));
+    // "default" writes no SSLMode: libpq's own choice, as stored
+    // connections made before had.
+    for (const char* mode : {"verify-full", "verify-ca", "require", "prefer", "disable"})
+        m_sslMode->addItem(QString::fromLatin1(mode), QString::fromLatin1(mode));
+    m_sslMode->addItem(QStringLiteral("default"), QString());
+    m_sslMode->setCurrentIndex(m_sslMode->findData(QString()));
+    m_sslRootCert = field(this, "Text_ssl_root_cert");
+    m_sslCert = field(this, "Text_ssl_cert");
+    m_sslKey = field(this, "Text_ssl_key");
+    form->addRow(QStringLiteral("&Encryption (SSLMode)"), m_sslMode);
+    form->addRow(QStringLiteral("&Root certificate"), m_sslRootCert);
+    form->addRow(QStringLiteral("&Client certificate"), m_sslCert);
+    form->addRow(QStringLiteral("Client &key"), m_sslKey);
+    m_exposure = new QLabel(this);
+    m_exposure->setObjectName(QStringLiteral("Label_exposure"));
+    m_exposure->setWordWrap(true);
+    m_exposure->setAccessibleName(QStringLiteral("Connection security"));
+    m_exposure->setText(QStringLiteral(
+        "Warning: without verify-full, the traffic to this server can be read, and another "
+        "machine can pretend to be the server and receive your password."));
+    m_exposure->hide();
+    form->addRow(m_exposure);
+    connect(m_host, &QLineEdit::textChanged, this, &DataSourceDialog::followHost);
+    connect(m_sslMode, &QComboBox::activated, this, [this] {
+        m_modeChosen = true;
+        showExposure();
+    });
     m_error = new QLabel(this);
     m_error->setObjectName(QStringLiteral("Label_error"));
     m_error->setWordWrap(true);
@@ -73,6 +102,13 @@ void DataSourceDialog::prefill(const QString& connectionString, const QString& m
     m_port->setValue(c.port);
     m_database->setText(c.database);
     m_user->setText(c.user);
+    // A stored connection keeps its own setting, even none.
+    m_modeChosen = true;
+    m_sslMode->setCurrentIndex(std::max(0, m_sslMode->findData(c.sslMode)));
+    m_sslRootCert->setText(c.sslRootCert);
+    m_sslCert->setText(c.sslCert);
+    m_sslKey->setText(c.sslKey);
+    showExposure();
     m_error->setText(problem);
     m_error->setVisible(!problem.isEmpty());
 }
@@ -84,7 +120,28 @@ QString DataSourceDialog::connectionString() const {
     c.port = m_port->value();
     c.database = m_database->text().trimmed();
     c.user = m_user->text().trimmed();
+    c.sslMode = m_sslMode->currentData().toString();
+    c.sslRootCert = m_sslRootCert->text().trimmed();
+    c.sslCert = m_sslCert->text().trimmed();
+    c.sslKey = m_sslKey->text().trimmed();
     return c.toString();
+}
+
+void DataSourceDialog::followHost() {
+    if (!m_modeChosen) {
+        ConnectionString c;
+        c.host = m_host->text().trimmed();
+        m_sslMode->setCurrentIndex(
+            m_sslMode->findData(c.isLocal() ? QString() : QStringLiteral("verify-full")));
+    }
+    showExposure();
+}
+
+void DataSourceDialog::showExposure() {
+    ConnectionString c;
+    c.host = m_host->text().trimmed();
+    c.sslMode = m_sslMode->currentData().toString();
+    m_exposure->setVisible(c.isExposed());
 }
 
 QString DataSourceDialog::errorText() const {

@@ -30,12 +30,23 @@ public:
     void tryConnect();
 
 private:
+    // A new connection to another machine is verified unless the user
+    // chose otherwise; anything weaker is said plainly.
+    void followHost();
+    void showExposure();
+
     QComboBox* m_driver;
     QLineEdit* m_host;
     QSpinBox* m_port;
     QLineEdit* m_database;
     QLineEdit* m_user;
     QLineEdit* m_password;
+    QComboBox* m_sslMode;
+    QLineEdit* m_sslRootCert;
+    QLineEdit* m_sslCert;
+    QLineEdit* m_sslKey;
+    QLabel* m_exposure;
+    bool m_modeChosen = false;
     QLabel* m_error;
     std::unique_ptr<Session> m_session;
 };

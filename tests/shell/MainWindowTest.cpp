@@ -1,4 +1,5 @@
 #include "ConnectionString.h"
+#include "DataSourceDialog.h"
 #include "Form_main.h"
 #include "Frame_category.h"
 #include "ScriptedUi.h"
@@ -6,6 +7,7 @@
 #include "TestStores.h"
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -219,6 +221,32 @@ TEST_F(MainWindow, ServerDatabaseThroughTheDialog) {
     EXPECT_TRUE(next.databaseOpen());
     EXPECT_TRUE(scripted.unexpected.isEmpty())
         << scripted.unexpected.join(QLatin1Char(',')).toStdString();
+}
+
+// A new connection to another machine is verified by default; anything
+// weaker is said plainly; a stored connection keeps its own setting.
+TEST_F(MainWindow, TheDataSourceDialogVerifiesRemoteServers) {
+    DataSourceDialog dialog;
+    dialog.show();
+    auto* host = dialog.findChild<QLineEdit*>(QStringLiteral("Text_host"));
+    auto* mode = dialog.findChild<QComboBox*>(QStringLiteral("Combo_ssl_mode"));
+    auto* warning = dialog.findChild<QLabel*>(QStringLiteral("Label_exposure"));
+    QTest::keyClicks(host, QStringLiteral("db.example.org"));
+    EXPECT_EQ(mode->currentText(), QStringLiteral("verify-full"));
+    EXPECT_FALSE(warning->isVisible());
+    mode->setFocus();
+    QTest::keyClick(mode, Qt::Key_Down); // verify-ca: the name is not checked
+    EXPECT_EQ(mode->currentText(), QStringLiteral("verify-ca"));
+    EXPECT_TRUE(warning->isVisible());
+    dialog.findChild<QLineEdit*>(QStringLiteral("Text_ssl_root_cert"))
+        ->setText(QStringLiteral("/etc/team ca.crt"));
+    EXPECT_TRUE(dialog.connectionString().contains(
+        QStringLiteral("SSLMode=verify-ca;SSLRootCert=/etc/team ca.crt")))
+        << dialog.connectionString().toStdString();
+    dialog.prefill(QStringLiteral("Driver=QPSQL;Host=db.example.org;Database=kit"));
+    EXPECT_EQ(mode->currentText(), QStringLiteral("default"));
+    EXPECT_TRUE(warning->isVisible());
+    EXPECT_FALSE(dialog.connectionString().contains(QStringLiteral("SSLMode")));
 }
 
 TEST_F(MainWindow, DecliningTheSchemaLeavesNoDatabase) {
