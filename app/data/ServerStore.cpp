@@ -3,6 +3,7 @@
 #include "DatabaseFile.h"
 #include "EngineError.h"
 #include "SchemaBuilder.h"
+#include "ServerWatch.h"
 #include "Store.h"
 #include "StoreValues.h"
 
@@ -13,6 +14,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
+#include <libpq-fe.h>
 
 namespace gearlog {
 
@@ -68,15 +70,21 @@ public:
             throw EngineError(text);
         }
         m_db = db;
+        watch();
         execute(QStringLiteral("SET datestyle TO ISO"), {});
         execute(QStringLiteral("SET client_min_messages TO WARNING"), {});
         // Quoted text means the same whatever the server's default.
         execute(QStringLiteral("SET standard_conforming_strings = on"), {});
+        // Longer than the program's own largest statement: only a runaway
+        // one is stopped by the server.
+        execute(QStringLiteral("SET statement_timeout = '300s'"), {});
         setLockWait(defaultLockWaitMs);
         readPrivileges();
     }
 
     ~ServerStore() override {
+        // Before the connection goes: its socket may be reused after.
+        m_watch.reset();
         m_queries.clear();
         m_failed.clear();
         m_direct = QSqlQuery();
@@ -131,22 +139,25 @@ public:
     }
 
     void begin() override {
+        const ServerWatch::Waiting waiting(*m_watch);
         if (!m_db.transaction())
-            throw EngineError(errorText(m_db.lastError()), QStringLiteral("begin"));
+            throw failure(m_db.lastError(), QStringLiteral("begin"));
         m_inTransaction = true;
     }
     void commit() override {
         m_failed.clear();
         m_inTransaction = false;
+        const ServerWatch::Waiting waiting(*m_watch);
         if (!m_db.commit())
-            throw EngineError(errorText(m_db.lastError()), QStringLiteral("commit"));
+            throw failure(m_db.lastError(), QStringLiteral("commit"));
     }
     void rollback() override {
+        const ServerWatch::Waiting waiting(*m_watch);
         const bool rolledBack = m_db.rollback();
         m_inTransaction = false;
         m_failed.clear();
         if (!rolledBack)
-            throw EngineError(errorText(m_db.lastError()), QStringLiteral("rollback"));
+            throw failure(m_db.lastError(), QStringLiteral("rollback"));
     }
 
     QVariant blobValue(const QString& table, const QString& field, int id) override {
@@ -204,6 +215,29 @@ public:
 private:
     static constexpr qsizetype maxCachedStatements = 256;
 
+    // Watches this connection's waits from the moment it is open.
+    void watch() {
+        const QVariant handle = m_db.driver()->handle();
+        if (qstrcmp(handle.typeName(), "pg_conn*") != 0)
+            throw EngineError(QStringLiteral("The PostgreSQL driver gave no native handle"));
+        PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
+        m_watch = std::make_unique<ServerWatch>(m_connection.host, m_connection.port,
+                                                PQsocket(connection));
+    }
+
+    // The engine's failure; a wait the watch cut says the server is silent.
+    EngineError failure(const QSqlError& error, const QString& operation,
+                        const QString& sql = {}) const {
+        if (m_watch && m_watch->cut())
+            return EngineError(
+                QStringLiteral("The server of %1 is not answering: it may have stopped, or the "
+                               "network to it is cut. Close the database and open it again "
+                               "when the server is back.")
+                    .arg(m_connection.dataSourceName()),
+                operation, sql);
+        return EngineError(errorText(error), operation, sql);
+    }
+
     // What the role may do with the tables it finds: a role that may only
     // read opens read only; one that may not even read is refused here,
     // before it is offered anything.
@@ -249,11 +283,12 @@ private:
     // Statements with parameters are prepared once and kept; the server
     // cannot prepare the others (SET, CREATE), which run directly.
     QSqlQuery& run(const QString& sql, const QVariantList& params) {
+        const ServerWatch::Waiting waiting(*m_watch);
         if (params.isEmpty()) {
             m_direct = QSqlQuery(m_db);
             m_direct.setForwardOnly(true);
             if (!m_direct.exec(sql))
-                throw EngineError(errorText(m_direct.lastError()), QStringLiteral("execute"), sql);
+                throw failure(m_direct.lastError(), QStringLiteral("execute"), sql);
             return m_direct;
         }
         auto it = m_queries.find(sql);
@@ -261,7 +296,7 @@ private:
             QSqlQuery query(m_db);
             query.setForwardOnly(true);
             if (!query.prepare(sql))
-                throw EngineError(errorText(query.lastError()), QStringLiteral("prepare"), sql);
+                throw failure(query.lastError(), QStringLiteral("prepare"), sql);
             // Each distinct filter is a statement of its own; start the cache
             // again when it is large rather than let it grow for ever.
             if (m_queries.size() >= maxCachedStatements)
@@ -272,13 +307,13 @@ private:
         for (int i = 0; i < params.size(); ++i)
             query.bindValue(i, toBindable(params[i]));
         if (!query.exec()) {
-            const QString text = errorText(query.lastError());
+            const EngineError error = failure(query.lastError(), QStringLiteral("execute"), sql);
             // Freeing the statement now would be refused inside the failed
             // transaction; it goes when the transaction ends.
             if (m_inTransaction)
                 m_failed.push_back(std::move(query));
             m_queries.erase(it);
-            throw EngineError(text, QStringLiteral("execute"), sql);
+            throw error;
         }
         return query;
     }
@@ -333,6 +368,7 @@ private:
     QSqlQuery m_direct;
     QString m_role;
     bool m_readOnly = false;
+    std::unique_ptr<ServerWatch> m_watch;
 };
 
 } // namespace

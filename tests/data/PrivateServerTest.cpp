@@ -1,13 +1,16 @@
-// Encrypted, verified connections: a server of the test's own with TLS and
-// a certificate authority made here with openssl.
+// A server of the test's own, on the loopback with TLS and a certificate
+// authority made here with openssl: verified connections, and a server
+// that stops answering.
 #include "ConnectionString.h"
 #include "EngineError.h"
 #include "TestStores.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <csignal>
 #include <unistd.h>
 
 using namespace gearlog;
@@ -28,7 +31,7 @@ QString run(const QString& program, const QStringList& arguments) {
 // A PostgreSQL cluster listening on the loopback with TLS, its server
 // certificate for "localhost" signed by the test's authority "ca.crt"; a
 // second authority, "other.crt", signed nothing of it.
-class TlsServer : public ::testing::Test {
+class PrivateServer : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir = new QTemporaryDir;
@@ -137,7 +140,7 @@ protected:
     static inline int port = 0;
 };
 
-TEST_F(TlsServer, VerifyFullAcceptsTheServerAndRefusesAnImpostor) {
+TEST_F(PrivateServer, VerifyFullAcceptsTheServerAndRefusesAnImpostor) {
     EXPECT_EQ(failureToOpen(
                   connection(QStringLiteral("localhost"), QStringLiteral("verify-full"), "ca.crt")),
               QString());
@@ -157,7 +160,7 @@ TEST_F(TlsServer, VerifyFullAcceptsTheServerAndRefusesAnImpostor) {
         << renamed.toStdString();
 }
 
-TEST_F(TlsServer, RequireRefusesAServerWithoutTls) {
+TEST_F(PrivateServer, RequireRefusesAServerWithoutTls) {
     auto store = openServerStore(
         connection(QStringLiteral("localhost"), QStringLiteral("require"), nullptr));
     store->execute(QStringLiteral("ALTER SYSTEM SET ssl = off"), {});
@@ -176,6 +179,32 @@ TEST_F(TlsServer, RequireRefusesAServerWithoutTls) {
         connection(QStringLiteral("localhost"), QStringLiteral("disable"), nullptr));
     again->execute(QStringLiteral("ALTER SYSTEM RESET ssl"), {});
     again->execute(QStringLiteral("SELECT pg_reload_conf()"), {});
+}
+
+// A server whose processes are stopped still has its socket answered by
+// the kernel: the desk's own wait tells, within seconds, and says so.
+TEST_F(PrivateServer, ASilentServerIsToldWithinSeconds) {
+    auto store = openServerStore(
+        connection(QStringLiteral("localhost"), QStringLiteral("disable"), nullptr));
+    const auto backend = static_cast<pid_t>(
+        store->select(QStringLiteral("SELECT pg_backend_pid()"), {}, {FieldType::Long})
+            .front()[0]
+            .toInt());
+    QFile pidFile(dir->filePath(QStringLiteral("data/postmaster.pid")));
+    ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+    const auto postmaster = static_cast<pid_t>(pidFile.readLine().trimmed().toInt());
+    ::kill(postmaster, SIGSTOP);
+    ::kill(backend, SIGSTOP);
+    QElapsedTimer waited;
+    waited.start();
+    const QString failure = failureOf([&] { store->select(QStringLiteral("SELECT 1"), {}, {}); });
+    const qint64 seconds = waited.elapsed() / 1000;
+    ::kill(backend, SIGCONT);
+    ::kill(postmaster, SIGCONT);
+    EXPECT_TRUE(failure.contains(QStringLiteral("is not answering"))) << failure.toStdString();
+    EXPECT_LE(seconds, 15);
+    // The desk can close the database: nothing waits any more.
+    store.reset();
 }
 
 } // namespace
