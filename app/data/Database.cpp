@@ -63,8 +63,10 @@ void Database::commit() {
     if (m_depth == 1)
         m_store->commit();
     --m_depth;
-    if (m_depth == 0)
+    if (m_depth == 0) {
         m_touched.clear();
+        m_keysGiven.clear();
+    }
 }
 
 void Database::rollback() {
@@ -83,6 +85,7 @@ void Database::rollback() {
 void Database::rollbackStore() {
     m_depth = 0;
     m_rollbackOnly = false;
+    m_keysGiven.clear();
     const auto touched = std::exchange(m_touched, {});
     m_store->rollback();
     // Edits begun in the transaction belong to it and go with it.

@@ -39,6 +39,11 @@ public:
     void commit();
     void rollback();
     bool inTransaction() const { return m_depth > 0; }
+    // The largest key handed out for the table in the open transaction
+    // (0 for none), so that two keys taken before either row is written
+    // differ.
+    int lastKeyGiven(const QString& table) const { return m_keysGiven.value(table.toLower()); }
+    void keyGiven(const QString& table, int key) { m_keysGiven[table.toLower()] = key; }
 
     // Called by cursors.
     void attach(Recordset* cursor);
@@ -53,6 +58,7 @@ private:
     int m_depth = 0;
     bool m_rollbackOnly = false;
     QHash<QString, QSet<int>> m_touched; // rows written in the open transaction
+    QHash<QString, int> m_keysGiven;     // see lastKeyGiven
 };
 
 // Begins a transaction and rolls it back unless commit() was called.

@@ -193,13 +193,14 @@ QString unchangedTerm(Engine engine, const QString& column, FieldType type, int*
     }
 }
 
-QString keyLockStatement(Engine engine, const QString& table) {
+QString keyClaimStatement(Engine engine) {
     // The file's write transaction (BEGIN IMMEDIATE) already holds the
-    // whole file; the server locks one key per table.
+    // whole file; on the server each key is claimed alone, so a desk
+    // adding rows never waits for another's transaction to end.
     if (engine == Engine::Sqlite)
         return {};
-    return QStringLiteral("SELECT pg_advisory_xact_lock(hashtext('gearlog key ' || lower('%1')))")
-        .arg(table);
+    return QStringLiteral(
+        "SELECT pg_try_advisory_xact_lock(hashtext('gearlog key ' || lower(?)), ?)");
 }
 
 QString rowLockClause(Engine engine, RowLock lock) {

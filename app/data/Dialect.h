@@ -37,9 +37,10 @@ QString selectTerm(Engine engine, const QString& column, FieldType type);
 // each other, text compares letter for letter, single-precision numbers to
 // their precision.
 QString unchangedTerm(Engine engine, const QString& column, FieldType type, int* marks);
-// A statement that serialises the taking of new keys for a table until the
-// transaction ends; empty where the write transaction does that already.
-QString keyLockStatement(Engine engine, const QString& table);
+// A statement that claims key "?" (second) of table "?" (first) for the
+// transaction, answering true unless another transaction holds it; empty
+// where the write transaction holds the whole database already.
+QString keyClaimStatement(Engine engine);
 
 // The clause that ends "SELECT ID FROM T WHERE ID = ?" to take the lock;
 // empty where the write transaction holds the whole database already.

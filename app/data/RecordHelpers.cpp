@@ -66,16 +66,28 @@ bool find_stored_record_by_text(Recordset& cursor, const QString& field, const Q
 }
 
 int next_id(Database& db, const QString& table, const QString& field) {
-    const QString lock = dialect::keyLockStatement(db.engine(), table.trimmed());
-    if (db.inTransaction() && !lock.isEmpty())
-        db.store().execute(lock, {});
     const auto cursor = db.openRecordset(QStringLiteral("SELECT MAX(") + field +
                                          QStringLiteral(") AS Max FROM ") + table.trimmed());
-    if (cursor->bof())
-        return 1;
-    cursor->moveFirst();
-    const QVariant max = cursor->value(QStringLiteral("Max"));
-    return max.isValid() ? max.toInt() + 1 : 1;
+    int key = 1;
+    if (!cursor->bof()) {
+        cursor->moveFirst();
+        const QVariant max = cursor->value(QStringLiteral("Max"));
+        key = max.isValid() ? max.toInt() + 1 : 1;
+    }
+    const QString claim = dialect::keyClaimStatement(db.engine());
+    if (!db.inTransaction() || claim.isEmpty())
+        return key;
+    key = std::max(key, db.lastKeyGiven(table.trimmed()) + 1);
+    // A key another desk took and has not yet written is held by it, and
+    // one it wrote since the largest was read is there: the next free key
+    // is this desk's, at once.
+    const QString taken = QStringLiteral("SELECT ID FROM %1 WHERE ID = ?").arg(table.trimmed());
+    Store& store = db.store();
+    while (!store.select(claim, {table.trimmed(), key}, {FieldType::Boolean}).front()[0].toBool() ||
+           !store.select(taken, {key}, {FieldType::Long}).empty())
+        ++key;
+    db.keyGiven(table.trimmed(), key);
+    return key;
 }
 
 bool lock_row(Database& db, const QString& table, int id, RowLock lock) {

@@ -30,8 +30,9 @@ bool find_record_by_text(Recordset& cursor, const QString& field, const QString&
 // written (or changed away) is seen. For the duplicate-name checks.
 bool find_stored_record_by_text(Recordset& cursor, const QString& field, const QString& value);
 // Largest key + 1, or 1 for an empty table. Engine failures throw. Inside a
-// transaction the key is taken under a lock held until it ends, so two desks
-// adding at once never get the same key.
+// transaction on a server the key is claimed for the transaction, and one
+// another desk has claimed is passed over: two desks adding at once never
+// get the same key, and neither waits for the other.
 int next_id(Database& db, const QString& table, const QString& field);
 // A row of `table` whose field (any of `fields`) holds `key`, first in the
 // order of `orderField`: the value of its `nameField`, or nothing when no

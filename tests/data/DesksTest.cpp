@@ -161,6 +161,43 @@ TEST_P(Desks, AWaitForAnotherDesksLockIsBounded) {
 
 GEARLOG_BOTH_STORES(Desks);
 
+// On the server an add never waits for another desk's save: desk A holds
+// a long save of many new rows open, desk B adds one at once, with a key
+// of its own.
+TEST(ServerDesks, AnAddNeverWaitsForAnotherDesksSave) {
+    FreshDatabase fresh(Engine::Postgres);
+    auto desk = fresh.openSession();
+    auto statuses = desk->openRecordset(QStringLiteral("Table_status"));
+    const auto add = [](Session& s, Recordset& rs, const QString& name) {
+        add_new_record(rs, s.database(), QStringLiteral("Table_status"));
+        rs.setValue(QStringLiteral("Name"), name);
+        rs.update();
+    };
+    Transaction saving(desk->database());
+    for (int i = 0; i < 500; ++i)
+        add(*desk, *statuses, QStringLiteral("A%1").arg(i));
+    qint64 waited = -1;
+    QString failure;
+    std::thread other([&] {
+        auto deskB = fresh.openSession();
+        auto rs = deskB->openRecordset(QStringLiteral("Table_status"));
+        QElapsedTimer clock;
+        clock.start();
+        failure = failureOf([&] {
+            Transaction adding(deskB->database());
+            add(*deskB, *rs, QStringLiteral("B"));
+            adding.commit();
+        });
+        waited = clock.elapsed();
+    });
+    other.join();
+    saving.commit();
+    EXPECT_EQ(failure, QString());
+    EXPECT_LT(waited, 1000);
+    EXPECT_EQ(record_count(*fresh.openSession()->openRecordset(QStringLiteral("Table_status"))),
+              9 + 500 + 1);
+}
+
 // The adds of one desk in a process of its own, started by the test below
 // through GEARLOG_DESK_FILE; skipped in an ordinary run.
 TEST(DeskProcess, AddsStatuses) {
