@@ -44,6 +44,10 @@ public:
     // differ.
     int lastKeyGiven(const QString& table) const { return m_keysGiven.value(table.toLower()); }
     void keyGiven(const QString& table, int key) { m_keysGiven[table.toLower()] = key; }
+    // True when the open transaction wrote the row (so it holds it already).
+    bool wroteRow(const QString& table, int id) const {
+        return m_touched.value(table).contains(id);
+    }
 
     // Called by cursors.
     void attach(Recordset* cursor);

@@ -66,18 +66,22 @@ bool find_stored_record_by_text(Recordset& cursor, const QString& field, const Q
 }
 
 int next_id(Database& db, const QString& table, const QString& field) {
-    const auto cursor = db.openRecordset(QStringLiteral("SELECT MAX(") + field +
-                                         QStringLiteral(") AS Max FROM ") + table.trimmed());
-    int key = 1;
-    if (!cursor->bof()) {
-        cursor->moveFirst();
-        const QVariant max = cursor->value(QStringLiteral("Max"));
-        key = max.isValid() ? max.toInt() + 1 : 1;
-    }
     const QString claim = dialect::keyClaimStatement(db.engine());
-    if (!db.inTransaction() || claim.isEmpty())
+    const bool claiming = db.inTransaction() && !claim.isEmpty();
+    // A transaction adding many rows reads the largest key once: the
+    // claims below pass over whatever other desks wrote since.
+    int key = claiming ? db.lastKeyGiven(table.trimmed()) + 1 : 1;
+    if (key == 1) {
+        const auto cursor = db.openRecordset(QStringLiteral("SELECT MAX(") + field +
+                                             QStringLiteral(") AS Max FROM ") + table.trimmed());
+        if (!cursor->bof()) {
+            cursor->moveFirst();
+            const QVariant max = cursor->value(QStringLiteral("Max"));
+            key = max.isValid() ? max.toInt() + 1 : 1;
+        }
+    }
+    if (!claiming)
         return key;
-    key = std::max(key, db.lastKeyGiven(table.trimmed()) + 1);
     // A key another desk took and has not yet written is held by it, and
     // one it wrote since the largest was read is there: the next free key
     // is this desk's, at once.

@@ -115,7 +115,9 @@ void Recordset::holdReferencedRows() {
             (m_edit->mode == EditMode::Editing && m_edit->original[c] == value))
             continue;
         const TableDef* target = referencedTable(table, info.field);
-        if (target && !lock_row(*m_db, target->name, value.toInt(), RowLock::ForReference))
+        // A row this transaction wrote is held by it already.
+        if (target && !m_db->wroteRow(target->name, value.toInt()) &&
+            !lock_row(*m_db, target->name, value.toInt(), RowLock::ForReference))
             throw EngineError(QStringLiteral("%1 %2 names no row of %3: another user deleted it")
                                   .arg(info.field)
                                   .arg(value.toInt())
