@@ -49,6 +49,7 @@ bench: deps
 	$(BUILD)-bench/bench/asset_bench
 	$(BUILD)-bench/bench/shipment_bench
 	$(BUILD)-bench/bench/report_bench
+	tools/with-postgres $(BUILD)-bench/bench/desks_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -25,6 +25,8 @@ QLineEdit* field(QWidget* parent, const char* name) {
 DataSourceDialog::DataSourceDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DataSourceDialog"));
     setWindowTitle(QStringLiteral("Server Database"));
+    // Room for a path and for the warnings to read in a few lines.
+    setMinimumWidth(520);
     auto* form = new QFormLayout(this);
     m_driver = new QComboBox(this);
     m_driver->setObjectName(QStringLiteral("Combo_driver"));
@@ -142,6 +144,8 @@ void DataSourceDialog::showExposure() {
     c.host = m_host->text().trimmed();
     c.sslMode = m_sslMode->currentData().toString();
     m_exposure->setVisible(c.isExposed());
+    // Grows or shrinks with the warning, so all of it can be read.
+    adjustSize();
 }
 
 QString DataSourceDialog::errorText() const {
