@@ -193,14 +193,24 @@ QString unchangedTerm(Engine engine, const QString& column, FieldType type, int*
     }
 }
 
-QString keyClaimStatement(Engine engine) {
+QString keysClaimStatement(Engine engine) {
     // The file's write transaction (BEGIN IMMEDIATE) already holds the
     // whole file; on the server each key is claimed alone, so a desk
-    // adding rows never waits for another's transaction to end.
+    // adding rows never waits for another's transaction to end. The keys
+    // are tried in order and the claiming stops at the number wanted.
     if (engine == Engine::Sqlite)
         return {};
-    return QStringLiteral(
-        "SELECT pg_try_advisory_xact_lock(hashtext('gearlog key ' || lower(?)), ?)");
+    return QStringLiteral("SELECT k FROM generate_series(CAST(? AS integer), CAST(? AS integer)) "
+                          "AS k WHERE pg_try_advisory_xact_lock(hashtext('gearlog key ' || "
+                          "lower(CAST(? AS text))), k) LIMIT CAST(? AS integer)");
+}
+
+QString keysFreeStatement(Engine engine, const QString& table) {
+    if (engine == Engine::Sqlite)
+        return {};
+    return QStringLiteral("SELECT k FROM unnest(CAST(? AS integer[])) AS k WHERE NOT EXISTS "
+                          "(SELECT 1 FROM %1 WHERE ID = k) ORDER BY k")
+        .arg(table);
 }
 
 QString rowLockClause(Engine engine, RowLock lock) {

@@ -37,10 +37,15 @@ QString selectTerm(Engine engine, const QString& column, FieldType type);
 // each other, text compares letter for letter, single-precision numbers to
 // their precision.
 QString unchangedTerm(Engine engine, const QString& column, FieldType type, int* marks);
-// A statement that claims key "?" (second) of table "?" (first) for the
-// transaction, answering true unless another transaction holds it; empty
+// A statement that claims for the transaction, in ascending order, up to
+// "?" (fourth) keys from "?" (first) to "?" (second) of the table named by
+// the third "?" that no other transaction holds, and returns them. Empty
 // where the write transaction holds the whole database already.
-QString keyClaimStatement(Engine engine);
+QString keysClaimStatement(Engine engine);
+// Of the keys in "?" (an array, "{1,2}"), those no row of the table has,
+// read afresh: run after the claim, it sees a row another desk wrote under
+// its claim before giving it up.
+QString keysFreeStatement(Engine engine, const QString& table);
 
 // The clause that ends "SELECT ID FROM T WHERE ID = ?" to take the lock;
 // empty where the write transaction holds the whole database already.

@@ -65,33 +65,54 @@ bool find_stored_record_by_text(Recordset& cursor, const QString& field, const Q
     return find_record_by_text(cursor, field, value);
 }
 
-int next_id(Database& db, const QString& table, const QString& field) {
-    const QString claim = dialect::keyClaimStatement(db.engine());
+std::vector<int> next_ids(Database& db, const QString& name, int count) {
+    const QString table = name.trimmed();
+    const QString claim = dialect::keysClaimStatement(db.engine());
     const bool claiming = db.inTransaction() && !claim.isEmpty();
     // A transaction adding many rows reads the largest key once: the
     // claims below pass over whatever other desks wrote since.
-    int key = claiming ? db.lastKeyGiven(table.trimmed()) + 1 : 1;
-    if (key == 1) {
-        const auto cursor = db.openRecordset(QStringLiteral("SELECT MAX(") + field +
-                                             QStringLiteral(") AS Max FROM ") + table.trimmed());
+    int first = claiming ? db.lastKeyGiven(table) + 1 : 1;
+    if (first == 1) {
+        const auto cursor = db.openRecordset(QStringLiteral("SELECT MAX(ID) AS Max FROM ") + table);
         if (!cursor->bof()) {
             cursor->moveFirst();
             const QVariant max = cursor->value(QStringLiteral("Max"));
-            key = max.isValid() ? max.toInt() + 1 : 1;
+            first = max.isValid() ? max.toInt() + 1 : 1;
         }
     }
-    if (!claiming)
-        return key;
-    // A key another desk took and has not yet written is held by it, and
-    // one it wrote since the largest was read is there: the next free key
-    // is this desk's, at once.
-    const QString taken = QStringLiteral("SELECT ID FROM %1 WHERE ID = ?").arg(table.trimmed());
-    Store& store = db.store();
-    while (!store.select(claim, {table.trimmed(), key}, {FieldType::Boolean}).front()[0].toBool() ||
-           !store.select(taken, {key}, {FieldType::Long}).empty())
-        ++key;
-    db.keyGiven(table.trimmed(), key);
-    return key;
+    std::vector<int> keys;
+    if (!claiming) {
+        for (int k = 0; k < count; ++k)
+            keys.push_back(first + k);
+        return keys;
+    }
+    // Keys another desk has claimed and not yet written are passed over,
+    // and so are those it wrote since the largest was read: the next free
+    // ones are this desk's, at once, in two statements for many.
+    const QString free = dialect::keysFreeStatement(db.engine(), table);
+    while (static_cast<int>(keys.size()) < count) {
+        const int wanted = count - static_cast<int>(keys.size());
+        const int last = first + 4 * wanted + 16;
+        QStringList claimed;
+        for (const Row& row :
+             db.store().select(claim, {first, last, table, wanted}, {FieldType::Long}))
+            claimed << row[0].toString();
+        first = last + 1;
+        if (claimed.isEmpty())
+            continue;
+        first = claimed.constLast().toInt() + 1;
+        for (const Row& row : db.store().select(
+                 free, {QLatin1Char('{') + claimed.join(QLatin1Char(',')) + QLatin1Char('}')},
+                 {FieldType::Long}))
+            keys.push_back(row[0].toInt());
+    }
+    db.keyGiven(table, keys.back());
+    return keys;
+}
+
+int next_id(Database& db, const QString& table, const QString& field) {
+    Q_UNUSED(field); // every table's key is its ID
+    return next_ids(db, table, 1).front();
 }
 
 bool lock_row(Database& db, const QString& table, int id, RowLock lock) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace gearlog {
 
@@ -34,6 +35,8 @@ bool find_stored_record_by_text(Recordset& cursor, const QString& field, const Q
 // another desk has claimed is passed over: two desks adding at once never
 // get the same key, and neither waits for the other.
 int next_id(Database& db, const QString& table, const QString& field);
+// `count` new keys of the table at once, the same way, in ascending order.
+std::vector<int> next_ids(Database& db, const QString& table, int count);
 // A row of `table` whose field (any of `fields`) holds `key`, first in the
 // order of `orderField`: the value of its `nameField`, or nothing when no
 // row refers to the key. Read from the store, so rows another desk wrote
