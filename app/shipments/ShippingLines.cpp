@@ -1,10 +1,14 @@
 #include "ShippingLines.h"
 
+#include "Database.h"
+#include "Dialect.h"
 #include "EngineError.h"
 #include "RecordHelpers.h"
 #include "Session.h"
 
 #include <QHash>
+#include <QSet>
+#include <functional>
 
 namespace gearlog {
 
@@ -17,23 +21,20 @@ const QString completedField = QStringLiteral("IsCompleted");
 const QString completionField = QStringLiteral("CompletionDate");
 const QString transferField = QStringLiteral("TransferID");
 
-// Completes the asset's open line on the shipment it is leaving: it was
-// transferred to `to` at `when`.
-void completeTransfer(Session& session, int assetId, int from, int to, const QDateTime& when) {
-    const auto lines = session.openRecordset(
-        QStringLiteral(
-            "SELECT * FROM Table_ShippingList WHERE AssetID = %1 AND ShipmentID = %2 ORDER BY ID")
-            .arg(assetId)
-            .arg(from));
-    for (; !lines->eof(); lines->moveNext()) {
-        if (lines->value(completedField).toBool())
-            continue;
-        lines->edit();
-        lines->setValue(completedField, true);
-        lines->setValue(completionField, when);
-        lines->setValue(transferField, to);
-        lines->update();
-        return;
+// Rows written by one statement, and keys asked for by one.
+constexpr size_t rowsPerInsert = 200;
+constexpr size_t keysPerStatement = 500;
+
+// Runs `run` for the keys a chunk at a time, with "?, ?, ..." for the
+// chunk and the keys to bind to them.
+void eachChunk(const std::vector<int>& keys,
+               const std::function<void(const QString&, const QVariantList&)>& run) {
+    for (size_t first = 0; first < keys.size(); first += keysPerStatement) {
+        const size_t last = std::min(keys.size(), first + keysPerStatement);
+        QVariantList ids;
+        for (size_t k = first; k < last; ++k)
+            ids << keys[k];
+        run(QStringList(ids.size(), QStringLiteral("?")).join(QStringLiteral(", ")), ids);
     }
 }
 
@@ -87,35 +88,115 @@ StoredLine stored_line(Session& session, int assetId) {
 
 void store_shipping_list(Session& session, int shipment, int shown,
                          const std::vector<int>& assetIds, const QDateTime& now) {
+    Database& db = session.database();
+    Store& store = db.store();
     const QHash<int, bool> stored = shown >= 0 ? storedLines(session, shown) : QHash<int, bool>{};
-    Recordset& lines = session.rs_shipping_list();
-    Recordset& assets = session.rs_asset();
+    std::vector<int> listed;
+    QSet<int> seen;
     for (const int assetId : assetIds) {
         const auto line = stored.constFind(assetId);
-        if (line != stored.constEnd() && line.value())
-            continue; // a completed line is history
-        // Read now, inside the save: where another desk may have moved it.
-        assets.reread({assetId});
-        if (!find_record_by_number(assets, idField, assetId))
+        // A completed line is history; an asset is listed once.
+        if ((line == stored.constEnd() || !line.value()) && !seen.contains(assetId)) {
+            listed.push_back(assetId);
+            seen.insert(assetId);
+        }
+    }
+    if (listed.empty())
+        return;
+    // The lines name the shipment: it stays while they are written (a
+    // save has written it already, and so holds it).
+    if (!db.wroteRow(QStringLiteral("Table_shipment"), shipment) &&
+        !lock_row(db, QStringLiteral("Table_shipment"), shipment, RowLock::ForReference))
+        throw EngineError(
+            QStringLiteral("The shipment %1 was deleted by another user").arg(shipment),
+            QStringLiteral("store the shipping list"));
+    // Where each asset is now, read inside the save and held to its end:
+    // another desk's move or delete of it either came before or waits.
+    QHash<int, int> standing;
+    eachChunk(listed, [&](const QString& marks, const QVariantList& ids) {
+        for (const Row& row : store.select(
+                 QStringLiteral("SELECT ID, ShipmentID FROM Table_asset WHERE ID IN (%1) ORDER BY "
+                                "ID")
+                         .arg(marks) +
+                     dialect::rowLockClause(store.engine(), RowLock::ForDelete),
+                 ids, {FieldType::Long, FieldType::Long}))
+            standing.insert(row[0].toInt(), row[1].isValid() ? row[1].toInt() : -1);
+    });
+    for (const int assetId : listed)
+        if (!standing.contains(assetId))
             throw EngineError(
                 QStringLiteral("The asset %1 was deleted by another user").arg(assetId),
                 QStringLiteral("store the shipping list"));
-        if (shown != shipment || line == stored.constEnd()) {
-            add_new_record(lines, session.database(), QStringLiteral("Table_ShippingList"));
-            lines.setValue(assetField, assetId);
-            lines.setValue(shipmentField, shipment);
-            lines.setValue(completedField, false);
-            lines.setValue(transferField, -1);
-            lines.update();
-        }
-        const int from = key_of(assets, shipmentField);
+    // The open line each moving asset leaves on the shipment it is out on.
+    std::vector<int> moving;
+    QHash<int, int> leaving; // asset -> the shipment it leaves
+    for (const int assetId : listed) {
+        const int from = standing.value(assetId);
         if (from == shipment)
             continue;
+        moving.push_back(assetId);
         if (from > 0)
-            completeTransfer(session, assetId, from, shipment, now);
-        assets.setValue(shipmentField, shipment);
-        assets.update();
+            leaving.insert(assetId, from);
     }
+    std::vector<int> completed;
+    if (!leaving.isEmpty()) {
+        std::vector<int> askedFor(leaving.keyBegin(), leaving.keyEnd());
+        QSet<int> found;
+        eachChunk(askedFor, [&](const QString& marks, QVariantList ids) {
+            ids << false;
+            for (const Row& row : store.select(
+                     QStringLiteral("SELECT ID, AssetID, ShipmentID FROM Table_shippinglist WHERE "
+                                    "AssetID IN (%1) AND (IsCompleted IS NULL OR IsCompleted = ?) "
+                                    "ORDER BY ID")
+                         .arg(marks),
+                     ids, {FieldType::Long, FieldType::Long, FieldType::Long})) {
+                const int asset = row[1].toInt();
+                if (row[2].toInt() == leaving.value(asset) && !found.contains(asset)) {
+                    found.insert(asset);
+                    completed.push_back(row[0].toInt());
+                }
+            }
+        });
+    }
+    // New open lines, their keys taken together.
+    std::vector<int> adding;
+    for (const int assetId : listed)
+        if (shown != shipment || !stored.contains(assetId))
+            adding.push_back(assetId);
+    const std::vector<int> keys =
+        adding.empty()
+            ? std::vector<int>{}
+            : next_ids(db, QStringLiteral("Table_ShippingList"), static_cast<int>(adding.size()));
+    QList<int> linesTouched(completed.begin(), completed.end());
+    for (size_t first = 0; first < adding.size(); first += rowsPerInsert) {
+        const size_t last = std::min(adding.size(), first + rowsPerInsert);
+        QStringList rows;
+        QVariantList values;
+        for (size_t r = first; r < last; ++r) {
+            rows << QStringLiteral("(?, ?, ?, ?, ?)");
+            values << keys[r] << shipment << adding[r] << false << -1;
+            linesTouched << keys[r];
+        }
+        store.execute(QStringLiteral("INSERT INTO Table_shippinglist (ID, ShipmentID, AssetID, "
+                                     "IsCompleted, TransferID) VALUES ") +
+                          rows.join(QStringLiteral(", ")),
+                      values);
+    }
+    eachChunk(completed, [&](const QString& marks, const QVariantList& ids) {
+        store.execute(QStringLiteral("UPDATE Table_shippinglist SET IsCompleted = ?, "
+                                     "CompletionDate = ?, TransferID = ? WHERE ID IN (%1)")
+                          .arg(marks),
+                      QVariantList{true, now, shipment} + ids);
+    });
+    eachChunk(moving, [&](const QString& marks, const QVariantList& ids) {
+        store.execute(
+            QStringLiteral("UPDATE Table_asset SET ShipmentID = ? WHERE ID IN (%1)").arg(marks),
+            QVariantList{shipment} + ids);
+    });
+    // Every cursor sees the lines and the assets as they are now.
+    db.rowsChanged(*findTable(QStringLiteral("Table_shippinglist")), linesTouched, nullptr);
+    db.rowsChanged(*findTable(QStringLiteral("Table_asset")),
+                   QList<int>(moving.begin(), moving.end()), nullptr);
 }
 
 LineState remove_open_line(Session& session, int shipment, int assetId) {
