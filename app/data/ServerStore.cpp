@@ -27,7 +27,9 @@ QString errorText(const QSqlError& error) {
     // The server's own message is the useful part; Qt's wrapper text is not.
     const QString database = error.databaseText().trimmed();
     const QString text = database.isEmpty() ? error.text() : database;
-    if (error.nativeErrorCode() == QLatin1String("55P03")) // lock_not_available
+    // lock_not_available, or two desks waiting for each other: try again.
+    if (error.nativeErrorCode() == QLatin1String("55P03") ||
+        error.nativeErrorCode() == QLatin1String("40P01"))
         return lockWaitText(text);
     if (text.contains(QLatin1String("timeout expired")))
         return QStringLiteral("The server did not answer within %1 seconds (%2)")

@@ -54,6 +54,12 @@ QHash<int, bool> storedLines(Session& session, int shipment) {
     return stored;
 }
 
+// Holds the asset before its lines, in the order a save takes them, so a
+// return and a save of the same asset wait for each other, never deadlock.
+void holdAsset(Session& session, int assetId) {
+    lock_row(session.database(), QStringLiteral("Table_asset"), assetId, RowLock::ForDelete);
+}
+
 // Puts the asset in stock if it stands on the shipment; an asset out on
 // another shipment stays there. True when it moved.
 bool restock(Session& session, int shipment, int assetId) {
@@ -200,6 +206,7 @@ void store_shipping_list(Session& session, int shipment, int shown,
 }
 
 LineState remove_open_line(Session& session, int shipment, int assetId) {
+    holdAsset(session, assetId);
     const LineState state = stored_line(session, assetId).state;
     if (state != LineState::Open)
         return state;
@@ -236,6 +243,7 @@ LineState remove_open_line(Session& session, int shipment, int assetId) {
 }
 
 ReturnResult return_line(Session& session, int shipment, int assetId, const QDateTime& date) {
+    holdAsset(session, assetId);
     const StoredLine line = stored_line(session, assetId);
     switch (line.state) {
     case LineState::NotStored:
