@@ -16,8 +16,9 @@ QString shipment_report_sql(const QDate& start, const QDate& end, bool unconfirm
         condition = QStringLiteral(" WHERE ShipmentDate >= #%1#").arg(start.toString(Qt::ISODate));
     // Both ends are whole days: a shipment sent at 14:00 on the last day is in.
     if (end.isValid())
-        condition = join() + QStringLiteral(" ShipmentDate < #%1#")
-                                 .arg(end.addDays(1).toString(Qt::ISODate));
+        condition =
+            join() +
+            QStringLiteral(" ShipmentDate < #%1#").arg(end.addDays(1).toString(Qt::ISODate));
     condition = join() + (unconfirmed ? QStringLiteral(" ArrivalConfirmed = No")
                                       : QStringLiteral(" ArrivalConfirmed = Yes"));
     return QStringLiteral("SELECT * FROM Table_shipment ") + condition +
