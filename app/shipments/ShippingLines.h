@@ -35,9 +35,10 @@ StoredLine stored_line(Session& session, int assetId);
 // one. Every other listed asset gets an open line on `shipment` unless it
 // has one there already; an asset out on another shipment has that
 // shipment's open line completed at `now` with this shipment as its
-// transfer; then the asset moves onto this shipment. Lines and assets are
-// read afresh, so a move another desk made meanwhile is seen; an asset
-// another desk deleted refuses the save.
+// transfer; then the asset moves onto this shipment. The assets are read
+// afresh and held until the transaction ends, so a move another desk made
+// meanwhile is seen and none can be made during the save; an asset another
+// desk deleted refuses the save. A few statements, whatever the length.
 void store_shipping_list(Session& session, int shipment, int shown,
                          const std::vector<int>& assetIds, const QDateTime& now);
 
