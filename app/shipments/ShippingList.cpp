@@ -319,8 +319,9 @@ void ShippingList::Command_delete_item_from_shipping_list_Click() {
     if (assetId < 0)
         return;
     Session& session = m_context.session();
-    if (state.current_shipment_id >= 0 &&
-        stored_line(session, assetId).state != LineState::NotStored) {
+    const bool stored = state.current_shipment_id >= 0 &&
+                        stored_line(session, assetId).state != LineState::NotStored;
+    if (stored) {
         bool completed = false;
         const bool deleted = write_and_reload(
             m_context, QStringLiteral("An error occurred while deleting the item: "),
@@ -345,6 +346,10 @@ void ShippingList::Command_delete_item_from_shipping_list_Click() {
         writeHeadings();
     grid.setRow(0);
     grid.setCol(1);
+    // The asset has moved (to stock, or back where it came from): the
+    // picker shows where it is now.
+    if (stored)
+        showInPicker(assetId);
     update_shipping_list_info();
     Command_delete_item_from_shipping_list->setEnabled(false);
     Command_add_item_to_shipping_list->setEnabled(false);

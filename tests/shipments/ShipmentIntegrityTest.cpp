@@ -54,6 +54,8 @@ TEST_P(ShipmentIntegrity, TheRowReachedByKeyboardIsTheOneDeleted) {
     EXPECT_EQ(rowOf(10), 1);
     EXPECT_EQ(shipmentOf(11), 0);
     EXPECT_EQ(shipmentOf(10), 1);
+    EXPECT_EQ(child<QLineEdit>(QStringLiteral("Text_asset_location_1"))->text(),
+              QStringLiteral("In Stock"));
     // Another asset picked in the picker since takes the command away.
     clickCell(grid(), rowOf(12), 2);
     clickRow(list().picker().Grid_asset, QStringLiteral("M-10"));
