@@ -24,7 +24,7 @@ test: build
 
 # The shipment commands against their model for many steps, on both stores;
 # a new seed each run unless SEED is given (a failure prints it and the steps).
-STEPS ?= 20000
+STEPS ?= 5000
 model-test: build
 	tools/with-postgres env GEARLOG_MODEL_STEPS=$(STEPS) GEARLOG_MODEL_SEED=$${SEED:-$$(date +%s)} \
 		$(BUILD)/tests/shipments/shipment_model_tests
