@@ -78,6 +78,19 @@ TEST(RtfCodec, ReadsWhatOtherWordProcessorsWrite) {
     EXPECT_EQ(box.text(), QStringLiteral("just words, no markup"));
     box.setTextRTF(QStringLiteral("{\\rtf1 unterminated {\\b group"));
     EXPECT_EQ(box.text(), QStringLiteral("unterminated group"));
+
+    // Unchanged, another program's markup is stored again as it was;
+    // changed in any way, the box writes its own.
+    box.setTextRTF(stored);
+    EXPECT_EQ(box.textRTF(), stored);
+    QTextCursor end(box.document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QStringLiteral("!"));
+    EXPECT_NE(box.textRTF(), stored);
+    EXPECT_EQ(rtf::plainText(box.textRTF()), doc.toPlainText() + QStringLiteral("!"));
+    box.setTextRTF(stored);
+    box.setPlainText(QStringLiteral("plain"));
+    EXPECT_EQ(rtf::plainText(box.textRTF()), QStringLiteral("plain"));
 }
 
 TEST(RtfCodec, AnIndependentReaderReadsOurMarkup) {
