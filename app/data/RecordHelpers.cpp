@@ -110,8 +110,7 @@ std::vector<int> next_ids(Database& db, const QString& name, int count) {
     return keys;
 }
 
-int next_id(Database& db, const QString& table, const QString& field) {
-    Q_UNUSED(field); // every table's key is its ID
+int next_id(Database& db, const QString& table) {
     return next_ids(db, table, 1).front();
 }
 
@@ -150,7 +149,7 @@ std::optional<QString> first_referrer(Database& db, const QString& table, const 
 }
 
 void add_new_record(Recordset& cursor, Database& db, const QString& table) {
-    const int id = next_id(db, table, QStringLiteral("ID"));
+    const int id = next_id(db, table);
     cursor.addNew();
     cursor.setValue(QStringLiteral("ID"), id);
 }

@@ -34,7 +34,7 @@ bool find_stored_record_by_text(Recordset& cursor, const QString& field, const Q
 // transaction on a server the key is claimed for the transaction, and one
 // another desk has claimed is passed over: two desks adding at once never
 // get the same key, and neither waits for the other.
-int next_id(Database& db, const QString& table, const QString& field);
+int next_id(Database& db, const QString& table);
 // `count` new keys of the table at once, the same way, in ascending order.
 std::vector<int> next_ids(Database& db, const QString& table, int count);
 // A row of `table` whose field (any of `fields`) holds `key`, first in the

@@ -87,12 +87,12 @@ TEST_P(NextId, LargestKeyPlusOne) {
         addresses.update();
     }
     Database& db = session->database();
-    EXPECT_EQ(next_id(db, QStringLiteral("Table_address"), QStringLiteral("ID")), 42);
+    EXPECT_EQ(next_id(db, QStringLiteral("Table_address")), 42);
     ASSERT_TRUE(find_record_by_number(addresses, QStringLiteral("ID"), 41));
     addresses.deleteRecord();
-    EXPECT_EQ(next_id(db, QStringLiteral("Table_address"), QStringLiteral("ID")), 4);
+    EXPECT_EQ(next_id(db, QStringLiteral("Table_address")), 4);
     session->execute(QStringLiteral("DELETE * FROM Table_address"));
-    EXPECT_EQ(next_id(db, QStringLiteral("Table_address"), QStringLiteral("ID")), 1);
+    EXPECT_EQ(next_id(db, QStringLiteral("Table_address")), 1);
 }
 
 // A failing engine is never taken for "not found", "no rows" or "key 1":
@@ -107,10 +107,10 @@ TEST_P(NextId, EngineFailuresReachTheCaller) {
     // Another desk takes the table away under this one.
     fresh->openStore()->execute(QStringLiteral("DROP TABLE Table_address"), {});
     Database& db = session->database();
-    EXPECT_THROW(next_id(db, QStringLiteral("Table_address"), QStringLiteral("ID")), EngineError);
+    EXPECT_THROW(next_id(db, QStringLiteral("Table_address")), EngineError);
     EXPECT_THROW(find_record_by_number(*query, QStringLiteral("ID"), 1), EngineError);
     EXPECT_THROW(record_count(*query), EngineError);
-    EXPECT_THROW(next_id(db, QStringLiteral("Table_none"), QStringLiteral("ID")), EngineError);
+    EXPECT_THROW(next_id(db, QStringLiteral("Table_none")), EngineError);
     // A criterion that cannot be read is the one "not found".
     Recordset& statuses = session->rs_status();
     EXPECT_FALSE(find_record_by_number(statuses, QStringLiteral("NoSuchField"), 1));

@@ -169,9 +169,8 @@ TEST_P(Cursor, FailedUpdateKeepsTheEditAndWritesNothing) {
     categories.setValue(QStringLiteral("Name"), QStringLiteral("Clash"));
     EXPECT_THROW(categories.update(), EngineError);
     EXPECT_EQ(categories.editMode(), Recordset::EditMode::Adding);
-    categories.setValue(
-        QStringLiteral("ID"),
-        next_id(session->database(), QStringLiteral("Table_category"), QStringLiteral("ID")));
+    categories.setValue(QStringLiteral("ID"),
+                        next_id(session->database(), QStringLiteral("Table_category")));
     categories.update();
     EXPECT_EQ(categories.value(QStringLiteral("ID")).toInt(), 7);
     EXPECT_EQ(categories.recordCount(), 7);

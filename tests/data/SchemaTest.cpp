@@ -38,11 +38,11 @@ TEST_P(Schema, NewDatabaseHoldsTheSeedRowsAndNextKeys) {
     EXPECT_EQ(record_count(session->rs_status()), 9);
     EXPECT_EQ(record_count(session->rs_category()), 6);
     Database& db = session->database();
-    EXPECT_EQ(next_id(db, QStringLiteral("Table_status"), QStringLiteral("ID")), 10);
-    EXPECT_EQ(next_id(db, QStringLiteral("Table_Category"), QStringLiteral("ID")), 7);
+    EXPECT_EQ(next_id(db, QStringLiteral("Table_status")), 10);
+    EXPECT_EQ(next_id(db, QStringLiteral("Table_Category")), 7);
     for (const char* t : {"Table_address", "Table_asset", "Table_contact", "Table_equipment",
                           "Table_photo", "Table_shipment", "Table_shippinglist"})
-        EXPECT_EQ(next_id(db, QString::fromLatin1(t), QStringLiteral("ID")), 1) << t;
+        EXPECT_EQ(next_id(db, QString::fromLatin1(t)), 1) << t;
     session->rs_status().moveFirst();
     EXPECT_EQ(session->rs_status().value(QStringLiteral("Name")).toString(),
               QStringLiteral("Operational"));

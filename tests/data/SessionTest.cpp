@@ -127,7 +127,8 @@ TEST(Session, ServerSessionsQuoteAlikeAndBoundTheirStatements) {
             QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off").arg(name),
             {});
     auto session = base.openSession();
-    session->execute(QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
+    session->execute(
+        QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
     auto rs = session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 1"));
     EXPECT_EQ(rs->value(QStringLiteral("Name")).toString(), QStringLiteral(R"(C:	emp)"));
 

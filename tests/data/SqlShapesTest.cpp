@@ -174,9 +174,7 @@ TEST_P(SqlShapes, ShipmentReportConditionRunsAsWritten) {
 }
 
 TEST_P(SqlShapes, MaxDeleteAndUpdateStatements) {
-    EXPECT_EQ(
-        next_id(session->database(), QStringLiteral(" Table_ShippingList "), QStringLiteral("ID")),
-        5);
+    EXPECT_EQ(next_id(session->database(), QStringLiteral(" Table_ShippingList ")), 5);
     session->openTableCursors();
     Recordset& lines = session->rs_shipping_list();
     Recordset& assets = session->rs_asset();
