@@ -147,11 +147,7 @@ QString ConnectionString::toString() const {
         parts << QStringLiteral("Database=") + quoted(database);
     if (!user.isEmpty())
         parts << QStringLiteral("User=") + quoted(user);
-    const std::pair<const char*, const QString*> tls[] = {{"SSLMode", &sslMode},
-                                                          {"SSLRootCert", &sslRootCert},
-                                                          {"SSLCert", &sslCert},
-                                                          {"SSLKey", &sslKey}};
-    for (const auto& [key, value] : tls)
+    for (const auto& [key, value] : tlsSettings())
         if (!value->isEmpty())
             parts << QString::fromLatin1(key) + QLatin1Char('=') + quoted(*value);
     return parts.join(QLatin1Char(';'));
@@ -160,6 +156,13 @@ QString ConnectionString::toString() const {
 QString ConnectionString::dataSourceName() const {
     const bool localSocket = host.isEmpty() || host.startsWith(QLatin1Char('/'));
     return localSocket ? database : database + QStringLiteral(" on ") + host;
+}
+
+std::array<std::pair<const char*, const QString*>, 4> ConnectionString::tlsSettings() const {
+    return {{{"SSLMode", &sslMode},
+             {"SSLRootCert", &sslRootCert},
+             {"SSLCert", &sslCert},
+             {"SSLKey", &sslKey}}};
 }
 
 bool ConnectionString::isLocal() const {
@@ -181,17 +184,15 @@ QString ConnectionString::libpqOptions(int connectSeconds) const {
                         QStringLiteral("keepalives_interval=2"),
                         QStringLiteral("keepalives_count=3"),
                         QStringLiteral("tcp_user_timeout=15000")};
-    const std::pair<const char*, const QString*> tls[] = {{"sslmode", &sslMode},
-                                                          {"sslrootcert", &sslRootCert},
-                                                          {"sslcert", &sslCert},
-                                                          {"sslkey", &sslKey}};
-    for (const auto& [key, value] : tls) {
+    // libpq's keywords are ours in lower case.
+    for (const auto& [name, value] : tlsSettings()) {
+        const QString key = QString::fromLatin1(name).toLower();
         if (value->isEmpty())
             continue;
         // The driver splits its options at ";": such a path cannot pass.
         if (value->contains(QLatin1Char(';')))
-            refuse(QStringLiteral("the %1 path may not hold \";\"").arg(QLatin1String(key)));
-        options << QString::fromLatin1(key) + QLatin1Char('=') + libpqValue(*value);
+            refuse(QStringLiteral("the %1 path may not hold \";\"").arg(key));
+        options << key + QLatin1Char('=') + libpqValue(*value);
     }
     return options.join(QLatin1Char(';'));
 }

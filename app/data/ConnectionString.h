@@ -2,6 +2,8 @@
 
 #include <QMap>
 #include <QString>
+#include <array>
+#include <utility>
 
 namespace gearlog {
 
@@ -40,6 +42,10 @@ struct ConnectionString {
     // libpq's connection options for these settings ("key=value;..."), with
     // the waits that tell a silent server.
     QString libpqOptions(int connectSeconds) const;
+
+private:
+    // The TLS settings by the names they have in the string.
+    std::array<std::pair<const char*, const QString*>, 4> tlsSettings() const;
 };
 
 } // namespace gearlog

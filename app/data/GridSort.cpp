@@ -16,8 +16,6 @@ struct Key {
 // A date as the grids show it ("05-Jan-2026") as yyyymmdd; 0 for any
 // other text. Read by hand: a report sorts 100,000 of them.
 int shownDate(const QString& text) {
-    static const char months[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     if (text.size() != 11 || text[2] != QLatin1Char('-') || text[6] != QLatin1Char('-'))
         return 0;
     int day = 0, year = 0;
@@ -33,7 +31,7 @@ int shownDate(const QString& text) {
     }
     const QStringView month = QStringView(text).mid(3, 3);
     for (int m = 0; m < 12; ++m)
-        if (month == QLatin1String(months[m], 3))
+        if (month == QLatin1String(shownMonths[m], 3))
             return day >= 1 && day <= 31 ? year * 10000 + (m + 1) * 100 + day : 0;
     return 0;
 }

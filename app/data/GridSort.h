@@ -5,6 +5,10 @@
 
 namespace gearlog {
 
+// The month names of the dates grids and boxes show ("05-Jan-2026").
+inline constexpr char shownMonths[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
 // The cells of a grid, row by row; the grid widget adapts to this.
 using StringTable = std::vector<QStringList>;
 

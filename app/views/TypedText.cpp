@@ -1,5 +1,7 @@
 #include "TypedText.h"
 
+#include "GridSort.h"
+
 #include <QLocale>
 #include <cmath>
 #include <cstdio>
@@ -10,11 +12,9 @@ QString format_date(const QDate& date) {
     // Written directly: reports format a date for every row they list.
     if (!date.isValid())
         return {};
-    static const char months[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const int day = date.day(), year = date.year();
     char text[16];
-    std::snprintf(text, sizeof text, "%02d-%s-%04d", day, months[date.month() - 1], year);
+    std::snprintf(text, sizeof text, "%02d-%s-%04d", day, shownMonths[date.month() - 1], year);
     return QString::fromLatin1(text);
 }
 
