@@ -54,6 +54,74 @@ QHash<int, bool> storedLines(Session& session, int shipment) {
     return stored;
 }
 
+// Where each asset stands (its ShipmentID, -1 for none), read and held
+// until the transaction ends; an asset another desk deleted refuses.
+QHash<int, int> holdAssets(Store& store, const std::vector<int>& assets) {
+    QHash<int, int> standing;
+    eachChunk(assets, [&](const QString& marks, const QVariantList& ids) {
+        for (const Row& row : store.select(
+                 QStringLiteral("SELECT ID, ShipmentID FROM Table_asset WHERE ID IN (%1) ORDER BY "
+                                "ID")
+                         .arg(marks) +
+                     dialect::rowLockClause(store.engine(), RowLock::ForDelete),
+                 ids, {FieldType::Long, FieldType::Long}))
+            standing.insert(row[0].toInt(), row[1].isValid() ? row[1].toInt() : -1);
+    });
+    for (const int assetId : assets)
+        if (!standing.contains(assetId))
+            throw EngineError(
+                QStringLiteral("The asset %1 was deleted by another user").arg(assetId),
+                QStringLiteral("store the shipping list"));
+    return standing;
+}
+
+// The first open line of each asset on the shipment it leaves (asset ->
+// that shipment).
+std::vector<int> openLinesLeft(Store& store, const QHash<int, int>& leaving) {
+    std::vector<int> lines;
+    QSet<int> found;
+    eachChunk(std::vector<int>(leaving.keyBegin(), leaving.keyEnd()), [&](const QString& marks,
+                                                                          QVariantList ids) {
+        ids << false;
+        for (const Row& row :
+             store.select(QStringLiteral("SELECT ID, AssetID, ShipmentID FROM Table_shippinglist "
+                                         "WHERE AssetID IN (%1) AND (IsCompleted IS NULL OR "
+                                         "IsCompleted = ?) ORDER BY ID")
+                              .arg(marks),
+                          ids, {FieldType::Long, FieldType::Long, FieldType::Long})) {
+            const int asset = row[1].toInt();
+            if (row[2].toInt() == leaving.value(asset) && !found.contains(asset)) {
+                found.insert(asset);
+                lines.push_back(row[0].toInt());
+            }
+        }
+    });
+    return lines;
+}
+
+// Adds an open line on the shipment for each asset, the keys taken
+// together and the rows written in batches; returns the new lines' keys.
+QList<int> addOpenLines(Database& db, int shipment, const std::vector<int>& assets) {
+    if (assets.empty())
+        return {};
+    const std::vector<int> keys =
+        next_ids(db, QStringLiteral("Table_ShippingList"), static_cast<int>(assets.size()));
+    for (size_t first = 0; first < assets.size(); first += rowsPerInsert) {
+        const size_t last = std::min(assets.size(), first + rowsPerInsert);
+        QStringList rows;
+        QVariantList values;
+        for (size_t r = first; r < last; ++r) {
+            rows << QStringLiteral("(?, ?, ?, ?, ?)");
+            values << keys[r] << shipment << assets[r] << false << -1;
+        }
+        db.store().execute(QStringLiteral("INSERT INTO Table_shippinglist (ID, ShipmentID, "
+                                          "AssetID, IsCompleted, TransferID) VALUES ") +
+                               rows.join(QStringLiteral(", ")),
+                           values);
+    }
+    return QList<int>(keys.begin(), keys.end());
+}
+
 // Holds the asset before its lines, in the order a save takes them, so a
 // return and a save of the same asset wait for each other, never deadlock.
 void holdAsset(Session& session, int assetId) {
@@ -118,21 +186,7 @@ void store_shipping_list(Session& session, int shipment, int shown,
             QStringLiteral("store the shipping list"));
     // Where each asset is now, read inside the save and held to its end:
     // another desk's move or delete of it either came before or waits.
-    QHash<int, int> standing;
-    eachChunk(listed, [&](const QString& marks, const QVariantList& ids) {
-        for (const Row& row : store.select(
-                 QStringLiteral("SELECT ID, ShipmentID FROM Table_asset WHERE ID IN (%1) ORDER BY "
-                                "ID")
-                         .arg(marks) +
-                     dialect::rowLockClause(store.engine(), RowLock::ForDelete),
-                 ids, {FieldType::Long, FieldType::Long}))
-            standing.insert(row[0].toInt(), row[1].isValid() ? row[1].toInt() : -1);
-    });
-    for (const int assetId : listed)
-        if (!standing.contains(assetId))
-            throw EngineError(
-                QStringLiteral("The asset %1 was deleted by another user").arg(assetId),
-                QStringLiteral("store the shipping list"));
+    const QHash<int, int> standing = holdAssets(store, listed);
     // The open line each moving asset leaves on the shipment it is out on.
     std::vector<int> moving;
     QHash<int, int> leaving; // asset -> the shipment it leaves
@@ -144,50 +198,14 @@ void store_shipping_list(Session& session, int shipment, int shown,
         if (from > 0)
             leaving.insert(assetId, from);
     }
-    std::vector<int> completed;
-    if (!leaving.isEmpty()) {
-        std::vector<int> askedFor(leaving.keyBegin(), leaving.keyEnd());
-        QSet<int> found;
-        eachChunk(askedFor, [&](const QString& marks, QVariantList ids) {
-            ids << false;
-            for (const Row& row : store.select(
-                     QStringLiteral("SELECT ID, AssetID, ShipmentID FROM Table_shippinglist WHERE "
-                                    "AssetID IN (%1) AND (IsCompleted IS NULL OR IsCompleted = ?) "
-                                    "ORDER BY ID")
-                         .arg(marks),
-                     ids, {FieldType::Long, FieldType::Long, FieldType::Long})) {
-                const int asset = row[1].toInt();
-                if (row[2].toInt() == leaving.value(asset) && !found.contains(asset)) {
-                    found.insert(asset);
-                    completed.push_back(row[0].toInt());
-                }
-            }
-        });
-    }
+    const std::vector<int> completed = openLinesLeft(store, leaving);
     // New open lines, their keys taken together.
     std::vector<int> adding;
     for (const int assetId : listed)
         if (shown != shipment || !stored.contains(assetId))
             adding.push_back(assetId);
-    const std::vector<int> keys =
-        adding.empty()
-            ? std::vector<int>{}
-            : next_ids(db, QStringLiteral("Table_ShippingList"), static_cast<int>(adding.size()));
     QList<int> linesTouched(completed.begin(), completed.end());
-    for (size_t first = 0; first < adding.size(); first += rowsPerInsert) {
-        const size_t last = std::min(adding.size(), first + rowsPerInsert);
-        QStringList rows;
-        QVariantList values;
-        for (size_t r = first; r < last; ++r) {
-            rows << QStringLiteral("(?, ?, ?, ?, ?)");
-            values << keys[r] << shipment << adding[r] << false << -1;
-            linesTouched << keys[r];
-        }
-        store.execute(QStringLiteral("INSERT INTO Table_shippinglist (ID, ShipmentID, AssetID, "
-                                     "IsCompleted, TransferID) VALUES ") +
-                          rows.join(QStringLiteral(", ")),
-                      values);
-    }
+    linesTouched += addOpenLines(db, shipment, adding);
     eachChunk(completed, [&](const QString& marks, const QVariantList& ids) {
         store.execute(QStringLiteral("UPDATE Table_shippinglist SET IsCompleted = ?, "
                                      "CompletionDate = ?, TransferID = ? WHERE ID IN (%1)")
@@ -210,10 +228,7 @@ LineState remove_open_line(Session& session, int shipment, int assetId) {
     const LineState state = stored_line(session, assetId).state;
     if (state != LineState::Open)
         return state;
-    Recordset& shown = session.rs_shipping_query();
-    lock_row(session.database(), QStringLiteral("Table_ShippingList"), shown.value(idField).toInt(),
-             RowLock::ForDelete);
-    shown.deleteRecord();
+    session.rs_shipping_query().deleteRecord();
     // A line that arrived by transfer takes the transfer back with it: the
     // line it came from is open again and the asset back on that shipment,
     // so no completed line names a shipment that never carried the asset.
@@ -286,8 +301,7 @@ Deletion delete_shipment(Session& session, int shipment) {
     }
     find_record_by_number(shipments, idField, shipment);
     shipments.deleteRecord();
-    // Lines name the shipment no more; the assets still standing on it go
-    // back to stock.
+    // No line names it; an asset still standing on it goes back to stock.
     session.execute(QStringLiteral("UPDATE Table_asset SET ShipmentID = 0 WHERE ShipmentID = %1")
                         .arg(shipment));
     return {true, {}};

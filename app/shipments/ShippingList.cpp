@@ -321,23 +321,20 @@ void ShippingList::Command_delete_item_from_shipping_list_Click() {
     Session& session = m_context.session();
     const bool stored = state.current_shipment_id >= 0 &&
                         stored_line(session, assetId).state != LineState::NotStored;
-    if (stored) {
-        bool completed = false;
-        const bool deleted = write_and_reload(
-            m_context, QStringLiteral("An error occurred while deleting the item: "),
-            [&] {
-                const LineState line =
-                    remove_open_line(session, state.current_shipment_id, assetId);
-                completed = line == LineState::Returned || line == LineState::Transferred;
-                return !completed;
-            },
-            {});
-        if (completed)
-            ui().message(QStringLiteral(
-                "You cannot delete this item as the shipment has already been completed"));
-        if (!deleted)
-            return;
-    }
+    if (stored && !write_and_reload(
+                      m_context, QStringLiteral("An error occurred while deleting the item: "),
+                      [&] {
+                          const LineState line =
+                              remove_open_line(session, state.current_shipment_id, assetId);
+                          if (line == LineState::Returned || line == LineState::Transferred) {
+                              ui().message(QStringLiteral("You cannot delete this item as the "
+                                                          "shipment has already been completed"));
+                              return false;
+                          }
+                          return true;
+                      },
+                      {}))
+        return;
     StringTable cells = grid.table();
     cells.erase(cells.begin() + row);
     grid.setRows(grid.rows() - 1);
