@@ -244,34 +244,31 @@ private:
     // read opens read only; one that may not even read is refused here,
     // before it is offered anything.
     void readPrivileges() {
-        m_role = select(QStringLiteral("SELECT current_user"), {}, {FieldType::Text})
-                     .front()[0]
-                     .toString();
         QStringList names;
         for (const TableDef& table : schemaTables())
             names << table.name.toLower();
-        // One round trip for the nine tables, found as their names resolve.
+        // One round trip at the opening: the role, whether the server is a
+        // standby, and the rights on the nine tables as their names resolve.
         const Row found =
             select(QStringLiteral(
-                       "SELECT count(*) > 0, coalesce(bool_and(has_table_privilege(t, 'SELECT')), "
-                       "true), coalesce(bool_and(has_table_privilege(t, 'INSERT') AND "
+                       "SELECT current_user, pg_is_in_recovery(), count(*) > 0, "
+                       "coalesce(bool_and(has_table_privilege(t, 'SELECT')), true), "
+                       "coalesce(bool_and(has_table_privilege(t, 'INSERT') AND "
                        "has_table_privilege(t, 'UPDATE') AND has_table_privilege(t, 'DELETE')), "
                        "true) FROM (SELECT to_regclass(n) AS t FROM unnest(CAST(? AS text[])) AS "
                        "n) o WHERE t IS NOT NULL"),
                    {QLatin1Char('{') + names.join(QLatin1Char(',')) + QLatin1Char('}')},
-                   {FieldType::Boolean, FieldType::Boolean, FieldType::Boolean})
+                   {FieldType::Text, FieldType::Boolean, FieldType::Boolean, FieldType::Boolean,
+                    FieldType::Boolean})
                 .front();
-        const bool anyTable = found[0].toBool(), readAll = found[1].toBool(),
-                   writeAll = found[2].toBool();
+        m_role = found[0].toString();
+        const bool standby = found[1].toBool(), anyTable = found[2].toBool(),
+                   readAll = found[3].toBool(), writeAll = found[4].toBool();
         if (anyTable && !readAll)
             throw EngineError(QStringLiteral("The server role %1 lacks the privileges to read "
                                              "this database: ask its administrator to grant it "
                                              "gearlog_reader or gearlog_writer")
                                   .arg(m_role));
-        const bool standby =
-            select(QStringLiteral("SELECT pg_is_in_recovery()"), {}, {FieldType::Boolean})
-                .front()[0]
-                .toBool();
         m_readOnly = anyTable && (!writeAll || standby);
     }
 
