@@ -31,6 +31,10 @@ namespace {
 
 constexpr int sharedCounters = 3; // addresses 1 to 3, their ColourCode counted up
 
+std::unique_ptr<Session> openTarget(const QString& target) {
+    return isConnectionString(target) ? Session::openServer(target) : Session::openFile(target);
+}
+
 // What a refused write was refused over.
 QString conflictKind(const QString& text) {
     if (text.contains(QLatin1String("changed by another user")))
@@ -45,8 +49,7 @@ QString conflictKind(const QString& text) {
 
 // One desk: mixed work until the time is up, one line of output a write.
 int runDesk(const QString& target, int desk, int seconds) {
-    auto session =
-        target.contains(QLatin1Char('=')) ? Session::openServer(target) : Session::openFile(target);
+    auto session = openTarget(target);
     session->openTableCursors();
     QRandomGenerator random(static_cast<quint32>(desk * 7919 + 1));
     QTextStream out(stdout);
@@ -153,8 +156,7 @@ qint64 percentile(std::vector<qint64> values, double p) {
 }
 
 std::map<int, int> counters(const QString& target) {
-    auto session =
-        target.contains(QLatin1Char('=')) ? Session::openServer(target) : Session::openFile(target);
+    auto session = openTarget(target);
     std::map<int, int> values;
     auto rs = session->openRecordset(
         QStringLiteral("SELECT * FROM Table_address WHERE ID <= %1 ORDER BY ID")
@@ -167,8 +169,7 @@ std::map<int, int> counters(const QString& target) {
 
 // One desk saving a new shipment of 1,000 assets in stock, timed.
 void timeLargeSave(const QString& target) {
-    auto session =
-        target.contains(QLatin1Char('=')) ? Session::openServer(target) : Session::openFile(target);
+    auto session = openTarget(target);
     session->openTableCursors();
     std::vector<int> listed;
     for (auto rs = session->openRecordset(

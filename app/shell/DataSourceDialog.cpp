@@ -41,13 +41,6 @@ DataSourceDialog::DataSourceDialog(QWidget* parent) : QDialog(parent) {
     m_user = field(this, "Text_user");
     m_password = field(this, "Text_password");
     m_password->setEchoMode(QLineEdit::Password);
-    // Labels are the inputs' buddies, so each input is known by its label.
-    form->addRow(QStringLiteral("&Driver"), m_driver);
-    form->addRow(QStringLiteral("&Host"), m_host);
-    form->addRow(QStringLiteral("P&ort"), m_port);
-    form->addRow(QStringLiteral("Data&base"), m_database);
-    form->addRow(QStringLiteral("&User"), m_user);
-    form->addRow(QStringLiteral("&Password"), m_password);
     m_sslMode = new QComboBox(this);
     m_sslMode->setObjectName(QStringLiteral("Combo_ssl_mode"));
     // "default" writes no SSLMode: libpq's own choice, as stored
@@ -59,10 +52,19 @@ DataSourceDialog::DataSourceDialog(QWidget* parent) : QDialog(parent) {
     m_sslRootCert = field(this, "Text_ssl_root_cert");
     m_sslCert = field(this, "Text_ssl_cert");
     m_sslKey = field(this, "Text_ssl_key");
-    form->addRow(QStringLiteral("&Encryption (SSLMode)"), m_sslMode);
-    form->addRow(QStringLiteral("&Root certificate"), m_sslRootCert);
-    form->addRow(QStringLiteral("&Client certificate"), m_sslCert);
-    form->addRow(QStringLiteral("Client &key"), m_sslKey);
+    // Labels are the inputs' buddies, so each input is known by its label.
+    const std::pair<const char*, QWidget*> rows[] = {{"&Driver", m_driver},
+                                                     {"&Host", m_host},
+                                                     {"P&ort", m_port},
+                                                     {"Data&base", m_database},
+                                                     {"&User", m_user},
+                                                     {"&Password", m_password},
+                                                     {"&Encryption (SSLMode)", m_sslMode},
+                                                     {"&Root certificate", m_sslRootCert},
+                                                     {"&Client certificate", m_sslCert},
+                                                     {"Client &key", m_sslKey}};
+    for (const auto& [label, input] : rows)
+        form->addRow(QString::fromLatin1(label), input);
     m_exposure = new QLabel(this);
     m_exposure->setObjectName(QStringLiteral("Label_exposure"));
     m_exposure->setWordWrap(true);
