@@ -34,6 +34,8 @@ QStringList ourLocks(const QString& file) {
             if (ours && line.contains(inode))
                 held << line.section(QLatin1Char(':'), 1).simplified();
     }
+    // The kernel may list one lock once per connection that took it.
+    held.removeDuplicates();
     held.sort();
     return held;
 }
