@@ -112,6 +112,8 @@ Frame_asset::Frame_asset(ViewContext& context, QWidget* parent)
     Combo_asset_account->setToolTip(QStringLiteral("The office to which this item is assigned"));
     Combo_asset_account->setGeometry(x, 360, 320, 26);
     makeLabelBefore(this, QStringLiteral("Accounts"), Combo_asset_account);
+    make_chooser(*Combo_asset_account, QStringLiteral("Table_Address"),
+                 ChooserModel::Order::ByName);
     connect(Combo_asset_account, &QComboBox::activated, this,
             guarded([this] { Text_asset_Change(); }));
 
@@ -147,8 +149,7 @@ void Frame_asset::Command_Assets_Click() {
     m_list->fillFilters();
     {
         LoadingGuard loading(m_context.state().loading);
-        fill_combo(m_context.session().rs_address(), QStringLiteral("ID"), QStringLiteral("Name"),
-                   *Combo_asset_account, true);
+        fill_chooser(*Combo_asset_account, m_context.session().database());
     }
     m_list->clearList(); // which empties the form and its buttons
 }

@@ -1,5 +1,7 @@
 #include "Dialect.h"
 
+#include "TextFold.h"
+
 #include <algorithm>
 
 namespace gearlog::dialect {
@@ -153,6 +155,17 @@ QString orderTerm(Engine engine, const QString& column, FieldType type, bool des
                    .arg(column);
     return expr +
            (descending ? QStringLiteral(" DESC NULLS LAST") : QStringLiteral(" ASC NULLS FIRST"));
+}
+
+QString findPositionTerm(Engine engine, const QString& column) {
+    if (engine == Engine::Sqlite)
+        return QStringLiteral("instr(gearlog_fold(%1), ?)").arg(column);
+    // The server lowers every script by the column's ICU collation, then a
+    // translation table drops the accents; no extension is needed.
+    const FindFoldTable& table = findFoldTable();
+    return QStringLiteral("strpos(translate(lower(CAST(%1 AS text) COLLATE gearlog_nocase) COLLATE "
+                          "\"C\", '%2', '%3'), CAST(? AS text))")
+        .arg(column, table.from, table.to);
 }
 
 QString selectTerm(Engine engine, const QString& column, FieldType type) {

@@ -28,6 +28,9 @@ QStringList upgradeStatements(Store& store);
 // the same way on every engine (case-folded, then by code point),
 // with Nulls first when ascending.
 QString orderTerm(Engine engine, const QString& column, FieldType type, bool descending);
+// Where the text bound to its "?" mark (folded by foldForFind) first
+// appears in a text column folded the same way: 1 for a prefix, 0 for none.
+QString findPositionTerm(Engine engine, const QString& column);
 // A column as the select list reads it. Dates come from the server as
 // text, so no client time zone can shift a calendar time on its way.
 QString selectTerm(Engine engine, const QString& column, FieldType type);

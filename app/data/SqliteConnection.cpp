@@ -2,6 +2,7 @@
 
 #include "TextFold.h"
 
+#include <QString>
 #include <sqlite3.h>
 
 namespace gearlog {
@@ -13,11 +14,26 @@ int compareNoCase(void*, int aBytes, const void* a, int bBytes, const void* b) {
                              bBytes);
 }
 
+void findFold(sqlite3_context* context, int, sqlite3_value** args) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    if (!text) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const QByteArray folded =
+        foldForFind(QString::fromUtf8(text, sqlite3_value_bytes(args[0]))).toUtf8();
+    sqlite3_result_text(context, folded.constData(), static_cast<int>(folded.size()),
+                        SQLITE_TRANSIENT);
+}
+
 } // namespace
 
 bool useFoldedNoCase(sqlite3* db) {
     return sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, &compareNoCase,
-                                       nullptr) == SQLITE_OK;
+                                       nullptr) == SQLITE_OK &&
+           sqlite3_create_function_v2(db, "gearlog_fold", 1,
+                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+                                      nullptr, &findFold, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 void mapReads(sqlite3* db) {

@@ -8,6 +8,7 @@ namespace gearlog {
 
 // Makes NOCASE on this connection compare as the cursors do: every script
 // folded, not only ASCII. Returns false when SQLite refused it.
+// Also gives the connection gearlog_fold(text), the fold of type-to-find.
 bool useFoldedNoCase(sqlite3* db);
 
 // Reads the file through memory mapping (see FileReads::Mapped).

@@ -55,4 +55,36 @@ int compareFoldedUtf8(const char* a, int aBytes, const char* b, int bBytes) {
                          QString::fromUtf8(b + k, bBytes - k));
 }
 
+QString foldForFind(QStringView text) {
+    const QString parts = text.toString().normalized(QString::NormalizationForm_D);
+    QString folded;
+    folded.reserve(parts.size());
+    for (const QChar c : parts) {
+        const QChar::Category kind = c.category();
+        if (kind != QChar::Mark_NonSpacing && kind != QChar::Mark_SpacingCombining &&
+            kind != QChar::Mark_Enclosing)
+            folded += c;
+    }
+    return folded.toLower();
+}
+
+const FindFoldTable& findFoldTable() {
+    static const FindFoldTable table = [] {
+        FindFoldTable t;
+        // Latin-1 to Latin Extended-B, Greek and Cyrillic.
+        for (char16_t u = 0xC0; u < 0x500; ++u) {
+            const QChar c(u);
+            if (c.toLower() != c)
+                continue; // lowered before the table applies
+            const QString folded = foldForFind(QStringView(&c, 1));
+            if (folded.size() == 1 && folded[0] != c) {
+                t.from += c;
+                t.to += folded[0];
+            }
+        }
+        return t;
+    }();
+    return table;
+}
+
 } // namespace gearlog

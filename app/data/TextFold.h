@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 namespace gearlog {
@@ -12,5 +13,19 @@ int compareFolded(QStringView a, QStringView b);
 
 // The same for UTF-8 bytes, as the file store's collation receives them.
 int compareFoldedUtf8(const char* a, int aBytes, const char* b, int bBytes);
+
+// A text as type-to-find compares it: lower case, accents dropped ("Émile"
+// gives "emile"), so that what a person types finds what is stored however
+// either was written.
+QString foldForFind(QStringView text);
+
+// The pairs of characters that foldForFind maps one to one after lowering:
+// each accented lower-case letter of the Latin, Greek and Cyrillic blocks
+// and its base letter, for stores that fold with a translation table.
+struct FindFoldTable {
+    QString from;
+    QString to;
+};
+const FindFoldTable& findFoldTable();
 
 } // namespace gearlog

@@ -57,7 +57,7 @@ bool define_contact(ViewContext& context, int key, QWidget* parent,
         if (colour.isValid())
             state.contact.colour = colour.toInt();
     }
-    Form_contact dialog(state.contact, session.rs_address(), parent);
+    Form_contact dialog(state.contact, session.database(), parent);
     if (!confirmed(state, dialog))
         return false;
     return write_and_reload(

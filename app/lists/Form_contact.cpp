@@ -9,11 +9,11 @@
 
 namespace gearlog {
 
-Form_contact::Form_contact(ContactExchange& contact, Recordset& addresses, QWidget* parent)
+Form_contact::Form_contact(ContactExchange& contact, Database& db, QWidget* parent)
     : DetailsDialog(parent, "Form_contact", QStringLiteral("Contact Details"),
                     QStringLiteral("Name"),
                     QStringLiteral("You cannot use white or black as a contact colour")),
-      m_contact(contact), m_addresses(addresses) {
+      m_contact(contact), m_db(db) {
     Text_phone = new QLineEdit(this);
     Text_phone->setObjectName(QStringLiteral("Text_phone"));
     Text_phone->setToolTip(QStringLiteral("Contact phone number"));
@@ -25,6 +25,7 @@ Form_contact::Form_contact(ContactExchange& contact, Recordset& addresses, QWidg
     addRow(QStringLiteral("Email"), Text_email);
     Combo_address = new QComboBox(this);
     Combo_address->setObjectName(QStringLiteral("Combo_address"));
+    make_chooser(*Combo_address, QStringLiteral("Table_Address"), ChooserModel::Order::ByName);
     addRow(QStringLiteral("Location"), Combo_address);
     connect(Text_phone, &QLineEdit::textEdited, this, &Form_contact::edited);
     connect(Text_email, &QLineEdit::textEdited, this, &Form_contact::edited);
@@ -35,7 +36,7 @@ Form_contact::Form_contact(ContactExchange& contact, Recordset& addresses, QWidg
 }
 
 void Form_contact::load() {
-    fill_combo(m_addresses, QStringLiteral("ID"), QStringLiteral("Name"), *Combo_address, true);
+    fill_chooser(*Combo_address, m_db);
     Text_name->setText(m_contact.name.trimmed());
     Text_phone->setText(m_contact.phone.trimmed());
     Text_email->setText(m_contact.email.trimmed());

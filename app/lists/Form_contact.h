@@ -7,14 +7,14 @@ class QComboBox;
 namespace gearlog {
 
 struct ContactExchange;
-class Recordset;
+class Database;
 
 // "Contact Details": edits the contact exchange values.
 class Form_contact : public DetailsDialog {
     Q_OBJECT
 public:
-    // `addresses` fills the location list.
-    Form_contact(ContactExchange& contact, Recordset& addresses, QWidget* parent = nullptr);
+    // The location list offers the addresses of `db`.
+    Form_contact(ContactExchange& contact, Database& db, QWidget* parent = nullptr);
 
 protected:
     void load() override;
@@ -22,7 +22,7 @@ protected:
 
 private:
     ContactExchange& m_contact;
-    Recordset& m_addresses;
+    Database& m_db;
     QLineEdit* Text_phone;
     QLineEdit* Text_email;
     QComboBox* Combo_address;

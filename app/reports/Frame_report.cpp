@@ -43,6 +43,10 @@ Frame_report::Frame_report(ViewContext& context, QWidget* parent)
     Combo_report_address =
         makeCombo(this, QStringLiteral("Combo_report_address"), QStringLiteral("Location"),
                   QStringLiteral("Select assets held at this location."), {520, 45, 300, 26});
+    make_chooser(*Combo_report_contact, QStringLiteral("Table_Contact"),
+                 ChooserModel::Order::ByName);
+    make_chooser(*Combo_report_address, QStringLiteral("Table_Address"),
+                 ChooserModel::Order::ByName);
     connect(Combo_report_contact, &QComboBox::activated, this,
             guarded([this] { Combo_report_contact_Click(); }));
     connect(Combo_report_address, &QComboBox::activated, this,
@@ -75,17 +79,9 @@ void Frame_report::Command_report_Click() {
     m_filters->fillFilters();
     LoadingGuard loading(m_context.state().loading);
     m_filters->Combo_asset_equipment->clear();
-    Combo_report_contact->clear();
-    Combo_report_contact->addItem(QString(), -1);
-    fill_combo(session.rs_contact(), QStringLiteral("ID"), QStringLiteral("Name"),
-               *Combo_report_contact, false);
-    Combo_report_contact->setCurrentIndex(-1);
-    Combo_report_address->clear();
-    Combo_report_address->addItem(QString(), -1);
-    Combo_report_address->addItem(QStringLiteral("In Stock"), 0);
-    fill_combo(session.rs_address(), QStringLiteral("ID"), QStringLiteral("Name"),
-               *Combo_report_address, false);
-    Combo_report_address->setCurrentIndex(-1);
+    fill_chooser(*Combo_report_contact, session.database(), {{QString(), -1}});
+    fill_chooser(*Combo_report_address, session.database(),
+                 {{QString(), -1}, {QStringLiteral("In Stock"), 0}});
 }
 
 void Frame_report::Combo_report_contact_Click() {

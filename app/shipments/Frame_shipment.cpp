@@ -87,6 +87,7 @@ void Frame_shipment::buildDetails(QWidget* page) {
         combo(QStringLiteral("Combo_shipment"), QStringLiteral("Shipment"),
               QStringLiteral("The category group for which assets are to be displayed"),
               {130, 10, 475, 26});
+    make_chooser(*Combo_shipment, QStringLiteral("Table_Shipment"), ChooserModel::Order::ByKey);
     connect(Combo_shipment, &QComboBox::activated, this,
             guarded([this] { Combo_shipment_Click(); }));
     Text_shipment_name = box(QStringLiteral("Text_shipment_name"), QStringLiteral("Description"),
@@ -108,6 +109,10 @@ void Frame_shipment::buildDetails(QWidget* page) {
         Combo_shipment_address[s] =
             combo(arrayName("Combo_shipment_address", side), QStringLiteral("Address"),
                   addressTips[side], {130, y + 35, 300, 26});
+        make_chooser(*Combo_shipment_contact[s], QStringLiteral("Table_Contact"),
+                     ChooserModel::Order::ByName);
+        make_chooser(*Combo_shipment_address[s], QStringLiteral("Table_Address"),
+                     ChooserModel::Order::ByName);
         for (QComboBox* c : {Combo_shipment_contact[s], Combo_shipment_address[s]})
             c->setProperty("Index", side);
         connect(Combo_shipment_contact[s], &QComboBox::activated, this,
@@ -195,29 +200,27 @@ void Frame_shipment::buildCommands() {
 
 // ---- showing ------------------------------------------------------------------
 
-// Refills a combo from a cursor, with nothing selected.
-void Frame_shipment::refill(QComboBox& combo, Recordset& cursor) {
+// Refills a chooser from the store, with nothing selected.
+void Frame_shipment::refill(QComboBox& combo) {
     LoadingGuard loading(m_context.state().loading);
-    fill_combo(cursor, QStringLiteral("ID"), QStringLiteral("Name"), combo, true);
-    combo.setCurrentIndex(-1);
+    fill_chooser(combo, m_context.session().database());
 }
 
 void Frame_shipment::fillContactCombos() {
     for (QComboBox* c : Combo_shipment_contact)
-        refill(*c, m_context.session().rs_contact());
+        refill(*c);
 }
 
 void Frame_shipment::fillAddressCombos() {
     for (QComboBox* c : Combo_shipment_address)
-        refill(*c, m_context.session().rs_address());
+        refill(*c);
 }
 
 void Frame_shipment::Command_Send_Click() {
-    Session& session = m_context.session();
     clear_shipment_form();
     {
         LoadingGuard loading(m_context.state().loading);
-        refill(*Combo_shipment, session.rs_shipment());
+        refill(*Combo_shipment);
         fillContactCombos();
         fillAddressCombos();
     }
@@ -444,7 +447,7 @@ void Frame_shipment::Command_save_shipment_changes_Click(int index) {
     if (!stored)
         return;
     clear_shipment_form();
-    refill(*Combo_shipment, session.rs_shipment());
+    refill(*Combo_shipment);
     state.current_shipment_id = saved;
     select_combo_item(*Combo_shipment, saved);
     load_shipment_form();
@@ -466,7 +469,7 @@ void Frame_shipment::Command_delete_shipment_Click() {
         },
         [&] {
             clear_shipment_form();
-            refill(*Combo_shipment, session.rs_shipment());
+            refill(*Combo_shipment);
             state.current_shipment_id = -1;
             load_shipment_form();
         });

@@ -47,7 +47,7 @@ public:
 private:
     void buildDetails(QWidget* page);
     void buildCommands();
-    void refill(QComboBox& combo, Recordset& cursor);
+    void refill(QComboBox& combo);
     void fillContactCombos();
     void fillAddressCombos();
     void selectContactAddress(int index);

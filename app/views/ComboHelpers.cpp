@@ -1,10 +1,13 @@
 #include "ComboHelpers.h"
 
+#include "ComboFinder.h"
+#include "CommandRunner.h"
 #include "EngineError.h"
 #include "RecordHelpers.h"
 #include "Recordset.h"
 
 #include <QComboBox>
+#include <QListView>
 #include <QStandardItemModel>
 #include <optional>
 
@@ -40,6 +43,12 @@ void fill_combo(Recordset& cursor, const QString& keyField, const QString& textF
 }
 
 int select_combo_item(QComboBox& combo, int key) {
+    if (const auto* chooser = qobject_cast<const ChooserModel*>(combo.model())) {
+        const int row = chooser->rowOfKey(key);
+        if (row >= 0)
+            combo.setCurrentIndex(row);
+        return row;
+    }
     for (int i = 0; i < combo.count(); ++i) {
         const QVariant data = combo.itemData(i);
         if (data.isValid() && data.toInt() == key) {
@@ -48,6 +57,48 @@ int select_combo_item(QComboBox& combo, int key) {
         }
     }
     return -1;
+}
+
+namespace {
+// Matches listed at once: a screenful; typing more narrows them.
+constexpr int matchesShown = 50;
+} // namespace
+
+void make_chooser(QComboBox& combo, const QString& table, ChooserModel::Order order) {
+    auto* model = new ChooserModel(table, order, &combo);
+    combo.setModel(model);
+    // Neither the box's width nor the list's rows may depend on reading
+    // every entry.
+    combo.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto* list = qobject_cast<QListView*>(combo.view()))
+        list->setUniformItemSizes(true);
+    new ComboFinder(
+        combo,
+        [model](const QString& text) {
+            ComboFinder::Matches matches;
+            guarded([&] {
+                for (const ChooserModel::Entry& entry : model->find(text, matchesShown))
+                    matches.emplace_back(entry.text, entry.key);
+            })();
+            return matches;
+        },
+        [model, &combo](int key) {
+            guarded([&] {
+                // A row another desk added since the fill is found too.
+                if (model->rowOfKey(key) < 0)
+                    model->refill();
+                const int row = model->rowOfKey(key);
+                if (row < 0)
+                    return;
+                combo.setCurrentIndex(row);
+                emit combo.activated(row);
+            })();
+        });
+}
+
+void fill_chooser(QComboBox& combo, Database& db, const QList<ChooserModel::Entry>& leading) {
+    static_cast<ChooserModel*>(combo.model())->fill(db, leading);
+    combo.setCurrentIndex(-1);
 }
 
 } // namespace gearlog

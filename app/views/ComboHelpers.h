@@ -1,11 +1,14 @@
 #pragma once
 
+#include "ChooserModel.h"
+
 #include <QString>
 
 class QComboBox;
 
 namespace gearlog {
 
+class Database;
 class Recordset;
 
 // Adds the text field of every row of the cursor, in its order, with the
@@ -16,5 +19,12 @@ void fill_combo(Recordset& cursor, const QString& keyField, const QString& textF
 // Selects the entry whose item data is the key and returns its index;
 // -1 (selection unchanged) when no entry has it.
 int select_combo_item(QComboBox& combo, int key);
+
+// Makes the combo offer every row of a table however many there are (see
+// ChooserModel), with type-to-find: a match picked is selected and
+// `activated` emitted, as a pick from the list would.
+void make_chooser(QComboBox& combo, const QString& table, ChooserModel::Order order);
+// Refills a chooser from the store, with nothing selected.
+void fill_chooser(QComboBox& combo, Database& db, const QList<ChooserModel::Entry>& leading = {});
 
 } // namespace gearlog
