@@ -17,7 +17,8 @@ namespace {
 const char usage[] = "Usage:\n"
                      "  gearlog-admin create FILE [--force]\n"
                      "  gearlog-admin create-schema CONNECTION [--roles]\n"
-                     "  gearlog-admin sample FILE|CONNECTION [--assets N] [--seed S] [--force]\n"
+                     "  gearlog-admin sample FILE|CONNECTION [--assets N] [--seed S]\n"
+                     "                          [--large-shipment LINES] [--force]\n"
                      "  gearlog-admin check FILE|CONNECTION [--full]\n"
                      "  gearlog-admin backup FILE|CONNECTION COPY [--force]\n"
                      "\n"
@@ -36,6 +37,7 @@ struct Arguments {
     bool roles = false; // create-schema: the reader and writer roles too
     int assets = 200;
     quint32 seed = 1;
+    int largeShipment = 0;
 };
 
 int positiveNumber(const QStringList& args, qsizetype& i, const QString& option) {
@@ -62,6 +64,8 @@ Arguments parse(const QStringList& args) {
             a.roles = true;
         else if (arg == QLatin1String("--assets"))
             a.assets = positiveNumber(args, i, arg);
+        else if (arg == QLatin1String("--large-shipment"))
+            a.largeShipment = positiveNumber(args, i, arg);
         else if (arg == QLatin1String("--seed"))
             a.seed = static_cast<quint32>(positiveNumber(args, i, arg));
         else if (arg.startsWith(QLatin1String("--")))
@@ -123,7 +127,9 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         out << "Created the tables in " << a.target
             << (a.roles ? ", with the roles gearlog_reader and gearlog_writer\n" : "\n");
     } else if (a.command == QLatin1String("sample")) {
-        createTarget(a, [&a](Store& store) { writeSampleRows(store, {a.assets, a.seed}); });
+        createTarget(a, [&a](Store& store) {
+            writeSampleRows(store, {a.assets, a.seed, a.largeShipment});
+        });
         out << "Wrote a sample database with " << a.assets << " assets to " << a.target << "\n";
     } else if (a.command == QLatin1String("backup")) {
         openTarget(a.target)->backupTo(a.copy, a.force);

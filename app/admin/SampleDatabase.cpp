@@ -33,7 +33,8 @@ QString text(const char* utf8) {
 class Generator {
 public:
     Generator(Store& store, const SampleOptions& options)
-        : m_store(store), m_random(options.seed), m_assets(std::max(1, options.assets)) {}
+        : m_store(store), m_random(options.seed), m_assets(std::max(1, options.assets)),
+          m_largeShipment(std::min(options.largeShipment, m_assets)) {}
 
     void run() {
         const int addresses = std::max(5, m_assets / 100);
@@ -207,16 +208,8 @@ private:
         for (int s = 1; s <= count; ++s) {
             const QDateTime sent = day(s * 3000 / count);
             const int receiver = pick(contacts) + 1;
-            m_store.execute(
-                QStringLiteral("INSERT INTO Table_shipment (ID, Name, ReceiverContactID, "
-                               "ReceiverAddressID, ShipperContactID, ShipperAddressID, "
-                               "ShipmentDate, ExpectedReturnDate, ConsignmentNote, "
-                               "ShippingMethod, ArrivalConfirmed, Cost, Purpose, Comments) VALUES "
-                               "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                {s, QStringLiteral("Shipment %1 to %2").arg(s).arg(pickName(towns)), receiver,
-                 pick(addresses) + 1, pick(contacts) + 1, pick(addresses) + 1, sent,
-                 sent.addDays(30 + pick(60)), QStringLiteral("CN-%1").arg(100000 + s), pick(5),
-                 pick(4) != 0, 50 + pick(5000), pick(3), QString(QLatin1String(""))});
+            const QString name = QStringLiteral("Shipment %1 to %2").arg(s).arg(pickName(towns));
+            writeShipment(s, sent, name, receiver, contacts, addresses);
             const int lineCount = 5 + pick(11);
             for (int k = 0; k < lineCount; ++k) {
                 const int asset = pick(m_assets) + 1;
@@ -242,14 +235,40 @@ private:
                     openLineOf.erase(open);
                 }
         }
+        if (m_largeShipment > 0) {
+            const int s = count + 1;
+            const QDateTime sent = day(3001);
+            writeShipment(s, sent, QStringLiteral("Large shipment"), pick(contacts) + 1, contacts,
+                          addresses);
+            for (int asset = 1; asset <= m_largeShipment; ++asset) {
+                if (const auto open = openLineOf.find(asset); open != openLineOf.end())
+                    complete(open->second, sent, s);
+                lines.push_back({static_cast<int>(lines.size()) + 1, s, asset, false, {}, -1});
+                openLineOf[asset] = static_cast<int>(lines.size()) - 1;
+            }
+        }
         for (const auto& [asset, index] : openLineOf)
             shipmentOf[asset] = lines[static_cast<size_t>(index)].shipment;
         return lines;
     }
 
+    void writeShipment(int s, const QDateTime& sent, const QString& name, int receiver,
+                       int contacts, int addresses) {
+        m_store.execute(
+            QStringLiteral("INSERT INTO Table_shipment (ID, Name, ReceiverContactID, "
+                           "ReceiverAddressID, ShipperContactID, ShipperAddressID, "
+                           "ShipmentDate, ExpectedReturnDate, ConsignmentNote, "
+                           "ShippingMethod, ArrivalConfirmed, Cost, Purpose, Comments) VALUES "
+                           "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {s, name, receiver, pick(addresses) + 1, pick(contacts) + 1, pick(addresses) + 1, sent,
+             sent.addDays(30 + pick(60)), QStringLiteral("CN-%1").arg(100000 + s), pick(5),
+             pick(4) != 0, 50 + pick(5000), pick(3), QString(QLatin1String(""))});
+    }
+
     Store& m_store;
     QRandomGenerator m_random;
     int m_assets;
+    int m_largeShipment;
     int m_categories = 6;
 };
 

@@ -9,6 +9,9 @@ namespace gearlog {
 struct SampleOptions {
     int assets = 200;
     quint32 seed = 1;
+    // One more shipment, the last, with this many lines (the first assets
+    // by key; those out elsewhere are transferred on to it).
+    int largeShipment = 0;
 };
 
 // Fills a database that has the schema and seed rows with a realistic,

@@ -140,6 +140,7 @@ void ShippingList::showHeadingsOnly() {
 }
 
 void ShippingList::clear() {
+    m_assets.clear();
     showHeadingsOnly();
     Text_shipment_count->clear();
     Text_shipment_weight->clear();
@@ -152,14 +153,15 @@ void ShippingList::clear() {
 
 void ShippingList::load(int shipmentId) {
     AppState& state = m_context.state();
-    fill_shipping_list_grid(m_context.session(), state, ShippingListForm::Short, shipmentId,
-                            *Grid_shipping_list);
+    m_assets = fill_shipping_list_grid(m_context.session(), state, ShippingListForm::Short,
+                                       shipmentId, *Grid_shipping_list);
     LoadingGuard loading(state.loading);
     update_shipping_list_info();
 }
 
 void ShippingList::show(const std::vector<ListedItem>& items) {
     FlexGrid& grid = *Grid_shipping_list;
+    m_assets.clear();
     grid.clear();
     grid.setRows(static_cast<int>(items.size()) + 1);
     writeHeadings();
@@ -220,24 +222,31 @@ void ShippingList::setTickedButtons() {
     Command_transfer_item_from_shipping_list->setEnabled(any);
 }
 
+const ListedAssets& ShippingList::listedAssets() {
+    std::vector<int> ids;
+    for (int r = 1; r < Grid_shipping_list->rows(); ++r)
+        if (const int id = itemAt(r).assetId; id >= 0 && !m_assets.contains(id))
+            ids.push_back(id);
+    if (!ids.empty()) // an empty list is shown before any database is open
+        read_listed_assets(m_context.session().database(), ids, m_assets);
+    return m_assets;
+}
+
 void ShippingList::reset_shipping_list_selection() {
     AppState& state = m_context.state();
     FlexGrid& grid = *Grid_shipping_list;
     m_ticked.assign(static_cast<size_t>(grid.rows()), false);
     LocationColourMemo memo;
+    const ListedAssets& assets = listedAssets();
     for (int r = 1; r < grid.rows(); ++r) {
         setTicked(r, false);
         grid.setCellBackColor(r, 2, colourFromCode(white));
         int idColour = white, locationColour = white;
-        const int id = itemAt(r).assetId;
-        Session& session = m_context.session();
-        Recordset& assets = session.rs_asset();
-        if (id >= 0 && find_record_by_number(assets, QStringLiteral("ID"), id)) {
-            const int shipment = key_of(assets, QStringLiteral("ShipmentID"));
-            if (shipment > 0)
+        if (const auto asset = assets.constFind(itemAt(r).assetId); asset != assets.cend()) {
+            if (asset->shipment > 0)
                 idColour = yellow;
-            locationColour = location_colour(session, key_of(assets, QStringLiteral("AccountID")),
-                                             shipment, memo);
+            locationColour =
+                location_colour(m_context.session(), asset->account, asset->shipment, memo);
         }
         grid.setCellBackColor(r, 1, colourFromCode(idColour));
         grid.setCellBackColor(r, 0, colourFromCode(locationColour));
@@ -250,28 +259,19 @@ void ShippingList::reset_shipping_list_selection() {
 }
 
 void ShippingList::update_shipping_list_info() {
-    Session& session = m_context.session();
     FlexGrid& grid = *Grid_shipping_list;
     Text_shipment_count->setText(QString::number(grid.rows() - 1));
     // Sums in single precision, as the sizes are stored.
     float weight = 0, volume = 0;
-    Recordset& assets = session.rs_asset();
-    Recordset& equipment = session.rs_equipment();
+    const ListedAssets& assets = listedAssets();
     for (int r = 1; r < grid.rows(); ++r) {
-        const int id = itemAt(r).assetId;
-        if (id < 0 || !find_record_by_number(assets, QStringLiteral("ID"), id))
+        const auto asset = assets.constFind(itemAt(r).assetId);
+        if (asset == assets.cend())
             continue;
-        const int type = key_of(assets, QStringLiteral("EquipmentID"));
-        if (type < 0 || !find_record_by_number(equipment, QStringLiteral("ID"), type))
-            continue;
-        const QVariant w = equipment.value(QStringLiteral("Weight"));
-        if (w.isValid())
-            weight += w.toFloat();
-        const QVariant h = equipment.value(QStringLiteral("Height"));
-        const QVariant wi = equipment.value(QStringLiteral("Width"));
-        const QVariant d = equipment.value(QStringLiteral("Depth"));
-        if (h.isValid() && wi.isValid() && d.isValid())
-            volume += h.toFloat() * wi.toFloat() * d.toFloat();
+        if (asset->weight.isValid())
+            weight += asset->weight.toFloat();
+        if (asset->height.isValid() && asset->width.isValid() && asset->depth.isValid())
+            volume += asset->height.toFloat() * asset->width.toFloat() * asset->depth.toFloat();
     }
     Text_shipment_weight->setText(QString::number(weight, 'f', 1));
     Text_shipment_volume->setText(QString::number(volume / 1000000.0F, 'f', 3));
@@ -345,6 +345,7 @@ void ShippingList::Command_delete_item_from_shipping_list_Click() {
     grid.setCol(1);
     // The asset has moved (to stock, or back where it came from): the
     // picker shows where it is now.
+    m_assets.remove(assetId);
     if (stored)
         showInPicker(assetId);
     update_shipping_list_info();

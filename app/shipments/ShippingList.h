@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ListedAssets.h"
+
 #include <QObject>
 #include <QPixmap>
 #include <QString>
@@ -81,6 +83,11 @@ private:
     std::array<QPixmap, 2> m_tickPictures;
     // Per grid row (row 0 the heading): whether it is ticked.
     std::vector<bool> m_ticked;
+    // The listed assets as read when the list was shown or the row added:
+    // totals and colours cost no look-up a row.
+    ListedAssets m_assets;
+    // The listed assets, read where they are not yet.
+    const ListedAssets& listedAssets();
 };
 
 } // namespace gearlog

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <vector>
+
+namespace gearlog {
+
+class Database;
+
+// What a shipping list shows, colours and sums of one asset: its own
+// fields, its equipment type's name and sizes, its category's name. Keys
+// are -1 for a Null; sizes are Null when the type has none.
+struct ListedAsset {
+    QString model, serial, equipment, category;
+    int shipment = -1, account = -1;
+    QVariant weight, height, width, depth;
+};
+using ListedAssets = QHash<int, ListedAsset>; // by asset key
+
+// Reads the assets of these keys not in `known` yet, a few hundred a
+// statement; an asset that is gone stays missing.
+void read_listed_assets(Database& db, const std::vector<int>& ids, ListedAssets& known);
+// Reads every asset with a line on the shipment, in one statement.
+ListedAssets read_shipment_assets(Database& db, int shipment);
+
+} // namespace gearlog
