@@ -4,13 +4,12 @@
 // other shipments (the transfer path), and returning 500 ticked lines.
 #include "BenchSupport.h"
 #include "FlexGrid.h"
-#include "Form_calendar.h"
 #include "Form_main.h"
 #include "Frame_shipment.h"
+#include "InstantUi.h"
 #include "SampleDatabase.h"
 #include "SchemaBuilder.h"
 #include "ShippingList.h"
-#include "UiServices.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -38,28 +37,6 @@ QString database() {
     return path;
 }
 
-// Answers the date picker with its date and lets every message pass, so
-// the commands run as a user who clicks "Done" and "OK" at once would.
-class InstantUi : public UiServices {
-public:
-    void message(const QString&, MessageIcon) override {}
-    void showError(const QString& text, const QString&) override { qFatal("%s", qPrintable(text)); }
-    bool askYesNo(const QString&) override { return true; }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> saveFile(const QString&, const QString&, const QString&, const QString&,
-                                    const QString&) override {
-        return {};
-    }
-    std::optional<QColor> chooseColour(const QColor&) override { return {}; }
-    std::optional<QString> askPassword(const QString&) override { return {}; }
-    void beep() override {}
-    int runModal(QDialog& dialog) override {
-        if (auto* picker = qobject_cast<Form_calendar*>(&dialog))
-            picker->Command_done_Click();
-        return dialog.result();
-    }
-};
-
 struct Desk {
     Form_main* main = nullptr;
     Frame_shipment* view = nullptr;
@@ -68,7 +45,7 @@ struct Desk {
 
 Desk& desk() {
     static Desk d = [] {
-        static InstantUi ui;
+        static bench::InstantUi ui;
         setUiServices(&ui);
         Desk made;
         made.main = new Form_main;

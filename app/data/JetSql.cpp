@@ -246,8 +246,8 @@ QString TranslatedSelect::sqlForKey() const {
 QString TranslatedSelect::sqlForKeys(int count) const {
     QString s = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + from +
                 QStringLiteral(" WHERE ");
-    if (!where.isEmpty())
-        s += QLatin1Char('(') + where + QStringLiteral(") AND ");
+    if (!whereByKey.isEmpty())
+        s += whereByKey + QStringLiteral(" AND ");
     if (count == 1)
         return s + baseTable->name + QStringLiteral(".ID = ?");
     QStringList marks(count, QStringLiteral("?"));
@@ -257,8 +257,9 @@ QString TranslatedSelect::sqlForKeys(int count) const {
 
 QString TranslatedSelect::sqlOfKeys(const QString& condition) const {
     QString s = QStringLiteral("SELECT ") + baseTable->name + QStringLiteral(".ID FROM ") + from;
+    // A find's condition leads: it is what narrows the rows most.
     if (!where.isEmpty() && !condition.isEmpty())
-        s += QStringLiteral(" WHERE (") + where + QStringLiteral(") AND ") + condition;
+        s += QStringLiteral(" WHERE ") + whereByKey + QStringLiteral(" AND ") + condition;
     else if (!where.isEmpty() || !condition.isEmpty())
         s += QStringLiteral(" WHERE ") + where + condition;
     if (!orderBy.isEmpty())
@@ -292,6 +293,14 @@ TranslatedSelect translateSelect(const QString& jetSql, Engine engine) {
     result.from = render(tokens, from + 1, fromEnd);
     if (where < tokens.size())
         result.where = render(tokens, where + 1, whereEnd);
+    // Rows read by key test the condition after the key has found them: the
+    // file's planner would otherwise walk a condition's index (all of a
+    // large shipment's lines) for every page of keys. Unary plus keeps a
+    // term from using an index there; the server plans by its statistics.
+    if (!result.where.isEmpty())
+        result.whereByKey = engine == Engine::Sqlite
+                                ? QStringLiteral("+(") + result.where + QLatin1Char(')')
+                                : QLatin1Char('(') + result.where + QLatin1Char(')');
 
     QStringList selectItems;
     auto expand = [&](const TableDef& table) {

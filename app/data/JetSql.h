@@ -27,6 +27,7 @@ struct OrderKey {
 // on demand by key (`deferred`).
 struct TranslatedSelect {
     QString selectList, from, where, orderBy;
+    QString whereByKey;                  // `where` as the reads by key test it
     std::vector<ColumnInfo> columns;     // the selected columns, in order
     std::vector<ColumnInfo> deferred;    // binary columns read by key
     const TableDef* baseTable = nullptr; // where writes go; null when read-only

@@ -11,6 +11,8 @@
 #include "ViewContext.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 
 namespace gearlog {
@@ -55,8 +57,14 @@ void Frame_shipment::Command_return_item_from_shipping_list_Click() {
     const int shipment = state.current_shipment_id;
     bool changed = false, failed = false;
     // Each line with its asset, or neither: what was returned before a
-    // failure stays returned.
+    // failure stays returned. The window keeps painting between lines.
+    QElapsedTimer sincePaint;
+    sincePaint.start();
     for (const ListedItem& item : m_list->tickedItems()) {
+        if (sincePaint.elapsed() > 100) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            sincePaint.restart();
+        }
         if (item.assetId < 0)
             continue;
         ReturnResult result;

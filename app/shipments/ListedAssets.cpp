@@ -1,6 +1,7 @@
 #include "ListedAssets.h"
 
 #include "Database.h"
+#include "Dialect.h"
 
 #include <QStringList>
 
@@ -11,23 +12,31 @@ namespace {
 // Asset keys per statement: short enough for any engine's statement size.
 constexpr size_t batch = 500;
 
-void readInto(Database& db, const QString& where, const QVariantList& params, ListedAssets& known) {
-    using F = FieldType;
-    const QString sql =
-        QStringLiteral("SELECT a.ID, a.ModelNumber, a.SerialNumber, a.ShipmentID, a.AccountID, "
-                       "e.Name, e.Weight, e.Height, e.Width, e.Depth, c.Name FROM Table_Asset a "
-                       "LEFT JOIN Table_Equipment e ON e.ID = a.EquipmentID LEFT JOIN "
-                       "Table_Category c ON c.ID = e.CategoryID WHERE ") +
-        where;
+using F = FieldType;
+
+// The asset's columns of a statement, from `first` on, in this order.
+const char* const assetColumns =
+    "a.ID, a.ModelNumber, a.SerialNumber, a.ShipmentID, a.AccountID, e.Name, e.Weight, e.Height, "
+    "e.Width, e.Depth, c.Name";
+const char* const assetJoins =
+    "LEFT JOIN Table_Equipment e ON e.ID = a.EquipmentID LEFT JOIN Table_Category c ON c.ID = "
+    "e.CategoryID";
+const std::vector<FieldType> assetTypes = {F::Long,   F::Text,   F::Text,   F::Long,
+                                           F::Long,   F::Text,   F::Single, F::Single,
+                                           F::Single, F::Single, F::Text};
+
+void keep(const Row& r, size_t first, ListedAssets& known) {
+    const auto at = [&](size_t i) -> const QVariant& {
+        return r[first + i];
+    };
+    if (!at(0).isValid())
+        return; // the asset is gone
     const auto key = [](const QVariant& v) {
         return v.isValid() ? v.toInt() : -1;
     };
-    for (const Row& r : db.store().select(sql, params,
-                                          {F::Long, F::Text, F::Text, F::Long, F::Long, F::Text,
-                                           F::Single, F::Single, F::Single, F::Single, F::Text}))
-        known.insert(r[0].toInt(),
-                     {r[1].toString(), r[2].toString(), r[5].toString(), r[10].toString(),
-                      key(r[3]), key(r[4]), r[6], r[7], r[8], r[9]});
+    known.insert(at(0).toInt(),
+                 {at(1).toString(), at(2).toString(), at(5).toString(), at(10).toString(),
+                  key(at(3)), key(at(4)), at(6), at(7), at(8), at(9)});
 }
 
 } // namespace
@@ -35,9 +44,13 @@ void readInto(Database& db, const QString& where, const QVariantList& params, Li
 void read_listed_assets(Database& db, const std::vector<int>& ids, ListedAssets& known) {
     QStringList missing;
     const auto flush = [&] {
-        if (!missing.isEmpty())
-            readInto(db, QStringLiteral("a.ID IN (%1)").arg(missing.join(QLatin1Char(','))), {},
-                     known);
+        if (missing.isEmpty())
+            return;
+        const QString sql = QStringLiteral("SELECT %1 FROM Table_Asset a %2 WHERE a.ID IN (%3)")
+                                .arg(QLatin1String(assetColumns), QLatin1String(assetJoins),
+                                     missing.join(QLatin1Char(',')));
+        for (const Row& row : db.store().select(sql, {}, assetTypes))
+            keep(row, 0, known);
         missing.clear();
     };
     QSet<int> asked;
@@ -52,12 +65,25 @@ void read_listed_assets(Database& db, const std::vector<int>& ids, ListedAssets&
     flush();
 }
 
-ListedAssets read_shipment_assets(Database& db, int shipment) {
-    ListedAssets known;
-    readInto(
-        db, QStringLiteral("a.ID IN (SELECT AssetID FROM Table_ShippingList WHERE ShipmentID = ?)"),
-        {shipment}, known);
-    return known;
+std::vector<ShownLine> read_shipment_lines(Database& db, int shipment, ListedAssets& assets) {
+    const Engine engine = db.engine();
+    const QString sql =
+        QStringLiteral("SELECT l.IsCompleted, %1, %2 FROM Table_ShippingList l LEFT JOIN "
+                       "Table_Asset a ON a.ID = l.AssetID %3 WHERE l.ShipmentID = ? ORDER BY %4, "
+                       "l.ID")
+            .arg(dialect::selectTerm(engine, QStringLiteral("l.CompletionDate"), F::Date),
+                 QStringLiteral("l.AssetID, ") + QLatin1String(assetColumns),
+                 QLatin1String(assetJoins),
+                 dialect::orderTerm(engine, QStringLiteral("l.AssetID"), F::Long, false));
+    std::vector<FieldType> types = {F::Boolean, F::Date, F::Long};
+    types.insert(types.end(), assetTypes.begin(), assetTypes.end());
+    std::vector<ShownLine> lines;
+    for (const Row& row : db.store().select(sql, {shipment}, types)) {
+        // Only a completed line has come back, whatever date is stored.
+        lines.push_back({row[2], row[0].toBool() ? row[1] : QVariant()});
+        keep(row, 3, assets);
+    }
+    return lines;
 }
 
 } // namespace gearlog

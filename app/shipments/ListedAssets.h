@@ -22,7 +22,13 @@ using ListedAssets = QHash<int, ListedAsset>; // by asset key
 // Reads the assets of these keys not in `known` yet, a few hundred a
 // statement; an asset that is gone stays missing.
 void read_listed_assets(Database& db, const std::vector<int>& ids, ListedAssets& known);
-// Reads every asset with a line on the shipment, in one statement.
-ListedAssets read_shipment_assets(Database& db, int shipment);
+// A stored line of a shipment as its list shows it.
+struct ShownLine {
+    QVariant assetId;
+    QVariant completion; // Null unless the line is completed
+};
+// The lines of a shipment in ascending asset order, and their assets into
+// `assets`, in one statement.
+std::vector<ShownLine> read_shipment_lines(Database& db, int shipment, ListedAssets& assets);
 
 } // namespace gearlog

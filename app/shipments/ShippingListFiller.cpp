@@ -41,42 +41,39 @@ ListedAssets fill_shipping_list_grid(Session& session, AppState& state, Shipping
     grid.clear();
     grid.setRows(1);
     LoadingGuard loading(state.loading);
-    Recordset& lines = session.open_shipping_query(
+    // The working cursor over the lines, which the commands on them use;
+    // the grid shows the lines with their assets, read in one statement
+    // rather than a look-up a line.
+    session.open_shipping_query(
         QStringLiteral("SELECT * FROM [Table_ShippingList] WHERE ShipmentID = %1 ORDER BY AssetID;")
             .arg(shipmentId));
-    const int count = record_count(lines);
+    ListedAssets assets;
+    const std::vector<ShownLine> shown =
+        read_shipment_lines(session.database(), shipmentId, assets);
     grid.setCols(full ? 5 : 4);
     grid.setFixedCols(full ? 0 : 1);
-    grid.setRows(count + 1);
+    grid.setRows(static_cast<int>(shown.size()) + 1);
     if (full)
         shapeFull(grid);
     else
         shape_short_shipping_list(grid);
-
-    // The assets of every line in one statement, not one look-up a line.
-    ListedAssets assets = read_shipment_assets(session.database(), shipmentId);
     QString clip =
         full ? QStringLiteral("Category\tEquipment\tModel Number\tSerial Number\tReturned\r")
              : QStringLiteral("\tID\tModel Number\tSerial Number\r");
-    const auto assetField = lines.field(QStringLiteral("AssetID"));
-    const auto completionField = lines.field(QStringLiteral("CompletionDate"));
-    const auto completedField = lines.field(QStringLiteral("IsCompleted"));
     const ListedAsset none;
-    for (lines.moveFirst(); !lines.eof(); lines.moveNext()) {
-        const QVariant assetId = lines.value(assetField);
-        const auto found = assetId.isValid() ? assets.constFind(assetId.toInt()) : assets.cend();
+    for (const ShownLine& line : shown) {
+        const auto found =
+            line.assetId.isValid() ? assets.constFind(line.assetId.toInt()) : assets.cend();
         const ListedAsset& asset = found != assets.cend() ? *found : none;
         if (full) {
-            // Only a completed line has come back, whatever date is stored.
-            const QVariant completed =
-                lines.value(completedField).toBool() ? lines.value(completionField) : QVariant();
-            clip += asset.category + QLatin1Char('\t') + asset.equipment + QLatin1Char('\t') +
-                    asset.model + QLatin1Char('\t') + asset.serial + QLatin1Char('\t') +
-                    (completed.isValid() ? format_date(completed.toDate()) : QString()) +
-                    QLatin1Char('\r');
+            clip +=
+                asset.category + QLatin1Char('\t') + asset.equipment + QLatin1Char('\t') +
+                asset.model + QLatin1Char('\t') + asset.serial + QLatin1Char('\t') +
+                (line.completion.isValid() ? format_date(line.completion.toDate()) : QString()) +
+                QLatin1Char('\r');
         } else {
             clip += QLatin1Char('\t') +
-                    (assetId.isValid() ? QString::number(assetId.toInt()) : QString()) +
+                    (line.assetId.isValid() ? QString::number(line.assetId.toInt()) : QString()) +
                     QLatin1Char('\t') + asset.model + QLatin1Char('\t') + asset.serial +
                     QLatin1Char('\r');
         }

@@ -1,0 +1,143 @@
+// The shipment view on the 1,000,000-asset sample (200,000 shipments,
+// 2,000,000 lines) with one more shipment of 100,000 lines: showing the
+// view, the first matches of type-to-find in the shipment chooser, filling
+// the large shipment's list, saving it, and returning 1,000 ticked lines of
+// it. GEARLOG_BENCH_DIR keeps the generated file between runs.
+#include "BenchSupport.h"
+#include "ChooserModel.h"
+#include "ComboHelpers.h"
+#include "FlexGrid.h"
+#include "Form_main.h"
+#include "Frame_shipment.h"
+#include "InstantUi.h"
+#include "SampleDatabase.h"
+#include "SchemaBuilder.h"
+#include "ShippingList.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace gearlog;
+
+constexpr int assets = 1000000;
+constexpr int largeLines = 100000;
+constexpr int largeShipment = assets / 5 + 1; // after the sample's own
+
+QTemporaryDir& folder() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+QString database() {
+    static const QString path = [] {
+        const QString kept = qEnvironmentVariable("GEARLOG_BENCH_DIR");
+        const QString p = QDir(kept.isEmpty() ? folder().path() : kept)
+                              .filePath(QStringLiteral("large-shipment.gearlog"));
+        if (!QFile::exists(p)) {
+            createDatabaseFile(p);
+            writeSampleData(*openFileStore(p), {assets, 1, largeLines});
+        }
+        return p;
+    }();
+    return path;
+}
+
+Form_main& mainWindow() {
+    static Form_main* made = [] {
+        static bench::InstantUi ui;
+        setUiServices(&ui);
+        auto* window = new Form_main;
+        window->startup(database());
+        return window;
+    }();
+    return *made;
+}
+
+Frame_shipment& view() {
+    return *mainWindow().shipmentView();
+}
+
+QComboBox& shipments() {
+    return *view().findChild<QComboBox*>(QStringLiteral("Combo_shipment"));
+}
+
+void showView() {
+    mainWindow().findChild<QPushButton*>(QStringLiteral("Command_Send"))->click();
+}
+
+void loadLarge() {
+    select_combo_item(shipments(), largeShipment);
+    view().Combo_shipment_Click();
+}
+
+void ShowShipmentView(benchmark::State& state) {
+    for (auto _ : state)
+        showView();
+    state.counters["shipments"] = shipments().count();
+    state.counters["resident_MB"] = static_cast<double>(bench::residentMegabytes());
+}
+
+void FindInShipmentChooser(benchmark::State& state) {
+    const auto& model = *static_cast<const ChooserModel*>(shipments().model());
+    size_t found = 0;
+    for (auto _ : state)
+        found = model.find(QStringLiteral("shipment 1999"), 50).size();
+    state.counters["matches"] = static_cast<double>(found);
+}
+
+void FillShipmentOf100000Lines(benchmark::State& state) {
+    for (auto _ : state)
+        loadLarge();
+    state.counters["lines"] = view().shippingList().Grid_shipping_list->rows() - 1;
+    state.counters["resident_MB"] = static_cast<double>(bench::residentMegabytes());
+}
+
+void SaveShipmentOf100000Lines(benchmark::State& state) {
+    auto* name = view().findChild<QLineEdit*>(QStringLiteral("Text_shipment_name"));
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        loadLarge();
+        name->setText(QStringLiteral("Large shipment %1").arg(++round));
+        state.ResumeTiming();
+        view().Command_save_shipment_changes_Click(0);
+    }
+    state.counters["lines"] = view().shippingList().Grid_shipping_list->rows() - 1;
+}
+
+void Return1000TickedLines(benchmark::State& state) {
+    int first = 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        loadLarge();
+        ShippingList& list = view().shippingList();
+        FlexGrid& grid = *list.Grid_shipping_list;
+        for (int r = first; r < first + 1000; ++r) {
+            grid.setRow(r);
+            grid.setCol(0);
+            list.Grid_shipping_list_Click();
+        }
+        first += 1000;
+        state.ResumeTiming();
+        view().Command_return_item_from_shipping_list_Click();
+    }
+}
+
+} // namespace
+
+BENCHMARK(ShowShipmentView)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(FindInShipmentChooser)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(FillShipmentOf100000Lines)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(SaveShipmentOf100000Lines)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(Return1000TickedLines)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+int main(int argc, char** argv) {
+    return gearlog::bench::runWidgetBenchmarks(argc, argv, folder().path(), [] { showView(); });
+}
