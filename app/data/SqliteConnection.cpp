@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <sqlite3.h>
+#include <string>
 
 namespace gearlog {
 
@@ -20,8 +21,25 @@ void findFold(sqlite3_context* context, int, sqlite3_value** args) {
         sqlite3_result_null(context);
         return;
     }
-    const QByteArray folded =
-        foldForFind(QString::fromUtf8(text, sqlite3_value_bytes(args[0]))).toUtf8();
+    const int bytes = sqlite3_value_bytes(args[0]);
+    // Plain ASCII, by far the most common, is lowered on the bytes: the
+    // whole list is folded on every find.
+    thread_local std::string lowered;
+    lowered.assign(text, static_cast<size_t>(bytes));
+    bool ascii = true;
+    for (char& c : lowered) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    }
+    if (ascii) {
+        sqlite3_result_text(context, lowered.data(), bytes, SQLITE_TRANSIENT);
+        return;
+    }
+    const QByteArray folded = foldForFind(QString::fromUtf8(text, bytes)).toUtf8();
     sqlite3_result_text(context, folded.constData(), static_cast<int>(folded.size()),
                         SQLITE_TRANSIENT);
 }
