@@ -170,14 +170,22 @@ public:
                 i = controlWord(i + 1, s, pendingSkip);
                 continue;
             }
-            ++i;
-            if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-                continue;
-            if (pendingSkip > 0) {
-                --pendingSkip;
+            if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+                ++i;
                 continue;
             }
-            addText(s, QString(c));
+            if (pendingSkip > 0) {
+                --pendingSkip;
+                ++i;
+                continue;
+            }
+            // The whole run of plain characters up to the next group,
+            // control word or line end, at once.
+            qsizetype end = i + 1;
+            while (end < m_text.size() && !isSpecial(m_text[end]))
+                ++end;
+            addText(s, QStringView(m_text).mid(i, end - i));
+            i = end;
         }
         flush();
         if (m_document)
@@ -293,14 +301,48 @@ private:
             addText(s, QString(QChar(0x2019)));
     }
 
-    void addText(const State& s, const QString& text) {
+    static bool isSpecial(QChar c) {
+        return c == QLatin1Char('{') || c == QLatin1Char('}') || c == QLatin1Char('\\') ||
+               c == QLatin1Char('\r') || c == QLatin1Char('\n');
+    }
+
+    // What decides a run's format; formats are built only when it changes.
+    struct Look {
+        bool bold, italic, underline, strike;
+        int font, halfPoints, colour;
+        bool operator==(const Look&) const = default;
+    };
+    static Look lookOf(const State& s) {
+        return {s.bold, s.italic, s.underline, s.strike, s.font, s.halfPoints, s.colour};
+    }
+
+    QTextCharFormat formatOf(const State& s) const {
+        QTextCharFormat f;
+        f.setFontWeight(s.bold ? QFont::Bold : QFont::Normal);
+        f.setFontItalic(s.italic);
+        f.setFontUnderline(s.underline);
+        f.setFontStrikeOut(s.strike);
+        if (s.halfPoints > 0)
+            f.setFontPointSize(s.halfPoints / 2.0);
+        const QString family = m_fonts.value(s.font);
+        if (!family.isEmpty())
+            f.setFontFamilies({family});
+        if (s.colour >= 0 && static_cast<size_t>(s.colour) < m_colours.size() &&
+            m_colours[static_cast<size_t>(s.colour)].isValid())
+            f.setForeground(m_colours[static_cast<size_t>(s.colour)]);
+        return f;
+    }
+
+    void addText(const State& s, QStringView text) {
         switch (s.destination) {
         case State::FontTable:
             m_fontName += text;
             return;
         case State::ColourTable:
             // An entry without components is the "auto" colour.
-            if (text == QLatin1String(";")) {
+            for (const QChar c : text) {
+                if (c != QLatin1Char(';'))
+                    continue;
                 m_colours.push_back(m_colourSet ? QColor(m_red, m_green, m_blue) : QColor());
                 m_red = m_green = m_blue = 0;
                 m_colourSet = false;
@@ -315,22 +357,20 @@ private:
             m_pending += text;
             return;
         }
-        QTextCharFormat f;
-        f.setFontWeight(s.bold ? QFont::Bold : QFont::Normal);
-        f.setFontItalic(s.italic);
-        f.setFontUnderline(s.underline);
-        f.setFontStrikeOut(s.strike);
-        if (s.halfPoints > 0)
-            f.setFontPointSize(s.halfPoints / 2.0);
-        const QString family = m_fonts.value(s.font);
-        if (!family.isEmpty())
-            f.setFontFamilies({family});
-        if (s.colour >= 0 && static_cast<size_t>(s.colour) < m_colours.size() &&
-            m_colours[static_cast<size_t>(s.colour)].isValid())
-            f.setForeground(m_colours[static_cast<size_t>(s.colour)]);
-        if (!m_pending.isEmpty() && f != m_pendingFormat)
-            flush();
-        m_pendingFormat = f;
+        const Look look = lookOf(s);
+        if (!m_pending.isEmpty() && look != m_pendingLook) {
+            // The same format under another look (a font not in the table)
+            // keeps one run.
+            const QTextCharFormat f = formatOf(s);
+            if (f != m_pendingFormat) {
+                flush();
+                m_pendingFormat = f;
+            }
+        } else if (m_pending.isEmpty() && (!m_formatBuilt || look != m_pendingLook)) {
+            m_pendingFormat = formatOf(s);
+        }
+        m_formatBuilt = true;
+        m_pendingLook = look;
         m_pending += text;
     }
 
@@ -367,6 +407,8 @@ private:
     QTextCursor m_cursor;
     QString m_pending;
     QTextCharFormat m_pendingFormat;
+    Look m_pendingLook{};
+    bool m_formatBuilt = false;
     QHash<int, QString> m_fonts;
     int m_fontNumber = 0;
     QString m_fontName;
