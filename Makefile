@@ -49,6 +49,8 @@ bench: deps
 	$(BUILD)-bench/bench/asset_bench
 	$(BUILD)-bench/bench/shipment_bench
 	$(BUILD)-bench/bench/report_bench
+	$(BUILD)-bench/bench/large_bench
+	tools/with-postgres $(BUILD)-bench/bench/server_photo_bench
 	tools/with-postgres $(BUILD)-bench/bench/desks_bench
 
 format:

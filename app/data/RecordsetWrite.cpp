@@ -54,13 +54,21 @@ void Recordset::update() {
         names << info.field;
         params << m_edit->values[c];
     }
-    for (size_t d = 0; d < m_query.deferred.size(); ++d) {
-        if (!m_edit->blobs[d])
-            continue;
-        names << m_query.deferred[d].field;
-        params << QVariant(*m_edit->blobs[d]);
-    }
+    // Pictures follow the row's own write, each in a statement of its own
+    // (see Store::writeBlob), in one transaction with it.
+    std::vector<size_t> blobs;
+    for (size_t d = 0; d < m_query.deferred.size(); ++d)
+        if (m_edit->blobs[d])
+            blobs.push_back(d);
     const int oldKey = m_edit->mode == EditMode::Editing ? currentKey() : -1;
+    if (m_edit->mode == EditMode::Editing && names.isEmpty() && !blobs.empty()) {
+        // Only a picture changed: the row must still be as it was read.
+        names << QStringLiteral("ID");
+        params << oldKey;
+    }
+    std::optional<Transaction> together;
+    if (!blobs.empty())
+        together.emplace(*m_db);
     holdReferencedRows();
     Store& store = m_db->store();
     if (m_edit->mode == EditMode::Adding) {
@@ -83,6 +91,10 @@ void Recordset::update() {
         if (updated == 0)
             refuseStaleUpdate(oldKey);
     }
+    for (size_t d : blobs)
+        store.writeBlob(table.name, m_query.deferred[d].field, newKey.toInt(), *m_edit->blobs[d]);
+    if (together)
+        together->commit();
     m_edit.reset();
     QList<int> changed{newKey.toInt()};
     if (oldKey >= 0 && oldKey != newKey.toInt())

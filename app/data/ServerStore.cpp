@@ -3,6 +3,7 @@
 #include "DatabaseFile.h"
 #include "EngineError.h"
 #include "SchemaBuilder.h"
+#include "ServerBlobs.h"
 #include "ServerWatch.h"
 #include "Store.h"
 #include "StoreValues.h"
@@ -163,9 +164,21 @@ public:
     }
 
     QVariant blobValue(const QString& table, const QString& field, int id) override {
-        const auto rows = select(QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?").arg(field, table),
-                                 {id}, {FieldType::LongBinary});
-        return rows.empty() ? QVariant() : rows.front()[0];
+        const ServerWatch::Waiting waiting(*m_watch);
+        try {
+            return readServerBlob(nativeConnection(), table, field, id);
+        } catch (const ServerBlobError& e) {
+            throw failure(e.text, QStringLiteral("read ") + field, e.sql);
+        }
+    }
+    void writeBlob(const QString& table, const QString& field, int id,
+                   const QByteArray& bytes) override {
+        const ServerWatch::Waiting waiting(*m_watch);
+        try {
+            writeServerBlob(nativeConnection(), table, field, id, bytes);
+        } catch (const ServerBlobError& e) {
+            throw failure(e.text, QStringLiteral("write ") + field, e.sql);
+        }
     }
 
     bool isReadOnly() const override { return m_readOnly; }
@@ -217,18 +230,25 @@ public:
 private:
     static constexpr qsizetype maxCachedStatements = 256;
 
-    // Watches this connection's waits from the moment it is open.
-    void watch() {
+    PGconn* nativeConnection() const {
         const QVariant handle = m_db.driver()->handle();
         if (qstrcmp(handle.typeName(), "pg_conn*") != 0)
             throw EngineError(QStringLiteral("The PostgreSQL driver gave no native handle"));
-        PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
-        m_watch = std::make_unique<ServerWatch>(m_connection.host, m_connection.port,
-                                                PQsocket(connection));
+        return *static_cast<PGconn* const*>(handle.constData());
     }
 
-    // The engine's failure; a wait the watch cut says the server is silent.
+    // Watches this connection's waits from the moment it is open.
+    void watch() {
+        m_watch = std::make_unique<ServerWatch>(m_connection.host, m_connection.port,
+                                                PQsocket(nativeConnection()));
+    }
+
     EngineError failure(const QSqlError& error, const QString& operation,
+                        const QString& sql = {}) const {
+        return failure(errorText(error), operation, sql);
+    }
+    // The engine's failure; a wait the watch cut says the server is silent.
+    EngineError failure(const QString& text, const QString& operation,
                         const QString& sql = {}) const {
         if (m_watch && m_watch->cut())
             return EngineError(
@@ -237,7 +257,7 @@ private:
                                "when the server is back.")
                     .arg(m_connection.dataSourceName()),
                 operation, sql);
-        return EngineError(errorText(error), operation, sql);
+        return EngineError(text, operation, sql);
     }
 
     // What the role may do with the tables it finds: a role that may only

@@ -53,6 +53,12 @@ public:
     // A binary field's whole value by key (Null: invalid), read in one
     // statement so it is consistent; cursors read pictures only on demand.
     virtual QVariant blobValue(const QString& table, const QString& field, int id) = 0;
+    // Writes a binary field's whole value by key (a picture can be large:
+    // a store sends it the cheapest way it has).
+    virtual void writeBlob(const QString& table, const QString& field, int id,
+                           const QByteArray& bytes) {
+        execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE ID = ?").arg(table, field), {bytes, id});
+    }
 
     // A large file is checked for damage page by page after it opens, while
     // the desk works (a small one before it opens). The damage found, told
