@@ -2,7 +2,10 @@
 // 2,000,000 lines) with one more shipment of 100,000 lines: showing the
 // view, the first matches of type-to-find in the shipment chooser, filling
 // the large shipment's list, saving it, and returning 1,000 ticked lines of
-// it. GEARLOG_BENCH_DIR keeps the generated file between runs.
+// it. GEARLOG_BENCH_DIR keeps the generated file between runs;
+// GEARLOG_BENCH_SERVER names a server database to use instead (made with
+// gearlog-admin sample CONNECTION --assets N --large-shipment 100000, N in
+// GEARLOG_BENCH_SERVER_ASSETS).
 #include "BenchSupport.h"
 #include "ChooserModel.h"
 #include "ComboHelpers.h"
@@ -12,6 +15,7 @@
 #include "InstantUi.h"
 #include "SampleDatabase.h"
 #include "SchemaBuilder.h"
+#include "Settings.h"
 #include "ShippingList.h"
 
 #include <QComboBox>
@@ -28,7 +32,11 @@ using namespace gearlog;
 
 constexpr int assets = 1000000;
 constexpr int largeLines = 100000;
-constexpr int largeShipment = assets / 5 + 1; // after the sample's own
+// After the sample's own shipments (a fifth of its assets).
+int largeShipment() {
+    const int server = qEnvironmentVariableIntValue("GEARLOG_BENCH_SERVER_ASSETS");
+    return (server > 0 ? server : assets) / 5 + 1;
+}
 
 QTemporaryDir& folder() {
     static QTemporaryDir dir;
@@ -54,7 +62,14 @@ Form_main& mainWindow() {
         static bench::InstantUi ui;
         setUiServices(&ui);
         auto* window = new Form_main;
-        window->startup(database());
+        const QString server = qEnvironmentVariable("GEARLOG_BENCH_SERVER");
+        if (server.isEmpty()) {
+            window->startup(database());
+        } else {
+            settings::write(QStringLiteral("FileName"),
+                            settings::formatFileName(server, QStringLiteral("ADO"), server));
+            window->startup();
+        }
         return window;
     }();
     return *made;
@@ -73,7 +88,7 @@ void showView() {
 }
 
 void loadLarge() {
-    select_combo_item(shipments(), largeShipment);
+    select_combo_item(shipments(), largeShipment());
     view().Combo_shipment_Click();
 }
 

@@ -160,11 +160,13 @@ QString orderTerm(Engine engine, const QString& column, FieldType type, bool des
 QString findPositionTerm(Engine engine, const QString& column) {
     if (engine == Engine::Sqlite)
         return QStringLiteral("instr(gearlog_fold(%1), ?)").arg(column);
-    // The server lowers every script by the column's ICU collation, then a
-    // translation table drops the accents; no extension is needed.
+    // A text of plain ASCII (one byte a character) is lowered in the C
+    // locale; any other is lowered by the column's ICU collation, then a
+    // translation table drops the accents. No extension is needed.
     const FindFoldTable& table = findFoldTable();
-    return QStringLiteral("strpos(translate(lower(CAST(%1 AS text) COLLATE gearlog_nocase) COLLATE "
-                          "\"C\", '%2', '%3'), CAST(? AS text))")
+    return QStringLiteral("strpos(CASE WHEN octet_length(%1) = char_length(%1) THEN lower(CAST(%1 "
+                          "AS text) COLLATE \"C\") ELSE translate(lower(CAST(%1 AS text) COLLATE "
+                          "gearlog_nocase) COLLATE \"C\", '%2', '%3') END, CAST(? AS text))")
         .arg(column, table.from, table.to);
 }
 
