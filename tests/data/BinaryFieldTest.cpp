@@ -108,6 +108,19 @@ TEST_P(Binary, FailedStoreLeavesNoHalfWrittenPicture) {
     EXPECT_EQ(stored->value(QStringLiteral("Photo")).toByteArray(), bytes(10, 1));
 }
 
+TEST_P(Binary, APictureAloneChangedIsRefusedOverAnotherDesksChange) {
+    session->openTableCursors();
+    Recordset& photos = session->rs_photo();
+    storePhoto(photos, 1, bytes(300, 1), 100);
+    fresh->openSession()->execute(QStringLiteral("UPDATE Table_photo SET Name = 'Theirs'"));
+    photos.edit();
+    photos.binaryField(QStringLiteral("Photo"))->appendChunk(bytes(50, 2));
+    EXPECT_THROW(photos.update(), ConflictError);
+    auto stored = fresh->openSession()->openRecordset(QStringLiteral("Table_photo"));
+    EXPECT_EQ(stored->value(QStringLiteral("Name")).toString(), QStringLiteral("Theirs"));
+    EXPECT_EQ(stored->value(QStringLiteral("Photo")).toByteArray(), bytes(300, 1));
+}
+
 GEARLOG_BOTH_STORES(Binary);
 
 } // namespace
