@@ -63,6 +63,9 @@ std::vector<ChooserModel::Entry> ChooserModel::find(const QString& text, int lim
             .arg(m_table, position, orderClause(db->engine(), m_order, true))
             .arg(limit);
     std::vector<Entry> found;
+    for (const Entry& entry : m_leading) // "In Stock" is found like a record
+        if (!entry.text.isEmpty() && foldForFind(entry.text).contains(folded))
+            found.push_back(entry);
     for (const Row& row :
          db->store().select(sql, {folded, folded}, {FieldType::Long, FieldType::Text}))
         found.push_back({row[1].toString(), row[0].toInt()});

@@ -36,7 +36,8 @@ public:
     int rowOfKey(int key) const;
     // Up to `limit` rows whose name holds the text (ignoring case and
     // accents), those that begin with it first, then newest (by key) or in
-    // name order; read from the store, so rows added since the fill are found.
+    // name order; read from the store, so rows added since the fill are
+    // found. Leading entries that hold it come first.
     std::vector<Entry> find(const QString& text, int limit) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;

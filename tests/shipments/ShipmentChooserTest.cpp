@@ -96,6 +96,14 @@ TEST_P(ShipmentChooser, ContactsAreFoundByTypingToo) {
     EXPECT_EQ(combo("Combo_shipment_address_0")->currentText(), QStringLiteral("Depot"));
 }
 
+TEST_P(ShipmentChooser, TheReportsLocationListFindsInStockToo) {
+    press(QStringLiteral("Command_report_0"));
+    QComboBox* location = combo("Combo_report_address");
+    EXPECT_EQ(typeOn(location, QStringLiteral("o")), strings({"In Stock", "Depot", "Red office"}));
+    QTest::keyClick(window->focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(location->currentData().toInt(), 0);
+}
+
 GEARLOG_BOTH_STORES(ShipmentChooser);
 
 } // namespace
