@@ -3,6 +3,8 @@
 #include "DatabaseCheck.h"
 #include "DatabaseFile.h"
 #include "Dialect.h"
+#include "DueLists.h"
+#include "DueReport.h"
 #include "EngineError.h"
 #include "RecordHelpers.h"
 #include "SampleDatabase.h"
@@ -21,6 +23,7 @@ const char usage[] = "Usage:\n"
                      "                          [--large-shipment LINES] [--force]\n"
                      "  gearlog-admin check FILE|CONNECTION [--full]\n"
                      "  gearlog-admin backup FILE|CONNECTION COPY [--force]\n"
+                     "  gearlog-admin due FILE|CONNECTION [--days N] [--csv]\n"
                      "\n"
                      "CONNECTION is Driver=QPSQL;Host=...;Port=...;Database=...;User=...\n"
                      "A server password comes from PGPASSWORD or ~/.pgpass.\n";
@@ -38,6 +41,8 @@ struct Arguments {
     int assets = 200;
     quint32 seed = 1;
     int largeShipment = 0;
+    int days = 30;    // due: maintenance within this many days
+    bool csv = false; // due: CSV rather than text
 };
 
 int positiveNumber(const QStringList& args, qsizetype& i, const QString& option) {
@@ -66,6 +71,10 @@ Arguments parse(const QStringList& args) {
             a.assets = positiveNumber(args, i, arg);
         else if (arg == QLatin1String("--large-shipment"))
             a.largeShipment = positiveNumber(args, i, arg);
+        else if (arg == QLatin1String("--days") && a.command == QLatin1String("due"))
+            a.days = positiveNumber(args, i, arg);
+        else if (arg == QLatin1String("--csv") && a.command == QLatin1String("due"))
+            a.csv = true;
         else if (arg == QLatin1String("--seed"))
             a.seed = static_cast<quint32>(positiveNumber(args, i, arg));
         else if (arg.startsWith(QLatin1String("--")))
@@ -79,7 +88,7 @@ Arguments parse(const QStringList& args) {
     }
     const QStringList known{QStringLiteral("create"), QStringLiteral("create-schema"),
                             QStringLiteral("sample"), QStringLiteral("check"),
-                            QStringLiteral("backup")};
+                            QStringLiteral("backup"), QStringLiteral("due")};
     if (!known.contains(a.command))
         throw UsageError(QStringLiteral("Unknown command ") + a.command);
     if (a.target.isEmpty())
@@ -131,6 +140,14 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
             writeSampleRows(store, {a.assets, a.seed, a.largeShipment});
         });
         out << "Wrote a sample database with " << a.assets << " assets to " << a.target << "\n";
+    } else if (a.command == QLatin1String("due")) {
+        // 0: nothing due, 1: something due (for a daily mail from cron).
+        const DueLists lists = read_due_lists(*openTarget(a.target), QDate::currentDate(), a.days);
+        if (a.csv)
+            writeDueCsv(lists, out);
+        else
+            writeDueText(lists, a.days, out);
+        return lists.empty() ? 0 : 1;
     } else if (a.command == QLatin1String("backup")) {
         openTarget(a.target)->backupTo(a.copy, a.force);
         out << "Copied " << a.target << " to " << a.copy << "\n";
@@ -157,7 +174,8 @@ int runAdminCommand(const QStringList& arguments, QTextStream& out, QTextStream&
         return 2;
     } catch (const EngineError& e) {
         err << "gearlog-admin: " << e.description() << "\n";
-        return 1;
+        // "due" says 1 when something is due: a failure must differ.
+        return arguments.value(0) == QLatin1String("due") ? 3 : 1;
     }
 }
 

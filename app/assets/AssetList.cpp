@@ -442,4 +442,37 @@ void AssetList::Text_asset_location_Click() {
     show_asset_location(m_context.session(), m_context.state(), Text_asset_location->window());
 }
 
+void AssetList::showAsset(int assetId) {
+    Session& session = m_context.session();
+    {
+        LoadingGuard loading(m_context.state().loading);
+        Combo_asset_category->setCurrentIndex(-1);
+        Combo_asset_equipment->setCurrentIndex(-1);
+        clearList();
+    }
+    Recordset& assets = session.rs_asset();
+    Recordset& equipment = session.rs_equipment();
+    if (assetId < 0 || !find_record_by_number(assets, QStringLiteral("ID"), assetId))
+        return;
+    const int type = key_of(assets, QStringLiteral("EquipmentID"));
+    if (type < 0 || !find_record_by_number(equipment, QStringLiteral("ID"), type))
+        return;
+    if (select_combo_item(*Combo_asset_category, key_of(equipment, QStringLiteral("CategoryID"))) <
+        0)
+        return;
+    Combo_asset_category_Click();
+    if (select_combo_item(*Combo_asset_equipment, type) < 0)
+        return;
+    Combo_asset_equipment_Click();
+    FlexGrid& assetGrid = *Grid_asset;
+    for (int r = 1; r < assetGrid.rows(); ++r) {
+        if (assetGrid.textMatrix(r, 0) == QString::number(assetId)) {
+            assetGrid.setRow(r);
+            assetGrid.setCol(1);
+            Grid_asset_Click();
+            return;
+        }
+    }
+}
+
 } // namespace gearlog

@@ -1,5 +1,6 @@
 #include "Form_main.h"
 
+#include "AssetList.h"
 #include "ExportFile.h"
 
 #include "CommandRunner.h"
@@ -7,6 +8,7 @@
 #include "FlexGrid.h"
 #include "Form_Shipping_History.h"
 #include "Frame_asset.h"
+#include "Frame_attention.h"
 #include "Frame_category.h"
 #include "Frame_equipment.h"
 #include "Frame_photo.h"
@@ -111,6 +113,10 @@ void Form_main::buildMenus() {
     refresh->setObjectName(QStringLiteral("menu_refresh"));
     refresh->setShortcut(QKeySequence::Refresh);
     connect(refresh, &QAction::triggered, this, &Form_main::menu_refresh);
+    QAction* attention = view->addAction(QStringLiteral("&Attention"));
+    attention->setObjectName(QStringLiteral("menu_attention"));
+    attention->setShortcut(Qt::Key_F3);
+    connect(attention, &QAction::triggered, this, &Form_main::menu_attention);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("menu_help"));
@@ -139,13 +145,34 @@ void Form_main::buildFrames() {
                 Form_Shipping_History history(*m_session, m_state, this);
                 ui().runModal(history);
             }));
-    m_views = {{m_photoView, nullptr},
-               {m_categoryView, m_categoryView->grid()},
-               {m_equipmentView, nullptr},
-               {m_assetView, nullptr},
-               {m_shipmentView, nullptr},
-               {m_reportView, m_reportView->grid()},
-               {m_shipmentReportView, m_shipmentReportView->grid()}};
+    m_attentionView = new Frame_attention(*this, m_client);
+    connect(m_requests, &ViewRequests::shipmentRequested, this, [this](int id) {
+        showPrepared(m_shipmentView, [this, id] {
+            m_shipmentView->Command_Send_Click();
+            m_shipmentView->showShipment(id);
+        });
+    });
+    connect(m_requests, &ViewRequests::assetRequested, this, [this](int id) {
+        showPrepared(m_assetView, [this, id] {
+            m_assetView->Command_Assets_Click();
+            m_assetView->assetList().showAsset(id);
+        });
+    });
+    const auto gridOf = [](FlexGrid* grid) {
+        return [grid] {
+            return grid;
+        };
+    };
+    m_views = {{m_photoView, {}},
+               {m_categoryView, gridOf(m_categoryView->grid())},
+               {m_equipmentView, {}},
+               {m_assetView, {}},
+               {m_shipmentView, {}},
+               {m_reportView, gridOf(m_reportView->grid())},
+               {m_shipmentReportView, gridOf(m_shipmentReportView->grid())},
+               {m_attentionView, [this] {
+                    return m_attentionView->grid();
+                }}};
     m_anchor = m_photoView;
 }
 
@@ -162,18 +189,25 @@ QPushButton* Form_main::viewButton(QWidget* band, const char* name, int index,
     button->setMouseTracking(true);
     button->installEventFilter(this);
     band->layout()->addWidget(button);
-    connect(button, &QPushButton::clicked, this, [this, frame, prepare] {
-        // A view that cannot be prepared says why and is not shown.
-        try {
-            if (prepare)
-                prepare();
-            show_view(frame);
-            m_prepareShowing = prepare;
-        } catch (const EngineError& e) {
-            ui().showError(e.description(), e.details());
-        }
-    });
+    connect(button, &QPushButton::clicked, this,
+            [this, frame, prepare] { showPrepared(frame, prepare); });
     return button;
+}
+
+void Form_main::showPrepared(QFrame* frame, const std::function<void()>& prepare) {
+    try {
+        if (prepare)
+            prepare();
+        show_view(frame);
+        m_prepareShowing = prepare;
+    } catch (const EngineError& e) {
+        ui().showError(e.description(), e.details());
+    }
+}
+
+void Form_main::menu_attention() {
+    if (databaseOpen())
+        showPrepared(m_attentionView, [this] { m_attentionView->Command_Attention_Click(); });
 }
 
 void Form_main::buildCoolBar() {
@@ -206,6 +240,9 @@ void Form_main::buildCoolBar() {
     viewButton(actions, "Command_Send", -1, QStringLiteral("S&hipments"),
                QStringLiteral("Select items from database for shipment"), m_shipmentView,
                [this] { m_shipmentView->Command_Send_Click(); });
+    viewButton(actions, "Command_Attention", -1, QStringLiteral("Atte&ntion"),
+               QStringLiteral("Overdue shipments and maintenance due"), m_attentionView,
+               [this] { m_attentionView->Command_Attention_Click(); });
     QWidget* database = band(QStringLiteral("Database"), "Picture_database");
     viewButton(database, "Command_Equipment", -1, QStringLiteral("&Equipment"),
                QStringLiteral("Load a piece of equipment into the database"), m_equipmentView,
@@ -296,7 +333,7 @@ void Form_main::mnuExcel_Click() {
     // At most one view shows; its grid, if it offers the menu, is exported.
     for (const View& view : m_views)
         if (view.exportGrid && view.frame->isVisibleTo(this)) {
-            export_grid_to_spreadsheet(*view.exportGrid,
+            export_grid_to_spreadsheet(*view.exportGrid(),
                                        m_session ? open_database_file(*m_session) : QString());
             return;
         }

@@ -27,6 +27,7 @@ class Frame_equipment;
 class Frame_photo;
 class Frame_report;
 class Frame_report_shipment;
+class Frame_attention;
 class Frame_shipment;
 class ViewRequests;
 
@@ -86,6 +87,9 @@ public:
     Frame_shipment* shipmentView() { return m_shipmentView; }
     Frame_report* reportView() { return m_reportView; }
     Frame_report_shipment* shipmentReportView() { return m_shipmentReportView; }
+    Frame_attention* attentionView() { return m_attentionView; }
+    // View -> Attention (F3), as its button does.
+    void menu_attention();
     const QString& database_name() const { return m_databaseName; }
     int connection_type() const { return m_connectionType; }
 
@@ -135,8 +139,11 @@ private:
     // names that grid.
     struct View {
         QFrame* frame;
-        FlexGrid* exportGrid;
+        std::function<FlexGrid*()> exportGrid; // empty: no spreadsheet menu
     };
+    // Prepares a view and brings it up; a view that cannot be prepared
+    // says why and is not shown.
+    void showPrepared(QFrame* frame, const std::function<void()>& prepare);
     std::vector<View> m_views;
     QFrame* m_anchor = nullptr;
     // How the showing view was prepared, to prepare it again on Refresh.
@@ -149,6 +156,7 @@ private:
     Frame_shipment* m_shipmentView = nullptr;
     Frame_report* m_reportView = nullptr;
     Frame_report_shipment* m_shipmentReportView = nullptr;
+    Frame_attention* m_attentionView = nullptr;
 };
 
 } // namespace gearlog

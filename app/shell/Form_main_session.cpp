@@ -1,11 +1,15 @@
 // The database session commands of the main window: opening a file or a
 // server database, the table cursors, closing, creating, start-up and the
 // stored settings.
+#include "CommandRunner.h"
 #include "ConnectionString.h"
 #include "DataSourceDialog.h"
 #include "DatabaseCreation.h"
 #include "EngineError.h"
 #include "Form_main.h"
+
+#include "DueLists.h"
+#include "Frame_attention.h"
 #include "RecordHelpers.h"
 #include "Settings.h"
 
@@ -220,6 +224,11 @@ void Form_main::finishOpening(const QString& caption) {
                                     "be saved in it.")
                          .arg(m_session->dataSourceName()),
                      MessageIcon::Information);
+    if (Frame_attention::showsAtOpen())
+        guarded([this] {
+            if (any_shipment_overdue(m_session->database().store(), QDate::currentDate()))
+                menu_attention();
+        })();
 }
 
 void Form_main::rebuildRecentFiles() {

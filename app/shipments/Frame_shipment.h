@@ -43,6 +43,9 @@ public:
     void Command_transfer_item_from_shipping_list_Click();
 
     ShippingList& shippingList() { return *m_list; }
+    // Loads the shipment as a pick of it in the list would (another desk's
+    // new one included).
+    void showShipment(int id);
 
 private:
     void buildDetails(QWidget* page);

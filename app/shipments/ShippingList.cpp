@@ -347,7 +347,7 @@ void ShippingList::Command_delete_item_from_shipping_list_Click() {
     // picker shows where it is now.
     m_assets.remove(assetId);
     if (stored)
-        showInPicker(assetId);
+        m_picker->showAsset(assetId);
     update_shipping_list_info();
     Command_delete_item_from_shipping_list->setEnabled(false);
     Command_add_item_to_shipping_list->setEnabled(false);
@@ -374,43 +374,9 @@ void ShippingList::selectRow() {
     const int row = Grid_shipping_list->row();
     if (row < 1)
         return;
-    showInPicker(itemAt(row).assetId);
+    m_picker->showAsset(itemAt(row).assetId);
     m_context.state().current_asset_id = itemAt(row).assetId;
     Command_delete_item_from_shipping_list->setEnabled(true);
-}
-
-void ShippingList::showInPicker(int assetId) {
-    Session& session = m_context.session();
-    AssetList& picker = *m_picker;
-    {
-        LoadingGuard loading(m_context.state().loading);
-        picker.Combo_asset_category->setCurrentIndex(-1);
-        picker.Combo_asset_equipment->setCurrentIndex(-1);
-        picker.clearList();
-    }
-    Recordset& assets = session.rs_asset();
-    Recordset& equipment = session.rs_equipment();
-    if (assetId < 0 || !find_record_by_number(assets, QStringLiteral("ID"), assetId))
-        return;
-    const int type = key_of(assets, QStringLiteral("EquipmentID"));
-    if (type < 0 || !find_record_by_number(equipment, QStringLiteral("ID"), type))
-        return;
-    if (select_combo_item(*picker.Combo_asset_category,
-                          key_of(equipment, QStringLiteral("CategoryID"))) < 0)
-        return;
-    picker.Combo_asset_category_Click();
-    if (select_combo_item(*picker.Combo_asset_equipment, type) < 0)
-        return;
-    picker.Combo_asset_equipment_Click();
-    FlexGrid& assetGrid = *picker.Grid_asset;
-    for (int r = 1; r < assetGrid.rows(); ++r) {
-        if (assetGrid.textMatrix(r, 0) == QString::number(assetId)) {
-            assetGrid.setRow(r);
-            assetGrid.setCol(1);
-            picker.Grid_asset_Click();
-            return;
-        }
-    }
 }
 
 void ShippingList::Grid_shipping_list_DblClick() {

@@ -72,7 +72,6 @@ private:
     void setTickedButtons();
     // Shows the current row's asset in the picker and offers its deletion.
     void selectRow();
-    void showInPicker(int assetId);
     void writeHeadings();
     // The grid with its heading row alone, nothing ticked or selected.
     void showHeadingsOnly();

@@ -16,6 +16,9 @@ public:
 signals:
     void equipmentReportRequested(int equipmentId);
     void shippingHistoryRequested(int assetId);
+    // Open the record in its own view, as if the user had found it there.
+    void shipmentRequested(int shipmentId);
+    void assetRequested(int assetId);
 };
 
 } // namespace gearlog

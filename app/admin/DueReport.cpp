@@ -1,0 +1,75 @@
+#include "DueReport.h"
+
+#include "DueLists.h"
+
+#include <QStringList>
+
+namespace gearlog {
+
+namespace {
+
+QString iso(const QDate& date) {
+    return date.toString(Qt::ISODate);
+}
+
+QString days(int n) {
+    return n == 1 || n == -1 ? QStringLiteral("%1 day").arg(n) : QStringLiteral("%1 days").arg(n);
+}
+
+QString quoted(const QString& field) {
+    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
+        !field.contains(QLatin1Char('\n')))
+        return field;
+    return QLatin1Char('"') + QString(field).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+void csvLine(QTextStream& out, const QStringList& fields) {
+    QStringList cells;
+    for (const QString& f : fields)
+        cells << quoted(f);
+    out << cells.join(QLatin1Char(',')) << "\r\n";
+}
+
+} // namespace
+
+void writeDueText(const DueLists& lists, int within, QTextStream& out) {
+    out << "Overdue shipments (" << lists.overdue.size() << ")\n";
+    for (const OverdueShipment& s : lists.overdue)
+        out << "  " << s.name << " to " << s.receiver << ": sent " << iso(s.sent)
+            << ", expected back " << iso(s.expected) << ", " << days(s.daysOverdue) << " overdue, "
+            << s.assetsOut << " asset(s) out\n";
+    out << "Maintenance due within " << days(within) << " (" << lists.maintenance.size() << ")\n";
+    for (const MaintenanceDue& m : lists.maintenance)
+        out << "  Asset " << m.assetId << " " << m.model << " " << m.serial << " (" << m.type
+            << "): due " << iso(m.due) << ", "
+            << (m.daysLeft < 0 ? days(-m.daysLeft) + QStringLiteral(" ago")
+                               : QStringLiteral("in ") + days(m.daysLeft))
+            << ", " << m.location << "\n";
+    out << "Out during maintenance (" << lists.outDue.size() << ")\n";
+    for (const OutDuringMaintenance& o : lists.outDue)
+        out << "  Asset " << o.assetId << " " << o.model << " " << o.serial << ": maintenance "
+            << iso(o.maintenance) << ", back " << iso(o.expectedReturn) << " on " << o.shipment
+            << "\n";
+}
+
+void writeDueCsv(const DueLists& lists, QTextStream& out) {
+    csvLine(out, {QStringLiteral("List"), QStringLiteral("ID"), QStringLiteral("Name"),
+                  QStringLiteral("Serial Number"), QStringLiteral("Where"), QStringLiteral("Date"),
+                  QStringLiteral("Days"), QStringLiteral("Assets Out"),
+                  QStringLiteral("Expected Return")});
+    for (const OverdueShipment& s : lists.overdue)
+        csvLine(out, {QStringLiteral("Overdue shipment"), QString::number(s.id), s.name, QString(),
+                      s.receiver, iso(s.sent), QString::number(s.daysOverdue),
+                      QString::number(s.assetsOut), iso(s.expected)});
+    for (const MaintenanceDue& m : lists.maintenance)
+        csvLine(out,
+                {QStringLiteral("Maintenance due"), QString::number(m.assetId), m.model, m.serial,
+                 m.location, iso(m.due), QString::number(m.daysLeft), QString(), QString()});
+    for (const OutDuringMaintenance& o : lists.outDue)
+        csvLine(out, {QStringLiteral("Out during maintenance"), QString::number(o.assetId), o.model,
+                      o.serial, o.shipment, iso(o.maintenance), QString(), QString(),
+                      iso(o.expectedReturn)});
+}
+
+} // namespace gearlog

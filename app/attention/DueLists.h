@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <vector>
+
+namespace gearlog {
+
+class Store;
+
+// What needs attention, read from the dates the database already holds.
+
+// A shipment with open lines whose expected return date has passed.
+struct OverdueShipment {
+    int id = 0;
+    QString name, receiver;
+    QDate sent, expected;
+    int daysOverdue = 0;
+    int assetsOut = 0;
+};
+
+// An asset whose next scheduled maintenance is near or has passed.
+struct MaintenanceDue {
+    int assetId = 0;
+    QString model, serial, type;
+    QDate due;
+    int daysLeft = 0; // negative once passed
+    QString location; // "In Stock", or the receiver and shipment it is out on
+};
+
+// An asset out on a shipment that comes back after its maintenance date.
+struct OutDuringMaintenance {
+    int assetId = 0;
+    QString model, serial;
+    int shipmentId = 0;
+    QString shipment;
+    QDate maintenance, expectedReturn;
+};
+
+struct DueLists {
+    std::vector<OverdueShipment> overdue;     // oldest expected return first
+    std::vector<MaintenanceDue> maintenance;  // soonest first
+    std::vector<OutDuringMaintenance> outDue; // soonest maintenance first
+    bool empty() const { return overdue.empty() && maintenance.empty() && outDue.empty(); }
+};
+
+// The three lists as of `today`, maintenance within `days` days (or passed).
+DueLists read_due_lists(Store& store, const QDate& today, int days);
+
+// True when any shipment is overdue (a cheap look at the opening).
+bool any_shipment_overdue(Store& store, const QDate& today);
+
+} // namespace gearlog

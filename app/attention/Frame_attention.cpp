@@ -1,0 +1,167 @@
+#include "Frame_attention.h"
+
+#include "CommandRunner.h"
+#include "FlexGrid.h"
+#include "Session.h"
+#include "Settings.h"
+#include "TypedText.h"
+#include "ViewContext.h"
+#include "ViewParts.h"
+#include "ViewRequests.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QSpinBox>
+
+namespace gearlog {
+
+namespace {
+
+enum List { Overdue, Maintenance, OutDue };
+
+const char* const gridNames[3] = {"Grid_attention_overdue", "Grid_attention_maintenance",
+                                  "Grid_attention_out"};
+const QString atOpenSetting = QStringLiteral("AttentionAtOpen");
+
+const char* const titles[3] = {"Overdue shipments", "Maintenance due", "Out during maintenance"};
+
+QStringList headingsOf(int list) {
+    switch (list) {
+    case Overdue:
+        return {QStringLiteral("Shipment"),     QStringLiteral("Receiver"),
+                QStringLiteral("Sent"),         QStringLiteral("Expected Return"),
+                QStringLiteral("Days Overdue"), QStringLiteral("Assets Out")};
+    case Maintenance:
+        return {QStringLiteral("ID"),
+                QStringLiteral("Model Number"),
+                QStringLiteral("Serial Number"),
+                QStringLiteral("Equipment"),
+                QStringLiteral("Maintenance"),
+                QStringLiteral("Days Left"),
+                QStringLiteral("Location")};
+    default:
+        return {QStringLiteral("ID"),
+                QStringLiteral("Model Number"),
+                QStringLiteral("Serial Number"),
+                QStringLiteral("Shipment"),
+                QStringLiteral("Maintenance"),
+                QStringLiteral("Expected Return")};
+    }
+}
+
+} // namespace
+
+Frame_attention::Frame_attention(ViewContext& context, QWidget* parent)
+    : QFrame(parent), m_context(context) {
+    setUpViewFrame(*this, QStringLiteral("Frame_attention"), QStringLiteral("Attention"));
+    Text_attention_days = new QSpinBox(this);
+    Text_attention_days->setObjectName(QStringLiteral("Text_attention_days"));
+    Text_attention_days->setRange(0, 3650);
+    Text_attention_days->setValue(30);
+    Text_attention_days->setGeometry(250, 10, 80, 26);
+    Text_attention_days->setToolTip(
+        QStringLiteral("Maintenance falling within this many days from today is listed"));
+    makeLabelBefore(this, QStringLiteral("Maintenance within (days)"), Text_attention_days, 240);
+    connect(Text_attention_days, &QSpinBox::valueChanged, this,
+            guarded([this] { Command_Attention_Click(); }));
+    Check_attention_at_open = new QCheckBox(
+        QStringLiteral("Show this view when a database opens with shipments overdue"), this);
+    Check_attention_at_open->setObjectName(QStringLiteral("Check_attention_at_open"));
+    Check_attention_at_open->setGeometry(400, 10, 600, 26);
+    Check_attention_at_open->setChecked(showsAtOpen());
+    connect(Check_attention_at_open, &QCheckBox::toggled, this, [](bool on) {
+        settings::write(atOpenSetting, on ? QStringLiteral("1") : QStringLiteral("0"));
+    });
+    for (int list = 0; list < 3; ++list) {
+        const int y = 45 + list * 200;
+        auto* label = new QLabel(this);
+        label->setObjectName(QStringLiteral("Label_attention_%1").arg(list));
+        label->setGeometry(10, y, 600, 26);
+        FlexGrid* grid =
+            makeGrid(this, QString::fromLatin1(gridNames[list]),
+                     QString::fromLatin1(titles[list]) + QStringLiteral(" grid"),
+                     QStringLiteral("Double-click a row, or press Enter, to open it"),
+                     {10, y + 28, 1060, 165}, static_cast<int>(headingsOf(list).size()), 0);
+        label->setBuddy(grid);
+        grid->installEventFilter(this);
+        connect(grid, &FlexGrid::DblClick, this, guarded([this, list] { open(list); }));
+        connect(grid, &FlexGrid::RightClick, this, [this, grid](const QPoint& at) {
+            m_menuGrid = grid;
+            m_context.popupMenu(at);
+        });
+        Label_attention[static_cast<size_t>(list)] = label;
+        Grid_attention[static_cast<size_t>(list)] = grid;
+    }
+    m_menuGrid = Grid_attention[0];
+    hide();
+}
+
+bool Frame_attention::showsAtOpen() {
+    return settings::read(atOpenSetting).trimmed() != QLatin1String("0");
+}
+
+void Frame_attention::Command_Attention_Click() {
+    m_lists = read_due_lists(m_context.session().database().store(), QDate::currentDate(),
+                             Text_attention_days->value());
+    showLists();
+}
+
+void Frame_attention::showLists() {
+    std::array<StringTable, 3> tables;
+    for (int list = 0; list < 3; ++list)
+        tables[static_cast<size_t>(list)].push_back(headingsOf(list));
+    for (const OverdueShipment& s : m_lists.overdue)
+        tables[Overdue].push_back({s.name, s.receiver, format_date(s.sent), format_date(s.expected),
+                                   QString::number(s.daysOverdue), QString::number(s.assetsOut)});
+    for (const MaintenanceDue& m : m_lists.maintenance)
+        tables[Maintenance].push_back({QString::number(m.assetId), m.model, m.serial, m.type,
+                                       format_date(m.due), QString::number(m.daysLeft),
+                                       m.location});
+    for (const OutDuringMaintenance& o : m_lists.outDue)
+        tables[OutDue].push_back({QString::number(o.assetId), o.model, o.serial, o.shipment,
+                                  format_date(o.maintenance), format_date(o.expectedReturn)});
+    const size_t counts[3] = {m_lists.overdue.size(), m_lists.maintenance.size(),
+                              m_lists.outDue.size()};
+    for (size_t list = 0; list < 3; ++list) {
+        FlexGrid& grid = *Grid_attention[list];
+        const int cols = static_cast<int>(tables[list].front().size());
+        grid.replaceTable(std::move(tables[list]));
+        const int width = (grid.widthTwips() - 400) / cols;
+        for (int c = 0; c < cols; ++c) {
+            grid.setColWidth(c, width);
+            grid.setColAlignment(c, Qt::AlignLeft);
+        }
+        Label_attention[list]->setText(
+            QStringLiteral("%1 (%2)").arg(QString::fromLatin1(titles[list])).arg(counts[list]));
+    }
+}
+
+void Frame_attention::open(int list) {
+    const int row = Grid_attention[static_cast<size_t>(list)]->row() - 1;
+    if (row < 0)
+        return;
+    const auto at = static_cast<size_t>(row);
+    ViewRequests& requests = m_context.requests();
+    if (list == Overdue && at < m_lists.overdue.size())
+        emit requests.shipmentRequested(m_lists.overdue[at].id);
+    else if (list == Maintenance && at < m_lists.maintenance.size())
+        emit requests.assetRequested(m_lists.maintenance[at].assetId);
+    else if (list == OutDue && at < m_lists.outDue.size())
+        emit requests.assetRequested(m_lists.outDue[at].assetId);
+}
+
+bool Frame_attention::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        for (int list = 0; list < 3; ++list)
+            if (watched == Grid_attention[static_cast<size_t>(list)] &&
+                (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+                guarded([this, list] { open(list); })();
+                return true;
+            }
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+} // namespace gearlog

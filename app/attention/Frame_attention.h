@@ -1,0 +1,51 @@
+#pragma once
+
+#include "DueLists.h"
+
+#include <QFrame>
+#include <array>
+
+class QCheckBox;
+class QLabel;
+class QSpinBox;
+
+namespace gearlog {
+
+class FlexGrid;
+class ViewContext;
+
+// "Attention": the shipments overdue, the maintenance due within a number
+// of days, and the assets out on a shipment past their maintenance date.
+// A double-click or Enter on a row opens its shipment or asset.
+class Frame_attention : public QFrame {
+    Q_OBJECT
+public:
+    Frame_attention(ViewContext& context, QWidget* parent);
+
+    // Reads the lists afresh (the caller then brings the view up).
+    void Command_Attention_Click();
+    // The grid whose menu was opened last, for "Save as Excel".
+    FlexGrid* grid() const { return m_menuGrid; }
+
+    // Whether the view shows by itself when a database with anything
+    // overdue opens (a stored setting; anything but "0" means yes).
+    static bool showsAtOpen();
+
+    QSpinBox* Text_attention_days;
+    QCheckBox* Check_attention_at_open;
+    std::array<QLabel*, 3> Label_attention{};
+    std::array<FlexGrid*, 3> Grid_attention{};
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showLists();
+    void open(int list);
+
+    ViewContext& m_context;
+    DueLists m_lists;
+    FlexGrid* m_menuGrid = nullptr;
+};
+
+} // namespace gearlog
