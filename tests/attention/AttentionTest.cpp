@@ -1,0 +1,121 @@
+// What needs attention, on a small database dated around today: the three
+// lists, the view that shows them and opens their rows, and the command for
+// scripts.
+#include "AdminCommand.h"
+#include "DueLists.h"
+#include "FlexGrid.h"
+#include "Frame_attention.h"
+#include "Frame_shipment.h"
+#include "OpenWindow.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+using namespace gearlog;
+using namespace gearlog::test;
+
+namespace {
+
+QDateTime day(int fromToday) {
+    return QDateTime(QDate::currentDate().addDays(fromToday), QTime(0, 0), Qt::UTC);
+}
+
+// Shipment 1, due back 5 days ago, holds asset 10 still out and asset 11
+// returned; shipment 2, due back 3 days ago, came home whole; shipment 3,
+// due back in 20 days, holds asset 12, whose maintenance falls in 10 days.
+// Asset 13's maintenance passed 2 days ago (in stock); asset 14's is in 40.
+void addDates(Store& store) {
+    store.execute(QStringLiteral("INSERT INTO Table_Contact (ID, Name) VALUES (1, 'Ann')"));
+    for (const auto& [id, back] : {std::pair{1, -5}, {2, -3}, {3, 20}})
+        store.execute(QStringLiteral("INSERT INTO Table_Shipment (ID, Name, ReceiverContactID, "
+                                     "ShipmentDate, ExpectedReturnDate) VALUES (?, ?, 1, ?, ?)"),
+                      {id, QStringLiteral("Trip %1").arg(id), day(back - 30), day(back)});
+    for (const auto& [id, shipment, maintenance] :
+         {std::tuple{10, 1, 90}, {11, 0, 90}, {12, 3, 10}, {13, 0, -2}, {14, 0, 40}})
+        store.execute(QStringLiteral("INSERT INTO Table_Asset (ID, EquipmentID, ShipmentID, "
+                                     "ModelNumber, SerialNumber, NextSchedMaint) VALUES (?, 1, "
+                                     "?, ?, ?, ?)"),
+                      {id, shipment, QStringLiteral("M-%1").arg(id), QStringLiteral("S%1").arg(id),
+                       day(maintenance)});
+    for (const auto& [id, shipment, asset, completed] :
+         {std::tuple{1, 1, 10, false}, {2, 1, 11, true}, {3, 2, 13, true}, {4, 3, 12, false}})
+        store.execute(QStringLiteral("INSERT INTO Table_ShippingList (ID, ShipmentID, AssetID, "
+                                     "IsCompleted, TransferID) VALUES (?, ?, ?, ?, -1)"),
+                      {id, shipment, asset, completed});
+}
+
+class Attention : public WindowDriver<::testing::TestWithParam<Engine>> {
+protected:
+    std::unique_ptr<FreshDatabase> db;
+    void SetUp() override {
+        db = std::make_unique<FreshDatabase>(GetParam());
+        addDates(*db->openStore());
+        openWindow(*db);
+    }
+    QStringList column(int list, int col) {
+        FlexGrid* grid = window->attentionView()->Grid_attention[static_cast<size_t>(list)];
+        QStringList cells;
+        for (int r = 1; r < grid->rows(); ++r)
+            cells << grid->textMatrix(r, col);
+        return cells;
+    }
+};
+
+TEST_P(Attention, TheListsTheirOrderAndDays) {
+    const DueLists lists = read_due_lists(*db->openStore(), QDate::currentDate(), 30);
+    // A shipment whose lines all came home is not overdue.
+    ASSERT_EQ(lists.overdue.size(), 1u);
+    EXPECT_EQ(lists.overdue[0].id, 1);
+    EXPECT_EQ(lists.overdue[0].receiver, QStringLiteral("Ann"));
+    EXPECT_EQ(lists.overdue[0].daysOverdue, 5);
+    EXPECT_EQ(lists.overdue[0].assetsOut, 1);
+    ASSERT_EQ(lists.maintenance.size(), 2u); // soonest first; 40 days is beyond
+    EXPECT_EQ(lists.maintenance[0].assetId, 13);
+    EXPECT_EQ(lists.maintenance[0].daysLeft, -2);
+    EXPECT_EQ(lists.maintenance[0].location, QStringLiteral("In Stock"));
+    EXPECT_EQ(lists.maintenance[1].assetId, 12);
+    EXPECT_EQ(lists.maintenance[1].location, QStringLiteral("Ann \u2014 Trip 3"));
+    ASSERT_EQ(lists.outDue.size(), 1u);
+    EXPECT_EQ(lists.outDue[0].assetId, 12);
+    EXPECT_EQ(read_due_lists(*db->openStore(), QDate::currentDate(), 60).maintenance.size(), 3u);
+}
+
+TEST_P(Attention, ShowsAtOpeningAndOpensARowWithEnter) {
+    // The database has a shipment overdue: the view came up by itself.
+    Frame_attention* view = window->attentionView();
+    ASSERT_TRUE(view->isVisibleTo(window.get()));
+    EXPECT_EQ(view->Label_attention[0]->text(), QStringLiteral("Overdue shipments (1)"));
+    EXPECT_EQ(column(1, 0), strings({"13", "12"}));
+    EXPECT_EQ(column(1, 5), strings({"-2", "10"}));
+    FlexGrid* overdue = view->Grid_attention[0];
+    clickCell(overdue, 1, 0);
+    QTest::keyClick(overdue, Qt::Key_Return);
+    EXPECT_TRUE(window->shipmentView()->isVisibleTo(window.get()));
+    EXPECT_EQ(window->state().current_shipment_id, 1);
+    // Turned off, it waits to be asked for.
+    view->Check_attention_at_open->setChecked(false);
+    EXPECT_FALSE(Frame_attention::showsAtOpen());
+    EXPECT_EQ(unexpected(), QString());
+}
+
+TEST_P(Attention, TheCommandForScriptsSaysWhetherAnythingIsDue) {
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    EXPECT_EQ(runAdminCommand({QStringLiteral("due"), db->location()}, o, e), 1);
+    o.flush();
+    EXPECT_TRUE(out.contains(QStringLiteral("Overdue shipments (1)"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Asset 13 M-13 S13")));
+    out.clear();
+    EXPECT_EQ(runAdminCommand({QStringLiteral("due"), db->location(), QStringLiteral("--csv"),
+                               QStringLiteral("--days"), QStringLiteral("60")},
+                              o, e),
+              1);
+    o.flush();
+    EXPECT_EQ(out.count(QStringLiteral("Maintenance due,")), 3);
+    FreshDatabase empty(GetParam());
+    EXPECT_EQ(runAdminCommand({QStringLiteral("due"), empty.location()}, o, e), 0);
+}
+
+GEARLOG_BOTH_STORES(Attention);
+
+} // namespace
