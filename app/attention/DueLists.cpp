@@ -93,6 +93,18 @@ DueLists read_due_lists(Store& store, const QDate& today, int days) {
             outDuringMaintenance(store)};
 }
 
+int shipment_days_overdue(Store& store, int shipment, const QDate& today) {
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM Table_Shipment t WHERE t.ID = ? AND t.ExpectedReturnDate "
+                       "< ? AND EXISTS (SELECT 1 FROM Table_ShippingList l WHERE l.ShipmentID = "
+                       "t.ID AND %2)")
+            .arg(dialect::selectTerm(store.engine(), QStringLiteral("t.ExpectedReturnDate"),
+                                     F::Date),
+                 QLatin1String(openLine));
+    const auto rows = store.select(sql, {shipment, dayStart(today), false}, {F::Date});
+    return rows.empty() ? 0 : static_cast<int>(rows.front()[0].toDateTime().date().daysTo(today));
+}
+
 bool any_shipment_overdue(Store& store, const QDate& today) {
     const QString sql =
         QStringLiteral("SELECT 1 FROM Table_ShippingList l JOIN Table_Shipment t ON t.ID = "

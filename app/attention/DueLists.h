@@ -47,6 +47,10 @@ struct DueLists {
 // The three lists as of `today`, maintenance within `days` days (or passed).
 DueLists read_due_lists(Store& store, const QDate& today, int days);
 
+// Days the shipment is overdue (0 when it is not: no open line, or not
+// expected back before today).
+int shipment_days_overdue(Store& store, int shipment, const QDate& today);
+
 // True when any shipment is overdue (a cheap look at the opening).
 bool any_shipment_overdue(Store& store, const QDate& today);
 

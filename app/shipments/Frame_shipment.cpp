@@ -6,8 +6,10 @@
 #include "CommandRunner.h"
 #include "ContactDefinition.h"
 #include "DateField.h"
+#include "DueLists.h"
 #include "EngineError.h"
 #include "Frame_asset.h"
+#include "MaintenanceWarning.h"
 #include "RecordHelpers.h"
 #include "RichTextBox.h"
 #include "Session.h"
@@ -19,6 +21,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -59,6 +62,9 @@ Frame_shipment::Frame_shipment(ViewContext& context, QWidget* parent)
     m_list = new ShippingList(context, listPage);
     m_list->changed = [this] {
         Text_shipment_Change();
+    };
+    m_list->expectedReturn = [this] {
+        return parse_date(Text_shipment_expected_return->text());
     };
     connect(m_list->Command_return_item_from_shipping_list, &QPushButton::clicked, this,
             guarded([this] { Command_return_item_from_shipping_list_Click(); }));
@@ -163,6 +169,15 @@ void Frame_shipment::buildDetails(QWidget* page) {
             QStringLiteral("The expected date of return for this shipment"), {370, 355, 120, 26});
     for (QLineEdit* date : {Text_shipment_date, Text_shipment_expected_return})
         attach_date_picker(*date, m_context.state());
+    Label_shipment_overdue = new QLabel(page);
+    Label_shipment_overdue->setObjectName(QStringLiteral("Label_shipment_overdue"));
+    Label_shipment_overdue->setGeometry(500, 355, 110, 26);
+    Label_shipment_overdue->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+    // A new return date shows at once which lines come back past maintenance.
+    connect(Text_shipment_expected_return, &QLineEdit::textChanged, this, [this] {
+        if (!m_context.state().loading)
+            guarded([this] { m_list->markDueLines(); })();
+    });
     Combo_shipment_purpose = combo(
         QStringLiteral("Combo_shipment_purpose"), QStringLiteral("Purpose"),
         QStringLiteral("The method by which this shipment is being sent"), {130, 390, 200, 26});
@@ -244,6 +259,8 @@ void Frame_shipment::clear_shipment_form() {
     Combo_shipment_purpose->setCurrentIndex(0);
     Check_shipment_receival_confirmed->setChecked(false);
     rtf_shipment_comments->setTextRTF(QString());
+    Label_shipment_overdue->clear();
+    m_loadedReturn = QDate();
     m_list->clear();
 }
 
@@ -300,6 +317,13 @@ void Frame_shipment::load_shipment_form() {
         const QVariant back = shipment.value(QStringLiteral("ExpectedReturnDate"));
         Text_shipment_expected_return->setText(back.isValid() ? format_date(back.toDate())
                                                               : QString());
+        m_loadedReturn = back.isValid() ? back.toDate() : QDate();
+        const int overdue = shipment_days_overdue(session.database().store(),
+                                                  state.current_shipment_id, QDate::currentDate());
+        if (overdue > 0)
+            Label_shipment_overdue->setText(
+                overdue == 1 ? QStringLiteral("Overdue by 1 day")
+                             : QStringLiteral("Overdue by %1 days").arg(overdue));
         for (auto [combo, field] : {std::pair{Combo_shipment_method, "ShippingMethod"},
                                     std::pair{Combo_shipment_purpose, "Purpose"}}) {
             const int entry = key_of(shipment, QString::fromLatin1(field));
@@ -425,6 +449,10 @@ void Frame_shipment::writeForm(Recordset& shipment) {
 
 void Frame_shipment::Command_save_shipment_changes_Click(int index) {
     if (!formIsValid())
+        return;
+    // A return date moved later may keep assets out past their maintenance.
+    const QDate expected = parse_date(Text_shipment_expected_return->text());
+    if (expected != m_loadedReturn && !confirm_shipping_due(m_list->dueBefore(expected)))
         return;
     AppState& state = m_context.state();
     Session& session = m_context.session();

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QDate>
 #include <QFrame>
 #include <array>
 
 class QCheckBox;
+class QLabel;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -73,6 +75,8 @@ private:
     QLineEdit* Text_shipment_date;
     QLineEdit* Text_shipment_expected_return;
     QCheckBox* Check_shipment_receival_confirmed;
+    QLabel* Label_shipment_overdue;
+    QDate m_loadedReturn; // the stored expected return of the loaded shipment
     QComboBox* Combo_shipment_purpose;
     RichTextBox* rtf_shipment_comments;
     std::array<QPushButton*, 4> Command_shipment_define_name{};

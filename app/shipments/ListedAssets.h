@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -16,6 +17,7 @@ struct ListedAsset {
     QString model, serial, equipment, category;
     int shipment = -1, account = -1;
     QVariant weight, height, width, depth;
+    QDate maintenance; // next scheduled, or null
 };
 using ListedAssets = QHash<int, ListedAsset>; // by asset key
 

@@ -31,6 +31,7 @@ namespace {
 constexpr int white = 0xFFFFFF;
 constexpr int yellow = 0x00FFFF;
 constexpr int red = 0x0000FF;
+constexpr int orange = 0x40A0FF;
 
 // The tick box of a row, drawn by the style as its check box.
 QPixmap tickPicture(QWidget* widget, bool ticked) {
@@ -222,6 +223,28 @@ void ShippingList::setTickedButtons() {
     Command_transfer_item_from_shipping_list->setEnabled(any);
 }
 
+std::vector<DueAsset> ShippingList::dueBefore(const QDate& expected) {
+    std::vector<DueAsset> due;
+    const ListedAssets& assets = listedAssets();
+    for (int r = 1; r < Grid_shipping_list->rows(); ++r)
+        if (const auto asset = assets.constFind(itemAt(r).assetId);
+            asset != assets.cend() && due_before_return(asset->maintenance, expected))
+            due.push_back({asset->model, asset->serial, asset->maintenance});
+    return due;
+}
+
+void ShippingList::markDueLines() {
+    // A line whose asset's maintenance falls before the shipment is back
+    // shows its model number on orange.
+    const QDate expected = expectedReturn ? expectedReturn() : QDate();
+    const ListedAssets& assets = listedAssets();
+    for (int r = 1; r < Grid_shipping_list->rows(); ++r) {
+        const auto asset = assets.constFind(itemAt(r).assetId);
+        const bool due = asset != assets.cend() && due_before_return(asset->maintenance, expected);
+        Grid_shipping_list->setCellBackColor(r, 2, colourFromCode(due ? orange : white));
+    }
+}
+
 const ListedAssets& ShippingList::listedAssets() {
     std::vector<int> ids;
     for (int r = 1; r < Grid_shipping_list->rows(); ++r)
@@ -240,7 +263,6 @@ void ShippingList::reset_shipping_list_selection() {
     const ListedAssets& assets = listedAssets();
     for (int r = 1; r < grid.rows(); ++r) {
         setTicked(r, false);
-        grid.setCellBackColor(r, 2, colourFromCode(white));
         int idColour = white, locationColour = white;
         if (const auto asset = assets.constFind(itemAt(r).assetId); asset != assets.cend()) {
             if (asset->shipment > 0)
@@ -251,6 +273,7 @@ void ShippingList::reset_shipping_list_selection() {
         grid.setCellBackColor(r, 1, colourFromCode(idColour));
         grid.setCellBackColor(r, 0, colourFromCode(locationColour));
     }
+    markDueLines();
     if (state.current_shipment_id > 0)
         find_record_by_number(m_context.session().rs_shipment(), QStringLiteral("ID"),
                               state.current_shipment_id);
@@ -292,6 +315,12 @@ void ShippingList::Command_add_item_to_shipping_list_Click() {
     }
     Recordset& asset = m_context.session().rs_asset_query();
     if (!find_record_by_number(asset, QStringLiteral("ID"), state.current_asset_id))
+        return;
+    const QVariant maintenance = asset.value(QStringLiteral("NextSchedMaint"));
+    const QDate due = maintenance.isValid() ? maintenance.toDate() : QDate();
+    if (due_before_return(due, expectedReturn ? expectedReturn() : QDate()) &&
+        !confirm_shipping_due({{asset.value(QStringLiteral("ModelNumber")).toString(),
+                                asset.value(QStringLiteral("SerialNumber")).toString(), due}}))
         return;
     FlexGrid& grid = *Grid_shipping_list;
     const int row = grid.rows();

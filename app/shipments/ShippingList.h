@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ListedAssets.h"
+#include "MaintenanceWarning.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -36,6 +37,12 @@ public:
 
     // Run after every change of the list, so the shipment can be saved.
     std::function<void()> changed;
+    // The shipment's expected return as the form shows it (null: none).
+    std::function<QDate()> expectedReturn;
+    // The listed assets whose maintenance is due before that date.
+    std::vector<DueAsset> dueBefore(const QDate& expected);
+    // Marks the lines whose asset's maintenance falls before that date.
+    void markDueLines();
 
     // Empties the list to its heading row, the totals and the picker.
     void clear();

@@ -2,13 +2,17 @@
 // lists, the view that shows them and opens their rows, and the command for
 // scripts.
 #include "AdminCommand.h"
+#include "AssetList.h"
 #include "DueLists.h"
 #include "FlexGrid.h"
 #include "Frame_attention.h"
 #include "Frame_shipment.h"
 #include "OpenWindow.h"
+#include "ShippingList.h"
+#include "TypedText.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 
 using namespace gearlog;
@@ -26,6 +30,9 @@ QDateTime day(int fromToday) {
 // Asset 13's maintenance passed 2 days ago (in stock); asset 14's is in 40.
 void addDates(Store& store) {
     store.execute(QStringLiteral("INSERT INTO Table_Contact (ID, Name) VALUES (1, 'Ann')"));
+    store.execute(QStringLiteral("INSERT INTO Table_Address (ID, Name) VALUES (1, 'Depot')"));
+    store.execute(QStringLiteral(
+        "INSERT INTO Table_Equipment (ID, Name, CategoryID) VALUES (1, 'Radio set', 4)"));
     for (const auto& [id, back] : {std::pair{1, -5}, {2, -3}, {3, 20}})
         store.execute(QStringLiteral("INSERT INTO Table_Shipment (ID, Name, ReceiverContactID, "
                                      "ShipmentDate, ExpectedReturnDate) VALUES (?, ?, 1, ?, ?)"),
@@ -96,6 +103,54 @@ TEST_P(Attention, ShowsAtOpeningAndOpensARowWithEnter) {
     view->Check_attention_at_open->setChecked(false);
     EXPECT_FALSE(Frame_attention::showsAtOpen());
     EXPECT_EQ(unexpected(), QString());
+}
+
+TEST_P(Attention, AnAssetDueForMaintenanceLeavesOnlyWhenTheUserSaysSo) {
+    press(QStringLiteral("Command_Send"));
+    Frame_shipment* shipments = window->shipmentView();
+    AssetList& picker = shipments->shippingList().picker();
+    for (auto [c, text] : {std::pair{picker.Combo_asset_category, "Radio"},
+                           std::pair{picker.Combo_asset_equipment, "Radio set"}}) {
+        c->setCurrentIndex(c->findText(QString::fromLatin1(text)));
+        emit c->activated(c->currentIndex());
+    }
+    clickRow(picker.Grid_asset, QStringLiteral("M-13"));
+    auto* add = child<QPushButton>(QStringLiteral("Command_add_item_to_shipping_list"));
+    FlexGrid* list = shipments->shippingList().Grid_shipping_list;
+    scripted.yesNo = {false};
+    press(add);
+    ASSERT_EQ(scripted.questions.size(), 1);
+    EXPECT_EQ(scripted.questions[0],
+              QStringLiteral("Asset M-13 S13 is due for maintenance on %1; ship it anyway?")
+                  .arg(format_date(QDate::currentDate().addDays(-2))));
+    EXPECT_EQ(list->rows(), 1);
+    scripted.yesNo = {true};
+    press(add);
+    EXPECT_EQ(list->rows(), 2);
+    // Asset 14 (maintenance in 40 days) leaves without a question while no
+    // return date is set; setting one after it asks again at the save.
+    clickRow(picker.Grid_asset, QStringLiteral("M-14"));
+    press(add);
+    EXPECT_EQ(scripted.questions.size(), 2);
+    typeInto(QStringLiteral("Text_shipment_expected_return"),
+             format_date(QDate::currentDate().addDays(60)));
+    EXPECT_EQ(list->cellBackColor(2, 2), QColor(0xFF, 0xA0, 0x40));
+    typeInto(QStringLiteral("Text_shipment_name"), QStringLiteral("Field trip"));
+    for (const char* name :
+         {"Combo_shipment_contact_0", "Combo_shipment_contact_1", "Combo_shipment_address_0",
+          "Combo_shipment_address_1", "Combo_shipment_method"})
+        child<QComboBox>(QString::fromLatin1(name))->setCurrentIndex(0);
+    scripted.yesNo = {false};
+    press(QStringLiteral("Command_save_shipment_changes_1"));
+    ASSERT_EQ(scripted.questions.size(), 3)
+        << scripted.messages.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(scripted.questions[2].endsWith(QStringLiteral("ship them anyway?")));
+    EXPECT_EQ(
+        db->openStore()
+            ->select(QStringLiteral("SELECT COUNT(*) FROM Table_Shipment"), {}, {FieldType::Long})
+            .front()[0]
+            .toInt(),
+        3);
 }
 
 TEST_P(Attention, TheCommandForScriptsSaysWhetherAnythingIsDue) {
