@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 
 namespace gearlog {
 
@@ -276,7 +277,12 @@ void AssetList::load_asset_list() {
     const auto serial = assets.field(QStringLiteral("SerialNumber"));
     const auto account = assets.field(QStringLiteral("AccountID"));
     const auto shipment = assets.field(QStringLiteral("ShipmentID"));
+    const auto maintenance = assets.field(QStringLiteral("NextSchedMaint"));
+    const QDate today = QDate::currentDate();
+    std::vector<int> maintenancePassed; // rows
     for (assets.moveFirst(); !assets.eof(); assets.moveNext()) {
+        if (const QVariant due = assets.value(maintenance); due.isValid() && due.toDate() < today)
+            maintenancePassed.push_back(static_cast<int>(colours.size()) + 1);
         clip += QString::number(assets.value(id).toInt()) + QLatin1Char('\t') +
                 assets.value(model).toString() + QLatin1Char('\t') +
                 assets.value(serial).toString() + QLatin1Char('\r');
@@ -289,6 +295,11 @@ void AssetList::load_asset_list() {
     Grid_asset->fillAll(clip, 0, 1);
     for (size_t r = 0; r < colours.size(); ++r)
         Grid_asset->setCellBackColor(static_cast<int>(r) + 1, 0, colourFromCode(colours[r]));
+    // A sign beside the ID, the location colour left as it is.
+    Grid_asset->clearMarks();
+    const QIcon sign = Grid_asset->style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (int row : maintenancePassed)
+        Grid_asset->setCellMark(row, 0, sign, QStringLiteral("maintenance passed"));
     if (m_index == 0)
         Grid_asset->setCellBackColor(rows - 1, 0, colourFromCode(white));
     if (m_index == 1 && state.current_shipment_id > 0)

@@ -51,7 +51,18 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleTextRole: {
         // A picture that stands for a state is read out as its description.
         const QString shown = text(r, c);
+        const auto mark = m_marks.constFind(key(r, c));
+        if (mark != m_marks.constEnd())
+            return shown + QStringLiteral(", ") + mark->second;
         return shown.isEmpty() ? m_pictureTexts.value(key(r, c)) : shown;
+    }
+    case Qt::DecorationRole: {
+        const auto mark = m_marks.constFind(key(r, c));
+        return mark == m_marks.constEnd() ? QVariant() : QVariant(mark->first);
+    }
+    case Qt::ToolTipRole: {
+        const auto mark = m_marks.constFind(key(r, c));
+        return mark == m_marks.constEnd() ? QVariant() : QVariant(mark->second);
     }
     case Qt::BackgroundRole: {
         const QColor colour = m_colours.value(key(r, c));
@@ -169,6 +180,19 @@ void FlexGridModel::setPicture(int row, int col, const QPixmap& picture,
     cellsChanged(row, col, row, col);
 }
 
+void FlexGridModel::setMark(int row, int col, const QIcon& sign, const QString& description) {
+    m_marks.insert(key(row, col), {sign, description});
+    cellsChanged(row, col, row, col);
+}
+
+void FlexGridModel::clearMarks() {
+    if (m_marks.isEmpty())
+        return;
+    beginResetModel();
+    m_marks.clear();
+    endResetModel();
+}
+
 void FlexGridModel::setAlignment(int col, Qt::Alignment alignment) {
     m_alignment.insert(col, alignment);
     if (rows() > 0)
@@ -183,6 +207,7 @@ void FlexGridModel::clearText() {
     m_colours.clear();
     m_pictures.clear();
     m_pictureTexts.clear();
+    m_marks.clear();
     endResetModel();
 }
 
@@ -202,6 +227,7 @@ void FlexGridModel::replaceTable(StringTable&& cells) {
     m_colours.clear();
     m_pictures.clear();
     m_pictureTexts.clear();
+    m_marks.clear();
     endResetModel();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QIcon>
 #include <QPixmap>
 #include <QTableView>
 #include <vector>
@@ -37,6 +38,9 @@ public:
     QColor backColor(int row, int col) const;
     // A centred picture; the description is what assistive technology reads.
     void setPicture(int row, int col, const QPixmap& picture, const QString& description = {});
+    // A small sign before a cell's text, read out after it.
+    void setMark(int row, int col, const QIcon& sign, const QString& description);
+    void clearMarks();
     void setAlignment(int col, Qt::Alignment alignment);
     void clearText();
 
@@ -64,6 +68,7 @@ private:
     QHash<quint64, QColor> m_colours;
     QHash<quint64, QPixmap> m_pictures;
     QHash<quint64, QString> m_pictureTexts;
+    QHash<quint64, std::pair<QIcon, QString>> m_marks;
     QHash<int, Qt::Alignment> m_alignment;
 };
 
@@ -118,6 +123,10 @@ public:
     void setCellPicture(int row, int col, const QPixmap& picture, const QString& description = {}) {
         m_model.setPicture(row, col, picture, description);
     }
+    void setCellMark(int row, int col, const QIcon& sign, const QString& description) {
+        m_model.setMark(row, col, sign, description);
+    }
+    void clearMarks() { m_model.clearMarks(); }
     // Widths in twips (15 per pixel): the grid's, the room a text needs in
     // a cell, a column's.
     int widthTwips() const;

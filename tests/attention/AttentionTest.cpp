@@ -5,6 +5,7 @@
 #include "AssetList.h"
 #include "DueLists.h"
 #include "FlexGrid.h"
+#include "Frame_asset.h"
 #include "Frame_attention.h"
 #include "Frame_shipment.h"
 #include "OpenWindow.h"
@@ -99,6 +100,18 @@ TEST_P(Attention, ShowsAtOpeningAndOpensARowWithEnter) {
     QTest::keyClick(overdue, Qt::Key_Return);
     EXPECT_TRUE(window->shipmentView()->isVisibleTo(window.get()));
     EXPECT_EQ(window->state().current_shipment_id, 1);
+    // The asset list signs the asset whose maintenance has passed.
+    press(QStringLiteral("Command_Assets"));
+    AssetList& assets = window->assetView()->assetList();
+    for (auto [c, text] : {std::pair{assets.Combo_asset_category, "Radio"},
+                           std::pair{assets.Combo_asset_equipment, "Radio set"}}) {
+        c->setCurrentIndex(c->findText(QString::fromLatin1(text)));
+        emit c->activated(c->currentIndex());
+    }
+    QStringList read;
+    for (int r = 0; r < 5; ++r)
+        read << assets.Grid_asset->model()->index(r, 0).data(Qt::AccessibleTextRole).toString();
+    EXPECT_EQ(read, strings({"10", "11", "12", "13, maintenance passed", "14"}));
     // Turned off, it waits to be asked for.
     view->Check_attention_at_open->setChecked(false);
     EXPECT_FALSE(Frame_attention::showsAtOpen());
