@@ -2,7 +2,7 @@
 // 2,000,000 lines) with one more shipment of 100,000 lines: showing the
 // view, the first matches of type-to-find in the shipment chooser, filling
 // the large shipment's list, saving it, and returning 1,000 ticked lines of
-// it. GEARLOG_BENCH_DIR keeps the generated file between runs;
+// it; and the Attention view. GEARLOG_BENCH_DIR keeps the generated file between runs;
 // GEARLOG_BENCH_SERVER names a server database to use instead (made with
 // gearlog-admin sample CONNECTION --assets N --large-shipment 100000, N in
 // GEARLOG_BENCH_SERVER_ASSETS).
@@ -11,6 +11,7 @@
 #include "ComboHelpers.h"
 #include "FlexGrid.h"
 #include "Form_main.h"
+#include "Frame_attention.h"
 #include "Frame_shipment.h"
 #include "InstantUi.h"
 #include "SampleDatabase.h"
@@ -99,6 +100,15 @@ void ShowShipmentView(benchmark::State& state) {
     state.counters["resident_MB"] = static_cast<double>(bench::residentMegabytes());
 }
 
+void ShowAttentionView(benchmark::State& state) {
+    auto* command = mainWindow().findChild<QPushButton*>(QStringLiteral("Command_Attention"));
+    for (auto _ : state)
+        command->click();
+    const Frame_attention& view = *mainWindow().attentionView();
+    state.counters["overdue"] = view.Grid_attention[0]->rows() - 1;
+    state.counters["maintenance"] = view.Grid_attention[1]->rows() - 1;
+}
+
 void FindInShipmentChooser(benchmark::State& state) {
     const auto& model = *static_cast<const ChooserModel*>(shipments().model());
     size_t found = 0;
@@ -148,6 +158,7 @@ void Return1000TickedLines(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(ShowShipmentView)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(ShowAttentionView)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(FindInShipmentChooser)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(FillShipmentOf100000Lines)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(SaveShipmentOf100000Lines)->Unit(benchmark::kMillisecond)->Iterations(3);

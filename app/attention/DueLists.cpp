@@ -20,26 +20,43 @@ QString text(const QVariant& v) {
 // An open line: not completed (a Null counts as open, as everywhere).
 const char* const openLine = "(l.IsCompleted IS NULL OR l.IsCompleted = ?)";
 
-std::vector<OverdueShipment> overdueShipments(Store& store, const QDate& today) {
+// A list's rows, the most urgent first, at most `limit` of them (0: all),
+// and how many there are in all.
+std::vector<Row> listRows(Store& store, const QString& columns, const QString& from,
+                          const QString& order, const QVariantList& params,
+                          const std::vector<FieldType>& types, int limit, int& total) {
+    QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(columns, from, order);
+    if (limit > 0)
+        sql += QStringLiteral(" LIMIT %1").arg(limit);
+    std::vector<Row> rows = store.select(sql, params, types);
+    total = static_cast<int>(rows.size());
+    if (limit > 0 && total == limit)
+        total = store.select(QStringLiteral("SELECT COUNT(*) FROM ") + from, params, {F::Long})
+                    .front()[0]
+                    .toInt();
+    return rows;
+}
+
+void readOverdue(Store& store, const QDate& today, int limit, DueLists& lists) {
     const Engine engine = store.engine();
-    const QString sql =
-        QStringLiteral("SELECT s.ID, s.Name, c.Name, %1, %2, n.Out FROM (SELECT l.ShipmentID AS "
-                       "ID, COUNT(*) AS Out FROM Table_ShippingList l JOIN Table_Shipment t ON "
-                       "t.ID = l.ShipmentID WHERE t.ExpectedReturnDate < ? AND %3 GROUP BY "
-                       "l.ShipmentID) n JOIN Table_Shipment s ON s.ID = n.ID LEFT JOIN "
-                       "Table_Contact c ON c.ID = s.ReceiverContactID ORDER BY "
-                       "s.ExpectedReturnDate, s.ID")
+    const QString from =
+        QStringLiteral("(SELECT l.ShipmentID AS ID, COUNT(*) AS Out FROM Table_ShippingList l "
+                       "JOIN Table_Shipment t ON t.ID = l.ShipmentID WHERE t.ExpectedReturnDate "
+                       "< ? AND %1 GROUP BY l.ShipmentID) n JOIN Table_Shipment s ON s.ID = n.ID "
+                       "LEFT JOIN Table_Contact c ON c.ID = s.ReceiverContactID")
+            .arg(QLatin1String(openLine));
+    const QString columns =
+        QStringLiteral("s.ID, s.Name, c.Name, %1, %2, n.Out")
             .arg(dialect::selectTerm(engine, QStringLiteral("s.ShipmentDate"), F::Date),
-                 dialect::selectTerm(engine, QStringLiteral("s.ExpectedReturnDate"), F::Date),
-                 QLatin1String(openLine));
-    std::vector<OverdueShipment> found;
-    for (const Row& r : store.select(sql, {dayStart(today), false},
-                                     {F::Long, F::Text, F::Text, F::Date, F::Date, F::Long})) {
+                 dialect::selectTerm(engine, QStringLiteral("s.ExpectedReturnDate"), F::Date));
+    for (const Row& r :
+         listRows(store, columns, from, QStringLiteral("s.ExpectedReturnDate, s.ID"),
+                  {dayStart(today), false}, {F::Long, F::Text, F::Text, F::Date, F::Date, F::Long},
+                  limit, lists.overdueTotal)) {
         const QDate expected = r[4].toDateTime().date();
-        found.push_back({r[0].toInt(), text(r[1]), text(r[2]), r[3].toDateTime().date(), expected,
-                         static_cast<int>(expected.daysTo(today)), r[5].toInt()});
+        lists.overdue.push_back({r[0].toInt(), text(r[1]), text(r[2]), r[3].toDateTime().date(),
+                                 expected, static_cast<int>(expected.daysTo(today)), r[5].toInt()});
     }
-    return found;
 }
 
 // Where an asset is: in stock, or out to a receiver on a shipment.
@@ -50,47 +67,50 @@ QString location(const Row& r, size_t shipment) {
     return receiver.isEmpty() ? name : receiver + QStringLiteral(" \u2014 ") + name;
 }
 
-std::vector<MaintenanceDue> maintenanceDue(Store& store, const QDate& today, int days) {
-    const QString sql =
-        QStringLiteral("SELECT a.ID, a.ModelNumber, a.SerialNumber, e.Name, %1, a.ShipmentID, "
-                       "c.Name, s.Name FROM Table_Asset a LEFT JOIN Table_Equipment e ON e.ID = "
-                       "a.EquipmentID LEFT JOIN Table_Shipment s ON s.ID = a.ShipmentID LEFT JOIN "
-                       "Table_Contact c ON c.ID = s.ReceiverContactID WHERE a.NextSchedMaint < ? "
-                       "ORDER BY a.NextSchedMaint, a.ID")
+void readMaintenance(Store& store, const QDate& today, int days, int limit, DueLists& lists) {
+    const QString columns =
+        QStringLiteral("a.ID, a.ModelNumber, a.SerialNumber, e.Name, %1, a.ShipmentID, c.Name, "
+                       "s.Name")
             .arg(dialect::selectTerm(store.engine(), QStringLiteral("a.NextSchedMaint"), F::Date));
-    std::vector<MaintenanceDue> found;
+    const QString from = QStringLiteral(
+        "Table_Asset a LEFT JOIN Table_Equipment e ON e.ID = a.EquipmentID LEFT JOIN "
+        "Table_Shipment s ON s.ID = a.ShipmentID LEFT JOIN Table_Contact c ON c.ID = "
+        "s.ReceiverContactID WHERE a.NextSchedMaint < ?");
     for (const Row& r :
-         store.select(sql, {dayStart(today.addDays(days + 1))},
-                      {F::Long, F::Text, F::Text, F::Text, F::Date, F::Long, F::Text, F::Text})) {
+         listRows(store, columns, from, QStringLiteral("a.NextSchedMaint, a.ID"),
+                  {dayStart(today.addDays(days + 1))},
+                  {F::Long, F::Text, F::Text, F::Text, F::Date, F::Long, F::Text, F::Text}, limit,
+                  lists.maintenanceTotal)) {
         const QDate due = r[4].toDateTime().date();
-        found.push_back({r[0].toInt(), text(r[1]), text(r[2]), text(r[3]), due,
-                         static_cast<int>(today.daysTo(due)), location(r, 5)});
+        lists.maintenance.push_back({r[0].toInt(), text(r[1]), text(r[2]), text(r[3]), due,
+                                     static_cast<int>(today.daysTo(due)), location(r, 5)});
     }
-    return found;
 }
 
-std::vector<OutDuringMaintenance> outDuringMaintenance(Store& store) {
+void readOutDue(Store& store, int limit, DueLists& lists) {
     const Engine engine = store.engine();
-    const QString sql =
-        QStringLiteral("SELECT a.ID, a.ModelNumber, a.SerialNumber, s.ID, s.Name, %1, %2 FROM "
-                       "Table_Asset a JOIN Table_Shipment s ON s.ID = a.ShipmentID WHERE "
-                       "a.ShipmentID > 0 AND s.ExpectedReturnDate > a.NextSchedMaint ORDER BY "
-                       "a.NextSchedMaint, a.ID")
+    const QString columns =
+        QStringLiteral("a.ID, a.ModelNumber, a.SerialNumber, s.ID, s.Name, %1, %2")
             .arg(dialect::selectTerm(engine, QStringLiteral("a.NextSchedMaint"), F::Date),
                  dialect::selectTerm(engine, QStringLiteral("s.ExpectedReturnDate"), F::Date));
-    std::vector<OutDuringMaintenance> found;
-    for (const Row& r :
-         store.select(sql, {}, {F::Long, F::Text, F::Text, F::Long, F::Text, F::Date, F::Date}))
-        found.push_back({r[0].toInt(), text(r[1]), text(r[2]), r[3].toInt(), text(r[4]),
-                         r[5].toDateTime().date(), r[6].toDateTime().date()});
-    return found;
+    const QString from = QStringLiteral(
+        "Table_Asset a JOIN Table_Shipment s ON s.ID = a.ShipmentID WHERE a.ShipmentID > 0 AND "
+        "s.ExpectedReturnDate > a.NextSchedMaint");
+    for (const Row& r : listRows(store, columns, from, QStringLiteral("a.NextSchedMaint, a.ID"), {},
+                                 {F::Long, F::Text, F::Text, F::Long, F::Text, F::Date, F::Date},
+                                 limit, lists.outDueTotal))
+        lists.outDue.push_back({r[0].toInt(), text(r[1]), text(r[2]), r[3].toInt(), text(r[4]),
+                                r[5].toDateTime().date(), r[6].toDateTime().date()});
 }
 
 } // namespace
 
-DueLists read_due_lists(Store& store, const QDate& today, int days) {
-    return {overdueShipments(store, today), maintenanceDue(store, today, days),
-            outDuringMaintenance(store)};
+DueLists read_due_lists(Store& store, const QDate& today, int days, int limit) {
+    DueLists lists;
+    readOverdue(store, today, limit, lists);
+    readMaintenance(store, today, days, limit, lists);
+    readOutDue(store, limit, lists);
+    return lists;
 }
 
 int shipment_days_overdue(Store& store, int shipment, const QDate& today) {

@@ -41,11 +41,14 @@ struct DueLists {
     std::vector<OverdueShipment> overdue;     // oldest expected return first
     std::vector<MaintenanceDue> maintenance;  // soonest first
     std::vector<OutDuringMaintenance> outDue; // soonest maintenance first
+    // How many there are in all (more than listed when the lists were cut).
+    int overdueTotal = 0, maintenanceTotal = 0, outDueTotal = 0;
     bool empty() const { return overdue.empty() && maintenance.empty() && outDue.empty(); }
 };
 
-// The three lists as of `today`, maintenance within `days` days (or passed).
-DueLists read_due_lists(Store& store, const QDate& today, int days);
+// The three lists as of `today`, maintenance within `days` days (or passed);
+// each cut to its `limit` most urgent rows (0: all of them).
+DueLists read_due_lists(Store& store, const QDate& today, int days, int limit = 0);
 
 // Days the shipment is overdue (0 when it is not: no open line, or not
 // expected back before today).

@@ -23,6 +23,8 @@ enum List { Overdue, Maintenance, OutDue };
 const char* const gridNames[3] = {"Grid_attention_overdue", "Grid_attention_maintenance",
                                   "Grid_attention_out"};
 const QString atOpenSetting = QStringLiteral("AttentionAtOpen");
+// The most urgent rows a list shows; its heading tells how many there are.
+constexpr int rowsShown = 1000;
 
 const char* const titles[3] = {"Overdue shipments", "Maintenance due", "Out during maintenance"};
 
@@ -103,7 +105,7 @@ bool Frame_attention::showsAtOpen() {
 
 void Frame_attention::Command_Attention_Click() {
     m_lists = read_due_lists(m_context.session().database().store(), QDate::currentDate(),
-                             Text_attention_days->value());
+                             Text_attention_days->value(), rowsShown);
     showLists();
 }
 
@@ -121,8 +123,7 @@ void Frame_attention::showLists() {
     for (const OutDuringMaintenance& o : m_lists.outDue)
         tables[OutDue].push_back({QString::number(o.assetId), o.model, o.serial, o.shipment,
                                   format_date(o.maintenance), format_date(o.expectedReturn)});
-    const size_t counts[3] = {m_lists.overdue.size(), m_lists.maintenance.size(),
-                              m_lists.outDue.size()};
+    const int totals[3] = {m_lists.overdueTotal, m_lists.maintenanceTotal, m_lists.outDueTotal};
     for (size_t list = 0; list < 3; ++list) {
         FlexGrid& grid = *Grid_attention[list];
         const int cols = static_cast<int>(tables[list].front().size());
@@ -132,8 +133,12 @@ void Frame_attention::showLists() {
             grid.setColWidth(c, width);
             grid.setColAlignment(c, Qt::AlignLeft);
         }
-        Label_attention[list]->setText(
-            QStringLiteral("%1 (%2)").arg(QString::fromLatin1(titles[list])).arg(counts[list]));
+        const int shown = grid.rows() - 1;
+        QString heading =
+            QStringLiteral("%1 (%L2)").arg(QString::fromLatin1(titles[list])).arg(totals[list]);
+        if (shown < totals[list])
+            heading += QStringLiteral(": the %L1 most urgent shown").arg(shown);
+        Label_attention[list]->setText(heading);
     }
 }
 
