@@ -171,7 +171,7 @@ void Frame_shipment::buildDetails(QWidget* page) {
         attach_date_picker(*date, m_context.state());
     Label_shipment_overdue = new QLabel(page);
     Label_shipment_overdue->setObjectName(QStringLiteral("Label_shipment_overdue"));
-    Label_shipment_overdue->setGeometry(500, 355, 110, 26);
+    Label_shipment_overdue->setGeometry(370, 390, 240, 26);
     Label_shipment_overdue->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
     // A new return date shows at once which lines come back past maintenance.
     connect(Text_shipment_expected_return, &QLineEdit::textChanged, this, [this] {
