@@ -3,6 +3,8 @@
 #include "Dialect.h"
 #include "Store.h"
 
+#include <algorithm>
+
 namespace gearlog {
 
 namespace {
@@ -21,9 +23,10 @@ QString text(const QVariant& v) {
 const char* const openLine = "(l.IsCompleted IS NULL OR l.IsCompleted = ?)";
 
 // A list's rows, the most urgent first, at most `limit` of them (0: all),
-// and how many there are in all.
+// and how many there are in all (counted over `counted`, the rows without
+// the tables joined only for their names).
 std::vector<Row> listRows(Store& store, const QString& columns, const QString& from,
-                          const QString& order, const QVariantList& params,
+                          const QString& counted, const QString& order, const QVariantList& params,
                           const std::vector<FieldType>& types, int limit, int& total) {
     QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(columns, from, order);
     if (limit > 0)
@@ -31,7 +34,7 @@ std::vector<Row> listRows(Store& store, const QString& columns, const QString& f
     std::vector<Row> rows = store.select(sql, params, types);
     total = static_cast<int>(rows.size());
     if (limit > 0 && total == limit)
-        total = store.select(QStringLiteral("SELECT COUNT(*) FROM ") + from, params, {F::Long})
+        total = store.select(QStringLiteral("SELECT COUNT(*) FROM ") + counted, params, {F::Long})
                     .front()[0]
                     .toInt();
     return rows;
@@ -50,7 +53,7 @@ void readOverdue(Store& store, const QDate& today, int limit, DueLists& lists) {
             .arg(dialect::selectTerm(engine, QStringLiteral("s.ShipmentDate"), F::Date),
                  dialect::selectTerm(engine, QStringLiteral("s.ExpectedReturnDate"), F::Date));
     for (const Row& r :
-         listRows(store, columns, from, QStringLiteral("s.ExpectedReturnDate, s.ID"),
+         listRows(store, columns, from, from, QStringLiteral("s.ExpectedReturnDate, s.ID"),
                   {dayStart(today), false}, {F::Long, F::Text, F::Text, F::Date, F::Date, F::Long},
                   limit, lists.overdueTotal)) {
         const QDate expected = r[4].toDateTime().date();
@@ -77,8 +80,8 @@ void readMaintenance(Store& store, const QDate& today, int days, int limit, DueL
         "Table_Shipment s ON s.ID = a.ShipmentID LEFT JOIN Table_Contact c ON c.ID = "
         "s.ReceiverContactID WHERE a.NextSchedMaint < ?");
     for (const Row& r :
-         listRows(store, columns, from, QStringLiteral("a.NextSchedMaint, a.ID"),
-                  {dayStart(today.addDays(days + 1))},
+         listRows(store, columns, from, QStringLiteral("Table_Asset a WHERE a.NextSchedMaint < ?"),
+                  QStringLiteral("a.NextSchedMaint, a.ID"), {dayStart(today.addDays(days + 1))},
                   {F::Long, F::Text, F::Text, F::Text, F::Date, F::Long, F::Text, F::Text}, limit,
                   lists.maintenanceTotal)) {
         const QDate due = r[4].toDateTime().date();
@@ -96,9 +99,10 @@ void readOutDue(Store& store, int limit, DueLists& lists) {
     const QString from = QStringLiteral(
         "Table_Asset a JOIN Table_Shipment s ON s.ID = a.ShipmentID WHERE a.ShipmentID > 0 AND "
         "s.ExpectedReturnDate > a.NextSchedMaint");
-    for (const Row& r : listRows(store, columns, from, QStringLiteral("a.NextSchedMaint, a.ID"), {},
-                                 {F::Long, F::Text, F::Text, F::Long, F::Text, F::Date, F::Date},
-                                 limit, lists.outDueTotal))
+    for (const Row& r :
+         listRows(store, columns, from, from, QStringLiteral("a.NextSchedMaint, a.ID"), {},
+                  {F::Long, F::Text, F::Text, F::Long, F::Text, F::Date, F::Date}, limit,
+                  lists.outDueTotal))
         lists.outDue.push_back({r[0].toInt(), text(r[1]), text(r[2]), r[3].toInt(), text(r[4]),
                                 r[5].toDateTime().date(), r[6].toDateTime().date()});
 }
@@ -107,9 +111,15 @@ void readOutDue(Store& store, int limit, DueLists& lists) {
 
 DueLists read_due_lists(Store& store, const QDate& today, int days, int limit) {
     DueLists lists;
-    readOverdue(store, today, limit, lists);
+    // Overdue shipments and assets out are bounded by the open lines: read
+    // whole and cut here, rather than counted by a second pass over them.
+    readOverdue(store, today, 0, lists);
     readMaintenance(store, today, days, limit, lists);
-    readOutDue(store, limit, lists);
+    readOutDue(store, 0, lists);
+    if (limit > 0) {
+        lists.overdue.resize(std::min(lists.overdue.size(), static_cast<size_t>(limit)));
+        lists.outDue.resize(std::min(lists.outDue.size(), static_cast<size_t>(limit)));
+    }
     return lists;
 }
 
