@@ -19,8 +19,10 @@ QString text(const QVariant& v) {
     return v.isValid() ? v.toString().trimmed() : QString();
 }
 
-// An open line: not completed (a Null counts as open, as everywhere).
-const char* const openLine = "(l.IsCompleted IS NULL OR l.IsCompleted = ?)";
+// An open line of the list aliased "l" (see dialect::openLineTerm).
+QString openLine(const Store& store) {
+    return dialect::openLineTerm(store.engine(), QStringLiteral("l"));
+}
 
 // A list's rows, the most urgent first, at most `limit` of them (0: all),
 // and how many there are in all (counted over `counted`, the rows without
@@ -47,15 +49,15 @@ void readOverdue(Store& store, const QDate& today, int limit, DueLists& lists) {
                        "JOIN Table_Shipment t ON t.ID = l.ShipmentID WHERE t.ExpectedReturnDate "
                        "< ? AND %1 GROUP BY l.ShipmentID) n JOIN Table_Shipment s ON s.ID = n.ID "
                        "LEFT JOIN Table_Contact c ON c.ID = s.ReceiverContactID")
-            .arg(QLatin1String(openLine));
+            .arg(openLine(store));
     const QString columns =
         QStringLiteral("s.ID, s.Name, c.Name, %1, %2, n.Out")
             .arg(dialect::selectTerm(engine, QStringLiteral("s.ShipmentDate"), F::Date),
                  dialect::selectTerm(engine, QStringLiteral("s.ExpectedReturnDate"), F::Date));
     for (const Row& r :
          listRows(store, columns, from, from, QStringLiteral("s.ExpectedReturnDate, s.ID"),
-                  {dayStart(today), false}, {F::Long, F::Text, F::Text, F::Date, F::Date, F::Long},
-                  limit, lists.overdueTotal)) {
+                  {dayStart(today)}, {F::Long, F::Text, F::Text, F::Date, F::Date, F::Long}, limit,
+                  lists.overdueTotal)) {
         const QDate expected = r[4].toDateTime().date();
         lists.overdue.push_back({r[0].toInt(), text(r[1]), text(r[2]), r[3].toDateTime().date(),
                                  expected, static_cast<int>(expected.daysTo(today)), r[5].toInt()});
@@ -96,9 +98,11 @@ void readOutDue(Store& store, int limit, DueLists& lists) {
         QStringLiteral("a.ID, a.ModelNumber, a.SerialNumber, s.ID, s.Name, %1, %2")
             .arg(dialect::selectTerm(engine, QStringLiteral("a.NextSchedMaint"), F::Date),
                  dialect::selectTerm(engine, QStringLiteral("s.ExpectedReturnDate"), F::Date));
+    // Shipment by shipment, its assets whose maintenance falls before it is
+    // back (one range of the assets' shipment-and-date index each).
     const QString from = QStringLiteral(
-        "Table_Asset a JOIN Table_Shipment s ON s.ID = a.ShipmentID WHERE a.ShipmentID > 0 AND "
-        "s.ExpectedReturnDate > a.NextSchedMaint");
+        "Table_Shipment s JOIN Table_Asset a ON a.ShipmentID = s.ID WHERE s.ID > 0 AND "
+        "a.NextSchedMaint < s.ExpectedReturnDate");
     for (const Row& r :
          listRows(store, columns, from, from, QStringLiteral("a.NextSchedMaint, a.ID"), {},
                   {F::Long, F::Text, F::Text, F::Long, F::Text, F::Date, F::Date}, limit,
@@ -130,8 +134,8 @@ int shipment_days_overdue(Store& store, int shipment, const QDate& today) {
                        "t.ID AND %2)")
             .arg(dialect::selectTerm(store.engine(), QStringLiteral("t.ExpectedReturnDate"),
                                      F::Date),
-                 QLatin1String(openLine));
-    const auto rows = store.select(sql, {shipment, dayStart(today), false}, {F::Date});
+                 openLine(store));
+    const auto rows = store.select(sql, {shipment, dayStart(today)}, {F::Date});
     return rows.empty() ? 0 : static_cast<int>(rows.front()[0].toDateTime().date().daysTo(today));
 }
 
@@ -139,8 +143,8 @@ bool any_shipment_overdue(Store& store, const QDate& today) {
     const QString sql =
         QStringLiteral("SELECT 1 FROM Table_ShippingList l JOIN Table_Shipment t ON t.ID = "
                        "l.ShipmentID WHERE t.ExpectedReturnDate < ? AND %1 LIMIT 1")
-            .arg(QLatin1String(openLine));
-    return !store.select(sql, {dayStart(today), false}, {F::Long}).empty();
+            .arg(openLine(store));
+    return !store.select(sql, {dayStart(today)}, {F::Long}).empty();
 }
 
 } // namespace gearlog

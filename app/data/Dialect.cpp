@@ -86,11 +86,13 @@ QStringList finishingStatements(Engine engine) {
 }
 
 namespace {
-// Indexes of our own beside the schema's: the dates that the overdue and
-// maintenance lists look up. Made where this desk may make them (on the
-// server, a role that owns the tables); without them the lists still work.
-QStringList dateIndexStatements(Store& store) {
-    if (store.engine() == Engine::Postgres &&
+// Indexes of our own beside the schema's, for the overdue and maintenance
+// lists: the two dates, the open lines, and each shipment's assets by
+// maintenance date. Made where this desk may make them (on the server, a
+// role that owns the tables); without them the lists still work.
+QStringList listIndexStatements(Store& store) {
+    const bool server = store.engine() == Engine::Postgres;
+    if (server &&
         !store
              .select(QStringLiteral("SELECT pg_has_role((SELECT relowner FROM pg_class WHERE oid "
                                     "= to_regclass('table_asset')), 'USAGE')"),
@@ -98,19 +100,34 @@ QStringList dateIndexStatements(Store& store) {
              .front()[0]
              .toBool())
         return {};
+    QStringList existing;
+    for (const Row& r :
+         store.select(server ? QStringLiteral("SELECT lower(relname) FROM pg_class WHERE relkind "
+                                              "= 'i' AND pg_table_is_visible(oid)")
+                             : QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type "
+                                              "= 'index'"),
+                      {}, {FieldType::Text}))
+        existing << r[0].toString();
+    const QString indexes[][3] = {
+        {QStringLiteral("Table_asset_NextSchedMaint"), QStringLiteral("Table_asset"),
+         QStringLiteral("(NextSchedMaint)")},
+        {QStringLiteral("Table_shipment_ExpectedReturnDate"), QStringLiteral("Table_shipment"),
+         QStringLiteral("(ExpectedReturnDate)")},
+        {QStringLiteral("Table_shippinglist_open"), QStringLiteral("Table_shippinglist"),
+         QStringLiteral("(ShipmentID) WHERE ") + openLineTerm(store.engine(), QString())},
+        {QStringLiteral("Table_asset_out"), QStringLiteral("Table_asset"),
+         QStringLiteral("(ShipmentID, NextSchedMaint)")}};
     QStringList statements;
-    for (const auto& [table, column] : {std::pair{"Table_asset", "NextSchedMaint"},
-                                        std::pair{"Table_shipment", "ExpectedReturnDate"}})
-        if (!store.indexedColumns(QString::fromLatin1(table))
-                 .contains(QString::fromLatin1(column).toLower()))
-            statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%2)")
-                              .arg(QLatin1String(table), QLatin1String(column));
+    for (const auto& [name, table, definition] : indexes)
+        if (!existing.contains(name.toLower()))
+            statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 %3")
+                              .arg(name, table, definition);
     return statements;
 }
 } // namespace
 
 QStringList upgradeStatements(Store& store) {
-    QStringList statements = dateIndexStatements(store);
+    QStringList statements = listIndexStatements(store);
     if (store.engine() == Engine::Sqlite) {
         const auto version = store.select(QStringLiteral("PRAGMA user_version"), {}, {});
         const auto id = store.select(QStringLiteral("PRAGMA application_id"), {}, {});
@@ -180,6 +197,12 @@ QString orderTerm(Engine engine, const QString& column, FieldType type, bool des
                    .arg(column);
     return expr +
            (descending ? QStringLiteral(" DESC NULLS LAST") : QStringLiteral(" ASC NULLS FIRST"));
+}
+
+QString openLineTerm(Engine engine, const QString& alias) {
+    return (alias.isEmpty() ? QString() : alias + QLatin1Char('.')) +
+           (engine == Engine::Sqlite ? QStringLiteral("IsCompleted IS NOT 1")
+                                     : QStringLiteral("IsCompleted IS NOT TRUE"));
 }
 
 QString findPositionTerm(Engine engine, const QString& column) {

@@ -31,6 +31,10 @@ QString orderTerm(Engine engine, const QString& column, FieldType type, bool des
 // Where the text bound to its "?" mark (folded by foldForFind) first
 // appears in a text column folded the same way: 1 for a prefix, 0 for none.
 QString findPositionTerm(Engine engine, const QString& column);
+// A line of the shipping list (aliased `alias`, or none) that is open: not completed,
+// a Null counting as open. Written as the open-lines index is, so that the
+// engines use that index.
+QString openLineTerm(Engine engine, const QString& alias);
 // A column as the select list reads it. Dates come from the server as
 // text, so no client time zone can shift a calendar time on its way.
 QString selectTerm(Engine engine, const QString& column, FieldType type);
