@@ -3,6 +3,7 @@
 // scripts.
 #include "AdminCommand.h"
 #include "AssetList.h"
+#include "DocumentReaders.h"
 #include "DueLists.h"
 #include "FlexGrid.h"
 #include "Frame_asset.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 
 using namespace gearlog;
 using namespace gearlog::test;
@@ -116,6 +118,21 @@ TEST_P(Attention, ShowsAtOpeningAndOpensARowWithEnter) {
     view->Check_attention_at_open->setChecked(false);
     EXPECT_FALSE(Frame_attention::showsAtOpen());
     EXPECT_EQ(unexpected(), QString());
+}
+
+TEST_P(Attention, SaveAsExcelWritesTheListWhoseMenuWasOpened) {
+    FlexGrid* maintenance = window->attentionView()->Grid_attention[1];
+    const QModelIndex first = maintenance->model()->index(0, 1);
+    QTest::mouseClick(maintenance->viewport(), Qt::RightButton, {},
+                      maintenance->visualRect(first).center());
+    window->mnuPopup()->hide();
+    QTemporaryDir dir;
+    scripted.files.push_back(dir.filePath(QStringLiteral("due.xlsx")));
+    window->mnuExcel_Click();
+    const QJsonArray rows = readWorkbook(dir.filePath(QStringLiteral("due.xlsx")));
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0].toArray().at(4).toString(), QStringLiteral("Maintenance"));
+    EXPECT_EQ(rows[1].toArray().at(0).toString(), QStringLiteral("13"));
 }
 
 TEST_P(Attention, AnAssetDueForMaintenanceLeavesOnlyWhenTheUserSaysSo) {
