@@ -348,12 +348,8 @@ void Frame_shipment::Combo_shipment_Click() {
 }
 
 void Frame_shipment::showShipment(int id) {
-    if (select_combo_item(*Combo_shipment, id) < 0) {
-        refill(*Combo_shipment);
-        if (select_combo_item(*Combo_shipment, id) < 0)
-            return;
-    }
-    Combo_shipment_Click();
+    if (select_chooser_item(*Combo_shipment, id) >= 0)
+        Combo_shipment_Click();
 }
 
 void Frame_shipment::Command_clear_shipment_changes_Click() {

@@ -72,6 +72,15 @@ std::vector<ChooserModel::Entry> ChooserModel::find(const QString& text, int lim
     return found;
 }
 
+QModelIndexList ChooserModel::match(const QModelIndex& start, int role, const QVariant& value,
+                                    int hits, Qt::MatchFlags flags) const {
+    if (role != Qt::UserRole || (flags & Qt::MatchTypeMask) != Qt::MatchExactly)
+        return QAbstractListModel::match(start, role, value, hits, flags);
+    bool number = false;
+    const int row = rowOfKey(value.toInt(&number));
+    return number && row >= 0 ? QModelIndexList{index(row)} : QModelIndexList{};
+}
+
 int ChooserModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_leading.size() + m_keys.size());
 }

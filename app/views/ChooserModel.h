@@ -32,8 +32,6 @@ public:
     void fill(Database& db, QList<Entry> leading = {});
     // The same again, for a row added since (no-op once the store is closed).
     void refill();
-    // Row of the entry with this key, or -1.
-    int rowOfKey(int key) const;
     // Up to `limit` rows whose name holds the text (ignoring case and
     // accents), those that begin with it first, then newest (by key) or in
     // name order; read from the store, so rows added since the fill are
@@ -41,12 +39,19 @@ public:
     std::vector<Entry> find(const QString& text, int limit) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
+    // An exact match on the key (the combo box's findData) by the keys read,
+    // not by reading every entry; any other match as the base class does.
+    QModelIndexList match(const QModelIndex& start, int role, const QVariant& value, int hits = 1,
+                          Qt::MatchFlags flags = Qt::MatchFlags(Qt::MatchStartsWith |
+                                                                Qt::MatchWrap)) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
     // Rows read in one statement as they are shown.
     static constexpr int pageRows = 128;
 
 private:
+    // Row of the entry with this key, or -1.
+    int rowOfKey(int key) const;
     const QStringList& page(int number) const;
 
     QString m_table;

@@ -43,20 +43,18 @@ void fill_combo(Recordset& cursor, const QString& keyField, const QString& textF
 }
 
 int select_combo_item(QComboBox& combo, int key) {
-    if (const auto* chooser = qobject_cast<const ChooserModel*>(combo.model())) {
-        const int row = chooser->rowOfKey(key);
-        if (row >= 0)
-            combo.setCurrentIndex(row);
+    const int row = combo.findData(key);
+    if (row >= 0)
+        combo.setCurrentIndex(row);
+    return row;
+}
+
+int select_chooser_item(QComboBox& combo, int key) {
+    if (const int row = select_combo_item(combo, key); row >= 0)
         return row;
-    }
-    for (int i = 0; i < combo.count(); ++i) {
-        const QVariant data = combo.itemData(i);
-        if (data.isValid() && data.toInt() == key) {
-            combo.setCurrentIndex(i);
-            return i;
-        }
-    }
-    return -1;
+    // A row another desk added since the fill.
+    static_cast<ChooserModel*>(combo.model())->refill();
+    return select_combo_item(combo, key);
 }
 
 namespace {
@@ -82,16 +80,10 @@ void make_chooser(QComboBox& combo, const QString& table, ChooserModel::Order or
             })();
             return matches;
         },
-        [model, &combo](int key) {
+        [&combo](int key) {
             guarded([&] {
-                // A row another desk added since the fill is found too.
-                if (model->rowOfKey(key) < 0)
-                    model->refill();
-                const int row = model->rowOfKey(key);
-                if (row < 0)
-                    return;
-                combo.setCurrentIndex(row);
-                emit combo.activated(row);
+                if (const int row = select_chooser_item(combo, key); row >= 0)
+                    emit combo.activated(row);
             })();
         });
 }

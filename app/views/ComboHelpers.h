@@ -24,6 +24,10 @@ int select_combo_item(QComboBox& combo, int key);
 // ChooserModel), with type-to-find: a match picked is selected and
 // `activated` emitted, as a pick from the list would.
 void make_chooser(QComboBox& combo, const QString& table, ChooserModel::Order order);
+// Selects a chooser's entry by key as select_combo_item does, filling the
+// chooser again first when the key is not among its entries (a record
+// another desk added since).
+int select_chooser_item(QComboBox& combo, int key);
 // Refills a chooser from the store, with nothing selected.
 void fill_chooser(QComboBox& combo, Database& db, const QList<ChooserModel::Entry>& leading = {});
 
