@@ -24,25 +24,17 @@ QString openLine(const Store& store) {
     return dialect::openLineTerm(store.engine(), QStringLiteral("l"));
 }
 
-// A list's rows, the most urgent first, at most `limit` of them (0: all),
-// and how many there are in all (counted over `counted`, the rows without
-// the tables joined only for their names).
+// A list's rows, the most urgent first, at most `limit` of them (0: all).
 std::vector<Row> listRows(Store& store, const QString& columns, const QString& from,
-                          const QString& counted, const QString& order, const QVariantList& params,
-                          const std::vector<FieldType>& types, int limit, int& total) {
+                          const QString& order, const QVariantList& params,
+                          const std::vector<FieldType>& types, int limit = 0) {
     QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(columns, from, order);
     if (limit > 0)
         sql += QStringLiteral(" LIMIT %1").arg(limit);
-    std::vector<Row> rows = store.select(sql, params, types);
-    total = static_cast<int>(rows.size());
-    if (limit > 0 && total == limit)
-        total = store.select(QStringLiteral("SELECT COUNT(*) FROM ") + counted, params, {F::Long})
-                    .front()[0]
-                    .toInt();
-    return rows;
+    return store.select(sql, params, types);
 }
 
-void readOverdue(Store& store, const QDate& today, int limit, DueLists& lists) {
+void readOverdue(Store& store, const QDate& today, DueLists& lists) {
     const Engine engine = store.engine();
     const QString from =
         QStringLiteral("(SELECT l.ShipmentID AS ID, COUNT(*) AS Out FROM Table_ShippingList l "
@@ -55,9 +47,8 @@ void readOverdue(Store& store, const QDate& today, int limit, DueLists& lists) {
             .arg(dialect::selectTerm(engine, QStringLiteral("s.ShipmentDate"), F::Date),
                  dialect::selectTerm(engine, QStringLiteral("s.ExpectedReturnDate"), F::Date));
     for (const Row& r :
-         listRows(store, columns, from, from, QStringLiteral("s.ExpectedReturnDate, s.ID"),
-                  {dayStart(today)}, {F::Long, F::Text, F::Text, F::Date, F::Date, F::Long}, limit,
-                  lists.overdueTotal)) {
+         listRows(store, columns, from, QStringLiteral("s.ExpectedReturnDate, s.ID"),
+                  {dayStart(today)}, {F::Long, F::Text, F::Text, F::Date, F::Date, F::Long})) {
         const QDate expected = r[4].toDateTime().date();
         lists.overdue.push_back({r[0].toInt(), text(r[1]), text(r[2]), r[3].toDateTime().date(),
                                  expected, static_cast<int>(expected.daysTo(today)), r[5].toInt()});
@@ -81,18 +72,27 @@ void readMaintenance(Store& store, const QDate& today, int days, int limit, DueL
         "Table_Asset a LEFT JOIN Table_Equipment e ON e.ID = a.EquipmentID LEFT JOIN "
         "Table_Shipment s ON s.ID = a.ShipmentID LEFT JOIN Table_Contact c ON c.ID = "
         "s.ReceiverContactID WHERE a.NextSchedMaint < ?");
-    for (const Row& r :
-         listRows(store, columns, from, QStringLiteral("Table_Asset a WHERE a.NextSchedMaint < ?"),
-                  QStringLiteral("a.NextSchedMaint, a.ID"), {dayStart(today.addDays(days + 1))},
-                  {F::Long, F::Text, F::Text, F::Text, F::Date, F::Long, F::Text, F::Text}, limit,
-                  lists.maintenanceTotal)) {
+    const QVariantList before{dayStart(today.addDays(days + 1))};
+    for (const Row& r : listRows(
+             store, columns, from, QStringLiteral("a.NextSchedMaint, a.ID"), before,
+             {F::Long, F::Text, F::Text, F::Text, F::Date, F::Long, F::Text, F::Text}, limit)) {
         const QDate due = r[4].toDateTime().date();
         lists.maintenance.push_back({r[0].toInt(), text(r[1]), text(r[2]), text(r[3]), due,
                                      static_cast<int>(today.daysTo(due)), location(r, 5)});
     }
+    // Counted over the assets alone (the date's index), not their joins.
+    lists.maintenanceTotal =
+        limit > 0 && lists.maintenance.size() == static_cast<size_t>(limit)
+            ? store
+                  .select(QStringLiteral("SELECT COUNT(*) FROM Table_Asset a WHERE "
+                                         "a.NextSchedMaint < ?"),
+                          before, {F::Long})
+                  .front()[0]
+                  .toInt()
+            : static_cast<int>(lists.maintenance.size());
 }
 
-void readOutDue(Store& store, int limit, DueLists& lists) {
+void readOutDue(Store& store, DueLists& lists) {
     const Engine engine = store.engine();
     const QString columns =
         QStringLiteral("a.ID, a.ModelNumber, a.SerialNumber, s.ID, s.Name, %1, %2")
@@ -103,10 +103,8 @@ void readOutDue(Store& store, int limit, DueLists& lists) {
     const QString from = QStringLiteral(
         "Table_Shipment s JOIN Table_Asset a ON a.ShipmentID = s.ID WHERE s.ID > 0 AND "
         "a.NextSchedMaint < s.ExpectedReturnDate");
-    for (const Row& r :
-         listRows(store, columns, from, from, QStringLiteral("a.NextSchedMaint, a.ID"), {},
-                  {F::Long, F::Text, F::Text, F::Long, F::Text, F::Date, F::Date}, limit,
-                  lists.outDueTotal))
+    for (const Row& r : listRows(store, columns, from, QStringLiteral("a.NextSchedMaint, a.ID"), {},
+                                 {F::Long, F::Text, F::Text, F::Long, F::Text, F::Date, F::Date}))
         lists.outDue.push_back({r[0].toInt(), text(r[1]), text(r[2]), r[3].toInt(), text(r[4]),
                                 r[5].toDateTime().date(), r[6].toDateTime().date()});
 }
@@ -116,10 +114,12 @@ void readOutDue(Store& store, int limit, DueLists& lists) {
 DueLists read_due_lists(Store& store, const QDate& today, int days, int limit) {
     DueLists lists;
     // Overdue shipments and assets out are bounded by the open lines: read
-    // whole and cut here, rather than counted by a second pass over them.
-    readOverdue(store, today, 0, lists);
+    // whole, counted, then cut, rather than counted by a second pass.
+    readOverdue(store, today, lists);
     readMaintenance(store, today, days, limit, lists);
-    readOutDue(store, 0, lists);
+    readOutDue(store, lists);
+    lists.overdueTotal = static_cast<int>(lists.overdue.size());
+    lists.outDueTotal = static_cast<int>(lists.outDue.size());
     if (limit > 0) {
         lists.overdue.resize(std::min(lists.overdue.size(), static_cast<size_t>(limit)));
         lists.outDue.resize(std::min(lists.outDue.size(), static_cast<size_t>(limit)));

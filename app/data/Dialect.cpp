@@ -92,14 +92,6 @@ namespace {
 // role that owns the tables); without them the lists still work.
 QStringList listIndexStatements(Store& store) {
     const bool server = store.engine() == Engine::Postgres;
-    if (server &&
-        !store
-             .select(QStringLiteral("SELECT pg_has_role((SELECT relowner FROM pg_class WHERE oid "
-                                    "= to_regclass('table_asset')), 'USAGE')"),
-                     {}, {FieldType::Boolean})
-             .front()[0]
-             .toBool())
-        return {};
     QStringList existing;
     for (const Row& r :
          store.select(server ? QStringLiteral("SELECT lower(relname) FROM pg_class WHERE relkind "
@@ -122,6 +114,15 @@ QStringList listIndexStatements(Store& store) {
         if (!existing.contains(name.toLower()))
             statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 %3")
                               .arg(name, table, definition);
+    // Asked only when there is something to make: most openings find them.
+    if (server && !statements.isEmpty() &&
+        !store
+             .select(QStringLiteral("SELECT pg_has_role((SELECT relowner FROM pg_class WHERE oid "
+                                    "= to_regclass('table_asset')), 'USAGE')"),
+                     {}, {FieldType::Boolean})
+             .front()[0]
+             .toBool())
+        return {};
     return statements;
 }
 } // namespace
