@@ -225,46 +225,59 @@ void ShippingList::setTickedButtons() {
 
 std::vector<DueAsset> ShippingList::dueBefore(const QDate& expected) {
     std::vector<DueAsset> due;
-    const ListedAssets& assets = listedAssets();
-    for (int r = 1; r < Grid_shipping_list->rows(); ++r)
-        if (const auto asset = assets.constFind(itemAt(r).assetId);
-            asset != assets.cend() && due_before_return(asset->maintenance, expected))
+    for (const ListedAsset* asset : assetsByRow())
+        if (asset && due_before_return(asset->maintenance, expected))
             due.push_back({asset->model, asset->serial, asset->maintenance});
     return due;
 }
 
 void ShippingList::markDueLines() {
+    markDueLines(assetsByRow());
+}
+
+void ShippingList::markDueLines(const std::vector<const ListedAsset*>& rows) {
     // A line whose asset's maintenance falls before the shipment is back
     // shows its model number on orange.
     const QDate expected = expectedReturn ? expectedReturn() : QDate();
-    const ListedAssets& assets = listedAssets();
-    for (int r = 1; r < Grid_shipping_list->rows(); ++r) {
-        const auto asset = assets.constFind(itemAt(r).assetId);
-        const bool due = asset != assets.cend() && due_before_return(asset->maintenance, expected);
-        Grid_shipping_list->setCellBackColor(r, 2, colourFromCode(due ? orange : white));
+    for (size_t r = 1; r < rows.size(); ++r) {
+        const bool due = rows[r] && due_before_return(rows[r]->maintenance, expected);
+        Grid_shipping_list->setCellBackColor(static_cast<int>(r), 2,
+                                             colourFromCode(due ? orange : white));
     }
 }
 
-const ListedAssets& ShippingList::listedAssets() {
-    std::vector<int> ids;
-    for (int r = 1; r < Grid_shipping_list->rows(); ++r)
-        if (const int id = itemAt(r).assetId; id >= 0 && !m_assets.contains(id))
-            ids.push_back(id);
-    if (!ids.empty()) // an empty list is shown before any database is open
-        read_listed_assets(m_context.session().database(), ids, m_assets);
-    return m_assets;
+std::vector<const ListedAsset*> ShippingList::assetsByRow() {
+    const int count = Grid_shipping_list->rows();
+    std::vector<int> ids(static_cast<size_t>(std::max(count, 1)), -1);
+    std::vector<int> missing;
+    for (int r = 1; r < count; ++r) {
+        const int id = itemAt(r).assetId;
+        ids[static_cast<size_t>(r)] = id;
+        if (id >= 0 && !m_assets.contains(id))
+            missing.push_back(id);
+    }
+    if (!missing.empty()) // an empty list is shown before any database is open
+        read_listed_assets(m_context.session().database(), missing, m_assets);
+    std::vector<const ListedAsset*> rows(ids.size(), nullptr);
+    for (size_t r = 1; r < ids.size(); ++r)
+        if (const auto asset = m_assets.constFind(ids[r]); asset != m_assets.cend())
+            rows[r] = &*asset;
+    return rows;
 }
 
 void ShippingList::reset_shipping_list_selection() {
+    resetSelection(assetsByRow());
+}
+
+void ShippingList::resetSelection(const std::vector<const ListedAsset*>& rows) {
     AppState& state = m_context.state();
     FlexGrid& grid = *Grid_shipping_list;
     m_ticked.assign(static_cast<size_t>(grid.rows()), false);
     LocationColourMemo memo;
-    const ListedAssets& assets = listedAssets();
     for (int r = 1; r < grid.rows(); ++r) {
         setTicked(r, false);
         int idColour = white, locationColour = white;
-        if (const auto asset = assets.constFind(itemAt(r).assetId); asset != assets.cend()) {
+        if (const ListedAsset* asset = rows[static_cast<size_t>(r)]) {
             if (asset->shipment > 0)
                 idColour = yellow;
             locationColour =
@@ -273,7 +286,7 @@ void ShippingList::reset_shipping_list_selection() {
         grid.setCellBackColor(r, 1, colourFromCode(idColour));
         grid.setCellBackColor(r, 0, colourFromCode(locationColour));
     }
-    markDueLines();
+    markDueLines(rows);
     if (state.current_shipment_id > 0)
         find_record_by_number(m_context.session().rs_shipment(), QStringLiteral("ID"),
                               state.current_shipment_id);
@@ -286,10 +299,9 @@ void ShippingList::update_shipping_list_info() {
     Text_shipment_count->setText(QString::number(grid.rows() - 1));
     // Sums in single precision, as the sizes are stored.
     float weight = 0, volume = 0;
-    const ListedAssets& assets = listedAssets();
-    for (int r = 1; r < grid.rows(); ++r) {
-        const auto asset = assets.constFind(itemAt(r).assetId);
-        if (asset == assets.cend())
+    const std::vector<const ListedAsset*> rows = assetsByRow();
+    for (const ListedAsset* asset : rows) {
+        if (!asset)
             continue;
         if (asset->weight.isValid())
             weight += asset->weight.toFloat();
@@ -298,7 +310,7 @@ void ShippingList::update_shipping_list_info() {
     }
     Text_shipment_weight->setText(QString::number(weight, 'f', 1));
     Text_shipment_volume->setText(QString::number(volume / 1000000.0F, 'f', 3));
-    reset_shipping_list_selection();
+    resetSelection(rows);
 }
 
 // ---- commands -----------------------------------------------------------------

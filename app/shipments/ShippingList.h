@@ -92,8 +92,11 @@ private:
     // The listed assets as read when the list was shown or the row added:
     // totals and colours cost no look-up a row.
     ListedAssets m_assets;
-    // The listed assets, read where they are not yet.
-    const ListedAssets& listedAssets();
+    // The asset of each grid row (null for the heading and for an asset
+    // that is gone), read where it is not yet.
+    std::vector<const ListedAsset*> assetsByRow();
+    void resetSelection(const std::vector<const ListedAsset*>& rows);
+    void markDueLines(const std::vector<const ListedAsset*>& rows);
 };
 
 } // namespace gearlog
