@@ -11,6 +11,7 @@
 #include "RecordHelpers.h"
 #include "SampleDatabase.h"
 #include "SchemaBuilder.h"
+#include "ScratchServerDatabase.h"
 #include "Session.h"
 #include "ShippingLines.h"
 
@@ -18,7 +19,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
@@ -271,17 +271,11 @@ int main(int argc, char** argv) {
         std::printf("\nNo server (run through tools/with-postgres): the server run is left out\n");
         return 0;
     }
-    auto admin = openServerStore(server);
-    const QString name = QStringLiteral("gearlog_desks_%1").arg(QCoreApplication::applicationPid());
-    admin->execute(QStringLiteral("CREATE DATABASE %1").arg(name), {});
-    QString target = server;
-    target.replace(QRegularExpression(QStringLiteral("Database=[^;]*")),
-                   QStringLiteral("Database=") + name);
+    const bench::ScratchServerDatabase target(server, QStringLiteral("gearlog_desks"));
     {
-        auto store = openServerStore(target);
+        auto store = openServerStore(target.connection());
         buildSchema(*store, [&] { writeSampleRows(*store, sample); });
     }
-    runDesks(QStringLiteral("One server database"), target, 16, seconds);
-    admin->execute(QStringLiteral("DROP DATABASE %1").arg(name), {});
+    runDesks(QStringLiteral("One server database"), target.connection(), 16, seconds);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "BinaryField.h"
 #include "ConnectionString.h"
 #include "SchemaBuilder.h"
+#include "ScratchServerDatabase.h"
 #include "Session.h"
 #include <QApplication>
 
@@ -14,7 +15,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -86,14 +86,8 @@ int main(int argc, char** argv) {
             out.write(block);
         }
     }
-    auto admin = openServerStore(server);
-    const QString name = QStringLiteral("gearlog_photo_%1").arg(QCoreApplication::applicationPid());
-    admin->execute(QStringLiteral("CREATE DATABASE %1").arg(name), {});
-    QString target = server;
-    target.replace(QRegularExpression(QStringLiteral("Database=[^;]*")),
-                   QStringLiteral("Database=") + name);
-    buildSchema(*openServerStore(target));
-    measure(target, file);
-    admin->execute(QStringLiteral("DROP DATABASE %1").arg(name), {});
+    const bench::ScratchServerDatabase target(server, QStringLiteral("gearlog_photo"));
+    buildSchema(*openServerStore(target.connection()));
+    measure(target.connection(), file);
     return 0;
 }
