@@ -2,10 +2,10 @@
 // 2,000,000 lines) with one more shipment of 100,000 lines: showing the
 // view, the first matches of type-to-find in the shipment chooser, filling
 // the large shipment's list, saving it, and returning 1,000 ticked lines of
-// it; and the Attention view. GEARLOG_BENCH_DIR keeps the generated file between runs;
-// GEARLOG_BENCH_SERVER names a server database to use instead (made with
-// gearlog-admin sample CONNECTION --assets N --large-shipment 100000, N in
-// GEARLOG_BENCH_SERVER_ASSETS).
+// it; the Attention view and gearlog-admin due. GEARLOG_BENCH_DIR keeps the generated file between
+// runs; GEARLOG_BENCH_SERVER names a server database to use instead (made with gearlog-admin sample
+// CONNECTION --assets N --large-shipment 100000, N in GEARLOG_BENCH_SERVER_ASSETS).
+#include "AdminCommand.h"
 #include "BenchSupport.h"
 #include "ChooserModel.h"
 #include "ComboHelpers.h"
@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -109,6 +110,21 @@ void ShowAttentionView(benchmark::State& state) {
     state.counters["maintenance"] = view.Grid_attention[1]->rows() - 1;
 }
 
+// The command as cron runs it: the database opened, the lists printed.
+void DueCommand(benchmark::State& state) {
+    mainWindow(); // the indexes a writable open adds
+    const QString server = qEnvironmentVariable("GEARLOG_BENCH_SERVER");
+    int lines = 0;
+    for (auto _ : state) {
+        QString text, errors;
+        QTextStream out(&text), err(&errors);
+        runAdminCommand({QStringLiteral("due"), server.isEmpty() ? database() : server}, out, err);
+        out.flush();
+        lines = static_cast<int>(text.count(QLatin1Char('\n')));
+    }
+    state.counters["lines"] = lines;
+}
+
 void FindInShipmentChooser(benchmark::State& state) {
     const auto& model = *static_cast<const ChooserModel*>(shipments().model());
     size_t found = 0;
@@ -159,6 +175,7 @@ void Return1000TickedLines(benchmark::State& state) {
 
 BENCHMARK(ShowShipmentView)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(ShowAttentionView)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(DueCommand)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(FindInShipmentChooser)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(FillShipmentOf100000Lines)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(SaveShipmentOf100000Lines)->Unit(benchmark::kMillisecond)->Iterations(3);

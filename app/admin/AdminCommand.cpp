@@ -23,7 +23,7 @@ const char usage[] = "Usage:\n"
                      "                          [--large-shipment LINES] [--force]\n"
                      "  gearlog-admin check FILE|CONNECTION [--full]\n"
                      "  gearlog-admin backup FILE|CONNECTION COPY [--force]\n"
-                     "  gearlog-admin due FILE|CONNECTION [--days N] [--csv]\n"
+                     "  gearlog-admin due FILE|CONNECTION [--days N] [--limit N] [--csv]\n"
                      "\n"
                      "CONNECTION is Driver=QPSQL;Host=...;Port=...;Database=...;User=...\n"
                      "A server password comes from PGPASSWORD or ~/.pgpass.\n";
@@ -43,6 +43,7 @@ struct Arguments {
     int largeShipment = 0;
     int days = 30;    // due: maintenance within this many days
     bool csv = false; // due: CSV rather than text
+    int limit = 1000; // due: the most urgent rows of each list (0: all)
 };
 
 int positiveNumber(const QStringList& args, qsizetype& i, const QString& option) {
@@ -73,6 +74,8 @@ Arguments parse(const QStringList& args) {
             a.largeShipment = positiveNumber(args, i, arg);
         else if (arg == QLatin1String("--days") && a.command == QLatin1String("due"))
             a.days = positiveNumber(args, i, arg);
+        else if (arg == QLatin1String("--limit") && a.command == QLatin1String("due"))
+            a.limit = positiveNumber(args, i, arg);
         else if (arg == QLatin1String("--csv") && a.command == QLatin1String("due"))
             a.csv = true;
         else if (arg == QLatin1String("--seed"))
@@ -142,7 +145,8 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         out << "Wrote a sample database with " << a.assets << " assets to " << a.target << "\n";
     } else if (a.command == QLatin1String("due")) {
         // 0: nothing due, 1: something due (for a daily mail from cron).
-        const DueLists lists = read_due_lists(*openTarget(a.target), QDate::currentDate(), a.days);
+        const DueLists lists =
+            read_due_lists(*openTarget(a.target), QDate::currentDate(), a.days, a.limit);
         if (a.csv)
             writeDueCsv(lists, out);
         else

@@ -31,22 +31,34 @@ void csvLine(QTextStream& out, const QStringList& fields) {
     out << cells.join(QLatin1Char(',')) << "\r\n";
 }
 
+// "Title (count)", saying when only the most urgent rows follow.
+QString heading(const QString& title, size_t listed, int total) {
+    QString text = QStringLiteral("%1 (%2").arg(title).arg(total);
+    if (listed < static_cast<size_t>(total))
+        text += QStringLiteral("; the %1 most urgent listed").arg(listed);
+    return text + QLatin1Char(')');
+}
+
 } // namespace
 
 void writeDueText(const DueLists& lists, int within, QTextStream& out) {
-    out << "Overdue shipments (" << lists.overdue.size() << ")\n";
+    out << heading(QStringLiteral("Overdue shipments"), lists.overdue.size(), lists.overdueTotal)
+        << "\n";
     for (const OverdueShipment& s : lists.overdue)
         out << "  " << s.name << " to " << s.receiver << ": sent " << iso(s.sent)
             << ", expected back " << iso(s.expected) << ", " << days(s.daysOverdue) << " overdue, "
             << s.assetsOut << " asset(s) out\n";
-    out << "Maintenance due within " << days(within) << " (" << lists.maintenance.size() << ")\n";
+    out << heading(QStringLiteral("Maintenance due within ") + days(within),
+                   lists.maintenance.size(), lists.maintenanceTotal)
+        << "\n";
     for (const MaintenanceDue& m : lists.maintenance)
         out << "  Asset " << m.assetId << " " << m.model << " " << m.serial << " (" << m.type
             << "): due " << iso(m.due) << ", "
             << (m.daysLeft < 0 ? days(-m.daysLeft) + QStringLiteral(" ago")
                                : QStringLiteral("in ") + days(m.daysLeft))
             << ", " << m.location << "\n";
-    out << "Out during maintenance (" << lists.outDue.size() << ")\n";
+    out << heading(QStringLiteral("Out during maintenance"), lists.outDue.size(), lists.outDueTotal)
+        << "\n";
     for (const OutDuringMaintenance& o : lists.outDue)
         out << "  Asset " << o.assetId << " " << o.model << " " << o.serial << ": maintenance "
             << iso(o.maintenance) << ", back " << iso(o.expectedReturn) << " on " << o.shipment

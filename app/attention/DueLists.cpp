@@ -3,7 +3,12 @@
 #include "Dialect.h"
 #include "Store.h"
 
+#include "RecordHelpers.h"
+
+#include <QHash>
 #include <algorithm>
+#include <functional>
+#include <span>
 
 namespace gearlog {
 
@@ -24,35 +29,61 @@ QString openLine(const Store& store) {
     return dialect::openLineTerm(store.engine(), QStringLiteral("l"));
 }
 
-// A list's rows, the most urgent first, at most `limit` of them (0: all).
-std::vector<Row> listRows(Store& store, const QString& columns, const QString& from,
-                          const QString& order, const QVariantList& params,
-                          const std::vector<FieldType>& types, int limit = 0) {
-    QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(columns, from, order);
-    if (limit > 0)
-        sql += QStringLiteral(" LIMIT %1").arg(limit);
-    return store.select(sql, params, types);
+// Statements name at most this many keys, so a list read whole is read in
+// pieces.
+constexpr size_t keysPerRead = 1000;
+
+// The rows of `sql` (ending "... IN", its first column the key) for the
+// keys, in the keys' order, each passed to `take`; a key another desk deleted
+// meanwhile drops out.
+void readInOrder(Store& store, const QString& sql, const std::vector<int>& keys,
+                 const std::vector<FieldType>& types, const std::function<void(const Row&)>& take) {
+    for (size_t first = 0; first < keys.size(); first += keysPerRead) {
+        const std::span<const int> piece(keys.data() + first,
+                                         std::min(keysPerRead, keys.size() - first));
+        QHash<int, Row> byKey;
+        for (Row& r : store.select(sql + QStringLiteral(" (%1)").arg(key_list(piece)), {}, types))
+            byKey.insert(r[0].toInt(), std::move(r));
+        for (const int key : piece) {
+            const auto found = byKey.constFind(key);
+            if (found != byKey.cend())
+                take(*found);
+        }
+    }
 }
 
-void readOverdue(Store& store, const QDate& today, DueLists& lists) {
+// Keeps the first `limit` keys (0: all).
+void cut(std::vector<int>& keys, int limit) {
+    if (limit > 0 && keys.size() > static_cast<size_t>(limit))
+        keys.resize(static_cast<size_t>(limit));
+}
+
+void readOverdue(Store& store, const QDate& today, int limit, DueLists& lists) {
     const Engine engine = store.engine();
-    const QString from =
-        QStringLiteral("(SELECT l.ShipmentID AS ID, COUNT(*) AS Out FROM Table_ShippingList l "
-                       "JOIN Table_Shipment t ON t.ID = l.ShipmentID WHERE t.ExpectedReturnDate "
-                       "< ? AND %1 GROUP BY l.ShipmentID) n JOIN Table_Shipment s ON s.ID = n.ID "
-                       "LEFT JOIN Table_Contact c ON c.ID = s.ReceiverContactID")
-            .arg(openLine(store));
-    const QString columns =
-        QStringLiteral("s.ID, s.Name, c.Name, %1, %2, n.Out")
+    // Only a shipment with an open line can be overdue: found by the open
+    // lines' own index, counted as their keys are read.
+    std::vector<int> keys = store.selectKeys(
+        QStringLiteral("SELECT t.ID FROM (SELECT DISTINCT l.ShipmentID AS ID FROM "
+                       "Table_ShippingList l WHERE %1) o JOIN Table_Shipment t ON t.ID = o.ID "
+                       "WHERE t.ExpectedReturnDate < ? ORDER BY t.ExpectedReturnDate, t.ID")
+            .arg(openLine(store)),
+        {dayStart(today)});
+    lists.overdueTotal = static_cast<int>(keys.size());
+    cut(keys, limit);
+    const QString sql =
+        QStringLiteral("SELECT s.ID, s.Name, c.Name, %1, %2, (SELECT COUNT(*) FROM "
+                       "Table_ShippingList l WHERE l.ShipmentID = s.ID AND %3) FROM Table_Shipment "
+                       "s LEFT JOIN Table_Contact c ON c.ID = s.ReceiverContactID WHERE s.ID IN")
             .arg(dialect::selectTerm(engine, QStringLiteral("s.ShipmentDate"), F::Date),
-                 dialect::selectTerm(engine, QStringLiteral("s.ExpectedReturnDate"), F::Date));
-    for (const Row& r :
-         listRows(store, columns, from, QStringLiteral("s.ExpectedReturnDate, s.ID"),
-                  {dayStart(today)}, {F::Long, F::Text, F::Text, F::Date, F::Date, F::Long})) {
-        const QDate expected = r[4].toDateTime().date();
-        lists.overdue.push_back({r[0].toInt(), text(r[1]), text(r[2]), r[3].toDateTime().date(),
-                                 expected, static_cast<int>(expected.daysTo(today)), r[5].toInt()});
-    }
+                 dialect::selectTerm(engine, QStringLiteral("s.ExpectedReturnDate"), F::Date),
+                 openLine(store));
+    readInOrder(store, sql, keys, {F::Long, F::Text, F::Text, F::Date, F::Date, F::Long},
+                [&](const Row& r) {
+                    const QDate expected = r[4].toDateTime().date();
+                    lists.overdue.push_back(
+                        {r[0].toInt(), text(r[1]), text(r[2]), r[3].toDateTime().date(), expected,
+                         static_cast<int>(expected.daysTo(today)), r[5].toInt()});
+                });
 }
 
 // Where an asset is: in stock, or out to a receiver on a shipment.
@@ -64,66 +95,71 @@ QString location(const Row& r, size_t shipment) {
 }
 
 void readMaintenance(Store& store, const QDate& today, int days, int limit, DueLists& lists) {
-    const QString columns =
-        QStringLiteral("a.ID, a.ModelNumber, a.SerialNumber, e.Name, %1, a.ShipmentID, c.Name, "
-                       "s.Name")
-            .arg(dialect::selectTerm(store.engine(), QStringLiteral("a.NextSchedMaint"), F::Date));
-    const QString from = QStringLiteral(
-        "Table_Asset a LEFT JOIN Table_Equipment e ON e.ID = a.EquipmentID LEFT JOIN "
-        "Table_Shipment s ON s.ID = a.ShipmentID LEFT JOIN Table_Contact c ON c.ID = "
-        "s.ReceiverContactID WHERE a.NextSchedMaint < ?");
     const QVariantList before{dayStart(today.addDays(days + 1))};
-    for (const Row& r : listRows(
-             store, columns, from, QStringLiteral("a.NextSchedMaint, a.ID"), before,
-             {F::Long, F::Text, F::Text, F::Text, F::Date, F::Long, F::Text, F::Text}, limit)) {
-        const QDate due = r[4].toDateTime().date();
-        lists.maintenance.push_back({r[0].toInt(), text(r[1]), text(r[2]), text(r[3]), due,
-                                     static_cast<int>(today.daysTo(due)), location(r, 5)});
-    }
-    // Counted over the assets alone (the date's index), not their joins.
+    // Any number of assets may be due: only the first `limit` keys are read,
+    // and all are counted over the date's index alone.
+    QString sql = QStringLiteral("SELECT a.ID FROM Table_Asset a WHERE a.NextSchedMaint < ? ORDER "
+                                 "BY a.NextSchedMaint, a.ID");
+    if (limit > 0)
+        sql += QStringLiteral(" LIMIT %1").arg(limit);
+    const std::vector<int> keys = store.selectKeys(sql, before);
     lists.maintenanceTotal =
-        limit > 0 && lists.maintenance.size() == static_cast<size_t>(limit)
+        limit > 0 && keys.size() == static_cast<size_t>(limit)
             ? store
                   .select(QStringLiteral("SELECT COUNT(*) FROM Table_Asset a WHERE "
                                          "a.NextSchedMaint < ?"),
                           before, {F::Long})
                   .front()[0]
                   .toInt()
-            : static_cast<int>(lists.maintenance.size());
+            : static_cast<int>(keys.size());
+    const QString rows =
+        QStringLiteral("SELECT a.ID, a.ModelNumber, a.SerialNumber, e.Name, %1, a.ShipmentID, "
+                       "c.Name, s.Name FROM Table_Asset a LEFT JOIN Table_Equipment e ON e.ID = "
+                       "a.EquipmentID LEFT JOIN Table_Shipment s ON s.ID = a.ShipmentID LEFT JOIN "
+                       "Table_Contact c ON c.ID = s.ReceiverContactID WHERE a.ID IN")
+            .arg(dialect::selectTerm(store.engine(), QStringLiteral("a.NextSchedMaint"), F::Date));
+    readInOrder(
+        store, rows, keys, {F::Long, F::Text, F::Text, F::Text, F::Date, F::Long, F::Text, F::Text},
+        [&](const Row& r) {
+            const QDate due = r[4].toDateTime().date();
+            lists.maintenance.push_back({r[0].toInt(), text(r[1]), text(r[2]), text(r[3]), due,
+                                         static_cast<int>(today.daysTo(due)), location(r, 5)});
+        });
 }
 
-void readOutDue(Store& store, DueLists& lists) {
+void readOutDue(Store& store, int limit, DueLists& lists) {
     const Engine engine = store.engine();
-    const QString columns =
-        QStringLiteral("a.ID, a.ModelNumber, a.SerialNumber, s.ID, s.Name, %1, %2")
+    // Shipment by open shipment, its assets whose maintenance falls before
+    // it is back (one range of the assets' shipment-and-date index each).
+    std::vector<int> keys = store.selectKeys(
+        QStringLiteral("SELECT a.ID FROM (SELECT DISTINCT l.ShipmentID AS ID FROM "
+                       "Table_ShippingList l WHERE %1) o JOIN Table_Shipment s ON s.ID = o.ID "
+                       "JOIN Table_Asset a ON a.ShipmentID = s.ID WHERE a.NextSchedMaint < "
+                       "s.ExpectedReturnDate ORDER BY a.NextSchedMaint, a.ID")
+            .arg(openLine(store)),
+        {});
+    lists.outDueTotal = static_cast<int>(keys.size());
+    cut(keys, limit);
+    const QString sql =
+        QStringLiteral("SELECT a.ID, a.ModelNumber, a.SerialNumber, s.ID, s.Name, %1, %2 FROM "
+                       "Table_Asset a JOIN Table_Shipment s ON s.ID = a.ShipmentID WHERE a.ID IN")
             .arg(dialect::selectTerm(engine, QStringLiteral("a.NextSchedMaint"), F::Date),
                  dialect::selectTerm(engine, QStringLiteral("s.ExpectedReturnDate"), F::Date));
-    // Shipment by shipment, its assets whose maintenance falls before it is
-    // back (one range of the assets' shipment-and-date index each).
-    const QString from = QStringLiteral(
-        "Table_Shipment s JOIN Table_Asset a ON a.ShipmentID = s.ID WHERE s.ID > 0 AND "
-        "a.NextSchedMaint < s.ExpectedReturnDate");
-    for (const Row& r : listRows(store, columns, from, QStringLiteral("a.NextSchedMaint, a.ID"), {},
-                                 {F::Long, F::Text, F::Text, F::Long, F::Text, F::Date, F::Date}))
-        lists.outDue.push_back({r[0].toInt(), text(r[1]), text(r[2]), r[3].toInt(), text(r[4]),
-                                r[5].toDateTime().date(), r[6].toDateTime().date()});
+    readInOrder(store, sql, keys, {F::Long, F::Text, F::Text, F::Long, F::Text, F::Date, F::Date},
+                [&](const Row& r) {
+                    lists.outDue.push_back({r[0].toInt(), text(r[1]), text(r[2]), r[3].toInt(),
+                                            text(r[4]), r[5].toDateTime().date(),
+                                            r[6].toDateTime().date()});
+                });
 }
 
 } // namespace
 
 DueLists read_due_lists(Store& store, const QDate& today, int days, int limit) {
     DueLists lists;
-    // Overdue shipments and assets out are bounded by the open lines: read
-    // whole, counted, then cut, rather than counted by a second pass.
-    readOverdue(store, today, lists);
+    readOverdue(store, today, limit, lists);
     readMaintenance(store, today, days, limit, lists);
-    readOutDue(store, lists);
-    lists.overdueTotal = static_cast<int>(lists.overdue.size());
-    lists.outDueTotal = static_cast<int>(lists.outDue.size());
-    if (limit > 0) {
-        lists.overdue.resize(std::min(lists.overdue.size(), static_cast<size_t>(limit)));
-        lists.outDue.resize(std::min(lists.outDue.size(), static_cast<size_t>(limit)));
-    }
+    readOutDue(store, limit, lists);
     return lists;
 }
 

@@ -103,8 +103,8 @@ QStringList listIndexStatements(Store& store) {
     const QString indexes[][3] = {
         {QStringLiteral("Table_asset_NextSchedMaint"), QStringLiteral("Table_asset"),
          QStringLiteral("(NextSchedMaint)")},
-        {QStringLiteral("Table_shipment_ExpectedReturnDate"), QStringLiteral("Table_shipment"),
-         QStringLiteral("(ExpectedReturnDate)")},
+        {QStringLiteral("Table_shipment_due"), QStringLiteral("Table_shipment"),
+         QStringLiteral("(ID, ExpectedReturnDate)")},
         {QStringLiteral("Table_shippinglist_open"), QStringLiteral("Table_shippinglist"),
          QStringLiteral("(ShipmentID) WHERE ") + openLineTerm(store.engine(), QString())},
         {QStringLiteral("Table_asset_out"), QStringLiteral("Table_asset"),

@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "Dialect.h"
 #include "EngineError.h"
+#include "RecordHelpers.h"
 #include "TextFold.h"
 
 #include <algorithm>
@@ -113,13 +114,11 @@ const QStringList& ChooserModel::page(int number) const {
     QStringList names;
     const std::shared_ptr<Database> db = m_db.lock();
     if (db) {
-        QStringList list;
-        for (size_t i = first; i < last; ++i)
-            list << QString::number(m_keys[i]);
         QHash<int, QString> byKey;
         try {
-            const QString sql = QStringLiteral("SELECT ID, Name FROM %1 WHERE ID IN (%2)")
-                                    .arg(m_table, list.join(QLatin1Char(',')));
+            const QString sql =
+                QStringLiteral("SELECT ID, Name FROM %1 WHERE ID IN (%2)")
+                    .arg(m_table, key_list(std::span(m_keys).subspan(first, last - first)));
             for (const Row& row : db->store().select(sql, {}, {FieldType::Long, FieldType::Text}))
                 byKey.insert(row[0].toInt(), row[1].toString());
         } catch (const EngineError&) {

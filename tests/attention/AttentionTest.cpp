@@ -197,6 +197,18 @@ TEST_P(Attention, TheCommandForScriptsSaysWhetherAnythingIsDue) {
               1);
     o.flush();
     EXPECT_EQ(out.count(QStringLiteral("Maintenance due,")), 3);
+    out.clear();
+    // A cut list still says how many there are.
+    EXPECT_EQ(
+        runAdminCommand({QStringLiteral("due"), db->location(), QStringLiteral("--days"),
+                         QStringLiteral("60"), QStringLiteral("--limit"), QStringLiteral("1")},
+                        o, e),
+        1);
+    o.flush();
+    EXPECT_TRUE(out.contains(QStringLiteral("within 60 days (3; the 1 most urgent listed)\n  Asset "
+                                            "13 M-13 S13 (Radio set): due")))
+        << out.toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("Asset 14")));
     FreshDatabase empty(GetParam());
     EXPECT_EQ(runAdminCommand({QStringLiteral("due"), empty.location()}, o, e), 0);
 }
