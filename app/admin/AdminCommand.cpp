@@ -7,8 +7,10 @@
 #include "DueReport.h"
 #include "EngineError.h"
 #include "RecordHelpers.h"
+#include "RecordSearch.h"
 #include "SampleDatabase.h"
 #include "SchemaBuilder.h"
+#include "SearchReport.h"
 
 #include <QFileInfo>
 
@@ -24,6 +26,7 @@ const char usage[] = "Usage:\n"
                      "  gearlog-admin check FILE|CONNECTION [--full]\n"
                      "  gearlog-admin backup FILE|CONNECTION COPY [--force]\n"
                      "  gearlog-admin due FILE|CONNECTION [--days N] [--limit N] [--csv]\n"
+                     "  gearlog-admin find FILE|CONNECTION TEXT [--json]\n"
                      "\n"
                      "CONNECTION is Driver=QPSQL;Host=...;Port=...;Database=...;User=...\n"
                      "A server password comes from PGPASSWORD or ~/.pgpass.\n";
@@ -34,16 +37,18 @@ public:
 };
 
 struct Arguments {
-    QString command, target, copy;
+    QString command, target;
+    QString second; // backup: the file to copy to; find: the text
     bool force = false;
     bool full = false;  // check: every index against its table too
     bool roles = false; // create-schema: the reader and writer roles too
     int assets = 200;
     quint32 seed = 1;
     int largeShipment = 0;
-    int days = 30;    // due: maintenance within this many days
-    bool csv = false; // due: CSV rather than text
-    int limit = 1000; // due: the most urgent rows of each list (0: all)
+    int days = 30;     // due: maintenance within this many days
+    bool csv = false;  // due: CSV rather than text
+    int limit = 1000;  // due: the most urgent rows of each list (0: all)
+    bool json = false; // find: JSON rather than text
 };
 
 int positiveNumber(const QStringList& args, qsizetype& i, const QString& option) {
@@ -78,25 +83,31 @@ Arguments parse(const QStringList& args) {
             a.limit = positiveNumber(args, i, arg);
         else if (arg == QLatin1String("--csv") && a.command == QLatin1String("due"))
             a.csv = true;
+        else if (arg == QLatin1String("--json") && a.command == QLatin1String("find"))
+            a.json = true;
         else if (arg == QLatin1String("--seed"))
             a.seed = static_cast<quint32>(positiveNumber(args, i, arg));
         else if (arg.startsWith(QLatin1String("--")))
             throw UsageError(QStringLiteral("Unknown option ") + arg);
         else if (a.target.isEmpty())
             a.target = arg;
-        else if (a.copy.isEmpty() && a.command == QLatin1String("backup"))
-            a.copy = arg;
+        else if (a.second.isEmpty() &&
+                 (a.command == QLatin1String("backup") || a.command == QLatin1String("find")))
+            a.second = arg;
         else
             throw UsageError(QStringLiteral("Unexpected argument ") + arg);
     }
     const QStringList known{QStringLiteral("create"), QStringLiteral("create-schema"),
                             QStringLiteral("sample"), QStringLiteral("check"),
-                            QStringLiteral("backup"), QStringLiteral("due")};
+                            QStringLiteral("backup"), QStringLiteral("due"),
+                            QStringLiteral("find")};
     if (!known.contains(a.command))
         throw UsageError(QStringLiteral("Unknown command ") + a.command);
     if (a.target.isEmpty())
         throw UsageError(a.command + QStringLiteral(" needs a database file or connection"));
-    if (a.command == QLatin1String("backup") && a.copy.isEmpty())
+    if (a.command == QLatin1String("find") && a.second.isEmpty())
+        throw UsageError(QStringLiteral("find needs the text to find"));
+    if (a.command == QLatin1String("backup") && a.second.isEmpty())
         throw UsageError(QStringLiteral("backup needs the file to write the copy to"));
     return a;
 }
@@ -152,9 +163,23 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         else
             writeDueText(lists, a.days, out);
         return lists.empty() ? 0 : 1;
+    } else if (a.command == QLatin1String("find")) {
+        // 0: something found, 1: nothing (as grep says).
+        const std::unique_ptr<Store> store = openTarget(a.target);
+        std::vector<SearchGroup> groups;
+        bool found = false;
+        for (const SearchKind kind : search_kinds()) {
+            groups.push_back(search_records(*store, kind, a.second, searchShown));
+            found = found || groups.back().total > 0;
+        }
+        if (a.json)
+            writeSearchJson(a.second, groups, out);
+        else
+            writeSearchText(groups, out);
+        return found ? 0 : 1;
     } else if (a.command == QLatin1String("backup")) {
-        openTarget(a.target)->backupTo(a.copy, a.force);
-        out << "Copied " << a.target << " to " << a.copy << "\n";
+        openTarget(a.target)->backupTo(a.second, a.force);
+        out << "Copied " << a.target << " to " << a.second << "\n";
     } else {
         const QStringList problems = checkDatabaseAt(a.target, a.full);
         for (const QString& p : problems)

@@ -1,14 +1,11 @@
 #include "DueLists.h"
 
+#include "AssetPlace.h"
 #include "Dialect.h"
+#include "KeyedRead.h"
 #include "Store.h"
 
-#include "RecordHelpers.h"
-
-#include <QHash>
 #include <algorithm>
-#include <functional>
-#include <span>
 
 namespace gearlog {
 
@@ -27,29 +24,6 @@ QString text(const QVariant& v) {
 // An open line of the list aliased "l" (see dialect::openLineTerm).
 QString openLine(const Store& store) {
     return dialect::openLineTerm(store.engine(), QStringLiteral("l"));
-}
-
-// Statements name at most this many keys, so a list read whole is read in
-// pieces.
-constexpr size_t keysPerRead = 1000;
-
-// The rows of `sql` (ending "... IN", its first column the key) for the
-// keys, in the keys' order, each passed to `take`; a key another desk deleted
-// meanwhile drops out.
-void readInOrder(Store& store, const QString& sql, const std::vector<int>& keys,
-                 const std::vector<FieldType>& types, const std::function<void(const Row&)>& take) {
-    for (size_t first = 0; first < keys.size(); first += keysPerRead) {
-        const std::span<const int> piece(keys.data() + first,
-                                         std::min(keysPerRead, keys.size() - first));
-        QHash<int, Row> byKey;
-        for (Row& r : store.select(sql + QStringLiteral(" (%1)").arg(key_list(piece)), {}, types))
-            byKey.insert(r[0].toInt(), std::move(r));
-        for (const int key : piece) {
-            const auto found = byKey.constFind(key);
-            if (found != byKey.cend())
-                take(*found);
-        }
-    }
 }
 
 // Keeps the first `limit` keys (0: all).
@@ -77,21 +51,13 @@ void readOverdue(Store& store, const QDate& today, int limit, DueLists& lists) {
             .arg(dialect::selectTerm(engine, QStringLiteral("s.ShipmentDate"), F::Date),
                  dialect::selectTerm(engine, QStringLiteral("s.ExpectedReturnDate"), F::Date),
                  openLine(store));
-    readInOrder(store, sql, keys, {F::Long, F::Text, F::Text, F::Date, F::Date, F::Long},
-                [&](const Row& r) {
-                    const QDate expected = r[4].toDateTime().date();
-                    lists.overdue.push_back(
-                        {r[0].toInt(), text(r[1]), text(r[2]), r[3].toDateTime().date(), expected,
-                         static_cast<int>(expected.daysTo(today)), r[5].toInt()});
-                });
-}
-
-// Where an asset is: in stock, or out to a receiver on a shipment.
-QString location(const Row& r, size_t shipment) {
-    if (r[shipment].toInt() <= 0)
-        return QStringLiteral("In Stock");
-    const QString receiver = text(r[shipment + 1]), name = text(r[shipment + 2]);
-    return receiver.isEmpty() ? name : receiver + QStringLiteral(" \u2014 ") + name;
+    read_in_key_order(store, sql, keys, {F::Long, F::Text, F::Text, F::Date, F::Date, F::Long},
+                      [&](const Row& r) {
+                          const QDate expected = r[4].toDateTime().date();
+                          lists.overdue.push_back(
+                              {r[0].toInt(), text(r[1]), text(r[2]), r[3].toDateTime().date(),
+                               expected, static_cast<int>(expected.daysTo(today)), r[5].toInt()});
+                      });
 }
 
 void readMaintenance(Store& store, const QDate& today, int days, int limit, DueLists& lists) {
@@ -113,17 +79,17 @@ void readMaintenance(Store& store, const QDate& today, int days, int limit, DueL
                   .toInt()
             : static_cast<int>(keys.size());
     const QString rows =
-        QStringLiteral("SELECT a.ID, a.ModelNumber, a.SerialNumber, e.Name, %1, a.ShipmentID, "
-                       "c.Name, s.Name FROM Table_Asset a LEFT JOIN Table_Equipment e ON e.ID = "
-                       "a.EquipmentID LEFT JOIN Table_Shipment s ON s.ID = a.ShipmentID LEFT JOIN "
-                       "Table_Contact c ON c.ID = s.ReceiverContactID WHERE a.ID IN")
-            .arg(dialect::selectTerm(store.engine(), QStringLiteral("a.NextSchedMaint"), F::Date));
-    readInOrder(
+        QStringLiteral("SELECT a.ID, a.ModelNumber, a.SerialNumber, e.Name, %1, %2 FROM "
+                       "Table_Asset a LEFT JOIN Table_Equipment e ON e.ID = a.EquipmentID %3 "
+                       "WHERE a.ID IN")
+            .arg(dialect::selectTerm(store.engine(), QStringLiteral("a.NextSchedMaint"), F::Date),
+                 asset_place_columns(), asset_place_joins());
+    read_in_key_order(
         store, rows, keys, {F::Long, F::Text, F::Text, F::Text, F::Date, F::Long, F::Text, F::Text},
         [&](const Row& r) {
             const QDate due = r[4].toDateTime().date();
             lists.maintenance.push_back({r[0].toInt(), text(r[1]), text(r[2]), text(r[3]), due,
-                                         static_cast<int>(today.daysTo(due)), location(r, 5)});
+                                         static_cast<int>(today.daysTo(due)), asset_place(r, 5)});
         });
 }
 
@@ -145,12 +111,12 @@ void readOutDue(Store& store, int limit, DueLists& lists) {
                        "Table_Asset a JOIN Table_Shipment s ON s.ID = a.ShipmentID WHERE a.ID IN")
             .arg(dialect::selectTerm(engine, QStringLiteral("a.NextSchedMaint"), F::Date),
                  dialect::selectTerm(engine, QStringLiteral("s.ExpectedReturnDate"), F::Date));
-    readInOrder(store, sql, keys, {F::Long, F::Text, F::Text, F::Long, F::Text, F::Date, F::Date},
-                [&](const Row& r) {
-                    lists.outDue.push_back({r[0].toInt(), text(r[1]), text(r[2]), r[3].toInt(),
-                                            text(r[4]), r[5].toDateTime().date(),
-                                            r[6].toDateTime().date()});
-                });
+    read_in_key_order(
+        store, sql, keys, {F::Long, F::Text, F::Text, F::Long, F::Text, F::Date, F::Date},
+        [&](const Row& r) {
+            lists.outDue.push_back({r[0].toInt(), text(r[1]), text(r[2]), r[3].toInt(), text(r[4]),
+                                    r[5].toDateTime().date(), r[6].toDateTime().date()});
+        });
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "Dialect.h"
 
+#include "TextFind.h"
 #include "TextFold.h"
 
 #include <algorithm>
@@ -87,9 +88,9 @@ QStringList finishingStatements(Engine engine) {
 
 namespace {
 // Indexes of our own beside the schema's, for the overdue and maintenance
-// lists: the two dates, the open lines, and each shipment's assets by
-// maintenance date. Made where this desk may make them (on the server, a
-// role that owns the tables); without them the lists still work.
+// lists (the two dates, the open lines, and each shipment's assets by
+// maintenance date) and for finding typed text. Made where this desk may make them (on the server,
+// a role that owns the tables); without them the lists still work.
 QStringList listIndexStatements(Store& store) {
     const bool server = store.engine() == Engine::Postgres;
     QStringList existing;
@@ -114,6 +115,7 @@ QStringList listIndexStatements(Store& store) {
         if (!existing.contains(name.toLower()))
             statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 %3")
                               .arg(name, table, definition);
+    statements << findIndexStatements(store);
     // Asked only when there is something to make: most openings find them.
     if (server && !statements.isEmpty() &&
         !store

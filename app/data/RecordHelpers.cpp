@@ -154,15 +154,4 @@ void add_new_record(Recordset& cursor, Database& db, const QString& table) {
     cursor.setValue(QStringLiteral("ID"), id);
 }
 
-QString key_list(std::span<const int> keys) {
-    QString list;
-    list.reserve(static_cast<qsizetype>(keys.size()) * 8);
-    for (const int key : keys) {
-        if (!list.isEmpty())
-            list += QLatin1Char(',');
-        list += QString::number(key);
-    }
-    return list;
-}
-
 } // namespace gearlog

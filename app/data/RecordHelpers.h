@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
-#include <span>
 #include <vector>
 
 namespace gearlog {
@@ -50,9 +49,6 @@ std::optional<QString> first_referrer(Database& db, const QString& table, const 
 // everything that refers to the row, and a new reference never names a row
 // deleted meanwhile. Engine failures throw.
 bool lock_row(Database& db, const QString& table, int id, RowLock lock);
-// The keys as "1,2,3", for a statement's "ID IN (...)": numbers only, so
-// safe to write into the statement.
-QString key_list(std::span<const int> keys);
 // Begins a new row in the cursor with the next free key of its table.
 void add_new_record(Recordset& cursor, Database& db, const QString& table);
 

@@ -65,7 +65,34 @@ QString foldForFind(QStringView text) {
             kind != QChar::Mark_Enclosing)
             folded += c;
     }
-    return folded.toLower();
+    folded = folded.toLower();
+    // Letters drawn with a stroke have no decomposition, yet people type
+    // them without it ("Tromso" for Tromsø).
+    for (QChar& c : folded) {
+        switch (c.unicode()) {
+        case u'\u00f8': // ø
+            c = u'o';
+            break;
+        case u'\u0142': // ł
+            c = u'l';
+            break;
+        case u'\u0111': // đ
+            c = u'd';
+            break;
+        case u'\u0127': // ħ
+            c = u'h';
+            break;
+        case u'\u0167': // ŧ
+            c = u't';
+            break;
+        case u'\u0131': // dotless ı
+            c = u'i';
+            break;
+        default:
+            break;
+        }
+    }
+    return folded;
 }
 
 const FindFoldTable& findFoldTable() {

@@ -149,6 +149,24 @@ void Frame_equipment::Command_Equipment_Click() {
     load_Equipment_list();
 }
 
+void Frame_equipment::showEquipment(int equipmentId) {
+    Recordset& equipment = m_context.session().rs_equipment();
+    if (!find_record_by_number(equipment, QStringLiteral("ID"), equipmentId))
+        return;
+    const QString name = equipment.value(QStringLiteral("Name")).toString();
+    if (select_combo_item(*Combo_select_equipment_category,
+                          key_of(equipment, QStringLiteral("CategoryID"))) < 0)
+        return;
+    Combo_select_equipment_category_Click();
+    for (int r = 1; r < Grid_equipment->rows() - 1; ++r)
+        if (Grid_equipment->textMatrix(r, 1) == name) {
+            Grid_equipment->setRow(r);
+            Grid_equipment->setCol(1);
+            Grid_equipment_Click();
+            return;
+        }
+}
+
 void Frame_equipment::Combo_select_equipment_category_Click() {
     load_Equipment_list();
 }

@@ -27,6 +27,9 @@ public:
     // Prepares the view (the caller then brings it up).
     void Command_Equipment_Click();
     void load_Equipment_list();
+    // Lists the type's category and selects the type as a click on its row
+    // would (after Command_Equipment_Click).
+    void showEquipment(int equipmentId);
     void clear_equipment_form();
     void Grid_equipment_Click();
     void Command_create_equipment_Click();

@@ -308,6 +308,16 @@ void Frame_category::Command_delete_category_Click() {
                              rs_query, id, {used}, [this] { reloadCleared(); });
 }
 
+void Frame_category::showItem(int key) {
+    for (int r = 1; r < Grid_category->rows() - 1; ++r)
+        if (Grid_category->textMatrix(r, 0).trimmed() == QString::number(key)) {
+            Grid_category->setRow(r);
+            Grid_category->setCol(1);
+            Grid_category_Click();
+            return;
+        }
+}
+
 int Frame_category::selectedKey() const {
     bool numeric = false;
     const int key = Grid_category->textMatrix(Grid_category->row(), 0).trimmed().toInt(&numeric);

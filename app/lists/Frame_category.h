@@ -23,6 +23,9 @@ public:
     // Prepares the view for list 0..3 (the caller then brings it up).
     void Command_Categories_Click(int index);
     void load_category_list();
+    // Selects the contact or location with this key as a click on its row
+    // would (after Command_Categories_Click chose the list).
+    void showItem(int key);
 
     void Grid_category_Click();
     void Grid_category_DblClick();

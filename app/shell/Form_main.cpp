@@ -15,6 +15,7 @@
 #include "Frame_report.h"
 #include "Frame_report_shipment.h"
 #include "Frame_shipment.h"
+#include "SearchBox.h"
 #include "SpreadsheetExport.h"
 #include "UiServices.h"
 #include "ViewParts.h"
@@ -32,6 +33,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -117,6 +119,18 @@ void Form_main::buildMenus() {
     attention->setObjectName(QStringLiteral("menu_attention"));
     attention->setShortcut(Qt::Key_F3);
     connect(attention, &QAction::triggered, this, &Form_main::menu_attention);
+    QAction* find = view->addAction(QStringLiteral("&Find..."));
+    find->setObjectName(QStringLiteral("menu_find"));
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, this, [this] {
+        if (databaseOpen())
+            m_search->focusSearch();
+    });
+    // "/" finds too, as in many programs; a box being typed in keeps it.
+    connect(new QShortcut(QKeySequence(Qt::Key_Slash), this), &QShortcut::activated, this, [this] {
+        if (databaseOpen())
+            m_search->focusSearch();
+    });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("menu_help"));
@@ -158,6 +172,22 @@ void Form_main::buildFrames() {
             m_assetView->assetList().showAsset(id);
         });
     });
+    connect(m_requests, &ViewRequests::equipmentRequested, this, [this](int id) {
+        showPrepared(m_equipmentView, [this, id] {
+            m_equipmentView->Command_Equipment_Click();
+            m_equipmentView->showEquipment(id);
+        });
+    });
+    const auto showListItem = [this](int list) {
+        return [this, list](int key) {
+            showPrepared(m_categoryView, [this, list, key] {
+                m_categoryView->Command_Categories_Click(list);
+                m_categoryView->showItem(key);
+            });
+        };
+    };
+    connect(m_requests, &ViewRequests::addressRequested, this, showListItem(2));
+    connect(m_requests, &ViewRequests::contactRequested, this, showListItem(3));
     const auto gridOf = [](FlexGrid* grid) {
         return [grid] {
             return grid;
@@ -268,6 +298,9 @@ void Form_main::buildCoolBar() {
                [this] { m_reportView->Command_report_Click(); });
     viewButton(reports, "Command_report", 1, QStringLiteral("Sh&ipments"),
                QStringLiteral("Generate an equipment location report"), m_shipmentReportView);
+    QWidget* find = band(QStringLiteral("Find"), "Picture_find");
+    m_search = new SearchBox(*this, this, find);
+    find->layout()->addWidget(m_search);
 }
 
 // A move over a button that the button passes on to its band (a button

@@ -29,6 +29,7 @@ class Frame_report;
 class Frame_report_shipment;
 class Frame_attention;
 class Frame_shipment;
+class SearchBox;
 class ViewRequests;
 
 // The main window: File menu, the tool bar ("CoolBar") with its four bands
@@ -88,6 +89,7 @@ public:
     Frame_report* reportView() { return m_reportView; }
     Frame_report_shipment* shipmentReportView() { return m_shipmentReportView; }
     Frame_attention* attentionView() { return m_attentionView; }
+    SearchBox* searchBox() { return m_search; }
     // View -> Attention (F3), as its button does.
     void menu_attention();
     const QString& database_name() const { return m_databaseName; }
@@ -157,6 +159,7 @@ private:
     Frame_report* m_reportView = nullptr;
     Frame_report_shipment* m_shipmentReportView = nullptr;
     Frame_attention* m_attentionView = nullptr;
+    SearchBox* m_search = nullptr;
 };
 
 } // namespace gearlog

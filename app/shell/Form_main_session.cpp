@@ -7,6 +7,7 @@
 #include "DatabaseCreation.h"
 #include "EngineError.h"
 #include "Form_main.h"
+#include "SearchBox.h"
 
 #include "DueLists.h"
 #include "Frame_attention.h"
@@ -182,6 +183,7 @@ void Form_main::close_database() {
     for (const View& view : m_views)
         view.frame->hide();
     m_prepareShowing = nullptr;
+    m_search->clear();
     m_session.reset();
     setSessionCaption(QString());
     setCoolBarEnabled(false);

@@ -3,7 +3,7 @@
 #include "Database.h"
 #include "Dialect.h"
 #include "EngineError.h"
-#include "RecordHelpers.h"
+#include "KeyedRead.h"
 #include "TextFold.h"
 
 #include <algorithm>

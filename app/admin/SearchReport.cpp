@@ -1,0 +1,64 @@
+#include "SearchReport.h"
+
+#include "RecordSearch.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace gearlog {
+
+namespace {
+
+QString kindName(SearchKind kind) {
+    switch (kind) {
+    case SearchKind::Asset:
+        return QStringLiteral("asset");
+    case SearchKind::Shipment:
+        return QStringLiteral("shipment");
+    case SearchKind::Equipment:
+        return QStringLiteral("equipment");
+    case SearchKind::Contact:
+        return QStringLiteral("contact");
+    case SearchKind::Address:
+        return QStringLiteral("address");
+    }
+    return {};
+}
+
+} // namespace
+
+void writeSearchText(const std::vector<SearchGroup>& groups, QTextStream& out) {
+    for (const SearchGroup& g : groups) {
+        out << search_group_heading(g) << "\n";
+        for (const SearchHit& h : g.hits)
+            out << "  " << h.title
+                << (h.detail.isEmpty() ? QString() : QStringLiteral(" \u2014 ") + h.detail) << "\n";
+        if (const QString more = search_more_text(g); !more.isEmpty())
+            out << "  " << more << "\n";
+        if (g.tooShort)
+            out << "  (" << search_short_note(g.kind) << ")\n";
+    }
+}
+
+void writeSearchJson(const QString& text, const std::vector<SearchGroup>& groups,
+                     QTextStream& out) {
+    QJsonArray kinds;
+    for (const SearchGroup& g : groups) {
+        QJsonArray hits;
+        for (const SearchHit& h : g.hits)
+            hits.append(QJsonObject{{QStringLiteral("id"), h.key},
+                                    {QStringLiteral("title"), h.title},
+                                    {QStringLiteral("detail"), h.detail}});
+        kinds.append(QJsonObject{{QStringLiteral("kind"), kindName(g.kind)},
+                                 {QStringLiteral("total"), g.total},
+                                 {QStringLiteral("totalCapped"), g.totalCapped},
+                                 {QStringLiteral("tooShort"), g.tooShort},
+                                 {QStringLiteral("matches"), hits}});
+    }
+    out << QJsonDocument(
+               QJsonObject{{QStringLiteral("text"), text}, {QStringLiteral("groups"), kinds}})
+               .toJson(QJsonDocument::Indented);
+}
+
+} // namespace gearlog
