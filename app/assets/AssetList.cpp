@@ -481,6 +481,7 @@ void AssetList::showAsset(int assetId) {
             assetGrid.setRow(r);
             assetGrid.setCol(1);
             Grid_asset_Click();
+            assetGrid.setFocus(Qt::OtherFocusReason);
             return;
         }
     }

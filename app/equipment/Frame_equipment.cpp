@@ -163,6 +163,7 @@ void Frame_equipment::showEquipment(int equipmentId) {
             Grid_equipment->setRow(r);
             Grid_equipment->setCol(1);
             Grid_equipment_Click();
+            Grid_equipment->setFocus(Qt::OtherFocusReason);
             return;
         }
 }

@@ -314,6 +314,7 @@ void Frame_category::showItem(int key) {
             Grid_category->setRow(r);
             Grid_category->setCol(1);
             Grid_category_Click();
+            Grid_category->setFocus(Qt::OtherFocusReason);
             return;
         }
 }

@@ -298,9 +298,9 @@ void Form_main::buildCoolBar() {
                [this] { m_reportView->Command_report_Click(); });
     viewButton(reports, "Command_report", 1, QStringLiteral("Sh&ipments"),
                QStringLiteral("Generate an equipment location report"), m_shipmentReportView);
-    QWidget* find = band(QStringLiteral("Find"), "Picture_find");
-    m_search = new SearchBox(*this, this, find);
-    find->layout()->addWidget(m_search);
+    // The bands fill the bar; the search box sits at the menu bar's end.
+    m_search = new SearchBox(*this, this, menuBar());
+    menuBar()->setCornerWidget(m_search, Qt::TopRightCorner);
 }
 
 // A move over a button that the button passes on to its band (a button
@@ -374,6 +374,7 @@ void Form_main::mnuExcel_Click() {
 
 void Form_main::setCoolBarEnabled(bool enabled) {
     m_coolBar->setEnabled(enabled);
+    m_search->setEnabled(enabled);
     m_saveCopy->setEnabled(enabled);
     // With no database there is nothing to show but the way to one.
     m_noDatabase->setVisible(!enabled);

@@ -348,8 +348,10 @@ void Frame_shipment::Combo_shipment_Click() {
 }
 
 void Frame_shipment::showShipment(int id) {
-    if (select_chooser_item(*Combo_shipment, id) >= 0)
+    if (select_chooser_item(*Combo_shipment, id) >= 0) {
         Combo_shipment_Click();
+        Combo_shipment->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void Frame_shipment::Command_clear_shipment_changes_Click() {

@@ -46,7 +46,7 @@ public:
 
     ShippingList& shippingList() { return *m_list; }
     // Loads the shipment as a pick of it in the list would (another desk's
-    // new one included).
+    // new one included), the list focused.
     void showShipment(int id);
 
 private:
