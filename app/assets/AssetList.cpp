@@ -19,6 +19,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QStyle>
 
@@ -99,6 +100,15 @@ AssetList::AssetList(ViewContext& context, int index, QWidget* view, const Layou
     setGridShape(1);
     connect(Grid_asset, &FlexGrid::Click, this, guarded([this] { Grid_asset_Click(); }));
     connect(Grid_asset, &FlexGrid::RowChanged, this, guarded([this] { Grid_asset_Click(); }));
+    if (index == 0) {
+        auto* menu = new QMenu(Grid_asset);
+        menu->setObjectName(QStringLiteral("mnuAssetGrid"));
+        QAction* labels = menu->addAction(QStringLiteral("Print Labels..."));
+        labels->setObjectName(QStringLiteral("mnuPrintLabels"));
+        connect(labels, &QAction::triggered, this, [this] { printLabels(); });
+        connect(Grid_asset, &FlexGrid::RightClick, menu,
+                [menu](const QPoint& at) { menu->popup(at); });
+    }
     connect(Grid_asset, &FlexGrid::DblClick, this, guarded([this] { Grid_asset_DblClick(); }));
 
     Imagelet_asset = new imagelet::Imagelet(view);
@@ -451,6 +461,22 @@ void AssetList::Grid_asset_DblClick() {
 
 void AssetList::Text_asset_location_Click() {
     show_asset_location(m_context.session(), m_context.state(), Text_asset_location->window());
+}
+
+void AssetList::printLabels() {
+    QList<int> assets;
+    const int first = std::min(Grid_asset->row(), Grid_asset->rowSel());
+    const int last = std::max(Grid_asset->row(), Grid_asset->rowSel());
+    for (int r = std::max(first, 1); r <= last; ++r) {
+        bool numeric = false;
+        const int id = Grid_asset->textMatrix(r, 0).toInt(&numeric);
+        if (numeric)
+            assets << id;
+    }
+    const int type = Combo_asset_equipment->currentIndex() >= 0
+                         ? Combo_asset_equipment->currentData().toInt()
+                         : -1;
+    emit m_context.requests().labelsRequested(assets, type);
 }
 
 void AssetList::showAsset(int assetId) {

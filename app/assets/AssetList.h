@@ -82,6 +82,8 @@ private:
     void setGridShape(int rows);
     // The shipping list's add and delete buttons, where the view has them.
     void setItemButtons(bool enabled);
+    // The asset view's grid menu: labels for the selected rows.
+    void printLabels();
 
     ViewContext& m_context;
     int m_index;

@@ -62,6 +62,12 @@ SearchBox::SearchBox(ViewContext& context, QWidget* overlay, QWidget* parent)
     List_search_results->hide();
     List_search_results->installEventFilter(this);
 
+    m_menu = new QMenu(List_search_results);
+    m_menu->setObjectName(QStringLiteral("mnuSearchResult"));
+    QAction* labels = m_menu->addAction(QStringLiteral("Print Labels..."));
+    labels->setObjectName(QStringLiteral("mnuSearchLabels"));
+    connect(labels, &QAction::triggered, this, &SearchBox::printLabels);
+
     m_step->setSingleShot(true);
     m_step->setInterval(0);
     connect(m_step, &QTimer::timeout, this, &SearchBox::searchNextKind);
@@ -239,13 +245,19 @@ void SearchBox::showMenu(const QPoint& globalPos) {
     if (!isMatch(item))
         return;
     const auto kind = static_cast<SearchKind>(item->data(kindRole).toInt());
-    if (kind != SearchKind::Asset && kind != SearchKind::Equipment)
+    if (kind == SearchKind::Asset || kind == SearchKind::Equipment)
+        m_menu->popup(globalPos);
+}
+
+void SearchBox::printLabels() {
+    QListWidgetItem* item = List_search_results->currentItem();
+    if (!isMatch(item))
         return;
-    QMenu menu(List_search_results);
-    QAction* labels = menu.addAction(QStringLiteral("Print Labels..."));
-    labels->setObjectName(QStringLiteral("mnuSearchLabels"));
-    if (menu.exec(globalPos) == labels)
-        emit labelsRequested(kind, item->data(keyRole).toInt());
+    const int key = item->data(keyRole).toInt();
+    if (static_cast<SearchKind>(item->data(kindRole).toInt()) == SearchKind::Asset)
+        emit m_context.requests().labelsRequested({key}, -1);
+    else
+        emit m_context.requests().labelsRequested({}, key);
 }
 
 bool SearchBox::eventFilter(QObject* watched, QEvent* event) {

@@ -9,6 +9,7 @@
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QMenu;
 class QTimer;
 
 namespace gearlog {
@@ -35,10 +36,6 @@ public:
     QLineEdit* Text_search;
     QListWidget* List_search_results;
 
-signals:
-    // The asset labels of a result: one asset, or every asset of a type.
-    void labelsRequested(SearchKind kind, int key);
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -54,10 +51,12 @@ private:
     void leave();
     void placeResults();
     void showMenu(const QPoint& globalPos);
+    void printLabels();
 
     ViewContext& m_context;
     QWidget* m_overlay;
     QTimer* m_step;
+    QMenu* m_menu;
     QString m_text;                 // what the listed matches are for
     bool m_chosen = false;          // the user moved to a match
     std::deque<SearchKind> m_kinds; // kinds not searched yet for it

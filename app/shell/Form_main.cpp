@@ -7,6 +7,7 @@
 #include "EngineError.h"
 #include "FlexGrid.h"
 #include "Form_Shipping_History.h"
+#include "Form_labels.h"
 #include "Frame_asset.h"
 #include "Frame_attention.h"
 #include "Frame_category.h"
@@ -188,6 +189,14 @@ void Form_main::buildFrames() {
     };
     connect(m_requests, &ViewRequests::addressRequested, this, showListItem(2));
     connect(m_requests, &ViewRequests::contactRequested, this, showListItem(3));
+    connect(
+        m_requests, &ViewRequests::labelsRequested, this,
+        [this](const QList<int>& assets, int equipmentId) {
+            guarded([&] {
+                Form_labels labels(*m_session, {assets.begin(), assets.end()}, equipmentId, this);
+                ui().runModal(labels);
+            })();
+        });
     const auto gridOf = [](FlexGrid* grid) {
         return [grid] {
             return grid;

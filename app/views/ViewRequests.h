@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 
 namespace gearlog {
@@ -22,6 +23,9 @@ signals:
     void equipmentRequested(int equipmentId);
     void contactRequested(int contactId);
     void addressRequested(int addressId);
+    // Labels for the assets, or (with an equipment type, not -1) a choice
+    // of them and every asset of that type.
+    void labelsRequested(const QList<int>& assetIds, int equipmentId);
 };
 
 } // namespace gearlog
