@@ -2,9 +2,10 @@
 // 2,000,000 lines) with one more shipment of 100,000 lines: showing the
 // view, the first matches of type-to-find in the shipment chooser, filling
 // the large shipment's list, saving it, and returning 1,000 ticked lines of
-// it; the Attention view and gearlog-admin due. GEARLOG_BENCH_DIR keeps the generated file between
-// runs; GEARLOG_BENCH_SERVER names a server database to use instead (made with gearlog-admin sample
-// CONNECTION --assets N --large-shipment 100000, N in GEARLOG_BENCH_SERVER_ASSETS).
+// it; the Attention view and gearlog-admin due; the search box. GEARLOG_BENCH_DIR keeps the
+// generated file between runs; GEARLOG_BENCH_SERVER names a server database to use instead (made
+// with gearlog-admin sample CONNECTION --assets N --large-shipment 100000, N in
+// GEARLOG_BENCH_SERVER_ASSETS).
 #include "AdminCommand.h"
 #include "BenchSupport.h"
 #include "ChooserModel.h"
@@ -14,6 +15,7 @@
 #include "Frame_attention.h"
 #include "Frame_shipment.h"
 #include "InstantUi.h"
+#include "RecordSearch.h"
 #include "SampleDatabase.h"
 #include "SchemaBuilder.h"
 #include "Settings.h"
@@ -125,6 +127,38 @@ void DueCommand(benchmark::State& state) {
     state.counters["lines"] = lines;
 }
 
+// A serial-number fragment typed: the assets' matches, which show first.
+void SearchSerialFragment(benchmark::State& state) {
+    Store& store = mainWindow().session().database().store();
+    int round = 0, found = 0;
+    for (auto _ : state) {
+        const QString fragment = QStringLiteral("%1").arg(1000 + (round++ * 7919) % 9000);
+        found = search_records(store, SearchKind::Asset, fragment, searchShown).total;
+    }
+    state.counters["matches"] = found;
+}
+
+// Every kind searched for one text, as the box lists them all.
+void SearchEveryKind(benchmark::State& state) {
+    Store& store = mainWindow().session().database().store();
+    int round = 0;
+    for (auto _ : state) {
+        const QString fragment = QStringLiteral("to %1").arg(1000 + (round++ * 7919) % 9000);
+        for (const SearchKind kind : search_kinds())
+            search_records(store, kind, fragment, searchShown);
+    }
+}
+
+// A scanner's serial number and Enter: the one asset it names.
+void ScanSerialNumber(benchmark::State& state) {
+    Store& store = mainWindow().session().database().store();
+    int round = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            exact_record(store, QStringLiteral("SN%1").arg(1 + (round++ * 7919) % 90000, 7, 10,
+                                                           QLatin1Char('0'))));
+}
+
 void FindInShipmentChooser(benchmark::State& state) {
     const auto& model = *static_cast<const ChooserModel*>(shipments().model());
     size_t found = 0;
@@ -176,6 +210,9 @@ void Return1000TickedLines(benchmark::State& state) {
 BENCHMARK(ShowShipmentView)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(ShowAttentionView)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(DueCommand)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(SearchSerialFragment)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(SearchEveryKind)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(ScanSerialNumber)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(FindInShipmentChooser)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(FillShipmentOf100000Lines)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(SaveShipmentOf100000Lines)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -3,6 +3,7 @@
 #include "TextFold.h"
 
 #include <QString>
+#include <array>
 #include <sqlite3.h>
 #include <string>
 
@@ -15,33 +16,75 @@ int compareNoCase(void*, int aBytes, const void* a, int bBytes, const void* b) {
                              bBytes);
 }
 
+// foldForFind of each code point below 0x500 (Latin, Greek, Cyrillic and
+// the combining accents) that folds to at most one character: 0 drops it,
+// `slow` asks foldForFind for the whole text.
+constexpr char32_t slow = 0xFFFFFFFF;
+const std::array<char32_t, 0x500>& foldedPoints() {
+    static const std::array<char32_t, 0x500> points = [] {
+        std::array<char32_t, 0x500> p{};
+        for (char16_t u = 0; u < 0x500; ++u) {
+            const QChar c(u);
+            const QString f = foldForFind(QStringView(&c, 1));
+            p[u] = f.isEmpty() ? 0 : f.size() == 1 && !f[0].isSurrogate() ? f[0].unicode() : slow;
+        }
+        return p;
+    }();
+    return points;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The fold of well-formed UTF-8 made only of the table's code points, or
+// false (the caller then folds through QString).
+bool foldByTable(const unsigned char* text, int bytes, std::string& out) {
+    const auto& points = foldedPoints();
+    out.clear();
+    for (int i = 0; i < bytes;) {
+        char32_t c = text[i];
+        if (c < 0x80) {
+            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+            ++i;
+            continue;
+        }
+        // Two-byte sequences reach 0x7FF; the table ends at 0x4FF.
+        if ((c & 0xE0) != 0xC0 || i + 1 >= bytes || (text[i + 1] & 0xC0) != 0x80)
+            return false;
+        c = ((c & 0x1F) << 6) | (text[i + 1] & 0x3F);
+        i += 2;
+        if (c < 0x80 || c >= points.size() || points[c] == slow)
+            return false;
+        if (points[c] != 0)
+            appendUtf8(out, points[c]);
+    }
+    return true;
+}
+
 void findFold(sqlite3_context* context, int, sqlite3_value** args) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    const auto* text = sqlite3_value_text(args[0]);
     if (!text) {
         sqlite3_result_null(context);
         return;
     }
     const int bytes = sqlite3_value_bytes(args[0]);
-    // Plain ASCII, by far the most common, is lowered on the bytes: the
-    // whole list is folded on every find.
-    thread_local std::string lowered;
-    lowered.assign(text, static_cast<size_t>(bytes));
-    bool ascii = true;
-    for (char& c : lowered) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-    }
-    if (ascii) {
-        sqlite3_result_text(context, lowered.data(), bytes, SQLITE_TRANSIENT);
-        return;
-    }
-    const QByteArray folded = foldForFind(QString::fromUtf8(text, bytes)).toUtf8();
-    sqlite3_result_text(context, folded.constData(), static_cast<int>(folded.size()),
-                        SQLITE_TRANSIENT);
+    // Every row of a list is folded on every find: plain and accented Latin,
+    // Greek and Cyrillic text is folded on the bytes, through a table.
+    thread_local std::string folded;
+    if (!foldByTable(text, bytes, folded))
+        folded = foldForFind(QString::fromUtf8(reinterpret_cast<const char*>(text), bytes))
+                     .toStdString();
+    sqlite3_result_text(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include "Dialect.h"
 #include "EngineError.h"
 #include "Store.h"
+#include "TextFold.h"
 
+#include <QCryptographicHash>
 #include <QSet>
 #include <algorithm>
 
@@ -36,15 +38,33 @@ QString accentedName(const Searched& s) {
 }
 
 // True for a row with a searched text beyond printable ASCII: the
-// condition of the accented index, written the same in every statement so
-// that the engine takes the index for it.
-QString accentedTerm(Engine engine, const Searched& s) {
+// condition of the file's accented index, written the same in every
+// statement so that SQLite takes the index for it.
+QString accentedTerm(const Searched& s) {
     QStringList terms;
     for (const QString& f : s.fields)
-        terms << (engine == Engine::Sqlite
-                      ? QStringLiteral("%1 GLOB '*[^ -~]*'").arg(f)
-                      : QStringLiteral("octet_length(%1) <> char_length(%1)").arg(f));
+        terms << QStringLiteral("%1 GLOB '*[^ -~]*'").arg(f);
     return QLatin1Char('(') + terms.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+}
+
+// On a server, a field as type-to-find folds it (lowered by the names'
+// collation, accents dropped by a translation table), in the C collation
+// so that LIKE may compare it; the trigram index is built on the same
+// expression, so the server finds accents, case and all through it.
+QString serverFolded(const QString& field) {
+    const FindFoldTable& table = findFoldTable();
+    return QStringLiteral("(translate(lower(CAST(%1 AS text) COLLATE gearlog_nocase) COLLATE "
+                          "\"C\", '%2', '%3'))")
+        .arg(field, table.from, table.to);
+}
+
+// The server's trigram index is named after what it folds with, so that a
+// changed fold makes a new one.
+QString serverIndexName(const Searched& s) {
+    const QByteArray definition = serverFolded(QString()).toUtf8();
+    return s.table.toLower() + QStringLiteral("_fold_") +
+           QString::fromLatin1(
+               QCryptographicHash::hash(definition, QCryptographicHash::Sha1).toHex().left(8));
 }
 
 // True for a row whose searched texts, folded, hold the parameter (one a
@@ -111,7 +131,7 @@ QStringList fileStatements(Store& store) {
         }
         if (!present.contains(accentedName(s).toLower()))
             statements << QStringLiteral("CREATE INDEX %1 ON %2 (ID) WHERE %3")
-                              .arg(accentedName(s), s.table, accentedTerm(Engine::Sqlite, s));
+                              .arg(accentedName(s), s.table, accentedTerm(s));
     }
     return statements;
 }
@@ -120,8 +140,8 @@ QStringList serverStatements(Store& store) {
     const QStringList present =
         names(store, QStringLiteral("SELECT relname FROM pg_class WHERE relkind = 'i' AND "
                                     "pg_table_is_visible(oid)"));
-    // The schema pg_trgm is in, or would be installed in; none when it
-    // cannot be had.
+    // The schema pg_trgm is in, or ("+" first) would be installed in; none
+    // when it cannot be had.
     const auto trgm = store.select(
         QStringLiteral("SELECT COALESCE((SELECT quote_ident(n.nspname) FROM pg_extension e JOIN "
                        "pg_namespace n ON n.oid = e.extnamespace WHERE e.extname = 'pg_trgm'), "
@@ -133,21 +153,22 @@ QStringList serverStatements(Store& store) {
     QStringList statements;
     for (const FindTable t : tables) {
         const Searched& s = searched(t);
-        if (!schema.isEmpty() && !present.contains(trigramName(s).toLower())) {
-            if (schema.startsWith(QLatin1Char('+'))) {
-                schema = schema.mid(1);
-                statements << QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm");
-            }
-            QStringList columns;
-            for (const QString& f : s.fields)
-                columns << QStringLiteral("(CAST(%1 AS text) COLLATE \"C\") %2.gin_trgm_ops")
-                               .arg(f, schema);
-            statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 USING gin (%3)")
-                              .arg(trigramName(s), s.table, columns.join(QStringLiteral(", ")));
+        const QString index = serverIndexName(s);
+        if (schema.isEmpty() || present.contains(index))
+            continue;
+        if (schema.startsWith(QLatin1Char('+'))) {
+            schema = schema.mid(1);
+            statements << QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm");
         }
-        if (!present.contains(accentedName(s).toLower()))
-            statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (ID) WHERE %3")
-                              .arg(accentedName(s), s.table, accentedTerm(Engine::Postgres, s));
+        // One made with an earlier fold is replaced.
+        for (const QString& old : present)
+            if (old.startsWith(s.table.toLower() + QStringLiteral("_fold_")))
+                statements << QStringLiteral("DROP INDEX IF EXISTS %1").arg(old);
+        QStringList columns;
+        for (const QString& f : s.fields)
+            columns << serverFolded(f) + QStringLiteral(" %1.gin_trgm_ops").arg(schema);
+        statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 USING gin (%3)")
+                          .arg(index, s.table, columns.join(QStringLiteral(", ")));
     }
     return statements;
 }
@@ -191,13 +212,12 @@ std::vector<int> trigramKeys(Store& store, const Searched& s, const QString& fol
                                     .arg(limit),
                                 params);
     }
-    // The same terms as the trigram index's; plain ASCII is lowered in the
-    // C collation, which is what the folded text holds for such rows. No
+    // The trigram index's own expressions (read whole without it). No
     // order: the first rows found end the read.
     QStringList terms;
     QVariantList params;
     for (const QString& f : s.fields) {
-        terms << QStringLiteral("(CAST(%1 AS text) COLLATE \"C\") ILIKE ?").arg(f);
+        terms << serverFolded(f) + QStringLiteral(" LIKE ?");
         params << anywherePattern(folded);
     }
     return store.selectKeys(QStringLiteral("SELECT ID FROM %1 WHERE %2 LIMIT %3")
@@ -206,17 +226,16 @@ std::vector<int> trigramKeys(Store& store, const Searched& s, const QString& fol
                             params);
 }
 
-// Rows with text beyond plain ASCII that hold the text once folded (the
-// trigram index matches case only).
+// On a file, rows with text beyond plain ASCII that hold the text once
+// folded (the trigram table matches case only).
 std::vector<int> accentedKeys(Store& store, const Searched& s, const QString& folded, int limit) {
     QVariantList params;
     for (qsizetype i = 0; i < s.fields.size(); ++i)
         params << folded;
-    return store.selectKeys(
-        QStringLiteral("SELECT ID FROM %1 WHERE %2 AND %3 LIMIT %4")
-            .arg(s.table, accentedTerm(store.engine(), s), foldedTerm(store.engine(), s))
-            .arg(limit),
-        params);
+    return store.selectKeys(QStringLiteral("SELECT ID FROM %1 WHERE %2 AND %3 LIMIT %4")
+                                .arg(s.table, accentedTerm(s), foldedTerm(Engine::Sqlite, s))
+                                .arg(limit),
+                            params);
 }
 
 } // namespace
@@ -234,7 +253,9 @@ FoundKeys find_text_keys(Store& store, FindTable table, const QString& folded, i
     std::vector<int> keys = trigramKeys(store, s, folded, limit + 1);
     FoundKeys found;
     found.more = keys.size() > static_cast<size_t>(limit);
-    const std::vector<int> accented = accentedKeys(store, s, folded, limit + 1);
+    const std::vector<int> accented = store.engine() == Engine::Sqlite
+                                          ? accentedKeys(store, s, folded, limit + 1)
+                                          : std::vector<int>();
     found.more = found.more || accented.size() > static_cast<size_t>(limit);
     keys.insert(keys.end(), accented.begin(), accented.end());
     std::sort(keys.begin(), keys.end());

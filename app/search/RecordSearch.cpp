@@ -257,11 +257,6 @@ SearchGroup searchSmall(Store& store, const SmallTable& t, const QString& folded
     SearchGroup group{t.kind, {}, 0, false, false};
     QVariantList params;
     const QString where = heldByAny(store.engine(), t.fields, folded, params);
-    group.total = store
-                      .select(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(t.from, where),
-                              params, {F::Long})
-                      .front()[0]
-                      .toInt();
     QVariantList beginParams;
     QStringList begins;
     for (const QString& f : t.fields) {
@@ -270,28 +265,30 @@ SearchGroup searchSmall(Store& store, const SmallTable& t, const QString& folded
     }
     const QStringList extra =
         t.fields.mid(1) + (t.detailField.isEmpty() ? QStringList() : QStringList{t.detailField});
+    // Counted in the same read: every row is folded once.
     const QString sql =
-        QStringLiteral("SELECT x.ID, x.Name%1 FROM %2 WHERE %3 ORDER BY CASE WHEN %4 THEN 0 ELSE 1 "
-                       "END, x.Name LIMIT %5")
+        QStringLiteral("SELECT x.ID, COUNT(*) OVER (), x.Name%1 FROM %2 WHERE %3 ORDER BY CASE "
+                       "WHEN %4 THEN 0 ELSE 1 END, x.Name LIMIT %5")
             .arg(extra.isEmpty() ? QString()
                                  : QStringLiteral(", ") + extra.join(QStringLiteral(", ")),
                  t.from, where, begins.join(QStringLiteral(" OR ")))
             .arg(ranked);
-    std::vector<FieldType> types{F::Long, F::Text};
+    std::vector<FieldType> types{F::Long, F::Long, F::Text};
     for (qsizetype i = 0; i < extra.size(); ++i)
         types.push_back(F::Text);
     std::vector<Ranked> found;
     int order = 0;
     for (const Row& r : store.select(sql, params + beginParams, types)) {
-        QStringList values{r[1].toString()}, details;
-        for (qsizetype i = 2; i < static_cast<qsizetype>(r.size()); ++i) {
+        group.total = r[1].toInt();
+        QStringList values{r[2].toString()}, details;
+        for (qsizetype i = 3; i < static_cast<qsizetype>(r.size()); ++i) {
             details << r[static_cast<size_t>(i)].toString();
-            if (i - 1 < t.fields.size())
+            if (i - 2 < t.fields.size())
                 values << r[static_cast<size_t>(i)].toString();
         }
         found.push_back({rankOf(folded, values),
                          order++,
-                         {t.kind, r[0].toInt(), r[1].toString(), joined(details)}});
+                         {t.kind, r[0].toInt(), r[2].toString(), joined(details)}});
     }
     keepBest(found, shown, group);
     return group;
