@@ -9,11 +9,13 @@
 #include "OpenWindow.h"
 #include "RecordSearch.h"
 #include "SearchBox.h"
+#include "ViewRequests.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -167,12 +169,34 @@ TEST_P(Search, TheBoxOpensWhatIsChosenByKeyOrMouse) {
     EXPECT_EQ(lists.list_kind(), 3);
     EXPECT_EQ(lists.grid()->textMatrix(lists.grid()->row(), 1), QString::fromUtf8("Zoë Ünal"));
 
-    // Escape leaves the box empty.
+    // "/" goes to the box from a view; Escape leaves it empty.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    lists.grid()->setFocus();
+    QTest::keyClick(lists.grid(), Qt::Key_Slash);
+    EXPECT_TRUE(box().Text_search->hasFocus());
+    box().Text_search->clear();
     typeSearch(QStringLiteral("perth"));
     QTest::keyClick(box().Text_search, Qt::Key_Escape);
     EXPECT_TRUE(box().Text_search->text().isEmpty());
     EXPECT_FALSE(list.isVisible());
     EXPECT_EQ(unexpected(), QString());
+}
+
+TEST_P(Search, TheAssetGridsMenuPrintsLabelsOfTheSelectedRows) {
+    emit window->requests().assetRequested(10);
+    FlexGrid& grid = *window->assetView()->assetList().Grid_asset;
+    QTest::keyClick(&grid, Qt::Key_Down, Qt::ShiftModifier); // two rows selected
+    QTest::keyClick(&grid, Qt::Key_Menu);
+    QString offered;
+    scripted.dialogs.push_back([&offered](QDialog& dialog) {
+        offered = dialog.findChild<QRadioButton*>(QStringLiteral("Option_labels_selected"))->text();
+        return int(QDialog::Rejected);
+    });
+    child<QMenu>(QStringLiteral("mnuAssetGrid"))
+        ->findChild<QAction*>(QStringLiteral("mnuPrintLabels"))
+        ->trigger();
+    EXPECT_EQ(offered, QStringLiteral("The selected assets (2)"));
 }
 
 TEST_P(Search, LabelsFillTheirSheetsAndTheirCodesOpenTheAssets) {
