@@ -8,26 +8,6 @@
 
 namespace gearlog {
 
-namespace {
-
-QString kindName(SearchKind kind) {
-    switch (kind) {
-    case SearchKind::Asset:
-        return QStringLiteral("asset");
-    case SearchKind::Shipment:
-        return QStringLiteral("shipment");
-    case SearchKind::Equipment:
-        return QStringLiteral("equipment");
-    case SearchKind::Contact:
-        return QStringLiteral("contact");
-    case SearchKind::Address:
-        return QStringLiteral("address");
-    }
-    return {};
-}
-
-} // namespace
-
 void writeSearchText(const std::vector<SearchGroup>& groups, QTextStream& out) {
     for (const SearchGroup& g : groups) {
         out << search_group_heading(g) << "\n";
@@ -50,7 +30,7 @@ void writeSearchJson(const QString& text, const std::vector<SearchGroup>& groups
             hits.append(QJsonObject{{QStringLiteral("id"), h.key},
                                     {QStringLiteral("title"), h.title},
                                     {QStringLiteral("detail"), h.detail}});
-        kinds.append(QJsonObject{{QStringLiteral("kind"), kindName(g.kind)},
+        kinds.append(QJsonObject{{QStringLiteral("kind"), search_kind_key(g.kind)},
                                  {QStringLiteral("total"), g.total},
                                  {QStringLiteral("totalCapped"), g.totalCapped},
                                  {QStringLiteral("tooShort"), g.tooShort},

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <utility>
 
 namespace gearlog {
 
@@ -68,30 +69,13 @@ QString foldForFind(QStringView text) {
     folded = folded.toLower();
     // Letters drawn with a stroke have no decomposition, yet people type
     // them without it ("Tromso" for Tromsø).
-    for (QChar& c : folded) {
-        switch (c.unicode()) {
-        case u'\u00f8': // ø
-            c = u'o';
-            break;
-        case u'\u0142': // ł
-            c = u'l';
-            break;
-        case u'\u0111': // đ
-            c = u'd';
-            break;
-        case u'\u0127': // ħ
-            c = u'h';
-            break;
-        case u'\u0167': // ŧ
-            c = u't';
-            break;
-        case u'\u0131': // dotless ı
-            c = u'i';
-            break;
-        default:
-            break;
-        }
-    }
+    static constexpr std::pair<char16_t, char16_t> stroked[] = {
+        {u'\u00f8', u'o'}, {u'\u0142', u'l'}, {u'\u0111', u'd'},
+        {u'\u0127', u'h'}, {u'\u0167', u't'}, {u'\u0131', u'i'}};
+    for (QChar& c : folded)
+        for (const auto& [letter, base] : stroked)
+            if (c.unicode() == letter)
+                c = QChar(base);
     return folded;
 }
 

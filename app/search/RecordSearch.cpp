@@ -319,6 +319,22 @@ QString search_kind_title(SearchKind kind) {
     return {};
 }
 
+QString search_kind_key(SearchKind kind) {
+    switch (kind) {
+    case SearchKind::Asset:
+        return QStringLiteral("asset");
+    case SearchKind::Shipment:
+        return QStringLiteral("shipment");
+    case SearchKind::Equipment:
+        return QStringLiteral("equipment");
+    case SearchKind::Contact:
+        return QStringLiteral("contact");
+    case SearchKind::Address:
+        return QStringLiteral("address");
+    }
+    return {};
+}
+
 QString search_group_heading(const SearchGroup& group) {
     return QStringLiteral("%1 (%L2%3)")
         .arg(search_kind_title(group.kind))

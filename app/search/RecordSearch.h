@@ -44,6 +44,8 @@ constexpr int searchShown = 8;
 const std::array<SearchKind, 5>& search_kinds();
 // "Assets", "Shipments", "Equipment types", "Contacts", "Addresses".
 QString search_kind_title(SearchKind kind);
+// "asset", "shipment", "equipment", "contact", "address", for programs.
+QString search_kind_key(SearchKind kind);
 
 // "Assets (1,234)", with "+" when the count was capped.
 QString search_group_heading(const SearchGroup& group);
