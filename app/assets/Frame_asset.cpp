@@ -270,7 +270,8 @@ void Frame_asset::Command_save_asset_changes_Click(int index) {
     AppState& state = m_context.state();
     Session& session = m_context.session();
     write_and_reload(
-        m_context, QStringLiteral("An error occurred while saving the changes: "),
+        m_context, save_caption(index),
+        QStringLiteral("An error occurred while saving the changes: "),
         [&] {
             Recordset& asset = session.rs_asset_query();
             if (index == 0 && state.current_asset_id >= 0 &&
@@ -298,7 +299,8 @@ void Frame_asset::Command_delete_asset_Click() {
         return;
     const int id = state.current_asset_id;
     write_and_reload(
-        m_context, QStringLiteral("An error occurred while deleting the asset: "),
+        m_context, QStringLiteral("Delete"),
+        QStringLiteral("An error occurred while deleting the asset: "),
         [&] {
             const Deletion deletion = delete_asset(session, id);
             if (!deletion.refusal.isEmpty())

@@ -43,6 +43,18 @@ int Database::execute(const QString& jetSql) {
     return affected;
 }
 
+void Database::recordChange(RowChange change) {
+    m_history.push_back(std::move(change));
+    if (m_depth == 0)
+        writeHistory();
+}
+
+void Database::writeHistory() {
+    if (!m_author)
+        m_author = history_author(*m_store);
+    write_history(*m_store, *m_author, m_command, std::exchange(m_history, {}));
+}
+
 void Database::begin() {
     if (m_depth == 0) {
         m_store->begin();
@@ -60,12 +72,24 @@ void Database::commit() {
         throw EngineError(QStringLiteral("The command was undone because a part of it failed"),
                           QStringLiteral("commit"));
     }
-    if (m_depth == 1)
+    if (m_depth == 1) {
+        // The history goes with the changes, or the command fails whole.
+        if (!m_history.empty()) {
+            try {
+                writeHistory();
+            } catch (...) {
+                rollbackStore();
+                throw;
+            }
+        }
         m_store->commit();
+    }
     --m_depth;
     if (m_depth == 0) {
         m_touched.clear();
         m_keysGiven.clear();
+        m_history.clear();
+        m_command.clear();
     }
 }
 
@@ -86,6 +110,8 @@ void Database::rollbackStore() {
     m_depth = 0;
     m_rollbackOnly = false;
     m_keysGiven.clear();
+    m_history.clear();
+    m_command.clear();
     const auto touched = std::exchange(m_touched, {});
     m_store->rollback();
     // Edits begun in the transaction belong to it and go with it.

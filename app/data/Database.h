@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChangeHistory.h"
 #include "JetSql.h"
 #include "Recordset.h"
 #include "Store.h"
@@ -7,6 +8,7 @@
 #include <QHash>
 #include <QSet>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace gearlog {
@@ -49,6 +51,13 @@ public:
         return m_touched.value(table).contains(id);
     }
 
+    // The command whose writes the history records (its caption, such as
+    // "Save New"), until its transaction ends.
+    void setCommand(const QString& caption) { m_command = caption; }
+    // A change of the open transaction, recorded with it when it commits;
+    // one made outside a transaction (no command's) is recorded at once.
+    void recordChange(RowChange change);
+
     // Called by cursors.
     void attach(Recordset* cursor);
     void detach(Recordset* cursor);
@@ -56,6 +65,8 @@ public:
 
 private:
     void rollbackStore();
+    // Writes the changes recorded and forgets them.
+    void writeHistory();
 
     std::unique_ptr<Store> m_store;
     std::vector<Recordset*> m_cursors;
@@ -63,6 +74,9 @@ private:
     bool m_rollbackOnly = false;
     QHash<QString, QSet<int>> m_touched; // rows written in the open transaction
     QHash<QString, int> m_keysGiven;     // see lastKeyGiven
+    QString m_command;
+    std::vector<RowChange> m_history; // the open transaction's changes
+    std::optional<HistoryAuthor> m_author;
 };
 
 // Begins a transaction and rolls it back unless commit() was called.

@@ -1,5 +1,6 @@
 #include "Dialect.h"
 
+#include "ChangeHistory.h"
 #include "TextFind.h"
 #include "TextFold.h"
 
@@ -115,7 +116,7 @@ QStringList listIndexStatements(Store& store) {
         if (!existing.contains(name.toLower()))
             statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 %3")
                               .arg(name, table, definition);
-    statements << findIndexStatements(store);
+    statements << findIndexStatements(store) << historyTableStatements(store);
     // Asked only when there is something to make: most openings find them.
     if (server && !statements.isEmpty() &&
         !store

@@ -134,6 +134,8 @@ private:
     void trimCache();
     void remember(int key, Row row);
     void requireCurrent() const;
+    // Records the edit being written in the history.
+    void recordWrite(int key, const std::vector<size_t>& blobs);
     [[noreturn]] void refuseStaleUpdate(int key);
     // "col1 IS ? AND col2 IS ? ...": the base table's row as read, with the
     // column whose value each "?" takes; the same for every update.

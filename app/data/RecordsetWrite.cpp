@@ -93,6 +93,7 @@ void Recordset::update() {
     }
     for (size_t d : blobs)
         store.writeBlob(table.name, m_query.deferred[d].field, newKey.toInt(), *m_edit->blobs[d]);
+    recordWrite(newKey.toInt(), blobs);
     if (together)
         together->commit();
     m_edit.reset();
@@ -138,6 +139,28 @@ void Recordset::holdReferencedRows() {
     }
 }
 
+void Recordset::recordWrite(int key, const std::vector<size_t>& blobs) {
+    const TableDef& table = *m_query.baseTable;
+    const bool adding = m_edit->mode == EditMode::Adding;
+    RowChange change{table.name, key, adding ? ChangeAction::Added : ChangeAction::Changed, {}};
+    for (size_t c = 0; c < m_query.columns.size(); ++c) {
+        const ColumnInfo& info = m_query.columns[c];
+        if (info.table != table.name || !m_edit->changed[c])
+            continue;
+        const QString before = adding ? QString() : history_text(m_edit->original[c], info.type);
+        const QString after = history_text(m_edit->values[c], info.type);
+        if (before != after)
+            change.fields.push_back({info.field, before, after});
+    }
+    // A picture's old bytes are never read: its size and hash are in the
+    // history's entry of the change that stored it.
+    for (size_t d : blobs)
+        change.fields.push_back({m_query.deferred[d].field, QString(),
+                                 history_text(*m_edit->blobs[d], FieldType::LongBinary)});
+    if (adding || !change.fields.empty())
+        m_db->recordChange(std::move(change));
+}
+
 const Recordset::Unchanged& Recordset::unchangedCondition() {
     if (m_unchanged)
         return *m_unchanged;
@@ -176,8 +199,17 @@ void Recordset::deleteRecord() {
     requireCurrent();
     m_edit.reset();
     const int key = currentKey();
+    RowChange change{m_query.baseTable->name, key, ChangeAction::Deleted, {}};
+    const Row& row = currentRow();
+    for (size_t c = 0; c < m_query.columns.size(); ++c) {
+        const ColumnInfo& info = m_query.columns[c];
+        if (info.table == m_query.baseTable->name)
+            if (const QString before = history_text(row[c], info.type); !before.isEmpty())
+                change.fields.push_back({info.field, before, QString()});
+    }
     m_db->store().execute(
         QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(m_query.baseTable->name), {key});
+    m_db->recordChange(std::move(change));
     m_db->rowsChanged(*m_query.baseTable, {key}, this);
     m_cache.remove(key);
     removeAt(m_pos);

@@ -358,7 +358,8 @@ void Frame_equipment::Command_save_equipment_changes_Click(int index) {
     Session& session = m_context.session();
     Recordset& equipment = session.rs_equipment();
     write_and_reload(
-        m_context, QStringLiteral("An error occurred while saving the changes: "),
+        m_context, save_caption(index),
+        QStringLiteral("An error occurred while saving the changes: "),
         [&] {
             const bool found =
                 replace ? find_record_by_text(equipment, QStringLiteral("Name"),
@@ -407,7 +408,7 @@ void Frame_equipment::Command_delete_equipment_Click() {
         QStringLiteral("ModelNumber"),
         QStringLiteral("ID"),
         QStringLiteral("You cannot delete this equipment as it is in use by the asset ")};
-    delete_unless_referenced(m_context,
+    delete_unless_referenced(m_context, QStringLiteral("Delete"),
                              QStringLiteral("An error occurred while deleting the equipment: "),
                              equipment, equipment.value(QStringLiteral("ID")).toInt(), {used}, [&] {
                                  state.current_equipment.clear();

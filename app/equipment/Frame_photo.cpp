@@ -206,7 +206,8 @@ void Frame_photo::Command_save_photo_changes_Click() {
         return;
     Recordset& photos = m_context.session().rs_photo();
     write_and_reload(
-        m_context, QStringLiteral("An error occurred while saving the changes: "),
+        m_context, QStringLiteral("Save Changes"),
+        QStringLiteral("An error occurred while saving the changes: "),
         [&] {
             if (name == photos.value(QStringLiteral("Name")).toString())
                 return true;
@@ -258,7 +259,7 @@ void Frame_photo::Command_Store_photo_in_database_Click() {
     Recordset& photos = session.rs_photo();
     const QString failure = QStringLiteral("An error occurred while saving the changes: ");
     write_and_reload(
-        m_context, failure,
+        m_context, QStringLiteral("Store photo in database"), failure,
         [&] {
             if (find_stored_record_by_text(photos, QStringLiteral("Name"), name)) {
                 if (!ui().askYesNo(QStringLiteral("That name is already in the database. Do you "
@@ -301,7 +302,7 @@ void Frame_photo::Command_delete_photo_Click() {
         QStringLiteral("Name"),
         QStringLiteral("Name"),
         QStringLiteral("You cannot delete this photo as it is currently in use by the equipment ")};
-    delete_unless_referenced(m_context,
+    delete_unless_referenced(m_context, QStringLiteral("Delete This Photo"),
                              QStringLiteral("An error occurred while deleting the photo: "), photos,
                              photos.value(QStringLiteral("ID")).toInt(), {used}, [this] {
                                  m_lastDelete.start();

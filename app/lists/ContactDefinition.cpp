@@ -61,7 +61,10 @@ bool define_contact(ViewContext& context, int key, QWidget* parent,
     if (!confirmed(state, dialog))
         return false;
     return write_and_reload(
-        context, QStringLiteral("An error occurred while modifying the name: "),
+        context,
+        key >= 0 ? QStringLiteral("Modify the current contact")
+                 : QStringLiteral("Create a new contact"),
+        QStringLiteral("An error occurred while modifying the name: "),
         [&] {
             beginWrite(contacts, dialog.saveChoice() == 0, key, session.database(),
                        QStringLiteral("Table_Contact"));
@@ -93,7 +96,10 @@ bool define_address(ViewContext& context, int key, QWidget* parent,
     if (!confirmed(state, dialog))
         return false;
     return write_and_reload(
-        context, QStringLiteral("An error occurred while modifying the address: "),
+        context,
+        key >= 0 ? QStringLiteral("Modify the current address")
+                 : QStringLiteral("Create a new address"),
+        QStringLiteral("An error occurred while modifying the address: "),
         [&] {
             beginWrite(addresses, dialog.saveChoice() == 0, key, session.database(),
                        QStringLiteral("Table_address"));

@@ -245,7 +245,8 @@ void Frame_category::Command_save_category_changes_Click(int index) {
         return;
     Session& session = m_context.session();
     write_and_reload(
-        m_context, QStringLiteral("An error occurred while saving the changes: "),
+        m_context, save_caption(index),
+        QStringLiteral("An error occurred while saving the changes: "),
         [&] {
             Recordset& rs_query = session.rs_query();
             // A new name is checked against the database, where another desk
@@ -303,7 +304,7 @@ void Frame_category::Command_delete_category_Click() {
                   QStringLiteral("ModelNumber"),
                   QStringLiteral("ID"),
                   QStringLiteral("You cannot delete this status as it is in use by the asset ")};
-    delete_unless_referenced(m_context,
+    delete_unless_referenced(m_context, QStringLiteral("Delete"),
                              QStringLiteral("An error occurred while deleting the category: "),
                              rs_query, id, {used}, [this] { reloadCleared(); });
 }

@@ -48,9 +48,12 @@ void Frame_category::deleteUnlessShipped(Recordset& items, int key, const QStrin
             QStringLiteral("ID"),
             QStringLiteral("You cannot delete this item as it is in use in the shipment ")};
     };
-    delete_unless_referenced(m_context, failure, items, key,
-                             {shippedAs(receiverField), shippedAs(shipperField)},
-                             [this] { reloadCleared(); });
+    delete_unless_referenced(
+        m_context,
+        QStringLiteral("Delete the current %1")
+            .arg(m_listKind == 3 ? QStringLiteral("contact") : QStringLiteral("address")),
+        failure, items, key, {shippedAs(receiverField), shippedAs(shipperField)},
+        [this] { reloadCleared(); });
 }
 
 void Frame_category::Command_delete_contact_Click() {

@@ -3,6 +3,7 @@
 #include "AssetList.h"
 #include "ExportFile.h"
 
+#include "ChangeHistory.h"
 #include "CommandRunner.h"
 #include "EngineError.h"
 #include "FlexGrid.h"
@@ -16,6 +17,7 @@
 #include "Frame_report.h"
 #include "Frame_report_shipment.h"
 #include "Frame_shipment.h"
+#include "RtfCodec.h"
 #include "SearchBox.h"
 #include "SpreadsheetExport.h"
 #include "UiServices.h"
@@ -83,6 +85,8 @@ Form_main::Form_main(QWidget* parent) : QMainWindow(parent), m_exit([] { QApplic
     setMinimumSize(1100, 760);
     resize(1100, 760);
     setCoolBarEnabled(false);
+    // The history of changes keeps a comment's plain text.
+    set_rich_text_reader(&rtf::plainText);
 }
 
 Form_main::~Form_main() = default;

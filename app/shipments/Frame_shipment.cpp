@@ -461,7 +461,8 @@ void Frame_shipment::Command_save_shipment_changes_Click(int index) {
     // A save that fails (another desk's change included) leaves the form
     // and the list as the user made them, to save again.
     const bool stored = write_and_reload(
-        m_context, QStringLiteral("An error occurred while saving the changes: "),
+        m_context, save_caption(index),
+        QStringLiteral("An error occurred while saving the changes: "),
         [&] {
             Recordset& shipment = session.rs_shipment();
             const bool replace =
@@ -495,7 +496,8 @@ void Frame_shipment::Command_delete_shipment_Click() {
         return;
     Session& session = m_context.session();
     write_and_reload(
-        m_context, QStringLiteral("An error occurred while deleting the shipment: "),
+        m_context, QStringLiteral("Delete"),
+        QStringLiteral("An error occurred while deleting the shipment: "),
         [&] {
             const Deletion deletion = delete_shipment(session, id);
             if (!deletion.refusal.isEmpty())

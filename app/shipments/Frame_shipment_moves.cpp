@@ -69,14 +69,15 @@ void Frame_shipment::Command_return_item_from_shipping_list_Click() {
             continue;
         ReturnResult result;
         bool ran = false;
-        const bool committed = write_and_reload(
-            m_context, QStringLiteral("An error occurred while saving the changes: "),
-            [&] {
-                result = return_line(session, shipment, item.assetId, date);
-                ran = true;
-                return result.changed;
-            },
-            {});
+        const bool committed =
+            write_and_reload(m_context, QStringLiteral("Return items to Stock"),
+                             QStringLiteral("An error occurred while saving the changes: "),
+                             [&] {
+                                 result = return_line(session, shipment, item.assetId, date);
+                                 ran = true;
+                                 return result.changed;
+                             },
+                             {});
         failed = !committed && (!ran || result.changed);
         if (failed)
             break;

@@ -119,6 +119,14 @@ QList<int> addOpenLines(Database& db, int shipment, const std::vector<int>& asse
                                rows.join(QStringLiteral(", ")),
                            values);
     }
+    for (size_t r = 0; r < assets.size(); ++r)
+        db.recordChange({QStringLiteral("Table_shippinglist"),
+                         keys[r],
+                         ChangeAction::Added,
+                         {{QStringLiteral("ShipmentID"), {}, QString::number(shipment)},
+                          {QStringLiteral("AssetID"), {}, QString::number(assets[r])},
+                          {QStringLiteral("IsCompleted"), {}, QStringLiteral("No")},
+                          {QStringLiteral("TransferID"), {}, QStringLiteral("-1")}}});
     return QList<int>(keys.begin(), keys.end());
 }
 
@@ -206,7 +214,21 @@ void store_shipping_list(Session& session, int shipment, int shown,
             adding.push_back(assetId);
     QList<int> linesTouched(completed.begin(), completed.end());
     linesTouched += addOpenLines(db, shipment, adding);
+    const QString completedOn = history_text(now, FieldType::Date);
     eachChunk(completed, [&](const QString& marks, const QVariantList& ids) {
+        // What the history says each line leaves behind.
+        for (const Row& line : store.select(
+                 QStringLiteral("SELECT ID, TransferID FROM Table_shippinglist WHERE ID IN (%1)")
+                     .arg(marks),
+                 ids, {FieldType::Long, FieldType::Long}))
+            db.recordChange(
+                {QStringLiteral("Table_ShippingList"),
+                 line[0].toInt(),
+                 ChangeAction::Changed,
+                 {{QStringLiteral("IsCompleted"), QStringLiteral("No"), QStringLiteral("Yes")},
+                  {QStringLiteral("CompletionDate"), {}, completedOn},
+                  {QStringLiteral("TransferID"), history_text(line[1], FieldType::Long),
+                   QString::number(shipment)}}});
         store.execute(QStringLiteral("UPDATE Table_shippinglist SET IsCompleted = ?, "
                                      "CompletionDate = ?, TransferID = ? WHERE ID IN (%1)")
                           .arg(marks),
@@ -217,6 +239,13 @@ void store_shipping_list(Session& session, int shipment, int shown,
             QStringLiteral("UPDATE Table_asset SET ShipmentID = ? WHERE ID IN (%1)").arg(marks),
             QVariantList{shipment} + ids);
     });
+    for (const int assetId : moving)
+        db.recordChange(
+            {QStringLiteral("Table_Asset"),
+             assetId,
+             ChangeAction::Changed,
+             {{QStringLiteral("ShipmentID"), QString::number(std::max(0, standing.value(assetId))),
+               QString::number(shipment)}}});
     // Every cursor sees the lines and the assets as they are now.
     db.rowsChanged(*findTable(QStringLiteral("Table_shippinglist")), linesTouched, nullptr);
     db.rowsChanged(*findTable(QStringLiteral("Table_asset")),
@@ -302,6 +331,13 @@ Deletion delete_shipment(Session& session, int shipment) {
     find_record_by_number(shipments, idField, shipment);
     shipments.deleteRecord();
     // No line names it; an asset still standing on it goes back to stock.
+    for (const int assetId : db.store().selectKeys(
+             QStringLiteral("SELECT ID FROM Table_asset WHERE ShipmentID = ?"), {shipment}))
+        db.recordChange(
+            {QStringLiteral("Table_Asset"),
+             assetId,
+             ChangeAction::Changed,
+             {{QStringLiteral("ShipmentID"), QString::number(shipment), QStringLiteral("0")}}});
     session.execute(QStringLiteral("UPDATE Table_asset SET ShipmentID = 0 WHERE ShipmentID = %1")
                         .arg(shipment));
     return {true, {}};

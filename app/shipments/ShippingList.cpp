@@ -363,7 +363,8 @@ void ShippingList::Command_delete_item_from_shipping_list_Click() {
     const bool stored = state.current_shipment_id >= 0 &&
                         stored_line(session, assetId).state != LineState::NotStored;
     if (stored && !write_and_reload(
-                      m_context, QStringLiteral("An error occurred while deleting the item: "),
+                      m_context, QStringLiteral("Delete item from list"),
+                      QStringLiteral("An error occurred while deleting the item: "),
                       [&] {
                           const LineState line =
                               remove_open_line(session, state.current_shipment_id, assetId);

@@ -99,7 +99,7 @@ std::function<void()> guarded(std::function<void()> handler) {
     };
 }
 
-bool write_and_reload(ViewContext& context, const QString& failurePrefix,
+bool write_and_reload(ViewContext& context, const QString& command, const QString& failurePrefix,
                       const std::function<bool()>& write, const std::function<void()>& reload) {
     if (context.session().isReadOnly()) {
         ui().message(QStringLiteral("This database is open read only: nothing can be saved in it"));
@@ -110,6 +110,7 @@ bool write_and_reload(ViewContext& context, const QString& failurePrefix,
     bool conflict = false, committed = false;
     try {
         const BusyCursor busy;
+        context.session().database().setCommand(command);
         Transaction transaction(context.session().database());
         if (write()) {
             transaction.commit();
@@ -134,12 +135,13 @@ bool write_and_reload(ViewContext& context, const QString& failurePrefix,
     return committed;
 }
 
-bool delete_unless_referenced(ViewContext& context, const QString& failurePrefix, Recordset& items,
-                              int key, const std::vector<Reference>& references,
+bool delete_unless_referenced(ViewContext& context, const QString& command,
+                              const QString& failurePrefix, Recordset& items, int key,
+                              const std::vector<Reference>& references,
                               const std::function<void()>& reload) {
     Database& db = context.session().database();
     return write_and_reload(
-        context, failurePrefix,
+        context, command, failurePrefix,
         [&] {
             // Held first, so a reference another desk is writing is either
             // committed before the guards read or refused after the delete.

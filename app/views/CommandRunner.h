@@ -16,11 +16,13 @@ class ViewContext;
 // shown followed by the engine's text, with the operation and the statement
 // behind "Details". Nothing escapes to the event loop.
 //
+// `command` is the caption of the button or menu entry (such as "Save
+// New"), which the history of changes records with what the command wrote.
 // `write` returns false when it refused (a check failed and said so); what
 // it did is then undone and nothing is reloaded. After a commit `reload`
 // (when given) shows the result. Returns true when the command committed.
 // A message the command shows waits until its transaction has ended.
-bool write_and_reload(ViewContext& context, const QString& failurePrefix,
+bool write_and_reload(ViewContext& context, const QString& command, const QString& failurePrefix,
                       const std::function<bool()>& write, const std::function<void()>& reload);
 
 // Wraps a handler that only reads, for connecting to a signal: an engine
@@ -41,8 +43,9 @@ struct Reference {
 // still refers to `key` (read from the database inside the transaction, so
 // another desk's new reference is seen), else delete the row of `items`
 // with that key and reload. A row that is already gone is left alone.
-bool delete_unless_referenced(ViewContext& context, const QString& failurePrefix, Recordset& items,
-                              int key, const std::vector<Reference>& references,
+bool delete_unless_referenced(ViewContext& context, const QString& command,
+                              const QString& failurePrefix, Recordset& items, int key,
+                              const std::vector<Reference>& references,
                               const std::function<void()>& reload);
 
 } // namespace gearlog

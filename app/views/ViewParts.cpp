@@ -28,6 +28,10 @@ void setUpViewFrame(QFrame& frame, const QString& name, const QString& role) {
     frame.setGeometry(viewGeometry);
 }
 
+QString save_caption(int index) {
+    return index == 0 ? QStringLiteral("Save") : QStringLiteral("Save New");
+}
+
 RecordCommands makeRecordCommands(QWidget* parent, const QString& record, QRect first, int step,
                                   const RecordHandlers& handlers) {
     const auto at = [&](int place) {
@@ -46,9 +50,9 @@ RecordCommands makeRecordCommands(QWidget* parent, const QString& record, QRect 
         QStringLiteral("Replace the current details with the changed details"),
         QStringLiteral("Save the changed details as a new item in the table")};
     for (int i = 0; i < 2; ++i) {
-        QPushButton* save = makeButton(
-            parent, QStringLiteral("Command_save_%1_changes_%2").arg(record).arg(i),
-            i == 0 ? QStringLiteral("Save") : QStringLiteral("Save New"), saveTips[i], at(1 + i));
+        QPushButton* save =
+            makeButton(parent, QStringLiteral("Command_save_%1_changes_%2").arg(record).arg(i),
+                       save_caption(i), saveTips[i], at(1 + i));
         save->setProperty("Index", i);
         commands.save[static_cast<size_t>(i)] =
             connected(save, [save = handlers.save, i] { save(i); });

@@ -46,6 +46,8 @@ struct RecordHandlers {
 };
 RecordCommands makeRecordCommands(QWidget* parent, const QString& record, QRect first, int step,
                                   const RecordHandlers& handlers);
+// "Save" (index 0) or "Save New" (1), the captions of a record form's saves.
+QString save_caption(int index);
 // The object name of an element of a control array: "Name_Index".
 QString arrayName(const char* name, int index);
 // A drop-down list with its label just left of it, `labelWidth` pixels wide.

@@ -42,7 +42,8 @@ private:
 TEST_P(Commands, AFailedWriteLeavesNothingAndReportsItsPrefix) {
     Recordset& statuses = session().rs_status();
     const bool committed = write_and_reload(
-        *this, QStringLiteral("An error occurred while saving the changes: "),
+        *this, QStringLiteral("Save"),
+        QStringLiteral("An error occurred while saving the changes: "),
         [&] {
             add_new_record(statuses, session().database(), QStringLiteral("Table_status"));
             statuses.setValue(QStringLiteral("Name"), QStringLiteral("Fine"));
@@ -70,7 +71,7 @@ TEST_P(Commands, AFailedWriteLeavesNothingAndReportsItsPrefix) {
 TEST_P(Commands, ARefusedWriteIsUndoneAndNotReloaded) {
     Recordset& statuses = session().rs_status();
     EXPECT_FALSE(write_and_reload(
-        *this, QStringLiteral("prefix: "),
+        *this, QStringLiteral("Save"), QStringLiteral("prefix: "),
         [&] {
             add_new_record(statuses, session().database(), QStringLiteral("Table_status"));
             statuses.setValue(QStringLiteral("Name"), QStringLiteral("Written"));
@@ -106,14 +107,16 @@ TEST_P(Commands, DeleteSeesAReferenceAnotherDeskJustAdded) {
                          QStringLiteral("Name"),
                          QStringLiteral("Name"),
                          QStringLiteral("in use by the equipment ")};
-    EXPECT_FALSE(
-        delete_unless_referenced(*this, QStringLiteral("delete: "), photos, photo, {used}, reload));
+    EXPECT_FALSE(delete_unless_referenced(*this, QStringLiteral("Delete"),
+                                          QStringLiteral("delete: "), photos, photo, {used},
+                                          reload));
     EXPECT_EQ(ui.messages, QStringList{QStringLiteral("in use by the equipment Pump")});
     EXPECT_EQ(stored("Table_photo"), 1);
 
     otherDesk->execute(QStringLiteral("DELETE * FROM Table_equipment"));
-    EXPECT_TRUE(
-        delete_unless_referenced(*this, QStringLiteral("delete: "), photos, photo, {used}, reload));
+    EXPECT_TRUE(delete_unless_referenced(*this, QStringLiteral("Delete"),
+                                         QStringLiteral("delete: "), photos, photo, {used},
+                                         reload));
     EXPECT_EQ(reloads, 1);
     EXPECT_EQ(stored("Table_photo"), 0);
 }
