@@ -1,11 +1,13 @@
 #include "AdminCommand.h"
 
+#include "ChangeHistory.h"
 #include "DatabaseCheck.h"
 #include "DatabaseFile.h"
 #include "Dialect.h"
 #include "DueLists.h"
 #include "DueReport.h"
 #include "EngineError.h"
+#include "HistoryReport.h"
 #include "RecordHelpers.h"
 #include "RecordSearch.h"
 #include "SampleDatabase.h"
@@ -27,6 +29,8 @@ const char usage[] = "Usage:\n"
                      "  gearlog-admin backup FILE|CONNECTION COPY [--force]\n"
                      "  gearlog-admin due FILE|CONNECTION [--days N] [--limit N] [--csv]\n"
                      "  gearlog-admin find FILE|CONNECTION TEXT [--json]\n"
+                     "  gearlog-admin history FILE|CONNECTION [--since DATE] [--table T] [--id N]\n"
+                     "                        [--csv] [--trim-before DATE]\n"
                      "\n"
                      "CONNECTION is Driver=QPSQL;Host=...;Port=...;Database=...;User=...\n"
                      "A server password comes from PGPASSWORD or ~/.pgpass.\n";
@@ -49,6 +53,10 @@ struct Arguments {
     bool csv = false;  // due: CSV rather than text
     int limit = 1000;  // due: the most urgent rows of each list (0: all)
     bool json = false; // find: JSON rather than text
+    // history: which entries, or the date before which to delete them
+    QDate since, trimBefore;
+    QString table;
+    int id = -1;
 };
 
 int positiveNumber(const QStringList& args, qsizetype& i, const QString& option) {
@@ -58,6 +66,20 @@ int positiveNumber(const QStringList& args, qsizetype& i, const QString& option)
         throw UsageError(option + QStringLiteral(" needs a whole number of 0 or more"));
     ++i;
     return value;
+}
+
+// A day as yyyy-MM-dd.
+QDate date(const QStringList& args, qsizetype& i, const QString& option) {
+    const QDate day = i + 1 < args.size() ? QDate::fromString(args[i + 1], Qt::ISODate) : QDate();
+    if (!day.isValid())
+        throw UsageError(option + QStringLiteral(" needs a date as yyyy-mm-dd"));
+    ++i;
+    return day;
+}
+
+// The start of a local day, in UTC as the history keeps time.
+QDateTime dayStartUtc(const QDate& day) {
+    return QDateTime(day, QTime(0, 0)).toUTC();
 }
 
 Arguments parse(const QStringList& args) {
@@ -81,7 +103,17 @@ Arguments parse(const QStringList& args) {
             a.days = positiveNumber(args, i, arg);
         else if (arg == QLatin1String("--limit") && a.command == QLatin1String("due"))
             a.limit = positiveNumber(args, i, arg);
-        else if (arg == QLatin1String("--csv") && a.command == QLatin1String("due"))
+        else if (arg == QLatin1String("--since") && a.command == QLatin1String("history"))
+            a.since = date(args, i, arg);
+        else if (arg == QLatin1String("--trim-before") && a.command == QLatin1String("history"))
+            a.trimBefore = date(args, i, arg);
+        else if (arg == QLatin1String("--table") && a.command == QLatin1String("history") &&
+                 i + 1 < args.size())
+            a.table = args[++i];
+        else if (arg == QLatin1String("--id") && a.command == QLatin1String("history"))
+            a.id = positiveNumber(args, i, arg);
+        else if (arg == QLatin1String("--csv") &&
+                 (a.command == QLatin1String("due") || a.command == QLatin1String("history")))
             a.csv = true;
         else if (arg == QLatin1String("--json") && a.command == QLatin1String("find"))
             a.json = true;
@@ -100,7 +132,7 @@ Arguments parse(const QStringList& args) {
     const QStringList known{QStringLiteral("create"), QStringLiteral("create-schema"),
                             QStringLiteral("sample"), QStringLiteral("check"),
                             QStringLiteral("backup"), QStringLiteral("due"),
-                            QStringLiteral("find")};
+                            QStringLiteral("find"),   QStringLiteral("history")};
     if (!known.contains(a.command))
         throw UsageError(QStringLiteral("Unknown command ") + a.command);
     if (a.target.isEmpty())
@@ -177,6 +209,31 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         else
             writeSearchText(groups, out);
         return found ? 0 : 1;
+    } else if (a.command == QLatin1String("history")) {
+        const std::unique_ptr<Store> store = openTarget(a.target);
+        if (a.trimBefore.isValid()) {
+            out << "Deleted " << trim_history(*store, dayStartUtc(a.trimBefore))
+                << " history entries before " << a.trimBefore.toString(Qt::ISODate) << "\n";
+            return 0;
+        }
+        HistoryFilter filter;
+        if (!a.table.isEmpty()) {
+            // "asset", "Table_Asset" and "table_asset" name one table.
+            const TableDef* table = findTable(a.table);
+            if (!table)
+                table = findTable(QStringLiteral("Table_") + a.table);
+            if (!table)
+                throw UsageError(QStringLiteral("No table ") + a.table);
+            filter.table = table->name;
+        }
+        filter.key = a.id;
+        if (a.since.isValid())
+            filter.since = dayStartUtc(a.since);
+        const std::vector<HistoryEntry> entries = read_history(*store, filter);
+        if (a.csv)
+            writeHistoryCsv(entries, out);
+        else
+            writeHistoryText(entries, out);
     } else if (a.command == QLatin1String("backup")) {
         openTarget(a.target)->backupTo(a.second, a.force);
         out << "Copied " << a.target << " to " << a.second << "\n";

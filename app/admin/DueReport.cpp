@@ -1,5 +1,6 @@
 #include "DueReport.h"
 
+#include "CsvLine.h"
 #include "DueLists.h"
 
 #include <QStringList>
@@ -14,21 +15,6 @@ QString iso(const QDate& date) {
 
 QString days(int n) {
     return n == 1 || n == -1 ? QStringLiteral("%1 day").arg(n) : QStringLiteral("%1 days").arg(n);
-}
-
-QString quoted(const QString& field) {
-    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
-        !field.contains(QLatin1Char('\n')))
-        return field;
-    return QLatin1Char('"') + QString(field).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
-}
-
-void csvLine(QTextStream& out, const QStringList& fields) {
-    QStringList cells;
-    for (const QString& f : fields)
-        cells << quoted(f);
-    out << cells.join(QLatin1Char(',')) << "\r\n";
 }
 
 // "Title (count)", saying when only the most urgent rows follow.
@@ -66,22 +52,22 @@ void writeDueText(const DueLists& lists, int within, QTextStream& out) {
 }
 
 void writeDueCsv(const DueLists& lists, QTextStream& out) {
-    csvLine(out, {QStringLiteral("List"), QStringLiteral("ID"), QStringLiteral("Name"),
-                  QStringLiteral("Serial Number"), QStringLiteral("Where"), QStringLiteral("Date"),
-                  QStringLiteral("Days"), QStringLiteral("Assets Out"),
-                  QStringLiteral("Expected Return")});
+    writeCsvLine(out, {QStringLiteral("List"), QStringLiteral("ID"), QStringLiteral("Name"),
+                       QStringLiteral("Serial Number"), QStringLiteral("Where"),
+                       QStringLiteral("Date"), QStringLiteral("Days"), QStringLiteral("Assets Out"),
+                       QStringLiteral("Expected Return")});
     for (const OverdueShipment& s : lists.overdue)
-        csvLine(out, {QStringLiteral("Overdue shipment"), QString::number(s.id), s.name, QString(),
-                      s.receiver, iso(s.sent), QString::number(s.daysOverdue),
-                      QString::number(s.assetsOut), iso(s.expected)});
+        writeCsvLine(out, {QStringLiteral("Overdue shipment"), QString::number(s.id), s.name,
+                           QString(), s.receiver, iso(s.sent), QString::number(s.daysOverdue),
+                           QString::number(s.assetsOut), iso(s.expected)});
     for (const MaintenanceDue& m : lists.maintenance)
-        csvLine(out,
-                {QStringLiteral("Maintenance due"), QString::number(m.assetId), m.model, m.serial,
-                 m.location, iso(m.due), QString::number(m.daysLeft), QString(), QString()});
+        writeCsvLine(out, {QStringLiteral("Maintenance due"), QString::number(m.assetId), m.model,
+                           m.serial, m.location, iso(m.due), QString::number(m.daysLeft), QString(),
+                           QString()});
     for (const OutDuringMaintenance& o : lists.outDue)
-        csvLine(out, {QStringLiteral("Out during maintenance"), QString::number(o.assetId), o.model,
-                      o.serial, o.shipment, iso(o.maintenance), QString(), QString(),
-                      iso(o.expectedReturn)});
+        writeCsvLine(out, {QStringLiteral("Out during maintenance"), QString::number(o.assetId),
+                           o.model, o.serial, o.shipment, iso(o.maintenance), QString(), QString(),
+                           iso(o.expectedReturn)});
 }
 
 } // namespace gearlog

@@ -241,7 +241,7 @@ void store_shipping_list(Session& session, int shipment, int shown,
     });
     for (const int assetId : moving)
         db.recordChange(
-            {QStringLiteral("Table_Asset"),
+            {QStringLiteral("Table_asset"),
              assetId,
              ChangeAction::Changed,
              {{QStringLiteral("ShipmentID"), QString::number(std::max(0, standing.value(assetId))),
@@ -334,7 +334,7 @@ Deletion delete_shipment(Session& session, int shipment) {
     for (const int assetId : db.store().selectKeys(
              QStringLiteral("SELECT ID FROM Table_asset WHERE ShipmentID = ?"), {shipment}))
         db.recordChange(
-            {QStringLiteral("Table_Asset"),
+            {QStringLiteral("Table_asset"),
              assetId,
              ChangeAction::Changed,
              {{QStringLiteral("ShipmentID"), QString::number(shipment), QStringLiteral("0")}}});

@@ -1,0 +1,19 @@
+#include "CsvLine.h"
+
+namespace gearlog {
+
+void writeCsvLine(QTextStream& out, const QStringList& fields) {
+    QStringList cells;
+    for (const QString& f : fields) {
+        if (!f.contains(QLatin1Char(',')) && !f.contains(QLatin1Char('"')) &&
+            !f.contains(QLatin1Char('\n')) && !f.contains(QLatin1Char('\r')))
+            cells << f;
+        else
+            cells << QLatin1Char('"') +
+                         QString(f).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
+                         QLatin1Char('"');
+    }
+    out << cells.join(QLatin1Char(',')) << "\r\n";
+}
+
+} // namespace gearlog

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace gearlog {
+
+// One CSV record (RFC 4180: a field with a comma, quote or line break is
+// quoted, its quotes doubled), ended by CRLF.
+void writeCsvLine(QTextStream& out, const QStringList& fields);
+
+} // namespace gearlog

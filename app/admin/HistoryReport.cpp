@@ -1,0 +1,29 @@
+#include "HistoryReport.h"
+
+#include "ChangeHistory.h"
+#include "CsvLine.h"
+
+namespace gearlog {
+
+void writeHistoryText(const std::vector<HistoryEntry>& entries, QTextStream& out) {
+    for (const HistoryEntry& e : entries) {
+        out << e.when.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << "  " << e.who
+            << "@" << e.machine << "  " << e.command << "  " << e.table << " " << e.key << "  "
+            << e.action;
+        if (!e.field.isEmpty())
+            out << "  " << e.field << ": \"" << e.before << "\" -> \"" << e.after << "\"";
+        out << "\n";
+    }
+}
+
+void writeHistoryCsv(const std::vector<HistoryEntry>& entries, QTextStream& out) {
+    writeCsvLine(out, {QStringLiteral("When"), QStringLiteral("Who"), QStringLiteral("Machine"),
+                       QStringLiteral("Command"), QStringLiteral("Table"), QStringLiteral("ID"),
+                       QStringLiteral("Action"), QStringLiteral("Field"), QStringLiteral("Before"),
+                       QStringLiteral("After")});
+    for (const HistoryEntry& e : entries)
+        writeCsvLine(out, {e.when.toString(Qt::ISODate), e.who, e.machine, e.command, e.table,
+                           QString::number(e.key), e.action, e.field, e.before, e.after});
+}
+
+} // namespace gearlog

@@ -1,0 +1,142 @@
+// The history of changes: what each kind of command records, on both
+// stores, and what a refused or failed command leaves (nothing).
+#include "AdminCommand.h"
+#include "ChangeHistory.h"
+#include "Frame_asset.h"
+#include "ShipmentFixture.h"
+#include "ViewRequests.h"
+
+#include <QTextStream>
+
+using namespace gearlog;
+using namespace gearlog::test;
+
+namespace {
+
+class History : public ShipmentWindow {
+protected:
+    // The newest first: "command|table key action field: before -> after".
+    QStringList recorded(const QString& table = {}, int key = -1) {
+        HistoryFilter filter;
+        filter.table = table;
+        filter.key = key;
+        QStringList lines;
+        for (const HistoryEntry& e : read_history(*db->openStore(), filter))
+            lines << QStringLiteral("%1|%2 %3 %4 %5: %6 -> %7")
+                         .arg(e.command, e.table)
+                         .arg(e.key)
+                         .arg(e.action, e.field, e.before, e.after);
+        return lines;
+    }
+    qint64 newest() {
+        HistoryFilter filter;
+        filter.limit = 1;
+        const auto entries = read_history(*db->openStore(), filter);
+        return entries.empty() ? 0 : entries.front().id;
+    }
+    // Entries written after the mark, newest first.
+    QStringList since(qint64 mark) {
+        QStringList lines;
+        for (const HistoryEntry& e : read_history(*db->openStore(), {}))
+            if (e.id > mark)
+                lines << QStringLiteral("%1|%2 %3 %4 %5: %6 -> %7")
+                             .arg(e.command, e.table)
+                             .arg(e.key)
+                             .arg(e.action, e.field, e.before, e.after);
+        return lines;
+    }
+};
+
+TEST_P(History, AnAssetsSaveRecordsTheFieldsItChangedAndWhoChangedThem) {
+    emit window->requests().assetRequested(11);
+    const qint64 mark = newest();
+    typeInto(QStringLiteral("Text_asset_serial"), QStringLiteral("S11-B"));
+    press(QStringLiteral("Command_save_asset_changes_0"));
+    EXPECT_EQ(since(mark), strings({"Save|Table_asset 11 Changed SerialNumber: S11 -> S11-B"}));
+    const auto entry = read_history(*db->openStore(), {}).front();
+    EXPECT_FALSE(entry.who.isEmpty());
+    EXPECT_FALSE(entry.machine.isEmpty());
+    EXPECT_LT(entry.when.secsTo(QDateTime::currentDateTimeUtc()), 60);
+    // Saved unchanged: nothing more.
+    press(QStringLiteral("Command_save_asset_changes_0"));
+    EXPECT_EQ(since(mark).size(), 1);
+    // Deleted: every field it had, before.
+    const qint64 beforeDelete = newest();
+    scripted.yesNo.push_back(true);
+    press(QStringLiteral("Command_delete_asset"));
+    const QStringList deleted = since(beforeDelete);
+    EXPECT_TRUE(
+        deleted.contains(QStringLiteral("Delete|Table_asset 11 Deleted SerialNumber: S11-B -> ")))
+        << deleted.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(
+        deleted.contains(QStringLiteral("Delete|Table_asset 11 Deleted ModelNumber: M-11 -> ")));
+}
+
+TEST_P(History, AShipmentsListAndItsReturnAreRecordedLineByLine) {
+    fillDetails(QStringLiteral("Kit"));
+    addItem(10);
+    const qint64 mark = newest();
+    press(QStringLiteral("Command_save_shipment_changes_1"));
+    const QStringList saved = since(mark);
+    EXPECT_TRUE(saved.contains(QStringLiteral("Save New|Table_shipment 1 Added Name:  -> Kit")));
+    EXPECT_TRUE(
+        saved.contains(QStringLiteral("Save New|Table_shippinglist 1 Added AssetID:  -> 10")));
+    EXPECT_TRUE(
+        saved.contains(QStringLiteral("Save New|Table_asset 10 Changed ShipmentID: 0 -> 1")));
+    const qint64 beforeReturn = newest();
+    tick(10);
+    answerPicker(QDate(2026, 3, 3));
+    press(QStringLiteral("Command_return_item_from_shipping_list"));
+    const QStringList returned = since(beforeReturn);
+    EXPECT_TRUE(returned.contains(QStringLiteral(
+        "Return items to Stock|Table_shippinglist 1 Changed IsCompleted: No -> Yes")))
+        << returned.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(returned.contains(
+        QStringLiteral("Return items to Stock|Table_asset 10 Changed ShipmentID: 1 -> 0")));
+    EXPECT_EQ(unexpected(), QString());
+}
+
+TEST_P(History, ARefusedOrFailedCommandRecordsNothing) {
+    fillDetails(QStringLiteral("Kit"));
+    addItem(10);
+    press(QStringLiteral("Command_save_shipment_changes_1"));
+    const qint64 mark = newest();
+    // Refused: a shipment whose list is not empty is not deleted.
+    press(QStringLiteral("Command_delete_shipment"));
+    scripted.messages.clear();
+    // Failed: another desk deleted the asset the list names.
+    addItem(11);
+    db->openStore()->execute(QStringLiteral("DELETE FROM Table_Asset WHERE ID = 11"));
+    typeInto(QStringLiteral("Text_shipment_name"), QStringLiteral("Kit 2"));
+    press(QStringLiteral("Command_save_shipment_changes_0"));
+    EXPECT_EQ(since(mark), QStringList());
+}
+
+TEST_P(History, TheCommandForScriptsListsAndTrims) {
+    emit window->requests().assetRequested(12);
+    typeInto(QStringLiteral("Text_asset_model"), QStringLiteral("M-12b"));
+    press(QStringLiteral("Command_save_asset_changes_0"));
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    EXPECT_EQ(runAdminCommand({QStringLiteral("history"), db->location(), QStringLiteral("--table"),
+                               QStringLiteral("asset"), QStringLiteral("--id"),
+                               QStringLiteral("12"), QStringLiteral("--csv")},
+                              o, e),
+              0);
+    o.flush();
+    EXPECT_TRUE(out.startsWith(QStringLiteral("When,Who,Machine,Command,Table,ID,Action,Field")));
+    EXPECT_TRUE(out.contains(QStringLiteral(",Save,Table_asset,12,Changed,ModelNumber,M-12,M-12b")))
+        << out.toStdString();
+    window.reset(); // the server's trim waits for no other desk
+    out.clear();
+    EXPECT_EQ(
+        runAdminCommand({QStringLiteral("history"), db->location(), QStringLiteral("--trim-before"),
+                         QDate::currentDate().addDays(2).toString(Qt::ISODate)},
+                        o, e),
+        0);
+    EXPECT_EQ(read_history(*db->openStore(), {}).size(), 0u);
+}
+
+GEARLOG_BOTH_STORES(History);
+
+} // namespace
