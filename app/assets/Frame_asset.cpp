@@ -119,7 +119,8 @@ Frame_asset::Frame_asset(ViewContext& context, QWidget* parent)
 
     rtf_asset_comments = new RichTextBox(this);
     rtf_asset_comments->setObjectName(QStringLiteral("rtf_asset_comments"));
-    rtf_asset_comments->setGeometry(x, 430, 530, 150);
+    // Short enough to leave room above Shipping History for Changes.
+    rtf_asset_comments->setGeometry(x, 430, 530, 115);
     makeLabelBefore(this, QStringLiteral("Comments"), rtf_asset_comments);
     connect(rtf_asset_comments, &RichTextBox::textChanged, this,
             guarded([this] { Text_asset_Change(); }));
@@ -142,6 +143,15 @@ Frame_asset::Frame_asset(ViewContext& context, QWidget* parent)
                    QStringLiteral("Shipping History"), QString(), {945, y, 125, 30});
     connect(Command_shipping_history, &QPushButton::clicked, this,
             guarded([this] { Command_shipping_history_Click(); }));
+    Command_asset_changes =
+        makeButton(this, QStringLiteral("Command_asset_changes"), QStringLiteral("Changes"),
+                   QStringLiteral("Who changed this asset, when, and what it was before"),
+                   {945, y - 40, 125, 30});
+    connect(Command_asset_changes, &QPushButton::clicked, this, [this] {
+        const int asset = m_context.state().current_asset_id;
+        if (asset > 0)
+            emit m_context.requests().changesRequested(QStringLiteral("Table_asset"), asset);
+    });
     hide();
 }
 
@@ -159,6 +169,7 @@ void Frame_asset::Command_Assets_Click() {
 void Frame_asset::setStoredState(bool stored) {
     Command_delete_asset->setEnabled(stored);
     Command_shipping_history->setEnabled(stored);
+    Command_asset_changes->setEnabled(stored);
     for (QPushButton* save : Command_save_asset_changes)
         save->setEnabled(false);
     Command_clear_asset_changes->setEnabled(false);
@@ -195,6 +206,7 @@ void Frame_asset::Text_asset_Change() {
         return;
     Command_delete_asset->setEnabled(false);
     Command_shipping_history->setEnabled(false);
+    Command_asset_changes->setEnabled(false);
     if (m_context.state().current_asset_id > -1)
         Command_save_asset_changes[0]->setEnabled(true);
     Command_save_asset_changes[1]->setEnabled(true);

@@ -59,6 +59,7 @@ private:
     QPushButton* Command_clear_asset_changes;
     QPushButton* Command_delete_asset;
     QPushButton* Command_shipping_history;
+    QPushButton* Command_asset_changes;
 };
 
 } // namespace gearlog

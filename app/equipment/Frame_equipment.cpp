@@ -57,6 +57,8 @@ Frame_equipment::Frame_equipment(ViewContext& context, QWidget* parent)
                                     "the last row to add a new item."),
                      {10, 45, 380, 585});
     connect(Grid_equipment, &FlexGrid::Click, this, guarded([this] { Grid_equipment_Click(); }));
+    connect(Grid_equipment, &FlexGrid::RightClick, this,
+            [this](const QPoint& at) { m_context.popupMenu(at); });
     connect(Grid_equipment, &FlexGrid::RowChanged, this,
             guarded([this] { Grid_equipment_Click(); }));
 
@@ -147,6 +149,14 @@ void Frame_equipment::Command_Equipment_Click() {
                    *Combo_equipment_photograph, true);
     }
     load_Equipment_list();
+}
+
+int Frame_equipment::selectedEquipment() {
+    const QString& name = m_context.state().current_equipment;
+    Recordset& equipment = m_context.session().rs_equipment();
+    return !name.isEmpty() && find_record_by_text(equipment, QStringLiteral("Name"), name)
+               ? key_of(equipment, QStringLiteral("ID"))
+               : -1;
 }
 
 void Frame_equipment::showEquipment(int equipmentId) {

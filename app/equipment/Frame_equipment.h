@@ -41,6 +41,8 @@ public:
     void Combo_select_equipment_category_Click();
 
     FlexGrid* grid() const { return Grid_equipment; }
+    // The key of the type selected, or -1.
+    int selectedEquipment();
 
 private:
     void fillForm();

@@ -320,6 +320,17 @@ void Frame_category::showItem(int key) {
         }
 }
 
+std::pair<QString, int> Frame_category::selectedRecord() {
+    if (m_listKind >= 2)
+        return {m_listTable, selectedKey()};
+    // Categories and statuses are listed by name alone.
+    const QString name = Grid_category->textMatrix(Grid_category->row(), 1);
+    const auto rows = m_context.session().database().store().select(
+        QStringLiteral("SELECT ID FROM %1 WHERE Name = ?").arg(m_listTable), {name},
+        {FieldType::Long});
+    return {m_listTable, rows.empty() || name.isEmpty() ? -1 : rows.front()[0].toInt()};
+}
+
 int Frame_category::selectedKey() const {
     bool numeric = false;
     const int key = Grid_category->textMatrix(Grid_category->row(), 0).trimmed().toInt(&numeric);

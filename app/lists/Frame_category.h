@@ -43,6 +43,8 @@ public:
     int list_kind() const { return m_listKind; }
     const QString& list_table() const { return m_listTable; }
     FlexGrid* grid() const { return Grid_category; }
+    // The list's table and the key of the row selected (-1: none).
+    std::pair<QString, int> selectedRecord();
 
 private:
     // The key in column 0 of the grid's current row, or -1.

@@ -8,6 +8,7 @@
 #include "EngineError.h"
 #include "FlexGrid.h"
 #include "Form_Shipping_History.h"
+#include "Form_changes.h"
 #include "Form_labels.h"
 #include "Frame_asset.h"
 #include "Frame_attention.h"
@@ -105,6 +106,8 @@ void Form_main::buildMenus() {
     action("menu_close", QStringLiteral("&Close Database"), &Form_main::menu_close);
     file->addSeparator()->setObjectName(QStringLiteral("menu_sep"));
     action("menu_create", QStringLiteral("C&reate Database"), &Form_main::menu_create);
+    m_recentChanges = action("menu_recent_changes", QStringLiteral("Recent C&hanges..."),
+                             &Form_main::menu_recent_changes);
     m_saveCopy =
         action("menu_save_copy", QStringLiteral("Save a Cop&y..."), &Form_main::menu_save_copy);
     file->addSeparator()->setObjectName(QStringLiteral("menu_sep2"));
@@ -148,6 +151,9 @@ void Form_main::buildMenus() {
     QAction* excel = m_popup->addAction(QStringLiteral("Save as Excel"));
     excel->setObjectName(QStringLiteral("mnuExcel"));
     connect(excel, &QAction::triggered, this, &Form_main::mnuExcel_Click);
+    QAction* changes = m_popup->addAction(QStringLiteral("Changes"));
+    changes->setObjectName(QStringLiteral("mnuChanges"));
+    connect(changes, &QAction::triggered, this, &Form_main::mnuChanges_Click);
 }
 
 void Form_main::buildFrames() {
@@ -194,6 +200,17 @@ void Form_main::buildFrames() {
     connect(m_requests, &ViewRequests::addressRequested, this, showListItem(2));
     connect(m_requests, &ViewRequests::contactRequested, this, showListItem(3));
     connect(
+        m_requests, &ViewRequests::changesRequested, this, [this](const QString& table, int key) {
+            guarded([&] {
+                const TableDef* def = findTable(table);
+                Form_changes changes(
+                    *this, table, key,
+                    QStringLiteral("Changes of %1 %2").arg(def ? def->name.mid(6) : table).arg(key),
+                    this);
+                ui().runModal(changes);
+            })();
+        });
+    connect(
         m_requests, &ViewRequests::labelsRequested, this,
         [this](const QList<int>& assets, int equipmentId) {
             guarded([&] {
@@ -207,10 +224,22 @@ void Form_main::buildFrames() {
         };
     };
     m_views = {{m_photoView, {}},
-               {m_categoryView, gridOf(m_categoryView->grid())},
-               {m_equipmentView, {}},
+               {m_categoryView, gridOf(m_categoryView->grid()),
+                [this] {
+                    return m_categoryView->selectedRecord();
+                }},
+               {m_equipmentView,
+                {},
+                [this] {
+                    return std::pair{QStringLiteral("Table_equipment"),
+                                     m_equipmentView->selectedEquipment()};
+                }},
                {m_assetView, {}},
-               {m_shipmentView, {}},
+               {m_shipmentView,
+                {},
+                [this] {
+                    return std::pair{QStringLiteral("Table_shipment"), m_state.current_shipment_id};
+                }},
                {m_reportView, gridOf(m_reportView->grid())},
                {m_shipmentReportView, gridOf(m_shipmentReportView->grid())},
                {m_attentionView, [this] {
@@ -246,6 +275,14 @@ void Form_main::showPrepared(QFrame* frame, const std::function<void()>& prepare
     } catch (const EngineError& e) {
         ui().showError(e.description(), e.details());
     }
+}
+
+void Form_main::menu_recent_changes() {
+    if (databaseOpen())
+        guarded([this] {
+            Form_changes changes(*this, {}, -1, QStringLiteral("Recent Changes"), this);
+            ui().runModal(changes);
+        })();
 }
 
 void Form_main::menu_attention() {
@@ -372,7 +409,27 @@ void Form_main::menu_refresh() {
 }
 
 void Form_main::popupMenu(const QPoint& globalPos) {
+    // The entries the showing view offers.
+    for (const View& view : m_views)
+        if (view.frame->isVisibleTo(this)) {
+            m_popup->findChild<QAction*>(QStringLiteral("mnuExcel"))
+                ->setVisible(static_cast<bool>(view.exportGrid));
+            m_popup->findChild<QAction*>(QStringLiteral("mnuChanges"))
+                ->setVisible(static_cast<bool>(view.record));
+        }
     m_popup->popup(globalPos);
+}
+
+void Form_main::mnuChanges_Click() {
+    for (const View& view : m_views)
+        if (view.record && view.frame->isVisibleTo(this)) {
+            guarded([&] {
+                const auto [table, key] = view.record();
+                if (key > 0)
+                    emit m_requests->changesRequested(table, key);
+            })();
+            return;
+        }
 }
 
 void Form_main::mnuExcel_Click() {
@@ -389,6 +446,7 @@ void Form_main::setCoolBarEnabled(bool enabled) {
     m_coolBar->setEnabled(enabled);
     m_search->setEnabled(enabled);
     m_saveCopy->setEnabled(enabled);
+    m_recentChanges->setEnabled(enabled);
     // With no database there is nothing to show but the way to one.
     m_noDatabase->setVisible(!enabled);
 }

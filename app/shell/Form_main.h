@@ -64,6 +64,8 @@ public:
     void menu_close();
     void menu_create();
     void menu_save_copy();
+    // "Recent Changes...": every recorded change, with filters.
+    void menu_recent_changes();
     // An entry of the File menu's list of recent database files.
     void open_recent_file(const QString& path);
     void menu_exit();
@@ -134,6 +136,7 @@ private:
     QLabel* m_noDatabase = nullptr;
     QMenu* m_popup = nullptr;
     QAction* m_saveCopy = nullptr;
+    QAction* m_recentChanges = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recentEntries;
@@ -142,7 +145,12 @@ private:
     struct View {
         QFrame* frame;
         std::function<FlexGrid*()> exportGrid; // empty: no spreadsheet menu
+        // The table and key of the record selected (key -1: none); empty:
+        // no "Changes" on the menu.
+        std::function<std::pair<QString, int>()> record = {};
     };
+    // The "Changes" entry of the grid menu: the selected record's changes.
+    void mnuChanges_Click();
     // Prepares a view and brings it up; a view that cannot be prepared
     // says why and is not shown.
     void showPrepared(QFrame* frame, const std::function<void()>& prepare);

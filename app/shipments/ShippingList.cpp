@@ -105,6 +105,8 @@ ShippingList::ShippingList(ViewContext& context, QWidget* page)
         {620, 10, 440, 370}, 4);
     m_tickPictures = {tickPicture(Grid_shipping_list, false),
                       tickPicture(Grid_shipping_list, true)};
+    connect(Grid_shipping_list, &FlexGrid::RightClick, this,
+            [this](const QPoint& at) { m_context.popupMenu(at); });
     connect(Grid_shipping_list, &FlexGrid::Click, this,
             guarded([this] { Grid_shipping_list_Click(); }));
     connect(Grid_shipping_list, &FlexGrid::RowChanged, this, guarded([this] { selectRow(); }));

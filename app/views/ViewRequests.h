@@ -26,6 +26,8 @@ signals:
     // Labels for the assets, or (with an equipment type, not -1) a choice
     // of them and every asset of that type.
     void labelsRequested(const QList<int>& assetIds, int equipmentId);
+    // The recorded changes of a record (Table_asset and its key, say).
+    void changesRequested(const QString& table, int key);
 };
 
 } // namespace gearlog

@@ -6,6 +6,8 @@
 #include "ShipmentFixture.h"
 #include "ViewRequests.h"
 
+#include <QComboBox>
+#include <QPushButton>
 #include <QTextStream>
 
 using namespace gearlog;
@@ -70,6 +72,39 @@ TEST_P(History, AnAssetsSaveRecordsTheFieldsItChangedAndWhoChangedThem) {
         << deleted.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(
         deleted.contains(QStringLiteral("Delete|Table_asset 11 Deleted ModelNumber: M-11 -> ")));
+}
+
+TEST_P(History, TheChangesWindowsListARecordsChangesAndEveryonesPageByPage) {
+    emit window->requests().assetRequested(11);
+    typeInto(QStringLiteral("Text_asset_serial"), QStringLiteral("S11-B"));
+    press(QStringLiteral("Command_save_asset_changes_0"));
+    QStringList shown;
+    const auto read = [&shown](QDialog& dialog) {
+        const FlexGrid& grid = *dialog.findChild<FlexGrid*>(QStringLiteral("Grid_changes"));
+        shown.clear();
+        for (int r = 0; r < grid.rows(); ++r)
+            shown << QStringList{grid.textMatrix(r, 2), grid.textMatrix(r, 3),
+                                 grid.textMatrix(r, 4), grid.textMatrix(r, 5),
+                                 grid.textMatrix(r, 6)}
+                         .join(QLatin1Char('|'));
+        return int(QDialog::Accepted);
+    };
+    scripted.dialogs.push_back(read);
+    press(QStringLiteral("Command_asset_changes"));
+    ASSERT_GE(shown.size(), 2);
+    EXPECT_EQ(shown[0], QStringLiteral("Command|Record|Field|Before|After"));
+    EXPECT_EQ(shown[1], QStringLiteral("Save|asset 11 (changed)|SerialNumber|S11|S11-B"));
+    // Everyone's, filtered by kind: the contacts added at the start only.
+    scripted.dialogs.push_back([&](QDialog& dialog) {
+        auto* kind = dialog.findChild<QComboBox*>(QStringLiteral("Combo_changes_kind"));
+        kind->setCurrentIndex(kind->findText(QStringLiteral("Contacts")));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("Command_changes_filter")),
+                          Qt::LeftButton);
+        return read(dialog);
+    });
+    window->menu_recent_changes();
+    EXPECT_EQ(shown.filter(QStringLiteral("contact ")).size(), shown.size() - 1);
+    EXPECT_FALSE(shown.filter(QStringLiteral("Name")).isEmpty());
 }
 
 TEST_P(History, AShipmentsListAndItsReturnAreRecordedLineByLine) {
