@@ -1,7 +1,9 @@
 // Data-layer figures on the large sample database (100,000 assets): opening
 // the nine table cursors, loading every asset beside a raw SQLite read of
 // the same rows, finding by key, and single-row updates with commit seen by
-// a second cursor.
+// a second cursor; what the history of changes adds to a save, and reading
+// one record's changes among many.
+#include "ChangeHistory.h"
 #include "RawSqlite.h"
 #include "RecordHelpers.h"
 #include "SampleDatabase.h"
@@ -111,6 +113,74 @@ void UpdateWithCommitSeenBySecondCursor(benchmark::State& state) {
     }
 }
 
+// A command's save of one field of one asset, in its transaction, as the
+// command runner makes it; with the history table, and again without it.
+void saveOneField(benchmark::State& state, bool history) {
+    auto session = Session::openFile(largeDatabase());
+    session->openTableCursors(); // makes the history table
+    Store& store = session->database().store();
+    if (!history)
+        store.execute(QStringLiteral("DROP TABLE IF EXISTS Table_history"));
+    Recordset& assets = session->rs_asset();
+    QRandomGenerator random(11);
+    int saves = 0;
+    for (auto _ : state) {
+        const int id = static_cast<int>(random.bounded(static_cast<quint32>(assetCount()))) + 1;
+        find_record_by_number(assets, QStringLiteral("ID"), id);
+        session->database().setCommand(QStringLiteral("Save"));
+        Transaction transaction(session->database());
+        assets.setValue(QStringLiteral("SerialNumber"), QStringLiteral("B%1").arg(++saves));
+        assets.update();
+        transaction.commit();
+    }
+    // Pages of the table and its index, over the entries they hold.
+    if (history)
+        state.counters["bytes_per_field"] =
+            store
+                .select(QStringLiteral("SELECT (SELECT SUM(pgsize) FROM dbstat WHERE name IN "
+                                       "('Table_history', 'Table_history_record')) * 1.0 / "
+                                       "(SELECT COUNT(*) FROM Table_history)"),
+                        {}, {FieldType::Double})
+                .front()[0]
+                .toDouble();
+}
+
+void SaveOneFieldWithHistory(benchmark::State& state) {
+    saveOneField(state, true);
+}
+
+void SaveOneFieldWithoutHistory(benchmark::State& state) {
+    saveOneField(state, false);
+}
+
+// A record's Changes window reads its changes among 100,000 others.
+void ReadOneRecordsChanges(benchmark::State& state) {
+    auto session = Session::openFile(largeDatabase());
+    session->openTableCursors();
+    Store& store = session->database().store();
+    std::vector<RowChange> many;
+    for (int i = 0; i < 100000; ++i)
+        many.push_back(
+            {QStringLiteral("Table_asset"),
+             1 + i % assetCount(),
+             ChangeAction::Changed,
+             {{QStringLiteral("Valuation"), QString::number(i), QString::number(i + 1)}}});
+    store.begin();
+    write_history(store, {QStringLiteral("bench"), QStringLiteral("here")}, QStringLiteral("Save"),
+                  many);
+    store.commit();
+    HistoryFilter filter;
+    filter.table = QStringLiteral("Table_asset");
+    filter.limit = 500;
+    size_t read = 0;
+    int round = 0;
+    for (auto _ : state) {
+        filter.key = 1 + (round++ * 7919) % assetCount();
+        read = read_history(store, filter).size();
+    }
+    state.counters["entries"] = static_cast<double>(read);
+}
+
 // The equipment view's list: every equipment type's name, in name order,
 // from a session just opened.
 void WalkEquipmentList(benchmark::State& state) {
@@ -148,6 +218,9 @@ BENCHMARK(FindAssetByKey)->Unit(benchmark::kMicrosecond);
 BENCHMARK(WalkEquipmentList)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(ReadUncachedAsset)->Unit(benchmark::kMicrosecond)->Iterations(5000);
 BENCHMARK(UpdateWithCommitSeenBySecondCursor)->Unit(benchmark::kMicrosecond)->Iterations(10000);
+BENCHMARK(SaveOneFieldWithHistory)->Unit(benchmark::kMicrosecond)->Iterations(5000);
+BENCHMARK(SaveOneFieldWithoutHistory)->Unit(benchmark::kMicrosecond)->Iterations(5000);
+BENCHMARK(ReadOneRecordsChanges)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

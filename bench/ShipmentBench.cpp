@@ -3,6 +3,7 @@
 // 500 lines, saving a new shipment of 500 assets of which 100 are out on
 // other shipments (the transfer path), and returning 500 ticked lines.
 #include "BenchSupport.h"
+#include "ChangeHistory.h"
 #include "FlexGrid.h"
 #include "Form_main.h"
 #include "Frame_shipment.h"
@@ -100,6 +101,41 @@ void SaveNewShipmentWithTransfers(benchmark::State& state) {
     state.counters["lines"] = desk().view->shippingList().Grid_shipping_list->rows() - 1;
 }
 
+// What the history adds to that save: its entries (500 new lines, 500
+// assets moved, 100 lines left behind) written in a transaction.
+void HistoryOfThatSave(benchmark::State& state) {
+    Store& store = desk().main->session().database().store();
+    std::vector<RowChange> changes;
+    for (int i = 0; i < 500; ++i) {
+        changes.push_back({QStringLiteral("Table_shippinglist"),
+                           900000 + i,
+                           ChangeAction::Added,
+                           {{QStringLiteral("ShipmentID"), {}, QStringLiteral("70001")},
+                            {QStringLiteral("AssetID"), {}, QString::number(i)},
+                            {QStringLiteral("IsCompleted"), {}, QStringLiteral("No")},
+                            {QStringLiteral("TransferID"), {}, QStringLiteral("-1")}}});
+        changes.push_back(
+            {QStringLiteral("Table_asset"),
+             i,
+             ChangeAction::Changed,
+             {{QStringLiteral("ShipmentID"), QStringLiteral("0"), QStringLiteral("70001")}}});
+    }
+    for (int i = 0; i < 100; ++i)
+        changes.push_back(
+            {QStringLiteral("Table_shippinglist"),
+             800000 + i,
+             ChangeAction::Changed,
+             {{QStringLiteral("IsCompleted"), QStringLiteral("No"), QStringLiteral("Yes")},
+              {QStringLiteral("CompletionDate"), {}, QStringLiteral("2026-12-08")},
+              {QStringLiteral("TransferID"), QStringLiteral("-1"), QStringLiteral("70001")}}});
+    const HistoryAuthor author = history_author(store);
+    for (auto _ : state) {
+        store.begin();
+        write_history(store, author, QStringLiteral("Save New"), changes);
+        store.rollback();
+    }
+}
+
 void LoadShipmentOf500Lines(benchmark::State& state) {
     auto* shipments = control<QComboBox>("Combo_shipment");
     const int saved = shipments->currentIndex();
@@ -130,6 +166,7 @@ void Return500TickedLines(benchmark::State& state) {
 
 BENCHMARK(ShowShipmentView)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(SaveNewShipmentWithTransfers)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(HistoryOfThatSave)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(LoadShipmentOf500Lines)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(Return500TickedLines)->Unit(benchmark::kMillisecond)->Iterations(3);
 

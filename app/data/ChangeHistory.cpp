@@ -2,6 +2,7 @@
 
 #include "Dialect.h"
 #include "EngineError.h"
+#include "StoreValues.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -20,8 +21,7 @@ std::function<QString(const QString&)>& richTextReader() {
 
 const QString columns = QStringLiteral(
     "ChangedAt, ChangedBy, Machine, Command, TableName, RecordID, Action, Field, Before, After");
-constexpr int columnCount = 10;
-constexpr int rowsPerInsert = 100;
+constexpr int rowsPerInsert = 200;
 
 QString actionName(ChangeAction action) {
     switch (action) {
@@ -35,7 +35,9 @@ QString actionName(ChangeAction action) {
     return QStringLiteral("Changed");
 }
 
-bool hasHistoryTable(Store& store) {
+} // namespace
+
+bool has_history_table(Store& store) {
     return !store
                 .select(store.engine() == Engine::Sqlite
                             ? QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' "
@@ -46,8 +48,6 @@ bool hasHistoryTable(Store& store) {
                         {}, {F::Long})
                 .empty();
 }
-
-} // namespace
 
 void set_rich_text_reader(std::function<QString(const QString&)> reader) {
     richTextReader() = std::move(reader);
@@ -102,7 +102,7 @@ QStringList historyTableStatements(Store& store) {
                                "INTEGER NOT NULL, Action TEXT NOT NULL, Field TEXT, Before TEXT, "
                                "After TEXT)"),
                 QStringLiteral("CREATE INDEX IF NOT EXISTS Table_history_record ON Table_history "
-                               "(TableName, RecordID, ID)")};
+                               "(RecordID, ID)")};
     // The roles of create-schema --roles, where there are any, may read it
     // and (the writer) add to it.
     return {QStringLiteral("CREATE TABLE IF NOT EXISTS Table_history (ID bigserial PRIMARY KEY, "
@@ -111,7 +111,7 @@ QStringList historyTableStatements(Store& store) {
                            "integer NOT NULL, Action text NOT NULL, Field text, Before text, After "
                            "text)"),
             QStringLiteral("CREATE INDEX IF NOT EXISTS Table_history_record ON Table_history "
-                           "(TableName, RecordID, ID)"),
+                           "(RecordID, ID)"),
             QStringLiteral(
                 "DO $$BEGIN IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'gearlog_writer') "
                 "THEN GRANT SELECT ON table_history TO gearlog_reader, gearlog_writer; GRANT "
@@ -137,31 +137,36 @@ HistoryAuthor history_author(Store& store) {
 
 void write_history(Store& store, const HistoryAuthor& author, const QString& command,
                    const std::vector<RowChange>& changes) {
-    if (changes.empty() || !hasHistoryTable(store))
+    if (changes.empty())
         return;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    // What every entry of the command shares is written once into the
+    // statement, as quoted literals, and only what differs is bound.
+    const auto literal = [](const QString& text) {
+        return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) +
+               QLatin1Char('\'');
+    };
+    const QString shared =
+        QStringList{literal(dateToStoreText(QDateTime::currentDateTimeUtc())), literal(author.who),
+                    literal(author.machine),
+                    literal(command.isEmpty() ? QStringLiteral("(no command)") : command)}
+            .join(QLatin1Char(','));
+    requireStorableText(author.who + author.machine + command, QStringLiteral("the history"));
+    const QString row = QStringLiteral("(%1,?,?,?,?,?,?)").arg(shared);
     QVariantList params;
     int rows = 0;
     const auto flush = [&] {
         if (rows == 0)
             return;
-        QStringList marks;
-        const QString row = QLatin1Char('(') +
-                            QStringList(columnCount, QStringLiteral("?")).join(QLatin1Char(',')) +
-                            QLatin1Char(')');
-        for (int r = 0; r < rows; ++r)
-            marks << row;
         store.execute(QStringLiteral("INSERT INTO Table_history (%1) VALUES %2")
-                          .arg(columns, marks.join(QLatin1Char(','))),
+                          .arg(columns, QStringList(rows, row).join(QLatin1Char(','))),
                       params);
         params.clear();
         rows = 0;
     };
     const auto add = [&](const RowChange& change, const FieldChange* field) {
-        params << now << author.who << author.machine
-               << (command.isEmpty() ? QStringLiteral("(no command)") : command) << change.table
-               << change.key << actionName(change.action) << (field ? field->field : QString())
-               << (field ? field->before : QString()) << (field ? field->after : QString());
+        params << change.table << change.key << actionName(change.action)
+               << (field ? field->field : QString()) << (field ? field->before : QString())
+               << (field ? field->after : QString());
         if (++rows == rowsPerInsert)
             flush();
     };

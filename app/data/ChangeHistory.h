@@ -48,8 +48,9 @@ struct HistoryAuthor {
 };
 HistoryAuthor history_author(Store& store);
 
+// Whether the store has the history table and this desk may add to it.
+bool has_history_table(Store& store);
 // Writes the changes as one command's, in the store's open transaction.
-// Nothing when the store has no history table.
 void write_history(Store& store, const HistoryAuthor& author, const QString& command,
                    const std::vector<RowChange>& changes);
 

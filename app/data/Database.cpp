@@ -43,16 +43,41 @@ int Database::execute(const QString& jetSql) {
     return affected;
 }
 
-void Database::recordChange(RowChange change) {
-    m_history.push_back(std::move(change));
-    if (m_depth == 0)
-        writeHistory();
-}
-
 void Database::writeHistory() {
+    const std::vector<RowChange> changes = std::exchange(m_history, {});
+    if (!m_historyTable)
+        m_historyTable = has_history_table(*m_store);
+    if (!*m_historyTable || changes.empty())
+        return;
     if (!m_author)
         m_author = history_author(*m_store);
-    write_history(*m_store, *m_author, m_command, std::exchange(m_history, {}));
+    write_history(*m_store, *m_author, m_command, changes);
+}
+
+Database::WriteAlone::WriteAlone(Database& db) : m_db(db) {
+    if (m_db.m_depth == 0) {
+        m_db.m_store->begin();
+        m_open = true;
+    }
+}
+
+Database::WriteAlone::~WriteAlone() {
+    if (!m_open)
+        return;
+    m_db.m_history.clear();
+    try {
+        m_db.m_store->rollback();
+    } catch (...) {
+        // Nothing more can be done while unwinding.
+    }
+}
+
+void Database::WriteAlone::commit() {
+    if (!m_open)
+        return;
+    m_db.writeHistory();
+    m_db.m_store->commit();
+    m_open = false;
 }
 
 void Database::begin() {

@@ -54,9 +54,24 @@ public:
     // The command whose writes the history records (its caption, such as
     // "Save New"), until its transaction ends.
     void setCommand(const QString& caption) { m_command = caption; }
-    // A change of the open transaction, recorded with it when it commits;
-    // one made outside a transaction (no command's) is recorded at once.
-    void recordChange(RowChange change);
+    // A change of the open transaction (or of a WriteAlone), recorded with
+    // it when it commits.
+    void recordChange(RowChange change) { m_history.push_back(std::move(change)); }
+
+    // A cursor's write outside any transaction: the write and its history
+    // are committed together, and nothing else of a transaction applies.
+    class WriteAlone {
+    public:
+        explicit WriteAlone(Database& db);
+        ~WriteAlone();
+        WriteAlone(const WriteAlone&) = delete;
+        WriteAlone& operator=(const WriteAlone&) = delete;
+        void commit();
+
+    private:
+        Database& m_db;
+        bool m_open = false;
+    };
 
     // Called by cursors.
     void attach(Recordset* cursor);
@@ -77,6 +92,7 @@ private:
     QString m_command;
     std::vector<RowChange> m_history; // the open transaction's changes
     std::optional<HistoryAuthor> m_author;
+    std::optional<bool> m_historyTable; // whether this desk records history
 };
 
 // Begins a transaction and rolls it back unless commit() was called.

@@ -69,6 +69,7 @@ void Recordset::update() {
     std::optional<Transaction> together;
     if (!blobs.empty())
         together.emplace(*m_db);
+    Database::WriteAlone alone(*m_db);
     holdReferencedRows();
     Store& store = m_db->store();
     if (m_edit->mode == EditMode::Adding) {
@@ -94,6 +95,7 @@ void Recordset::update() {
     for (size_t d : blobs)
         store.writeBlob(table.name, m_query.deferred[d].field, newKey.toInt(), *m_edit->blobs[d]);
     recordWrite(newKey.toInt(), blobs);
+    alone.commit();
     if (together)
         together->commit();
     m_edit.reset();
@@ -207,9 +209,11 @@ void Recordset::deleteRecord() {
             if (const QString before = history_text(row[c], info.type); !before.isEmpty())
                 change.fields.push_back({info.field, before, QString()});
     }
+    Database::WriteAlone alone(*m_db);
     m_db->store().execute(
         QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(m_query.baseTable->name), {key});
     m_db->recordChange(std::move(change));
+    alone.commit();
     m_db->rowsChanged(*m_query.baseTable, {key}, this);
     m_cache.remove(key);
     removeAt(m_pos);
