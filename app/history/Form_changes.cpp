@@ -105,12 +105,7 @@ void Form_changes::Command_changes_filter_Click() {
     m_filter.until = to.isValid() ? QDateTime(to.addDays(1), QTime(0, 0)).toUTC() : QDateTime();
     m_filter.table = Combo_changes_kind->currentData().toString();
     m_pages = {0};
-    try {
-        showPage();
-    } catch (const EngineError& e) {
-        ui().showError(QStringLiteral("The changes could not be read: ") + e.description(),
-                       e.details());
-    }
+    showPageReporting();
 }
 
 void Form_changes::Command_changes_older_Click() {
@@ -121,6 +116,10 @@ void Form_changes::Command_changes_older_Click() {
     if (!numeric)
         return;
     m_pages.push_back(last);
+    showPageReporting();
+}
+
+void Form_changes::showPageReporting() {
     try {
         showPage();
     } catch (const EngineError& e) {

@@ -40,6 +40,8 @@ public:
 
 private:
     void showPage();
+    // The same, an engine's failure said rather than thrown.
+    void showPageReporting();
 
     ViewContext& m_context;
     HistoryFilter m_filter;

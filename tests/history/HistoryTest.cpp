@@ -17,26 +17,14 @@ namespace {
 
 class History : public ShipmentWindow {
 protected:
-    // The newest first: "command|table key action field: before -> after".
-    QStringList recorded(const QString& table = {}, int key = -1) {
-        HistoryFilter filter;
-        filter.table = table;
-        filter.key = key;
-        QStringList lines;
-        for (const HistoryEntry& e : read_history(*db->openStore(), filter))
-            lines << QStringLiteral("%1|%2 %3 %4 %5: %6 -> %7")
-                         .arg(e.command, e.table)
-                         .arg(e.key)
-                         .arg(e.action, e.field, e.before, e.after);
-        return lines;
-    }
     qint64 newest() {
         HistoryFilter filter;
         filter.limit = 1;
         const auto entries = read_history(*db->openStore(), filter);
         return entries.empty() ? 0 : entries.front().id;
     }
-    // Entries written after the mark, newest first.
+    // Entries written after the mark, newest first: "command|table key
+    // action field: before -> after".
     QStringList since(qint64 mark) {
         QStringList lines;
         for (const HistoryEntry& e : read_history(*db->openStore(), {}))
