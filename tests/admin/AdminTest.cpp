@@ -1,6 +1,8 @@
 #include "AdminCommand.h"
+#include "ChangeHistory.h"
 #include "ConnectionString.h"
 #include "DatabaseCheck.h"
+#include "RecordHelpers.h"
 #include "SampleDatabase.h"
 #include "TestStores.h"
 
@@ -234,6 +236,23 @@ TEST(AdminCommand, ServerRolesReadWriteAndRefuse) {
     EXPECT_TRUE(own->hasSchema());
     EXPECT_FALSE(own->isReadOnly());
     EXPECT_EQ(checkDatabaseAt(owner), QStringList());
+
+    // The owner's first opening makes the history, which the writer may add
+    // to: each desk's change carries its own role.
+    const auto rename = [](Session& desk, const QString& name) {
+        desk.openTableCursors();
+        Recordset& statuses = desk.rs_status();
+        ASSERT_TRUE(find_record_by_number(statuses, QStringLiteral("ID"), 2));
+        statuses.edit();
+        statuses.setValue(QStringLiteral("Name"), name);
+        statuses.update();
+    };
+    rename(*db.openSession(), QStringLiteral("By the owner"));
+    rename(*Session::openServer(writer), QStringLiteral("By the writer"));
+    QStringList who;
+    for (const HistoryEntry& e : read_history(*db.openStore(), {}))
+        who << e.who;
+    EXPECT_EQ(who, (QStringList{QStringLiteral("w_") + tag, QStringLiteral("postgres")}));
 
     FreshDatabase empty(Engine::Postgres, false);
     ConnectionString plain = ConnectionString::parse(empty.location());
