@@ -7,6 +7,7 @@
 #include "DueLists.h"
 #include "DueReport.h"
 #include "EngineError.h"
+#include "HistoryCheck.h"
 #include "HistoryReport.h"
 #include "RecordHelpers.h"
 #include "RecordSearch.h"
@@ -246,6 +247,13 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
             return 1;
         }
         out << a.target << ": no problems found\n";
+        // For information only: other programs may write a shared database.
+        try {
+            for (const QString& line : historyDisagreements(*openTarget(a.target)))
+                out << "Information: " << line << "\n";
+        } catch (const EngineError& e) {
+            out << "Information: the history could not be compared: " << e.description() << "\n";
+        }
     }
     return 0;
 }

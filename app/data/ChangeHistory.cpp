@@ -75,7 +75,8 @@ QString history_text(const QVariant& value, FieldType type) {
     }
     case F::Boolean:
         return value.toBool() ? QStringLiteral("Yes") : QStringLiteral("No");
-    case F::Single:
+    case F::Single: // as the field keeps it, whatever was typed
+        return QString::number(static_cast<float>(value.toDouble()), 'g', 7);
     case F::Double:
         return QString::number(value.toDouble(), 'g', 15);
     default:

@@ -150,6 +150,17 @@ TEST_P(History, TheCommandForScriptsListsAndTrims) {
     EXPECT_TRUE(out.startsWith(QStringLiteral("When,Who,Machine,Command,Table,ID,Action,Field")));
     EXPECT_TRUE(out.contains(QStringLiteral(",Save,Table_asset,12,Changed,ModelNumber,M-12,M-12b")))
         << out.toStdString();
+    // Another program's change is told as information; the check passes.
+    db->openStore()->execute(
+        QStringLiteral("UPDATE Table_Asset SET ModelNumber = 'Other' WHERE ID = 12"));
+    out.clear();
+    EXPECT_EQ(runAdminCommand({QStringLiteral("check"), db->location()}, o, e), 0);
+    o.flush();
+    EXPECT_TRUE(out.contains(QStringLiteral(
+        "Information: Table_asset 12 ModelNumber is \"Other\", though Gearlog last wrote "
+        "\"M-12b\"")))
+        << out.toStdString();
+    EXPECT_EQ(out.count(QStringLiteral("Information:")), 1) << out.toStdString();
     window.reset(); // the server's trim waits for no other desk
     out.clear();
     EXPECT_EQ(
