@@ -7,6 +7,7 @@
 #include "ViewRequests.h"
 
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QPushButton>
 #include <QTextStream>
 
@@ -135,6 +136,19 @@ TEST_P(History, ARefusedOrFailedCommandRecordsNothing) {
     EXPECT_EQ(since(mark), QStringList());
 }
 
+TEST_P(History, APictureIsRecordedAsItsSizeAndHash) {
+    const qint64 mark = newest();
+    const QByteArray picture(1000, 'x');
+    add(session().rs_photo(), {{QStringLiteral("ID"), 1},
+                               {QStringLiteral("Name"), QStringLiteral("Front")},
+                               {QStringLiteral("Photo"), picture}});
+    const QString hash = QString::fromLatin1(
+        QCryptographicHash::hash(picture, QCryptographicHash::Sha256).toHex().left(16));
+    EXPECT_TRUE(since(mark).contains(
+        QStringLiteral("(no command)|Table_photo 1 Added Photo:  -> 1,000 bytes, SHA-256 ") + hash))
+        << since(mark).join(QLatin1Char('\n')).toStdString();
+}
+
 TEST_P(History, TheCommandForScriptsListsAndTrims) {
     emit window->requests().assetRequested(12);
     typeInto(QStringLiteral("Text_asset_model"), QStringLiteral("M-12b"));
@@ -162,12 +176,19 @@ TEST_P(History, TheCommandForScriptsListsAndTrims) {
         << out.toStdString();
     EXPECT_EQ(out.count(QStringLiteral("Information:")), 1) << out.toStdString();
     window.reset(); // the server's trim waits for no other desk
-    out.clear();
-    EXPECT_EQ(
-        runAdminCommand({QStringLiteral("history"), db->location(), QStringLiteral("--trim-before"),
-                         QDate::currentDate().addDays(2).toString(Qt::ISODate)},
-                        o, e),
-        0);
+    // Trimmed before yesterday: today's stay; before the day after
+    // tomorrow: none.
+    const size_t today = read_history(*db->openStore(), {}).size();
+    for (const int days : {-1, 2}) {
+        EXPECT_EQ(runAdminCommand({QStringLiteral("history"), db->location(),
+                                   QStringLiteral("--trim-before"),
+                                   QDate::currentDate().addDays(days).toString(Qt::ISODate)},
+                                  o, e),
+                  0);
+        if (days < 0) {
+            EXPECT_EQ(read_history(*db->openStore(), {}).size(), today);
+        }
+    }
     EXPECT_EQ(read_history(*db->openStore(), {}).size(), 0u);
 }
 
