@@ -148,9 +148,11 @@ void Form_changes::showPage() {
                          e.after});
     }
     Grid_changes->replaceTable(std::move(table));
-    const int width = (Grid_changes->widthTwips() - 400) / 7;
+    // Room by what a column holds: the values widest, the caption least.
+    constexpr int shares[7] = {4, 3, 3, 4, 3, 5, 5};
+    const int unit = (Grid_changes->widthTwips() - 400) / 27;
     for (int c = 0; c < 7; ++c) {
-        Grid_changes->setColWidth(c, width);
+        Grid_changes->setColWidth(c, unit * shares[c]);
         Grid_changes->setColAlignment(c, Qt::AlignLeft);
     }
     Grid_changes->setProperty("LastId", entries.empty() ? QVariant() : QVariant(entries.back().id));
