@@ -45,7 +45,9 @@ Form_changes::Form_changes(ViewContext& context, const QString& table, int key,
     setObjectName(QStringLiteral("Form_changes"));
     setWindowTitle(title);
     resize(1000, 600);
-    m_filter.table = table;
+    // The history names tables as the schema does, whatever the caller's case.
+    const TableDef* def = findTable(table);
+    m_filter.table = def ? def->name : table;
     m_filter.key = key;
     m_filter.limit = pageSize;
     const bool everything = table.isEmpty();

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QCryptographicHash>
+#include <QMenu>
 #include <QPushButton>
 #include <QTextStream>
 
@@ -94,6 +95,28 @@ TEST_P(History, TheChangesWindowsListARecordsChangesAndEveryonesPageByPage) {
     window->menu_recent_changes();
     EXPECT_EQ(shown.filter(QStringLiteral("contact ")).size(), shown.size() - 1);
     EXPECT_FALSE(shown.filter(QStringLiteral("Name")).isEmpty());
+}
+
+TEST_P(History, AListsGridMenuShowsTheSelectedItemsChanges) {
+    press(QStringLiteral("Command_Categories_0"));
+    FlexGrid* grid = child<FlexGrid>(QStringLiteral("Grid_category"));
+    clickRow(grid, QStringLiteral("Radio"));
+    typeInto(QStringLiteral("Text_category"), QStringLiteral("Radios"));
+    press(QStringLiteral("Command_save_category_changes_0"));
+    clickRow(grid, QStringLiteral("Radios"));
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {},
+                      grid->visualRect(grid->model()->index(grid->row() - 1, 1)).center());
+    window->mnuPopup()->hide();
+    QString shown;
+    scripted.dialogs.push_back([&shown](QDialog& dialog) {
+        const FlexGrid& changes = *dialog.findChild<FlexGrid*>(QStringLiteral("Grid_changes"));
+        shown = changes.rows() > 1
+                    ? changes.textMatrix(1, 5) + QStringLiteral(" -> ") + changes.textMatrix(1, 6)
+                    : QString();
+        return int(QDialog::Accepted);
+    });
+    window->mnuPopup()->findChild<QAction*>(QStringLiteral("mnuChanges"))->trigger();
+    EXPECT_EQ(shown, QStringLiteral("Radio -> Radios"));
 }
 
 TEST_P(History, AShipmentsListAndItsReturnAreRecordedLineByLine) {
