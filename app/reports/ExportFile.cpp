@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPdfWriter>
 #include <QUuid>
 #include <filesystem>
 
@@ -82,6 +83,29 @@ QString write_through_temporary(const QString& path,
         return QString::fromLocal8Bit(renamed.message());
     }
     return {};
+}
+
+void save_pdf(const QString& title, const QString& fileName, const QString& openDatabase,
+              const QString& documentTitle, const std::function<void(QPdfWriter&)>& paint) {
+    const QString failure = QStringLiteral("An error occurred while saving the PDF file: ");
+    const QString path =
+        choose_export_file(title, QStringLiteral("PDF files (*.pdf)|*.pdf|All files (*.*)|*.*"),
+                           QStringLiteral("pdf"), QString(), fileName, openDatabase, failure);
+    if (path.isEmpty())
+        return;
+    const QString error = write_through_temporary(path, [&](const QString& partial) {
+        QFile file(partial);
+        if (!file.open(QIODevice::WriteOnly))
+            return file.errorString();
+        {
+            QPdfWriter writer(&file);
+            writer.setTitle(documentTitle);
+            paint(writer);
+        }
+        return file.flush() ? QString() : file.errorString();
+    });
+    if (!error.isEmpty())
+        ui().message(failure + error);
 }
 
 } // namespace gearlog

@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+class QPdfWriter;
+
 namespace gearlog {
 
 class Session;
@@ -26,5 +28,12 @@ QString choose_export_file(const QString& title, const QString& filter,
 // and returns an error text, empty when it succeeded. Returns the error.
 QString write_through_temporary(const QString& path,
                                 const std::function<QString(const QString&)>& write);
+
+// "Save as PDF": asks where (as choose_export_file, with `title` and the
+// suggested `fileName`), then writes a PDF titled `documentTitle` through
+// write_through_temporary, `paint` drawing its pages; a failure is said
+// with the usual prefix.
+void save_pdf(const QString& title, const QString& fileName, const QString& openDatabase,
+              const QString& documentTitle, const std::function<void(QPdfWriter&)>& paint);
 
 } // namespace gearlog

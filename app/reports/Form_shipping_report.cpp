@@ -9,7 +9,6 @@
 #include "UiServices.h"
 #include "ViewParts.h"
 
-#include <QFile>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -80,27 +79,12 @@ void Form_shipping_report::Command_print_Click() {
 }
 
 void Form_shipping_report::Command_save_pdf_Click() {
-    const QString failure = QStringLiteral("An error occurred while saving the PDF file: ");
-    const QString path = choose_export_file(
-        QStringLiteral("Save the shipping report as PDF"),
-        QStringLiteral("PDF files (*.pdf)|*.pdf|All files (*.*)|*.*"), QStringLiteral("pdf"),
-        QString(), QStringLiteral("Shipping report.pdf"), m_databaseFile, failure);
-    if (path.isEmpty())
-        return;
-    const QString error = write_through_temporary(path, [this](const QString& partial) {
-        QFile file(partial);
-        if (!file.open(QIODevice::WriteOnly))
-            return file.errorString();
-        {
-            QPdfWriter writer(&file);
-            writer.setTitle(windowTitle());
-            writer.setPageSize(QPageSize(QPageSize::A4));
-            rtfShippingReport->document()->print(&writer);
-        }
-        return file.flush() ? QString() : file.errorString();
-    });
-    if (!error.isEmpty())
-        ui().message(failure + error);
+    save_pdf(QStringLiteral("Save the shipping report as PDF"),
+             QStringLiteral("Shipping report.pdf"), m_databaseFile, windowTitle(),
+             [this](QPdfWriter& writer) {
+                 writer.setPageSize(QPageSize(QPageSize::A4));
+                 rtfShippingReport->document()->print(&writer);
+             });
 }
 
 } // namespace gearlog

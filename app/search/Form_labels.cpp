@@ -11,7 +11,6 @@
 #include "ViewParts.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QPdfWriter>
 #include <QPrintDialog>
@@ -120,7 +119,6 @@ void Form_labels::Command_print_labels_Click() {
 }
 
 void Form_labels::Command_save_labels_pdf_Click() {
-    const QString failure = QStringLiteral("An error occurred while saving the PDF file: ");
     std::vector<AssetLabel> labels;
     try {
         labels = read_asset_labels(m_session.database().store(), chosen());
@@ -129,26 +127,12 @@ void Form_labels::Command_save_labels_pdf_Click() {
                        e.details());
         return;
     }
-    const QString path = choose_export_file(
-        QStringLiteral("Save the labels as PDF"),
-        QStringLiteral("PDF files (*.pdf)|*.pdf|All files (*.*)|*.*"), QStringLiteral("pdf"),
-        QString(), QStringLiteral("Asset labels.pdf"), open_database_file(m_session), failure);
-    if (path.isEmpty())
-        return;
-    const QString error = write_through_temporary(path, [&](const QString& partial) {
-        QFile file(partial);
-        if (!file.open(QIODevice::WriteOnly))
-            return file.errorString();
-        {
-            QPdfWriter writer(&file);
-            writer.setTitle(QStringLiteral("Asset labels"));
-            writer.setResolution(600);
-            paint_labels(writer, layout(), labels);
-        }
-        return file.flush() ? QString() : file.errorString();
-    });
-    if (!error.isEmpty())
-        ui().message(failure + error);
+    save_pdf(QStringLiteral("Save the labels as PDF"), QStringLiteral("Asset labels.pdf"),
+             open_database_file(m_session), QStringLiteral("Asset labels"),
+             [&](QPdfWriter& writer) {
+                 writer.setResolution(600);
+                 paint_labels(writer, layout(), labels);
+             });
 }
 
 } // namespace gearlog
