@@ -44,10 +44,12 @@ QStringList historyDisagreements(Store& store) {
             continue;
         QStringList columns;
         std::vector<FieldType> types;
-        for (const FieldDef& f : table->fields) {
-            columns << f.name;
-            types.push_back(f.type);
-        }
+        // Pictures are not compared, nor read.
+        for (const FieldDef& f : table->fields)
+            if (f.type != FieldType::LongBinary) {
+                columns << f.name;
+                types.push_back(f.type);
+            }
         QHash<int, Row> rows;
         read_in_key_order(store,
                           QStringLiteral("SELECT %1 FROM %2 WHERE ID IN")
@@ -75,8 +77,7 @@ QStringList historyDisagreements(Store& store) {
             for (const Recorded& f : fields) {
                 const auto c = columns.indexOf(f.field);
                 if (c < 0 || f.action == QLatin1String("Deleted") ||
-                    types[static_cast<size_t>(c)] == FieldType::Memo ||
-                    types[static_cast<size_t>(c)] == FieldType::LongBinary)
+                    types[static_cast<size_t>(c)] == FieldType::Memo)
                     continue;
                 const QString now =
                     history_text((*row)[static_cast<size_t>(c)], types[static_cast<size_t>(c)]);
