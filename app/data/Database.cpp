@@ -45,7 +45,8 @@ int Database::execute(const QString& jetSql) {
 
 void Database::writeHistory() {
     const std::vector<RowChange> changes = std::exchange(m_history, {});
-    if (!m_historyTable)
+    // Asked again while it is missing: another desk's opening may make it.
+    if (!m_historyTable.value_or(false))
         m_historyTable = has_history_table(*m_store);
     if (!*m_historyTable || changes.empty())
         return;
