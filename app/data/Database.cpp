@@ -46,9 +46,9 @@ int Database::execute(const QString& jetSql) {
 void Database::writeHistory() {
     const std::vector<RowChange> changes = std::exchange(m_history, {});
     // Asked again while it is missing: another desk's opening may make it.
-    if (!m_historyTable.value_or(false))
+    if (!m_historyTable)
         m_historyTable = has_history_table(*m_store);
-    if (!*m_historyTable || changes.empty())
+    if (!m_historyTable || changes.empty())
         return;
     if (!m_author)
         m_author = history_author(*m_store);

@@ -92,7 +92,7 @@ private:
     QString m_command;
     std::vector<RowChange> m_history; // the open transaction's changes
     std::optional<HistoryAuthor> m_author;
-    std::optional<bool> m_historyTable; // whether this desk may record history
+    bool m_historyTable = false; // this desk may record history (asked until it may)
 };
 
 // Begins a transaction and rolls it back unless commit() was called.
