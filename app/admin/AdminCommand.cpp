@@ -78,11 +78,6 @@ QDate date(const QStringList& args, qsizetype& i, const QString& option) {
     return day;
 }
 
-// The start of a local day, in UTC as the history keeps time.
-QDateTime dayStartUtc(const QDate& day) {
-    return QDateTime(day, QTime(0, 0)).toUTC();
-}
-
 Arguments parse(const QStringList& args) {
     if (args.isEmpty())
         throw UsageError(QStringLiteral("No command given"));
@@ -213,7 +208,7 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
     } else if (a.command == QLatin1String("history")) {
         const std::unique_ptr<Store> store = openTarget(a.target);
         if (a.trimBefore.isValid()) {
-            out << "Deleted " << trim_history(*store, dayStartUtc(a.trimBefore))
+            out << "Deleted " << trim_history(*store, history_day_start(a.trimBefore))
                 << " history entries before " << a.trimBefore.toString(Qt::ISODate) << "\n";
             return 0;
         }
@@ -229,7 +224,7 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         }
         filter.key = a.id;
         if (a.since.isValid())
-            filter.since = dayStartUtc(a.since);
+            filter.since = history_day_start(a.since);
         const std::vector<HistoryEntry> entries = read_history(*store, filter);
         if (a.csv)
             writeHistoryCsv(entries, out);

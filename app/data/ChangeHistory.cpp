@@ -180,6 +180,10 @@ void write_history(Store& store, const HistoryAuthor& author, const QString& com
     flush();
 }
 
+QDateTime history_day_start(const QDate& day) {
+    return QDateTime(day, QTime(0, 0)).toUTC();
+}
+
 std::vector<HistoryEntry> read_history(Store& store, const HistoryFilter& filter) {
     QStringList where;
     QVariantList params;

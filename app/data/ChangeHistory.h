@@ -54,6 +54,10 @@ bool has_history_table(Store& store);
 void write_history(Store& store, const HistoryAuthor& author, const QString& command,
                    const std::vector<RowChange>& changes);
 
+// The start of a day in local time, as the history keeps time (UTC), for
+// the filters' days.
+QDateTime history_day_start(const QDate& day);
+
 // One recorded field change, as read back.
 struct HistoryEntry {
     qint64 id = 0;

@@ -3,7 +3,6 @@
 #include "TextFold.h"
 
 #include <QString>
-#include <array>
 #include <sqlite3.h>
 #include <string>
 
@@ -14,23 +13,6 @@ namespace {
 int compareNoCase(void*, int aBytes, const void* a, int bBytes, const void* b) {
     return compareFoldedUtf8(static_cast<const char*>(a), aBytes, static_cast<const char*>(b),
                              bBytes);
-}
-
-// foldForFind of each code point below 0x500 (Latin, Greek, Cyrillic and
-// the combining accents) that folds to at most one character: 0 drops it,
-// `slow` asks foldForFind for the whole text.
-constexpr char32_t slow = 0xFFFFFFFF;
-const std::array<char32_t, 0x500>& foldedPoints() {
-    static const std::array<char32_t, 0x500> points = [] {
-        std::array<char32_t, 0x500> p{};
-        for (char16_t u = 0; u < 0x500; ++u) {
-            const QChar c(u);
-            const QString f = foldForFind(QStringView(&c, 1));
-            p[u] = f.isEmpty() ? 0 : f.size() == 1 && !f[0].isSurrogate() ? f[0].unicode() : slow;
-        }
-        return p;
-    }();
-    return points;
 }
 
 void appendUtf8(std::string& out, char32_t c) {
@@ -49,7 +31,7 @@ void appendUtf8(std::string& out, char32_t c) {
 // The fold of well-formed UTF-8 made only of the table's code points, or
 // false (the caller then folds through QString).
 bool foldByTable(const unsigned char* text, int bytes, std::string& out) {
-    const auto& points = foldedPoints();
+    const auto& points = findFoldPoints();
     out.clear();
     for (int i = 0; i < bytes;) {
         char32_t c = text[i];
@@ -63,9 +45,9 @@ bool foldByTable(const unsigned char* text, int bytes, std::string& out) {
             return false;
         c = ((c & 0x1F) << 6) | (text[i + 1] & 0x3F);
         i += 2;
-        if (c < 0x80 || c >= points.size() || points[c] == slow)
+        if (c < 0x80 || c >= points.size() || points[c] == findFoldSlow)
             return false;
-        if (points[c] != 0)
+        if (points[c] != findFoldDropped)
             appendUtf8(out, points[c]);
     }
     return true;

@@ -244,10 +244,6 @@ QStringList findIndexStatements(Store& store) {
     return store.engine() == Engine::Sqlite ? fileStatements(store) : serverStatements(store);
 }
 
-QStringList find_fields(FindTable table) {
-    return searched(table).fields;
-}
-
 FoundKeys find_text_keys(Store& store, FindTable table, const QString& folded, int limit) {
     const Searched& s = searched(table);
     std::vector<int> keys = trigramKeys(store, s, folded, limit + 1);

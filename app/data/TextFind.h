@@ -45,7 +45,4 @@ struct FoundKeys {
 // asked for, which ones come first is the server's choice.
 FoundKeys find_text_keys(Store& store, FindTable table, const QString& folded, int limit);
 
-// The searched fields of the table, in the order find_text_keys reads them.
-QStringList find_fields(FindTable table);
-
 } // namespace gearlog

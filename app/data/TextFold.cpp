@@ -79,18 +79,33 @@ QString foldForFind(QStringView text) {
     return folded;
 }
 
+const std::array<char32_t, findFoldPointsEnd>& findFoldPoints() {
+    static const std::array<char32_t, findFoldPointsEnd> points = [] {
+        std::array<char32_t, findFoldPointsEnd> p{};
+        for (char16_t u = 0; u < findFoldPointsEnd; ++u) {
+            const QChar c(u);
+            const QString f = foldForFind(QStringView(&c, 1));
+            p[u] = f.isEmpty()                            ? findFoldDropped
+                   : f.size() == 1 && !f[0].isSurrogate() ? f[0].unicode()
+                                                          : findFoldSlow;
+        }
+        return p;
+    }();
+    return points;
+}
+
 const FindFoldTable& findFoldTable() {
     static const FindFoldTable table = [] {
         FindFoldTable t;
+        const auto& points = findFoldPoints();
         // Latin-1 to Latin Extended-B, Greek and Cyrillic.
-        for (char16_t u = 0xC0; u < 0x500; ++u) {
+        for (char16_t u = 0xC0; u < findFoldPointsEnd; ++u) {
             const QChar c(u);
             if (c.toLower() != c)
                 continue; // lowered before the table applies
-            const QString folded = foldForFind(QStringView(&c, 1));
-            if (folded.size() == 1 && folded[0] != c) {
+            if (points[u] != findFoldDropped && points[u] != findFoldSlow && points[u] != u) {
                 t.from += c;
-                t.to += folded[0];
+                t.to += QChar(static_cast<char16_t>(points[u]));
             }
         }
         return t;

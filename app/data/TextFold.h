@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <array>
 
 namespace gearlog {
 
@@ -18,6 +19,15 @@ int compareFoldedUtf8(const char* a, int aBytes, const char* b, int bBytes);
 // gives "emile"), so that what a person types finds what is stored however
 // either was written.
 QString foldForFind(QStringView text);
+
+// foldForFind of each code point below findFoldPointsEnd (Latin, Greek,
+// Cyrillic and the combining accents), for folding without QString:
+// findFoldDropped when it vanishes, findFoldSlow when it does not fold to
+// a single character (the whole text then goes through foldForFind).
+constexpr char32_t findFoldPointsEnd = 0x500;
+constexpr char32_t findFoldDropped = 0;
+constexpr char32_t findFoldSlow = 0xFFFFFFFF;
+const std::array<char32_t, findFoldPointsEnd>& findFoldPoints();
 
 // The pairs of characters that foldForFind maps one to one after lowering:
 // each accented lower-case letter of the Latin, Greek and Cyrillic blocks

@@ -37,13 +37,19 @@ QLineEdit* filterBox(QDialog* parent, const QString& name, const QString& label,
     return box;
 }
 
+// A record as people read it: "asset 12" for Table_asset's row 12.
+QString recordName(const QString& table, int key) {
+    const TableDef* def = findTable(table);
+    return QStringLiteral("%1 %2").arg(def ? def->name.mid(6) : table).arg(key);
+}
+
 } // namespace
 
-Form_changes::Form_changes(ViewContext& context, const QString& table, int key,
-                           const QString& title, QWidget* parent)
+Form_changes::Form_changes(ViewContext& context, const QString& table, int key, QWidget* parent)
     : QDialog(parent), m_context(context) {
     setObjectName(QStringLiteral("Form_changes"));
-    setWindowTitle(title);
+    setWindowTitle(table.isEmpty() ? QStringLiteral("Recent Changes")
+                                   : QStringLiteral("Changes of ") + recordName(table, key));
     resize(1000, 600);
     // The history names tables as the schema does, whatever the caller's case.
     const TableDef* def = findTable(table);
@@ -102,9 +108,9 @@ void Form_changes::Command_changes_filter_Click() {
     };
     const QDate from = day(Text_changes_from), to = day(Text_changes_to);
     m_filter.who = Text_changes_who->text().trimmed();
-    m_filter.since = from.isValid() ? QDateTime(from, QTime(0, 0)).toUTC() : QDateTime();
+    m_filter.since = from.isValid() ? history_day_start(from) : QDateTime();
     // The last day is whole.
-    m_filter.until = to.isValid() ? QDateTime(to.addDays(1), QTime(0, 0)).toUTC() : QDateTime();
+    m_filter.until = to.isValid() ? history_day_start(to.addDays(1)) : QDateTime();
     m_filter.table = Combo_changes_kind->currentData().toString();
     m_pages = {0};
     showPageReporting();
@@ -139,11 +145,8 @@ void Form_changes::showPage() {
                      QStringLiteral("Record"), QStringLiteral("Field"), QStringLiteral("Before"),
                      QStringLiteral("After")});
     for (const HistoryEntry& e : entries) {
-        const TableDef* def = findTable(e.table);
-        const QString record = QStringLiteral("%1 %2 (%3)")
-                                   .arg(def ? def->name.mid(6) : e.table)
-                                   .arg(e.key)
-                                   .arg(e.action.toLower());
+        const QString record =
+            QStringLiteral("%1 (%2)").arg(recordName(e.table, e.key), e.action.toLower());
         const QDateTime local = e.when.toLocalTime();
         table.push_back({format_date(local.date()) + local.toString(QStringLiteral(" HH:mm:ss")),
                          e.who + QLatin1Char('@') + e.machine, e.command, record, e.field, e.before,

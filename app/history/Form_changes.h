@@ -21,9 +21,8 @@ class Form_changes : public QDialog {
     Q_OBJECT
 public:
     // One record's changes; `table` empty with `key` -1 lists them all,
-    // with the filters. Engine failures throw.
-    Form_changes(ViewContext& context, const QString& table, int key, const QString& title,
-                 QWidget* parent);
+    // with the filters ("Recent Changes"). Engine failures throw.
+    Form_changes(ViewContext& context, const QString& table, int key, QWidget* parent);
 
     void Command_changes_filter_Click();
     void Command_changes_older_Click();

@@ -171,8 +171,8 @@ SearchGroup searchAssets(Store& store, const QString& text, const QString& folde
     const int id = trimmed.size() <= 9 ? trimmed.toInt(&number) : 0;
     if (number && id > 0)
         byId.push_back(id);
-    else if (labelledAsset(text) > 0)
-        byId.push_back(labelledAsset(text));
+    else if (const int labelled = labelledAsset(text); labelled > 0)
+        byId.push_back(labelled);
     FoundKeys byText;
     if (folded.size() >= findMinimumLength)
         byText = find_text_keys(store, FindTable::Assets, folded, searchCountCap);
@@ -303,36 +303,21 @@ const std::array<SearchKind, 5>& search_kinds() {
     return kinds;
 }
 
+namespace {
+// Each kind's title for people and key for programs, in SearchKind's order.
+const std::pair<const char*, const char*> kindNames[] = {{"Assets", "asset"},
+                                                         {"Shipments", "shipment"},
+                                                         {"Equipment types", "equipment"},
+                                                         {"Contacts", "contact"},
+                                                         {"Addresses", "address"}};
+} // namespace
+
 QString search_kind_title(SearchKind kind) {
-    switch (kind) {
-    case SearchKind::Asset:
-        return QStringLiteral("Assets");
-    case SearchKind::Shipment:
-        return QStringLiteral("Shipments");
-    case SearchKind::Equipment:
-        return QStringLiteral("Equipment types");
-    case SearchKind::Contact:
-        return QStringLiteral("Contacts");
-    case SearchKind::Address:
-        return QStringLiteral("Addresses");
-    }
-    return {};
+    return QString::fromLatin1(kindNames[static_cast<size_t>(kind)].first);
 }
 
 QString search_kind_key(SearchKind kind) {
-    switch (kind) {
-    case SearchKind::Asset:
-        return QStringLiteral("asset");
-    case SearchKind::Shipment:
-        return QStringLiteral("shipment");
-    case SearchKind::Equipment:
-        return QStringLiteral("equipment");
-    case SearchKind::Contact:
-        return QStringLiteral("contact");
-    case SearchKind::Address:
-        return QStringLiteral("address");
-    }
-    return {};
+    return QString::fromLatin1(kindNames[static_cast<size_t>(kind)].second);
 }
 
 QString search_group_heading(const SearchGroup& group) {

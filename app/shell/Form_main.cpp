@@ -199,17 +199,13 @@ void Form_main::buildFrames() {
     };
     connect(m_requests, &ViewRequests::addressRequested, this, showListItem(2));
     connect(m_requests, &ViewRequests::contactRequested, this, showListItem(3));
-    connect(
-        m_requests, &ViewRequests::changesRequested, this, [this](const QString& table, int key) {
-            guarded([&] {
-                const TableDef* def = findTable(table);
-                Form_changes changes(
-                    *this, table, key,
-                    QStringLiteral("Changes of %1 %2").arg(def ? def->name.mid(6) : table).arg(key),
-                    this);
-                ui().runModal(changes);
-            })();
-        });
+    connect(m_requests, &ViewRequests::changesRequested, this,
+            [this](const QString& table, int key) {
+                guarded([&] {
+                    Form_changes changes(*this, table, key, this);
+                    ui().runModal(changes);
+                })();
+            });
     connect(
         m_requests, &ViewRequests::labelsRequested, this,
         [this](const QList<int>& assets, int equipmentId) {
@@ -280,7 +276,7 @@ void Form_main::showPrepared(QFrame* frame, const std::function<void()>& prepare
 void Form_main::menu_recent_changes() {
     if (databaseOpen())
         guarded([this] {
-            Form_changes changes(*this, {}, -1, QStringLiteral("Recent Changes"), this);
+            Form_changes changes(*this, {}, -1, this);
             ui().runModal(changes);
         })();
 }
