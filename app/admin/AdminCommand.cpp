@@ -9,6 +9,7 @@
 #include "EngineError.h"
 #include "HistoryCheck.h"
 #include "HistoryReport.h"
+#include "ImportCommand.h"
 #include "RecordHelpers.h"
 #include "RecordSearch.h"
 #include "SampleDatabase.h"
@@ -21,20 +22,26 @@ namespace gearlog {
 
 namespace {
 
-const char usage[] = "Usage:\n"
-                     "  gearlog-admin create FILE [--force]\n"
-                     "  gearlog-admin create-schema CONNECTION [--roles]\n"
-                     "  gearlog-admin sample FILE|CONNECTION [--assets N] [--seed S]\n"
-                     "                          [--large-shipment LINES] [--force]\n"
-                     "  gearlog-admin check FILE|CONNECTION [--full]\n"
-                     "  gearlog-admin backup FILE|CONNECTION COPY [--force]\n"
-                     "  gearlog-admin due FILE|CONNECTION [--days N] [--limit N] [--csv]\n"
-                     "  gearlog-admin find FILE|CONNECTION TEXT [--json]\n"
-                     "  gearlog-admin history FILE|CONNECTION [--since DATE] [--table T] [--id N]\n"
-                     "                        [--csv] [--trim-before DATE]\n"
-                     "\n"
-                     "CONNECTION is Driver=QPSQL;Host=...;Port=...;Database=...;User=...\n"
-                     "A server password comes from PGPASSWORD or ~/.pgpass.\n";
+const char usage[] =
+    "Usage:\n"
+    "  gearlog-admin create FILE [--force]\n"
+    "  gearlog-admin create-schema CONNECTION [--roles]\n"
+    "  gearlog-admin sample FILE|CONNECTION [--assets N] [--seed S]\n"
+    "                          [--large-shipment LINES] [--force]\n"
+    "  gearlog-admin check FILE|CONNECTION [--full]\n"
+    "  gearlog-admin backup FILE|CONNECTION COPY [--force]\n"
+    "  gearlog-admin due FILE|CONNECTION [--days N] [--limit N] [--csv]\n"
+    "  gearlog-admin find FILE|CONNECTION TEXT [--json]\n"
+    "  gearlog-admin history FILE|CONNECTION [--since DATE] [--table T] [--id N]\n"
+    "                        [--csv] [--trim-before DATE]\n"
+    "  gearlog-admin import FILE|CONNECTION DATA.xlsx|DATA.csv --into KIND\n"
+    "                       [--update] [--create-missing] [--dry-run]\n"
+    "  gearlog-admin export FILE|CONNECTION --table KIND OUT.xlsx|OUT.csv [--force]\n"
+    "\n"
+    "KIND is assets, equipment, contacts, addresses, categories or statuses.\n"
+    "\n"
+    "CONNECTION is Driver=QPSQL;Host=...;Port=...;Database=...;User=...\n"
+    "A server password comes from PGPASSWORD or ~/.pgpass.\n";
 
 class UsageError : public std::runtime_error {
 public:
@@ -58,7 +65,20 @@ struct Arguments {
     QDate since, trimBefore;
     QString table;
     int id = -1;
+    // import and export
+    std::optional<ImportKind> kind;
+    ImportOptions import;
+    bool dryRun = false;
 };
+
+ImportKind kindOption(const QStringList& args, qsizetype& i, const QString& option) {
+    const auto kind = i + 1 < args.size() ? import_kind_named(args[i + 1]) : std::nullopt;
+    if (!kind)
+        throw UsageError(option + QStringLiteral(" needs one of assets, equipment, contacts, "
+                                                 "addresses, categories, statuses"));
+    ++i;
+    return *kind;
+}
 
 int positiveNumber(const QStringList& args, qsizetype& i, const QString& option) {
     bool ok = false;
@@ -103,6 +123,16 @@ Arguments parse(const QStringList& args) {
             a.since = date(args, i, arg);
         else if (arg == QLatin1String("--trim-before") && a.command == QLatin1String("history"))
             a.trimBefore = date(args, i, arg);
+        else if (arg == QLatin1String("--into") && a.command == QLatin1String("import"))
+            a.kind = kindOption(args, i, arg);
+        else if (arg == QLatin1String("--table") && a.command == QLatin1String("export"))
+            a.kind = kindOption(args, i, arg);
+        else if (arg == QLatin1String("--update") && a.command == QLatin1String("import"))
+            a.import.update = true;
+        else if (arg == QLatin1String("--create-missing") && a.command == QLatin1String("import"))
+            a.import.createMissing = true;
+        else if (arg == QLatin1String("--dry-run") && a.command == QLatin1String("import"))
+            a.dryRun = true;
         else if (arg == QLatin1String("--table") && a.command == QLatin1String("history") &&
                  i + 1 < args.size())
             a.table = args[++i];
@@ -120,7 +150,8 @@ Arguments parse(const QStringList& args) {
         else if (a.target.isEmpty())
             a.target = arg;
         else if (a.second.isEmpty() &&
-                 (a.command == QLatin1String("backup") || a.command == QLatin1String("find")))
+                 (a.command == QLatin1String("backup") || a.command == QLatin1String("find") ||
+                  a.command == QLatin1String("import") || a.command == QLatin1String("export")))
             a.second = arg;
         else
             throw UsageError(QStringLiteral("Unexpected argument ") + arg);
@@ -128,7 +159,8 @@ Arguments parse(const QStringList& args) {
     const QStringList known{QStringLiteral("create"), QStringLiteral("create-schema"),
                             QStringLiteral("sample"), QStringLiteral("check"),
                             QStringLiteral("backup"), QStringLiteral("due"),
-                            QStringLiteral("find"),   QStringLiteral("history")};
+                            QStringLiteral("find"),   QStringLiteral("history"),
+                            QStringLiteral("import"), QStringLiteral("export")};
     if (!known.contains(a.command))
         throw UsageError(QStringLiteral("Unknown command ") + a.command);
     if (a.target.isEmpty())
@@ -137,6 +169,11 @@ Arguments parse(const QStringList& args) {
         throw UsageError(QStringLiteral("find needs the text to find"));
     if (a.command == QLatin1String("backup") && a.second.isEmpty())
         throw UsageError(QStringLiteral("backup needs the file to write the copy to"));
+    if ((a.command == QLatin1String("import") || a.command == QLatin1String("export")) &&
+        (a.second.isEmpty() || !a.kind))
+        throw UsageError(a.command == QLatin1String("import")
+                             ? QStringLiteral("import needs the file to read and --into KIND")
+                             : QStringLiteral("export needs --table KIND and the file to write"));
     return a;
 }
 
@@ -230,6 +267,12 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
             writeHistoryCsv(entries, out);
         else
             writeHistoryText(entries, out);
+    } else if (a.command == QLatin1String("import")) {
+        return import_command(openTarget(a.target), a.second, *a.kind, a.import, a.dryRun, out,
+                              err);
+    } else if (a.command == QLatin1String("export")) {
+        export_command(*openTarget(a.target), *a.kind, a.second, a.force);
+        out << "Wrote " << a.second << "\n";
     } else if (a.command == QLatin1String("backup")) {
         openTarget(a.target)->backupTo(a.second, a.force);
         out << "Copied " << a.target << " to " << a.second << "\n";

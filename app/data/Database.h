@@ -57,6 +57,12 @@ public:
     // A change of the open transaction (or of a WriteAlone), recorded with
     // it when it commits.
     void recordChange(RowChange change) { m_history.push_back(std::move(change)); }
+    // Writes the changes recorded so far in the open transaction, which
+    // still commits or undoes them: a command of many rows holds few at once.
+    void writeRecordedChanges() {
+        if (m_depth > 0)
+            writeHistory();
+    }
 
     // A cursor's write outside any transaction: the write and its history
     // are committed together, and nothing else of a transaction applies.

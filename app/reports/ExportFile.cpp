@@ -1,6 +1,7 @@
 #include "ExportFile.h"
 
 #include "RecordHelpers.h"
+#include "SheetWrite.h"
 #include "Session.h"
 #include "UiServices.h"
 
@@ -8,8 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPdfWriter>
-#include <QUuid>
-#include <filesystem>
 
 namespace gearlog {
 
@@ -56,33 +55,6 @@ QString choose_export_file(const QString& title, const QString& filter,
         !ui().askYesNo(QStringLiteral("That file already exists. Overwrite?")))
         return {};
     return path;
-}
-
-QString write_through_temporary(const QString& path,
-                                const std::function<QString(const QString&)>& write) {
-    const QFileInfo target(path);
-    if (!target.absoluteDir().exists())
-        return QStringLiteral("The folder %1 does not exist").arg(target.absolutePath());
-    if (target.isDir())
-        return QStringLiteral("%1 is a folder").arg(path);
-    const QString partial = target.absoluteDir().filePath(
-        QStringLiteral(".%1.%2.partial")
-            .arg(target.fileName(), QUuid::createUuid().toString(QUuid::Id128)));
-    const QString error = write(partial);
-    if (!error.isEmpty()) {
-        QFile::remove(partial);
-        return error;
-    }
-    // Replaces any earlier file in one step, so it is lost only once the
-    // new one is complete.
-    std::error_code renamed;
-    std::filesystem::rename(QFile::encodeName(partial).constData(),
-                            QFile::encodeName(path).constData(), renamed);
-    if (renamed) {
-        QFile::remove(partial);
-        return QString::fromLocal8Bit(renamed.message());
-    }
-    return {};
 }
 
 void save_pdf(const QString& title, const QString& fileName, const QString& openDatabase,

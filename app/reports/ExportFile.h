@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SheetWrite.h"
+
 #include <QString>
 #include <functional>
 
@@ -21,13 +23,6 @@ QString choose_export_file(const QString& title, const QString& filter,
                            const QString& defaultExtension, const QString& folder,
                            const QString& fileName, const QString& openDatabase,
                            const QString& failure);
-
-// Writes the file through a hidden temporary file beside it, moved over
-// the target in one step once `write` has written it whole: a failure
-// leaves any earlier file as it was. `write` writes the path it is given
-// and returns an error text, empty when it succeeded. Returns the error.
-QString write_through_temporary(const QString& path,
-                                const std::function<QString(const QString&)>& write);
 
 // "Save as PDF": asks where (as choose_export_file, with `title` and the
 // suggested `fileName`), then writes a PDF titled `documentTitle` through

@@ -1,0 +1,535 @@
+#include "ImportPlan.h"
+
+#include "KeyedRead.h"
+#include "RtfCodec.h"
+#include "TypedText.h"
+
+#include <QColor>
+#include <QLocale>
+#include <cmath>
+
+namespace gearlog {
+
+namespace {
+
+using F = FieldType;
+
+constexpr int checkedBetweenReports = 2000;
+constexpr int serialsPerPage = 50000;
+// New contacts and addresses are blue until someone chooses.
+constexpr int defaultColour = 0xFF0000;
+
+QString quoted(const QString& text) {
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// A number as a cell holds it: a workbook's numbers in the C form, typed
+// text as money is typed.
+bool readNumber(const QString& text, bool number, double* value) {
+    if (!number)
+        return parse_money(text, value);
+    bool ok = false;
+    const double read = QLocale::c().toDouble(text, &ok);
+    if (!ok || !std::isfinite(read) || std::abs(read) > largestMoney)
+        return false;
+    *value = read;
+    return true;
+}
+
+// #RRGGBB (or a colour name) or the stored number, as the stored number.
+bool readColour(const QString& text, bool number, int* value) {
+    bool ok = false;
+    const qlonglong stored =
+        number ? qRound64(QLocale::c().toDouble(text, &ok)) : text.toLongLong(&ok);
+    if (ok)
+        ok = stored >= 0 && stored <= 0xFFFFFF;
+    if (ok) {
+        *value = static_cast<int>(stored);
+        return true;
+    }
+    const QColor colour = QColor::fromString(text);
+    if (!colour.isValid())
+        return false;
+    *value = colour.red() | colour.green() << 8 | colour.blue() << 16;
+    return true;
+}
+
+bool sameValue(const QVariant& stored, const QVariant& value, const FieldDef& field) {
+    if (!stored.isValid() || !value.isValid())
+        return stored.isValid() == value.isValid();
+    switch (field.type) {
+    case F::Memo:
+        return rtf::plainText(stored.toString()) == value.toString();
+    case F::Date:
+        return stored.toDateTime().date() == value.toDateTime().date();
+    case F::Single:
+        return stored.toFloat() == value.toFloat();
+    case F::Long:
+        return stored.toInt() == value.toInt();
+    default:
+        return stored.toString() == value.toString();
+    }
+}
+
+void addName(QHash<QString, int>& names, const QString& name, int key) {
+    const QString f = folded(name);
+    if (!names.contains(f))
+        names.insert(f, key);
+}
+
+} // namespace
+
+QString folded(const QString& text) {
+    return text.trimmed().toCaseFolded();
+}
+
+ImportPlan::ImportPlan(ImportKind kind, const SheetTable& sheet, std::vector<int> columns,
+                       ImportOptions options)
+    : m_kind(kind), m_sheet(sheet), m_columns(std::move(columns)), m_options(options),
+      m_table(findTable(import_kind(kind).table)) {
+    m_fieldColumn.assign(import_fields(kind).size(), -1);
+    for (size_t c = 0; c < m_columns.size(); ++c)
+        if (m_columns[c] >= 0 && static_cast<size_t>(m_columns[c]) < m_fieldColumn.size())
+            m_fieldColumn[static_cast<size_t>(m_columns[c])] = static_cast<int>(c);
+}
+
+int ImportPlan::count(Verdict verdict) const {
+    return static_cast<int>(
+        std::count_if(m_verdicts.begin(), m_verdicts.end(),
+                      [verdict](const RowVerdict& v) { return v.verdict == verdict; }));
+}
+
+QString ImportPlan::cell(size_t r, int field, bool* number) const {
+    const int c = m_fieldColumn[static_cast<size_t>(field)];
+    if (c < 0)
+        return {};
+    const SheetRow& row = m_sheet.rows[r];
+    if (number)
+        *number = row.isNumber(c);
+    return row.cells.value(c).trimmed();
+}
+
+void ImportPlan::readNames(Store& store) {
+    const auto names = [&store](const char* table, QHash<QString, int>& into) {
+        into.clear();
+        for (const Row& r : store.select(
+                 QStringLiteral("SELECT ID, Name FROM %1 ORDER BY ID").arg(QLatin1String(table)),
+                 {}, {F::Long, F::Text}))
+            addName(into, r[1].toString(), r[0].toInt());
+    };
+    names("Table_category", m_categoryIds);
+    names("Table_status", m_statusIds);
+    names("Table_address", m_locationIds);
+    names("Table_photo", m_photoIds);
+    const std::vector<Row> statuses =
+        store.select(QStringLiteral("SELECT MIN(ID) FROM Table_status"), {}, {F::Long});
+    m_firstStatus = statuses.empty() ? 0 : statuses.front()[0].toInt();
+    m_equipment.clear();
+    for (const Row& r : store.select(
+             QStringLiteral("SELECT ID, Name, CategoryID FROM Table_equipment ORDER BY ID"), {},
+             {F::Long, F::Text, F::Long}))
+        m_equipment[folded(r[1].toString())].push_back({r[0].toInt(), r[2].toInt()});
+}
+
+void ImportPlan::readExisting(Store& store, const Progress& progress) {
+    m_existing.clear();
+    const int idColumn = m_fieldColumn[0];
+    if (!m_options.update || idColumn < 0)
+        return;
+    std::vector<int> keys;
+    for (const SheetRow& row : m_sheet.rows) {
+        bool ok = false;
+        const int key = row.cells.value(idColumn).trimmed().toInt(&ok);
+        if (ok && key > 0)
+            keys.push_back(key);
+    }
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    QStringList fields;
+    std::vector<FieldType> types;
+    for (const FieldDef& f : m_table->fields) {
+        fields << f.name;
+        types.push_back(f.type);
+    }
+    read_in_key_order(store,
+                      QStringLiteral("SELECT %1 FROM %2 WHERE ID IN")
+                          .arg(fields.join(QLatin1Char(',')), m_table->name),
+                      keys, types,
+                      [this](const Row& row) { m_existing.insert(row[0].toInt(), row); });
+    if (progress && !progress(0, 1))
+        throw Cancelled();
+}
+
+void ImportPlan::readSerials(Store& store, const Progress& progress) {
+    m_serials.clear();
+    if (m_kind != ImportKind::Assets)
+        return;
+    const int serialField = field_index(m_kind, QStringLiteral("SerialNumber"));
+    QSet<QString> wanted;
+    for (size_t r = 0; r < m_sheet.rows.size(); ++r) {
+        const QString serial = cell(r, serialField);
+        if (!serial.isEmpty())
+            wanted.insert(folded(serial));
+    }
+    if (wanted.isEmpty())
+        return;
+    // Paged by key, so memory holds a page and the serials that match.
+    for (int after = 0;;) {
+        const std::vector<Row> page = store.select(
+            QStringLiteral("SELECT ID, EquipmentID, SerialNumber FROM Table_asset WHERE ID > ? "
+                           "AND SerialNumber <> '' ORDER BY ID LIMIT %1")
+                .arg(serialsPerPage),
+            {after}, {F::Long, F::Long, F::Text});
+        for (const Row& r : page) {
+            const QString f = folded(r[2].toString());
+            if (wanted.contains(f))
+                m_serials[f].push_back({r[1].toInt(), r[0].toInt()});
+        }
+        if (page.size() < static_cast<size_t>(serialsPerPage))
+            break;
+        after = page.back()[0].toInt();
+        if (progress && !progress(0, 1))
+            throw Cancelled();
+    }
+}
+
+int ImportPlan::equipmentOf(const QString& name, const QString& category, QString* error) const {
+    std::vector<Equipment> types = m_equipment.value(folded(name));
+    if (!category.isEmpty()) {
+        const int categoryId = m_categoryIds.value(folded(category), 0);
+        std::erase_if(types, [categoryId](const Equipment& e) { return e.category != categoryId; });
+    }
+    if (types.size() == 1)
+        return types.front().id;
+    if (types.empty())
+        return 0;
+    *error = QStringLiteral("%1 equipment types are named %2: give the category in a Category "
+                            "column")
+                 .arg(types.size())
+                 .arg(quoted(name));
+    return -1;
+}
+
+QString ImportPlan::fieldValue(const ImportField& field, const QString& text, bool number,
+                               Checked& row, const QString& category, QVariant* value) const {
+    const auto byName = [&](const QHash<QString, int>& names, const QString& what) {
+        const auto found = names.constFind(folded(text));
+        if (found == names.cend())
+            return QStringLiteral("There is no %1 named %2").arg(what, quoted(text));
+        *value = *found;
+        return QString();
+    };
+    switch (field.kind) {
+    case ValueKind::Key:
+        return {};
+    case ValueKind::Text:
+        if (text.size() > field.size)
+            return field.tooLong;
+        *value = text;
+        if (field.field == QLatin1String("SerialNumber"))
+            row.serial = text;
+        return {};
+    case ValueKind::RichText:
+        *value = text;
+        return {};
+    case ValueKind::Date: {
+        const QDate date = parse_date(text);
+        if (!date.isValid())
+            return field.invalid;
+        *value = QDateTime(date, QTime(0, 0), Qt::UTC);
+        return {};
+    }
+    case ValueKind::Money:
+    case ValueKind::Measure: {
+        double amount = 0;
+        if (!readNumber(text, number, &amount))
+            return field.invalid;
+        if (field.kind == ValueKind::Measure && amount <= 0)
+            return field.refused;
+        *value = amount;
+        return {};
+    }
+    case ValueKind::Colour: {
+        int colour = 0;
+        if (!readColour(text, number, &colour))
+            return field.invalid;
+        if (colour == 0 || colour == 0xFFFFFF)
+            return field.refused;
+        *value = colour;
+        return {};
+    }
+    case ValueKind::Status:
+        return byName(m_statusIds, QStringLiteral("status"));
+    case ValueKind::Location:
+        return byName(m_locationIds, QStringLiteral("location"));
+    case ValueKind::Photograph:
+        return byName(m_photoIds, QStringLiteral("photograph"));
+    case ValueKind::Category: {
+        const QString missing = byName(m_categoryIds, QStringLiteral("category"));
+        if (missing.isEmpty() || !m_options.createMissing)
+            return missing;
+        row.missingCategory = text;
+        *value = 0; // given its key once made
+        return {};
+    }
+    case ValueKind::Equipment: {
+        QString error;
+        const int key = equipmentOf(text, category, &error);
+        if (key < 0)
+            return error;
+        if (key > 0) {
+            *value = row.equipment = key;
+            return {};
+        }
+        if (!m_options.createMissing)
+            return category.isEmpty()
+                       ? QStringLiteral("There is no equipment type named %1").arg(quoted(text))
+                       : QStringLiteral("There is no equipment type named %1 in the category %2")
+                             .arg(quoted(text), quoted(category));
+        if (category.isEmpty())
+            return QStringLiteral("The equipment category has not been specified");
+        if (!m_categoryIds.contains(folded(category)))
+            row.missingCategory = category;
+        row.missingEquipment = {text, category};
+        *value = 0;
+        return {};
+    }
+    }
+    return {};
+}
+
+ImportPlan::Checked ImportPlan::convert(size_t r) const {
+    Checked row;
+    const SheetRow& sheetRow = m_sheet.rows[r];
+    if (sheetRow.cells.size() > m_sheet.headings.size()) {
+        row.error = QStringLiteral("This row has %1 cells, more than the %2 headings")
+                        .arg(sheetRow.cells.size())
+                        .arg(m_sheet.headings.size());
+        return row;
+    }
+    const std::vector<ImportField>& fields = import_fields(m_kind);
+    const ImportKindInfo& kind = import_kind(m_kind);
+    QString category; // beside an asset's equipment type
+    bool adding = true;
+    for (size_t f = 0; f < fields.size(); ++f) {
+        const ImportField& field = fields[f];
+        bool number = false;
+        const QString text = cell(r, static_cast<int>(f), &number);
+        if (field.kind == ValueKind::Key) {
+            if (!m_options.update || text.isEmpty())
+                continue;
+            bool ok = false;
+            const int key = text.toInt(&ok);
+            if (!ok || key <= 0) {
+                row.error = field.invalid;
+                return row;
+            }
+            if (!m_existing.contains(key)) {
+                row.error =
+                    QStringLiteral("There is no %1 with the ID %2").arg(kind.record).arg(key);
+                return row;
+            }
+            row.id = key;
+            adding = false;
+            continue;
+        }
+        if (field.field.isEmpty()) {
+            category = text;
+            continue;
+        }
+        const FieldDef* def = nullptr;
+        for (const FieldDef& d : m_table->fields)
+            if (d.name == field.field)
+                def = &d;
+        QVariant value;
+        if (text.isEmpty()) {
+            if (!adding)
+                continue; // an update leaves what an empty cell does not say
+            if (!field.blank.isEmpty()) {
+                row.error = field.blank;
+                return row;
+            }
+            switch (field.kind) {
+            case ValueKind::Text:
+                value = QString(); // as a form stores an empty box
+                break;
+            case ValueKind::Measure:
+                value = 0.0;
+                break;
+            case ValueKind::Colour:
+                value = defaultColour;
+                break;
+            case ValueKind::Status:
+                if (m_firstStatus == 0) {
+                    row.error = QStringLiteral("The asset status has not been specified");
+                    return row;
+                }
+                value = m_firstStatus;
+                break;
+            case ValueKind::Location:
+            case ValueKind::Photograph:
+                value = -1;
+                break;
+            default:
+                continue; // left Null
+            }
+        } else {
+            row.error = fieldValue(field, text, number, row, category, &value);
+            if (!row.error.isEmpty())
+                return row;
+        }
+        row.values.push_back({def, coerceValue(value, def->type, def->name), {}});
+    }
+    if (m_kind == ImportKind::Assets && row.equipment == 0 && !adding)
+        row.equipment = m_existing.value(row.id).at(1).toInt();
+    return row;
+}
+
+QString ImportPlan::duplicate(size_t r, const Checked& row, QHash<QString, int>& namesSeen,
+                              QHash<QString, int>& serialsSeen) const {
+    const int line = m_sheet.rows[r].line;
+    if (m_kind == ImportKind::Assets && !row.serial.isEmpty()) {
+        const QString serial = folded(row.serial);
+        const QString type = row.equipment > 0
+                                 ? QString::number(row.equipment)
+                                 : folded(row.missingEquipment.name) + QLatin1Char('\x1f') +
+                                       folded(row.missingEquipment.category);
+        for (const auto& [equipment, asset] : m_serials.value(serial))
+            if (equipment == row.equipment && row.equipment > 0 && asset != row.id)
+                return QStringLiteral("The serial number %1 is already used by asset %2 of this "
+                                      "equipment type")
+                    .arg(row.serial)
+                    .arg(asset);
+        const QString key = type + QLatin1Char('\x1e') + serial;
+        if (const int earlier = serialsSeen.value(key))
+            return QStringLiteral("The serial number %1 is also in row %2, for the same "
+                                  "equipment type")
+                .arg(row.serial)
+                .arg(earlier);
+        serialsSeen.insert(key, line);
+        return {};
+    }
+    const bool named = m_kind == ImportKind::Categories || m_kind == ImportKind::Statuses ||
+                       m_kind == ImportKind::Equipment;
+    if (!named || row.id > 0)
+        return {}; // renaming is not compared with the others, as a form's Save
+    QString name;
+    for (const FieldValue& v : row.values)
+        if (v.field->name == QLatin1String("Name"))
+            name = folded(v.value.toString());
+    const bool exists = m_kind == ImportKind::Equipment  ? m_equipment.contains(name)
+                        : m_kind == ImportKind::Statuses ? m_statusIds.contains(name)
+                                                         : m_categoryIds.contains(name);
+    const QString refusal = m_kind == ImportKind::Equipment
+                                ? QStringLiteral("That equipment name already exists")
+                                : QStringLiteral("That name already exists");
+    if (exists)
+        return refusal;
+    if (const int earlier = namesSeen.value(name))
+        return refusal + QStringLiteral(" in row %1").arg(earlier);
+    namesSeen.insert(name, line);
+    return {};
+}
+
+RowVerdict ImportPlan::verdictOf(size_t r, QHash<QString, int>& namesSeen,
+                                 QHash<QString, int>& serialsSeen) {
+    Checked row = convert(r);
+    if (row.error.isEmpty())
+        row.error = duplicate(r, row, namesSeen, serialsSeen);
+    if (!row.error.isEmpty())
+        return {Verdict::Error, row.id, row.error};
+    noteReferences(row.values);
+    const ImportKindInfo& kind = import_kind(m_kind);
+    if (row.id > 0) {
+        QStringList changed;
+        const std::vector<ImportField>& fields = import_fields(m_kind);
+        for (const FieldValue& v : changes(row))
+            for (const ImportField& f : fields)
+                if (f.field == v.field->name)
+                    changed << f.heading;
+        if (changed.isEmpty())
+            return {Verdict::Unchanged, row.id,
+                    QStringLiteral("No change to %1 %2").arg(kind.record).arg(row.id)};
+        return {Verdict::Update, row.id,
+                QStringLiteral("Update %1 %2: %3")
+                    .arg(kind.record)
+                    .arg(row.id)
+                    .arg(changed.join(QStringLiteral(", ")))};
+    }
+    QStringList made;
+    if (!row.missingCategory.isEmpty()) {
+        if (!m_newCategories.contains(row.missingCategory, Qt::CaseInsensitive))
+            m_newCategories << row.missingCategory;
+        made << QStringLiteral("new category %1").arg(quoted(row.missingCategory));
+    }
+    if (!row.missingEquipment.name.isEmpty()) {
+        const auto same = [&](const NewEquipment& e) {
+            return folded(e.name) == folded(row.missingEquipment.name) &&
+                   folded(e.category) == folded(row.missingEquipment.category);
+        };
+        if (std::none_of(m_newEquipment.begin(), m_newEquipment.end(), same))
+            m_newEquipment.push_back(row.missingEquipment);
+        made << QStringLiteral("new equipment type %1").arg(quoted(row.missingEquipment.name));
+    }
+    return {Verdict::Add, 0,
+            made.isEmpty()
+                ? QStringLiteral("Add")
+                : QStringLiteral("Add, with the %1").arg(made.join(QStringLiteral(" and the ")))};
+}
+
+void ImportPlan::check(Store& store, const Progress& progress) {
+    readNames(store);
+    readExisting(store, progress);
+    readSerials(store, progress);
+    m_newCategories.clear();
+    m_newEquipment.clear();
+    m_referenced.clear();
+    m_referencedKeys.clear();
+    m_verdicts.clear();
+    m_verdicts.reserve(m_sheet.rows.size());
+    QHash<QString, int> namesSeen, serialsSeen;
+    const auto total = static_cast<qint64>(m_sheet.rows.size());
+    for (size_t r = 0; r < m_sheet.rows.size(); ++r) {
+        m_verdicts.push_back(verdictOf(r, namesSeen, serialsSeen));
+        if (r % checkedBetweenReports == 0 && progress && !progress(static_cast<qint64>(r), total))
+            throw Cancelled();
+    }
+}
+
+std::vector<FieldValue> ImportPlan::changes(const Checked& row) const {
+    std::vector<FieldValue> changed;
+    const Row& stored = m_existing.value(row.id);
+    for (const FieldValue& v : row.values) {
+        const auto index = static_cast<size_t>(v.field - m_table->fields.data());
+        if (!sameValue(stored.at(index), v.value, *v.field))
+            changed.push_back({v.field, v.value, stored.at(index)});
+    }
+    return changed;
+}
+
+std::vector<FieldValue> ImportPlan::values(size_t r) const {
+    Checked row = convert(r);
+    return row.id > 0 ? changes(row) : std::move(row.values);
+}
+
+void ImportPlan::categoryMade(const QString& name, int key) {
+    addName(m_categoryIds, name, key);
+}
+
+void ImportPlan::equipmentMade(const NewEquipment& made) {
+    m_equipment[folded(made.name)].push_back(
+        {made.key, m_categoryIds.value(folded(made.category), 0)});
+}
+
+void ImportPlan::noteReferences(const std::vector<FieldValue>& values) {
+    for (const FieldValue& v : values) {
+        const TableDef* target = referencedTable(*m_table, v.field->name);
+        const int key = v.value.toInt();
+        if (target && key > 0 && !m_referencedKeys.contains({target->name, key})) {
+            m_referencedKeys.insert({target->name, key});
+            m_referenced.emplace_back(target->name, key);
+        }
+    }
+}
+
+} // namespace gearlog

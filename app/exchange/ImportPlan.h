@@ -1,0 +1,124 @@
+#pragma once
+
+#include "ImportFields.h"
+#include "Sheet.h"
+#include "Store.h"
+
+#include <QHash>
+#include <QSet>
+#include <QVariant>
+#include <vector>
+
+namespace gearlog {
+
+struct ImportOptions {
+    bool update = false;        // rows with an ID update that record
+    bool createMissing = false; // categories and equipment types named but missing are made
+};
+
+enum class Verdict : quint8 { Add, Update, Unchanged, Error };
+
+struct RowVerdict {
+    Verdict verdict = Verdict::Add;
+    int key = 0;  // Update and Unchanged: the record's ID
+    QString text; // as shown: "Add", "Update asset 17: Serial No", or why it cannot be
+};
+
+// A field's value as a row writes it, and (for an update) what it replaces.
+struct FieldValue {
+    const FieldDef* field;
+    QVariant value, before;
+};
+
+// An equipment type rows name that does not exist yet.
+struct NewEquipment {
+    QString name, category;
+    int key = 0; // once made
+};
+
+// What importing a sheet would do: every row's verdict, read against the
+// database as it is, and the values each row writes.
+class ImportPlan {
+public:
+    // `columns`: for each column of the sheet, the field it fills (an index
+    // into import_fields(kind)) or -1 to leave it out.
+    ImportPlan(ImportKind kind, const SheetTable& sheet, std::vector<int> columns,
+               ImportOptions options);
+
+    // Reads the names and records the rows refer to and gives each row its
+    // verdict. Engine failures throw; Cancelled when `progress` says stop.
+    void check(Store& store, const Progress& progress = {});
+
+    ImportKind kind() const { return m_kind; }
+    const SheetTable& sheet() const { return m_sheet; }
+    const std::vector<int>& columns() const { return m_columns; }
+    const std::vector<RowVerdict>& verdicts() const { return m_verdicts; }
+    int count(Verdict verdict) const;
+
+    // Made before the rows are written (with createMissing).
+    const QStringList& newCategories() const { return m_newCategories; }
+    std::vector<NewEquipment>& newEquipment() { return m_newEquipment; }
+    void categoryMade(const QString& name, int key);
+    void equipmentMade(const NewEquipment& made);
+    // The records the rows refer to, to hold while they are written.
+    const std::vector<std::pair<QString, int>>& referencedRecords() const { return m_referenced; }
+
+    // What row r writes: every field of a new record, or the changed ones.
+    std::vector<FieldValue> values(size_t r) const;
+
+private:
+    struct Checked {
+        QString error;
+        std::vector<FieldValue> values; // the fields the row writes
+        int id = 0;                     // the record an update changes (0: an addition)
+        int equipment = 0;              // assets: the type (0: one to be made)
+        QString serial;                 // assets: the serial number given
+        QString missingCategory;        // a category to make
+        NewEquipment missingEquipment;  // a type to make (its name empty: none)
+    };
+    Checked convert(size_t r) const;
+    QString cell(size_t r, int field, bool* number = nullptr) const;
+    int columnOf(int field) const;
+    void readNames(Store& store);
+    void readExisting(Store& store, const Progress& progress);
+    void readSerials(Store& store, const Progress& progress);
+    RowVerdict verdictOf(size_t r, QHash<QString, int>& namesSeen,
+                         QHash<QString, int>& serialsSeen);
+    QString duplicate(size_t r, const Checked& row, QHash<QString, int>& namesSeen,
+                      QHash<QString, int>& serialsSeen) const;
+    QString fieldValue(const ImportField& field, const QString& text, bool number, Checked& row,
+                       const QString& category, QVariant* value) const;
+    void noteReferences(const std::vector<FieldValue>& values);
+    // What an update changes: the fields whose value differs from the record's.
+    std::vector<FieldValue> changes(const Checked& row) const;
+    // An equipment type by name (and category, when given): its key, 0 when
+    // there is none, -1 when several match (`error` says so).
+    int equipmentOf(const QString& name, const QString& category, QString* error) const;
+
+    ImportKind m_kind;
+    const SheetTable& m_sheet;
+    std::vector<int> m_columns;
+    std::vector<int> m_fieldColumn; // for each field its column, or -1
+    ImportOptions m_options;
+    const TableDef* m_table;
+    std::vector<RowVerdict> m_verdicts;
+
+    // Names (folded) to keys.
+    QHash<QString, int> m_categoryIds, m_statusIds, m_locationIds, m_photoIds;
+    struct Equipment {
+        int id, category;
+    };
+    QHash<QString, std::vector<Equipment>> m_equipment;
+    int m_firstStatus = 0;
+    QStringList m_newCategories;
+    std::vector<NewEquipment> m_newEquipment;
+    std::vector<std::pair<QString, int>> m_referenced;
+    QSet<QPair<QString, int>> m_referencedKeys;
+    QHash<int, Row> m_existing;                                 // records the file's IDs name
+    QHash<QString, std::vector<std::pair<int, int>>> m_serials; // folded serial: (type, asset)
+};
+
+// Text compared as the database compares names: case does not matter.
+QString folded(const QString& text);
+
+} // namespace gearlog
