@@ -16,6 +16,9 @@ using F = FieldType;
 
 constexpr int checkedBetweenReports = 2000;
 constexpr int serialsPerPage = 50000;
+// Said after a missing category or equipment type.
+const QString offerToMake =
+    QStringLiteral(" (tick \"Create missing categories and equipment types\" to make it)");
 // New contacts and addresses are blue until someone chooses.
 constexpr int defaultColour = 0xFF0000;
 
@@ -266,7 +269,9 @@ QString ImportPlan::fieldValue(const ImportField& field, const QString& text, bo
         return byName(m_photoIds, QStringLiteral("photograph"));
     case ValueKind::Category: {
         const QString missing = byName(m_categoryIds, QStringLiteral("category"));
-        if (missing.isEmpty() || !m_options.createMissing)
+        if (!missing.isEmpty() && !m_options.createMissing)
+            return missing + offerToMake;
+        if (missing.isEmpty())
             return missing;
         row.missingCategory = text;
         *value = 0; // given its key once made
@@ -282,10 +287,11 @@ QString ImportPlan::fieldValue(const ImportField& field, const QString& text, bo
             return {};
         }
         if (!m_options.createMissing)
-            return category.isEmpty()
-                       ? QStringLiteral("There is no equipment type named %1").arg(quoted(text))
-                       : QStringLiteral("There is no equipment type named %1 in the category %2")
-                             .arg(quoted(text), quoted(category));
+            return (category.isEmpty()
+                        ? QStringLiteral("There is no equipment type named %1").arg(quoted(text))
+                        : QStringLiteral("There is no equipment type named %1 in the category %2")
+                              .arg(quoted(text), quoted(category))) +
+                   offerToMake;
         if (category.isEmpty())
             return QStringLiteral("The equipment category has not been specified");
         if (!m_categoryIds.contains(folded(category)))

@@ -1,11 +1,11 @@
 #include "Sheet.h"
 
 #include <QDate>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
-#include <QFile>
 #include <unzip.h>
 
 #include <functional>
@@ -46,8 +46,8 @@ public:
 
 protected:
     qint64 readData(char* data, qint64 most) override {
-        const int read = unzReadCurrentFile(
-            m_zip, data, static_cast<unsigned>(std::min<qint64>(most, 1 << 20)));
+        const int read =
+            unzReadCurrentFile(m_zip, data, static_cast<unsigned>(std::min<qint64>(most, 1 << 20)));
         if (read < 0) {
             m_failed = true;
             return -1;
@@ -254,7 +254,8 @@ SheetTable read_xlsx(const QString& path, const Progress& progress) {
             xml.readNext();
             if (xml.isEndElement() && xml.name() == QLatin1String("row")) {
                 add_sheet_row(table, line, std::exchange(cells, {}), std::exchange(numbers, 0));
-                if (line % 2000 == 0 && progress && !progress(file.unpackedRead(), file.unpackedSize()))
+                if (line % 2000 == 0 && progress &&
+                    !progress(file.unpackedRead(), file.unpackedSize()))
                     throw Cancelled();
                 continue;
             }

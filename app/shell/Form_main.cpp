@@ -9,6 +9,7 @@
 #include "FlexGrid.h"
 #include "Form_Shipping_History.h"
 #include "Form_changes.h"
+#include "Form_import.h"
 #include "Form_labels.h"
 #include "Frame_asset.h"
 #include "Frame_attention.h"
@@ -108,6 +109,7 @@ void Form_main::buildMenus() {
     action("menu_create", QStringLiteral("C&reate Database"), &Form_main::menu_create);
     m_recentChanges = action("menu_recent_changes", QStringLiteral("Recent C&hanges..."),
                              &Form_main::menu_recent_changes);
+    m_import = action("menu_import", QStringLiteral("&Import..."), &Form_main::menu_import);
     m_saveCopy =
         action("menu_save_copy", QStringLiteral("Save a Cop&y..."), &Form_main::menu_save_copy);
     file->addSeparator()->setObjectName(QStringLiteral("menu_sep2"));
@@ -281,6 +283,15 @@ void Form_main::menu_recent_changes() {
         })();
 }
 
+void Form_main::menu_import() {
+    if (databaseOpen())
+        guarded([this] {
+            Form_import form(
+                *this, [this] { menu_refresh(); }, this);
+            ui().runModal(form);
+        })();
+}
+
 void Form_main::menu_attention() {
     if (databaseOpen())
         showPrepared(m_attentionView, [this] { m_attentionView->Command_Attention_Click(); });
@@ -443,6 +454,7 @@ void Form_main::setCoolBarEnabled(bool enabled) {
     m_search->setEnabled(enabled);
     m_saveCopy->setEnabled(enabled);
     m_recentChanges->setEnabled(enabled);
+    m_import->setEnabled(enabled);
     // With no database there is nothing to show but the way to one.
     m_noDatabase->setVisible(!enabled);
 }

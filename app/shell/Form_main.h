@@ -66,6 +66,7 @@ public:
     void menu_save_copy();
     // "Recent Changes...": every recorded change, with filters.
     void menu_recent_changes();
+    void menu_import();
     // An entry of the File menu's list of recent database files.
     void open_recent_file(const QString& path);
     void menu_exit();
@@ -137,6 +138,7 @@ private:
     QMenu* m_popup = nullptr;
     QAction* m_saveCopy = nullptr;
     QAction* m_recentChanges = nullptr;
+    QAction* m_import = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recentEntries;

@@ -1,0 +1,341 @@
+#include "Form_import.h"
+
+#include "CommandRunner.h"
+#include "EngineError.h"
+#include "ImportWrite.h"
+#include "Session.h"
+#include "UiServices.h"
+#include "ViewContext.h"
+#include "ViewParts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTableView>
+
+namespace gearlog {
+
+namespace {
+
+QCheckBox* makeCheck(QWidget* parent, const QString& name, const QString& caption, QRect at) {
+    auto* check = new QCheckBox(caption, parent);
+    check->setObjectName(name);
+    check->setGeometry(at);
+    return check;
+}
+
+// The kind whose fields the headings name most (the current one on a tie).
+ImportKind likeliestKind(const QStringList& headings, ImportKind current) {
+    const auto matched = [&headings](ImportKind kind) {
+        const std::vector<int> columns = match_columns(kind, headings);
+        return std::count_if(columns.begin(), columns.end(), [](int f) { return f >= 0; });
+    };
+    ImportKind best = current;
+    for (const ImportKindInfo& info : import_kinds())
+        if (matched(info.kind) > matched(best))
+            best = info.kind;
+    return best;
+}
+
+} // namespace
+
+Form_import::Form_import(ViewContext& context, std::function<void()> reload, QWidget* parent)
+    : QDialog(parent), m_context(context), m_reload(std::move(reload)) {
+    setObjectName(QStringLiteral("Form_import"));
+    setWindowTitle(QStringLiteral("Import"));
+    resize(1000, 640);
+    Text_import_file = new QLineEdit(this);
+    Text_import_file->setObjectName(QStringLiteral("Text_import_file"));
+    Text_import_file->setReadOnly(true);
+    Text_import_file->setGeometry(60, 10, 480, 26);
+    makeLabelBefore(this, QStringLiteral("File"), Text_import_file, 45);
+    QPushButton* choose = makeButton(
+        this, QStringLiteral("Command_import_file"), QStringLiteral("Choose File..."),
+        QStringLiteral("Choose the .xlsx workbook or CSV file to import"), {550, 8, 130, 30});
+    connect(choose, &QPushButton::clicked, this, [this] { Command_import_file_Click(); });
+    Combo_import_kind =
+        makeCombo(this, QStringLiteral("Combo_import_kind"), QStringLiteral("Contains"),
+                  QStringLiteral("What the rows of the file are"), {780, 10, 210, 26}, 80);
+    for (const ImportKindInfo& info : import_kinds())
+        Combo_import_kind->addItem(info.caption);
+    connect(Combo_import_kind, &QComboBox::activated, this, [this] {
+        showColumns();
+        check();
+    });
+    Check_import_update =
+        makeCheck(this, QStringLiteral("Check_import_update"),
+                  QStringLiteral("Update existing records by ID"), {10, 45, 240, 24});
+    Check_import_create = makeCheck(this, QStringLiteral("Check_import_create"),
+                                    QStringLiteral("Create missing categories and equipment types"),
+                                    {260, 45, 350, 24});
+    Check_import_errors =
+        makeCheck(this, QStringLiteral("Check_import_errors"),
+                  QStringLiteral("Show only rows with errors"), {620, 45, 250, 24});
+    for (QCheckBox* tick : {Check_import_update, Check_import_create})
+        connect(tick, &QCheckBox::toggled, this, [this] { check(); });
+    connect(Check_import_errors, &QCheckBox::toggled, this, [this] { showVerdicts(); });
+
+    auto* columns = new QScrollArea(this);
+    columns->setObjectName(QStringLiteral("Frame_import_columns"));
+    columns->setAccessibleName(QStringLiteral("Columns"));
+    columns->setGeometry(10, 100, 300, 440);
+    columns->setWidgetResizable(true);
+    m_columnsPanel = new QWidget(columns);
+    m_columnsLayout = new QVBoxLayout(m_columnsPanel);
+    m_columnsLayout->addStretch();
+    columns->setWidget(m_columnsPanel);
+    makeLabel(this, QStringLiteral("Columns of the file, and where each goes"), columns,
+              {10, 78, 300, 20});
+
+    Grid_import_preview = new QTableView(this);
+    Grid_import_preview->setObjectName(QStringLiteral("Grid_import_preview"));
+    Grid_import_preview->setAccessibleName(QStringLiteral("Preview grid"));
+    Grid_import_preview->setGeometry(320, 100, 670, 440);
+    Grid_import_preview->setModel(&m_preview);
+    Grid_import_preview->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Grid_import_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid_import_preview->verticalHeader()->hide();
+    Grid_import_preview->verticalHeader()->setDefaultSectionSize(22);
+    Grid_import_preview->horizontalHeader()->setDefaultSectionSize(120);
+    makeLabel(this, QStringLiteral("Preview"), Grid_import_preview, {320, 78, 300, 20});
+
+    Label_import_summary = new QLabel(QStringLiteral("Choose the file to import"), this);
+    Label_import_summary->setObjectName(QStringLiteral("Label_import_summary"));
+    Label_import_summary->setGeometry(10, 548, 980, 24);
+    Label_import_summary->setWordWrap(true);
+    Progress_import = new QProgressBar(this);
+    Progress_import->setObjectName(QStringLiteral("Progress_import"));
+    Progress_import->setAccessibleName(QStringLiteral("Progress"));
+    Progress_import->setGeometry(10, 600, 450, 26);
+    Progress_import->setRange(0, 1000);
+    Progress_import->hide();
+    Command_import =
+        makeButton(this, QStringLiteral("Command_import"), QStringLiteral("Import"),
+                   QStringLiteral("Write every row shown into the database"), {600, 596, 120, 30});
+    Command_import->setEnabled(false);
+    connect(Command_import, &QPushButton::clicked, this, [this] { Command_import_Click(); });
+    Command_import_cancel =
+        makeButton(this, QStringLiteral("Command_import_cancel"), QStringLiteral("Cancel"),
+                   QStringLiteral("Stop: the database stays as it was"), {730, 596, 120, 30});
+    Command_import_cancel->setEnabled(false);
+    connect(Command_import_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
+    QPushButton* close =
+        makeButton(this, QStringLiteral("Command_import_close"), QStringLiteral("Close"),
+                   QStringLiteral("Close this form"), {870, 596, 120, 30});
+    connect(close, &QPushButton::clicked, this, &Form_import::reject);
+}
+
+Form_import::~Form_import() {
+    // The preview reads the plan, which reads the sheet: let go in that order.
+    m_preview.show(nullptr, false);
+}
+
+ImportKind Form_import::kind() const {
+    return import_kinds()[static_cast<size_t>(std::max(0, Combo_import_kind->currentIndex()))].kind;
+}
+
+void Form_import::reject() {
+    if (m_running) {
+        m_cancelled = true; // the work stops, then the form stays for another try
+        return;
+    }
+    QDialog::reject();
+}
+
+void Form_import::setRunning(bool running) {
+    m_running = running;
+    for (QWidget* w : findChildren<QWidget*>())
+        if (qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w) ||
+            w->objectName() == QLatin1String("Command_import_file"))
+            w->setEnabled(!running);
+    if (running)
+        Command_import->setEnabled(false);
+    Command_import_cancel->setEnabled(running);
+    Progress_import->setVisible(running);
+    Progress_import->setValue(0);
+}
+
+bool Form_import::run(const QString& what, const std::function<void(const Progress&)>& work) {
+    m_cancelled = false;
+    setRunning(true);
+    Progress_import->setFormat(what + QStringLiteral(" %p%"));
+    QElapsedTimer shown;
+    shown.start();
+    // The window answers between steps: Cancel is heard, the bar moves.
+    const Progress progress = [this, &shown](qint64 done, qint64 total) {
+        if (shown.elapsed() >= 40) {
+            Progress_import->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
+            QCoreApplication::processEvents();
+            shown.restart();
+        }
+        return !m_cancelled;
+    };
+    bool finished = true;
+    try {
+        work(progress);
+    } catch (const Cancelled&) {
+        finished = false;
+    } catch (...) {
+        setRunning(false);
+        throw;
+    }
+    setRunning(false);
+    return finished;
+}
+
+void Form_import::Command_import_file_Click() {
+    const QString path = ui().openFile(
+        QStringLiteral("Select the file to import"),
+        QStringLiteral("Workbooks and CSV files (*.xlsx;*.csv;*.txt)|*.xlsx;*.csv;*.txt|"
+                       "All files (*)|*"),
+        QFileInfo(Text_import_file->text()).absolutePath());
+    if (!path.isEmpty())
+        openFile(path);
+}
+
+void Form_import::openFile(const QString& path) {
+    m_preview.show(nullptr, false);
+    m_plan.reset();
+    m_sheet = {};
+    Text_import_file->setText(path);
+    try {
+        if (!run(QStringLiteral("Reading"),
+                 [&](const Progress& progress) { m_sheet = read_sheet(path, progress); }))
+            m_sheet = {};
+    } catch (const SheetError& e) {
+        m_sheet = {};
+        ui().message(e.text(), MessageIcon::Exclamation);
+    }
+    if (!m_sheet.headings.isEmpty())
+        Combo_import_kind->setCurrentIndex(
+            static_cast<int>(likeliestKind(m_sheet.headings, kind())));
+    showColumns();
+    check();
+}
+
+void Form_import::showColumns() {
+    for (QComboBox* combo : Combo_import_columns)
+        delete combo->property("label").value<QObject*>();
+    qDeleteAll(Combo_import_columns);
+    Combo_import_columns.clear();
+    const std::vector<ImportField>& fields = import_fields(kind());
+    const std::vector<int> matched = match_columns(kind(), m_sheet.headings);
+    for (qsizetype c = 0; c < m_sheet.headings.size(); ++c) {
+        const QString heading = m_sheet.headings[c].isEmpty()
+                                    ? QStringLiteral("Column %1").arg(c + 1)
+                                    : m_sheet.headings[c];
+        auto* combo = new QComboBox(m_columnsPanel);
+        combo->setObjectName(QStringLiteral("Combo_import_column_%1").arg(c));
+        combo->addItem(QStringLiteral("(left out)"), -1);
+        for (size_t f = 0; f < fields.size(); ++f)
+            combo->addItem(fields[f].heading, static_cast<int>(f));
+        combo->setCurrentIndex(matched[static_cast<size_t>(c)] + 1);
+        auto* label = new QLabel(heading, m_columnsPanel);
+        label->setBuddy(combo);
+        combo->setAccessibleName(heading);
+        combo->setProperty("label", QVariant::fromValue<QObject*>(label));
+        m_columnsLayout->insertWidget(m_columnsLayout->count() - 1, label);
+        m_columnsLayout->insertWidget(m_columnsLayout->count() - 1, combo);
+        connect(combo, &QComboBox::activated, this, [this] { check(); });
+        Combo_import_columns.push_back(combo);
+    }
+}
+
+void Form_import::check() {
+    m_preview.show(nullptr, false);
+    m_plan.reset();
+    if (!m_sheet.headings.isEmpty()) {
+        std::vector<int> columns;
+        for (QComboBox* combo : Combo_import_columns)
+            columns.push_back(combo->currentData().toInt());
+        auto plan = std::make_unique<ImportPlan>(
+            kind(), m_sheet, std::move(columns),
+            ImportOptions{Check_import_update->isChecked(), Check_import_create->isChecked()});
+        try {
+            if (run(QStringLiteral("Checking"), [&](const Progress& progress) {
+                    plan->check(m_context.session().database().store(), progress);
+                }))
+                m_plan = std::move(plan);
+        } catch (const EngineError& e) {
+            ui().showError(QStringLiteral("An error occurred while checking the file: ") +
+                               e.description(),
+                           e.details());
+        }
+    }
+    showVerdicts();
+}
+
+void Form_import::showVerdicts() {
+    m_preview.show(m_plan.get(), Check_import_errors->isChecked());
+    Grid_import_preview->resizeColumnToContents(0);
+    Grid_import_preview->resizeColumnToContents(1);
+    Command_import->setEnabled(false);
+    if (!m_plan) {
+        Label_import_summary->setText(m_sheet.headings.isEmpty()
+                                          ? QStringLiteral("Choose the file to import")
+                                          : QStringLiteral("The file has not been checked"));
+        return;
+    }
+    const QLocale locale;
+    const int failed = m_plan->count(Verdict::Error);
+    QString summary =
+        QStringLiteral("%1 rows: %2 to add, %3 to update, %4 unchanged, %5 cannot be imported")
+            .arg(locale.toString(static_cast<qulonglong>(m_plan->verdicts().size())),
+                 locale.toString(m_plan->count(Verdict::Add)),
+                 locale.toString(m_plan->count(Verdict::Update)),
+                 locale.toString(m_plan->count(Verdict::Unchanged)), locale.toString(failed));
+    if (failed > 0)
+        summary += QStringLiteral(". Mend those rows in the file (or change where a column "
+                                  "goes) and choose it again: nothing is imported while any "
+                                  "row cannot be.");
+    Label_import_summary->setText(summary);
+    Command_import->setEnabled(failed == 0 &&
+                               m_plan->count(Verdict::Add) + m_plan->count(Verdict::Update) > 0);
+}
+
+void Form_import::Command_import_Click() {
+    if (!m_plan || m_plan->count(Verdict::Error) > 0)
+        return;
+    Database& db = m_context.session().database();
+    ImportCounts counts;
+    bool changed = false, cancelled = false;
+    const bool committed = write_and_reload(
+        m_context, QStringLiteral("Import"), QStringLiteral("An error occurred while importing: "),
+        [&] {
+            cancelled = !run(QStringLiteral("Importing"), [&](const Progress& progress) {
+                // Checked again inside the transaction: what another desk
+                // wrote since the preview counts.
+                m_plan->check(db.store(), progress);
+                changed = m_plan->count(Verdict::Error) > 0;
+                if (!changed)
+                    counts = write_import(db, *m_plan, progress);
+            });
+            return !cancelled && !changed;
+        },
+        m_reload);
+    if (committed) {
+        ui().message(import_summary(counts), MessageIcon::Information);
+        accept();
+        return;
+    }
+    if (changed)
+        ui().message(QStringLiteral("Another desk has changed the database since the preview: "
+                                    "the rows that cannot be imported now are shown. Nothing "
+                                    "was written."),
+                     MessageIcon::Exclamation);
+    else if (cancelled)
+        ui().message(QStringLiteral("The import was cancelled: nothing was written"));
+    showVerdicts();
+}
+
+} // namespace gearlog

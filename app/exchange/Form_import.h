@@ -1,0 +1,76 @@
+#pragma once
+
+#include "ImportPlan.h"
+#include "ImportPreview.h"
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QVBoxLayout;
+
+namespace gearlog {
+
+class ViewContext;
+
+// File -> Import: a workbook or CSV file chosen, what it holds, where each
+// of its columns goes, and every row's verdict before anything is written
+// ("Preview grid"); "Import" writes them all in one transaction, with a
+// progress bar and Cancel, and says "N added, M updated".
+class Form_import : public QDialog {
+    Q_OBJECT
+public:
+    // `reload` shows the views again once an import has committed.
+    Form_import(ViewContext& context, std::function<void()> reload, QWidget* parent);
+    ~Form_import() override;
+
+    void Command_import_file_Click();
+    void Command_import_Click();
+    // Reads the file at `path` (the dialog's file choice, or a test's).
+    void openFile(const QString& path);
+
+    QLineEdit* Text_import_file;
+    QComboBox* Combo_import_kind;
+    QCheckBox* Check_import_update;
+    QCheckBox* Check_import_create;
+    QCheckBox* Check_import_errors;
+    QTableView* Grid_import_preview;
+    QLabel* Label_import_summary;
+    QProgressBar* Progress_import;
+    QPushButton* Command_import;
+    QPushButton* Command_import_cancel;
+    // One drop-down a column of the file: the field it fills, or left out.
+    std::vector<QComboBox*> Combo_import_columns;
+
+protected:
+    void reject() override;
+
+private:
+    ImportKind kind() const;
+    void showColumns();
+    // Checks every row again against the database and shows the verdicts.
+    void check();
+    void showVerdicts();
+    // Runs long work with the progress bar and Cancel; false when cancelled.
+    bool run(const QString& what, const std::function<void(const Progress&)>& work);
+    void setRunning(bool running);
+
+    ViewContext& m_context;
+    std::function<void()> m_reload;
+    SheetTable m_sheet;
+    std::unique_ptr<ImportPlan> m_plan;
+    ImportPreview m_preview;
+    QWidget* m_columnsPanel;
+    QVBoxLayout* m_columnsLayout;
+    bool m_running = false, m_cancelled = false;
+};
+
+} // namespace gearlog
