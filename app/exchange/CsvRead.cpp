@@ -33,7 +33,8 @@ Encoding detectEncoding(QIODevice& file, const QString& name) {
                              .arg(name));
     QStringDecoder utf8(QStringDecoder::Utf8);
     while (!file.atEnd()) {
-        (void)utf8.decode(file.read(chunkBytes));
+        // Decoded only to learn whether it is UTF-8 (decode() alone is lazy).
+        const QString text = utf8.decode(file.read(chunkBytes));
         if (utf8.hasError())
             break;
     }
@@ -82,10 +83,14 @@ public:
             m_afterReturn = false;
             switch (m_state) {
             case State::Quoted:
-                if (c == QLatin1Char('"'))
+                if (c == QLatin1Char('"')) {
                     m_state = State::QuoteInQuoted;
-                else
+                } else if (c == QLatin1Char('\r')) {
+                    m_field += QLatin1Char('\n'); // a line break in a cell is one character
+                    m_afterReturn = true;
+                } else {
                     m_field += c;
+                }
                 break;
             case State::QuoteInQuoted:
                 if (c == QLatin1Char('"')) {
