@@ -392,7 +392,7 @@ ImportPlan::Checked ImportPlan::convert(size_t r) const {
 }
 
 QString ImportPlan::duplicate(size_t r, const Checked& row, QHash<QString, int>& namesSeen,
-                              QHash<QString, int>& serialsSeen) const {
+                              QHash<QString, int>& serialsSeen, bool* unchanged) const {
     const int line = m_sheet.rows[r].line;
     if (m_kind == ImportKind::Assets && !row.serial.isEmpty()) {
         const QString serial = folded(row.serial);
@@ -429,21 +429,36 @@ QString ImportPlan::duplicate(size_t r, const Checked& row, QHash<QString, int>&
     const QString refusal = m_kind == ImportKind::Equipment
                                 ? QStringLiteral("That equipment name already exists")
                                 : QStringLiteral("That name already exists");
+    const int earlier = namesSeen.value(name);
+    if (!exists && earlier == 0)
+        namesSeen.insert(name, line);
+    // A category or status is nothing but its name: one already there is
+    // the one the row means, so importing a list twice changes nothing.
+    *unchanged = m_kind != ImportKind::Equipment;
     if (exists)
-        return refusal;
-    if (const int earlier = namesSeen.value(name))
+        return *unchanged ? refusal + QStringLiteral(": left as it is") : refusal;
+    if (earlier > 0)
         return refusal + QStringLiteral(" in row %1").arg(earlier);
-    namesSeen.insert(name, line);
+    *unchanged = false;
     return {};
 }
 
 RowVerdict ImportPlan::verdictOf(size_t r, QHash<QString, int>& namesSeen,
                                  QHash<QString, int>& serialsSeen) {
+    const SheetRow& cells = m_sheet.rows[r];
+    bool anything = cells.cells.size() > m_sheet.headings.size();
+    for (size_t c = 0; c < m_columns.size() && !anything; ++c)
+        anything =
+            m_columns[c] >= 0 && !cells.cells.value(static_cast<qsizetype>(c)).trimmed().isEmpty();
+    // Such as the new-item row ("*") of a saved list: no record at all.
+    if (!anything)
+        return {Verdict::Unchanged, 0, QStringLiteral("Nothing in this row is imported")};
     Checked row = convert(r);
+    bool unchanged = false;
     if (row.error.isEmpty())
-        row.error = duplicate(r, row, namesSeen, serialsSeen);
+        row.error = duplicate(r, row, namesSeen, serialsSeen, &unchanged);
     if (!row.error.isEmpty())
-        return {Verdict::Error, row.id, row.error};
+        return {unchanged ? Verdict::Unchanged : Verdict::Error, row.id, row.error};
     noteReferences(row.values);
     const ImportKindInfo& kind = import_kind(m_kind);
     if (row.id > 0) {

@@ -84,8 +84,10 @@ private:
     void readSerials(Store& store, const Progress& progress);
     RowVerdict verdictOf(size_t r, QHash<QString, int>& namesSeen,
                          QHash<QString, int>& serialsSeen);
+    // Why the row repeats a record or an earlier row, or nothing; with
+    // `unchanged` set when that only means there is nothing to write.
     QString duplicate(size_t r, const Checked& row, QHash<QString, int>& namesSeen,
-                      QHash<QString, int>& serialsSeen) const;
+                      QHash<QString, int>& serialsSeen, bool* unchanged) const;
     QString fieldValue(const ImportField& field, const QString& text, bool number, Checked& row,
                        const QString& category, QVariant* value) const;
     void noteReferences(const std::vector<FieldValue>& values);
