@@ -50,6 +50,7 @@ bench: deps
 	$(BUILD)-bench/bench/shipment_bench
 	$(BUILD)-bench/bench/report_bench
 	$(BUILD)-bench/bench/large_bench
+	tools/with-postgres $(BUILD)-bench/bench/import_bench
 	tools/with-postgres $(BUILD)-bench/bench/server_photo_bench
 	tools/with-postgres $(BUILD)-bench/bench/desks_bench
 

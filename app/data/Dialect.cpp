@@ -264,12 +264,25 @@ QString keysClaimStatement(Engine engine) {
     // The file's write transaction (BEGIN IMMEDIATE) already holds the
     // whole file; on the server each key is claimed alone, so a desk
     // adding rows never waits for another's transaction to end. The keys
-    // are tried in order and the claiming stops at the number wanted.
+    // are tried in order and the claiming stops at the number wanted; the
+    // CASE keeps the block's test first (AND may be evaluated either way
+    // round, which would claim every key of a block another desk holds).
     if (engine == Engine::Sqlite)
         return {};
     return QStringLiteral("SELECT k FROM generate_series(CAST(? AS integer), CAST(? AS integer)) "
-                          "AS k WHERE pg_try_advisory_xact_lock(hashtext('gearlog key ' || "
-                          "lower(CAST(? AS text))), k) LIMIT CAST(? AS integer)");
+                          "AS k, (SELECT lower(CAST(? AS text)) AS t) AS named WHERE CASE WHEN "
+                          "pg_try_advisory_xact_lock_shared(hashtext('gearlog key block ' || t), "
+                          "k / %1) THEN pg_try_advisory_xact_lock(hashtext('gearlog key ' || t), "
+                          "k) ELSE false END LIMIT CAST(? AS integer)")
+        .arg(keysPerBlock);
+}
+
+QString keyBlocksClaimStatement(Engine engine) {
+    if (engine == Engine::Sqlite)
+        return {};
+    return QStringLiteral("SELECT b FROM generate_series(CAST(? AS integer), CAST(? AS integer)) "
+                          "AS b WHERE pg_try_advisory_xact_lock(hashtext('gearlog key block ' || "
+                          "lower(CAST(? AS text))), b) LIMIT CAST(? AS integer)");
 }
 
 QString keysFreeStatement(Engine engine, const QString& table) {

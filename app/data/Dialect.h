@@ -53,6 +53,14 @@ QString keysClaimStatement(Engine engine);
 // read afresh: run after the claim, it sees a row another desk wrote under
 // its claim before giving it up.
 QString keysFreeStatement(Engine engine, const QString& table);
+// Keys are also claimed a block of keysPerBlock at a time, by a transaction
+// adding thousands of rows (one claim a key would fill the server's lock
+// table). A key's own claim holds its block shared, so the two never meet.
+inline constexpr int keysPerBlock = 1024;
+// Claims up to "?" (fourth) blocks from "?" (first) to "?" (second) of the
+// table named by the third "?" that no other transaction holds a key of,
+// and returns them; empty where keys are never claimed.
+QString keyBlocksClaimStatement(Engine engine);
 
 // The clause that ends "SELECT ID FROM T WHERE ID = ?" to take the lock;
 // empty where the write transaction holds the whole database already.

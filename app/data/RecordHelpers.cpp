@@ -65,6 +65,40 @@ bool find_stored_record_by_text(Recordset& cursor, const QString& field, const Q
     return find_record_by_text(cursor, field, value);
 }
 
+namespace {
+
+// Many keys at once: whole blocks claimed, from the one holding `first` (a
+// block where another desk holds a key is passed over), and of their keys
+// those no row has, in order.
+std::vector<int> claimKeyBlocks(Database& db, const QString& table, int first, int count) {
+    const QString claim = dialect::keyBlocksClaimStatement(db.engine());
+    const QString free = dialect::keysFreeStatement(db.engine(), table);
+    constexpr int size = dialect::keysPerBlock;
+    std::vector<int> keys;
+    for (int block = first / size; static_cast<int>(keys.size()) < count;) {
+        const int wanted = (count - static_cast<int>(keys.size())) / size + 1;
+        const int last = block + 2 * wanted + 4;
+        int claimed = -1;
+        for (const Row& row :
+             db.store().select(claim, {block, last, table, wanted}, {FieldType::Long})) {
+            claimed = row[0].toInt();
+            QStringList candidates;
+            for (int k = std::max(first, claimed * size); k < (claimed + 1) * size; ++k)
+                candidates << QString::number(k);
+            for (const Row& key : db.store().select(
+                     free,
+                     {QLatin1Char('{') + candidates.join(QLatin1Char(',')) + QLatin1Char('}')},
+                     {FieldType::Long}))
+                keys.push_back(key[0].toInt());
+        }
+        block = claimed >= 0 ? claimed + 1 : last + 1;
+    }
+    keys.resize(static_cast<size_t>(count));
+    return keys;
+}
+
+} // namespace
+
 std::vector<int> next_ids(Database& db, const QString& name, int count) {
     const QString table = name.trimmed();
     const QString claim = dialect::keysClaimStatement(db.engine());
@@ -86,6 +120,11 @@ std::vector<int> next_ids(Database& db, const QString& name, int count) {
             keys.push_back(first + k);
         return keys;
     }
+    if (count >= dialect::keysPerBlock) {
+        keys = claimKeyBlocks(db, table, first, count);
+        db.keyGiven(table, keys.back());
+        return keys;
+    }
     // Keys another desk has claimed and not yet written are passed over,
     // and so are those it wrote since the largest was read: the next free
     // ones are this desk's, at once, in two statements for many.
@@ -97,7 +136,9 @@ std::vector<int> next_ids(Database& db, const QString& name, int count) {
         for (const Row& row :
              db.store().select(claim, {first, last, table, wanted}, {FieldType::Long}))
             claimed << row[0].toString();
-        first = last + 1;
+        // Nothing free in the range: most likely a block another desk is
+        // filling, so on past it.
+        first = (last / dialect::keysPerBlock + 1) * dialect::keysPerBlock;
         if (claimed.isEmpty())
             continue;
         first = claimed.constLast().toInt() + 1;

@@ -479,17 +479,19 @@ RowVerdict ImportPlan::verdictOf(size_t r, QHash<QString, int>& namesSeen,
     }
     QStringList made;
     if (!row.missingCategory.isEmpty()) {
-        if (!m_newCategories.contains(row.missingCategory, Qt::CaseInsensitive))
+        if (!m_newCategoriesNamed.contains(folded(row.missingCategory))) {
+            m_newCategoriesNamed.insert(folded(row.missingCategory));
             m_newCategories << row.missingCategory;
+        }
         made << QStringLiteral("new category %1").arg(quoted(row.missingCategory));
     }
     if (!row.missingEquipment.name.isEmpty()) {
-        const auto same = [&](const NewEquipment& e) {
-            return folded(e.name) == folded(row.missingEquipment.name) &&
-                   folded(e.category) == folded(row.missingEquipment.category);
-        };
-        if (std::none_of(m_newEquipment.begin(), m_newEquipment.end(), same))
+        const QString key = folded(row.missingEquipment.name) + QLatin1Char('\x1f') +
+                            folded(row.missingEquipment.category);
+        if (!m_newEquipmentNamed.contains(key)) {
+            m_newEquipmentNamed.insert(key);
             m_newEquipment.push_back(row.missingEquipment);
+        }
         made << QStringLiteral("new equipment type %1").arg(quoted(row.missingEquipment.name));
     }
     return {Verdict::Add, 0,
@@ -504,6 +506,8 @@ void ImportPlan::check(Store& store, const Progress& progress) {
     readSerials(store, progress);
     m_newCategories.clear();
     m_newEquipment.clear();
+    m_newCategoriesNamed.clear();
+    m_newEquipmentNamed.clear();
     m_referenced.clear();
     m_referencedKeys.clear();
     m_verdicts.clear();

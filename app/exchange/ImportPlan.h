@@ -114,6 +114,7 @@ private:
     int m_firstStatus = 0;
     QStringList m_newCategories;
     std::vector<NewEquipment> m_newEquipment;
+    QSet<QString> m_newCategoriesNamed, m_newEquipmentNamed; // folded, to find them fast
     std::vector<std::pair<QString, int>> m_referenced;
     QSet<QPair<QString, int>> m_referencedKeys;
     QHash<int, Row> m_existing;                                 // records the file's IDs name

@@ -198,6 +198,24 @@ TEST(ServerDesks, AnAddNeverWaitsForAnotherDesksSave) {
               9 + 500 + 1);
 }
 
+// An import claims thousands of keys a block at a time (a claim a key would
+// fill the server's lock table); another desk's add passes over them.
+TEST(ServerDesks, ThousandsOfKeysAreClaimedByTheBlock) {
+    FreshDatabase fresh(Engine::Postgres);
+    auto desk = fresh.openSession();
+    Transaction adding(desk->database());
+    const std::vector<int> keys = next_ids(desk->database(), QStringLiteral("Table_status"), 20000);
+    EXPECT_EQ(keys.front(), 10);
+    EXPECT_EQ(keys.back(), 20009);
+    int other = 0;
+    std::thread([&] {
+        auto deskB = fresh.openSession();
+        Transaction its(deskB->database());
+        other = next_id(deskB->database(), QStringLiteral("Table_status"));
+    }).join();
+    EXPECT_GT(other, keys.back());
+}
+
 // The adds of one desk in a process of its own, started by the test below
 // through GEARLOG_DESK_FILE; skipped in an ordinary run.
 TEST(DeskProcess, AddsStatuses) {
