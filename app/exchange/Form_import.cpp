@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -167,6 +168,14 @@ void Form_import::setRunning(bool running) {
 
 bool Form_import::run(const QString& what, const std::function<void(const Progress&)>& work) {
     m_cancelled = false;
+    // Controls are off while it runs: the one the user was at gets the
+    // focus back, so keyboard work goes on where it was.
+    const QPointer<QWidget> focused = focusWidget();
+    const auto stopped = [&] {
+        setRunning(false);
+        if (focused)
+            focused->setFocus();
+    };
     setRunning(true);
     Progress_import->setFormat(what + QStringLiteral(" %p%"));
     QElapsedTimer shown;
@@ -186,10 +195,10 @@ bool Form_import::run(const QString& what, const std::function<void(const Progre
     } catch (const Cancelled&) {
         finished = false;
     } catch (...) {
-        setRunning(false);
+        stopped();
         throw;
     }
-    setRunning(false);
+    stopped();
     return finished;
 }
 

@@ -67,6 +67,8 @@ bool sameValue(const QVariant& stored, const QVariant& value, const FieldDef& fi
         return stored.toDateTime().date() == value.toDateTime().date();
     case F::Single:
         return stored.toFloat() == value.toFloat();
+    case F::Double: // money, as it shows: to the cent (older values carry float noise)
+        return qRound64(stored.toDouble() * 100) == qRound64(value.toDouble() * 100);
     case F::Long:
         return stored.toInt() == value.toInt();
     default:

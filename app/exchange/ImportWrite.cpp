@@ -184,10 +184,17 @@ QString import_summary(const ImportCounts& counts) {
     const QLocale locale;
     QString text = QStringLiteral("%1 added, %2 updated")
                        .arg(locale.toString(counts.added), locale.toString(counts.updated));
-    if (counts.categoriesMade > 0 || counts.equipmentMade > 0)
-        text += QStringLiteral(" (with %1 new categories and %2 new equipment types)")
-                    .arg(counts.categoriesMade)
-                    .arg(counts.equipmentMade);
+    QStringList made;
+    if (counts.categoriesMade > 0)
+        made << (counts.categoriesMade == 1 ? QStringLiteral("1 new category")
+                                            : QStringLiteral("%1 new categories")
+                                                  .arg(locale.toString(counts.categoriesMade)));
+    if (counts.equipmentMade > 0)
+        made << (counts.equipmentMade == 1 ? QStringLiteral("1 new equipment type")
+                                           : QStringLiteral("%1 new equipment types")
+                                                 .arg(locale.toString(counts.equipmentMade)));
+    if (!made.isEmpty())
+        text += QStringLiteral(" (with %1)").arg(made.join(QStringLiteral(" and ")));
     return text;
 }
 

@@ -225,9 +225,8 @@ TEST_P(Import, OneTransactionThatCancelUndoesAndTheHistoryNamesIt) {
     EXPECT_THROW(attempt([](qint64, qint64) { return false; }), Cancelled);
     EXPECT_EQ(count("Table_asset"), 4);
     EXPECT_EQ(count("Table_category"), 6);
-    EXPECT_EQ(
-        import_summary(attempt({})),
-        QStringLiteral("2 added, 0 updated (with 1 new categories and 1 new equipment types)"));
+    EXPECT_EQ(import_summary(attempt({})),
+              QStringLiteral("2 added, 0 updated (with 1 new category and 1 new equipment type)"));
     EXPECT_EQ(count("Table_asset"), 6);
     const std::vector<Row> added = db->openStore()->select(
         QStringLiteral("SELECT ID, PurchasePrice FROM Table_asset WHERE ModelNumber = 'N-1'"), {},
