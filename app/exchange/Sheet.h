@@ -23,6 +23,7 @@ struct SheetRow {
 struct SheetTable {
     QStringList headings;
     std::vector<SheetRow> rows;
+    qint64 characters = 0; // in all the cells kept, to bound what a file may hold
 };
 
 // Why a file cannot be read, told so that the user knows what to do.
@@ -47,6 +48,8 @@ class Cancelled : public std::exception {};
 // split it, so memory stays bounded.
 inline constexpr int largestSheetRows = 1'000'000;
 inline constexpr qint64 largestSheetBytes = 256LL * 1024 * 1024;
+// The most text the cells may hold once unpacked (a workbook is compressed).
+inline constexpr qint64 largestSheetCharacters = 128LL * 1024 * 1024;
 
 // Reads a .xlsx workbook's first sheet or a CSV file (told apart by their
 // content, not their name). Throws SheetError, or Cancelled.
@@ -59,5 +62,7 @@ SheetTable read_xlsx(const QString& path, const Progress& progress);
 // Adds a row that holds anything: the first becomes the headings. Trailing
 // empty cells are dropped. Throws SheetError beyond largestSheetRows.
 void add_sheet_row(SheetTable& table, int line, QStringList cells, quint64 numbers = 0);
+// The refusal of a file whose text passes largestSheetCharacters.
+SheetError tooMuchText();
 
 } // namespace gearlog

@@ -6,6 +6,12 @@
 
 namespace gearlog {
 
+SheetError tooMuchText() {
+    return SheetError(QStringLiteral("The file holds more text than Gearlog imports at once "
+                                     "(%1 million characters): import it in parts")
+                          .arg(largestSheetCharacters / (1024 * 1024)));
+}
+
 void add_sheet_row(SheetTable& table, int line, QStringList cells, quint64 numbers) {
     while (!cells.isEmpty() && cells.back().trimmed().isEmpty())
         cells.removeLast();
@@ -20,6 +26,10 @@ void add_sheet_row(SheetTable& table, int line, QStringList cells, quint64 numbe
     if (table.rows.size() >= static_cast<size_t>(largestSheetRows))
         throw SheetError(QStringLiteral("The file holds more than %1 rows: import it in parts")
                              .arg(QLocale().toString(largestSheetRows)));
+    for (const QString& cell : cells)
+        table.characters += cell.size();
+    if (table.characters > largestSheetCharacters)
+        throw tooMuchText();
     table.rows.push_back({line, std::move(cells), numbers});
 }
 

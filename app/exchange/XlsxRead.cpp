@@ -137,9 +137,8 @@ QStringList sharedStrings(Workbook& book) {
                 xml.name() == QLatin1String("si")) {
                 strings << richText(xml);
                 characters += strings.back().size();
-                if (characters > largestSheetBytes)
-                    throw SheetError(QStringLiteral("The workbook holds more text than Gearlog "
-                                                    "imports at once: import it in parts"));
+                if (characters > largestSheetCharacters)
+                    throw tooMuchText();
             }
         }
     });
