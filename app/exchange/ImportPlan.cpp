@@ -389,7 +389,7 @@ ImportPlan::Checked ImportPlan::convert(size_t r) const {
         row.values.push_back({def, coerceValue(value, def->type, def->name), {}});
     }
     if (m_kind == ImportKind::Assets && row.equipment == 0 && !adding)
-        row.equipment = m_existing.value(row.id).at(1).toInt();
+        row.equipment = m_existing.value(row.id).at(1).toInt(); // the record's EquipmentID
     return row;
 }
 
