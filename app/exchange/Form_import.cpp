@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -207,9 +208,19 @@ void Form_import::Command_import_file_Click() {
         QStringLiteral("Select the file to import"),
         QStringLiteral("Workbooks and CSV files (*.xlsx;*.csv;*.txt)|*.xlsx;*.csv;*.txt|"
                        "All files (*)|*"),
-        QFileInfo(Text_import_file->text()).absolutePath());
+        startFolder());
     if (!path.isEmpty())
         openFile(path);
+}
+
+QString Form_import::startFolder() const {
+    // The last file's folder, else the database file's, else home.
+    if (!Text_import_file->text().isEmpty())
+        return QFileInfo(Text_import_file->text()).absolutePath();
+    const Session& session = m_context.session();
+    return session.connectionType() == ConnectionType::File
+               ? QFileInfo(session.connectionString()).absolutePath()
+               : QDir::homePath();
 }
 
 void Form_import::openFile(const QString& path) {

@@ -55,6 +55,7 @@ protected:
 
 private:
     ImportKind kind() const;
+    QString startFolder() const;
     void showColumns();
     // Checks every row again against the database and shows the verdicts.
     void check();
