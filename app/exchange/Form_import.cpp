@@ -244,9 +244,9 @@ void Form_import::openFile(const QString& path) {
 }
 
 void Form_import::showColumns() {
-    for (QComboBox* combo : Combo_import_columns)
-        delete combo->property("label").value<QObject*>();
+    qDeleteAll(m_columnLabels);
     qDeleteAll(Combo_import_columns);
+    m_columnLabels.clear();
     Combo_import_columns.clear();
     const std::vector<ImportField>& fields = import_fields(kind());
     const std::vector<int> matched = match_columns(kind(), m_sheet.headings);
@@ -263,11 +263,11 @@ void Form_import::showColumns() {
         auto* label = new QLabel(heading, m_columnsPanel);
         label->setBuddy(combo);
         combo->setAccessibleName(heading);
-        combo->setProperty("label", QVariant::fromValue<QObject*>(label));
         m_columnsLayout->insertWidget(m_columnsLayout->count() - 1, label);
         m_columnsLayout->insertWidget(m_columnsLayout->count() - 1, combo);
         connect(combo, &QComboBox::activated, this, [this] { check(); });
         Combo_import_columns.push_back(combo);
+        m_columnLabels.push_back(label);
     }
 }
 

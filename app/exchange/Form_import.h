@@ -70,6 +70,7 @@ private:
     std::unique_ptr<ImportPlan> m_plan;
     ImportPreview m_preview;
     QWidget* m_columnsPanel;
+    std::vector<QLabel*> m_columnLabels; // beside Combo_import_columns
     QVBoxLayout* m_columnsLayout;
     bool m_running = false, m_cancelled = false;
 };
