@@ -148,7 +148,7 @@ void measureUpdate(const char* store, Database& db) {
                     {.update = true});
     db.setCommand(QStringLiteral("Import"));
     Transaction transaction(db);
-    plan.check(db.store());
+    plan.check(db.store(), {}, ImportPlan::Purpose::Writing);
     const ImportCounts counts = write_import(db, plan);
     transaction.commit();
     std::printf("%-6s update of every row, checked and written: %.2f s: %s\n", store,

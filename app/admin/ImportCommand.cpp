@@ -25,7 +25,8 @@ int import_command(std::unique_ptr<Store> store, const QString& file, ImportKind
     const auto db = std::make_shared<Database>(std::move(store));
     ImportPlan plan(kind, sheet, match_columns(kind, sheet.headings), options);
     const auto run = [&]() -> int {
-        plan.check(db->store());
+        plan.check(db->store(), {},
+                   dryRun ? ImportPlan::Purpose::Preview : ImportPlan::Purpose::Writing);
         for (size_t r = 0; r < plan.verdicts().size(); ++r)
             out << "Row " << sheet.rows[r].line << ": " << plan.verdicts()[r].text << "\n";
         const int failed = plan.count(Verdict::Error);

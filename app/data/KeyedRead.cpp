@@ -22,12 +22,13 @@ QString key_list(std::span<const int> keys) {
 
 void read_in_key_order(Store& store, const QString& sql, const std::vector<int>& keys,
                        const std::vector<FieldType>& types,
-                       const std::function<void(const Row&)>& take) {
+                       const std::function<void(const Row&)>& take, const QString& lockClause) {
     for (size_t first = 0; first < keys.size(); first += keysPerRead) {
         const std::span<const int> piece(keys.data() + first,
                                          std::min(keysPerRead, keys.size() - first));
         QHash<int, Row> byKey;
-        for (Row& r : store.select(sql + QStringLiteral(" (%1)").arg(key_list(piece)), {}, types))
+        for (Row& r : store.select(sql + QStringLiteral(" (%1)").arg(key_list(piece)) + lockClause,
+                                   {}, types))
             byKey.insert(r[0].toInt(), std::move(r));
         for (const int key : piece) {
             const auto found = byKey.constFind(key);

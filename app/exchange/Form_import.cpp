@@ -335,7 +335,7 @@ void Form_import::Command_import_Click() {
             cancelled = !run(QStringLiteral("Importing"), [&](const Progress& progress) {
                 // Checked again inside the transaction: what another desk
                 // wrote since the preview counts.
-                m_plan->check(db.store(), progress);
+                m_plan->check(db.store(), progress, ImportPlan::Purpose::Writing);
                 changed = m_plan->count(Verdict::Error) > 0;
                 if (!changed)
                     counts = write_import(db, *m_plan, progress);

@@ -1,5 +1,6 @@
 #include "ImportPlan.h"
 
+#include "Dialect.h"
 #include "KeyedRead.h"
 #include "RtfCodec.h"
 #include "TypedText.h"
@@ -136,7 +137,7 @@ void ImportPlan::readNames(Store& store) {
         m_equipment[folded(r[1].toString())].push_back({r[0].toInt(), r[2].toInt()});
 }
 
-void ImportPlan::readExisting(Store& store, const Progress& progress) {
+void ImportPlan::readExisting(Store& store, const Progress& progress, Purpose purpose) {
     m_existing.clear();
     const int idColumn = m_fieldColumn[0];
     if (!m_options.update || idColumn < 0)
@@ -156,11 +157,13 @@ void ImportPlan::readExisting(Store& store, const Progress& progress) {
         fields << f.name;
         types.push_back(f.type);
     }
-    read_in_key_order(store,
-                      QStringLiteral("SELECT %1 FROM %2 WHERE ID IN")
-                          .arg(fields.join(QLatin1Char(',')), m_table->name),
-                      keys, types,
-                      [this](const Row& row) { m_existing.insert(row[0].toInt(), row); });
+    read_in_key_order(
+        store,
+        QStringLiteral("SELECT %1 FROM %2 WHERE ID IN")
+            .arg(fields.join(QLatin1Char(',')), m_table->name),
+        keys, types, [this](const Row& row) { m_existing.insert(row[0].toInt(), row); },
+        purpose == Purpose::Writing ? dialect::rowLockClause(store.engine(), RowLock::ForDelete)
+                                    : QString());
     if (progress && !progress(0, 1))
         throw Cancelled();
 }
@@ -502,9 +505,9 @@ RowVerdict ImportPlan::verdictOf(size_t r, QHash<QString, int>& namesSeen,
                 : QStringLiteral("Add, with the %1").arg(made.join(QStringLiteral(" and the ")))};
 }
 
-void ImportPlan::check(Store& store, const Progress& progress) {
+void ImportPlan::check(Store& store, const Progress& progress, Purpose purpose) {
     readNames(store);
-    readExisting(store, progress);
+    readExisting(store, progress, purpose);
     readSerials(store, progress);
     m_newCategories.clear();
     m_newEquipment.clear();

@@ -47,7 +47,11 @@ public:
 
     // Reads the names and records the rows refer to and gives each row its
     // verdict. Engine failures throw; Cancelled when `progress` says stop.
-    void check(Store& store, const Progress& progress = {});
+    // Checked to write (inside the import's transaction), the records the
+    // rows update are held from then on, so what they replace is what the
+    // history records.
+    enum class Purpose { Preview, Writing };
+    void check(Store& store, const Progress& progress = {}, Purpose purpose = Purpose::Preview);
 
     ImportKind kind() const { return m_kind; }
     const SheetTable& sheet() const { return m_sheet; }
@@ -80,7 +84,7 @@ private:
     QString cell(size_t r, int field, bool* number = nullptr) const;
     int columnOf(int field) const;
     void readNames(Store& store);
-    void readExisting(Store& store, const Progress& progress);
+    void readExisting(Store& store, const Progress& progress, Purpose purpose);
     void readSerials(Store& store, const Progress& progress);
     RowVerdict verdictOf(size_t r, QHash<QString, int>& namesSeen,
                          QHash<QString, int>& serialsSeen);

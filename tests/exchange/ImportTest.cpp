@@ -244,6 +244,30 @@ TEST_P(Import, OneTransactionThatCancelUndoesAndTheHistoryNamesIt) {
         << recorded.join(QLatin1Char(',')).toStdString();
 }
 
+TEST_P(Import, TheRecordsAnImportUpdatesAreHeldUntilItEnds) {
+    const SheetTable sheet = read_sheet(file("u.csv", "ID,Serial No\n10,S10-new\n"));
+    ImportPlan plan(ImportKind::Assets, sheet, match_columns(ImportKind::Assets, sheet.headings),
+                    {.update = true});
+    Database& database = session().database();
+    Transaction transaction(database);
+    plan.check(database.store(), {}, ImportPlan::Purpose::Writing);
+    const auto other = db->openStore();
+    other->setLockWait(200);
+    EXPECT_NE(failureOf([&] {
+                  other->execute(
+                      QStringLiteral("UPDATE Table_asset SET SerialNumber = 'B' WHERE ID = 10"));
+              }),
+              QString());
+    EXPECT_EQ(write_import(database, plan).updated, 1);
+    transaction.commit();
+    EXPECT_EQ(other
+                  ->select(QStringLiteral("SELECT SerialNumber FROM Table_asset WHERE ID = 10"), {},
+                           {FieldType::Text})
+                  .front()[0]
+                  .toString(),
+              QStringLiteral("S10-new"));
+}
+
 TEST_P(Import, TheWindowPreviewsChecksAgainAndCounts) {
     const QString path = file("assets.csv", "Model,Equipment,Status\nW-1,Radio set,Lost\n"
                                             "W-2,Cable kit,\n");
