@@ -3,6 +3,7 @@
 // sample: the preview (read and every row checked) and the import (checked
 // again and written in one transaction with its history), on a file and,
 // run through tools/with-postgres, on a local server; and the peak memory.
+#include "CsvLine.h"
 #include "Database.h"
 #include "ImportWrite.h"
 #include "SampleDatabase.h"
@@ -105,7 +106,7 @@ void writeFiles(const SheetTable& t, const QString& xlsx, const QString& csv) {
         QStringList cells;
         for (qsizetype c = 0; c < t.headings.size(); ++c)
             cells << text(r, static_cast<int>(c));
-        out << cells.join(QLatin1Char(',')) << "\r\n";
+        writeCsvLine(out, cells);
     }
 }
 

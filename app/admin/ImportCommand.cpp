@@ -29,15 +29,8 @@ int import_command(std::unique_ptr<Store> store, const QString& file, ImportKind
                    dryRun ? ImportPlan::Purpose::Preview : ImportPlan::Purpose::Writing);
         for (size_t r = 0; r < plan.verdicts().size(); ++r)
             out << "Row " << sheet.rows[r].line << ": " << plan.verdicts()[r].text << "\n";
-        const int failed = plan.count(Verdict::Error);
-        out << QStringLiteral("%1 rows: %2 to add, %3 to update, %4 unchanged, %5 cannot be "
-                              "imported\n")
-                   .arg(sheet.rows.size())
-                   .arg(plan.count(Verdict::Add))
-                   .arg(plan.count(Verdict::Update))
-                   .arg(plan.count(Verdict::Unchanged))
-                   .arg(failed);
-        if (failed > 0) {
+        out << plan.summary() << "\n";
+        if (plan.count(Verdict::Error) > 0) {
             err << "gearlog-admin: nothing was imported: mend the rows above and try again\n";
             return 1;
         }

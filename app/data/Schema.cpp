@@ -119,6 +119,13 @@ const TableDef* findTable(const QString& name) {
     return nullptr;
 }
 
+const FieldDef* findField(const TableDef& table, const QString& name) {
+    for (const FieldDef& f : table.fields)
+        if (f.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &f;
+    return nullptr;
+}
+
 const std::vector<ReferenceDef>& schemaReferences() {
     static const std::vector<ReferenceDef> references = [] {
         const char* pairs[][3] = {

@@ -40,6 +40,8 @@ struct SeedRow {
 const std::vector<TableDef>& schemaTables();
 // Case-insensitive look-up; nullptr when the name is no table of the schema.
 const TableDef* findTable(const QString& name);
+// A field of the table by name, any case; nullptr when it has none.
+const FieldDef* findField(const TableDef& table, const QString& name);
 // A field holding the key of a row of another table; 0, -1 and Null name
 // no row by convention.
 struct ReferenceDef {

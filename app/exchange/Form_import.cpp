@@ -18,7 +18,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -306,14 +305,8 @@ void Form_import::showVerdicts() {
                                           : QStringLiteral("The file has not been checked"));
         return;
     }
-    const QLocale locale;
     const int failed = m_plan->count(Verdict::Error);
-    QString summary =
-        QStringLiteral("%1 rows: %2 to add, %3 to update, %4 unchanged, %5 cannot be imported")
-            .arg(locale.toString(static_cast<qulonglong>(m_plan->verdicts().size())),
-                 locale.toString(m_plan->count(Verdict::Add)),
-                 locale.toString(m_plan->count(Verdict::Update)),
-                 locale.toString(m_plan->count(Verdict::Unchanged)), locale.toString(failed));
+    QString summary = m_plan->summary();
     if (failed > 0)
         summary += QStringLiteral(". Mend those rows in the file (or change where a column "
                                   "goes) and choose it again: nothing is imported while any "

@@ -3,9 +3,9 @@
 #include "Dialect.h"
 #include "KeyedRead.h"
 #include "RtfCodec.h"
+#include "StoredColour.h"
 #include "TypedText.h"
 
-#include <QColor>
 #include <QLocale>
 #include <cmath>
 
@@ -54,7 +54,7 @@ bool readColour(const QString& text, bool number, int* value) {
     const QColor colour = QColor::fromString(text);
     if (!colour.isValid())
         return false;
-    *value = colour.red() | colour.green() << 8 | colour.blue() << 16;
+    *value = codeFromColour(colour);
     return true;
 }
 
@@ -94,6 +94,8 @@ ImportPlan::ImportPlan(ImportKind kind, const SheetTable& sheet, std::vector<int
     : m_kind(kind), m_sheet(sheet), m_columns(std::move(columns)), m_options(options),
       m_table(findTable(import_kind(kind).table)) {
     m_fieldColumn.assign(import_fields(kind).size(), -1);
+    for (const ImportField& field : import_fields(kind))
+        m_defs.push_back(findField(*m_table, field.field));
     for (size_t c = 0; c < m_columns.size(); ++c)
         if (m_columns[c] >= 0 && static_cast<size_t>(m_columns[c]) < m_fieldColumn.size())
             m_fieldColumn[static_cast<size_t>(m_columns[c])] = static_cast<int>(c);
@@ -103,6 +105,14 @@ int ImportPlan::count(Verdict verdict) const {
     return static_cast<int>(
         std::count_if(m_verdicts.begin(), m_verdicts.end(),
                       [verdict](const RowVerdict& v) { return v.verdict == verdict; }));
+}
+
+QString ImportPlan::summary() const {
+    const QLocale locale;
+    return QStringLiteral("%1 rows: %2 to add, %3 to update, %4 unchanged, %5 cannot be imported")
+        .arg(locale.toString(static_cast<qulonglong>(m_verdicts.size())),
+             locale.toString(count(Verdict::Add)), locale.toString(count(Verdict::Update)),
+             locale.toString(count(Verdict::Unchanged)), locale.toString(count(Verdict::Error)));
 }
 
 QString ImportPlan::cell(size_t r, int field, bool* number) const {
@@ -204,7 +214,7 @@ void ImportPlan::readSerials(Store& store, const Progress& progress) {
 int ImportPlan::equipmentOf(const QString& name, const QString& category, QString* error) const {
     std::vector<Equipment> types = m_equipment.value(folded(name));
     if (!category.isEmpty()) {
-        const int categoryId = m_categoryIds.value(folded(category), 0);
+        const int categoryId = categoryKey(category);
         std::erase_if(types, [categoryId](const Equipment& e) { return e.category != categoryId; });
     }
     if (types.size() == 1)
@@ -348,10 +358,7 @@ ImportPlan::Checked ImportPlan::convert(size_t r) const {
             category = text;
             continue;
         }
-        const FieldDef* def = nullptr;
-        for (const FieldDef& d : m_table->fields)
-            if (d.name == field.field)
-                def = &d;
+        const FieldDef* def = m_defs[f];
         QVariant value;
         if (text.isEmpty()) {
             if (!adding)
@@ -547,8 +554,11 @@ void ImportPlan::categoryMade(const QString& name, int key) {
 }
 
 void ImportPlan::equipmentMade(const NewEquipment& made) {
-    m_equipment[folded(made.name)].push_back(
-        {made.key, m_categoryIds.value(folded(made.category), 0)});
+    m_equipment[folded(made.name)].push_back({made.key, categoryKey(made.category)});
+}
+
+int ImportPlan::categoryKey(const QString& name) const {
+    return m_categoryIds.value(folded(name), 0);
 }
 
 void ImportPlan::noteReferences(const std::vector<FieldValue>& values) {

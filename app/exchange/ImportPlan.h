@@ -58,12 +58,17 @@ public:
     const std::vector<int>& columns() const { return m_columns; }
     const std::vector<RowVerdict>& verdicts() const { return m_verdicts; }
     int count(Verdict verdict) const;
+    // "12 rows: 9 to add, 1 to update, 1 unchanged, 1 cannot be imported".
+    QString summary() const;
 
     // Made before the rows are written (with createMissing).
     const QStringList& newCategories() const { return m_newCategories; }
     std::vector<NewEquipment>& newEquipment() { return m_newEquipment; }
     void categoryMade(const QString& name, int key);
     void equipmentMade(const NewEquipment& made);
+    // The key of the category of that name (the lowest, where names repeat),
+    // made ones included; 0 when there is none.
+    int categoryKey(const QString& name) const;
     // The records the rows refer to, to hold while they are written.
     const std::vector<std::pair<QString, int>>& referencedRecords() const { return m_referenced; }
 
@@ -104,7 +109,8 @@ private:
     ImportKind m_kind;
     const SheetTable& m_sheet;
     std::vector<int> m_columns;
-    std::vector<int> m_fieldColumn; // for each field its column, or -1
+    std::vector<int> m_fieldColumn;      // for each field its column, or -1
+    std::vector<const FieldDef*> m_defs; // for each field the table's, or nullptr
     ImportOptions m_options;
     const TableDef* m_table;
     std::vector<RowVerdict> m_verdicts;

@@ -13,13 +13,6 @@ namespace {
 
 constexpr size_t rowsPerInsert = 200;
 
-const FieldDef& fieldOf(const TableDef& table, const QString& name) {
-    for (const FieldDef& f : table.fields)
-        if (f.name == name)
-            return f;
-    throw EngineError(QStringLiteral("No field ") + name, table.name);
-}
-
 // Rows of one table written a batch a statement, with their history.
 class BatchInsert {
 public:
@@ -88,7 +81,7 @@ void makeCategories(Database& db, ImportPlan& plan, ImportCounts& counts) {
         return;
     const TableDef& table = *findTable(QStringLiteral("Table_category"));
     const std::vector<int> keys = next_ids(db, table.name, static_cast<int>(names.size()));
-    BatchInsert insert(db, table, {&fieldOf(table, QStringLiteral("Name"))});
+    BatchInsert insert(db, table, {findField(table, QStringLiteral("Name"))});
     for (qsizetype i = 0; i < names.size(); ++i) {
         insert.add(keys[static_cast<size_t>(i)], {names[i]});
         plan.categoryMade(names[i], keys[static_cast<size_t>(i)]);
@@ -108,20 +101,12 @@ void makeEquipment(Database& db, ImportPlan& plan, ImportCounts& counts) {
     std::vector<const FieldDef*> fields;
     for (const char* name :
          {"Name", "CategoryID", "PhotographID", "Weight", "Height", "Width", "Depth"})
-        fields.push_back(&fieldOf(table, QString::fromLatin1(name)));
+        fields.push_back(findField(table, QString::fromLatin1(name)));
     BatchInsert insert(db, table, fields);
-    const QHash<QString, int> categories = [&db] {
-        QHash<QString, int> ids;
-        for (const Row& r : db.store().select(
-                 QStringLiteral("SELECT ID, Name FROM Table_category ORDER BY ID DESC"), {},
-                 {FieldType::Long, FieldType::Text}))
-            ids.insert(folded(r[1].toString()), r[0].toInt()); // the lowest key wins
-        return ids;
-    }();
     for (size_t i = 0; i < types.size(); ++i) {
         types[i].key = keys[i];
-        insert.add(keys[i], {types[i].name, categories.value(folded(types[i].category)), -1, 0.0F,
-                             0.0F, 0.0F, 0.0F});
+        insert.add(keys[i], {types[i].name, plan.categoryKey(types[i].category), -1, 0.0F, 0.0F,
+                             0.0F, 0.0F});
         plan.equipmentMade(types[i]);
     }
     insert.flush();
@@ -139,7 +124,7 @@ ImportCounts write_import(Database& db, ImportPlan& plan, const Progress& progre
     std::vector<const FieldDef*> fields;
     for (const ImportField& f : import_fields(plan.kind()))
         if (!f.field.isEmpty() && f.kind != ValueKind::Key)
-            fields.push_back(&fieldOf(table, f.field));
+            fields.push_back(findField(table, f.field));
     const std::vector<RowVerdict>& verdicts = plan.verdicts();
     const auto adding = static_cast<int>(plan.count(Verdict::Add));
     const std::vector<int> keys =

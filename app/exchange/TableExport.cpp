@@ -1,6 +1,7 @@
 #include "TableExport.h"
 
 #include "RtfCodec.h"
+#include "StoredColour.h"
 #include "TypedText.h"
 
 #include <QHash>
@@ -21,14 +22,7 @@ QHash<int, QString> names(Store& store, const char* table) {
 }
 
 QString colourText(const QVariant& value) {
-    if (!value.isValid())
-        return {};
-    const int v = value.toInt();
-    return QStringLiteral("#%1%2%3")
-        .arg(v & 0xFF, 2, 16, QLatin1Char('0'))
-        .arg(v >> 8 & 0xFF, 2, 16, QLatin1Char('0'))
-        .arg(v >> 16 & 0xFF, 2, 16, QLatin1Char('0'))
-        .toUpper();
+    return value.isValid() ? colourFromCode(value.toInt()).name().toUpper() : QString();
 }
 
 } // namespace
@@ -55,9 +49,7 @@ SheetTable export_table(Store& store, ImportKind kind) {
         // Category beside an asset's type is the type's own.
         const QString field = f.field.isEmpty() ? QStringLiteral("EquipmentID") : f.field;
         selected << field;
-        for (const FieldDef& d : table.fields)
-            if (d.name == field)
-                types.push_back(d.type);
+        types.push_back(findField(table, field)->type);
         if (f.kind == ValueKind::Equipment)
             equipmentColumn = static_cast<int>(selected.size()) - 1;
     }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "SheetWrite.h"
-
 #include <QString>
 #include <functional>
 

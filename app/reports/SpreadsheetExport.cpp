@@ -3,8 +3,8 @@
 #include "DatabaseCreation.h"
 #include "ExportFile.h"
 #include "FlexGrid.h"
+#include "SheetWrite.h"
 #include "UiServices.h"
-
 
 namespace gearlog {
 

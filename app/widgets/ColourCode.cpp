@@ -6,14 +6,6 @@
 
 namespace gearlog {
 
-QColor colourFromCode(int code) {
-    return QColor(code & 0xFF, (code >> 8) & 0xFF, (code >> 16) & 0xFF);
-}
-
-int codeFromColour(const QColor& colour) {
-    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
-}
-
 int choose_colour(int initialCode) {
     const auto chosen = ui().chooseColour(colourFromCode(initialCode));
     return chosen ? codeFromColour(*chosen) : -1;

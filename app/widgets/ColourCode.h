@@ -1,13 +1,10 @@
 #pragma once
 
-#include <QColor>
+#include "StoredColour.h"
+
 #include <QLineEdit>
 
 namespace gearlog {
-
-// Colours are stored as 0x00BBGGRR and become QColor only at the widget edge.
-QColor colourFromCode(int code);
-int codeFromColour(const QColor& colour);
 
 // The colour dialog, starting at a stored colour; -1 when cancelled.
 int choose_colour(int initialCode);
