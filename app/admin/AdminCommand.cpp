@@ -12,6 +12,7 @@
 #include "ImportCommand.h"
 #include "RecordHelpers.h"
 #include "RecordSearch.h"
+#include "RtfCodec.h"
 #include "SampleDatabase.h"
 #include "SchemaBuilder.h"
 #include "SearchReport.h"
@@ -35,7 +36,8 @@ const char usage[] =
     "  gearlog-admin history FILE|CONNECTION [--since DATE] [--table T] [--id N]\n"
     "                        [--csv] [--trim-before DATE]\n"
     "  gearlog-admin import FILE|CONNECTION DATA.xlsx|DATA.csv --into KIND\n"
-    "                       [--update] [--create-missing] [--dry-run]\n"
+    "                       [--update] [--create-missing] [--dry-run] [--skip COLUMN]...\n"
+    "                       [--encoding utf-8|windows-1252]\n"
     "  gearlog-admin export FILE|CONNECTION --table KIND OUT.xlsx|OUT.csv [--force]\n"
     "\n"
     "KIND is assets, equipment, contacts, addresses, categories or statuses.\n"
@@ -69,6 +71,8 @@ struct Arguments {
     std::optional<ImportKind> kind;
     ImportOptions import;
     bool dryRun = false;
+    QStringList skip; // import: headings of columns left out
+    CsvEncoding encoding = CsvEncoding::Detect;
 };
 
 ImportKind kindOption(const QStringList& args, qsizetype& i, const QString& option) {
@@ -78,6 +82,16 @@ ImportKind kindOption(const QStringList& args, qsizetype& i, const QString& opti
                                                  "addresses, categories, statuses"));
     ++i;
     return *kind;
+}
+
+CsvEncoding encodingOption(const QStringList& args, qsizetype& i, const QString& option) {
+    const QString name = args.value(i + 1).toLower();
+    ++i;
+    if (name == QLatin1String("utf-8"))
+        return CsvEncoding::Utf8;
+    if (name == QLatin1String("windows-1252"))
+        return CsvEncoding::Windows1252;
+    throw UsageError(option + QStringLiteral(" needs utf-8 or windows-1252"));
 }
 
 int positiveNumber(const QStringList& args, qsizetype& i, const QString& option) {
@@ -133,6 +147,11 @@ Arguments parse(const QStringList& args) {
             a.import.createMissing = true;
         else if (arg == QLatin1String("--dry-run") && a.command == QLatin1String("import"))
             a.dryRun = true;
+        else if (arg == QLatin1String("--encoding") && a.command == QLatin1String("import"))
+            a.encoding = encodingOption(args, i, arg);
+        else if (arg == QLatin1String("--skip") && a.command == QLatin1String("import") &&
+                 i + 1 < args.size())
+            a.skip << args[++i];
         else if (arg == QLatin1String("--table") && a.command == QLatin1String("history") &&
                  i + 1 < args.size())
             a.table = args[++i];
@@ -244,6 +263,11 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         return found ? 0 : 1;
     } else if (a.command == QLatin1String("history")) {
         const std::unique_ptr<Store> store = openTarget(a.target);
+        if (!history_table_exists(*store)) {
+            out << "No changes are recorded in " << a.target
+                << (a.trimBefore.isValid() ? ": nothing was deleted\n" : "\n");
+            return 0;
+        }
         if (a.trimBefore.isValid()) {
             out << "Deleted " << trim_history(*store, history_day_start(a.trimBefore))
                 << " history entries before " << a.trimBefore.toString(Qt::ISODate) << "\n";
@@ -268,9 +292,13 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         else
             writeHistoryText(entries, out);
     } else if (a.command == QLatin1String("import")) {
-        return import_command(openTarget(a.target), a.second, *a.kind, a.import, a.dryRun, out,
-                              err);
+        return import_command(openTarget(a.target), a.second, *a.kind, a.import, a.dryRun, out, err,
+                              {a.skip, a.encoding});
     } else if (a.command == QLatin1String("export")) {
+        if (!isConnectionString(a.target) && QFileInfo(a.second).exists() &&
+            QFileInfo(a.second).canonicalFilePath() == QFileInfo(a.target).canonicalFilePath())
+            throw UsageError(QStringLiteral("export would write over the database it reads: "
+                                            "choose another file"));
         export_command(*openTarget(a.target), *a.kind, a.second, a.force);
         out << "Wrote " << a.second << "\n";
     } else if (a.command == QLatin1String("backup")) {
@@ -299,6 +327,8 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
 } // namespace
 
 int runAdminCommand(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    // Comments are recorded in the history as their plain text.
+    set_rich_text_reader(&rtf::plainText);
     try {
         return run(parse(arguments), out, err);
     } catch (const UsageError& e) {

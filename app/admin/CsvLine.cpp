@@ -1,10 +1,13 @@
 #include "CsvLine.h"
 
+#include "CsvFormulaGuard.h"
+
 namespace gearlog {
 
 void writeCsvLine(QTextStream& out, const QStringList& fields) {
     QStringList cells;
-    for (const QString& f : fields) {
+    for (const QString& field : fields) {
+        const QString f = guard_formula(field);
         if (!f.contains(QLatin1Char(',')) && !f.contains(QLatin1Char('"')) &&
             !f.contains(QLatin1Char('\n')) && !f.contains(QLatin1Char('\r')))
             cells << f;

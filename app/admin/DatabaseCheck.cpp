@@ -17,13 +17,23 @@ public:
             return m_problems;
         // Each value is looked up once, not once per row that holds it; the
         // rows are sorted after they are found ("+"), not walked in key order.
-        for (const ReferenceDef& r : schemaReferences())
+        for (const ReferenceDef& r : schemaReferences()) {
+            const QString problem =
+                QStringLiteral("%1 row %2: %3 %4 names no row of %5")
+                    .arg(r.table, QStringLiteral("%1"), r.field, QStringLiteral("%2"), r.target);
+            // A required reference has no value meaning "none".
+            if (r.required)
+                rows(
+                    QStringLiteral("SELECT ID, COALESCE(%2, 0) FROM %1 WHERE %2 IS NULL OR %2 <= 0 "
+                                   "ORDER BY ID")
+                        .arg(r.table, r.field),
+                    problem);
             rows(QStringLiteral("SELECT s.ID, s.%2 FROM %1 s WHERE s.%2 IN (SELECT DISTINCT k.%2 "
                                 "FROM %1 k WHERE k.%2 > 0 AND NOT EXISTS (SELECT 1 FROM %3 t "
                                 "WHERE t.ID = k.%2)) ORDER BY +s.ID")
                      .arg(r.table, r.field, r.target),
-                 QStringLiteral("%1 row %2: %3 %4 names no row of %5")
-                     .arg(r.table, QStringLiteral("%1"), r.field, QStringLiteral("%2"), r.target));
+                 problem);
+        }
         rows(QStringLiteral("SELECT l.ID, l.AssetID, l.ShipmentID FROM Table_shippinglist l JOIN "
                             "Table_asset a ON a.ID = l.AssetID WHERE (l.IsCompleted IS NULL OR "
                             "l.IsCompleted = FALSE) AND (a.ShipmentID IS NULL OR a.ShipmentID <> "

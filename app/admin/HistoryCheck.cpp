@@ -25,10 +25,12 @@ QStringList historyDisagreements(Store& store) {
     // The last entry of each field of each record.
     std::map<std::pair<QString, int>, std::vector<Recorded>> last;
     for (const Row& r : store.select(
-             QStringLiteral("SELECT h.TableName, h.RecordID, h.Field, h.After, h.Action, h.ID FROM "
-                            "Table_history h JOIN (SELECT TableName, RecordID, Field, MAX(ID) AS "
-                            "LastID FROM Table_history WHERE Field IS NOT NULL GROUP BY TableName, "
-                            "RecordID, Field) m ON h.ID = m.LastID"),
+             // A table's name in any case is the one table.
+             QStringLiteral("SELECT lower(h.TableName), h.RecordID, h.Field, h.After, h.Action, "
+                            "h.ID FROM Table_history h JOIN (SELECT lower(TableName) AS t, "
+                            "RecordID, Field, MAX(ID) AS LastID FROM Table_history WHERE Field IS "
+                            "NOT NULL GROUP BY lower(TableName), RecordID, Field) m ON h.ID = "
+                            "m.LastID"),
              {},
              {FieldType::Text, FieldType::Long, FieldType::Text, FieldType::Text, FieldType::Text,
               FieldType::Double}))

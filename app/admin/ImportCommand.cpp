@@ -5,8 +5,10 @@
 #include "DatabaseFile.h"
 #include "EngineError.h"
 #include "ImportWrite.h"
+#include "SchemaBuilder.h"
 #include "SheetWrite.h"
 #include "TableExport.h"
+#include "TerminalText.h"
 
 #include <QFile>
 #include <QLocale>
@@ -14,21 +16,41 @@
 namespace gearlog {
 
 int import_command(std::unique_ptr<Store> store, const QString& file, ImportKind kind,
-                   ImportOptions options, bool dryRun, QTextStream& out, QTextStream& err) {
+                   ImportOptions options, bool dryRun, QTextStream& out, QTextStream& err,
+                   const ImportReading& reading) {
+    if (store->isReadOnly() && !dryRun) {
+        err << "gearlog-admin: nothing can be imported: " << store->openingNotice() << "\n";
+        return 1;
+    }
+    if (!dryRun)
+        upgradeSchema(*store); // the history and indexes a writable opening adds
     SheetTable sheet;
     try {
-        sheet = read_sheet(file);
+        sheet = read_sheet(file, {}, reading.encoding);
     } catch (const SheetError& e) {
         err << "gearlog-admin: " << e.text() << "\n";
         return 1;
     }
     const auto db = std::make_shared<Database>(std::move(store));
-    ImportPlan plan(kind, sheet, match_columns(kind, sheet.headings), options);
+    std::vector<int> columns = match_columns(kind, sheet.headings);
+    for (const QString& heading : reading.skip) {
+        const auto found = std::find_if(
+            sheet.headings.cbegin(), sheet.headings.cend(), [&heading](const QString& h) {
+                return h.compare(heading.trimmed(), Qt::CaseInsensitive) == 0;
+            });
+        if (found == sheet.headings.cend()) {
+            err << "gearlog-admin: the file has no column headed " << heading << "\n";
+            return 1;
+        }
+        columns[static_cast<size_t>(found - sheet.headings.cbegin())] = -1;
+    }
+    ImportPlan plan(kind, sheet, std::move(columns), options);
     const auto run = [&]() -> int {
         plan.check(db->store(), {},
                    dryRun ? ImportPlan::Purpose::Preview : ImportPlan::Purpose::Writing);
         for (size_t r = 0; r < plan.verdicts().size(); ++r)
-            out << "Row " << sheet.rows[r].line << ": " << plan.verdicts()[r].text << "\n";
+            out << "Row " << sheet.rows[r].line << ": " << printable(plan.verdicts()[r].text)
+                << "\n";
         out << plan.summary() << "\n";
         if (plan.count(Verdict::Error) > 0) {
             err << "gearlog-admin: nothing was imported: mend the rows above and try again\n";

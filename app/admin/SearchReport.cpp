@@ -1,6 +1,7 @@
 #include "SearchReport.h"
 
 #include "RecordSearch.h"
+#include "TerminalText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,8 +13,10 @@ void writeSearchText(const std::vector<SearchGroup>& groups, QTextStream& out) {
     for (const SearchGroup& g : groups) {
         out << search_group_heading(g) << "\n";
         for (const SearchHit& h : g.hits)
-            out << "  " << h.title
-                << (h.detail.isEmpty() ? QString() : QStringLiteral(" \u2014 ") + h.detail) << "\n";
+            out << "  " << printable(h.title)
+                << (h.detail.isEmpty() ? QString()
+                                       : QStringLiteral(" \u2014 ") + printable(h.detail))
+                << "\n";
         if (const QString more = search_more_text(g); !more.isEmpty())
             out << "  " << more << "\n";
         if (g.tooShort)

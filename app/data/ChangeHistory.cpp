@@ -2,6 +2,7 @@
 
 #include "Dialect.h"
 #include "EngineError.h"
+#include "RowWriter.h"
 #include "StoreValues.h"
 
 #include <QCryptographicHash>
@@ -21,7 +22,6 @@ std::function<QString(const QString&)>& richTextReader() {
 
 const QString columns = QStringLiteral(
     "ChangedAt, ChangedBy, Machine, Command, TableName, RecordID, Action, Field, Before, After");
-constexpr int rowsPerInsert = 200;
 
 QString actionName(ChangeAction action) {
     switch (action) {
@@ -37,16 +37,25 @@ QString actionName(ChangeAction action) {
 
 } // namespace
 
-bool has_history_table(Store& store) {
+bool history_table_exists(Store& store) {
     return !store
                 .select(store.engine() == Engine::Sqlite
                             ? QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' "
                                              "AND name = 'Table_history' COLLATE NOCASE")
                             : QStringLiteral("SELECT 1 WHERE to_regclass('table_history') IS "
-                                             "NOT NULL AND has_table_privilege('table_history', "
-                                             "'INSERT')"),
+                                             "NOT NULL"),
                         {}, {F::Long})
                 .empty();
+}
+
+bool has_history_table(Store& store) {
+    return history_table_exists(store) &&
+           (store.engine() == Engine::Sqlite ||
+            store
+                .select(QStringLiteral("SELECT has_table_privilege('table_history', 'INSERT')"), {},
+                        {F::Boolean})
+                .front()[0]
+                .toBool());
 }
 
 void set_rich_text_reader(std::function<QString(const QString&)> reader) {
@@ -85,16 +94,7 @@ QString history_text(const QVariant& value, FieldType type) {
 }
 
 QStringList historyTableStatements(Store& store) {
-    const bool present =
-        !store
-             .select(
-                 store.engine() == Engine::Sqlite
-                     ? QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
-                                      "name = 'Table_history' COLLATE NOCASE")
-                     : QStringLiteral("SELECT 1 WHERE to_regclass('table_history') IS NOT NULL"),
-                 {}, {F::Long})
-             .empty();
-    if (present)
+    if (history_table_exists(store))
         return {};
     if (store.engine() == Engine::Sqlite)
         return {QStringLiteral("CREATE TABLE IF NOT EXISTS Table_history (ID INTEGER PRIMARY KEY, "
@@ -168,7 +168,7 @@ void write_history(Store& store, const HistoryAuthor& author, const QString& com
         params << change.table << change.key << actionName(change.action)
                << (field ? field->field : QString()) << (field ? field->before : QString())
                << (field ? field->after : QString());
-        if (++rows == rowsPerInsert)
+        if (static_cast<size_t>(++rows) == rowsPerBatch)
             flush();
     };
     for (const RowChange& change : changes) {
@@ -188,8 +188,9 @@ std::vector<HistoryEntry> read_history(Store& store, const HistoryFilter& filter
     QStringList where;
     QVariantList params;
     if (!filter.table.isEmpty()) {
-        where << QStringLiteral("TableName = ?");
-        params << filter.table;
+        // Older programs spelt some tables' names in another case.
+        where << QStringLiteral("lower(TableName) = ?");
+        params << filter.table.toLower();
     }
     if (filter.key >= 0) {
         where << QStringLiteral("RecordID = ?");

@@ -48,6 +48,8 @@ struct HistoryAuthor {
 };
 HistoryAuthor history_author(Store& store);
 
+// Whether the store has the history table.
+bool history_table_exists(Store& store);
 // Whether the store has the history table and this desk may add to it.
 bool has_history_table(Store& store);
 // Writes the changes as one command's, in the store's open transaction.

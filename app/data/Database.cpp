@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include "EngineError.h"
+#include "RecordHelpers.h"
 #include "Recordset.h"
 
 #include <algorithm>
@@ -43,13 +44,30 @@ int Database::execute(const QString& jetSql) {
     return affected;
 }
 
+bool Database::holdReferenced(const QString& table, int id) {
+    if (m_depth > 0 && (wroteRow(table, id) || m_held.value(table).contains(id)))
+        return true;
+    if (!lock_row(*this, table, id, RowLock::ForReference))
+        return false;
+    if (m_depth > 0)
+        m_held[table].insert(id);
+    return true;
+}
+
 void Database::writeHistory() {
     const std::vector<RowChange> changes = std::exchange(m_history, {});
     // Asked again while it is missing: another desk's opening may make it.
     if (!m_historyTable)
         m_historyTable = has_history_table(*m_store);
-    if (!m_historyTable || changes.empty())
+    if (changes.empty())
         return;
+    // Never a change the history does not hold.
+    if (!m_historyTable)
+        throw EngineError(QStringLiteral("The history of changes is missing from this database "
+                                         "and this desk cannot make it, so nothing was written: "
+                                         "open the database once with its owner's account (or "
+                                         "run gearlog-admin create-schema --roles) and try again"),
+                          QStringLiteral("record the history"));
     if (!m_author)
         m_author = history_author(*m_store);
     write_history(*m_store, *m_author, m_command, changes);
@@ -113,6 +131,7 @@ void Database::commit() {
     --m_depth;
     if (m_depth == 0) {
         m_touched.clear();
+        m_held.clear();
         m_keysGiven.clear();
         m_history.clear();
         m_command.clear();
@@ -138,6 +157,7 @@ void Database::rollbackStore() {
     m_keysGiven.clear();
     m_history.clear();
     m_command.clear();
+    m_held.clear();
     const auto touched = std::exchange(m_touched, {});
     m_store->rollback();
     // Edits begun in the transaction belong to it and go with it.

@@ -54,15 +54,9 @@ public:
     // The command whose writes the history records (its caption, such as
     // "Save New"), until its transaction ends.
     void setCommand(const QString& caption) { m_command = caption; }
-    // A change of the open transaction (or of a WriteAlone), recorded with
-    // it when it commits.
-    void recordChange(RowChange change) { m_history.push_back(std::move(change)); }
-    // Writes the changes recorded so far in the open transaction, which
-    // still commits or undoes them: a command of many rows holds few at once.
-    void writeRecordedChanges() {
-        if (m_depth > 0)
-            writeHistory();
-    }
+    // Holds the row a write names as a reference until the transaction
+    // ends; false when there is no such row (another desk deleted it).
+    bool holdReferenced(const QString& table, int id);
 
     // A cursor's write outside any transaction: the write and its history
     // are committed together, and nothing else of a transaction applies.
@@ -85,6 +79,16 @@ public:
     void rowsChanged(const TableDef& table, const QList<int>& ids, Recordset* source);
 
 private:
+    friend class RowWriter;
+    // A change of the open transaction (or of a WriteAlone), recorded with
+    // it when it commits.
+    void recordChange(RowChange change) { m_history.push_back(std::move(change)); }
+    // Writes the changes recorded so far in the open transaction, which
+    // still commits or undoes them: a command of many rows holds few at once.
+    void writeRecordedChanges() {
+        if (m_depth > 0)
+            writeHistory();
+    }
     void rollbackStore();
     // Writes the changes recorded and forgets them.
     void writeHistory();
@@ -94,6 +98,7 @@ private:
     int m_depth = 0;
     bool m_rollbackOnly = false;
     QHash<QString, QSet<int>> m_touched; // rows written in the open transaction
+    QHash<QString, QSet<int>> m_held;    // rows its references hold
     QHash<QString, int> m_keysGiven;     // see lastKeyGiven
     QString m_command;
     std::vector<RowChange> m_history; // the open transaction's changes

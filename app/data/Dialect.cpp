@@ -228,38 +228,6 @@ QString selectTerm(Engine engine, const QString& column, FieldType type) {
     return column;
 }
 
-QString unchangedTerm(Engine engine, const QString& column, FieldType type, int* marks) {
-    *marks = 1;
-    if (engine == Engine::Postgres) {
-        switch (type) {
-        case FieldType::Text:
-        case FieldType::Memo:
-            return QStringLiteral("CAST(%1 AS text) COLLATE \"C\" IS NOT DISTINCT FROM CAST(? AS "
-                                  "text) COLLATE \"C\"")
-                .arg(column);
-        case FieldType::Single:
-            return QStringLiteral("%1 IS NOT DISTINCT FROM CAST(? AS real)").arg(column);
-        case FieldType::Double:
-            return QStringLiteral("%1 IS NOT DISTINCT FROM CAST(? AS double precision)")
-                .arg(column);
-        default:
-            return QStringLiteral("%1 IS NOT DISTINCT FROM ?").arg(column);
-        }
-    }
-    switch (type) {
-    case FieldType::Text:
-    case FieldType::Memo:
-        return QStringLiteral("%1 IS ? COLLATE BINARY").arg(column);
-    case FieldType::Single:
-        // The file keeps a double; the cursor read it as a float.
-        *marks = 2;
-        return QStringLiteral("(%1 IS NULL AND ? IS NULL OR abs(%1 - ?) <= 1e-6 * abs(%1))")
-            .arg(column);
-    default:
-        return QStringLiteral("%1 IS ?").arg(column);
-    }
-}
-
 QString keysClaimStatement(Engine engine) {
     // The file's write transaction (BEGIN IMMEDIATE) already holds the
     // whole file; on the server each key is claimed alone, so a desk
@@ -291,6 +259,15 @@ QString keysFreeStatement(Engine engine, const QString& table) {
     return QStringLiteral("SELECT k FROM unnest(CAST(? AS integer[])) AS k WHERE NOT EXISTS "
                           "(SELECT 1 FROM %1 WHERE ID = k) ORDER BY k")
         .arg(table);
+}
+
+QString typedMark(Engine engine, FieldType type) {
+    if (engine == Engine::Sqlite)
+        return QStringLiteral("?");
+    // Without its collation, which a cast does not take.
+    const QString name =
+        type == FieldType::Text ? QStringLiteral("text") : columnType(engine, type);
+    return QStringLiteral("CAST(? AS %1)").arg(name);
 }
 
 QString rowLockClause(Engine engine, RowLock lock) {

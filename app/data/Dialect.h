@@ -39,11 +39,9 @@ QString openLineTerm(Engine engine, const QString& alias);
 // text, so no client time zone can shift a calendar time on its way.
 QString selectTerm(Engine engine, const QString& column, FieldType type);
 
-// A condition that holds while the stored column still has the value bound
-// to its "?" marks (`marks` of them, each bound to the value): Nulls equal
-// each other, text compares letter for letter, single-precision numbers to
-// their precision.
-QString unchangedTerm(Engine engine, const QString& column, FieldType type, int* marks);
+// A "?" mark whose value has the column type, where the engine cannot tell
+// it from the statement (a row of VALUES that an UPDATE reads from).
+QString typedMark(Engine engine, FieldType type);
 // A statement that claims for the transaction, in ascending order, up to
 // "?" (fourth) keys from "?" (first) to "?" (second) of the table named by
 // the third "?" that no other transaction holds, and returns them. Empty

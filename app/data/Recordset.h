@@ -2,6 +2,7 @@
 
 #include "Criteria.h"
 #include "JetSql.h"
+#include "RowWriter.h"
 
 #include <QHash>
 #include <QVariant>
@@ -134,17 +135,8 @@ private:
     void trimCache();
     void remember(int key, Row row);
     void requireCurrent() const;
-    // Records the edit being written in the history.
-    void recordWrite(int key, const std::vector<size_t>& blobs);
-    [[noreturn]] void refuseStaleUpdate(int key);
-    // "col1 IS ? AND col2 IS ? ...": the base table's row as read, with the
-    // column whose value each "?" takes; the same for every update.
-    struct Unchanged {
-        QString where;
-        std::vector<size_t> marks;
-    };
-    const Unchanged& unchangedCondition();
-    void holdReferencedRows();
+    // The base table's fields of a row (of those marked in `only`).
+    ColumnValues baseValues(const std::vector<QVariant>& row, const std::vector<bool>* only) const;
     void requireUpdatable() const;
     void leaveRow();
     int currentKey();
@@ -172,7 +164,6 @@ private:
     bool m_keyIndexDirty = true;
     QList<int> m_pending;
     bool m_loaded = false;
-    std::optional<Unchanged> m_unchanged;
     QString m_criteriaText;
     std::optional<Criteria> m_criteria;
 };

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
+#include <array>
 #include <cmath>
 
 namespace gearlog {
@@ -128,36 +129,46 @@ const FieldDef* findField(const TableDef& table, const QString& name) {
 
 const std::vector<ReferenceDef>& schemaReferences() {
     static const std::vector<ReferenceDef> references = [] {
-        const char* pairs[][3] = {
+        // An asset always has an equipment type, a type its category, a
+        // line its shipment and asset; the others may name none.
+        const std::vector<std::array<const char*, 3>> required = {
             {"Table_asset", "EquipmentID", "Table_equipment"},
+            {"Table_equipment", "CategoryID", "Table_category"},
+            {"Table_shippinglist", "ShipmentID", "Table_shipment"},
+            {"Table_shippinglist", "AssetID", "Table_asset"},
+        };
+        const std::vector<std::array<const char*, 3>> optional = {
             {"Table_asset", "StatusID", "Table_status"},
             {"Table_asset", "ShipmentID", "Table_shipment"},
             {"Table_asset", "AccountID", "Table_address"},
             {"Table_contact", "AddressID", "Table_address"},
-            {"Table_equipment", "CategoryID", "Table_category"},
             {"Table_equipment", "PhotographID", "Table_photo"},
             {"Table_shipment", "ReceiverContactID", "Table_contact"},
             {"Table_shipment", "ReceiverAddressID", "Table_address"},
             {"Table_shipment", "ShipperContactID", "Table_contact"},
             {"Table_shipment", "ShipperAddressID", "Table_address"},
-            {"Table_shippinglist", "ShipmentID", "Table_shipment"},
-            {"Table_shippinglist", "AssetID", "Table_asset"},
             {"Table_shippinglist", "TransferID", "Table_shipment"},
         };
         std::vector<ReferenceDef> all;
-        for (const auto& p : pairs)
-            all.push_back(
-                {QString::fromLatin1(p[0]), QString::fromLatin1(p[1]), QString::fromLatin1(p[2])});
+        for (const auto* list : {&required, &optional})
+            for (const auto& p : *list)
+                all.push_back({QString::fromLatin1(p[0]), QString::fromLatin1(p[1]),
+                               QString::fromLatin1(p[2]), list == &required});
         return all;
     }();
     return references;
 }
 
-const TableDef* referencedTable(const TableDef& table, const QString& field) {
+const ReferenceDef* findReference(const TableDef& table, const QString& field) {
     for (const ReferenceDef& r : schemaReferences())
         if (r.table == table.name && r.field.compare(field, Qt::CaseInsensitive) == 0)
-            return findTable(r.target);
+            return &r;
     return nullptr;
+}
+
+const TableDef* referencedTable(const TableDef& table, const QString& field) {
+    const ReferenceDef* reference = findReference(table, field);
+    return reference ? findTable(reference->target) : nullptr;
 }
 
 const std::vector<SeedRow>& seedRows() {

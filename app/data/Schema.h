@@ -43,12 +43,15 @@ const TableDef* findTable(const QString& name);
 // A field of the table by name, any case; nullptr when it has none.
 const FieldDef* findField(const TableDef& table, const QString& name);
 // A field holding the key of a row of another table; 0, -1 and Null name
-// no row by convention.
+// no row by convention, except in a required reference, which always names one.
 struct ReferenceDef {
     QString table;
     QString field;
     QString target;
+    bool required = false;
 };
+// The reference a field of `table` makes, or nullptr when it makes none.
+const ReferenceDef* findReference(const TableDef& table, const QString& field);
 const std::vector<ReferenceDef>& schemaReferences();
 // The table a field of `table` refers to, or nullptr when it refers to none.
 const TableDef* referencedTable(const TableDef& table, const QString& field);

@@ -21,6 +21,10 @@ void buildSchema(Store& store, const std::function<void()>& fill) {
             store.execute(sql);
         if (fill)
             fill();
+        // What a writable opening adds (indexes, search, history), made now
+        // so that no desk's first opening has to.
+        for (const QString& sql : dialect::upgradeStatements(store))
+            store.execute(sql);
         store.commit();
     } catch (...) {
         store.rollback();

@@ -1,5 +1,7 @@
 #include "Sheet.h"
 
+#include "CsvFormulaGuard.h"
+
 #include <QIODevice>
 #include <QStringDecoder>
 #include <optional>
@@ -16,10 +18,64 @@ struct Encoding {
     int bomLength = 0;
 };
 
+// Where a file stops reading as UTF-8, and whether any letter before or
+// after that was written in it (several bytes a letter).
+struct Utf8Scan {
+    qint64 line = 1, column = 1; // of the first byte that is not UTF-8 (line 0: none)
+    unsigned char byte = 0;
+    bool multiByte = false;
+    bool valid() const { return line == 0; }
+};
+
+Utf8Scan scanUtf8(QIODevice& file) {
+    Utf8Scan scan;
+    Utf8Scan lead; // where the letter being read began
+    qint64 line = 1, column = 1;
+    int continuation = 0; // bytes that letter still needs
+    bool bad = false;
+    const auto fail = [&](const Utf8Scan& at) {
+        if (!bad)
+            scan = Utf8Scan{at.line, at.column, at.byte, scan.multiByte};
+        bad = true;
+    };
+    while (!file.atEnd() && !(bad && scan.multiByte)) {
+        for (const char ch : file.read(chunkBytes)) {
+            const auto b = static_cast<unsigned char>(ch);
+            if (continuation > 0 && (b & 0xC0) == 0x80) {
+                if (--continuation == 0)
+                    scan.multiByte = true;
+                continue;
+            }
+            if (continuation > 0)
+                fail(lead); // a letter cut short: the byte begins anew
+            continuation = b >= 0xF0 && b <= 0xF4   ? 3
+                           : b >= 0xE0 && b <= 0xEF ? 2
+                           : b >= 0xC2 && b <= 0xDF ? 1
+                                                    : 0;
+            lead = Utf8Scan{line, column, b, false};
+            if (continuation == 0 && b >= 0x80)
+                fail(lead);
+            if (b == '\n') {
+                ++line;
+                column = 1;
+            } else {
+                ++column;
+            }
+        }
+    }
+    if (continuation > 0)
+        fail(lead);
+    if (!bad)
+        scan.line = 0;
+    return scan;
+}
+
 // A byte-order mark says which encoding; without one the text is UTF-8 when
 // the whole file reads as UTF-8, else Windows-1252 (which holds Latin-1's
-// letters), as spreadsheet programs write CSV on older systems.
-Encoding detectEncoding(QIODevice& file, const QString& name) {
+// letters), as spreadsheet programs write CSV on older systems. A file that
+// is UTF-8 but for a stray byte is neither: guessing would garble every
+// accent, so the user is told where the byte is and chooses.
+Encoding detectEncoding(QIODevice& file, const QString& name, CsvEncoding chosen) {
     const QByteArray start = file.peek(4);
     if (start.startsWith("\xEF\xBB\xBF"))
         return {QStringDecoder::Utf8, false, 3};
@@ -31,16 +87,21 @@ Encoding detectEncoding(QIODevice& file, const QString& name) {
         throw SheetError(QStringLiteral("%1 is not a spreadsheet: Gearlog imports .xlsx "
                                         "workbooks and CSV files")
                              .arg(name));
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    while (!file.atEnd()) {
-        // Decoded only to learn whether it is UTF-8 (decode() alone is lazy).
-        const QString text = utf8.decode(file.read(chunkBytes));
-        if (utf8.hasError())
-            break;
-    }
-    const bool valid = !utf8.hasError();
+    if (chosen != CsvEncoding::Detect)
+        return {QStringDecoder::Utf8, chosen == CsvEncoding::Windows1252, 0};
+    const Utf8Scan scan = scanUtf8(file);
     file.seek(0);
-    return valid ? Encoding{} : Encoding{QStringDecoder::Utf8, true, 0};
+    if (scan.valid())
+        return {};
+    if (scan.multiByte)
+        throw SheetError(QStringLiteral("%1 is written in UTF-8 but for one byte (0x%2) on line "
+                                        "%3, character %4, which is not: mend it, or choose the "
+                                        "file's encoding")
+                             .arg(name)
+                             .arg(scan.byte, 2, 16, QLatin1Char('0'))
+                             .arg(scan.line)
+                             .arg(scan.column));
+    return {QStringDecoder::Utf8, true, 0};
 }
 
 // The separator the first record uses most outside quotes: comma,
@@ -131,7 +192,7 @@ private:
 
     void plain(QChar c) {
         if (c == m_separator) {
-            m_cells << std::exchange(m_field, {});
+            m_cells << unguard_formula(std::exchange(m_field, {}));
             m_state = State::FieldStart;
         } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
             m_afterReturn = c == QLatin1Char('\r');
@@ -142,7 +203,7 @@ private:
     }
 
     void endRecord() {
-        m_cells << std::exchange(m_field, {});
+        m_cells << unguard_formula(std::exchange(m_field, {}));
         add_sheet_row(m_table, m_record, std::exchange(m_cells, {}));
         ++m_record;
         m_state = State::FieldStart;
@@ -159,8 +220,9 @@ private:
 
 } // namespace
 
-SheetTable read_csv(QIODevice& file, const QString& name, const Progress& progress) {
-    const Encoding encoding = detectEncoding(file, name);
+SheetTable read_csv(QIODevice& file, const QString& name, const Progress& progress,
+                    CsvEncoding chosen) {
+    const Encoding encoding = detectEncoding(file, name, chosen);
     file.seek(encoding.bomLength);
     QStringDecoder decoder =
         encoding.windows1252 ? QStringDecoder("windows-1252") : QStringDecoder(encoding.encoding);

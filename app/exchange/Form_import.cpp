@@ -321,19 +321,19 @@ void Form_import::Command_import_Click() {
         return;
     Database& db = m_context.session().database();
     ImportCounts counts;
-    bool changed = false, cancelled = false;
+    QList<int> changed;
+    bool cancelled = false;
     const bool committed = write_and_reload(
         m_context, QStringLiteral("Import"), QStringLiteral("An error occurred while importing: "),
         [&] {
             cancelled = !run(QStringLiteral("Importing"), [&](const Progress& progress) {
                 // Checked again inside the transaction: what another desk
                 // wrote since the preview counts.
-                m_plan->check(db.store(), progress, ImportPlan::Purpose::Writing);
-                changed = m_plan->count(Verdict::Error) > 0;
-                if (!changed)
+                changed = m_plan->checkAgain(db.store(), progress);
+                if (changed.isEmpty())
                     counts = write_import(db, *m_plan, progress);
             });
-            return !cancelled && !changed;
+            return !cancelled && changed.isEmpty();
         },
         m_reload);
     if (committed) {
@@ -341,13 +341,21 @@ void Form_import::Command_import_Click() {
         accept();
         return;
     }
-    if (changed)
-        ui().message(QStringLiteral("Another desk has changed the database since the preview: "
-                                    "the rows that cannot be imported now are shown. Nothing "
-                                    "was written."),
+    if (!changed.isEmpty()) {
+        QStringList rows;
+        for (const int line : std::as_const(changed).first(std::min<qsizetype>(changed.size(), 10)))
+            rows << QString::number(line);
+        if (changed.size() > 10)
+            rows << QStringLiteral("and %1 more").arg(changed.size() - 10);
+        ui().message(QStringLiteral("Another desk has changed the database since the preview, "
+                                    "so these rows would not be imported as shown: %1. Nothing "
+                                    "was written; the preview now shows them as they are. Import "
+                                    "again to write them.")
+                         .arg(rows.join(QStringLiteral(", "))),
                      MessageIcon::Exclamation);
-    else if (cancelled)
+    } else if (cancelled) {
         ui().message(QStringLiteral("The import was cancelled: nothing was written"));
+    }
     showVerdicts();
 }
 

@@ -37,6 +37,16 @@ ImportField plain(const char* field, const char* heading, QStringList aliases, V
             .blank = std::move(blank)};
 }
 
+// The key of the record the column before names, beside it in exports so
+// that a name several records share never has to be guessed.
+ImportField referenceKey(const char* field, const char* heading) {
+    return {.field = QString::fromLatin1(field),
+            .heading = QString::fromLatin1(heading),
+            .kind = V::Reference,
+            .invalid = QStringLiteral("The %1 is not a whole number above 0")
+                           .arg(QString::fromLatin1(heading))};
+}
+
 ImportField colour(const QString& refusal) {
     return {.field = QStringLiteral("ColourCode"),
             .heading = QStringLiteral("Colour Code"),
@@ -81,12 +91,15 @@ std::vector<ImportField> assetFields() {
         assetValue("NextSchedMaint", "Maintenance", {QStringLiteral("Next Scheduled Maintenance")},
                    V::Date, "maintenance date"),
         plain("StatusID", "Status", {}, V::Status),
+        referenceKey("StatusID", "Status ID"),
         // Beside the type, to tell apart types of one name.
         plain("", "Category", {QStringLiteral("CategoryID")}, V::Category),
         plain("EquipmentID", "Equipment", {QStringLiteral("Equipment Type")}, V::Equipment,
               QStringLiteral("The asset equipment type has not been specified")),
+        referenceKey("EquipmentID", "Equipment ID"),
         plain("AccountID", "Accounts Office",
               {QStringLiteral("Accounts"), QStringLiteral("Office")}, V::Location),
+        referenceKey("AccountID", "Accounts Office ID"),
         plain("Comments", "Comments", {}, V::RichText),
     };
 }
@@ -108,7 +121,9 @@ std::vector<ImportField> equipmentFields() {
              QStringLiteral("The equipment name is too long")),
         plain("CategoryID", "Category", {}, V::Category,
               QStringLiteral("The equipment category has not been specified")),
+        referenceKey("CategoryID", "Category ID"),
         plain("PhotographID", "Photograph", {QStringLiteral("Photo")}, V::Photograph),
+        referenceKey("PhotographID", "Photograph ID"),
         measure("Weight", "weight"),
         measure("Height", "height"),
         measure("Width", "width"),
@@ -132,6 +147,7 @@ std::vector<ImportField> contactFields() {
         text("Email", "Email", {QStringLiteral("E-mail")}, 255, {},
              tooLong(QStringLiteral("email address"), 255)),
         plain("AddressID", "Location", {QStringLiteral("Address")}, V::Location),
+        referenceKey("AddressID", "Location ID"),
         colour(QStringLiteral("You cannot use white or black as a contact colour")),
     };
 }
@@ -199,6 +215,19 @@ const std::vector<ImportField>& import_fields(ImportKind kind) {
     return fields[static_cast<size_t>(kind)];
 }
 
+bool names_reference(const ImportField& field) {
+    switch (field.kind) {
+    case V::Category:
+    case V::Equipment:
+    case V::Status:
+    case V::Location:
+    case V::Photograph:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int field_index(ImportKind kind, const QString& field) {
     const std::vector<ImportField>& fields = import_fields(kind);
     for (size_t f = 0; f < fields.size(); ++f)
@@ -214,8 +243,10 @@ std::vector<int> match_columns(ImportKind kind, const QStringList& headings) {
     for (qsizetype c = 0; c < headings.size(); ++c) {
         const QString key = headingKey(headings[c]);
         for (size_t f = 0; f < fields.size() && !key.isEmpty(); ++f) {
+            // A reference's field name ("AddressID") is its key's column.
+            const bool byFieldName = !fields[f].field.isEmpty() && !names_reference(fields[f]);
             bool named = headingKey(fields[f].heading) == key ||
-                         (!fields[f].field.isEmpty() && headingKey(fields[f].field) == key);
+                         (byFieldName && headingKey(fields[f].field) == key);
             for (const QString& alias : fields[f].aliases)
                 named = named || headingKey(alias) == key;
             if (named && !taken[f]) {

@@ -35,6 +35,7 @@ enum class ValueKind {
     Status,     // by name; empty: the first status
     Location,   // an address by name; empty: none (-1)
     Photograph, // by name; empty: none (-1)
+    Reference,  // the ID of the record the name column beside it names; used when given
 };
 
 // One field a file's column can fill.
@@ -50,6 +51,8 @@ struct ImportField {
     QString tooLong{}; // Text: the message for too many characters
 };
 const std::vector<ImportField>& import_fields(ImportKind kind);
+// True for a field that names another table's record by its name.
+bool names_reference(const ImportField& field);
 // The index of the field that fills the table's `field`, or -1.
 int field_index(ImportKind kind, const QString& field);
 

@@ -23,6 +23,14 @@ const QString offerToMake =
 // New contacts and addresses are blue until someone chooses.
 constexpr int defaultColour = 0xFF0000;
 
+// Any but tab and line breaks, which a cell may hold.
+bool holdsControlCharacter(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c.category() == QChar::Other_Control && c != QLatin1Char('\t') &&
+               c != QLatin1Char('\n') && c != QLatin1Char('\r');
+    });
+}
+
 QString quoted(const QString& text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
@@ -77,10 +85,8 @@ bool sameValue(const QVariant& stored, const QVariant& value, const FieldDef& fi
     }
 }
 
-void addName(QHash<QString, int>& names, const QString& name, int key) {
-    const QString f = folded(name);
-    if (!names.contains(f))
-        names.insert(f, key);
+void addName(QHash<QString, QList<int>>& names, const QString& name, int key) {
+    names[folded(name)].append(key);
 }
 
 } // namespace
@@ -126,12 +132,16 @@ QString ImportPlan::cell(size_t r, int field, bool* number) const {
 }
 
 void ImportPlan::readNames(Store& store) {
-    const auto names = [&store](const char* table, QHash<QString, int>& into) {
+    m_keys.clear();
+    const auto names = [&](const char* table, QHash<QString, QList<int>>& into) {
         into.clear();
+        QSet<int>& keys = m_keys[QString::fromLatin1(table)];
         for (const Row& r : store.select(
                  QStringLiteral("SELECT ID, Name FROM %1 ORDER BY ID").arg(QLatin1String(table)),
-                 {}, {F::Long, F::Text}))
+                 {}, {F::Long, F::Text})) {
             addName(into, r[1].toString(), r[0].toInt());
+            keys.insert(r[0].toInt());
+        }
     };
     names("Table_category", m_categoryIds);
     names("Table_status", m_statusIds);
@@ -143,8 +153,10 @@ void ImportPlan::readNames(Store& store) {
     m_equipment.clear();
     for (const Row& r : store.select(
              QStringLiteral("SELECT ID, Name, CategoryID FROM Table_equipment ORDER BY ID"), {},
-             {F::Long, F::Text, F::Long}))
+             {F::Long, F::Text, F::Long})) {
         m_equipment[folded(r[1].toString())].push_back({r[0].toInt(), r[2].toInt()});
+        m_keys[QStringLiteral("Table_equipment")].insert(r[0].toInt());
+    }
 }
 
 void ImportPlan::readExisting(Store& store, const Progress& progress, Purpose purpose) {
@@ -189,6 +201,12 @@ void ImportPlan::readSerials(Store& store, const Progress& progress) {
         if (!serial.isEmpty())
             wanted.insert(folded(serial));
     }
+    // An update that moves a record to another type keeps its serial.
+    const auto serialIndex = static_cast<size_t>(
+        findField(*m_table, QStringLiteral("SerialNumber")) - m_table->fields.data());
+    for (const Row& record : std::as_const(m_existing))
+        if (const QString serial = record.at(serialIndex).toString(); !serial.isEmpty())
+            wanted.insert(folded(serial));
     if (wanted.isEmpty())
         return;
     // Paged by key, so memory holds a page and the serials that match.
@@ -214,8 +232,9 @@ void ImportPlan::readSerials(Store& store, const Progress& progress) {
 int ImportPlan::equipmentOf(const QString& name, const QString& category, QString* error) const {
     std::vector<Equipment> types = m_equipment.value(folded(name));
     if (!category.isEmpty()) {
-        const int categoryId = categoryKey(category);
-        std::erase_if(types, [categoryId](const Equipment& e) { return e.category != categoryId; });
+        const QList<int> categories = m_categoryIds.value(folded(category));
+        std::erase_if(
+            types, [&categories](const Equipment& e) { return !categories.contains(e.category); });
     }
     if (types.size() == 1)
         return types.front().id;
@@ -230,15 +249,12 @@ int ImportPlan::equipmentOf(const QString& name, const QString& category, QStrin
 
 QString ImportPlan::fieldValue(const ImportField& field, const QString& text, bool number,
                                Checked& row, const QString& category, QVariant* value) const {
-    const auto byName = [&](const QHash<QString, int>& names, const QString& what) {
-        const auto found = names.constFind(folded(text));
-        if (found == names.cend())
-            return QStringLiteral("There is no %1 named %2").arg(what, quoted(text));
-        *value = *found;
-        return QString();
+    const auto byName = [&](const QHash<QString, QList<int>>& names, const QString& what) {
+        return this->byName(names, what, text, value);
     };
     switch (field.kind) {
     case ValueKind::Key:
+    case ValueKind::Reference:
         return {};
     case ValueKind::Text:
         if (text.size() > field.size)
@@ -301,6 +317,9 @@ QString ImportPlan::fieldValue(const ImportField& field, const QString& text, bo
             *value = row.equipment = key;
             return {};
         }
+        // Never a second type of a name: the equipment view refuses one.
+        if (m_options.createMissing && m_equipment.contains(folded(text)))
+            return QStringLiteral("That equipment name already exists in another category");
         if (!m_options.createMissing)
             return (category.isEmpty()
                         ? QStringLiteral("There is no equipment type named %1").arg(quoted(text))
@@ -319,12 +338,49 @@ QString ImportPlan::fieldValue(const ImportField& field, const QString& text, bo
     return {};
 }
 
+QString ImportPlan::byName(const QHash<QString, QList<int>>& names, const QString& what,
+                           const QString& name, QVariant* value) const {
+    const QList<int> keys = names.value(folded(name));
+    if (keys.isEmpty())
+        return QStringLiteral("There is no %1 named %2").arg(what, quoted(name));
+    if (keys.size() > 1)
+        return QStringLiteral("%1 records of the %2 list are named %3: give its ID in the %4 ID "
+                              "column")
+            .arg(keys.size())
+            .arg(what, quoted(name), what.left(1).toUpper() + what.mid(1));
+    *value = keys.front();
+    return {};
+}
+
+QString ImportPlan::referenceKey(size_t r, const FieldDef* def, int* key) const {
+    *key = 0;
+    const std::vector<ImportField>& fields = import_fields(m_kind);
+    for (size_t f = 0; f < fields.size(); ++f) {
+        if (fields[f].kind != ValueKind::Reference || m_defs[f] != def)
+            continue;
+        const QString text = cell(r, static_cast<int>(f));
+        if (text.isEmpty())
+            return {};
+        bool ok = false;
+        const int given = text.toInt(&ok);
+        if (!ok || given <= 0)
+            return fields[f].invalid;
+        const TableDef* target = referencedTable(*m_table, def->name);
+        if (!m_keys.value(target->name).contains(given))
+            return QStringLiteral("There is no record with the %1 %2")
+                .arg(fields[f].heading)
+                .arg(given);
+        *key = given;
+    }
+    return {};
+}
+
 ImportPlan::Checked ImportPlan::convert(size_t r) const {
     Checked row;
     const SheetRow& sheetRow = m_sheet.rows[r];
-    if (sheetRow.cells.size() > m_sheet.headings.size()) {
+    if (sheetRow.width > m_sheet.headings.size()) {
         row.error = QStringLiteral("This row has %1 cells, more than the %2 headings")
-                        .arg(sheetRow.cells.size())
+                        .arg(sheetRow.width)
                         .arg(m_sheet.headings.size());
         return row;
     }
@@ -336,6 +392,12 @@ ImportPlan::Checked ImportPlan::convert(size_t r) const {
         const ImportField& field = fields[f];
         bool number = false;
         const QString text = cell(r, static_cast<int>(f), &number);
+        if (holdsControlCharacter(text)) {
+            row.error = QStringLiteral("The %1 holds a control character (such as an escape), "
+                                       "which cannot be imported")
+                            .arg(field.heading);
+            return row;
+        }
         if (field.kind == ValueKind::Key) {
             if (!m_options.update || text.isEmpty())
                 continue;
@@ -359,7 +421,21 @@ ImportPlan::Checked ImportPlan::convert(size_t r) const {
             continue;
         }
         const FieldDef* def = m_defs[f];
+        if (field.kind == ValueKind::Reference)
+            continue; // taken with the name column it stands beside
         QVariant value;
+        int givenKey = 0;
+        if (names_reference(field)) {
+            row.error = referenceKey(r, def, &givenKey);
+            if (!row.error.isEmpty())
+                return row;
+        }
+        if (givenKey > 0) {
+            if (field.kind == ValueKind::Equipment)
+                row.equipment = givenKey;
+            row.values.push_back({def, givenKey, {}});
+            continue;
+        }
         if (text.isEmpty()) {
             if (!adding)
                 continue; // an update leaves what an empty cell does not say
@@ -398,16 +474,32 @@ ImportPlan::Checked ImportPlan::convert(size_t r) const {
         }
         row.values.push_back({def, coerceValue(value, def->type, def->name), {}});
     }
-    if (m_kind == ImportKind::Assets && row.equipment == 0 && !adding)
+    if (m_kind == ImportKind::Assets && row.equipment == 0 && !adding &&
+        row.missingEquipment.name.isEmpty())
         row.equipment = m_existing.value(row.id).at(1).toInt(); // the record's EquipmentID
     return row;
 }
 
-QString ImportPlan::duplicate(size_t r, const Checked& row, QHash<QString, int>& namesSeen,
-                              QHash<QString, int>& serialsSeen, bool* unchanged) const {
+QString ImportPlan::duplicate(size_t r, const Checked& row, Seen& seen, bool* unchanged) const {
     const int line = m_sheet.rows[r].line;
-    if (m_kind == ImportKind::Assets && !row.serial.isEmpty()) {
-        const QString serial = folded(row.serial);
+    if (row.id > 0) {
+        if (const int earlier = seen.records.value(row.id))
+            return QStringLiteral("%1 %2 is also in row %3")
+                .arg(import_kind(m_kind).record.left(1).toUpper() +
+                     import_kind(m_kind).record.mid(1))
+                .arg(row.id)
+                .arg(earlier);
+        seen.records.insert(row.id, line);
+    }
+    QString serialGiven = row.serial;
+    if (m_kind == ImportKind::Assets && serialGiven.isEmpty() && row.id > 0) {
+        // A change of type alone is checked as a change of serial is.
+        const auto index = static_cast<size_t>(findField(*m_table, QStringLiteral("SerialNumber")) -
+                                               m_table->fields.data());
+        serialGiven = m_existing.value(row.id).at(index).toString().trimmed();
+    }
+    if (m_kind == ImportKind::Assets && !serialGiven.isEmpty()) {
+        const QString serial = folded(serialGiven);
         const QString type = row.equipment > 0
                                  ? QString::number(row.equipment)
                                  : folded(row.missingEquipment.name) + QLatin1Char('\x1f') +
@@ -416,15 +508,15 @@ QString ImportPlan::duplicate(size_t r, const Checked& row, QHash<QString, int>&
             if (equipment == row.equipment && row.equipment > 0 && asset != row.id)
                 return QStringLiteral("The serial number %1 is already used by asset %2 of this "
                                       "equipment type")
-                    .arg(row.serial)
+                    .arg(serialGiven)
                     .arg(asset);
         const QString key = type + QLatin1Char('\x1e') + serial;
-        if (const int earlier = serialsSeen.value(key))
+        if (const int earlier = seen.serials.value(key))
             return QStringLiteral("The serial number %1 is also in row %2, for the same "
                                   "equipment type")
-                .arg(row.serial)
+                .arg(serialGiven)
                 .arg(earlier);
-        serialsSeen.insert(key, line);
+        seen.serials.insert(key, line);
         return {};
     }
     const bool named = m_kind == ImportKind::Categories || m_kind == ImportKind::Statuses ||
@@ -441,9 +533,9 @@ QString ImportPlan::duplicate(size_t r, const Checked& row, QHash<QString, int>&
     const QString refusal = m_kind == ImportKind::Equipment
                                 ? QStringLiteral("That equipment name already exists")
                                 : QStringLiteral("That name already exists");
-    const int earlier = namesSeen.value(name);
+    const int earlier = seen.names.value(name);
     if (!exists && earlier == 0)
-        namesSeen.insert(name, line);
+        seen.names.insert(name, line);
     // A category or status is nothing but its name: one already there is
     // the one the row means, so importing a list twice changes nothing.
     *unchanged = m_kind != ImportKind::Equipment;
@@ -455,10 +547,9 @@ QString ImportPlan::duplicate(size_t r, const Checked& row, QHash<QString, int>&
     return {};
 }
 
-RowVerdict ImportPlan::verdictOf(size_t r, QHash<QString, int>& namesSeen,
-                                 QHash<QString, int>& serialsSeen) {
+RowVerdict ImportPlan::verdictOf(size_t r, Seen& seen) {
     const SheetRow& cells = m_sheet.rows[r];
-    bool anything = cells.cells.size() > m_sheet.headings.size();
+    bool anything = cells.width > m_sheet.headings.size();
     for (size_t c = 0; c < m_columns.size() && !anything; ++c)
         anything =
             m_columns[c] >= 0 && !cells.cells.value(static_cast<qsizetype>(c)).trimmed().isEmpty();
@@ -468,28 +559,38 @@ RowVerdict ImportPlan::verdictOf(size_t r, QHash<QString, int>& namesSeen,
     Checked row = convert(r);
     bool unchanged = false;
     if (row.error.isEmpty())
-        row.error = duplicate(r, row, namesSeen, serialsSeen, &unchanged);
+        row.error = duplicate(r, row, seen, &unchanged);
     if (!row.error.isEmpty())
         return {unchanged ? Verdict::Unchanged : Verdict::Error, row.id, row.error};
     noteReferences(row.values);
     const ImportKindInfo& kind = import_kind(m_kind);
+    QStringList made;
+    noteMissing(row, made);
+    const QString with =
+        made.isEmpty()
+            ? QString()
+            : QStringLiteral(", with the %1").arg(made.join(QStringLiteral(" and the ")));
     if (row.id > 0) {
         QStringList changed;
         const std::vector<ImportField>& fields = import_fields(m_kind);
         for (const FieldValue& v : changes(row))
             for (const ImportField& f : fields)
-                if (f.field == v.field->name)
+                if (f.field == v.field->name && f.kind != ValueKind::Reference)
                     changed << f.heading;
-        if (changed.isEmpty())
+        if (changed.isEmpty() && made.isEmpty())
             return {Verdict::Unchanged, row.id,
                     QStringLiteral("No change to %1 %2").arg(kind.record).arg(row.id)};
         return {Verdict::Update, row.id,
                 QStringLiteral("Update %1 %2: %3")
-                    .arg(kind.record)
-                    .arg(row.id)
-                    .arg(changed.join(QStringLiteral(", ")))};
+                        .arg(kind.record)
+                        .arg(row.id)
+                        .arg(changed.join(QStringLiteral(", "))) +
+                    with};
     }
-    QStringList made;
+    return {Verdict::Add, 0, QStringLiteral("Add") + with};
+}
+
+void ImportPlan::noteMissing(const Checked& row, QStringList& made) {
     if (!row.missingCategory.isEmpty()) {
         if (!m_newCategoriesNamed.contains(folded(row.missingCategory))) {
             m_newCategoriesNamed.insert(folded(row.missingCategory));
@@ -506,10 +607,6 @@ RowVerdict ImportPlan::verdictOf(size_t r, QHash<QString, int>& namesSeen,
         }
         made << QStringLiteral("new equipment type %1").arg(quoted(row.missingEquipment.name));
     }
-    return {Verdict::Add, 0,
-            made.isEmpty()
-                ? QStringLiteral("Add")
-                : QStringLiteral("Add, with the %1").arg(made.join(QStringLiteral(" and the ")))};
 }
 
 void ImportPlan::check(Store& store, const Progress& progress, Purpose purpose) {
@@ -524,13 +621,24 @@ void ImportPlan::check(Store& store, const Progress& progress, Purpose purpose) 
     m_referencedKeys.clear();
     m_verdicts.clear();
     m_verdicts.reserve(m_sheet.rows.size());
-    QHash<QString, int> namesSeen, serialsSeen;
+    Seen seen;
     const auto total = static_cast<qint64>(m_sheet.rows.size());
     for (size_t r = 0; r < m_sheet.rows.size(); ++r) {
-        m_verdicts.push_back(verdictOf(r, namesSeen, serialsSeen));
+        m_verdicts.push_back(verdictOf(r, seen));
         if (r % checkedBetweenReports == 0 && progress && !progress(static_cast<qint64>(r), total))
             throw Cancelled();
     }
+}
+
+QList<int> ImportPlan::checkAgain(Store& store, const Progress& progress) {
+    const std::vector<RowVerdict> shown = m_verdicts;
+    check(store, progress, Purpose::Writing);
+    QList<int> changed;
+    for (size_t r = 0; r < m_verdicts.size(); ++r)
+        if (r >= shown.size() || m_verdicts[r].verdict != shown[r].verdict ||
+            m_verdicts[r].key != shown[r].key || m_verdicts[r].text != shown[r].text)
+            changed << m_sheet.rows[r].line;
+    return changed;
 }
 
 std::vector<FieldValue> ImportPlan::changes(const Checked& row) const {
@@ -558,7 +666,8 @@ void ImportPlan::equipmentMade(const NewEquipment& made) {
 }
 
 int ImportPlan::categoryKey(const QString& name) const {
-    return m_categoryIds.value(folded(name), 0);
+    const QList<int> keys = m_categoryIds.value(folded(name));
+    return keys.size() == 1 ? keys.front() : 0;
 }
 
 void ImportPlan::noteReferences(const std::vector<FieldValue>& values) {

@@ -45,6 +45,11 @@ public:
     ImportPlan(ImportKind kind, const SheetTable& sheet, std::vector<int> columns,
                ImportOptions options);
 
+    // Checks the rows again to write them (see check) and names the sheet's
+    // lines whose verdict is no longer the one shown: nothing may be written
+    // then.
+    QList<int> checkAgain(Store& store, const Progress& progress);
+
     // Reads the names and records the rows refer to and gives each row its
     // verdict. Engine failures throw; Cancelled when `progress` says stop.
     // Checked to write (inside the import's transaction), the records the
@@ -66,8 +71,8 @@ public:
     std::vector<NewEquipment>& newEquipment() { return m_newEquipment; }
     void categoryMade(const QString& name, int key);
     void equipmentMade(const NewEquipment& made);
-    // The key of the category of that name (the lowest, where names repeat),
-    // made ones included; 0 when there is none.
+    // The key of the one category of that name, made ones included; 0 when
+    // there is none or several share it.
     int categoryKey(const QString& name) const;
     // The records the rows refer to, to hold while they are written.
     const std::vector<std::pair<QString, int>>& referencedRecords() const { return m_referenced; }
@@ -91,12 +96,23 @@ private:
     void readNames(Store& store);
     void readExisting(Store& store, const Progress& progress, Purpose purpose);
     void readSerials(Store& store, const Progress& progress);
-    RowVerdict verdictOf(size_t r, QHash<QString, int>& namesSeen,
-                         QHash<QString, int>& serialsSeen);
+    // What the rows of the sheet have named so far: names and serials
+    // (folded) and records updated, each with the line that named it first.
+    struct Seen {
+        QHash<QString, int> names, serials;
+        QHash<int, int> records;
+    };
+    RowVerdict verdictOf(size_t r, Seen& seen);
+    void noteMissing(const Checked& row, QStringList& made);
+    // The record a name column names, or why it cannot be told.
+    QString byName(const QHash<QString, QList<int>>& names, const QString& what,
+                   const QString& name, QVariant* value) const;
+    // The key an ID column gives for a reference field, 0 when its cell is
+    // empty, or why it cannot be used.
+    QString referenceKey(size_t r, const FieldDef* def, int* key) const;
     // Why the row repeats a record or an earlier row, or nothing; with
     // `unchanged` set when that only means there is nothing to write.
-    QString duplicate(size_t r, const Checked& row, QHash<QString, int>& namesSeen,
-                      QHash<QString, int>& serialsSeen, bool* unchanged) const;
+    QString duplicate(size_t r, const Checked& row, Seen& seen, bool* unchanged) const;
     QString fieldValue(const ImportField& field, const QString& text, bool number, Checked& row,
                        const QString& category, QVariant* value) const;
     void noteReferences(const std::vector<FieldValue>& values);
@@ -115,8 +131,10 @@ private:
     const TableDef* m_table;
     std::vector<RowVerdict> m_verdicts;
 
-    // Names (folded) to keys.
-    QHash<QString, int> m_categoryIds, m_statusIds, m_locationIds, m_photoIds;
+    // Names (folded) to the keys of the records that have them, and every
+    // key of the tables a reference may name.
+    QHash<QString, QList<int>> m_categoryIds, m_statusIds, m_locationIds, m_photoIds;
+    QHash<QString, QSet<int>> m_keys;
     struct Equipment {
         int id, category;
     };

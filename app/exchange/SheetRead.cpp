@@ -12,6 +12,12 @@ SheetError tooMuchText() {
                           .arg(largestSheetCharacters / (1024 * 1024)));
 }
 
+SheetError tooManyCells() {
+    return SheetError(QStringLiteral("The file holds more cells than Gearlog imports at once "
+                                     "(%1): import it in parts")
+                          .arg(QLocale().toString(largestSheetCells)));
+}
+
 void add_sheet_row(SheetTable& table, int line, QStringList cells, quint64 numbers) {
     while (!cells.isEmpty() && cells.back().trimmed().isEmpty())
         cells.removeLast();
@@ -26,14 +32,23 @@ void add_sheet_row(SheetTable& table, int line, QStringList cells, quint64 numbe
     if (table.rows.size() >= static_cast<size_t>(largestSheetRows))
         throw SheetError(QStringLiteral("The file holds more than %1 rows: import it in parts")
                              .arg(QLocale().toString(largestSheetRows)));
+    // Cells past the last heading only tell that the row has too many.
+    int width = 0;
+    if (cells.size() > table.headings.size()) {
+        width = static_cast<int>(cells.size());
+        cells.resize(table.headings.size());
+    }
     for (const QString& cell : cells)
         table.characters += cell.size();
+    table.cells += cells.size();
     if (table.characters > largestSheetCharacters)
         throw tooMuchText();
-    table.rows.push_back({line, std::move(cells), numbers});
+    if (table.cells > largestSheetCells)
+        throw tooManyCells();
+    table.rows.push_back({line, std::move(cells), numbers, width});
 }
 
-SheetTable read_sheet(const QString& path, const Progress& progress) {
+SheetTable read_sheet(const QString& path, const Progress& progress, CsvEncoding encoding) {
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -59,7 +74,7 @@ SheetTable read_sheet(const QString& path, const Progress& progress) {
         throw SheetError(
             QStringLiteral("%1 is damaged: it cannot be read as an .xlsx workbook").arg(name));
     } else {
-        table = read_csv(file, name, progress);
+        table = read_csv(file, name, progress, encoding);
     }
     if (table.headings.isEmpty())
         throw SheetError(QStringLiteral("%1 holds nothing to import").arg(name));

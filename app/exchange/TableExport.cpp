@@ -70,6 +70,10 @@ SheetTable export_table(Store& store, ImportKind kind) {
                 text = QString::number(key);
                 number = true;
                 break;
+            case ValueKind::Reference:
+                number = key > 0; // 0, -1 and Null name none
+                text = number ? QString::number(key) : QString();
+                break;
             case ValueKind::Text:
                 text = v.toString();
                 break;

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
+#include <algorithm>
+#include <cmath>
 #include <unzip.h>
 
 #include <functional>
@@ -139,6 +141,8 @@ QStringList sharedStrings(Workbook& book) {
                 characters += strings.back().size();
                 if (characters > largestSheetCharacters)
                     throw tooMuchText();
+                if (strings.size() > largestSheetCells)
+                    throw tooManyCells();
             }
         }
     });
@@ -221,11 +225,25 @@ int columnOf(QStringView reference) {
     return i == 0 ? -1 : column - 1;
 }
 
-// A number as text in the C form, without the float noise (12.300000000000001).
+// A number as text in the C form, without the float noise (12.300000000000001);
+// a whole number keeps every digit (a serial typed as a number), as the cell
+// stores it where a double holds fewer.
 QString numberText(QStringView value) {
     bool ok = false;
     const double number = value.toDouble(&ok);
-    return ok ? QString::number(number, 'g', 15) : value.toString();
+    if (!ok)
+        return value.toString();
+    constexpr double exactWhole = 9007199254740992.0; // 2^53
+    const bool whole = std::trunc(number) == number && std::abs(number) < 1e21;
+    if (whole && std::abs(number) <= exactWhole)
+        return QString::number(static_cast<qint64>(number));
+    if (whole) {
+        const QStringView digits = value.startsWith(u'-') ? value.mid(1) : value;
+        const bool plain =
+            std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); });
+        return plain ? value.toString() : QString::number(number, 'f', 0);
+    }
+    return QString::number(number, 'g', 15);
 }
 
 QString serialDate(QStringView value, bool from1904) {

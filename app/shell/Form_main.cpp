@@ -284,12 +284,19 @@ void Form_main::menu_recent_changes() {
 }
 
 void Form_main::menu_import() {
-    if (databaseOpen())
-        guarded([this] {
-            Form_import form(
-                *this, [this] { menu_refresh(); }, this);
-            ui().runModal(form);
-        })();
+    if (!databaseOpen())
+        return;
+    // Told before any file is read, not after its preview.
+    if (m_session->isReadOnly()) {
+        ui().message(QStringLiteral("This database is open read only: nothing can be imported "
+                                    "into it"));
+        return;
+    }
+    guarded([this] {
+        Form_import form(
+            *this, [this] { menu_refresh(); }, this);
+        ui().runModal(form);
+    })();
 }
 
 void Form_main::menu_attention() {

@@ -4,6 +4,7 @@
 #include "Dialect.h"
 #include "EngineError.h"
 #include "RecordHelpers.h"
+#include "RowWriter.h"
 #include "Session.h"
 
 #include <QHash>
@@ -22,7 +23,6 @@ const QString completionField = QStringLiteral("CompletionDate");
 const QString transferField = QStringLiteral("TransferID");
 
 // Rows written by one statement, and keys asked for by one.
-constexpr size_t rowsPerInsert = 200;
 constexpr size_t keysPerStatement = 500;
 
 // Runs `run` for the keys a chunk at a time, with "?, ?, ..." for the
@@ -76,9 +76,9 @@ QHash<int, int> holdAssets(Store& store, const std::vector<int>& assets) {
 }
 
 // The first open line of each asset on the shipment it leaves (asset ->
-// that shipment).
-std::vector<int> openLinesLeft(Store& store, const QHash<int, int>& leaving) {
-    std::vector<int> lines;
+// that shipment), with its asset.
+std::vector<std::pair<int, int>> openLinesLeft(Store& store, const QHash<int, int>& leaving) {
+    std::vector<std::pair<int, int>> lines;
     QSet<int> found;
     eachChunk(std::vector<int>(leaving.keyBegin(), leaving.keyEnd()), [&](const QString& marks,
                                                                           QVariantList ids) {
@@ -92,7 +92,7 @@ std::vector<int> openLinesLeft(Store& store, const QHash<int, int>& leaving) {
             const int asset = row[1].toInt();
             if (row[2].toInt() == leaving.value(asset) && !found.contains(asset)) {
                 found.insert(asset);
-                lines.push_back(row[0].toInt());
+                lines.emplace_back(row[0].toInt(), asset);
             }
         }
     });
@@ -100,34 +100,19 @@ std::vector<int> openLinesLeft(Store& store, const QHash<int, int>& leaving) {
 }
 
 // Adds an open line on the shipment for each asset, the keys taken
-// together and the rows written in batches; returns the new lines' keys.
-QList<int> addOpenLines(Database& db, int shipment, const std::vector<int>& assets) {
+// together and the rows written in batches.
+void addOpenLines(Database& db, int shipment, const std::vector<int>& assets) {
     if (assets.empty())
-        return {};
-    const std::vector<int> keys =
-        next_ids(db, QStringLiteral("Table_ShippingList"), static_cast<int>(assets.size()));
-    for (size_t first = 0; first < assets.size(); first += rowsPerInsert) {
-        const size_t last = std::min(assets.size(), first + rowsPerInsert);
-        QStringList rows;
-        QVariantList values;
-        for (size_t r = first; r < last; ++r) {
-            rows << QStringLiteral("(?, ?, ?, ?, ?)");
-            values << keys[r] << shipment << assets[r] << false << -1;
-        }
-        db.store().execute(QStringLiteral("INSERT INTO Table_shippinglist (ID, ShipmentID, "
-                                          "AssetID, IsCompleted, TransferID) VALUES ") +
-                               rows.join(QStringLiteral(", ")),
-                           values);
-    }
+        return;
+    const TableDef& table = *findTable(QStringLiteral("Table_shippinglist"));
+    const std::vector<int> keys = next_ids(db, table.name, static_cast<int>(assets.size()));
+    RowWriter lines(db, table);
     for (size_t r = 0; r < assets.size(); ++r)
-        db.recordChange({QStringLiteral("Table_shippinglist"),
-                         keys[r],
-                         ChangeAction::Added,
-                         {{QStringLiteral("ShipmentID"), {}, QString::number(shipment)},
-                          {QStringLiteral("AssetID"), {}, QString::number(assets[r])},
-                          {QStringLiteral("IsCompleted"), {}, QStringLiteral("No")},
-                          {QStringLiteral("TransferID"), {}, QStringLiteral("-1")}}});
-    return QList<int>(keys.begin(), keys.end());
+        lines.insert(keys[r], {{findField(table, shipmentField), shipment},
+                               {findField(table, assetField), assets[r]},
+                               {findField(table, completedField), false},
+                               {findField(table, transferField), -1}});
+    lines.flush();
 }
 
 // Holds the asset before its lines, in the order a save takes them, so a
@@ -187,8 +172,7 @@ void store_shipping_list(Session& session, int shipment, int shown,
         return;
     // The lines name the shipment: it stays while they are written (a
     // save has written it already, and so holds it).
-    if (!db.wroteRow(QStringLiteral("Table_shipment"), shipment) &&
-        !lock_row(db, QStringLiteral("Table_shipment"), shipment, RowLock::ForReference))
+    if (!db.holdReferenced(QStringLiteral("Table_shipment"), shipment))
         throw EngineError(
             QStringLiteral("The shipment %1 was deleted by another user").arg(shipment),
             QStringLiteral("store the shipping list"));
@@ -206,50 +190,29 @@ void store_shipping_list(Session& session, int shipment, int shown,
         if (from > 0)
             leaving.insert(assetId, from);
     }
-    const std::vector<int> completed = openLinesLeft(store, leaving);
+    const auto completed = openLinesLeft(store, leaving);
     // New open lines, their keys taken together.
     std::vector<int> adding;
     for (const int assetId : listed)
         if (shown != shipment || !stored.contains(assetId))
             adding.push_back(assetId);
-    QList<int> linesTouched(completed.begin(), completed.end());
-    linesTouched += addOpenLines(db, shipment, adding);
-    const QString completedOn = history_text(now, FieldType::Date);
-    eachChunk(completed, [&](const QString& marks, const QVariantList& ids) {
-        // What the history says each line leaves behind.
-        for (const Row& line : store.select(
-                 QStringLiteral("SELECT ID, TransferID FROM Table_shippinglist WHERE ID IN (%1)")
-                     .arg(marks),
-                 ids, {FieldType::Long, FieldType::Long}))
-            db.recordChange(
-                {QStringLiteral("Table_ShippingList"),
-                 line[0].toInt(),
-                 ChangeAction::Changed,
-                 {{QStringLiteral("IsCompleted"), QStringLiteral("No"), QStringLiteral("Yes")},
-                  {QStringLiteral("CompletionDate"), {}, completedOn},
-                  {QStringLiteral("TransferID"), history_text(line[1], FieldType::Long),
-                   QString::number(shipment)}}});
-        store.execute(QStringLiteral("UPDATE Table_shippinglist SET IsCompleted = ?, "
-                                     "CompletionDate = ?, TransferID = ? WHERE ID IN (%1)")
-                          .arg(marks),
-                      QVariantList{true, now, shipment} + ids);
-    });
-    eachChunk(moving, [&](const QString& marks, const QVariantList& ids) {
-        store.execute(
-            QStringLiteral("UPDATE Table_asset SET ShipmentID = ? WHERE ID IN (%1)").arg(marks),
-            QVariantList{shipment} + ids);
-    });
+    addOpenLines(db, shipment, adding);
+    const TableDef& lineTable = *findTable(QStringLiteral("Table_shippinglist"));
+    RowWriter lines(db, lineTable);
+    for (const auto& [lineId, assetId] : completed)
+        lines.update(lineId,
+                     {{findField(lineTable, assetField), assetId},
+                      {findField(lineTable, shipmentField), leaving.value(assetId)}},
+                     {{findField(lineTable, completedField), true},
+                      {findField(lineTable, completionField), now},
+                      {findField(lineTable, transferField), shipment}});
+    lines.flush();
+    // The assets are held since holdAssets: nothing to compare.
+    const TableDef& assetTable = *findTable(QStringLiteral("Table_asset"));
+    RowWriter assets(db, assetTable);
     for (const int assetId : moving)
-        db.recordChange(
-            {QStringLiteral("Table_asset"),
-             assetId,
-             ChangeAction::Changed,
-             {{QStringLiteral("ShipmentID"), QString::number(std::max(0, standing.value(assetId))),
-               QString::number(shipment)}}});
-    // Every cursor sees the lines and the assets as they are now.
-    db.rowsChanged(*findTable(QStringLiteral("Table_shippinglist")), linesTouched, nullptr);
-    db.rowsChanged(*findTable(QStringLiteral("Table_asset")),
-                   QList<int>(moving.begin(), moving.end()), nullptr);
+        assets.update(assetId, {}, {{findField(assetTable, shipmentField), shipment}});
+    assets.flush();
 }
 
 LineState remove_open_line(Session& session, int shipment, int assetId) {
@@ -331,15 +294,13 @@ Deletion delete_shipment(Session& session, int shipment) {
     find_record_by_number(shipments, idField, shipment);
     shipments.deleteRecord();
     // No line names it; an asset still standing on it goes back to stock.
+    const TableDef& assetTable = *findTable(QStringLiteral("Table_asset"));
+    const FieldDef* standsOn = findField(assetTable, shipmentField);
+    RowWriter assets(db, assetTable);
     for (const int assetId : db.store().selectKeys(
              QStringLiteral("SELECT ID FROM Table_asset WHERE ShipmentID = ?"), {shipment}))
-        db.recordChange(
-            {QStringLiteral("Table_asset"),
-             assetId,
-             ChangeAction::Changed,
-             {{QStringLiteral("ShipmentID"), QString::number(shipment), QStringLiteral("0")}}});
-    session.execute(QStringLiteral("UPDATE Table_asset SET ShipmentID = 0 WHERE ShipmentID = %1")
-                        .arg(shipment));
+        assets.update(assetId, {{standsOn, shipment}}, {{standsOn, 0}});
+    assets.flush();
     return {true, {}};
 }
 

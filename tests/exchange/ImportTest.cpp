@@ -311,8 +311,9 @@ TEST_P(Import, TheWindowPreviewsChecksAgainAndCounts) {
     scripted.dialogs.push_back(playImport);
     window->findChild<QAction*>(QStringLiteral("menu_import"))->trigger();
     EXPECT_EQ(scripted.messages,
-              strings({"Another desk has changed the database since the preview: the rows that "
-                       "cannot be imported now are shown. Nothing was written."}));
+              strings({"Another desk has changed the database since the preview, so these rows "
+                       "would not be imported as shown: 2. Nothing was written; the preview now "
+                       "shows them as they are. Import again to write them."}));
     EXPECT_EQ(count("Table_asset"), 4);
 
     second->execute(QStringLiteral("UPDATE Table_status SET Name = 'Lost' WHERE Name = 'Missing'"));

@@ -79,9 +79,27 @@ TEST_F(SheetRead, CsvInEveryEncodingAndSeparator) {
     utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
     t = read_sheet(file("c.txt", utf16));
     EXPECT_EQ(cells(t, 0), QStringList({QStringLiteral("Øyvind"), QStringLiteral("5")}));
-    // Ragged rows are kept as they are: the check says which.
+    // Ragged rows keep their width, not the cells past the headings: the
+    // check says which.
     t = read_sheet(file("d.csv", "Name\nA,B,C\n"));
-    EXPECT_EQ(cells(t, 0).size(), 3);
+    EXPECT_EQ(cells(t, 0).size(), 1);
+    EXPECT_EQ(t.rows[0].width, 3);
+    // UTF-8 but for one stray byte: never read as Windows-1252 unless chosen.
+    const QString stray = file("e.csv", "Name\nCaf\xC3\xA9\nNa\xEFve\n");
+    try {
+        read_sheet(stray);
+        ADD_FAILURE() << "a stray byte was taken for Windows-1252";
+    } catch (const SheetError& e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("(0xef) on line 3, character 3")))
+            << e.text().toStdString();
+    }
+    t = read_sheet(stray, {}, CsvEncoding::Windows1252);
+    EXPECT_EQ(cells(t, 1), QStringList{QStringLiteral("Na\u00EFve")});
+    // Cells a spreadsheet would run are read back as they were written.
+    t = read_sheet(file("f.csv", "Name\n'=1+2\n''@x\n'plain\n"));
+    EXPECT_EQ(cells(t, 0), strings({"=1+2"}));
+    EXPECT_EQ(cells(t, 1), strings({"'@x"}));
+    EXPECT_EQ(cells(t, 2), strings({"'plain"}));
 }
 
 TEST_F(SheetRead, WorkbookCellsOfEveryKind) {

@@ -271,13 +271,7 @@ protected:
 
     void addAsset(Session& desk) {
         const int id = Model::nextKey(std::views::keys(model.assets));
-        inTransaction(desk, [&] {
-            Recordset& assets = desk.rs_asset();
-            add_new_record(assets, desk.database(), QStringLiteral("Table_Asset"));
-            assets.setValue(QStringLiteral("ModelNumber"), QStringLiteral("M-%1").arg(id));
-            assets.setValue(QStringLiteral("ShipmentID"), 0);
-            assets.update();
-        });
+        inTransaction(desk, [&] { addStockAsset(desk); });
         model.assets[id] = 0;
     }
 

@@ -23,14 +23,8 @@ protected:
     void SetUp() override {
         BothStores::SetUp();
         session->openTableCursors();
-        Recordset& assets = session->rs_asset();
-        for (int id = 1; id <= 4; ++id) {
-            assets.addNew();
-            assets.setValue(QStringLiteral("ID"), id);
-            assets.setValue(QStringLiteral("ModelNumber"), QStringLiteral("M-%1").arg(id));
-            assets.setValue(QStringLiteral("ShipmentID"), 0);
-            assets.update();
-        }
+        for (int id = 1; id <= 4; ++id)
+            addStockAsset(*session, id);
     }
     void TearDown() override { EXPECT_EQ(checkDatabase(*fresh->openStore()), QStringList()); }
     // Stores a shipment and its list in one transaction, as a save does.
@@ -239,14 +233,8 @@ TEST(ServerRaces, ASaveAndADeleteOfWhatItNamesNeverBothCommit) {
     auto desk = fresh.openSession();
     desk->openTableCursors();
     constexpr int rounds = 20;
-    for (int id = 1; id <= rounds; ++id) {
-        Recordset& assets = desk->rs_asset();
-        assets.addNew();
-        assets.setValue(QStringLiteral("ID"), id);
-        assets.setValue(QStringLiteral("ModelNumber"), QStringLiteral("M-%1").arg(id));
-        assets.setValue(QStringLiteral("ShipmentID"), 0);
-        assets.update();
-    }
+    for (int id = 1; id <= rounds; ++id)
+        addStockAsset(*desk, id);
     // A save onto a stored shipment (its row rewritten, the asset listed);
     // the delete takes the asset or that shipment.
     const auto save = [](Session& s, int shipment, int asset) {

@@ -1,8 +1,11 @@
 #include "TestStores.h"
 
 #include "ConnectionString.h"
+#include "Database.h"
 #include "EngineError.h"
+#include "RecordHelpers.h"
 #include "SchemaBuilder.h"
+#include "Session.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -113,6 +116,31 @@ QString writeFile(const QString& path, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         throw EngineError(QStringLiteral("Cannot write ") + path);
     return path;
+}
+
+void addStockAsset(Session& session, int id) {
+    Database& db = session.database();
+    Recordset& types = session.rs_equipment();
+    if (record_count(types) == 0) {
+        add_new_record(types, db, QStringLiteral("Table_equipment"));
+        types.setValue(QStringLiteral("Name"), QStringLiteral("Test type"));
+        types.setValue(QStringLiteral("CategoryID"), seedRows().back().id);
+        types.update();
+    }
+    types.moveFirst();
+    const int type = types.value(QStringLiteral("ID")).toInt();
+    Recordset& assets = session.rs_asset();
+    if (id > 0) {
+        assets.addNew();
+        assets.setValue(QStringLiteral("ID"), id);
+    } else {
+        add_new_record(assets, db, QStringLiteral("Table_asset"));
+        id = assets.value(QStringLiteral("ID")).toInt();
+    }
+    assets.setValue(QStringLiteral("ModelNumber"), QStringLiteral("M-%1").arg(id));
+    assets.setValue(QStringLiteral("EquipmentID"), type);
+    assets.setValue(QStringLiteral("ShipmentID"), 0);
+    assets.update();
 }
 
 QString failureOf(const std::function<void()>& action) {

@@ -90,6 +90,10 @@ protected:
 // returns its path.
 QString writeFile(const QString& path, const QByteArray& bytes);
 
+// Adds an asset in stock, "M-<ID>", of a type of its own (made with the
+// first one): with `id` 0, the next key.
+void addStockAsset(Session& session, int id = 0);
+
 // What the action's EngineError says, or nothing when it succeeds.
 QString failureOf(const std::function<void()>& action);
 

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "Store.h"
+
+#include <QHash>
+#include <QVariant>
+#include <vector>
+
+namespace gearlog {
+
+class Database;
+class Recordset;
+
+// Rows written by one statement, and records compared by one read.
+inline constexpr size_t rowsPerBatch = 200;
+
+struct ColumnValue {
+    const FieldDef* field;
+    QVariant value; // Null: an invalid QVariant
+};
+using ColumnValues = std::vector<ColumnValue>;
+
+// Whether two values of a field are the same stored value: a date with or
+// without a time of day at midnight, a number however the engine returned
+// it, text letter for letter.
+bool same_stored_value(const QVariant& a, const QVariant& b, FieldType type);
+
+// The one way a command's rows reach the store: additions, updates and
+// deletions of one table, in batches, inside the command's transaction.
+//
+// An update or delete names the row as the desk holds it (the fields it
+// read); the writer reads the row from the store, held to the end of the
+// transaction, and refuses with ConflictError when any of those fields
+// differs by value ("changed by another user"), or with EngineError when
+// the row is gone. A reference a write names anew must name a row that
+// exists, which is then held until the transaction ends. The history
+// records what each write replaced, read from the store, under the
+// schema's own table and field names.
+//
+// Writes are queued and sent a batch at a time; flush() sends the rest
+// and must be called before the transaction commits (it throws like any
+// write). Cursors of the database see the written rows afterwards.
+class RowWriter {
+public:
+    // `source`: the cursor that writes (it refreshes its own rows).
+    RowWriter(Database& db, const TableDef& table, Recordset* source = nullptr);
+    ~RowWriter() = default;
+    RowWriter(const RowWriter&) = delete;
+    RowWriter& operator=(const RowWriter&) = delete;
+
+    // `values` may include the key field (ignored) and binary fields.
+    void insert(int key, ColumnValues values);
+    // `held`: the fields as the desk read them, compared with the store
+    // (empty: the command holds the row already and compares nothing).
+    // `values`: the fields to write; a new ID among them renames the row.
+    void update(int key, ColumnValues held, ColumnValues values);
+    void remove(int key, ColumnValues held);
+    void flush();
+
+    // The keys written so far.
+    const QList<int>& written() const { return m_written; }
+
+private:
+    struct Pending {
+        int key;
+        ColumnValues held, values;
+    };
+    void flushInserts();
+    void flushUpdates();
+    void flushDeletes();
+    // The stored rows of the keys, held until the transaction ends; a key
+    // whose held fields differ refuses the command.
+    QHash<int, Row> readHeld(const std::vector<Pending>& rows);
+    void holdReferences(const ColumnValues& values, const Row* stored);
+    void writeBlobs(int key, const ColumnValues& values);
+    QString fieldSignature(const ColumnValues& values) const;
+
+    Database& m_db;
+    const TableDef& m_table;
+    Recordset* m_source;
+    std::vector<Pending> m_inserts, m_updates, m_deletes;
+    QList<int> m_written;
+};
+
+} // namespace gearlog
