@@ -1,4 +1,5 @@
 // Two desks on one database: two sessions (two connections), on each store.
+#include "ChangeHistory.h"
 #include "DatabaseCheck.h"
 #include "EngineError.h"
 #include "RecordHelpers.h"
@@ -46,6 +47,30 @@ protected:
     }
     std::unique_ptr<Session> other; // desk B; `session` is desk A
 };
+
+// A delete compares like a save: B's delete of the row A changed since B
+// read it is refused and deletes nothing; the history never says it did.
+TEST_P(Desks, ADeleteOfAChangedRowIsRefusedAndADateWithoutTimeIsNoChange) {
+    Recordset& a = session->rs_status();
+    Recordset& b = other->rs_status();
+    ASSERT_TRUE(find_record_by_number(b, QStringLiteral("ID"), 5));
+    EXPECT_EQ(rename(a, 5, QStringLiteral("Written by A")), QString());
+    EXPECT_EQ(failureOf([&] { b.deleteRecord(); }),
+              QStringLiteral("The record was changed by another user"));
+    EXPECT_EQ(storedName("Table_status", 5), QStringLiteral("Written by A"));
+    for (const HistoryEntry& e : read_history(*fresh->openStore(), {}))
+        EXPECT_NE(e.action, QStringLiteral("Deleted"));
+
+    // A date another program stored without its time is the same value.
+    addStockAsset(*session, 1);
+    fresh->openStore()->execute(
+        QStringLiteral("UPDATE Table_asset SET DateAcquired = '2015-03-21' WHERE ID = 1"), {});
+    Recordset& assets = other->rs_asset();
+    ASSERT_TRUE(find_record_by_number(assets, QStringLiteral("ID"), 1));
+    assets.setValue(QStringLiteral("SerialNumber"), QStringLiteral("S-1"));
+    EXPECT_EQ(failureOf([&] { assets.update(); }), QString());
+    EXPECT_EQ(failureOf([&] { assets.deleteRecord(); }), QString());
+}
 
 // A saves, then B saves the row it read before: B is refused and sees A's
 // values; nothing of A's is lost.
