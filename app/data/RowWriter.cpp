@@ -93,6 +93,14 @@ QString RowWriter::fieldSignature(const ColumnValues& values) const {
     return names;
 }
 
+size_t RowWriter::runEnd(const std::vector<Pending>& rows, size_t first) const {
+    const QString signature = fieldSignature(rows[first].values);
+    size_t last = first + 1;
+    while (last < rows.size() && fieldSignature(rows[last].values) == signature)
+        ++last;
+    return last;
+}
+
 void RowWriter::holdReferences(const ColumnValues& values, const Row* stored) {
     // A cursor's write outside a command (a set-up's own rows) holds none.
     if (!m_db.inTransaction())
@@ -128,13 +136,8 @@ void RowWriter::flushInserts() {
     if (m_inserts.empty())
         return;
     const std::vector<Pending> rows = std::exchange(m_inserts, {});
-    size_t first = 0;
-    while (first < rows.size()) {
-        // One statement for the run of rows that fill the same fields.
-        const QString signature = fieldSignature(rows[first].values);
-        size_t last = first + 1;
-        while (last < rows.size() && fieldSignature(rows[last].values) == signature)
-            ++last;
+    for (size_t first = 0, last = 0; first < rows.size(); first = last) {
+        last = runEnd(rows, first);
         QStringList names{QStringLiteral("ID")};
         for (const ColumnValue& v : rows[first].values)
             if (!isBinary(v))
@@ -162,7 +165,6 @@ void RowWriter::flushInserts() {
             m_db.recordChange(std::move(change));
             m_written << rows[r].key;
         }
-        first = last;
     }
     m_db.writeRecordedChanges();
     m_db.rowsChanged(
@@ -209,12 +211,8 @@ void RowWriter::flushUpdates() {
     const std::vector<Pending> rows = std::exchange(m_updates, {});
     const QHash<int, Row> stored = readHeld(rows);
     QList<int> touched;
-    size_t first = 0;
-    while (first < rows.size()) {
-        const QString signature = fieldSignature(rows[first].values);
-        size_t last = first + 1;
-        while (last < rows.size() && fieldSignature(rows[last].values) == signature)
-            ++last;
+    for (size_t first = 0, last = 0; first < rows.size(); first = last) {
+        last = runEnd(rows, first);
         std::vector<const FieldDef*> fields;
         for (const ColumnValue& v : rows[first].values)
             if (!isBinary(v))
@@ -281,7 +279,6 @@ void RowWriter::flushUpdates() {
             if (key != p.key)
                 touched << p.key;
         }
-        first = last;
     }
     m_written += touched;
     m_db.writeRecordedChanges();

@@ -74,6 +74,9 @@ private:
     void holdReferences(const ColumnValues& values, const Row* stored);
     void writeBlobs(int key, const ColumnValues& values);
     QString fieldSignature(const ColumnValues& values) const;
+    // The end of the run of rows from `first` that write the same fields:
+    // one statement writes them.
+    size_t runEnd(const std::vector<Pending>& rows, size_t first) const;
 
     Database& m_db;
     const TableDef& m_table;
