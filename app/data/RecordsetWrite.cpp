@@ -4,9 +4,7 @@
 
 #include "BinaryField.h"
 #include "Database.h"
-#include "Dialect.h"
 #include "EngineError.h"
-#include "RecordHelpers.h"
 #include "RowWriter.h"
 
 namespace gearlog {

@@ -20,8 +20,33 @@ bool isKey(const ColumnValue& v) {
     return v.field->name.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0;
 }
 
-QString marks(qsizetype count) {
-    return QStringList(count, QStringLiteral("?")).join(QStringLiteral(", "));
+// "(a, b), (a, b), ...": `count` rows of the same marks.
+QString valueRows(const QStringList& rowMarks, size_t count) {
+    const QString row = QLatin1Char('(') + rowMarks.join(QStringLiteral(", ")) + QLatin1Char(')');
+    return QStringList(static_cast<qsizetype>(count), row).join(QStringLiteral(", "));
+}
+
+// Whether two rows write the same fields (pictures apart, each written alone).
+bool sameFields(const ColumnValues& a, const ColumnValues& b) {
+    auto x = a.begin(), y = b.begin();
+    for (;; ++x, ++y) {
+        while (x != a.end() && isBinary(*x))
+            ++x;
+        while (y != b.end() && isBinary(*y))
+            ++y;
+        if (x == a.end() || y == b.end())
+            return x == a.end() && y == b.end();
+        if (x->field != y->field)
+            return false;
+    }
+}
+
+// The row's values for a statement, pictures apart, after its key.
+void addParams(QVariantList& params, int key, const ColumnValues& values) {
+    params << key;
+    for (const ColumnValue& v : values)
+        if (!isBinary(v))
+            params << v.value;
 }
 
 } // namespace
@@ -52,7 +77,10 @@ bool same_stored_value(const QVariant& a, const QVariant& b, FieldType type) {
 }
 
 RowWriter::RowWriter(Database& db, const TableDef& table, Recordset* source)
-    : m_db(db), m_table(table), m_source(source) {}
+    : m_db(db), m_table(table), m_source(source) {
+    for (const FieldDef& f : table.fields)
+        m_references.push_back(findReference(table, f.name));
+}
 
 void RowWriter::insert(int key, ColumnValues values) {
     if (!m_updates.empty() || !m_deletes.empty())
@@ -85,18 +113,9 @@ void RowWriter::flush() {
     flushDeletes();
 }
 
-QString RowWriter::fieldSignature(const ColumnValues& values) const {
-    QString names;
-    for (const ColumnValue& v : values)
-        if (!isBinary(v))
-            names += v.field->name + QLatin1Char(',');
-    return names;
-}
-
-size_t RowWriter::runEnd(const std::vector<Pending>& rows, size_t first) const {
-    const QString signature = fieldSignature(rows[first].values);
+size_t RowWriter::runEnd(const std::vector<Pending>& rows, size_t first) {
     size_t last = first + 1;
-    while (last < rows.size() && fieldSignature(rows[last].values) == signature)
+    while (last < rows.size() && sameFields(rows[last].values, rows[first].values))
         ++last;
     return last;
 }
@@ -106,14 +125,12 @@ void RowWriter::holdReferences(const ColumnValues& values, const Row* stored) {
     if (!m_db.inTransaction())
         return;
     for (const ColumnValue& v : values) {
-        const ReferenceDef* reference = findReference(m_table, v.field->name);
+        const size_t index = fieldPosition(m_table, v.field);
+        const ReferenceDef* reference = m_references[index];
         if (!reference)
             continue;
-        if (stored) {
-            const auto index = static_cast<size_t>(v.field - m_table.fields.data());
-            if (same_stored_value(stored->at(index), v.value, v.field->type))
-                continue; // not named anew
-        }
+        if (stored && same_stored_value(stored->at(index), v.value, v.field->type))
+            continue; // not named anew
         const bool names = v.value.isValid() && !v.value.isNull() && v.value.toInt() > 0;
         if (!names && !reference->required)
             continue;
@@ -136,26 +153,23 @@ void RowWriter::flushInserts() {
     if (m_inserts.empty())
         return;
     const std::vector<Pending> rows = std::exchange(m_inserts, {});
+    QList<int> added;
     for (size_t first = 0, last = 0; first < rows.size(); first = last) {
         last = runEnd(rows, first);
         QStringList names{QStringLiteral("ID")};
         for (const ColumnValue& v : rows[first].values)
             if (!isBinary(v))
                 names << v.field->name;
-        const QString row = QLatin1Char('(') + marks(names.size()) + QLatin1Char(')');
         QVariantList params;
         for (size_t r = first; r < last; ++r) {
             holdReferences(rows[r].values, nullptr);
-            params << rows[r].key;
-            for (const ColumnValue& v : rows[r].values)
-                if (!isBinary(v))
-                    params << v.value;
+            addParams(params, rows[r].key, rows[r].values);
         }
-        m_db.store().execute(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                                 .arg(m_table.name, names.join(QStringLiteral(", ")),
-                                      QStringList(static_cast<qsizetype>(last - first), row)
-                                          .join(QStringLiteral(", "))),
-                             params);
+        m_db.store().execute(
+            QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                .arg(m_table.name, names.join(QStringLiteral(", ")),
+                     valueRows(QStringList(names.size(), QStringLiteral("?")), last - first)),
+            params);
         for (size_t r = first; r < last; ++r) {
             writeBlobs(rows[r].key, rows[r].values);
             RowChange change{m_table.name, rows[r].key, ChangeAction::Added, {}};
@@ -163,13 +177,11 @@ void RowWriter::flushInserts() {
                 if (const QString after = history_text(v.value, v.field->type); !after.isEmpty())
                     change.fields.push_back({v.field->name, {}, after});
             m_db.recordChange(std::move(change));
-            m_written << rows[r].key;
+            added << rows[r].key;
         }
     }
     m_db.writeRecordedChanges();
-    m_db.rowsChanged(
-        m_table, QList<int>(m_written.end() - static_cast<qsizetype>(rows.size()), m_written.end()),
-        m_source);
+    m_db.rowsChanged(m_table, added, m_source);
 }
 
 QHash<int, Row> RowWriter::readHeld(const std::vector<Pending>& rows) {
@@ -197,8 +209,8 @@ QHash<int, Row> RowWriter::readHeld(const std::vector<Pending>& rows) {
             throw ConflictError(
                 QStringLiteral("The record was deleted from %1 by another user").arg(m_table.name));
         for (const ColumnValue& h : p.held) {
-            const auto index = static_cast<size_t>(h.field - m_table.fields.data());
-            if (!isBinary(h) && !same_stored_value(row->at(index), h.value, h.field->type))
+            if (!isBinary(h) && !same_stored_value(row->at(fieldPosition(m_table, h.field)),
+                                                   h.value, h.field->type))
                 throw ConflictError(QStringLiteral("The record was changed by another user"));
         }
     }
@@ -219,39 +231,20 @@ void RowWriter::flushUpdates() {
                 fields.push_back(v.field);
         for (size_t r = first; r < last; ++r)
             holdReferences(rows[r].values, &*stored.constFind(rows[r].key));
-        if (!fields.empty() && last - first == 1) {
-            QStringList set;
-            QVariantList params;
-            for (const ColumnValue& v : rows[first].values)
-                if (!isBinary(v)) {
-                    set << v.field->name + QStringLiteral(" = ?");
-                    params << v.value;
-                }
-            params << rows[first].key;
-            m_db.store().execute(QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?")
-                                     .arg(m_table.name, set.join(QStringLiteral(", "))),
-                                 params);
-        } else if (!fields.empty()) {
-            // Many rows in one statement, each row's values beside its key.
+        if (!fields.empty()) {
+            // Each row's values beside its key, any number of rows a statement.
             QStringList set, rowMarks{dialect::typedMark(m_db.engine(), FieldType::Long)};
             for (size_t f = 0; f < fields.size(); ++f) {
                 set << QStringLiteral("%1 = v.column%2").arg(fields[f]->name).arg(f + 2);
                 rowMarks << dialect::typedMark(m_db.engine(), fields[f]->type);
             }
-            const QString row =
-                QLatin1Char('(') + rowMarks.join(QStringLiteral(", ")) + QLatin1Char(')');
             QVariantList params;
-            for (size_t r = first; r < last; ++r) {
-                params << rows[r].key;
-                for (const ColumnValue& v : rows[r].values)
-                    if (!isBinary(v))
-                        params << v.value;
-            }
+            for (size_t r = first; r < last; ++r)
+                addParams(params, rows[r].key, rows[r].values);
             m_db.store().execute(
                 QStringLiteral("UPDATE %1 SET %2 FROM (VALUES %3) AS v WHERE %1.ID = v.column1")
                     .arg(m_table.name, set.join(QStringLiteral(", ")),
-                         QStringList(static_cast<qsizetype>(last - first), row)
-                             .join(QStringLiteral(", "))),
+                         valueRows(rowMarks, last - first)),
                 params);
         }
         for (size_t r = first; r < last; ++r) {
@@ -264,7 +257,7 @@ void RowWriter::flushUpdates() {
             const Row& before = *stored.constFind(p.key);
             RowChange change{m_table.name, key, ChangeAction::Changed, {}};
             for (const ColumnValue& v : p.values) {
-                const auto index = static_cast<size_t>(v.field - m_table.fields.data());
+                const size_t index = fieldPosition(m_table, v.field);
                 // A picture's old bytes are never read: its size and hash are
                 // in the history's entry of the change that stored it.
                 const QString was =
@@ -280,7 +273,6 @@ void RowWriter::flushUpdates() {
                 touched << p.key;
         }
     }
-    m_written += touched;
     m_db.writeRecordedChanges();
     m_db.rowsChanged(m_table, touched, m_source);
 }
@@ -295,15 +287,17 @@ void RowWriter::flushDeletes() {
         keys.push_back(p.key);
         RowChange change{m_table.name, p.key, ChangeAction::Deleted, {}};
         const Row& before = *stored.constFind(p.key);
-        for (size_t f = 1; f < m_table.fields.size(); ++f)
-            if (const QString was = history_text(before[f], m_table.fields[f].type); !was.isEmpty())
-                change.fields.push_back({m_table.fields[f].name, was, {}});
+        for (size_t f = 0; f < m_table.fields.size(); ++f) {
+            const FieldDef& field = m_table.fields[f];
+            if (const QString was = history_text(before[f], field.type);
+                !was.isEmpty() && !isKey({&field, {}}))
+                change.fields.push_back({field.name, was, {}});
+        }
         m_db.recordChange(std::move(change));
     }
     m_db.store().execute(
         QStringLiteral("DELETE FROM %1 WHERE ID IN (%2)").arg(m_table.name, key_list(keys)));
     const QList<int> touched(keys.begin(), keys.end());
-    m_written += touched;
     m_db.writeRecordedChanges();
     m_db.rowsChanged(m_table, touched, m_source);
 }

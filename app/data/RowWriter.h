@@ -57,9 +57,6 @@ public:
     void remove(int key, ColumnValues held);
     void flush();
 
-    // The keys written so far.
-    const QList<int>& written() const { return m_written; }
-
 private:
     struct Pending {
         int key;
@@ -73,16 +70,15 @@ private:
     QHash<int, Row> readHeld(const std::vector<Pending>& rows);
     void holdReferences(const ColumnValues& values, const Row* stored);
     void writeBlobs(int key, const ColumnValues& values);
-    QString fieldSignature(const ColumnValues& values) const;
     // The end of the run of rows from `first` that write the same fields:
     // one statement writes them.
-    size_t runEnd(const std::vector<Pending>& rows, size_t first) const;
+    static size_t runEnd(const std::vector<Pending>& rows, size_t first);
 
     Database& m_db;
     const TableDef& m_table;
     Recordset* m_source;
+    std::vector<const ReferenceDef*> m_references; // by field position, looked up once
     std::vector<Pending> m_inserts, m_updates, m_deletes;
-    QList<int> m_written;
 };
 
 } // namespace gearlog

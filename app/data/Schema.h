@@ -42,6 +42,10 @@ const std::vector<TableDef>& schemaTables();
 const TableDef* findTable(const QString& name);
 // A field of the table by name, any case; nullptr when it has none.
 const FieldDef* findField(const TableDef& table, const QString& name);
+// The place of one of the table's fields among them (and in a row of them all).
+inline size_t fieldPosition(const TableDef& table, const FieldDef* field) {
+    return static_cast<size_t>(field - table.fields.data());
+}
 // A field holding the key of a row of another table; 0, -1 and Null name
 // no row by convention, except in a required reference, which always names one.
 struct ReferenceDef {

@@ -31,6 +31,10 @@ bool holdsControlCharacter(const QString& text) {
     });
 }
 
+QString capitalised(const QString& text) {
+    return text.left(1).toUpper() + text.mid(1);
+}
+
 QString quoted(const QString& text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
@@ -202,10 +206,8 @@ void ImportPlan::readSerials(Store& store, const Progress& progress) {
             wanted.insert(folded(serial));
     }
     // An update that moves a record to another type keeps its serial.
-    const auto serialIndex = static_cast<size_t>(
-        findField(*m_table, QStringLiteral("SerialNumber")) - m_table->fields.data());
     for (const Row& record : std::as_const(m_existing))
-        if (const QString serial = record.at(serialIndex).toString(); !serial.isEmpty())
+        if (const QString serial = storedSerial(record); !serial.isEmpty())
             wanted.insert(folded(serial));
     if (wanted.isEmpty())
         return;
@@ -347,7 +349,7 @@ QString ImportPlan::byName(const QHash<QString, QList<int>>& names, const QStrin
         return QStringLiteral("%1 records of the %2 list are named %3: give its ID in the %4 ID "
                               "column")
             .arg(keys.size())
-            .arg(what, quoted(name), what.left(1).toUpper() + what.mid(1));
+            .arg(what, quoted(name), capitalised(what));
     *value = keys.front();
     return {};
 }
@@ -485,8 +487,7 @@ QString ImportPlan::duplicate(size_t r, const Checked& row, Seen& seen, bool* un
     if (row.id > 0) {
         if (const int earlier = seen.records.value(row.id))
             return QStringLiteral("%1 %2 is also in row %3")
-                .arg(import_kind(m_kind).record.left(1).toUpper() +
-                     import_kind(m_kind).record.mid(1))
+                .arg(capitalised(import_kind(m_kind).record))
                 .arg(row.id)
                 .arg(earlier);
         seen.records.insert(row.id, line);
@@ -494,9 +495,7 @@ QString ImportPlan::duplicate(size_t r, const Checked& row, Seen& seen, bool* un
     QString serialGiven = row.serial;
     if (m_kind == ImportKind::Assets && serialGiven.isEmpty() && row.id > 0) {
         // A change of type alone is checked as a change of serial is.
-        const auto index = static_cast<size_t>(findField(*m_table, QStringLiteral("SerialNumber")) -
-                                               m_table->fields.data());
-        serialGiven = m_existing.value(row.id).at(index).toString().trimmed();
+        serialGiven = storedSerial(m_existing.value(row.id));
     }
     if (m_kind == ImportKind::Assets && !serialGiven.isEmpty()) {
         const QString serial = folded(serialGiven);
@@ -641,11 +640,16 @@ QList<int> ImportPlan::checkAgain(Store& store, const Progress& progress) {
     return changed;
 }
 
+QString ImportPlan::storedSerial(const Row& record) const {
+    const FieldDef* serial = findField(*m_table, QStringLiteral("SerialNumber"));
+    return record.at(fieldPosition(*m_table, serial)).toString().trimmed();
+}
+
 std::vector<FieldValue> ImportPlan::changes(const Checked& row) const {
     std::vector<FieldValue> changed;
     const Row& stored = m_existing.value(row.id);
     for (const FieldValue& v : row.values) {
-        const auto index = static_cast<size_t>(v.field - m_table->fields.data());
+        const size_t index = fieldPosition(*m_table, v.field);
         if (!sameValue(stored.at(index), v.value, *v.field))
             changed.push_back({v.field, v.value, stored.at(index)});
     }

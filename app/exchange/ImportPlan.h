@@ -116,6 +116,8 @@ private:
     QString fieldValue(const ImportField& field, const QString& text, bool number, Checked& row,
                        const QString& category, QVariant* value) const;
     void noteReferences(const std::vector<FieldValue>& values);
+    // An asset's serial number as stored.
+    QString storedSerial(const Row& record) const;
     // What an update changes: the fields whose value differs from the record's.
     std::vector<FieldValue> changes(const Checked& row) const;
     // An equipment type by name (and category, when given): its key, 0 when
