@@ -9,9 +9,14 @@ namespace gearlog {
 
 // Dates show as "dd-mmm-yyyy" (English month abbreviations).
 QString format_date(const QDate& date);
-// Reads that form, ISO dates and the locale's short form; null when the
-// text is no date.
-QDate parse_date(const QString& text);
+// The order of a date's numbers ("15/03/2025", "3/15/2025", "2025.03.15").
+enum class DateOrder { Locale, DayMonthYear, MonthDayYear, YearMonthDay };
+
+// Reads that form (and "5 March 2026"), ISO dates and dates of three
+// numbers in `order` (the desk's locale's by default); null when the text
+// is no date. A year is written in four digits; two mean the year within
+// 50 years of today (25 is 2025, 80 is 1980); other counts are refused.
+QDate parse_date(const QString& text, DateOrder order = DateOrder::Locale);
 
 // The largest amount a money field keeps exactly to the cent.
 constexpr double largestMoney = 1e12;

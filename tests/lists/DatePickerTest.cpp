@@ -89,6 +89,33 @@ TEST(DateText, FormatsAndReads) {
     EXPECT_EQ(parse_date(QStringLiteral("2026-01-05")), QDate(2026, 1, 5));
     EXPECT_FALSE(parse_date(QStringLiteral("31-Feb-2026")).isValid());
     EXPECT_FALSE(parse_date(QString()).isValid());
+    EXPECT_EQ(parse_date(QStringLiteral("5 march 2026")), QDate(2026, 3, 5));
+    EXPECT_EQ(parse_date(QStringLiteral("2026-01-05 00:00:00")), QDate(2026, 1, 5));
+    EXPECT_FALSE(parse_date(QStringLiteral("32-Dec-2099")).isValid());
+}
+
+// Short dates in the desk's locale, four-digit years, two-digit years
+// within 50 years of today, and an order the user names.
+TEST(DateText, ReadsTheLocalesShortForm) {
+    const QLocale before;
+    const int century = QDate::currentDate().year() / 100 * 100;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(parse_date(QStringLiteral("3/15/2025")), QDate(2025, 3, 15));
+    EXPECT_EQ(parse_date(QStringLiteral("3/15/25")), QDate(century + 25, 3, 15));
+    EXPECT_EQ(parse_date(QStringLiteral("3/15/80")), QDate(century - 20, 3, 15));
+    EXPECT_FALSE(parse_date(QStringLiteral("15/3/2025")).isValid());
+    EXPECT_FALSE(parse_date(QStringLiteral("3/15/025")).isValid());
+    EXPECT_EQ(parse_date(QStringLiteral("15/03/2025"), DateOrder::DayMonthYear),
+              QDate(2025, 3, 15));
+    EXPECT_EQ(parse_date(QStringLiteral("2025/03/15"), DateOrder::YearMonthDay),
+              QDate(2025, 3, 15));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    EXPECT_EQ(parse_date(QStringLiteral("15/03/25")), QDate(century + 25, 3, 15));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(parse_date(QStringLiteral("15.03.25")), QDate(century + 25, 3, 15));
+    EXPECT_EQ(parse_date(QStringLiteral("01.06.2027")), QDate(2027, 6, 1));
+    EXPECT_EQ(parse_date(QStringLiteral("05-Jan-2026")), QDate(2026, 1, 5));
+    QLocale::setDefault(before);
 }
 
 } // namespace
