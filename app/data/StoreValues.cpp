@@ -2,10 +2,20 @@
 
 #include "EngineError.h"
 
+#include <cstdio>
+
 namespace gearlog {
 
 QString dateToStoreText(const QDateTime& value) {
-    return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QDate day = value.date();
+    if (!day.isValid() || day.year() < 1 || day.year() > 9999)
+        return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    // Written directly: a bulk write stores a date for every row.
+    const QTime time = value.time();
+    char text[24];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", day.year(), day.month(),
+                  day.day(), time.hour(), time.minute(), time.second());
+    return QString::fromLatin1(text);
 }
 
 namespace {
