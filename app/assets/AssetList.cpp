@@ -507,7 +507,6 @@ void AssetList::showAsset(int assetId) {
             assetGrid.setRow(r);
             assetGrid.setCol(1);
             Grid_asset_Click();
-            assetGrid.setFocus(Qt::OtherFocusReason);
             return;
         }
     }

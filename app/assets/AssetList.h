@@ -63,7 +63,7 @@ public:
     void Grid_asset_DblClick();
     void Text_asset_location_Click();
     // Chooses the asset's category and type and selects its row, as a user
-    // finding it by hand would, the grid focused (nothing when it is gone).
+    // finding it by hand would, leaving the focus where it is (nothing when it is gone).
     void showAsset(int assetId);
 
     QComboBox* Combo_asset_category = nullptr;

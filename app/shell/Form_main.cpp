@@ -182,7 +182,10 @@ void Form_main::buildFrames() {
     connect(m_requests, &ViewRequests::assetRequested, this, [this](int id) {
         showPrepared(m_assetView, [this, id] {
             m_assetView->Command_Assets_Click();
-            m_assetView->assetList().showAsset(id);
+            AssetList& list = m_assetView->assetList();
+            list.showAsset(id);
+            // Asked for from elsewhere: the asset's row takes the keys.
+            list.Grid_asset->setFocus(Qt::OtherFocusReason);
         });
     });
     connect(m_requests, &ViewRequests::equipmentRequested, this, [this](int id) {

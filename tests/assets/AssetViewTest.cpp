@@ -275,11 +275,10 @@ TEST_F(AssetView, ShippingHistoryIsAskedForOnlyForAssetsAboveZero) {
 TEST_F(AssetView, TheKeyboardSelectsAnAsset) {
     showType(QStringLiteral("Radio"), QStringLiteral("Radio set"));
     FlexGrid* grid = list().Grid_asset;
-    window->show();
-    grid->setFocus();
     clickCell(grid, 1, 1);
-    QTest::keyClick(grid, Qt::Key_Down);
-    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(window->focusWidget(), grid);
+    keyToFocused(Qt::Key_Down);
+    keyToFocused(Qt::Key_Return);
     EXPECT_EQ(window->state().current_asset_id, 11);
     EXPECT_EQ(box("Text_asset_model")->text(), QStringLiteral("M-2"));
 }

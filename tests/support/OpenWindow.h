@@ -74,6 +74,13 @@ protected:
                 return clickCell(grid, r, 1);
         ADD_FAILURE() << "no row " << text.toStdString();
     }
+    // A key as a person gives it: to whichever widget has the focus.
+    void keyToFocused(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        window->show();
+        QWidget* focused = window->focusWidget();
+        ASSERT_NE(focused, nullptr);
+        QTest::keyClick(focused, key, modifiers);
+    }
     void typeInto(const QString& box, const QString& text) {
         auto* edit = child<QLineEdit>(box);
         window->show();
