@@ -90,8 +90,7 @@ QStringList finishingStatements(Engine engine) {
 namespace {
 // Indexes of our own beside the schema's, for the overdue and maintenance
 // lists (the two dates, the open lines, and each shipment's assets by
-// maintenance date) and for finding typed text. Made where this desk may make them (on the server,
-// a role that owns the tables); without them the lists still work.
+// maintenance date); without them the lists still work.
 QStringList listIndexStatements(Store& store) {
     const bool server = store.engine() == Engine::Postgres;
     QStringList existing;
@@ -116,7 +115,18 @@ QStringList listIndexStatements(Store& store) {
         if (!existing.contains(name.toLower()))
             statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 %3")
                               .arg(name, table, definition);
-    statements << findIndexStatements(store) << historyTableStatements(store);
+    return statements;
+}
+
+// This program's own steps of `steps`, where this desk may take them (on
+// the server, a role that owns the tables).
+QStringList ownStatements(Store& store, UpgradeSteps steps) {
+    const bool server = store.engine() == Engine::Postgres;
+    QStringList statements;
+    if (steps != UpgradeSteps::Required)
+        statements << listIndexStatements(store) << findIndexStatements(store);
+    if (steps != UpgradeSteps::Indexes)
+        statements << historyTableStatements(store);
     // Asked only when there is something to make: most openings find them.
     if (server && !statements.isEmpty() &&
         !store
@@ -130,8 +140,17 @@ QStringList listIndexStatements(Store& store) {
 }
 } // namespace
 
-QStringList upgradeStatements(Store& store) {
-    QStringList statements = listIndexStatements(store);
+QString upgradeLockStatement(Engine engine) {
+    // Held to the transaction's end.
+    return engine == Engine::Postgres
+               ? QStringLiteral("SELECT pg_advisory_xact_lock(hashtext('gearlog upgrade'))")
+               : QString();
+}
+
+QStringList upgradeStatements(Store& store, UpgradeSteps steps) {
+    QStringList statements = ownStatements(store, steps);
+    if (steps == UpgradeSteps::Indexes)
+        return statements;
     if (store.engine() == Engine::Sqlite) {
         const auto version = store.select(QStringLiteral("PRAGMA user_version"), {}, {});
         const auto id = store.select(QStringLiteral("PRAGMA application_id"), {}, {});

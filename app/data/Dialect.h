@@ -21,9 +21,17 @@ QStringList createTableStatements(Engine engine, const TableDef& table);
 QStringList preparationStatements(Engine engine);
 // Statements run once after the tables and seed rows (the format version).
 QStringList finishingStatements(Engine engine);
-// What an existing database needs to reach the current format; empty when
-// it is there already.
-QStringList upgradeStatements(Store& store);
+// The steps of bringing a database to the current format: what a write
+// needs (the history, changed column types and collations) and what only
+// speeds the lists and finding up (indexes, the search's tables).
+enum class UpgradeSteps { All, Required, Indexes };
+// What an existing database needs to reach the current format (those of
+// `steps`); empty when it is there already.
+QStringList upgradeStatements(Store& store, UpgradeSteps steps = UpgradeSteps::All);
+// The statement that makes one desk at a time take the upgrade's steps,
+// run first in its transaction; empty where beginning the transaction
+// takes the lock (a file's write lock).
+QString upgradeLockStatement(Engine engine);
 // ORDER BY term for a column; text columns order without regard to case,
 // the same way on every engine (case-folded, then by code point),
 // with Nulls first when ascending.

@@ -32,13 +32,16 @@ void buildSchema(Store& store, const std::function<void()>& fill) {
     }
 }
 
-void upgradeSchema(Store& store) {
-    const QStringList statements = dialect::upgradeStatements(store);
-    if (statements.isEmpty())
+void upgradeSchema(Store& store, dialect::UpgradeSteps steps) {
+    if (dialect::upgradeStatements(store, steps).isEmpty())
         return;
     store.begin();
     try {
-        for (const QString& sql : statements)
+        // Another desk may be taking the same steps: one at a time, each
+        // asking again under the lock what is still to do.
+        if (const QString lock = dialect::upgradeLockStatement(store.engine()); !lock.isEmpty())
+            store.select(lock, {}, {});
+        for (const QString& sql : dialect::upgradeStatements(store, steps))
             store.execute(sql);
         store.commit();
     } catch (...) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Dialect.h"
 #include "Store.h"
 
 #include <QString>
@@ -11,9 +12,10 @@ namespace gearlog {
 // in one transaction: either all of it is built or nothing is. `fill`, when
 // given, writes more rows in that same transaction.
 void buildSchema(Store& store, const std::function<void()>& fill = {});
-// Brings a database written by an older Gearlog to the current format, in
-// one transaction; does nothing when it is current.
-void upgradeSchema(Store& store);
+// Brings a database written by an older Gearlog to the current format (the
+// steps named), in one transaction that one desk at a time takes; does
+// nothing when it is current, or when another desk has just brought it there.
+void upgradeSchema(Store& store, dialect::UpgradeSteps steps = dialect::UpgradeSteps::All);
 
 // Creates a new database file with the schema, built beside the path and
 // moved into place only when complete (see writeDatabaseFile): nothing at

@@ -20,18 +20,21 @@ const QStringList& tableCursorSources() {
     return sources;
 }
 
-Session::Session(std::unique_ptr<Store> store, ConnectionType type, QString connection)
+Session::Session(std::unique_ptr<Store> store, ConnectionType type, QString connection,
+                 std::function<std::unique_ptr<Store>()> connectAgain)
     : m_type(type), m_connection(std::move(connection)),
-      m_db(std::make_shared<Database>(std::move(store))) {}
+      m_db(std::make_shared<Database>(std::move(store))), m_connectAgain(std::move(connectAgain)) {}
 
 std::unique_ptr<Session> Session::openFile(const QString& path) {
-    return std::unique_ptr<Session>(new Session(openFileStore(path), ConnectionType::File, path));
+    return std::unique_ptr<Session>(new Session(openFileStore(path), ConnectionType::File, path,
+                                                [path] { return openFileStoreAgain(path); }));
 }
 
 std::unique_ptr<Session> Session::openServer(const QString& connectionString,
                                              const QString& password) {
-    return std::unique_ptr<Session>(new Session(openServerStore(connectionString, password),
-                                                ConnectionType::Server, connectionString));
+    return std::unique_ptr<Session>(new Session(
+        openServerStore(connectionString, password), ConnectionType::Server, connectionString,
+        [connectionString, password] { return openServerStore(connectionString, password); }));
 }
 
 bool Session::hasSchema() {
@@ -60,7 +63,7 @@ void Session::createSchema() {
 
 void Session::openTableCursors() {
     if (!isReadOnly())
-        upgradeSchema(m_db->store());
+        upgradeSchema(m_db->store(), dialect::UpgradeSteps::Required);
     // Open all nine before keeping any, so a failure leaves none half-open.
     std::vector<std::unique_ptr<Recordset>> opened;
     for (const QString& source : tableCursorSources())
@@ -68,6 +71,11 @@ void Session::openTableCursors() {
     const auto places = tableCursorSlots();
     for (size_t i = 0; i < opened.size(); ++i)
         *places[i] = std::move(opened[i]);
+}
+
+bool Session::lacksIndexes() {
+    return !isReadOnly() &&
+           !dialect::upgradeStatements(m_db->store(), dialect::UpgradeSteps::Indexes).isEmpty();
 }
 
 void Session::refresh() {

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace gearlog {
@@ -36,8 +37,15 @@ public:
     bool mayCreateSchema() { return m_db->store().canCreateTables(); }
     void createSchema();
 
-    // Opens the nine table cursors, each with its source and sort key.
+    // Opens the nine table cursors, each with its source and sort key, after
+    // taking what a write needs of the current format (not its indexes).
     void openTableCursors();
+    // True when this desk may write and the indexes a writable opening adds
+    // are missing: build them with another connection (IndexBuilding).
+    bool lacksIndexes();
+    // Opens another connection to the same database, for work off the
+    // window's thread (called on that thread).
+    const std::function<std::unique_ptr<Store>()>& connector() const { return m_connectAgain; }
     bool tableCursorsOpen() const { return m_photo != nullptr; }
     // Reads the nine table cursors again from the store, so they show what
     // other desks have written; each keeps its current row.
@@ -73,7 +81,8 @@ public:
     int execute(const QString& jetSql) { return m_db->execute(jetSql); }
 
 private:
-    Session(std::unique_ptr<Store> store, ConnectionType type, QString connection);
+    Session(std::unique_ptr<Store> store, ConnectionType type, QString connection,
+            std::function<std::unique_ptr<Store>()> connectAgain);
     Recordset& reopen(std::unique_ptr<Recordset>& cursor, const QString& jetSql);
     std::array<std::unique_ptr<Recordset>*, 9> tableCursorSlots();
     static Recordset& working(const std::unique_ptr<Recordset>& cursor);
@@ -81,6 +90,7 @@ private:
     ConnectionType m_type;
     QString m_connection;
     std::shared_ptr<Database> m_db;
+    std::function<std::unique_ptr<Store>()> m_connectAgain;
     std::unique_ptr<Recordset> m_photo, m_category, m_equipment, m_asset, m_status, m_shipment,
         m_shippingList, m_address, m_contact, m_query, m_assetQuery, m_shippingQuery;
 };

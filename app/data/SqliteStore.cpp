@@ -31,8 +31,9 @@ namespace {
 // speed of the engine itself.
 class SqliteStore final : public Store {
 public:
-    explicit SqliteStore(const QString& path, FileReads reads = FileReads::Cached)
-        : m_path(path), m_mapped(reads == FileReads::Mapped) {}
+    explicit SqliteStore(const QString& path, FileReads reads = FileReads::Cached,
+                         bool checkPages = true)
+        : m_path(path), m_mapped(reads == FileReads::Mapped), m_checkPages(checkPages) {}
 
     // Separate from construction so that a failure part-way is cleaned up
     // by the destructor.
@@ -72,7 +73,7 @@ public:
         // log left by a crash must be judged first or readers would hold up
         // writers for the whole check (a rollback journal).
         const bool checkLater = info.size() > checkAtOpenBytes && !walLeftOver && !network;
-        QString problem = checkTables(!checkLater);
+        QString problem = checkTables(m_checkPages && !checkLater);
         if (!problem.isEmpty() && walLeftOver && !m_readOnly) {
             // A journal left by a crash of another copy of this file (a backup
             // restored beside it) would damage it: set it aside and look again.
@@ -90,7 +91,7 @@ public:
                                       : damageText(m_path, problem));
         if (!m_readOnly)
             useJournal(network);
-        if (checkLater)
+        if (checkLater && m_checkPages)
             m_pageCheck =
                 std::make_unique<PageCheck>(uriFor(access), SQLITE_OPEN_READONLY, m_mapped);
     }
@@ -498,6 +499,7 @@ private:
     static constexpr qint64 walHeaderBytes = 32;
     bool m_readOnly = false;
     bool m_mapped = false;
+    bool m_checkPages = true;
     std::unique_ptr<PageCheck> m_pageCheck;
     QString m_notice;
     sqlite3* m_db = nullptr;
@@ -510,6 +512,12 @@ private:
 
 std::unique_ptr<Store> openFileStore(const QString& path, FileReads reads) {
     auto store = std::make_unique<SqliteStore>(path, reads);
+    store->open();
+    return store;
+}
+
+std::unique_ptr<Store> openFileStoreAgain(const QString& path) {
+    auto store = std::make_unique<SqliteStore>(path, FileReads::Cached, false);
     store->open();
     return store;
 }

@@ -101,6 +101,9 @@ inline QString lockWaitText(const QString& engineText) {
 // a file cut short under them ends the process: never for the program.
 enum class FileReads { Cached, Mapped };
 std::unique_ptr<Store> openFileStore(const QString& path, FileReads reads = FileReads::Cached);
+// Another connection to a file this process has open and is checking: its
+// pages are not checked a second time.
+std::unique_ptr<Store> openFileStoreAgain(const QString& path);
 // Creates a new, empty database file (nothing may exist at the path).
 std::unique_ptr<Store> createFileStore(const QString& path);
 // Connects to a server from a connection string (see ConnectionString.h);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppState.h"
+#include "IndexBuilding.h"
 #include "Session.h"
 #include "ViewContext.h"
 
@@ -119,11 +120,16 @@ private:
     static bool overButton(QObject* watched, QEvent* event);
     // After a database is open: cursors, notices, recent files, caption.
     void finishOpening(const QString& caption);
+    // Builds the indexes a writable opening adds off the window's thread,
+    // saying so in the status bar.
+    void buildIndexes();
     void rebuildRecentFiles();
     void resizeControls();
 
     AppState m_state;
     std::unique_ptr<Session> m_session;
+    // Builds a database's missing indexes after it opens (see buildIndexes).
+    std::unique_ptr<IndexBuilding> m_indexBuilding;
     int m_connectionType = 2;
     QString m_databaseName;
     QString m_connectionString;

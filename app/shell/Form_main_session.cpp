@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QStatusBar>
 #include <QToolBar>
 
 namespace gearlog {
@@ -213,6 +214,7 @@ void Form_main::finishOpening(const QString& caption) {
     }
     setSessionCaption(caption);
     setCoolBarEnabled(true);
+    guarded([this] { buildIndexes(); })();
     // Damage found while the desk works is told as soon as it is found;
     // nothing more is written to the file from then on.
     m_session->database().store().onDamageFound(
@@ -231,6 +233,23 @@ void Form_main::finishOpening(const QString& caption) {
             if (any_shipment_overdue(m_session->database().store(), QDate::currentDate()))
                 menu_attention();
         })();
+}
+
+void Form_main::buildIndexes() {
+    if (!m_session->lacksIndexes())
+        return;
+    statusBar()->showMessage(QStringLiteral("Building the search indexes of %1: finding is slower "
+                                            "until they are ready")
+                                 .arg(m_session->dataSourceName()));
+    m_indexBuilding = std::make_unique<IndexBuilding>(m_session->connector());
+    connect(m_indexBuilding.get(), &IndexBuilding::finished, this, [this](const QString& error) {
+        statusBar()->showMessage(
+            error.isEmpty() ? QStringLiteral("The search indexes are ready")
+                            : QStringLiteral("The search indexes could not be built (they are "
+                                             "tried again at the next opening): ") +
+                                  error,
+            error.isEmpty() ? 10000 : 0);
+    });
 }
 
 void Form_main::rebuildRecentFiles() {

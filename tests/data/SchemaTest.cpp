@@ -1,6 +1,10 @@
 #include "EngineError.h"
+#include "IndexBuilding.h"
 #include "RecordHelpers.h"
+#include "SchemaBuilder.h"
 #include "TestStores.h"
+
+#include <thread>
 
 using namespace gearlog;
 using namespace gearlog::test;
@@ -150,6 +154,56 @@ TEST_P(Schema, OlderDatabasesAreUpgradedOnOpen) {
                       .toString(),
                   QStringLiteral("ok"));
     }
+}
+
+// The indexes and search tables a writable opening adds, as an older file
+// lacks them.
+void dropOwnIndexes(Store& store) {
+    const bool file = store.engine() == Engine::Sqlite;
+    for (const char* sql :
+         {"DROP INDEX IF EXISTS Table_asset_NextSchedMaint", "DROP INDEX IF EXISTS Table_asset_out",
+          "DROP INDEX IF EXISTS Table_asset_accented", "DROP TABLE IF EXISTS Table_asset_find"})
+        if (file || !QByteArray(sql).contains("_find"))
+            store.execute(QString::fromLatin1(sql), {});
+    if (!file)
+        for (const Row& r :
+             store.select(QStringLiteral("SELECT relname FROM pg_class WHERE relname LIKE "
+                                         "'table_asset_fold_%'"),
+                          {}, {FieldType::Text}))
+            store.execute(QStringLiteral("DROP INDEX ") + r[0].toString(), {});
+}
+
+// Desks opening one database at the same moment take the opening's steps
+// one at a time, each finding what the other made; the window's opening
+// leaves the indexes to a connection of their own.
+TEST_P(Schema, DesksOpeningAtOnceBuildTheIndexesOnce) {
+    for (int round = 0; round < 10; ++round) {
+        dropOwnIndexes(*fresh->openStore());
+        std::vector<std::unique_ptr<Store>> stores;
+        stores.push_back(fresh->openStore());
+        stores.push_back(fresh->openStore());
+        std::vector<QString> failures(2);
+        std::vector<std::thread> desks;
+        for (size_t d = 0; d < 2; ++d)
+            desks.emplace_back([&, d] {
+                try {
+                    upgradeSchema(*stores[d]);
+                } catch (const EngineError& e) {
+                    failures[d] = e.description();
+                }
+            });
+        for (std::thread& desk : desks)
+            desk.join();
+        ASSERT_EQ(failures, std::vector<QString>(2)) << "round " << round;
+    }
+    dropOwnIndexes(*fresh->openStore());
+    auto desk = fresh->openSession();
+    desk->openTableCursors();
+    ASSERT_TRUE(desk->lacksIndexes());
+    {
+        const IndexBuilding building(desk->connector()); // its end waits for the build
+    }
+    EXPECT_FALSE(desk->lacksIndexes());
 }
 
 // Money comes back to the cent as typed, also on a server database that
