@@ -60,12 +60,16 @@ void readOverdue(Store& store, const QDate& today, int limit, DueLists& lists) {
                       });
 }
 
+// An asset still kept: never disposed, or to be disposed after today.
+const QString kept = QStringLiteral("(a.DateDisposed IS NULL OR a.DateDisposed >= ?)");
+
 void readMaintenance(Store& store, const QDate& today, int days, int limit, DueLists& lists) {
-    const QVariantList before{dayStart(today.addDays(days + 1))};
+    const QVariantList before{dayStart(today.addDays(days + 1)), dayStart(today.addDays(1))};
     // Any number of assets may be due: only the first `limit` keys are read,
     // and all are counted over the date's index alone.
-    QString sql = QStringLiteral("SELECT a.ID FROM Table_Asset a WHERE a.NextSchedMaint < ? ORDER "
-                                 "BY a.NextSchedMaint, a.ID");
+    QString sql = QStringLiteral("SELECT a.ID FROM Table_Asset a WHERE a.NextSchedMaint < ? AND "
+                                 "%1 ORDER BY a.NextSchedMaint, a.ID")
+                      .arg(kept);
     if (limit > 0)
         sql += QStringLiteral(" LIMIT %1").arg(limit);
     const std::vector<int> keys = store.selectKeys(sql, before);
@@ -73,7 +77,8 @@ void readMaintenance(Store& store, const QDate& today, int days, int limit, DueL
         limit > 0 && keys.size() == static_cast<size_t>(limit)
             ? store
                   .select(QStringLiteral("SELECT COUNT(*) FROM Table_Asset a WHERE "
-                                         "a.NextSchedMaint < ?"),
+                                         "a.NextSchedMaint < ? AND %1")
+                              .arg(kept),
                           before, {F::Long})
                   .front()[0]
                   .toInt()
@@ -93,17 +98,20 @@ void readMaintenance(Store& store, const QDate& today, int days, int limit, DueL
         });
 }
 
-void readOutDue(Store& store, int limit, DueLists& lists) {
+void readOutDue(Store& store, const QDate& today, int limit, DueLists& lists) {
     const Engine engine = store.engine();
     // Shipment by open shipment, its assets whose maintenance falls before
-    // it is back (one range of the assets' shipment-and-date index each).
+    // it is back, or has passed while it is out (an overdue shipment, or one
+    // with no return date, is out until it is back).
     std::vector<int> keys = store.selectKeys(
         QStringLiteral("SELECT a.ID FROM (SELECT DISTINCT l.ShipmentID AS ID FROM "
                        "Table_ShippingList l WHERE %1) o JOIN Table_Shipment s ON s.ID = o.ID "
-                       "JOIN Table_Asset a ON a.ShipmentID = s.ID WHERE a.NextSchedMaint < "
-                       "s.ExpectedReturnDate ORDER BY a.NextSchedMaint, a.ID")
-            .arg(openLine(store)),
-        {});
+                       "JOIN Table_Asset a ON a.ShipmentID = s.ID WHERE (a.NextSchedMaint < "
+                       "s.ExpectedReturnDate OR a.NextSchedMaint < ? OR (s.ExpectedReturnDate IS "
+                       "NULL AND a.NextSchedMaint IS NOT NULL)) AND %2 ORDER BY "
+                       "a.NextSchedMaint, a.ID")
+            .arg(openLine(store), kept),
+        {dayStart(today), dayStart(today.addDays(1))});
     lists.outDueTotal = static_cast<int>(keys.size());
     cut(keys, limit);
     const QString sql =
@@ -125,7 +133,7 @@ DueLists read_due_lists(Store& store, const QDate& today, int days, int limit) {
     DueLists lists;
     readOverdue(store, today, limit, lists);
     readMaintenance(store, today, days, limit, lists);
-    readOutDue(store, limit, lists);
+    readOutDue(store, today, limit, lists);
     return lists;
 }
 

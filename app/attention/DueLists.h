@@ -19,7 +19,8 @@ struct OverdueShipment {
     int assetsOut = 0;
 };
 
-// An asset whose next scheduled maintenance is near or has passed.
+// An asset still kept (not disposed by today) whose next scheduled
+// maintenance is near or has passed.
 struct MaintenanceDue {
     int assetId = 0;
     QString model, serial, type;
@@ -28,7 +29,8 @@ struct MaintenanceDue {
     QString location; // "In Stock", or the receiver and shipment it is out on
 };
 
-// An asset out on a shipment that comes back after its maintenance date.
+// An asset out on an open line whose maintenance date falls before the
+// shipment is expected back, or has passed while it is out.
 struct OutDuringMaintenance {
     int assetId = 0;
     QString model, serial;

@@ -90,6 +90,27 @@ TEST_P(Attention, TheListsTheirOrderAndDays) {
     EXPECT_EQ(read_due_lists(*db->openStore(), QDate::currentDate(), 60).maintenance.size(), 3u);
 }
 
+// An asset whose maintenance passed while its shipment is overdue is out
+// during maintenance; one disposed of by today is never due, one to be
+// disposed of later still is.
+TEST_P(Attention, OverdueAndDisposedAssets) {
+    auto store = db->openStore();
+    store->execute(QStringLiteral("UPDATE Table_Asset SET NextSchedMaint = ? WHERE ID = 10"),
+                   {day(-8)});
+    store->execute(QStringLiteral("UPDATE Table_Asset SET DateDisposed = ? WHERE ID = 13"),
+                   {day(0)});
+    store->execute(QStringLiteral("UPDATE Table_Asset SET DateDisposed = ? WHERE ID = 14"),
+                   {day(5)});
+    const DueLists lists = read_due_lists(*store, QDate::currentDate(), 60);
+    ASSERT_EQ(lists.outDue.size(), 2u);
+    EXPECT_EQ(lists.outDue[0].assetId, 10);
+    QList<int> due;
+    for (const MaintenanceDue& m : lists.maintenance)
+        due << m.assetId;
+    EXPECT_EQ(due, (QList<int>{10, 12, 14}));
+    EXPECT_EQ(lists.maintenanceTotal, 3);
+}
+
 TEST_P(Attention, ShowsAtOpeningAndOpensARowWithEnter) {
     // The database has a shipment overdue: the view came up by itself.
     Frame_attention* view = window->attentionView();
