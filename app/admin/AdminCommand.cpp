@@ -37,7 +37,7 @@ const char usage[] =
     "                        [--csv] [--trim-before DATE]\n"
     "  gearlog-admin import FILE|CONNECTION DATA.xlsx|DATA.csv --into KIND\n"
     "                       [--update] [--create-missing] [--dry-run] [--skip COLUMN]...\n"
-    "                       [--encoding utf-8|windows-1252]\n"
+    "                       [--encoding utf-8|windows-1252] [--date-order dmy|mdy|ymd]\n"
     "  gearlog-admin export FILE|CONNECTION --table KIND OUT.xlsx|OUT.csv [--force]\n"
     "\n"
     "KIND is assets, equipment, contacts, addresses, categories or statuses.\n"
@@ -84,6 +84,18 @@ ImportKind kindOption(const QStringList& args, qsizetype& i, const QString& opti
     return *kind;
 }
 
+DateOrder dateOrderOption(const QStringList& args, qsizetype& i, const QString& option) {
+    const QString name = args.value(i + 1).toLower();
+    ++i;
+    if (name == QLatin1String("dmy"))
+        return DateOrder::DayMonthYear;
+    if (name == QLatin1String("mdy"))
+        return DateOrder::MonthDayYear;
+    if (name == QLatin1String("ymd"))
+        return DateOrder::YearMonthDay;
+    throw UsageError(option + QStringLiteral(" needs dmy, mdy or ymd"));
+}
+
 CsvEncoding encodingOption(const QStringList& args, qsizetype& i, const QString& option) {
     const QString name = args.value(i + 1).toLower();
     ++i;
@@ -103,9 +115,9 @@ int positiveNumber(const QStringList& args, qsizetype& i, const QString& option)
     return value;
 }
 
-// A day as yyyy-MM-dd.
+// A day as yyyy-mm-dd, or as the forms read one.
 QDate date(const QStringList& args, qsizetype& i, const QString& option) {
-    const QDate day = i + 1 < args.size() ? QDate::fromString(args[i + 1], Qt::ISODate) : QDate();
+    const QDate day = i + 1 < args.size() ? parse_date(args[i + 1]) : QDate();
     if (!day.isValid())
         throw UsageError(option + QStringLiteral(" needs a date as yyyy-mm-dd"));
     ++i;
@@ -147,6 +159,8 @@ Arguments parse(const QStringList& args) {
             a.import.createMissing = true;
         else if (arg == QLatin1String("--dry-run") && a.command == QLatin1String("import"))
             a.dryRun = true;
+        else if (arg == QLatin1String("--date-order") && a.command == QLatin1String("import"))
+            a.import.dateOrder = dateOrderOption(args, i, arg);
         else if (arg == QLatin1String("--encoding") && a.command == QLatin1String("import"))
             a.encoding = encodingOption(args, i, arg);
         else if (arg == QLatin1String("--skip") && a.command == QLatin1String("import") &&

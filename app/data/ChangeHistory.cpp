@@ -205,8 +205,11 @@ std::vector<HistoryEntry> read_history(Store& store, const HistoryFilter& filter
         params << filter.until;
     }
     if (!filter.who.isEmpty()) {
-        where << QStringLiteral("ChangedBy = ?");
-        params << filter.who;
+        // As the entries show who: "ann", or "ann@desk-3", in any case.
+        where << (filter.who.contains(QLatin1Char('@'))
+                      ? QStringLiteral("lower(ChangedBy || '@' || Machine) = ?")
+                      : QStringLiteral("lower(ChangedBy) = ?"));
+        params << filter.who.toLower();
     }
     if (filter.before > 0) {
         where << QStringLiteral("ID < ?");

@@ -4,6 +4,7 @@
 #include "EngineError.h"
 #include "ImportWrite.h"
 #include "Session.h"
+#include "TypedText.h"
 #include "UiServices.h"
 #include "ViewContext.h"
 #include "ViewParts.h"
@@ -13,16 +14,21 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTableView>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
 
 namespace gearlog {
 
@@ -54,7 +60,7 @@ Form_import::Form_import(ViewContext& context, std::function<void()> reload, QWi
     : QDialog(parent), m_context(context), m_reload(std::move(reload)) {
     setObjectName(QStringLiteral("Form_import"));
     setWindowTitle(QStringLiteral("Import"));
-    resize(1000, 640);
+    resize(1000, 673);
     Text_import_file = new QLineEdit(this);
     Text_import_file->setObjectName(QStringLiteral("Text_import_file"));
     Text_import_file->setReadOnly(true);
@@ -85,54 +91,80 @@ Form_import::Form_import(ViewContext& context, std::function<void()> reload, QWi
     for (QCheckBox* tick : {Check_import_update, Check_import_create})
         connect(tick, &QCheckBox::toggled, this, [this] { check(); });
     connect(Check_import_errors, &QCheckBox::toggled, this, [this] { showVerdicts(); });
+    // Where the desk's own reading would misread the file, the user says.
+    Combo_import_dates = makeCombo(
+        this, QStringLiteral("Combo_import_dates"), QStringLiteral("Dates"),
+        QStringLiteral("The order of the numbers of the file's dates"), {60, 76, 250, 26}, 45);
+    Combo_import_dates->addItem(QStringLiteral("As this desk writes them (%1)")
+                                    .arg(QLocale().dateFormat(QLocale::ShortFormat)),
+                                static_cast<int>(DateOrder::Locale));
+    Combo_import_dates->addItem(QStringLiteral("Day, month, year"),
+                                static_cast<int>(DateOrder::DayMonthYear));
+    Combo_import_dates->addItem(QStringLiteral("Month, day, year"),
+                                static_cast<int>(DateOrder::MonthDayYear));
+    Combo_import_dates->addItem(QStringLiteral("Year, month, day"),
+                                static_cast<int>(DateOrder::YearMonthDay));
+    connect(Combo_import_dates, &QComboBox::activated, this, [this] { check(); });
+    Combo_import_encoding = makeCombo(
+        this, QStringLiteral("Combo_import_encoding"), QStringLiteral("Characters"),
+        QStringLiteral("How a CSV file's characters are written"), {400, 76, 210, 26}, 80);
+    Combo_import_encoding->addItem(QStringLiteral("Found from the file"),
+                                   static_cast<int>(CsvEncoding::Detect));
+    Combo_import_encoding->addItem(QStringLiteral("UTF-8"), static_cast<int>(CsvEncoding::Utf8));
+    Combo_import_encoding->addItem(QStringLiteral("Windows-1252"),
+                                   static_cast<int>(CsvEncoding::Windows1252));
+    connect(Combo_import_encoding, &QComboBox::activated, this, [this] {
+        if (!Text_import_file->text().isEmpty())
+            openFile(Text_import_file->text());
+    });
 
     auto* columns = new QScrollArea(this);
     columns->setObjectName(QStringLiteral("Frame_import_columns"));
     columns->setAccessibleName(QStringLiteral("Columns"));
-    columns->setGeometry(10, 100, 300, 440);
+    columns->setGeometry(10, 133, 300, 440);
     columns->setWidgetResizable(true);
     m_columnsPanel = new QWidget(columns);
     m_columnsLayout = new QVBoxLayout(m_columnsPanel);
     m_columnsLayout->addStretch();
     columns->setWidget(m_columnsPanel);
     makeLabel(this, QStringLiteral("Columns of the file, and where each goes"), columns,
-              {10, 78, 300, 20});
+              {10, 111, 300, 20});
 
     Grid_import_preview = new QTableView(this);
     Grid_import_preview->setObjectName(QStringLiteral("Grid_import_preview"));
     Grid_import_preview->setAccessibleName(QStringLiteral("Preview grid"));
-    Grid_import_preview->setGeometry(320, 100, 670, 440);
+    Grid_import_preview->setGeometry(320, 133, 670, 440);
     Grid_import_preview->setModel(&m_preview);
     Grid_import_preview->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid_import_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid_import_preview->verticalHeader()->hide();
     Grid_import_preview->verticalHeader()->setDefaultSectionSize(22);
     Grid_import_preview->horizontalHeader()->setDefaultSectionSize(120);
-    makeLabel(this, QStringLiteral("Preview"), Grid_import_preview, {320, 78, 300, 20});
+    makeLabel(this, QStringLiteral("Preview"), Grid_import_preview, {320, 111, 300, 20});
 
     Label_import_summary = new QLabel(QStringLiteral("Choose the file to import"), this);
     Label_import_summary->setObjectName(QStringLiteral("Label_import_summary"));
-    Label_import_summary->setGeometry(10, 548, 980, 24);
+    Label_import_summary->setGeometry(10, 581, 980, 24);
     Label_import_summary->setWordWrap(true);
     Progress_import = new QProgressBar(this);
     Progress_import->setObjectName(QStringLiteral("Progress_import"));
     Progress_import->setAccessibleName(QStringLiteral("Progress"));
-    Progress_import->setGeometry(10, 600, 450, 26);
+    Progress_import->setGeometry(10, 633, 450, 26);
     Progress_import->setRange(0, 1000);
     Progress_import->hide();
     Command_import =
         makeButton(this, QStringLiteral("Command_import"), QStringLiteral("Import"),
-                   QStringLiteral("Write every row shown into the database"), {600, 596, 120, 30});
+                   QStringLiteral("Write every row shown into the database"), {600, 629, 120, 30});
     Command_import->setEnabled(false);
     connect(Command_import, &QPushButton::clicked, this, [this] { Command_import_Click(); });
     Command_import_cancel =
         makeButton(this, QStringLiteral("Command_import_cancel"), QStringLiteral("Cancel"),
-                   QStringLiteral("Stop: the database stays as it was"), {730, 596, 120, 30});
+                   QStringLiteral("Stop: the database stays as it was"), {730, 629, 120, 30});
     Command_import_cancel->setEnabled(false);
     connect(Command_import_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
     QPushButton* close =
         makeButton(this, QStringLiteral("Command_import_close"), QStringLiteral("Close"),
-                   QStringLiteral("Close this form"), {870, 596, 120, 30});
+                   QStringLiteral("Close this form"), {870, 629, 120, 30});
     connect(close, &QPushButton::clicked, this, &Form_import::reject);
 }
 
@@ -166,40 +198,62 @@ void Form_import::setRunning(bool running) {
     Progress_import->setValue(0);
 }
 
-bool Form_import::run(const QString& what, const std::function<void(const Progress&)>& work) {
+bool Form_import::run(const QString& what, const std::function<void(const Progress&)>& work,
+                      Where where) {
     m_cancelled = false;
     // Controls are off while it runs: the one the user was at gets the
     // focus back, so keyboard work goes on where it was.
     const QPointer<QWidget> focused = focusWidget();
-    const auto stopped = [&] {
-        setRunning(false);
-        if (focused)
-            focused->setFocus();
-    };
     setRunning(true);
     Progress_import->setFormat(what + QStringLiteral(" %p%"));
-    QElapsedTimer shown;
-    shown.start();
-    // The window answers between steps: Cancel is heard, the bar moves.
-    const Progress progress = [this, &shown](qint64 done, qint64 total) {
-        if (shown.elapsed() >= 40) {
-            Progress_import->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
-            QCoreApplication::processEvents();
-            shown.restart();
-        }
+    std::atomic<int> permille{0};
+    const auto measure = [this, &permille](qint64 done, qint64 total) {
+        permille = total > 0 ? static_cast<int>(done * 1000 / total) : 0;
         return !m_cancelled;
     };
-    bool finished = true;
-    try {
-        work(progress);
-    } catch (const Cancelled&) {
-        finished = false;
-    } catch (...) {
-        stopped();
-        throw;
+    std::exception_ptr failure;
+    const auto attempt = [&](const Progress& progress) {
+        try {
+            work(progress);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    };
+    if (where == Where::Worker) {
+        // The window's own loop runs meanwhile: Cancel is heard, the bar moves.
+        QTimer bar;
+        connect(&bar, &QTimer::timeout, this, [&] { Progress_import->setValue(permille); });
+        bar.start(40);
+        QEventLoop waiting;
+        const std::unique_ptr<QThread> worker(QThread::create([&] { attempt(measure); }));
+        connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+        worker->start();
+        waiting.exec();
+        worker->wait();
+    } else {
+        QElapsedTimer shown;
+        shown.start();
+        // The window answers between steps.
+        attempt([&](qint64 done, qint64 total) {
+            const bool going = measure(done, total);
+            if (shown.elapsed() >= 40) {
+                Progress_import->setValue(permille);
+                QCoreApplication::processEvents();
+                shown.restart();
+            }
+            return going;
+        });
     }
-    stopped();
-    return finished;
+    setRunning(false);
+    if (focused)
+        focused->setFocus();
+    if (!failure)
+        return true;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Cancelled&) {
+        return false;
+    }
 }
 
 void Form_import::Command_import_file_Click() {
@@ -227,9 +281,13 @@ void Form_import::openFile(const QString& path) {
     m_plan.reset();
     m_sheet = {};
     Text_import_file->setText(path);
+    const auto encoding = static_cast<CsvEncoding>(Combo_import_encoding->currentData().toInt());
     try {
-        if (!run(QStringLiteral("Reading"),
-                 [&](const Progress& progress) { m_sheet = read_sheet(path, progress); }))
+        // Read on a worker: a large file never holds the window.
+        if (!run(
+                QStringLiteral("Reading"),
+                [&](const Progress& progress) { m_sheet = read_sheet(path, progress, encoding); },
+                Where::Worker))
             m_sheet = {};
     } catch (const SheetError& e) {
         m_sheet = {};
@@ -279,7 +337,8 @@ void Form_import::check() {
             columns.push_back(combo->currentData().toInt());
         auto plan = std::make_unique<ImportPlan>(
             kind(), m_sheet, std::move(columns),
-            ImportOptions{Check_import_update->isChecked(), Check_import_create->isChecked()});
+            ImportOptions{Check_import_update->isChecked(), Check_import_create->isChecked(),
+                          static_cast<DateOrder>(Combo_import_dates->currentData().toInt())});
         try {
             if (run(QStringLiteral("Checking"), [&](const Progress& progress) {
                     plan->check(m_context.session().database().store(), progress);

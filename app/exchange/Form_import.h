@@ -4,6 +4,7 @@
 #include "ImportPreview.h"
 
 #include <QDialog>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -42,6 +43,8 @@ public:
     QCheckBox* Check_import_update;
     QCheckBox* Check_import_create;
     QCheckBox* Check_import_errors;
+    QComboBox* Combo_import_dates;
+    QComboBox* Combo_import_encoding;
     QTableView* Grid_import_preview;
     QLabel* Label_import_summary;
     QProgressBar* Progress_import;
@@ -61,7 +64,12 @@ private:
     void check();
     void showVerdicts();
     // Runs long work with the progress bar and Cancel; false when cancelled.
-    bool run(const QString& what, const std::function<void(const Progress&)>& work);
+    // Runs `work` with the controls off and the progress bar and Cancel on,
+    // on a worker thread (for what touches no database) or on the window's
+    // between steps; false when cancelled.
+    enum class Where { Window, Worker };
+    bool run(const QString& what, const std::function<void(const Progress&)>& work,
+             Where where = Where::Window);
     void setRunning(bool running);
 
     ViewContext& m_context;
@@ -72,7 +80,8 @@ private:
     QWidget* m_columnsPanel;
     std::vector<QLabel*> m_columnLabels; // beside Combo_import_columns
     QVBoxLayout* m_columnsLayout;
-    bool m_running = false, m_cancelled = false;
+    bool m_running = false;
+    std::atomic<bool> m_cancelled = false;
 };
 
 } // namespace gearlog

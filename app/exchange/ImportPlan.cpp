@@ -269,7 +269,7 @@ QString ImportPlan::fieldValue(const ImportField& field, const QString& text, bo
         *value = text;
         return {};
     case ValueKind::Date: {
-        const QDate date = parse_date(text);
+        const QDate date = parse_date(text, m_options.dateOrder);
         if (!date.isValid())
             return field.invalid;
         *value = QDateTime(date, QTime(0, 0), Qt::UTC);

@@ -3,6 +3,7 @@
 #include "ImportFields.h"
 #include "Sheet.h"
 #include "Store.h"
+#include "TypedText.h"
 
 #include <QHash>
 #include <QSet>
@@ -14,6 +15,7 @@ namespace gearlog {
 struct ImportOptions {
     bool update = false;        // rows with an ID update that record
     bool createMissing = false; // categories and equipment types named but missing are made
+    DateOrder dateOrder = DateOrder::Locale; // of dates written as three numbers
 };
 
 enum class Verdict : quint8 { Add, Update, Unchanged, Error };

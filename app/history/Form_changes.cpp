@@ -102,11 +102,22 @@ Form_changes::Form_changes(ViewContext& context, const QString& table, int key, 
 }
 
 void Form_changes::Command_changes_filter_Click() {
-    const auto day = [](QLineEdit* box) {
-        const QDate date = parse_date(box->text());
-        return date.isValid() ? date : QDate();
-    };
-    const QDate from = day(Text_changes_from), to = day(Text_changes_to);
+    // A date that cannot be read is refused, never taken for no date.
+    QDate days[2];
+    QLineEdit* const boxes[2] = {Text_changes_from, Text_changes_to};
+    for (int i = 0; i < 2; ++i) {
+        if (boxes[i]->text().trimmed().isEmpty())
+            continue;
+        days[i] = parse_date(boxes[i]->text());
+        if (!days[i].isValid()) {
+            ui().message(QStringLiteral("The %1 date is not valid")
+                             .arg(i == 0 ? QStringLiteral("From") : QStringLiteral("To")),
+                         MessageIcon::Exclamation);
+            boxes[i]->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    const QDate from = days[0], to = days[1];
     m_filter.who = Text_changes_who->text().trimmed();
     m_filter.since = from.isValid() ? history_day_start(from) : QDateTime();
     // The last day is whole.

@@ -327,6 +327,31 @@ TEST_P(Import, TheWindowPreviewsChecksAgainAndCounts) {
         << scripted.unexpected.join(QLatin1Char(',')).toStdString();
 }
 
+// Dates of three numbers are read in the desk's order unless the user
+// names the file's; a CSV's characters may be named too.
+TEST_P(Import, TheWindowReadsDatesInTheOrderChosen) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const QString path =
+        file("dated.csv", "Model,Equipment,Date Acquired\nD-1,Radio set,15/03/2025\n");
+    QString verdicts[2];
+    scripted.dialogs.push_back([&](QDialog& dialog) {
+        auto& form = static_cast<Form_import&>(dialog);
+        form.openFile(path);
+        const QAbstractItemModel* preview = form.Grid_import_preview->model();
+        verdicts[0] = preview->index(0, 1).data().toString();
+        form.show();
+        form.Combo_import_dates->setFocus();
+        QTest::keyClick(form.focusWidget(), Qt::Key_Down); // day, month, year
+        verdicts[1] = preview->index(0, 1).data().toString();
+        return int(QDialog::Rejected);
+    });
+    window->findChild<QAction*>(QStringLiteral("menu_import"))->trigger();
+    QLocale::setDefault(before);
+    EXPECT_EQ(verdicts[0], QStringLiteral("The asset acquisition date is not valid"));
+    EXPECT_EQ(verdicts[1], QStringLiteral("Add"));
+}
+
 GEARLOG_BOTH_STORES(Import);
 
 } // namespace

@@ -95,6 +95,25 @@ TEST_P(History, TheChangesWindowsListARecordsChangesAndEveryonesPageByPage) {
     window->menu_recent_changes();
     EXPECT_EQ(shown.filter(QStringLiteral("contact ")).size(), shown.size() - 1);
     EXPECT_FALSE(shown.filter(QStringLiteral("Name")).isEmpty());
+    // Who as the grid shows it, in any case; a date it cannot read is refused.
+    int listed = 0;
+    scripted.dialogs.push_back([&](QDialog& dialog) {
+        const auto* grid = dialog.findChild<FlexGrid*>(QStringLiteral("Grid_changes"));
+        const auto filter = [&](const char* box, const QString& text) {
+            dialog.findChild<QLineEdit*>(QString::fromLatin1(box))->setText(text);
+            QTest::mouseClick(
+                dialog.findChild<QPushButton*>(QStringLiteral("Command_changes_filter")),
+                Qt::LeftButton);
+        };
+        filter("Text_changes_who", grid->textMatrix(1, 1).toUpper());
+        listed = grid->rows();
+        filter("Text_changes_from", QStringLiteral("32-Dec-2099"));
+        EXPECT_EQ(grid->rows(), listed);
+        return int(QDialog::Accepted);
+    });
+    window->menu_recent_changes();
+    EXPECT_GT(listed, 2);
+    EXPECT_EQ(scripted.messages.last(), QStringLiteral("The From date is not valid"));
 }
 
 TEST_P(History, AListsGridMenuShowsTheSelectedItemsChanges) {
