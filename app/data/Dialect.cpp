@@ -109,7 +109,14 @@ QStringList listIndexStatements(Store& store) {
         {QStringLiteral("Table_shippinglist_open"), QStringLiteral("Table_shippinglist"),
          QStringLiteral("(ShipmentID) WHERE ") + openLineTerm(store.engine(), QString())},
         {QStringLiteral("Table_asset_out"), QStringLiteral("Table_asset"),
-         QStringLiteral("(ShipmentID, NextSchedMaint)")}};
+         QStringLiteral("(ShipmentID, NextSchedMaint)")},
+        // A serial, model or waybill typed whole is found by its own look-up.
+        {QStringLiteral("Table_asset_serial"), QStringLiteral("Table_asset"),
+         QStringLiteral("(SerialNumber)")},
+        {QStringLiteral("Table_asset_model"), QStringLiteral("Table_asset"),
+         QStringLiteral("(ModelNumber)")},
+        {QStringLiteral("Table_shipment_note"), QStringLiteral("Table_shipment"),
+         QStringLiteral("(ConsignmentNote)")}};
     QStringList statements;
     for (const auto& [name, table, definition] : indexes)
         if (!existing.contains(name.toLower()))
@@ -232,12 +239,15 @@ QString findPositionTerm(Engine engine, const QString& column) {
     if (engine == Engine::Sqlite)
         return QStringLiteral("instr(gearlog_fold(%1), ?)").arg(column);
     // A text of plain ASCII (one byte a character) is lowered in the C
-    // locale; any other is lowered by the column's ICU collation, then a
-    // translation table drops the accents. No extension is needed.
+    // locale; any other is taken apart into letters and their accents,
+    // lowered by the column's ICU collation, then a translation table drops
+    // the accents. No extension is needed.
     const FindFoldTable& table = findFoldTable();
-    return QStringLiteral("strpos(CASE WHEN octet_length(%1) = char_length(%1) THEN lower(CAST(%1 "
-                          "AS text) COLLATE \"C\") ELSE translate(lower(CAST(%1 AS text) COLLATE "
-                          "gearlog_nocase) COLLATE \"C\", '%2', '%3') END, CAST(? AS text))")
+    return QStringLiteral(
+               "strpos(CASE WHEN octet_length(%1) = char_length(%1) THEN lower(CAST(%1 "
+               "AS text) COLLATE \"C\") ELSE translate(lower(normalize(CAST(%1 AS text), "
+               "NFD) COLLATE gearlog_nocase) COLLATE \"C\", '%2', '%3') END, CAST(? AS "
+               "text))")
         .arg(column, table.from, table.to);
 }
 

@@ -47,14 +47,15 @@ QString accentedTerm(const Searched& s) {
     return QLatin1Char('(') + terms.join(QStringLiteral(" OR ")) + QLatin1Char(')');
 }
 
-// On a server, a field as type-to-find folds it (lowered by the names'
-// collation, accents dropped by a translation table), in the C collation
+// On a server, a field as type-to-find folds it (taken apart into letters
+// and accents, lowered by the names' collation, accents dropped by a
+// translation table), in the C collation
 // so that LIKE may compare it; the trigram index is built on the same
 // expression, so the server finds accents, case and all through it.
 QString serverFolded(const QString& field) {
     const FindFoldTable& table = findFoldTable();
-    return QStringLiteral("(translate(lower(CAST(%1 AS text) COLLATE gearlog_nocase) COLLATE "
-                          "\"C\", '%2', '%3'))")
+    return QStringLiteral("(translate(lower(normalize(CAST(%1 AS text), NFD) COLLATE "
+                          "gearlog_nocase) COLLATE \"C\", '%2', '%3'))")
         .arg(field, table.from, table.to);
 }
 

@@ -108,6 +108,10 @@ const FindFoldTable& findFoldTable() {
                 t.to += QChar(static_cast<char16_t>(points[u]));
             }
         }
+        // Accents taken apart from their letters (and the dot lowering
+        // leaves on an "i"): in `from` with nothing in `to`, so dropped.
+        for (char16_t u = 0x300; u < 0x370; ++u)
+            t.from += QChar(u);
         return t;
     }();
     return table;

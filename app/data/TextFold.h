@@ -31,7 +31,8 @@ const std::array<char32_t, findFoldPointsEnd>& findFoldPoints();
 
 // The pairs of characters that foldForFind maps one to one after lowering:
 // each accented lower-case letter of the Latin, Greek and Cyrillic blocks
-// and its base letter, for stores that fold with a translation table.
+// and its base letter, then the combining accents (with no partner, so
+// dropped), for stores that fold with a translation table.
 struct FindFoldTable {
     QString from;
     QString to;

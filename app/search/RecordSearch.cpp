@@ -96,6 +96,22 @@ void countUnion(const std::vector<std::vector<int>>& sources, bool more, SearchG
     group.totalCapped = more || all.size() > searchCountCap;
 }
 
+// Keys of rows one of whose fields is the text, letter case aside, by the
+// fields' own indexes: found whatever else holds the text.
+std::vector<int> exactKeys(Store& store, const QString& table, const QStringList& fields,
+                           const QString& text) {
+    QStringList terms;
+    QVariantList params;
+    for (const QString& f : fields) {
+        terms << f + QStringLiteral(" = ?");
+        params << text;
+    }
+    return store.selectKeys(QStringLiteral("SELECT ID FROM %1 WHERE %2 ORDER BY ID LIMIT %3")
+                                .arg(table, terms.join(QStringLiteral(" OR ")))
+                                .arg(ranked),
+                            params);
+}
+
 std::vector<int> first(const std::vector<int>& keys, size_t n) {
     return {keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(std::min(n, keys.size()))};
 }
@@ -187,7 +203,11 @@ SearchGroup searchAssets(Store& store, const QString& text, const QString& folde
                 .arg(key_list(types))
                 .arg(searchCountCap + 1),
             {});
+    const std::vector<int> byValue =
+        exactKeys(store, QStringLiteral("Table_Asset"),
+                  {QStringLiteral("SerialNumber"), QStringLiteral("ModelNumber")}, trimmed);
     std::vector<int> candidates = byId;
+    candidates.insert(candidates.end(), byValue.begin(), byValue.end());
     for (const int k : first(byText.keys, ranked))
         candidates.push_back(k);
     for (const int k : first(byType, static_cast<size_t>(shown)))
@@ -206,12 +226,13 @@ SearchGroup searchAssets(Store& store, const QString& text, const QString& folde
         return std::none_of(found.begin(), found.end(),
                             [k](const Ranked& r) { return r.hit.key == k; });
     });
-    countUnion({byId, byText.keys, byType}, byText.more || byType.size() > searchCountCap, group);
+    countUnion({byId, byValue, byText.keys, byType}, byText.more || byType.size() > searchCountCap,
+               group);
     keepBest(found, shown, group);
     return group;
 }
 
-SearchGroup searchShipments(Store& store, const QString& folded, int shown) {
+SearchGroup searchShipments(Store& store, const QString& text, const QString& folded, int shown) {
     SearchGroup group{SearchKind::Shipment, {}, 0, false, false};
     FoundKeys byText;
     if (folded.size() >= findMinimumLength)
@@ -229,10 +250,14 @@ SearchGroup searchShipments(Store& store, const QString& folded, int shown) {
                 .arg(searchCountCap + 1),
             {});
     }
+    const std::vector<int> byValue =
+        exactKeys(store, QStringLiteral("Table_Shipment"),
+                  {QStringLiteral("Name"), QStringLiteral("ConsignmentNote")}, text.trimmed());
     // Newest first: the highest keys of those found by text.
     std::vector<int> candidates(byText.keys.end() - static_cast<std::ptrdiff_t>(std::min<size_t>(
                                                         ranked, byText.keys.size())),
                                 byText.keys.end());
+    candidates.insert(candidates.end(), byValue.begin(), byValue.end());
     for (const int k : first(byContact, static_cast<size_t>(shown)))
         candidates.push_back(k);
     std::sort(candidates.begin(), candidates.end());
@@ -240,7 +265,8 @@ SearchGroup searchShipments(Store& store, const QString& folded, int shown) {
     std::vector<Ranked> found;
     for (const ShipmentRow& s : readShipments(store, candidates))
         found.push_back({rankOf(folded, {s.name, s.note}), -s.id, shipmentHit(s)});
-    countUnion({byText.keys, byContact}, byText.more || byContact.size() > searchCountCap, group);
+    countUnion({byValue, byText.keys, byContact}, byText.more || byContact.size() > searchCountCap,
+               group);
     keepBest(found, shown, group);
     return group;
 }
@@ -344,13 +370,14 @@ QString search_short_note(SearchKind kind) {
 
 SearchGroup search_records(Store& store, SearchKind kind, const QString& text, int shown) {
     const QString folded = foldForFind(text.trimmed());
-    if (folded.isEmpty())
+    // No stored text holds a NUL: on every store nothing is found.
+    if (folded.isEmpty() || text.contains(QChar(0)))
         return {kind, {}, 0, false, false};
     switch (kind) {
     case SearchKind::Asset:
         return searchAssets(store, text, folded, shown);
     case SearchKind::Shipment:
-        return searchShipments(store, folded, shown);
+        return searchShipments(store, text, folded, shown);
     case SearchKind::Equipment:
         return searchSmall(store,
                            {kind,
@@ -381,17 +408,29 @@ std::optional<SearchHit> exact_record(Store& store, const QString& text) {
         return rows.empty() ? std::nullopt : std::optional(assetHit(rows.front()));
     }
     const QString folded = foldForFind(text.trimmed());
-    if (folded.size() < findMinimumLength)
+    if (folded.size() < findMinimumLength || text.contains(QChar(0)))
         return std::nullopt;
+    // The exact value by its index, then as type-to-find folds it (accents
+    // aside) among the first rows holding it.
     constexpr int candidates = 1000;
+    const auto keys = [&](FindTable table, const QString& name, const QString& field) {
+        std::vector<int> found = exactKeys(store, name, {field}, text.trimmed());
+        const std::vector<int> held = find_text_keys(store, table, folded, candidates).keys;
+        found.insert(found.end(), held.begin(), held.end());
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        return found;
+    };
     std::vector<AssetRow> assets;
     for (const AssetRow& a :
-         readAssets(store, find_text_keys(store, FindTable::Assets, folded, candidates).keys))
+         readAssets(store, keys(FindTable::Assets, QStringLiteral("Table_Asset"),
+                                QStringLiteral("SerialNumber"))))
         if (foldForFind(a.serial) == folded)
             assets.push_back(a);
     std::vector<ShipmentRow> shipments;
     for (const ShipmentRow& s :
-         readShipments(store, find_text_keys(store, FindTable::Shipments, folded, candidates).keys))
+         readShipments(store, keys(FindTable::Shipments, QStringLiteral("Table_Shipment"),
+                                   QStringLiteral("ConsignmentNote"))))
         if (foldForFind(s.note) == folded)
             shipments.push_back(s);
     if (assets.size() == 1 && shipments.empty())

@@ -122,6 +122,30 @@ TEST_P(Search, AScannedTextNamesOneRecord) {
     EXPECT_FALSE(exact_record(store(), asset_label_text(99)));
 }
 
+// An exact serial is found first among thousands holding it; accents taken
+// apart from their letters, and a dotted capital I, are found by every
+// spelling on each store; a NUL finds nothing and refuses nothing.
+TEST_P(Search, ExactValuesAndEverySpellingAreFound) {
+    Store& s = store();
+    s.begin();
+    for (int id = 100; id < 2100; ++id)
+        s.execute(QStringLiteral("INSERT INTO Table_Asset (ID, EquipmentID, ShipmentID, "
+                                 "ModelNumber, SerialNumber) VALUES (?, 1, 0, 'M', ?)"),
+                  {id, QStringLiteral("SN000%1").arg(id)});
+    s.execute(QStringLiteral("INSERT INTO Table_Asset (ID, EquipmentID, ShipmentID, ModelNumber, "
+                             "SerialNumber) VALUES (3000, 1, 0, ?, 'SN000')"),
+              {QString::fromUtf8("Cafe\u0301 \u0130stanbul")});
+    s.commit();
+    EXPECT_EQ(keys(find(SearchKind::Asset, "sn000")).value(0), 3000);
+    ASSERT_TRUE(exact_record(s, QStringLiteral("SN000")));
+    EXPECT_EQ(exact_record(s, QStringLiteral("SN000"))->key, 3000);
+    for (const char* spelling : {"café", "cafe", "CAFÉ", "istanbul", "İstanbul"})
+        EXPECT_EQ(keys(find(SearchKind::Asset, spelling)), QList<int>{3000}) << spelling;
+    EXPECT_EQ(
+        search_records(s, SearchKind::Asset, QStringLiteral("SN0") + QChar(0), searchShown).total,
+        0);
+}
+
 TEST_P(Search, AnotherDesksChangesAreFound) {
     const std::unique_ptr<Store> other = db->openStore();
     other->execute(
