@@ -137,6 +137,7 @@ Form_import::Form_import(ViewContext& context, std::function<void()> reload, QWi
     Grid_import_preview->setModel(&m_preview);
     Grid_import_preview->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid_import_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid_import_preview->setTabKeyNavigation(false); // only shows rows: Tab leaves it
     Grid_import_preview->verticalHeader()->hide();
     Grid_import_preview->verticalHeader()->setDefaultSectionSize(22);
     Grid_import_preview->horizontalHeader()->setDefaultSectionSize(120);

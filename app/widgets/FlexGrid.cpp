@@ -255,6 +255,9 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent) {
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &FlexGrid::syncFromView);
     setShowGrid(true);
     setFocusPolicy(Qt::StrongFocus);
+    // Rows are only shown, never edited here: Tab goes on to the next
+    // control, and the arrows move within the grid.
+    setTabKeyNavigation(false);
 }
 
 void FlexGrid::setRows(int rows) {

@@ -120,7 +120,16 @@ TEST_P(Attention, ShowsAtOpeningAndOpensARowWithEnter) {
     EXPECT_EQ(column(1, 5), strings({"-2", "10"}));
     FlexGrid* overdue = view->Grid_attention[0];
     clickCell(overdue, 1, 0);
-    QTest::keyClick(overdue, Qt::Key_Return);
+    // Tab leaves a list for the next, Shift+Tab comes back.
+    keyToFocused(Qt::Key_Tab);
+    EXPECT_EQ(window->focusWidget(), view->Grid_attention[1]);
+    keyToFocused(Qt::Key_Tab);
+    EXPECT_EQ(window->focusWidget(), view->Grid_attention[2]);
+    keyToFocused(Qt::Key_Backtab);
+    keyToFocused(Qt::Key_Backtab);
+    EXPECT_EQ(window->focusWidget(), overdue);
+    clickCell(overdue, 1, 0);
+    keyToFocused(Qt::Key_Return);
     EXPECT_TRUE(window->shipmentView()->isVisibleTo(window.get()));
     EXPECT_EQ(window->state().current_shipment_id, 1);
     // The asset list signs the asset whose maintenance has passed.
