@@ -7,6 +7,7 @@
 #include "ViewRequests.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -261,6 +262,15 @@ void SearchBox::printLabels() {
 }
 
 bool SearchBox::eventFilter(QObject* watched, QEvent* event) {
+    // The Menu key (or Shift+F10) while a result is chosen is about the
+    // result, not the text box's editing.
+    if (event->type() == QEvent::ContextMenu && watched == Text_search &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard &&
+        List_search_results->isVisible() && isMatch(List_search_results->currentItem())) {
+        showMenu(List_search_results->viewport()->mapToGlobal(
+            List_search_results->visualItemRect(List_search_results->currentItem()).center()));
+        return true;
+    }
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);

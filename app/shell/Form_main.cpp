@@ -365,9 +365,15 @@ void Form_main::buildCoolBar() {
                [this] { m_reportView->Command_report_Click(); });
     viewButton(reports, "Command_report", 1, QStringLiteral("Sh&ipments"),
                QStringLiteral("Generate an equipment location report"), m_shipmentReportView);
-    // The bands fill the bar; the search box sits at the menu bar's end.
-    m_search = new SearchBox(*this, this, menuBar());
-    menuBar()->setCornerWidget(m_search, Qt::TopRightCorner);
+    // The bands fill the bar; the search box sits at the menu bar's end,
+    // over a place kept for it there, yet belongs to the window itself: a
+    // menu bar tells assistive technology only of its menus.
+    m_search = new SearchBox(*this, this, this);
+    m_searchPlace = new QWidget(menuBar());
+    m_searchPlace->setObjectName(QStringLiteral("SearchPlace"));
+    m_searchPlace->setFixedSize(m_search->sizeHint());
+    m_searchPlace->installEventFilter(this);
+    menuBar()->setCornerWidget(m_searchPlace, Qt::TopRightCorner);
 }
 
 // A move over a button that the button passes on to its band (a button
@@ -383,6 +389,11 @@ bool Form_main::overButton(QObject* watched, QEvent* event) {
 bool Form_main::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_client && event->type() == QEvent::Resize)
         resizeControls();
+    if (watched == m_searchPlace &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        m_search->setGeometry(QRect(m_searchPlace->mapTo(this, QPoint()), m_searchPlace->size()));
+        m_search->raise();
+    }
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
         const QVariant hint = watched->property(hintProperty);
         if (hint.isValid()) {

@@ -176,6 +176,7 @@ private:
     Frame_report_shipment* m_shipmentReportView = nullptr;
     Frame_attention* m_attentionView = nullptr;
     SearchBox* m_search = nullptr;
+    QWidget* m_searchPlace = nullptr; // in the menu bar, where the box is shown
 };
 
 } // namespace gearlog

@@ -11,7 +11,9 @@
 #include "SearchBox.h"
 #include "ViewRequests.h"
 
+#include <QAccessible>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -205,6 +207,29 @@ TEST_P(Search, TheBoxOpensWhatIsChosenByKeyOrMouse) {
     EXPECT_TRUE(box().Text_search->text().isEmpty());
     EXPECT_FALSE(list.isVisible());
     EXPECT_EQ(unexpected(), QString());
+}
+
+// The box is in the window's accessible tree; the Menu key on a chosen
+// result opens the result's menu, not the text box's.
+TEST_P(Search, TheBoxIsReachableAndItsResultsHaveTheirMenu) {
+    const std::function<bool(QAccessibleInterface*)> holdsBox = [&](QAccessibleInterface* a) {
+        if (a->object() == box().Text_search)
+            return true;
+        for (int c = 0; c < a->childCount(); ++c)
+            if (QAccessibleInterface* child = a->child(c); child && holdsBox(child))
+                return true;
+        return false;
+    };
+    window->show();
+    EXPECT_TRUE(holdsBox(QAccessible::queryAccessibleInterface(window.get())));
+    typeSearch(QStringLiteral("ab12"));
+    keyToFocused(Qt::Key_Down);
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), QPoint(5, 5));
+    QApplication::sendEvent(window->focusWidget(), &menuKey);
+    auto* menu = window->findChild<QMenu*>(QStringLiteral("mnuSearchResult"));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
 }
 
 TEST_P(Search, TheAssetGridsMenuPrintsLabelsOfTheSelectedRows) {
