@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QListView>
 #include <QStandardItemModel>
+#include <QStyledItemDelegate>
 #include <optional>
 
 namespace gearlog {
@@ -60,6 +61,16 @@ int select_chooser_item(QComboBox& combo, int key) {
 namespace {
 // Matches listed at once: a screenful; typing more narrows them.
 constexpr int matchesShown = 50;
+
+// Entries as wide as the list that shows them (a long one is cut short
+// with "..."), so that each tells assistive technology where it truly is.
+class ListWideDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {1, QStyledItemDelegate::sizeHint(option, index).height()};
+    }
+};
 } // namespace
 
 void make_chooser(QComboBox& combo, const QString& table, ChooserModel::Order order) {
@@ -70,6 +81,8 @@ void make_chooser(QComboBox& combo, const QString& table, ChooserModel::Order or
     combo.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     if (auto* list = qobject_cast<QListView*>(combo.view()))
         list->setUniformItemSizes(true);
+    combo.view()->setItemDelegate(new ListWideDelegate(combo.view()));
+    combo.view()->setTextElideMode(Qt::ElideRight);
     new ComboFinder(
         combo,
         [model](const QString& text) {

@@ -4,6 +4,7 @@
 #include "ShipmentFixture.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QCompleter>
 
 using namespace gearlog;
@@ -59,6 +60,13 @@ TEST_P(ShipmentChooser, OffersEveryShipmentInPagesAndKeepsItsEntriesUntilRefille
     press(QStringLiteral("Command_Send"));
     EXPECT_EQ(shipments->count(), 301);
     EXPECT_EQ(shipments->itemText(300), QStringLiteral("Late one"));
+    // Each entry of the open list lies within it.
+    shipments->showPopup();
+    QAbstractItemView* list = shipments->view();
+    QAccessibleInterface* entry = QAccessible::queryAccessibleInterface(list)->child(0);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_LE(entry->rect().width(), list->viewport()->width());
+    shipments->hidePopup();
 }
 
 TEST_P(ShipmentChooser, TypingFindsIgnoringCaseAndAccentsAndEnterLoadsTheMatch) {
