@@ -14,6 +14,22 @@ namespace {
 constexpr qreal padding = 2.0; // mm inside a label's edge
 constexpr qreal largestPoints = 10;
 
+// The text whole in the box: in the font if it fits, else smaller, down to
+// half its size, then on two lines (broken anywhere if it must be).
+void drawWhole(QPainter& painter, QPaintDevice& device, QFont font, const QRectF& box,
+               const QString& text) {
+    const qreal full = font.pointSizeF();
+    const qreal width = QFontMetricsF(font, &device).horizontalAdvance(text);
+    font.setPointSizeF(width <= box.width() ? full
+                                            : std::max(full / 2, full * box.width() / width));
+    painter.setFont(font);
+    const bool fits = QFontMetricsF(font, &device).horizontalAdvance(text) <= box.width();
+    painter.drawText(box,
+                     Qt::AlignLeft | Qt::AlignVCenter |
+                         (fits ? 0 : Qt::TextWordWrap | Qt::TextWrapAnywhere),
+                     text);
+}
+
 } // namespace
 
 const std::vector<LabelLayout>& label_layouts() {
@@ -84,10 +100,16 @@ void paint_labels(QPagedPaintDevice& device, const LabelLayout& layout,
             QStringLiteral("ID %1").arg(label.id), label.model,
             label.serial.isEmpty() ? QString() : QStringLiteral("S/N ") + label.serial, label.type};
         for (int line = 0; line < 4; ++line) {
-            painter.setFont(line == 0 ? bold : font);
-            const QFontMetricsF metrics(painter.font(), &device);
             const QRectF box(mm(textLeft), mm(corner.y() + padding + line * lineMm), textWidth,
                              mm(lineMm));
+            if (line == 3) {
+                // Two types may differ only at the end: the type is shown
+                // whole, smaller, on two lines at the least.
+                drawWhole(painter, device, font, box, lines[line]);
+                continue;
+            }
+            painter.setFont(line == 0 ? bold : font);
+            const QFontMetricsF metrics(painter.font(), &device);
             painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
                              metrics.elidedText(lines[line], Qt::ElideRight, textWidth));
         }

@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 using namespace gearlog;
@@ -256,6 +257,9 @@ TEST_P(Search, LabelsFillTheirSheetsAndTheirCodesOpenTheAssets) {
     EXPECT_TRUE(labels.Option_labels_selected->isChecked());
     EXPECT_EQ(labels.Option_labels_type->text(), QStringLiteral("Every asset of Radio set (3)"));
     EXPECT_EQ(labels.Label_label_pages->text(), QStringLiteral("25 labels on 2 pages"));
+    // Types that differ only at the end are told apart: shown whole.
+    const QString longType = QStringLiteral("Magnetometer for ground surveys, model B-17");
+    store().execute(QStringLiteral("UPDATE Table_Equipment SET Name = ? WHERE ID = 1"), {longType});
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("labels.pdf"));
     scripted.files.push_back(pdf);
@@ -290,6 +294,12 @@ TEST_P(Search, LabelsFillTheirSheetsAndTheirCodesOpenTheAssets) {
         codes << read;
     }
     EXPECT_EQ(perPage, (QList<int>{24, 1}));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput())
+                    .remove(QRegularExpression(QStringLiteral("\\s")))
+                    .contains(QString(longType).remove(QLatin1Char(' '))));
     // Scanned into the search, each code opens its asset.
     for (const QString& code : codes) {
         const auto hit = exact_record(store(), code);
