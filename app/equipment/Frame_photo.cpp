@@ -2,6 +2,7 @@
 
 #include "BinaryField.h"
 #include "CommandRunner.h"
+#include "EngineError.h"
 #include "FlexGrid.h"
 #include "RecordHelpers.h"
 #include "Session.h"
@@ -258,13 +259,21 @@ void Frame_photo::Command_Store_photo_in_database_Click() {
     Session& session = m_context.session();
     Recordset& photos = session.rs_photo();
     const QString failure = QStringLiteral("An error occurred while saving the changes: ");
+    // Asked before the command begins: the file's write lock is never held
+    // while a question waits.
+    const bool overwrite = find_stored_record_by_text(photos, QStringLiteral("Name"), name);
+    if (overwrite && !ui().askYesNo(QStringLiteral("That name is already in the database. Do "
+                                                   "you want to overwrite the existing record?")))
+        return;
     write_and_reload(
         m_context, QStringLiteral("Store photo in database"), failure,
         [&] {
-            if (find_stored_record_by_text(photos, QStringLiteral("Name"), name)) {
-                if (!ui().askYesNo(QStringLiteral("That name is already in the database. Do you "
-                                                  "want to overwrite the existing record?")))
-                    return false;
+            const bool stored = find_stored_record_by_text(photos, QStringLiteral("Name"), name);
+            if (stored && !overwrite)
+                throw EngineError(QStringLiteral("Another desk has just stored a photograph "
+                                                 "named %1: store it again to overwrite that one")
+                                      .arg(name));
+            if (stored) {
                 photos.edit();
             } else {
                 add_new_record(photos, session.database(), QStringLiteral("Table_Photo"));

@@ -85,8 +85,19 @@ TEST_F(PhotoView, StoreAsksBeforeOverwritingAndChecksTheName) {
                                            "overwrite the existing record?"}));
     EXPECT_FALSE(storeButton()->isHidden());
     EXPECT_EQ(names(), strings({"gauge"}));
+    // While the question waits, another desk can write.
+    auto other = db.openSession();
+    other->database().store().setLockWait(100);
+    QString otherDesk = QStringLiteral("not asked");
+    scripted.whileShown = [&](const QString&) {
+        otherDesk = failureOf([&] {
+            other->execute(QStringLiteral("UPDATE Table_Status SET Name = Name WHERE ID = 1"));
+        });
+    };
     scripted.yesNo.push_back(true);
     view()->Command_Store_photo_in_database_Click();
+    scripted.whileShown = {};
+    EXPECT_EQ(otherDesk, QString());
     EXPECT_EQ(names(), strings({"gauge"}));
     EXPECT_EQ(session().rs_photo().recordCount(), 1);
 

@@ -31,7 +31,7 @@ public:
     QStringList details; // of the errors shown
     std::vector<MessageIcon> icons;
     int beeps = 0;
-    // Runs while a message is on screen, as the user reads it.
+    // Runs while a message or question is on screen, as the user reads it.
     std::function<void(const QString&)> whileShown;
 
     void message(const QString& text, MessageIcon icon) override {
@@ -46,6 +46,8 @@ public:
     }
     bool askYesNo(const QString& text) override {
         questions << text;
+        if (whileShown)
+            whileShown(text);
         return take(yesNo, false, QStringLiteral("question: ") + text);
     }
     QString openFile(const QString& title, const QString&, const QString&) override {
