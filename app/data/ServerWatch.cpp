@@ -30,6 +30,7 @@ ServerWatch::Waiting::Waiting(ServerWatch& watch) : m_watch(watch) {
         const std::lock_guard lock(m_watch.m_mutex);
         m_watch.m_waiting = true;
         m_watch.m_since = std::chrono::steady_clock::now();
+        ++m_watch.m_statement;
     }
     m_watch.m_wake.notify_all();
 }
@@ -64,12 +65,14 @@ void ServerWatch::run() {
             m_wake.wait_until(lock, due);
             continue;
         }
+        // The wait asked about: a later statement's is never cut for it.
+        const quint64 asked = m_statement;
         lock.unlock();
         const bool alive = answers();
         lock.lock();
         if (alive) {
             m_since = std::chrono::steady_clock::now(); // ask again later
-        } else if (m_waiting) {
+        } else if (m_waiting && m_statement == asked) {
             // Ends the wait: the statement fails and says why.
             ::shutdown(m_socket, SHUT_RDWR);
             m_cut = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -45,6 +46,7 @@ private:
     std::condition_variable m_wake;
     bool m_waiting = false, m_stopping = false, m_cut = false;
     std::chrono::steady_clock::time_point m_since;
+    quint64 m_statement = 0; // which wait this is, counted from the first
     std::thread m_thread;
 };
 
