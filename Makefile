@@ -16,8 +16,12 @@ $(BUILD)/Makefile: CMakeLists.txt
 build: deps $(BUILD)/Makefile
 	cmake --build $(BUILD) -j$(JOBS)
 
+# A newcomer's first run opens a demonstration database made beside the
+# build; once a database is remembered, that one opens as usual.
+DEMO ?= $(BUILD)/demo.gearlog
 run: build
-	$(BUILD)/app/gearlog
+	@test -e $(DEMO) || $(BUILD)/app/admin/gearlog-admin sample $(DEMO) --assets 300
+	$(BUILD)/app/gearlog --first-time $(DEMO)
 
 test: build
 	tools/with-postgres ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS) --timeout 600

@@ -1,5 +1,6 @@
 #include "Form_main.h"
 #include "GearlogApplication.h"
+#include "Settings.h"
 #include "TerminationSignals.h"
 
 #include "GearlogVersion.h"
@@ -17,8 +18,15 @@ int main(int argc, char* argv[]) {
     // Logout, shutdown or kill: File -> Exit, without questions.
     gearlog::exit_on_termination_signals([&window] { window.menu_exit(); });
     window.show();
-    // A database file named on the command line opens as a remembered one would.
+    // A database file named on the command line opens as a remembered one
+    // would; one named after --first-time only when none is remembered (a
+    // demonstration database for a newcomer).
     const QStringList arguments = QApplication::arguments();
-    window.startup(arguments.size() > 1 ? arguments.at(1) : QString());
+    QString file = arguments.value(1);
+    if (file == QLatin1String("--first-time"))
+        file = !gearlog::settings::isStored(gearlog::settings::read(QStringLiteral("FileName")))
+                   ? arguments.value(2)
+                   : QString();
+    window.startup(file);
     return QApplication::exec();
 }

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <cmath>
 #include <unordered_map>
 
 namespace gearlog {
@@ -57,9 +58,13 @@ private:
     template <size_t N> QString pickName(const char* const (&names)[N]) {
         return text(names[pick(static_cast<int>(N))]);
     }
-    QDateTime day(int offset) {
-        return QDateTime(QDate(2015, 1, 1).addDays(offset), QTime(9 + pick(8), 0), Qt::UTC);
+    // Day `offset` of the sample's story, which ends today (day `storyDays`),
+    // at midnight as the forms store a date.
+    QDateTime day(int offset) const {
+        return QDateTime(m_today.addDays(offset - storyDays), QTime(0, 0), Qt::UTC);
     }
+    // Money to the cent, as the forms store it.
+    static double cents(double amount) { return std::round(amount * 100) / 100; }
     static QString rtf(const QString& text) {
         return QStringLiteral("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ") + text +
                QStringLiteral("\\par}");
@@ -135,7 +140,7 @@ private:
     // shipments left them: no row is written twice.
     struct Asset {
         int equipment, status, account, model;
-        float price;
+        double price;
         QDateTime acquired, maintenance;
         bool commented;
     };
@@ -150,13 +155,14 @@ private:
         std::vector<Asset> assets;
         assets.reserve(static_cast<size_t>(m_assets));
         for (int id = 1; id <= m_assets; ++id) {
-            const float price = static_cast<float>(100 + pick(900000) / 100.0);
+            const double price = cents(100 + pick(900000) / 100.0);
             const int type = pick(equipment) + 1;
             const int status = pick(10) < 8 ? 1 : pick(9) + 1;
             const int account = pick(addresses) + 1;
             const int model = 1000 + pick(9000);
             const QDateTime acquired = day(pick(1500));
-            const QDateTime maintenance = day(3000 + pick(700));
+            // Mostly ahead; a few passed, some within the month.
+            const QDateTime maintenance = day(storyDays - 10 + pick(710));
             assets.push_back(
                 {type, status, account, model, price, acquired, maintenance, pick(3) == 0});
         }
@@ -176,7 +182,7 @@ private:
                             {id, a.equipment, a.status, out == shipmentOf.end() ? 0 : out->second,
                              a.account, QStringLiteral("M-%1").arg(a.model),
                              QStringLiteral("SN%1").arg(id, 7, 10, QLatin1Char('0')), a.acquired,
-                             a.price, a.price * 1.2f, a.price * 0.8f, a.maintenance,
+                             a.price, cents(a.price * 1.2), cents(a.price * 0.8), a.maintenance,
                              a.commented ? rtf(QStringLiteral("Checked on receipt"))
                                          : QString(QLatin1String(""))});
         }
@@ -206,7 +212,7 @@ private:
             line.transfer = transfer;
         };
         for (int s = 1; s <= count; ++s) {
-            const QDateTime sent = day(s * 3000 / count);
+            const QDateTime sent = day(s * storyDays / count);
             const int receiver = pick(contacts) + 1;
             const QString name = QStringLiteral("Shipment %1 to %2").arg(s).arg(pickName(towns));
             writeShipment(s, sent, name, receiver, contacts, addresses);
@@ -223,9 +229,10 @@ private:
                 openLineOf[asset] = static_cast<int>(lines.size()) - 1;
                 assetsOf[static_cast<size_t>(s)].push_back(asset);
             }
-            // Most shipments come home a while later.
+            // Nearly every shipment comes home a while later: a few stay
+            // out past their return date.
             const int returning = s - std::clamp(count / 8, 3, 25);
-            if (returning >= 1 && pick(10) < 8)
+            if (returning >= 1 && pick(100) < 97)
                 for (int asset : assetsOf[static_cast<size_t>(returning)]) {
                     auto open = openLineOf.find(asset);
                     if (open == openLineOf.end() ||
@@ -237,7 +244,7 @@ private:
         }
         if (m_largeShipment > 0) {
             const int s = count + 1;
-            const QDateTime sent = day(3001);
+            const QDateTime sent = day(storyDays);
             writeShipment(s, sent, QStringLiteral("Large shipment"), pick(contacts) + 1, contacts,
                           addresses);
             for (int asset = 1; asset <= m_largeShipment; ++asset) {
@@ -265,6 +272,9 @@ private:
              pick(4) != 0, 50 + pick(5000), pick(3), QString(QLatin1String(""))});
     }
 
+    // The sample's dates span this many days before today.
+    static constexpr int storyDays = 3000;
+    const QDate m_today = QDate::currentDate();
     Store& m_store;
     QRandomGenerator m_random;
     int m_assets;

@@ -3,6 +3,7 @@
 #include "AdminCommand.h"
 #include "ChangeHistory.h"
 #include "Frame_asset.h"
+#include "SampleDatabase.h"
 #include "ShipmentFixture.h"
 #include "ViewRequests.h"
 
@@ -114,6 +115,28 @@ TEST_P(History, TheChangesWindowsListARecordsChangesAndEveryonesPageByPage) {
     window->menu_recent_changes();
     EXPECT_GT(listed, 2);
     EXPECT_EQ(scripted.messages.last(), QStringLiteral("The From date is not valid"));
+}
+
+// The sample's money and dates are as the forms write them: a first save
+// of a sample asset records only what the user changed.
+class SampleHistory : public WindowDriver<::testing::Test> {
+protected:
+    FreshDatabase db{Engine::Sqlite};
+    void SetUp() override {
+        writeSampleData(*db.openStore(), {60, 3, 0});
+        openWindow(db);
+    }
+};
+
+TEST_F(SampleHistory, AFirstSaveRecordsOnlyWhatChanged) {
+    emit window->requests().assetRequested(7);
+    typeInto(QStringLiteral("Text_asset_serial"), QStringLiteral("CHANGED-7"));
+    press(QStringLiteral("Command_save_asset_changes_0"));
+    QStringList fields;
+    for (const HistoryEntry& e : read_history(*db.openStore(), {}))
+        if (e.command == QLatin1String("Save"))
+            fields << e.field;
+    EXPECT_EQ(fields, strings({"SerialNumber"}));
 }
 
 TEST_P(History, AListsGridMenuShowsTheSelectedItemsChanges) {
