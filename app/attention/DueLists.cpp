@@ -26,24 +26,37 @@ QString openLine(const Store& store) {
     return dialect::openLineTerm(store.engine(), QStringLiteral("l"));
 }
 
-// Keeps the first `limit` keys (0: all).
-void cut(std::vector<int>& keys, int limit) {
-    if (limit > 0 && keys.size() > static_cast<size_t>(limit))
-        keys.resize(static_cast<size_t>(limit));
+// The first `limit` keys (0: all) the query `SELECT <key> <rest>` gives in
+// its order, and how many it gives in all: counted by the store only when
+// there are more, so a long list is never read whole.
+std::vector<int> firstKeys(Store& store, const QString& key, const QString& rest,
+                           const QVariantList& params, int limit, int* total) {
+    QString sql = QStringLiteral("SELECT %1 %2").arg(key, rest);
+    if (limit > 0)
+        sql += QStringLiteral(" LIMIT %1").arg(limit);
+    std::vector<int> keys = store.selectKeys(sql, params);
+    *total = limit > 0 && keys.size() == static_cast<size_t>(limit)
+                 ? store
+                       .select(QStringLiteral("SELECT COUNT(*) FROM (SELECT %1 %2) AS listed")
+                                   .arg(key, rest),
+                               params, {F::Long})
+                       .front()[0]
+                       .toInt()
+                 : static_cast<int>(keys.size());
+    return keys;
 }
 
 void readOverdue(Store& store, const QDate& today, int limit, DueLists& lists) {
     const Engine engine = store.engine();
     // Only a shipment with an open line can be overdue: found by the open
-    // lines' own index, counted as their keys are read.
-    std::vector<int> keys = store.selectKeys(
-        QStringLiteral("SELECT t.ID FROM (SELECT DISTINCT l.ShipmentID AS ID FROM "
-                       "Table_ShippingList l WHERE %1) o JOIN Table_Shipment t ON t.ID = o.ID "
-                       "WHERE t.ExpectedReturnDate < ? ORDER BY t.ExpectedReturnDate, t.ID")
+    // lines' own index.
+    const std::vector<int> keys = firstKeys(
+        store, QStringLiteral("t.ID"),
+        QStringLiteral("FROM (SELECT DISTINCT l.ShipmentID AS ID FROM Table_ShippingList l WHERE "
+                       "%1) o JOIN Table_Shipment t ON t.ID = o.ID WHERE t.ExpectedReturnDate < "
+                       "? ORDER BY t.ExpectedReturnDate, t.ID")
             .arg(openLine(store)),
-        {dayStart(today)});
-    lists.overdueTotal = static_cast<int>(keys.size());
-    cut(keys, limit);
+        {dayStart(today)}, limit, &lists.overdueTotal);
     const QString sql =
         QStringLiteral("SELECT s.ID, s.Name, c.Name, %1, %2, (SELECT COUNT(*) FROM "
                        "Table_ShippingList l WHERE l.ShipmentID = s.ID AND %3) FROM Table_Shipment "
@@ -67,22 +80,12 @@ void readMaintenance(Store& store, const QDate& today, int days, int limit, DueL
     const QVariantList before{dayStart(today.addDays(days + 1)), dayStart(today.addDays(1))};
     // Any number of assets may be due: only the first `limit` keys are read,
     // and all are counted over the date's index alone.
-    QString sql = QStringLiteral("SELECT a.ID FROM Table_Asset a WHERE a.NextSchedMaint < ? AND "
-                                 "%1 ORDER BY a.NextSchedMaint, a.ID")
-                      .arg(kept);
-    if (limit > 0)
-        sql += QStringLiteral(" LIMIT %1").arg(limit);
-    const std::vector<int> keys = store.selectKeys(sql, before);
-    lists.maintenanceTotal =
-        limit > 0 && keys.size() == static_cast<size_t>(limit)
-            ? store
-                  .select(QStringLiteral("SELECT COUNT(*) FROM Table_Asset a WHERE "
-                                         "a.NextSchedMaint < ? AND %1")
-                              .arg(kept),
-                          before, {F::Long})
-                  .front()[0]
-                  .toInt()
-            : static_cast<int>(keys.size());
+    const std::vector<int> keys =
+        firstKeys(store, QStringLiteral("a.ID"),
+                  QStringLiteral("FROM Table_Asset a WHERE a.NextSchedMaint < ? AND %1 ORDER BY "
+                                 "a.NextSchedMaint, a.ID")
+                      .arg(kept),
+                  before, limit, &lists.maintenanceTotal);
     const QString rows =
         QStringLiteral("SELECT a.ID, a.ModelNumber, a.SerialNumber, e.Name, %1, %2 FROM "
                        "Table_Asset a LEFT JOIN Table_Equipment e ON e.ID = a.EquipmentID %3 "
@@ -103,17 +106,15 @@ void readOutDue(Store& store, const QDate& today, int limit, DueLists& lists) {
     // Shipment by open shipment, its assets whose maintenance falls before
     // it is back, or has passed while it is out (an overdue shipment, or one
     // with no return date, is out until it is back).
-    std::vector<int> keys = store.selectKeys(
-        QStringLiteral("SELECT a.ID FROM (SELECT DISTINCT l.ShipmentID AS ID FROM "
-                       "Table_ShippingList l WHERE %1) o JOIN Table_Shipment s ON s.ID = o.ID "
-                       "JOIN Table_Asset a ON a.ShipmentID = s.ID WHERE (a.NextSchedMaint < "
-                       "s.ExpectedReturnDate OR a.NextSchedMaint < ? OR (s.ExpectedReturnDate IS "
-                       "NULL AND a.NextSchedMaint IS NOT NULL)) AND %2 ORDER BY "
-                       "a.NextSchedMaint, a.ID")
+    const std::vector<int> keys = firstKeys(
+        store, QStringLiteral("a.ID"),
+        QStringLiteral("FROM (SELECT DISTINCT l.ShipmentID AS ID FROM Table_ShippingList l WHERE "
+                       "%1) o JOIN Table_Shipment s ON s.ID = o.ID JOIN Table_Asset a ON "
+                       "a.ShipmentID = s.ID WHERE (a.NextSchedMaint < s.ExpectedReturnDate OR "
+                       "a.NextSchedMaint < ? OR (s.ExpectedReturnDate IS NULL AND "
+                       "a.NextSchedMaint IS NOT NULL)) AND %2 ORDER BY a.NextSchedMaint, a.ID")
             .arg(openLine(store), kept),
-        {dayStart(today), dayStart(today.addDays(1))});
-    lists.outDueTotal = static_cast<int>(keys.size());
-    cut(keys, limit);
+        {dayStart(today), dayStart(today.addDays(1))}, limit, &lists.outDueTotal);
     const QString sql =
         QStringLiteral("SELECT a.ID, a.ModelNumber, a.SerialNumber, s.ID, s.Name, %1, %2 FROM "
                        "Table_Asset a JOIN Table_Shipment s ON s.ID = a.ShipmentID WHERE a.ID IN")

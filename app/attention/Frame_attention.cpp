@@ -1,10 +1,12 @@
 #include "Frame_attention.h"
 
+#include "BackgroundWork.h"
 #include "CommandRunner.h"
 #include "FlexGrid.h"
 #include "Session.h"
 #include "Settings.h"
 #include "TypedText.h"
+#include "UiServices.h"
 #include "ViewContext.h"
 #include "ViewParts.h"
 #include "ViewRequests.h"
@@ -104,9 +106,39 @@ bool Frame_attention::showsAtOpen() {
 }
 
 void Frame_attention::Command_Attention_Click() {
-    m_lists = read_due_lists(m_context.session().database().store(), QDate::currentDate(),
-                             Text_attention_days->value(), rowsShown);
-    showLists();
+    // Read off the window's thread: on a large database the view comes up
+    // at once and its lists follow. A request while one runs reads again
+    // after it, with what the user has asked for since.
+    if (m_reading) {
+        m_readAgain = true;
+        return;
+    }
+    for (size_t list = 0; list < 3; ++list)
+        Label_attention[list]->setText(QString::fromLatin1(titles[list]) +
+                                       QStringLiteral(" (reading...)"));
+    auto lists = std::make_shared<DueLists>();
+    const QDate today = QDate::currentDate();
+    const int days = Text_attention_days->value();
+    m_reading = new BackgroundWork(
+        m_context.session().connector(),
+        [lists, today, days](Store& store) {
+            *lists = read_due_lists(store, today, days, rowsShown);
+        },
+        this);
+    connect(m_reading, &BackgroundWork::finished, this, [this, lists](const QString& error) {
+        std::exchange(m_reading, nullptr)->deleteLater();
+        if (std::exchange(m_readAgain, false)) {
+            Command_Attention_Click();
+            return;
+        }
+        if (!error.isEmpty()) {
+            ui().showError(QStringLiteral("The lists could not be read: ") + error, QString());
+            return;
+        }
+        m_lists = std::move(*lists);
+        showLists();
+        emit listsShown();
+    });
 }
 
 void Frame_attention::showLists() {

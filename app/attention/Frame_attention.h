@@ -11,6 +11,7 @@ class QSpinBox;
 
 namespace gearlog {
 
+class BackgroundWork;
 class FlexGrid;
 class ViewContext;
 
@@ -22,8 +23,11 @@ class Frame_attention : public QFrame {
 public:
     Frame_attention(ViewContext& context, QWidget* parent);
 
-    // Reads the lists afresh (the caller then brings the view up).
+    // Reads the lists afresh on a worker (the caller brings the view up at
+    // once); they are shown when read.
     void Command_Attention_Click();
+    // True while the lists are being read.
+    bool reading() const { return m_reading != nullptr; }
     // The grid whose menu was opened last, for "Save as Excel".
     FlexGrid* grid() const { return m_menuGrid; }
 
@@ -36,6 +40,10 @@ public:
     std::array<QLabel*, 3> Label_attention{};
     std::array<FlexGrid*, 3> Grid_attention{};
 
+signals:
+    // The lists read last are on show.
+    void listsShown();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -45,6 +53,8 @@ private:
 
     ViewContext& m_context;
     DueLists m_lists;
+    BackgroundWork* m_reading = nullptr; // while the lists are read
+    bool m_readAgain = false;
     FlexGrid* m_menuGrid = nullptr;
 };
 

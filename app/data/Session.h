@@ -41,7 +41,7 @@ public:
     // taking what a write needs of the current format (not its indexes).
     void openTableCursors();
     // True when this desk may write and the indexes a writable opening adds
-    // are missing: build them with another connection (IndexBuilding).
+    // are missing: build them with another connection (BackgroundWork).
     bool lacksIndexes();
     // Opens another connection to the same database, for work off the
     // window's thread (called on that thread).

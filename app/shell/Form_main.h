@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AppState.h"
-#include "IndexBuilding.h"
+#include "BackgroundWork.h"
 #include "Session.h"
 #include "ViewContext.h"
 
@@ -129,7 +129,7 @@ private:
     AppState m_state;
     std::unique_ptr<Session> m_session;
     // Builds a database's missing indexes after it opens (see buildIndexes).
-    std::unique_ptr<IndexBuilding> m_indexBuilding;
+    std::unique_ptr<BackgroundWork> m_indexBuilding;
     int m_connectionType = 2;
     QString m_databaseName;
     QString m_connectionString;

@@ -7,6 +7,7 @@
 #include "DatabaseCreation.h"
 #include "EngineError.h"
 #include "Form_main.h"
+#include "SchemaBuilder.h"
 #include "SearchBox.h"
 
 #include "DueLists.h"
@@ -241,8 +242,10 @@ void Form_main::buildIndexes() {
     statusBar()->showMessage(QStringLiteral("Building the search indexes of %1: finding is slower "
                                             "until they are ready")
                                  .arg(m_session->dataSourceName()));
-    m_indexBuilding = std::make_unique<IndexBuilding>(m_session->connector());
-    connect(m_indexBuilding.get(), &IndexBuilding::finished, this, [this](const QString& error) {
+    m_indexBuilding = std::make_unique<BackgroundWork>(m_session->connector(), [](Store& store) {
+        upgradeSchema(store, dialect::UpgradeSteps::Indexes);
+    });
+    connect(m_indexBuilding.get(), &BackgroundWork::finished, this, [this](const QString& error) {
         statusBar()->showMessage(
             error.isEmpty() ? QStringLiteral("The search indexes are ready")
                             : QStringLiteral("The search indexes could not be built (they are "

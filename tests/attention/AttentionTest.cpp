@@ -61,6 +61,8 @@ protected:
         db = std::make_unique<FreshDatabase>(GetParam());
         addDates(*db->openStore());
         openWindow(*db);
+        // The view came up at once; its lists are read on a worker.
+        QTRY_VERIFY(!window->attentionView()->reading());
     }
     QStringList column(int list, int col) {
         FlexGrid* grid = window->attentionView()->Grid_attention[static_cast<size_t>(list)];

@@ -1,5 +1,5 @@
+#include "BackgroundWork.h"
 #include "EngineError.h"
-#include "IndexBuilding.h"
 #include "RecordHelpers.h"
 #include "SchemaBuilder.h"
 #include "TestStores.h"
@@ -201,7 +201,9 @@ TEST_P(Schema, DesksOpeningAtOnceBuildTheIndexesOnce) {
     desk->openTableCursors();
     ASSERT_TRUE(desk->lacksIndexes());
     {
-        const IndexBuilding building(desk->connector()); // its end waits for the build
+        const BackgroundWork building(desk->connector(), [](Store& store) {
+            upgradeSchema(store, dialect::UpgradeSteps::Indexes);
+        }); // its end waits for the build
     }
     EXPECT_FALSE(desk->lacksIndexes());
 }

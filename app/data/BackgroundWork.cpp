@@ -1,18 +1,18 @@
-#include "IndexBuilding.h"
+#include "BackgroundWork.h"
 
 #include "EngineError.h"
-#include "SchemaBuilder.h"
 
 #include <QThread>
 
 namespace gearlog {
 
-IndexBuilding::IndexBuilding(std::function<std::unique_ptr<Store>()> connect, QObject* parent)
+BackgroundWork::BackgroundWork(std::function<std::unique_ptr<Store>()> connect,
+                               std::function<void(Store&)> work, QObject* parent)
     : QObject(parent) {
-    m_thread = QThread::create([this, connect = std::move(connect)] {
+    m_thread = QThread::create([this, connect = std::move(connect), work = std::move(work)] {
         try {
             const std::unique_ptr<Store> store = connect();
-            upgradeSchema(*store, dialect::UpgradeSteps::Indexes);
+            work(*store);
         } catch (const EngineError& e) {
             m_error = e.description();
         } catch (const std::exception& e) {
@@ -24,7 +24,7 @@ IndexBuilding::IndexBuilding(std::function<std::unique_ptr<Store>()> connect, QO
     m_thread->start(QThread::LowPriority);
 }
 
-IndexBuilding::~IndexBuilding() {
+BackgroundWork::~BackgroundWork() {
     m_thread->wait();
     delete m_thread;
 }
