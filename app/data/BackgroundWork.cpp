@@ -1,6 +1,7 @@
 #include "BackgroundWork.h"
 
 #include "EngineError.h"
+#include "FreedMemory.h"
 
 #include <QThread>
 
@@ -18,6 +19,7 @@ BackgroundWork::BackgroundWork(std::function<std::unique_ptr<Store>()> connect,
         } catch (const std::exception& e) {
             m_error = QString::fromLocal8Bit(e.what());
         }
+        returnFreedMemory();
     });
     // Read once the thread has ended, on this object's thread.
     QObject::connect(m_thread, &QThread::finished, this, [this] { emit finished(m_error); });

@@ -1,5 +1,6 @@
 #include "PageCheck.h"
 
+#include "FreedMemory.h"
 #include "SqliteConnection.h"
 
 #include <QFileInfo>
@@ -34,6 +35,8 @@ void PageCheck::run(QByteArray uri, int flags, bool mapped) {
         useFoldedNoCase(db)) {
         if (mapped)
             mapReads(db);
+        // Every page is read once: keeping them would only cost memory.
+        sqlite3_exec(db, "PRAGMA cache_size=-2048", nullptr, nullptr, nullptr);
         {
             const std::lock_guard lock(m_mutex);
             m_db = m_stopping ? nullptr : db;
@@ -60,6 +63,7 @@ void PageCheck::run(QByteArray uri, int flags, bool mapped) {
         m_result = problem;
     }
     sqlite3_close(db);
+    returnFreedMemory();
     QMetaObject::invokeMethod(
         m_home.get(), [this] { report(); }, Qt::QueuedConnection);
 }

@@ -32,8 +32,8 @@ namespace {
 class SqliteStore final : public Store {
 public:
     explicit SqliteStore(const QString& path, FileReads reads = FileReads::Cached,
-                         bool checkPages = true)
-        : m_path(path), m_mapped(reads == FileReads::Mapped), m_checkPages(checkPages) {}
+                         bool again = false)
+        : m_path(path), m_mapped(reads == FileReads::Mapped), m_again(again) {}
 
     // Separate from construction so that a failure part-way is cleaned up
     // by the destructor.
@@ -73,7 +73,7 @@ public:
         // log left by a crash must be judged first or readers would hold up
         // writers for the whole check (a rollback journal).
         const bool checkLater = info.size() > checkAtOpenBytes && !walLeftOver && !network;
-        QString problem = checkTables(m_checkPages && !checkLater);
+        QString problem = checkTables(!m_again && !checkLater);
         if (!problem.isEmpty() && walLeftOver && !m_readOnly) {
             // A journal left by a crash of another copy of this file (a backup
             // restored beside it) would damage it: set it aside and look again.
@@ -91,7 +91,7 @@ public:
                                       : damageText(m_path, problem));
         if (!m_readOnly)
             useJournal(network);
-        if (checkLater && m_checkPages)
+        if (checkLater && !m_again)
             m_pageCheck =
                 std::make_unique<PageCheck>(uriFor(access), SQLITE_OPEN_READONLY, m_mapped);
     }
@@ -153,6 +153,11 @@ public:
         eachRow(sql, params, "select",
                 [&](sqlite3_stmt* stmt) { keys.push_back(sqlite3_column_int(stmt, 0)); });
         return keys;
+    }
+
+    void releaseCachedPages() override {
+        if (sqlite3_get_autocommit(m_db))
+            sqlite3_db_release_memory(m_db);
     }
 
     void setLockWait(int milliseconds) override {
@@ -319,8 +324,9 @@ private:
         execute(QStringLiteral("PRAGMA synchronous=NORMAL"), {});
         // Index pages of a large table stay in memory instead of being read
         // again for every row written or checked (64 MB at most, taken only
-        // as it is used).
-        execute(QStringLiteral("PRAGMA cache_size=-65536"), {});
+        // as it is used); work off the window's thread reads its rows once.
+        if (!m_again)
+            execute(QStringLiteral("PRAGMA cache_size=-65536"), {});
         if (!network) {
             sqlite3_wal_hook(m_db, &afterCommit, this);
             // What a crash left in the log is in the file from now on,
@@ -499,7 +505,8 @@ private:
     static constexpr qint64 walHeaderBytes = 32;
     bool m_readOnly = false;
     bool m_mapped = false;
-    bool m_checkPages = true;
+    // Another connection of this process to a file it has open and checks.
+    bool m_again = false;
     std::unique_ptr<PageCheck> m_pageCheck;
     QString m_notice;
     sqlite3* m_db = nullptr;

@@ -68,6 +68,10 @@ public:
     // on every write is refused.
     virtual void onDamageFound(std::function<void(const QString&)> found) { (void)found; }
 
+    // Lets go of the pages the store keeps in memory from earlier reads
+    // (between commands: a desk that has finished a view's reads).
+    virtual void releaseCachedPages() {}
+
     // True when this desk may only read (a read-only file or folder).
     virtual bool isReadOnly() const = 0;
     // True when the tables may be created here (the file store's, always).
@@ -101,8 +105,9 @@ inline QString lockWaitText(const QString& engineText) {
 // a file cut short under them ends the process: never for the program.
 enum class FileReads { Cached, Mapped };
 std::unique_ptr<Store> openFileStore(const QString& path, FileReads reads = FileReads::Cached);
-// Another connection to a file this process has open and is checking: its
-// pages are not checked a second time.
+// Another connection to a file this process has open and is checking, for
+// work off the window's thread: its pages are not checked a second time,
+// and it keeps few of them in memory.
 std::unique_ptr<Store> openFileStoreAgain(const QString& path);
 // Creates a new, empty database file (nothing may exist at the path).
 std::unique_ptr<Store> createFileStore(const QString& path);

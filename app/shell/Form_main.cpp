@@ -19,6 +19,7 @@
 #include "Frame_report.h"
 #include "Frame_report_shipment.h"
 #include "Frame_shipment.h"
+#include "FreedMemory.h"
 #include "RtfCodec.h"
 #include "SearchBox.h"
 #include "SpreadsheetExport.h"
@@ -40,6 +41,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -414,6 +416,13 @@ void Form_main::show_view(QFrame* frame) {
     for (const View& other : m_views)
         if (other.frame != frame)
             other.frame->hide();
+    // What the views' reads held (the store's cached pages, the last view's
+    // lists), once the window is idle again.
+    QTimer::singleShot(0, this, [this] {
+        if (databaseOpen())
+            m_session->database().store().releaseCachedPages();
+        returnFreedMemory();
+    });
 }
 
 void Form_main::menu_about() {
