@@ -373,7 +373,11 @@ void Form_main::buildCoolBar() {
     m_search = new SearchBox(*this, this, this);
     m_searchPlace = new QWidget(menuBar());
     m_searchPlace->setObjectName(QStringLiteral("SearchPlace"));
-    m_searchPlace->setFixedSize(m_search->sizeHint());
+    // The menu bar sizes its corner by the size hint, which a layout gives.
+    auto* kept = new QHBoxLayout(m_searchPlace);
+    kept->setContentsMargins(0, 0, 0, 0);
+    kept->addSpacerItem(new QSpacerItem(m_search->sizeHint().width(), m_search->sizeHint().height(),
+                                        QSizePolicy::Fixed, QSizePolicy::Fixed));
     m_searchPlace->installEventFilter(this);
     menuBar()->setCornerWidget(m_searchPlace, Qt::TopRightCorner);
 }

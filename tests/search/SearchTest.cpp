@@ -222,6 +222,9 @@ TEST_P(Search, TheBoxIsReachableAndItsResultsHaveTheirMenu) {
         return false;
     };
     window->show();
+    // Shown at the menu bar's end, within the window.
+    EXPECT_TRUE(box().isVisible());
+    EXPECT_LE(box().geometry().right(), window->width());
     EXPECT_TRUE(holdsBox(QAccessible::queryAccessibleInterface(window.get())));
     typeSearch(QStringLiteral("ab12"));
     keyToFocused(Qt::Key_Down);
