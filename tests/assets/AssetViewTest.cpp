@@ -234,14 +234,8 @@ TEST_F(AssetView, DeleteIsRefusedWhileAShippingListLineNamesTheAsset) {
     FlexGrid* grid = list().Grid_asset;
     clickRow(grid, QStringLiteral("M-2"));
     // While the user reads the refusal, another desk can write.
-    auto other = db.openSession();
-    other->database().store().setLockWait(100);
-    QString otherDesk = QStringLiteral("not asked");
-    scripted.whileShown = [&](const QString&) {
-        otherDesk = failureOf([&] {
-            other->execute(QStringLiteral("UPDATE Table_Status SET Name = Name WHERE ID = 1"));
-        });
-    };
+    QString otherDesk;
+    anotherDeskWritesWhileShown(db, otherDesk);
     press(QStringLiteral("Command_delete_asset"));
     EXPECT_EQ(scripted.messages,
               strings({"You cannot delete this item as it is in use by the shipment Field trip"}));

@@ -86,14 +86,8 @@ TEST_F(PhotoView, StoreAsksBeforeOverwritingAndChecksTheName) {
     EXPECT_FALSE(storeButton()->isHidden());
     EXPECT_EQ(names(), strings({"gauge"}));
     // While the question waits, another desk can write.
-    auto other = db.openSession();
-    other->database().store().setLockWait(100);
-    QString otherDesk = QStringLiteral("not asked");
-    scripted.whileShown = [&](const QString&) {
-        otherDesk = failureOf([&] {
-            other->execute(QStringLiteral("UPDATE Table_Status SET Name = Name WHERE ID = 1"));
-        });
-    };
+    QString otherDesk;
+    anotherDeskWritesWhileShown(db, otherDesk);
     scripted.yesNo.push_back(true);
     view()->Command_Store_photo_in_database_Click();
     scripted.whileShown = {};

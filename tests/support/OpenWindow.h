@@ -74,6 +74,18 @@ protected:
                 return clickCell(grid, r, 1);
         ADD_FAILURE() << "no row " << text.toStdString();
     }
+    // While a message or question is on screen, another desk of `database`
+    // writes: `told` gets what it was told ("" when it could write).
+    void anotherDeskWritesWhileShown(const FreshDatabase& database, QString& told) {
+        std::shared_ptr<Session> other = database.openSession();
+        other->database().store().setLockWait(100);
+        told = QStringLiteral("not asked");
+        scripted.whileShown = [other, &told](const QString&) {
+            told = failureOf([&] {
+                other->execute(QStringLiteral("UPDATE Table_Status SET Name = Name WHERE ID = 1"));
+            });
+        };
+    }
     // A key as a person gives it: to whichever widget has the focus.
     void keyToFocused(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
         window->show();
