@@ -90,6 +90,9 @@ public:
     // current row where it still is.
     void reread(const QList<int>& ids);
     void requery();
+    // Lets go of the rows read so far but the current one (a cursor that
+    // keeps only keys reads them again when they are next looked at).
+    void releaseRows();
 
     const TranslatedSelect& query() const { return m_query; }
 

@@ -83,9 +83,12 @@ void Recordset::arrive(int step) {
 
 // Makes room for more rows, keeping the current one.
 void Recordset::trimCache() {
-    if (m_cache.size() <
+    if (m_cache.size() >=
         (size() <= s_paging.wholeRead ? s_paging.wholeRead + s_paging.page : s_paging.cachedAtMost))
-        return;
+        releaseRows();
+}
+
+void Recordset::releaseRows() {
     const int key = m_pos >= 0 && m_pos < size() ? keyAt(m_pos) : -1;
     std::optional<Row> current;
     if (const auto it = m_cache.constFind(key); it != m_cache.constEnd())

@@ -84,6 +84,15 @@ void Session::refresh() {
             (*cursor)->requery();
 }
 
+void Session::releaseRows() {
+    for (std::unique_ptr<Recordset>* cursor : tableCursorSlots())
+        if (*cursor)
+            (*cursor)->releaseRows();
+    for (const std::unique_ptr<Recordset>* cursor : {&m_query, &m_assetQuery, &m_shippingQuery})
+        if (*cursor)
+            (*cursor)->releaseRows();
+}
+
 std::array<std::unique_ptr<Recordset>*, 9> Session::tableCursorSlots() {
     // In the order of tableCursorSources().
     return {&m_photo,    &m_category,     &m_equipment, &m_asset,  &m_status,

@@ -50,6 +50,9 @@ public:
     // Reads the nine table cursors again from the store, so they show what
     // other desks have written; each keeps its current row.
     void refresh();
+    // Lets go of the rows every cursor has read (between views: they are
+    // read again as they are looked at).
+    void releaseRows();
 
     Recordset& rs_photo() { return *m_photo; }
     Recordset& rs_category() { return *m_category; }

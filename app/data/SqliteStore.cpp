@@ -323,10 +323,10 @@ private:
                 {});
         execute(QStringLiteral("PRAGMA synchronous=NORMAL"), {});
         // Index pages of a large table stay in memory instead of being read
-        // again for every row written or checked (64 MB at most, taken only
+        // again for every row written or checked (16 MB at most, taken only
         // as it is used); work off the window's thread reads its rows once.
         if (!m_again)
-            execute(QStringLiteral("PRAGMA cache_size=-65536"), {});
+            execute(QStringLiteral("PRAGMA cache_size=-16384"), {});
         if (!network) {
             sqlite3_wal_hook(m_db, &afterCommit, this);
             // What a crash left in the log is in the file from now on,

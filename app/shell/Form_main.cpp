@@ -420,11 +420,13 @@ void Form_main::show_view(QFrame* frame) {
     for (const View& other : m_views)
         if (other.frame != frame)
             other.frame->hide();
-    // What the views' reads held (the store's cached pages, the last view's
-    // lists), once the window is idle again.
+    // What the views' reads held (the cursors' rows, the store's cached
+    // pages, the last view's lists), once the window is idle again.
     QTimer::singleShot(0, this, [this] {
-        if (databaseOpen())
+        if (databaseOpen()) {
+            m_session->releaseRows();
             m_session->database().store().releaseCachedPages();
+        }
         returnFreedMemory();
     });
 }
