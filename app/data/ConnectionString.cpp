@@ -9,6 +9,9 @@ namespace gearlog {
 namespace {
 
 const QString serverDriver = QStringLiteral("QPSQL");
+const QStringList sessionAttrs{QStringLiteral("any"),       QStringLiteral("read-write"),
+                               QStringLiteral("read-only"), QStringLiteral("primary"),
+                               QStringLiteral("standby"),   QStringLiteral("prefer-standby")};
 const QStringList sslModes{QStringLiteral("disable"),   QStringLiteral("allow"),
                            QStringLiteral("prefer"),    QStringLiteral("require"),
                            QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
@@ -101,10 +104,29 @@ ConnectionString ConnectionString::parse(const QString& text) {
         } else if (key == QLatin1String("host")) {
             result.host = value;
         } else if (key == QLatin1String("port")) {
+            // One port, or one for each host of a list.
+            const QStringList each = value.split(QLatin1Char(','));
+            for (const QString& p : each) {
+                bool ok = false;
+                const int number = p.trimmed().toInt(&ok);
+                if (!value.isEmpty() && (!ok || number < 1 || number > 65535))
+                    refuse(QStringLiteral("the port must be a number from 1 to 65535, not \"%1\"")
+                               .arg(p.trimmed()));
+            }
+            result.port = value.isEmpty() ? 0 : each.front().trimmed().toInt();
+            result.ports = each.size() > 1 ? value : QString();
+        } else if (key == QLatin1String("service")) {
+            result.service = value;
+        } else if (key == QLatin1String("targetsessionattrs")) {
+            result.targetSessionAttrs = value.toLower();
+            if (!sessionAttrs.contains(result.targetSessionAttrs))
+                refuse(QStringLiteral("TargetSessionAttrs must be one of %1, not \"%2\"")
+                           .arg(sessionAttrs.join(QStringLiteral(", ")), value));
+        } else if (key == QLatin1String("connecttimeout")) {
             bool ok = false;
-            result.port = value.isEmpty() ? 0 : value.toInt(&ok);
-            if (!value.isEmpty() && (!ok || result.port < 1 || result.port > 65535))
-                refuse(QStringLiteral("the port must be a number from 1 to 65535, not \"%1\"")
+            result.connectTimeout = value.toInt(&ok);
+            if (!ok || result.connectTimeout < 1)
+                refuse(QStringLiteral("ConnectTimeout must be a number of seconds, not \"%1\"")
                            .arg(value));
         } else if (key == QLatin1String("database")) {
             result.database = value;
@@ -141,12 +163,20 @@ QString ConnectionString::toString() const {
     QStringList parts{QStringLiteral("Driver=") + quoted(driver)};
     if (!host.isEmpty())
         parts << QStringLiteral("Host=") + quoted(host);
-    if (port > 0)
+    if (!ports.isEmpty())
+        parts << QStringLiteral("Port=") + quoted(ports);
+    else if (port > 0)
         parts << QStringLiteral("Port=") + QString::number(port);
     if (!database.isEmpty())
         parts << QStringLiteral("Database=") + quoted(database);
     if (!user.isEmpty())
         parts << QStringLiteral("User=") + quoted(user);
+    if (!service.isEmpty())
+        parts << QStringLiteral("Service=") + quoted(service);
+    if (!targetSessionAttrs.isEmpty())
+        parts << QStringLiteral("TargetSessionAttrs=") + targetSessionAttrs;
+    if (connectTimeout > 0)
+        parts << QStringLiteral("ConnectTimeout=") + QString::number(connectTimeout);
     for (const auto& [key, value] : tlsSettings())
         if (!value->isEmpty())
             parts << QString::fromLatin1(key) + QLatin1Char('=') + quoted(*value);
@@ -154,8 +184,9 @@ QString ConnectionString::toString() const {
 }
 
 QString ConnectionString::dataSourceName() const {
+    const QString name = database.isEmpty() ? service : database;
     const bool localSocket = host.isEmpty() || host.startsWith(QLatin1Char('/'));
-    return localSocket ? database : database + QStringLiteral(" on ") + host;
+    return localSocket ? name : name + QStringLiteral(" on ") + host;
 }
 
 std::array<std::pair<const char*, const QString*>, 4> ConnectionString::tlsSettings() const {
@@ -166,9 +197,16 @@ std::array<std::pair<const char*, const QString*>, 4> ConnectionString::tlsSetti
 }
 
 bool ConnectionString::isLocal() const {
-    const QString h = host.trimmed().toLower();
-    return h.isEmpty() || h.startsWith(QLatin1Char('/')) || h == QLatin1String("localhost") ||
-           h == QLatin1String("::1") || h.startsWith(QLatin1String("127."));
+    // A service names its hosts in a file: they may be anywhere.
+    if (host.trimmed().isEmpty())
+        return service.isEmpty();
+    for (const QString& each : host.split(QLatin1Char(','))) {
+        const QString h = each.trimmed().toLower();
+        if (!(h.isEmpty() || h.startsWith(QLatin1Char('/')) || h == QLatin1String("localhost") ||
+              h == QLatin1String("::1") || h.startsWith(QLatin1String("127."))))
+            return false;
+    }
+    return true;
 }
 
 bool ConnectionString::isExposed() const {
@@ -178,12 +216,27 @@ bool ConnectionString::isExposed() const {
 QString ConnectionString::libpqOptions(int connectSeconds) const {
     // A server that stops answering is noticed by the connection itself:
     // keepalives after 5 s of quiet, and data unacknowledged for 15 s.
-    QStringList options{QStringLiteral("connect_timeout=%1").arg(connectSeconds),
+    QStringList options{QStringLiteral("connect_timeout=%1")
+                            .arg(connectTimeout > 0 ? connectTimeout : connectSeconds),
                         QStringLiteral("keepalives=1"),
                         QStringLiteral("keepalives_idle=5"),
                         QStringLiteral("keepalives_interval=2"),
                         QStringLiteral("keepalives_count=3"),
                         QStringLiteral("tcp_user_timeout=15000")};
+    // A port list, and the kind of server a host list must reach: one that
+    // takes writes unless the string says otherwise.
+    if (!ports.isEmpty())
+        options << QStringLiteral("port=") + QString(ports).remove(QLatin1Char(' '));
+    const QString attrs = !targetSessionAttrs.isEmpty()     ? targetSessionAttrs
+                          : host.contains(QLatin1Char(',')) ? QStringLiteral("read-write")
+                                                            : QString();
+    if (!attrs.isEmpty())
+        options << QStringLiteral("target_session_attrs=") + attrs;
+    if (!service.isEmpty()) {
+        if (service.contains(QLatin1Char(';')))
+            refuse(QStringLiteral("the service name may not hold \";\""));
+        options << QStringLiteral("service=") + libpqValue(service);
+    }
     // libpq's keywords are ours in lower case.
     for (const auto& [name, value] : tlsSettings()) {
         const QString key = QString::fromLatin1(name).toLower();

@@ -13,10 +13,20 @@ namespace gearlog {
 // password is never kept in it.
 struct ConnectionString {
     QString driver = QStringLiteral("QPSQL");
+    // One host, or a list ("a,b") that libpq tries in order.
     QString host;
+    // The port, or the first of `ports` when a list gives one per host.
     int port = 0;
+    QString ports; // "5432,5433" as written; empty for one port
     QString database;
     QString user;
+    // As administrators write clients' connections: a service of libpq's
+    // service file (PGSERVICEFILE), the kind of server wanted from a host
+    // list (libpq's target_session_attrs: read-write by default for a
+    // list), and how long a connection may take, in seconds (0: ours).
+    QString service;
+    QString targetSessionAttrs;
+    int connectTimeout = 0;
     // The server's TLS settings, named after libpq's: SSLMode (disable,
     // allow, prefer, require, verify-ca, verify-full; empty leaves libpq's
     // own default, as stored connections always had), the root certificate

@@ -28,6 +28,10 @@ QString errorText(const QSqlError& error) {
     // The server's own message is the useful part; Qt's wrapper text is not.
     const QString database = error.databaseText().trimmed();
     const QString text = database.isEmpty() ? error.text() : database;
+    // read_only_sql_transaction: a standby, or a primary turned standby.
+    if (error.nativeErrorCode() == QLatin1String("25006"))
+        return QStringLiteral("The server takes no changes on this connection (it is a standby, "
+                              "or the session is read only), so nothing was written");
     // lock_not_available, or two desks waiting for each other: try again.
     if (error.nativeErrorCode() == QLatin1String("55P03") ||
         error.nativeErrorCode() == QLatin1String("40P01"))
@@ -53,7 +57,7 @@ public:
         m_connectionName = QStringLiteral("gearlog-server-") + QUuid::createUuid().toString();
         QSqlDatabase db = QSqlDatabase::addDatabase(m_connection.driver, m_connectionName);
         db.setHostName(m_connection.host);
-        if (m_connection.port > 0)
+        if (m_connection.port > 0 && m_connection.ports.isEmpty())
             db.setPort(m_connection.port);
         db.setDatabaseName(m_connection.database);
         db.setUserName(m_connection.user);
@@ -183,6 +187,11 @@ public:
 
     bool isReadOnly() const override { return m_readOnly; }
     QString openingNotice() const override {
+        if (m_standby)
+            return QStringLiteral("%1 is a standby server: it can be read, but it takes no "
+                                  "changes (to write, connect to its primary, or give a host "
+                                  "list with TargetSessionAttrs=read-write).")
+                .arg(m_connection.dataSourceName());
         return m_readOnly ? QStringLiteral("Your server role %1 may read this database but not "
                                            "change it.")
                                 .arg(m_role)
@@ -239,8 +248,11 @@ private:
 
     // Watches this connection's waits from the moment it is open.
     void watch() {
-        m_watch = std::make_unique<ServerWatch>(m_connection.host, m_connection.port,
-                                                PQsocket(nativeConnection()));
+        // The server this connection reached (of a list, or a service's).
+        PGconn* connection = nativeConnection();
+        m_watch = std::make_unique<ServerWatch>(QString::fromUtf8(PQhost(connection)),
+                                                QString::fromUtf8(PQport(connection)).toInt(),
+                                                PQsocket(connection));
     }
 
     EngineError failure(const QSqlError& error, const QString& operation,
@@ -289,7 +301,8 @@ private:
                                              "this database: ask its administrator to grant it "
                                              "gearlog_reader or gearlog_writer")
                                   .arg(m_role));
-        m_readOnly = anyTable && (!writeAll || standby);
+        m_standby = standby;
+        m_readOnly = standby || (anyTable && !writeAll);
     }
 
     QStringList stringColumn(const QString& sql, const QVariantList& params) {
@@ -387,6 +400,7 @@ private:
     QSqlQuery m_direct;
     QString m_role;
     bool m_readOnly = false;
+    bool m_standby = false;
     std::unique_ptr<ServerWatch> m_watch;
 };
 

@@ -112,6 +112,7 @@ void DataSourceDialog::prefill(const QString& connectionString, const QString& m
     m_sslRootCert->setText(c.sslRootCert);
     m_sslCert->setText(c.sslCert);
     m_sslKey->setText(c.sslKey);
+    m_unshown = c;
     showExposure();
     m_error->setText(problem);
     m_error->setVisible(!problem.isEmpty());
@@ -128,6 +129,11 @@ QString DataSourceDialog::connectionString() const {
     c.sslRootCert = m_sslRootCert->text().trimmed();
     c.sslCert = m_sslCert->text().trimmed();
     c.sslKey = m_sslKey->text().trimmed();
+    c.service = m_unshown.service;
+    c.targetSessionAttrs = m_unshown.targetSessionAttrs;
+    c.connectTimeout = m_unshown.connectTimeout;
+    if (c.port == m_unshown.port) // the list stands while its first port does
+        c.ports = m_unshown.ports;
     return c.toString();
 }
 

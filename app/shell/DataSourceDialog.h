@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConnectionString.h"
 #include "Session.h"
 
 #include <QDialog>
@@ -47,6 +48,9 @@ private:
     QLineEdit* m_sslKey;
     QLabel* m_exposure;
     bool m_modeChosen = false;
+    // What the stored connection sets that the dialog does not show (a
+    // port list, a service, the session kind, the time to connect): kept.
+    ConnectionString m_unshown;
     QLabel* m_error;
     std::unique_ptr<Session> m_session;
 };

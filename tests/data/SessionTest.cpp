@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 
 using namespace gearlog;
 using namespace gearlog::test;
@@ -83,6 +84,62 @@ TEST(ConnectionStrings, KeysIgnoreCaseAndNameTheSource) {
               QStringLiteral("kit"));
 }
 
+// Connections as administrators write them: host and port lists (a list
+// reaches a server that takes writes unless told otherwise), a service of
+// libpq's service file, the kind of session and the time to connect.
+TEST(ConnectionStrings, ListsServicesAndSessionKinds) {
+    const auto c = ConnectionString::parse(
+        QStringLiteral("Host=db1,db2;Port=5432,5433;Database=kit;TargetSessionAttrs=Prefer-Standby;"
+                       "ConnectTimeout=7"));
+    EXPECT_EQ(c.port, 5432);
+    EXPECT_EQ(ConnectionString::parse(c.toString()).toString(), c.toString());
+    const QString options = c.libpqOptions(10);
+    for (const char* part :
+         {"connect_timeout=7", "port=5432,5433", "target_session_attrs=prefer-standby"})
+        EXPECT_TRUE(options.contains(QLatin1String(part))) << part;
+    EXPECT_TRUE(ConnectionString::parse(QStringLiteral("Host=a,b"))
+                    .libpqOptions(10)
+                    .contains(QLatin1String("target_session_attrs=read-write")));
+    EXPECT_FALSE(ConnectionString::parse(QStringLiteral("Service=inventory")).isLocal());
+    for (const char* bad : {"Port=5432,x", "TargetSessionAttrs=fastest", "ConnectTimeout=0"})
+        EXPECT_TRUE(failureOf([&] {
+                        ConnectionString::parse(QString::fromLatin1(bad));
+                    }).startsWith(QLatin1String("Invalid connection string")))
+            << bad;
+}
+
+// The first host of a list that answers is used; a service is read from the
+// service file; a write the server refuses as read only is said in words.
+TEST(Session, HostListsServicesAndReadOnlySessions) {
+    FreshDatabase base(Engine::Postgres);
+    ConnectionString listed = ConnectionString::parse(base.location());
+    listed.host = QStringLiteral("/nonexistent-gearlog-socket,") + listed.host;
+    listed.ports = QStringLiteral("%1,%1").arg(listed.port);
+    EXPECT_TRUE(Session::openServer(listed.toString())->hasSchema());
+
+    QTemporaryDir dir;
+    const ConnectionString real = ConnectionString::parse(base.location());
+    QFile services(dir.filePath(QStringLiteral("pg_service.conf")));
+    ASSERT_TRUE(services.open(QIODevice::WriteOnly));
+    services.write(QStringLiteral("[inventory]\nhost=%1\nport=%2\ndbname=%3\nuser=%4\n")
+                       .arg(real.host)
+                       .arg(real.port)
+                       .arg(real.database, real.user)
+                       .toUtf8());
+    services.close();
+    qputenv("PGSERVICEFILE", services.fileName().toLocal8Bit());
+    auto viaService = Session::openServer(QStringLiteral("Driver=QPSQL;Service=inventory"));
+    qunsetenv("PGSERVICEFILE");
+    EXPECT_TRUE(viaService->hasSchema());
+    Store& store = viaService->database().store();
+    store.execute(QStringLiteral("SET default_transaction_read_only = on"));
+    EXPECT_EQ(failureOf([&] {
+                  store.execute(
+                      QStringLiteral("INSERT INTO Table_Status (ID, Name) VALUES (99, 'x')"));
+              }).contains(QLatin1String("takes no changes")),
+              true);
+}
+
 // A value can never add a key of its own; bad ports and foreign drivers are
 // refused by name.
 TEST(ConnectionStrings, ValuesAreQuotedAndBadOnesRefused) {
@@ -127,8 +184,7 @@ TEST(Session, ServerSessionsQuoteAlikeAndBoundTheirStatements) {
             QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off").arg(name),
             {});
     auto session = base.openSession();
-    session->execute(
-        QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
+    session->execute(QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
     auto rs = session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 1"));
     EXPECT_EQ(rs->value(QStringLiteral("Name")).toString(), QStringLiteral(R"(C:	emp)"));
 

@@ -247,6 +247,12 @@ TEST_F(MainWindow, TheDataSourceDialogVerifiesRemoteServers) {
     EXPECT_EQ(mode->currentText(), QStringLiteral("default"));
     EXPECT_TRUE(warning->isVisible());
     EXPECT_FALSE(dialog.connectionString().contains(QStringLiteral("SSLMode")));
+    // What the dialog does not show is kept, not dropped.
+    const QString listed =
+        QStringLiteral("Driver=QPSQL;Host=a,b;Port=5432,5433;Database=kit;"
+                       "Service=inventory;TargetSessionAttrs=any;ConnectTimeout=7");
+    dialog.prefill(listed);
+    EXPECT_EQ(dialog.connectionString(), listed);
 }
 
 TEST_F(MainWindow, DecliningTheSchemaLeavesNoDatabase) {
