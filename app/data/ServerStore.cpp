@@ -35,7 +35,7 @@ QString errorText(const QSqlError& error) {
     // lock_not_available, or two desks waiting for each other: try again.
     if (error.nativeErrorCode() == QLatin1String("55P03") ||
         error.nativeErrorCode() == QLatin1String("40P01"))
-        return lockWaitText(text);
+        return lockWaitText();
     if (text.contains(QLatin1String("timeout expired")))
         return QStringLiteral("The server did not answer within %1 seconds (%2)")
             .arg(connectSeconds)

@@ -344,7 +344,7 @@ private:
     [[noreturn]] void fail(const char* operation, const QString& sql) {
         QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
         if (sqlite3_errcode(m_db) == SQLITE_BUSY)
-            text = lockWaitText(text);
+            text = lockWaitText();
         throw EngineError(text, QString::fromLatin1(operation), sql);
     }
 

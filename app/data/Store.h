@@ -91,10 +91,11 @@ public:
 
 // Waits of a few seconds at most: a desk is never frozen by another one.
 inline constexpr int defaultLockWaitMs = 5000;
-// What a store says when it gave up waiting on another desk's lock.
-inline QString lockWaitText(const QString& engineText) {
-    return QStringLiteral("Another desk is using this record; try again in a moment (%1)")
-        .arg(engineText);
+// What a store says when it gave up waiting on another desk's lock: in
+// words, never the engine's own text.
+inline QString lockWaitText() {
+    return QStringLiteral("Another desk is using this record: this desk waited a few seconds "
+                          "for it and wrote nothing; try again in a moment");
 }
 
 // Opens an existing database file, read-only when this desk cannot write it

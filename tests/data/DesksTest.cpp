@@ -180,6 +180,11 @@ TEST_P(Desks, AWaitForAnotherDesksLockIsBounded) {
     EXPECT_LT(waited.elapsed(), 4000);
     EXPECT_TRUE(refusal.startsWith(QStringLiteral("Another desk is using this record")))
         << refusal.toStdString();
+    // In words on each store: never the engine's own text or code.
+    EXPECT_FALSE(refusal.contains(QLatin1String("55P03")) ||
+                 refusal.contains(QLatin1String("lock timeout")) ||
+                 refusal.contains(QLatin1String("database is locked")))
+        << refusal.toStdString();
     holding.commit();
     EXPECT_EQ(storedName("Table_status", 5), QStringLiteral("A holds this"));
 }
