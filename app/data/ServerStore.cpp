@@ -257,11 +257,16 @@ private:
 
     EngineError failure(const QSqlError& error, const QString& operation,
                         const QString& sql = {}) const {
-        return failure(errorText(error), operation, sql);
+        // The server ending the session (admin_shutdown, crash_shutdown,
+        // cannot_connect_now) or the link failing (class 08).
+        const QString code = error.nativeErrorCode();
+        return failure(errorText(error), operation, sql,
+                       code.startsWith(QLatin1String("57P0")) ||
+                           code.startsWith(QLatin1String("08")));
     }
     // The engine's failure; a wait the watch cut says the server is silent.
-    EngineError failure(const QString& text, const QString& operation,
-                        const QString& sql = {}) const {
+    EngineError failure(const QString& text, const QString& operation, const QString& sql = {},
+                        bool ended = false) const {
         if (m_watch && m_watch->cut())
             return EngineError(
                 QStringLiteral("The server of %1 is not answering: it may have stopped, or the "
@@ -269,7 +274,25 @@ private:
                                "when the server is back.")
                     .arg(m_connection.dataSourceName()),
                 operation, sql);
+        if (ended || connectionLost())
+            return EngineError(
+                QStringLiteral("The connection to the server was lost (%1): a change not yet "
+                               "saved was not written. Open %2 again (File, Open Database) to "
+                               "go on.")
+                    .arg(text.trimmed().isEmpty() ? QStringLiteral("no answer") : text.trimmed(),
+                         m_connection.dataSourceName()),
+                operation, sql);
         return EngineError(text, operation, sql);
+    }
+
+    // True once the server has ended this connection (a restart, a
+    // switchover, an administrator), or the driver has closed it.
+    bool connectionLost() const {
+        const QVariant handle = m_db.driver() ? m_db.driver()->handle() : QVariant();
+        if (!m_db.isOpen() || !handle.isValid())
+            return true;
+        const PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
+        return !connection || PQstatus(connection) == CONNECTION_BAD;
     }
 
     // What the role may do with the tables it finds: a role that may only

@@ -140,6 +140,23 @@ TEST(Session, HostListsServicesAndReadOnlySessions) {
               true);
 }
 
+// A connection the server ended is said in words, every time it is used.
+TEST(Session, ALostConnectionIsSaidInWords) {
+    FreshDatabase base(Engine::Postgres);
+    auto desk = Session::openServer(base.location());
+    Store& store = desk->database().store();
+    const int pid = store.select(QStringLiteral("SELECT pg_backend_pid()"), {}, {FieldType::Long})
+                        .front()[0]
+                        .toInt();
+    base.openStore()->select(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid}, {});
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const QString text =
+            failureOf([&] { store.select(QStringLiteral("SELECT 1"), {}, {FieldType::Long}); });
+        EXPECT_TRUE(text.startsWith(QLatin1String("The connection to the server was lost")))
+            << text.toStdString();
+    }
+}
+
 // A value can never add a key of its own; bad ports and foreign drivers are
 // refused by name.
 TEST(ConnectionStrings, ValuesAreQuotedAndBadOnesRefused) {
@@ -184,7 +201,8 @@ TEST(Session, ServerSessionsQuoteAlikeAndBoundTheirStatements) {
             QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off").arg(name),
             {});
     auto session = base.openSession();
-    session->execute(QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
+    session->execute(
+        QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
     auto rs = session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 1"));
     EXPECT_EQ(rs->value(QStringLiteral("Name")).toString(), QStringLiteral(R"(C:	emp)"));
 
