@@ -122,6 +122,12 @@ ConnectionString ConnectionString::parse(const QString& text) {
             if (!sessionAttrs.contains(result.targetSessionAttrs))
                 refuse(QStringLiteral("TargetSessionAttrs must be one of %1, not \"%2\"")
                            .arg(sessionAttrs.join(QStringLiteral(", ")), value));
+        } else if (key == QLatin1String("statementtimeout")) {
+            bool ok = false;
+            result.statementTimeout = value.toInt(&ok);
+            if (!ok || result.statementTimeout < 0)
+                refuse(QStringLiteral("StatementTimeout must be a number of seconds, not \"%1\"")
+                           .arg(value));
         } else if (key == QLatin1String("connecttimeout")) {
             bool ok = false;
             result.connectTimeout = value.toInt(&ok);
@@ -177,6 +183,8 @@ QString ConnectionString::toString() const {
         parts << QStringLiteral("TargetSessionAttrs=") + targetSessionAttrs;
     if (connectTimeout > 0)
         parts << QStringLiteral("ConnectTimeout=") + QString::number(connectTimeout);
+    if (statementTimeout >= 0)
+        parts << QStringLiteral("StatementTimeout=") + QString::number(statementTimeout);
     for (const auto& [key, value] : tlsSettings())
         if (!value->isEmpty())
             parts << QString::fromLatin1(key) + QLatin1Char('=') + quoted(*value);

@@ -27,6 +27,9 @@ struct ConnectionString {
     QString service;
     QString targetSessionAttrs;
     int connectTimeout = 0;
+    // The longest a statement may run before the server stops it, in
+    // seconds (0: no limit; unset: 60, a desk's own limit).
+    int statementTimeout = -1;
     // The server's TLS settings, named after libpq's: SSLMode (disable,
     // allow, prefer, require, verify-ca, verify-full; empty leaves libpq's
     // own default, as stored connections always had), the root certificate

@@ -32,6 +32,11 @@ QString errorText(const QSqlError& error) {
     if (error.nativeErrorCode() == QLatin1String("25006"))
         return QStringLiteral("The server takes no changes on this connection (it is a standby, "
                               "or the session is read only), so nothing was written");
+    // query_canceled: the statement ran past the connection's limit.
+    if (error.nativeErrorCode() == QLatin1String("57014"))
+        return QStringLiteral("The server stopped this command because it ran longer than the "
+                              "connection allows (StatementTimeout, 60 seconds unless set), so "
+                              "nothing was written");
     // lock_not_available, or two desks waiting for each other: try again.
     if (error.nativeErrorCode() == QLatin1String("55P03") ||
         error.nativeErrorCode() == QLatin1String("40P01"))
@@ -83,8 +88,9 @@ public:
         // Quoted text means the same whatever the server's default.
         execute(QStringLiteral("SET standard_conforming_strings = on"), {});
         // Longer than the program's own largest statement: only a runaway
-        // one is stopped by the server.
-        execute(QStringLiteral("SET statement_timeout = '300s'"), {});
+        // one (or one whose server process hangs) is stopped by the server.
+        const int limit = m_connection.statementTimeout >= 0 ? m_connection.statementTimeout : 60;
+        execute(QStringLiteral("SET statement_timeout = '%1s'").arg(limit), {});
         setLockWait(defaultLockWaitMs);
         readPrivileges();
     }

@@ -132,6 +132,7 @@ QString DataSourceDialog::connectionString() const {
     c.service = m_unshown.service;
     c.targetSessionAttrs = m_unshown.targetSessionAttrs;
     c.connectTimeout = m_unshown.connectTimeout;
+    c.statementTimeout = m_unshown.statementTimeout;
     if (c.port == m_unshown.port) // the list stands while its first port does
         c.ports = m_unshown.ports;
     return c.toString();

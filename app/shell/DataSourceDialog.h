@@ -49,7 +49,7 @@ private:
     QLabel* m_exposure;
     bool m_modeChosen = false;
     // What the stored connection sets that the dialog does not show (a
-    // port list, a service, the session kind, the time to connect): kept.
+    // port list, a service, the session kind, the time limits): kept.
     ConnectionString m_unshown;
     QLabel* m_error;
     std::unique_ptr<Session> m_session;

@@ -132,6 +132,13 @@ TEST(Session, HostListsServicesAndReadOnlySessions) {
     qunsetenv("PGSERVICEFILE");
     EXPECT_TRUE(viaService->hasSchema());
     Store& store = viaService->database().store();
+    // A statement past the connection's limit is stopped and said in words.
+    ConnectionString limited = real;
+    limited.statementTimeout = 1;
+    auto quick = Session::openServer(limited.toString());
+    EXPECT_TRUE(failureOf([&] {
+                    quick->database().store().select(QStringLiteral("SELECT pg_sleep(3)"), {}, {});
+                }).startsWith(QLatin1String("The server stopped this command")));
     store.execute(QStringLiteral("SET default_transaction_read_only = on"));
     EXPECT_EQ(failureOf([&] {
                   store.execute(
@@ -201,8 +208,7 @@ TEST(Session, ServerSessionsQuoteAlikeAndBoundTheirStatements) {
             QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off").arg(name),
             {});
     auto session = base.openSession();
-    session->execute(
-        QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
+    session->execute(QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
     auto rs = session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 1"));
     EXPECT_EQ(rs->value(QStringLiteral("Name")).toString(), QStringLiteral(R"(C:	emp)"));
 

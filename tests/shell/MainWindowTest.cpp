@@ -250,7 +250,8 @@ TEST_F(MainWindow, TheDataSourceDialogVerifiesRemoteServers) {
     // What the dialog does not show is kept, not dropped.
     const QString listed =
         QStringLiteral("Driver=QPSQL;Host=a,b;Port=5432,5433;Database=kit;"
-                       "Service=inventory;TargetSessionAttrs=any;ConnectTimeout=7");
+                       "Service=inventory;TargetSessionAttrs=any;ConnectTimeout=7;"
+                       "StatementTimeout=120");
     dialog.prefill(listed);
     EXPECT_EQ(dialog.connectionString(), listed);
 }
