@@ -1,6 +1,7 @@
 #include "AdminCommand.h"
 
 #include "ChangeHistory.h"
+#include "ConnectionString.h"
 #include "DatabaseCheck.h"
 #include "DatabaseFile.h"
 #include "Dialect.h"
@@ -215,7 +216,7 @@ Arguments parse(const QStringList& args) {
 // transaction, so a command killed half-way leaves what was there before.
 void createTarget(const Arguments& a, const std::function<void(Store&)>& fill = {}) {
     if (isConnectionString(a.target)) {
-        auto store = openServerStore(a.target);
+        auto store = openServerStore(remoteVerified(a.target));
         buildSchema(*store, [&] {
             if (fill)
                 fill(*store);
@@ -228,7 +229,8 @@ void createTarget(const Arguments& a, const std::function<void(Store&)>& fill = 
 }
 
 std::unique_ptr<Store> openTarget(const QString& target) {
-    return isConnectionString(target) ? openServerStore(target) : openFileStore(target);
+    return isConnectionString(target) ? openServerStore(remoteVerified(target))
+                                      : openFileStore(target);
 }
 
 int run(const Arguments& a, QTextStream& out, QTextStream& err) {

@@ -1,5 +1,6 @@
 #include "DatabaseCheck.h"
 
+#include "ConnectionString.h"
 #include "DatabaseFile.h"
 #include "EngineError.h"
 #include "PageCheck.h"
@@ -114,7 +115,7 @@ bool isConnectionString(const QString& target) {
 
 QStringList checkDatabaseAt(const QString& target, bool full) {
     if (isConnectionString(target)) {
-        const auto store = openServerStore(target);
+        const auto store = openServerStore(remoteVerified(target));
         return checkDatabase(*store);
     }
     // Asked first: the check's own connections hold the log too.

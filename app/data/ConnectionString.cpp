@@ -258,4 +258,11 @@ QString ConnectionString::libpqOptions(int connectSeconds) const {
     return options.join(QLatin1Char(';'));
 }
 
+QString remoteVerified(const QString& connectionString) {
+    ConnectionString c = ConnectionString::parse(connectionString);
+    if (c.sslMode.isEmpty() && !c.isLocal())
+        c.sslMode = QStringLiteral("verify-full");
+    return c.toString();
+}
+
 } // namespace gearlog

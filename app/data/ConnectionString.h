@@ -61,4 +61,9 @@ private:
     std::array<std::pair<const char*, const QString*>, 4> tlsSettings() const;
 };
 
+// The connection string with a server on another machine verified
+// (SSLMode=verify-full) unless it names its own SSLMode, as the data source
+// dialog proposes for a new connection: for tools that connect unattended.
+QString remoteVerified(const QString& connectionString);
+
 } // namespace gearlog

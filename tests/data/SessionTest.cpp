@@ -101,6 +101,12 @@ TEST(ConnectionStrings, ListsServicesAndSessionKinds) {
                     .libpqOptions(10)
                     .contains(QLatin1String("target_session_attrs=read-write")));
     EXPECT_FALSE(ConnectionString::parse(QStringLiteral("Service=inventory")).isLocal());
+    // Tools verify another machine's server unless told otherwise.
+    EXPECT_TRUE(remoteVerified(QStringLiteral("Host=db.example.org;Database=kit"))
+                    .contains(QLatin1String("SSLMode=verify-full")));
+    EXPECT_FALSE(remoteVerified(QStringLiteral("Host=localhost")).contains(QLatin1String("SSL")));
+    EXPECT_TRUE(remoteVerified(QStringLiteral("Host=db.example.org;SSLMode=require"))
+                    .contains(QLatin1String("SSLMode=require")));
     for (const char* bad : {"Port=5432,x", "TargetSessionAttrs=fastest", "ConnectTimeout=0"})
         EXPECT_TRUE(failureOf([&] {
                         ConnectionString::parse(QString::fromLatin1(bad));
@@ -208,7 +214,8 @@ TEST(Session, ServerSessionsQuoteAlikeAndBoundTheirStatements) {
             QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off").arg(name),
             {});
     auto session = base.openSession();
-    session->execute(QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
+    session->execute(
+        QStringLiteral(R"(UPDATE Table_category SET Name = 'C:	emp' WHERE ID = 1)"));
     auto rs = session->openRecordset(QStringLiteral("SELECT * FROM Table_category WHERE ID = 1"));
     EXPECT_EQ(rs->value(QStringLiteral("Name")).toString(), QStringLiteral(R"(C:	emp)"));
 
