@@ -3,6 +3,7 @@
 #include "ChangeHistory.h"
 #include "ConnectionString.h"
 #include "DatabaseCheck.h"
+#include "DatabaseCopy.h"
 #include "DatabaseFile.h"
 #include "Dialect.h"
 #include "DueLists.h"
@@ -32,6 +33,7 @@ const char usage[] =
     "                          [--large-shipment LINES] [--force]\n"
     "  gearlog-admin check FILE|CONNECTION [--full]\n"
     "  gearlog-admin backup FILE|CONNECTION COPY [--force]\n"
+    "  gearlog-admin copy FILE|CONNECTION FILE|CONNECTION [--force]\n"
     "  gearlog-admin due FILE|CONNECTION [--days N] [--limit N] [--csv]\n"
     "  gearlog-admin find FILE|CONNECTION TEXT [--json]\n"
     "  gearlog-admin history FILE|CONNECTION [--since DATE] [--table T] [--id N]\n"
@@ -184,17 +186,18 @@ Arguments parse(const QStringList& args) {
         else if (a.target.isEmpty())
             a.target = arg;
         else if (a.second.isEmpty() &&
-                 (a.command == QLatin1String("backup") || a.command == QLatin1String("find") ||
-                  a.command == QLatin1String("import") || a.command == QLatin1String("export")))
+                 (a.command == QLatin1String("backup") || a.command == QLatin1String("copy") ||
+                  a.command == QLatin1String("find") || a.command == QLatin1String("import") ||
+                  a.command == QLatin1String("export")))
             a.second = arg;
         else
             throw UsageError(QStringLiteral("Unexpected argument ") + arg);
     }
-    const QStringList known{QStringLiteral("create"), QStringLiteral("create-schema"),
-                            QStringLiteral("sample"), QStringLiteral("check"),
-                            QStringLiteral("backup"), QStringLiteral("due"),
-                            QStringLiteral("find"),   QStringLiteral("history"),
-                            QStringLiteral("import"), QStringLiteral("export")};
+    const QStringList known{
+        QStringLiteral("create"), QStringLiteral("create-schema"), QStringLiteral("sample"),
+        QStringLiteral("check"),  QStringLiteral("backup"),        QStringLiteral("copy"),
+        QStringLiteral("due"),    QStringLiteral("find"),          QStringLiteral("history"),
+        QStringLiteral("import"), QStringLiteral("export")};
     if (!known.contains(a.command))
         throw UsageError(QStringLiteral("Unknown command ") + a.command);
     if (a.target.isEmpty())
@@ -203,6 +206,8 @@ Arguments parse(const QStringList& args) {
         throw UsageError(QStringLiteral("find needs the text to find"));
     if (a.command == QLatin1String("backup") && a.second.isEmpty())
         throw UsageError(QStringLiteral("backup needs the file to write the copy to"));
+    if (a.command == QLatin1String("copy") && a.second.isEmpty())
+        throw UsageError(QStringLiteral("copy needs the file or empty server database to copy to"));
     if ((a.command == QLatin1String("import") || a.command == QLatin1String("export")) &&
         (a.second.isEmpty() || !a.kind))
         throw UsageError(a.command == QLatin1String("import")
@@ -214,18 +219,25 @@ Arguments parse(const QStringList& args) {
 // A new file (replacing an existing one only when forced), or an empty
 // server database given the schema; `fill` writes more rows in the same
 // transaction, so a command killed half-way leaves what was there before.
-void createTarget(const Arguments& a, const std::function<void(Store&)>& fill = {}) {
-    if (isConnectionString(a.target)) {
-        auto store = openServerStore(remoteVerified(a.target));
+void createTarget(const QString& target, bool force, const std::function<void(Store&)>& fill = {}) {
+    if (isConnectionString(target)) {
+        auto store = openServerStore(remoteVerified(target));
+        if (store->tableNames().contains(QStringLiteral("table_asset")))
+            throw EngineError(store->dataSourceName() +
+                              QStringLiteral(" already holds a Gearlog database: give an empty "
+                                             "one"));
         buildSchema(*store, [&] {
             if (fill)
                 fill(*store);
         });
         return;
     }
-    if (pathTaken(a.target) && !a.force)
-        throw EngineError(a.target + QStringLiteral(" already exists; use --force to replace it"));
-    createDatabaseFile(a.target, a.force, fill);
+    if (pathTaken(target) && !force)
+        throw EngineError(target + QStringLiteral(" already exists; use --force to replace it"));
+    createDatabaseFile(target, force, fill);
+}
+void createTarget(const Arguments& a, const std::function<void(Store&)>& fill = {}) {
+    createTarget(a.target, a.force, fill);
 }
 
 std::unique_ptr<Store> openTarget(const QString& target) {
@@ -317,6 +329,17 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
                                             "choose another file"));
         export_command(*openTarget(a.target), *a.kind, a.second, a.force);
         out << "Wrote " << a.second << "\n";
+    } else if (a.command == QLatin1String("copy")) {
+        // Every table with its keys, photographs and history, written in one
+        // transaction, then compared with the source.
+        const auto source = openTarget(a.target);
+        createTarget(a.second, a.force, [&source](Store& target) { copyRows(*source, target); });
+        const QStringList differences = compareCopies(*source, *openTarget(a.second));
+        for (const QString& d : differences)
+            err << "gearlog-admin: the copy differs: " << d << "\n";
+        if (!differences.isEmpty())
+            return 1;
+        out << "Copied " << a.target << " to " << a.second << " and compared every table\n";
     } else if (a.command == QLatin1String("backup")) {
         openTarget(a.target)->backupTo(a.second, a.force);
         out << "Copied " << a.target << " to " << a.second << "\n";

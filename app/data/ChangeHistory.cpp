@@ -93,6 +93,14 @@ QString history_text(const QVariant& value, FieldType type) {
     }
 }
 
+QString historyGrantStatement() {
+    return QStringLiteral(
+        "DO $$BEGIN IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'gearlog_writer') AND "
+        "to_regclass('table_history') IS NOT NULL THEN GRANT SELECT ON table_history TO "
+        "gearlog_reader, gearlog_writer; GRANT INSERT ON table_history TO gearlog_writer; GRANT "
+        "USAGE ON SEQUENCE table_history_id_seq TO gearlog_writer; END IF; END$$");
+}
+
 QStringList historyTableStatements(Store& store) {
     if (history_table_exists(store))
         return {};
@@ -113,11 +121,7 @@ QStringList historyTableStatements(Store& store) {
                            "text)"),
             QStringLiteral("CREATE INDEX IF NOT EXISTS Table_history_record ON Table_history "
                            "(RecordID, ID)"),
-            QStringLiteral(
-                "DO $$BEGIN IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'gearlog_writer') "
-                "THEN GRANT SELECT ON table_history TO gearlog_reader, gearlog_writer; GRANT "
-                "INSERT ON table_history TO gearlog_writer; GRANT USAGE ON SEQUENCE "
-                "table_history_id_seq TO gearlog_writer; END IF; END$$")};
+            historyGrantStatement()};
 }
 
 HistoryAuthor history_author(Store& store) {

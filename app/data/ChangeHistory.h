@@ -40,6 +40,9 @@ void set_rich_text_reader(std::function<QString(const QString&)> reader);
 
 // The statements that make the table where it is missing.
 QStringList historyTableStatements(Store& store);
+// On a server, the rights of create-schema's roles on the history, where
+// both are there: the reader reads it, the writer adds to it.
+QString historyGrantStatement();
 
 // Who writes: the server role, or the operating-system user on a file;
 // and this machine's name.

@@ -251,6 +251,11 @@ QString findPositionTerm(Engine engine, const QString& column) {
         .arg(column, table.from, table.to);
 }
 
+QString binaryLengthTerm(Engine engine, const QString& column) {
+    return engine == Engine::Postgres ? QStringLiteral("octet_length(%1)").arg(column)
+                                      : QStringLiteral("length(CAST(%1 AS BLOB))").arg(column);
+}
+
 QString selectTerm(Engine engine, const QString& column, FieldType type) {
     if (type == FieldType::Date && engine == Engine::Postgres)
         return QStringLiteral("to_char(%1, 'YYYY-MM-DD HH24:MI:SS')").arg(column);
@@ -323,6 +328,7 @@ QStringList roleStatements() {
             "pg_class WHERE oid = to_regclass('table_asset'))); END$$"),
         QStringLiteral("GRANT SELECT ON %1 TO gearlog_reader, gearlog_writer").arg(all),
         QStringLiteral("GRANT INSERT, UPDATE, DELETE ON %1 TO gearlog_writer").arg(all),
+        historyGrantStatement(),
     };
 }
 

@@ -43,6 +43,8 @@ QString findPositionTerm(Engine engine, const QString& column);
 // a Null counting as open. Written as the open-lines index is, so that the
 // engines use that index.
 QString openLineTerm(Engine engine, const QString& alias);
+// The size in bytes of a binary column's value (Null for none).
+QString binaryLengthTerm(Engine engine, const QString& column);
 // A column as the select list reads it. Dates come from the server as
 // text, so no client time zone can shift a calendar time on its way.
 QString selectTerm(Engine engine, const QString& column, FieldType type);

@@ -19,10 +19,14 @@ void buildSchema(Store& store, const std::function<void()>& fill) {
                           {row.id, row.name});
         for (const QString& sql : dialect::finishingStatements(store.engine()))
             store.execute(sql);
+        // What a writable opening adds, made now so that no desk's first
+        // opening has to: the history before the rows (a copy brings its
+        // own), the indexes after them.
+        for (const QString& sql :
+             dialect::upgradeStatements(store, dialect::UpgradeSteps::Required))
+            store.execute(sql);
         if (fill)
             fill();
-        // What a writable opening adds (indexes, search, history), made now
-        // so that no desk's first opening has to.
         for (const QString& sql : dialect::upgradeStatements(store))
             store.execute(sql);
         store.commit();

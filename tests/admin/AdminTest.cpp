@@ -2,6 +2,7 @@
 #include "ChangeHistory.h"
 #include "ConnectionString.h"
 #include "DatabaseCheck.h"
+#include "DatabaseCopy.h"
 #include "RecordHelpers.h"
 #include "SampleDatabase.h"
 #include "TestStores.h"
@@ -366,6 +367,48 @@ TEST(AdminCommand, ServerRolesReadWriteAndRefuse) {
     auto bare = Session::openServer(plain.toString());
     EXPECT_FALSE(bare->hasSchema());
     EXPECT_FALSE(bare->mayCreateSchema());
+}
+
+// A file moved up to an empty server database and back: every table with
+// its keys and photographs, and the history, the same on both; a database
+// that already holds one is refused.
+TEST(AdminCommand, CopyMovesAFileToAServerAndBack) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("kit.gearlog"));
+    ASSERT_EQ(
+        admin({QStringLiteral("sample"), file, QStringLiteral("--assets"), QStringLiteral("120")})
+            .status,
+        0);
+    {
+        const Result imported =
+            admin({QStringLiteral("import"), file,
+                   [&] {
+                       QFile csv(dir.filePath(QStringLiteral("a.csv")));
+                       csv.open(QIODevice::WriteOnly);
+                       csv.write("ID,Model\n5,MOVED\n");
+                       return csv.fileName();
+                   }(),
+                   QStringLiteral("--into"), QStringLiteral("assets"), QStringLiteral("--update")});
+        ASSERT_EQ(imported.status, 0) << imported.err.toStdString();
+    }
+    FreshDatabase server(Engine::Postgres, false);
+    const Result up = admin({QStringLiteral("copy"), file, server.location()});
+    ASSERT_EQ(up.status, 0) << up.err.toStdString();
+    EXPECT_EQ(admin({QStringLiteral("check"), server.location()}).status, 0);
+    const auto history = [](Store& store) {
+        return store.select(QStringLiteral("SELECT ID, RecordID, Field, After FROM Table_history "
+                                           "ORDER BY ID"),
+                            {},
+                            {FieldType::Long, FieldType::Long, FieldType::Text, FieldType::Text});
+    };
+    EXPECT_EQ(history(*server.openStore()), history(*openFileStore(file)));
+    EXPECT_FALSE(history(*server.openStore()).empty());
+    EXPECT_EQ(admin({QStringLiteral("copy"), file, server.location()}).status, 1);
+    const QString back = dir.filePath(QStringLiteral("back.gearlog"));
+    const Result down = admin({QStringLiteral("copy"), server.location(), back});
+    ASSERT_EQ(down.status, 0) << down.err.toStdString();
+    EXPECT_EQ(compareCopies(*openFileStore(file), *openFileStore(back)), QStringList());
+    EXPECT_EQ(history(*openFileStore(back)), history(*openFileStore(file)));
 }
 
 TEST(AdminCommand, ServerSchemaAndConnectionFailure) {
