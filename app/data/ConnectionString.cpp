@@ -44,6 +44,24 @@ QString quoted(const QString& value) {
     throw EngineError(QStringLiteral("Invalid connection string: ") + why);
 }
 
+// A value that must be one of `allowed` (in any case), lowered.
+QString oneOf(const QString& key, const QStringList& allowed, const QString& value) {
+    const QString lowered = value.toLower();
+    if (!allowed.contains(lowered))
+        refuse(QStringLiteral("%1 must be one of %2, not \"%3\"")
+                   .arg(key, allowed.join(QStringLiteral(", ")), value));
+    return lowered;
+}
+
+// A whole number of seconds, `least` or more.
+int seconds(const QString& key, const QString& value, int least) {
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    if (!ok || number < least)
+        refuse(QStringLiteral("%1 must be a number of seconds, not \"%2\"").arg(key, value));
+    return number;
+}
+
 // Splits "key=value;key="quoted;value"" into its pairs.
 QList<std::pair<QString, QString>> pairs(const QString& text) {
     QList<std::pair<QString, QString>> result;
@@ -118,31 +136,18 @@ ConnectionString ConnectionString::parse(const QString& text) {
         } else if (key == QLatin1String("service")) {
             result.service = value;
         } else if (key == QLatin1String("targetsessionattrs")) {
-            result.targetSessionAttrs = value.toLower();
-            if (!sessionAttrs.contains(result.targetSessionAttrs))
-                refuse(QStringLiteral("TargetSessionAttrs must be one of %1, not \"%2\"")
-                           .arg(sessionAttrs.join(QStringLiteral(", ")), value));
+            result.targetSessionAttrs =
+                oneOf(QStringLiteral("TargetSessionAttrs"), sessionAttrs, value);
         } else if (key == QLatin1String("statementtimeout")) {
-            bool ok = false;
-            result.statementTimeout = value.toInt(&ok);
-            if (!ok || result.statementTimeout < 0)
-                refuse(QStringLiteral("StatementTimeout must be a number of seconds, not \"%1\"")
-                           .arg(value));
+            result.statementTimeout = seconds(QStringLiteral("StatementTimeout"), value, 0);
         } else if (key == QLatin1String("connecttimeout")) {
-            bool ok = false;
-            result.connectTimeout = value.toInt(&ok);
-            if (!ok || result.connectTimeout < 1)
-                refuse(QStringLiteral("ConnectTimeout must be a number of seconds, not \"%1\"")
-                           .arg(value));
+            result.connectTimeout = seconds(QStringLiteral("ConnectTimeout"), value, 1);
         } else if (key == QLatin1String("database")) {
             result.database = value;
         } else if (key == QLatin1String("user")) {
             result.user = value;
         } else if (key == QLatin1String("sslmode")) {
-            result.sslMode = value.toLower();
-            if (!sslModes.contains(result.sslMode))
-                refuse(QStringLiteral("SSLMode must be one of %1, not \"%2\"")
-                           .arg(sslModes.join(QStringLiteral(", ")), value));
+            result.sslMode = oneOf(QStringLiteral("SSLMode"), sslModes, value);
         } else if (key == QLatin1String("sslrootcert")) {
             result.sslRootCert = value;
         } else if (key == QLatin1String("sslcert")) {
