@@ -87,26 +87,16 @@ ImportKind kindOption(const QStringList& args, qsizetype& i, const QString& opti
     return *kind;
 }
 
-DateOrder dateOrderOption(const QStringList& args, qsizetype& i, const QString& option) {
+// The value of an option that takes one of a few names (in any case).
+template <typename Value>
+Value namedOption(const QStringList& args, qsizetype& i, const QString& option,
+                  const std::vector<std::pair<const char*, Value>>& names, const char* needs) {
     const QString name = args.value(i + 1).toLower();
     ++i;
-    if (name == QLatin1String("dmy"))
-        return DateOrder::DayMonthYear;
-    if (name == QLatin1String("mdy"))
-        return DateOrder::MonthDayYear;
-    if (name == QLatin1String("ymd"))
-        return DateOrder::YearMonthDay;
-    throw UsageError(option + QStringLiteral(" needs dmy, mdy or ymd"));
-}
-
-CsvEncoding encodingOption(const QStringList& args, qsizetype& i, const QString& option) {
-    const QString name = args.value(i + 1).toLower();
-    ++i;
-    if (name == QLatin1String("utf-8"))
-        return CsvEncoding::Utf8;
-    if (name == QLatin1String("windows-1252"))
-        return CsvEncoding::Windows1252;
-    throw UsageError(option + QStringLiteral(" needs utf-8 or windows-1252"));
+    for (const auto& [text, value] : names)
+        if (name == QLatin1String(text))
+            return value;
+    throw UsageError(option + QStringLiteral(" needs ") + QLatin1String(needs));
 }
 
 int positiveNumber(const QStringList& args, qsizetype& i, const QString& option) {
@@ -163,9 +153,16 @@ Arguments parse(const QStringList& args) {
         else if (arg == QLatin1String("--dry-run") && a.command == QLatin1String("import"))
             a.dryRun = true;
         else if (arg == QLatin1String("--date-order") && a.command == QLatin1String("import"))
-            a.import.dateOrder = dateOrderOption(args, i, arg);
+            a.import.dateOrder = namedOption<DateOrder>(args, i, arg,
+                                                        {{"dmy", DateOrder::DayMonthYear},
+                                                         {"mdy", DateOrder::MonthDayYear},
+                                                         {"ymd", DateOrder::YearMonthDay}},
+                                                        "dmy, mdy or ymd");
         else if (arg == QLatin1String("--encoding") && a.command == QLatin1String("import"))
-            a.encoding = encodingOption(args, i, arg);
+            a.encoding = namedOption<CsvEncoding>(
+                args, i, arg,
+                {{"utf-8", CsvEncoding::Utf8}, {"windows-1252", CsvEncoding::Windows1252}},
+                "utf-8 or windows-1252");
         else if (arg == QLatin1String("--skip") && a.command == QLatin1String("import") &&
                  i + 1 < args.size())
             a.skip << args[++i];
