@@ -112,6 +112,12 @@ std::vector<int> exactKeys(Store& store, const QString& table, const QStringList
                             params);
 }
 
+// The keys in ascending order, each once.
+void ascendingOnce(std::vector<int>& keys) {
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+}
+
 std::vector<int> first(const std::vector<int>& keys, size_t n) {
     return {keys.begin(), keys.begin() + static_cast<std::ptrdiff_t>(std::min(n, keys.size()))};
 }
@@ -212,8 +218,7 @@ SearchGroup searchAssets(Store& store, const QString& text, const QString& folde
         candidates.push_back(k);
     for (const int k : first(byType, static_cast<size_t>(shown)))
         candidates.push_back(k);
-    std::sort(candidates.begin(), candidates.end());
-    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+    ascendingOnce(candidates);
     std::vector<Ranked> found;
     for (const AssetRow& a : readAssets(store, candidates)) {
         const int rank = std::find(byId.begin(), byId.end(), a.id) != byId.end()
@@ -260,8 +265,7 @@ SearchGroup searchShipments(Store& store, const QString& text, const QString& fo
     candidates.insert(candidates.end(), byValue.begin(), byValue.end());
     for (const int k : first(byContact, static_cast<size_t>(shown)))
         candidates.push_back(k);
-    std::sort(candidates.begin(), candidates.end());
-    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+    ascendingOnce(candidates);
     std::vector<Ranked> found;
     for (const ShipmentRow& s : readShipments(store, candidates))
         found.push_back({rankOf(folded, {s.name, s.note}), -s.id, shipmentHit(s)});
@@ -417,8 +421,7 @@ std::optional<SearchHit> exact_record(Store& store, const QString& text) {
         std::vector<int> found = exactKeys(store, name, {field}, text.trimmed());
         const std::vector<int> held = find_text_keys(store, table, folded, candidates).keys;
         found.insert(found.end(), held.begin(), held.end());
-        std::sort(found.begin(), found.end());
-        found.erase(std::unique(found.begin(), found.end()), found.end());
+        ascendingOnce(found);
         return found;
     };
     std::vector<AssetRow> assets;
