@@ -137,7 +137,6 @@ void Frame_attention::Command_Attention_Click() {
         }
         m_lists = std::move(*lists);
         showLists();
-        emit listsShown();
     });
 }
 

@@ -40,10 +40,6 @@ public:
     std::array<QLabel*, 3> Label_attention{};
     std::array<FlexGrid*, 3> Grid_attention{};
 
-signals:
-    // The lists read last are on show.
-    void listsShown();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
