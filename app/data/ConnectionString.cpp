@@ -263,6 +263,19 @@ QString ConnectionString::libpqOptions(int connectSeconds) const {
     return options.join(QLatin1Char(';'));
 }
 
+QString ConnectionString::conninfo(int connectSeconds) const {
+    QStringList parts;
+    const std::pair<const char*, QString> named[] = {
+        {"host", host},
+        {"port", ports.isEmpty() && port > 0 ? QString::number(port) : QString()},
+        {"dbname", database},
+        {"user", user}};
+    for (const auto& [key, value] : named)
+        if (!value.isEmpty())
+            parts << QString::fromLatin1(key) + QLatin1Char('=') + libpqValue(value);
+    return (parts + libpqOptions(connectSeconds).split(QLatin1Char(';'))).join(QLatin1Char(' '));
+}
+
 QString remoteVerified(const QString& connectionString) {
     ConnectionString c = ConnectionString::parse(connectionString);
     if (c.sslMode.isEmpty() && !c.isLocal())

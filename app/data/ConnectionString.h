@@ -55,6 +55,9 @@ struct ConnectionString {
     // libpq's connection options for these settings ("key=value;..."), with
     // the waits that tell a silent server.
     QString libpqOptions(int connectSeconds) const;
+    // The whole connection in libpq's own form ("host=... port=... ..."),
+    // for a connection made with libpq directly.
+    QString conninfo(int connectSeconds) const;
 
 private:
     // The TLS settings by the names they have in the string.

@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
+#include <future>
 #include <libpq-fe.h>
 
 namespace gearlog {
@@ -59,6 +60,7 @@ public:
         if (!QSqlDatabase::isDriverAvailable(m_connection.driver))
             throw EngineError(
                 QStringLiteral("The database driver %1 is not installed").arg(m_connection.driver));
+        m_password = password;
         m_connectionName = QStringLiteral("gearlog-server-") + QUuid::createUuid().toString();
         QSqlDatabase db = QSqlDatabase::addDatabase(m_connection.driver, m_connectionName);
         db.setHostName(m_connection.host);
@@ -68,34 +70,14 @@ public:
         db.setUserName(m_connection.user);
         db.setPassword(password);
         db.setConnectOptions(m_connection.libpqOptions(connectSeconds));
-        if (!db.open()) {
-            const QString text = errorText(db.lastError());
-            // Say which server failed to prove itself, with libpq's reason.
-            if (text.contains(QLatin1String("SSL"), Qt::CaseInsensitive) ||
-                text.contains(QLatin1String("certificate")))
-                throw EngineError(QStringLiteral("The connection to %1 was refused as not secure: "
-                                                 "%2")
-                                      .arg(m_connection.host.isEmpty()
-                                               ? QStringLiteral("the server")
-                                               : m_connection.host,
-                                           text));
-            throw EngineError(text);
-        }
         m_db = db;
-        watch();
-        execute(QStringLiteral("SET datestyle TO ISO"), {});
-        execute(QStringLiteral("SET client_min_messages TO WARNING"), {});
-        // Quoted text means the same whatever the server's default.
-        execute(QStringLiteral("SET standard_conforming_strings = on"), {});
-        // Longer than the program's own largest statement: only a runaway
-        // one (or one whose server process hangs) is stopped by the server.
-        const int limit = m_connection.statementTimeout >= 0 ? m_connection.statementTimeout : 60;
-        execute(QStringLiteral("SET statement_timeout = '%1s'").arg(limit), {});
-        setLockWait(defaultLockWaitMs);
-        readPrivileges();
+        connectSession();
     }
 
     ~ServerStore() override {
+        // A reconnection being tried is waited for: it uses this store.
+        if (m_probe.valid())
+            m_probe.wait();
         // Before the connection goes: its socket may be reused after.
         m_watch.reset();
         m_queries.clear();
@@ -152,20 +134,46 @@ public:
     }
 
     void begin() override {
-        const ServerWatch::Waiting waiting(*m_watch);
-        if (!m_db.transaction())
+        relink();
+        if (!beginOnce() && connectionLost()) {
+            // Broken while the desk was idle: found only now, before
+            // anything was done, so the transaction can start again.
+            relink();
+            if (beginOnce())
+                return;
+        }
+        if (!m_inTransaction)
             throw failure(m_db.lastError(), QStringLiteral("begin"));
-        m_inTransaction = true;
     }
     void commit() override {
+        // Whether the transaction wrote anything, and which it was: a
+        // commit cut off is asked about by its number once reconnected.
+        const QVariant written =
+            select(QStringLiteral("SELECT txid_current_if_assigned()"), {}, {FieldType::Double})
+                .front()[0];
         m_failed.clear();
         m_inTransaction = false;
-        const ServerWatch::Waiting waiting(*m_watch);
-        if (!m_db.commit())
-            throw failure(m_db.lastError(), QStringLiteral("commit"));
+        bool committed = false;
+        {
+            const ServerWatch::Waiting waiting(m_watch.get());
+            committed = m_db.commit();
+        }
+        if (committed)
+            return;
+        const QSqlError error = m_db.lastError();
+        if (!connectionLost())
+            throw failure(error, QStringLiteral("commit"));
+        if (!written.isNull())
+            settleCommit(static_cast<qint64>(written.toDouble()));
     }
     void rollback() override {
-        const ServerWatch::Waiting waiting(*m_watch);
+        if (!m_inTransaction || connectionLost()) {
+            // The server dropped the transaction with the connection.
+            m_inTransaction = false;
+            m_failed.clear();
+            return;
+        }
+        const ServerWatch::Waiting waiting(m_watch.get());
         const bool rolledBack = m_db.rollback();
         m_inTransaction = false;
         m_failed.clear();
@@ -173,8 +181,43 @@ public:
             throw failure(m_db.lastError(), QStringLiteral("rollback"));
     }
 
+    Link keepLinked() override {
+        if (m_inTransaction)
+            return Link::Up;
+        if (m_probe.valid()) {
+            if (m_probe.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+                return Link::Down;
+            // The server took a connection just now: this one follows.
+            return m_probe.get() && reconnect() ? Link::Restored : Link::Down;
+        }
+        if (!linkBroken())
+            return Link::Up;
+        // Tried off this thread: a server that does not answer holds the
+        // probe, never the desk.
+        m_probe = std::async(
+            std::launch::async, [conninfo = m_connection.conninfo(connectSeconds).toUtf8(),
+                                 password = m_password.toUtf8()] {
+                const char* keys[] = {"dbname", "password", nullptr};
+                const char* values[] = {conninfo.constData(), password.constData(), nullptr};
+                PGconn* probe = PQconnectdbParams(keys, values, 1);
+                const bool made = PQstatus(probe) == CONNECTION_OK;
+                PQfinish(probe);
+                return made;
+            });
+        return Link::Down;
+    }
+    QString linkedTo() const override {
+        if (connectionLost())
+            return m_connection.dataSourceName();
+        const PGconn* connection = nativeConnection();
+        const QString host = QString::fromUtf8(PQhost(connection));
+        return (host.startsWith(QLatin1Char('/')) ? QStringLiteral("the local server") : host) +
+               QLatin1Char(':') + QString::fromUtf8(PQport(connection));
+    }
+
     QVariant blobValue(const QString& table, const QString& field, int id) override {
-        const ServerWatch::Waiting waiting(*m_watch);
+        relink();
+        const ServerWatch::Waiting waiting(m_watch.get());
         try {
             return readServerBlob(nativeConnection(), table, field, id);
         } catch (const ServerBlobError& e) {
@@ -183,7 +226,8 @@ public:
     }
     void writeBlob(const QString& table, const QString& field, int id,
                    const QByteArray& bytes) override {
-        const ServerWatch::Waiting waiting(*m_watch);
+        relink();
+        const ServerWatch::Waiting waiting(m_watch.get());
         try {
             writeServerBlob(nativeConnection(), table, field, id, bytes);
         } catch (const ServerBlobError& e) {
@@ -261,39 +305,162 @@ private:
                                                 PQsocket(connection));
     }
 
+    // Opens the connection with the settings given at open and sets its
+    // session up: the first opening, and each one after a break.
+    void connectSession() {
+        if (!m_db.open()) {
+            const QString text = errorText(m_db.lastError());
+            // Say which server failed to prove itself, with libpq's reason.
+            if (text.contains(QLatin1String("SSL"), Qt::CaseInsensitive) ||
+                text.contains(QLatin1String("certificate")))
+                throw EngineError(QStringLiteral("The connection to %1 was refused as not secure: "
+                                                 "%2")
+                                      .arg(m_connection.host.isEmpty()
+                                               ? QStringLiteral("the server")
+                                               : m_connection.host,
+                                           text));
+            throw EngineError(text);
+        }
+        watch();
+        execute(QStringLiteral("SET datestyle TO ISO"), {});
+        execute(QStringLiteral("SET client_min_messages TO WARNING"), {});
+        // Quoted text means the same whatever the server's default.
+        execute(QStringLiteral("SET standard_conforming_strings = on"), {});
+        // Longer than the program's own largest statement: only a runaway
+        // one (or one whose server process hangs) is stopped by the server.
+        const int limit = m_connection.statementTimeout >= 0 ? m_connection.statementTimeout : 60;
+        execute(QStringLiteral("SET statement_timeout = '%1s'").arg(limit), {});
+        setLockWait(defaultLockWaitMs);
+        readPrivileges();
+    }
+
+    // True when the watch cut a wait because the server stopped answering.
+    bool silent() const { return m_watch && m_watch->cut(); }
+
+    // Makes a broken connection again with the same settings (a host list
+    // with read-write reaches the server that now takes writes); false
+    // when no server takes it yet.
+    bool reconnect() {
+        m_watch.reset();
+        m_queries.clear();
+        m_failed.clear();
+        m_direct = QSqlQuery();
+        m_inTransaction = false;
+        m_db.close();
+        m_ended = false;
+        m_reconnecting = true;
+        try {
+            connectSession();
+        } catch (const EngineError&) {
+            m_reconnecting = false;
+            m_db.close();
+            return false;
+        }
+        m_reconnecting = false;
+        return true;
+    }
+
+    // Before a command that starts outside a transaction: a connection
+    // that broke is made again first, or the command fails saying so.
+    void relink() {
+        if (m_reconnecting || m_inTransaction || !connectionLost())
+            return;
+        // While the desk's own probe waits on a server, a command does not
+        // wait on it again.
+        const bool probing = m_probe.valid() &&
+                             m_probe.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+        if (probing || !reconnect())
+            throw EngineError(QStringLiteral("The connection to the server of %1 was lost and is "
+                                             "not back yet: Gearlog is reconnecting to it. Try "
+                                             "again in a moment.")
+                                  .arg(m_connection.dataSourceName()));
+    }
+
+    bool beginOnce() {
+        const ServerWatch::Waiting waiting(m_watch.get());
+        m_inTransaction = m_db.transaction();
+        return m_inTransaction;
+    }
+
+    // True when the connection is known to be broken, or the server has
+    // said so on it while the desk was idle (read without waiting).
+    bool linkBroken() const {
+        if (connectionLost())
+            return true;
+        PGconn* connection = nativeConnection();
+        // The first read may take the server's farewell, the second its end.
+        for (int read = 0; read < 2; ++read)
+            if (PQconsumeInput(connection) == 0)
+                return true;
+        return PQstatus(connection) == CONNECTION_BAD;
+    }
+
+    // A commit cut off by a break: the server, once reached again, says
+    // whether that transaction was written. Returns when it was.
+    void settleCommit(qint64 transaction) {
+        if (!reconnect())
+            throw EngineError(QStringLiteral("The connection to the server was lost as the change "
+                                             "was being saved, and whether it was saved is not "
+                                             "known yet: once Gearlog has reconnected, look at "
+                                             "the record before saving it again."),
+                              QStringLiteral("commit"));
+        QString status;
+        try {
+            // An unknown or future number (a standby promoted before it
+            // received the commit) is a transaction not written there.
+            status =
+                select(QStringLiteral("SELECT txid_status(?)"), {transaction}, {FieldType::Text})
+                    .front()[0]
+                    .toString();
+        } catch (const EngineError&) {
+        }
+        if (status == QLatin1String("committed"))
+            return;
+        throw EngineError(lostWhileSaving(), QStringLiteral("commit"));
+    }
+
+    static QString lostWhileSaving() {
+        return QStringLiteral("The connection to the server was lost while saving; nothing was "
+                              "saved. Save again.");
+    }
+
     EngineError failure(const QSqlError& error, const QString& operation,
                         const QString& sql = {}) const {
         // The server ending the session (admin_shutdown, crash_shutdown,
         // cannot_connect_now) or the link failing (class 08).
         const QString code = error.nativeErrorCode();
-        return failure(errorText(error), operation, sql,
-                       code.startsWith(QLatin1String("57P0")) ||
-                           code.startsWith(QLatin1String("08")));
+        if (code.startsWith(QLatin1String("57P0")) || code.startsWith(QLatin1String("08")))
+            m_ended = true;
+        return failure(errorText(error), operation, sql);
     }
     // The engine's failure; a wait the watch cut says the server is silent.
-    EngineError failure(const QString& text, const QString& operation, const QString& sql = {},
-                        bool ended = false) const {
-        if (m_watch && m_watch->cut())
+    EngineError failure(const QString& text, const QString& operation,
+                        const QString& sql = {}) const {
+        if (silent())
             return EngineError(
                 QStringLiteral("The server of %1 is not answering: it may have stopped, or the "
-                               "network to it is cut. Close the database and open it again "
-                               "when the server is back.")
+                               "network to it is cut; nothing was saved. Gearlog reconnects "
+                               "when it answers again.")
                     .arg(m_connection.dataSourceName()),
                 operation, sql);
-        if (ended || connectionLost())
-            return EngineError(
-                QStringLiteral("The connection to the server was lost (%1): a change not yet "
-                               "saved was not written. Open %2 again (File, Open Database) to "
-                               "go on.")
-                    .arg(text.trimmed().isEmpty() ? QStringLiteral("no answer") : text.trimmed(),
-                         m_connection.dataSourceName()),
-                operation, sql);
+        if (connectionLost())
+            return EngineError(m_inTransaction
+                                   ? lostWhileSaving()
+                                   : QStringLiteral("The connection to the server of %1 was lost "
+                                                    "(%2). Gearlog is reconnecting to it: try "
+                                                    "again in a moment.")
+                                         .arg(m_connection.dataSourceName(),
+                                              text.trimmed().isEmpty() ? QStringLiteral("no answer")
+                                                                       : text.trimmed()),
+                               operation, sql);
         return EngineError(text, operation, sql);
     }
 
     // True once the server has ended this connection (a restart, a
     // switchover, an administrator), or the driver has closed it.
     bool connectionLost() const {
+        if (m_ended)
+            return true;
         const QVariant handle = m_db.driver() ? m_db.driver()->handle() : QVariant();
         if (!m_db.isOpen() || !handle.isValid())
             return true;
@@ -344,7 +511,22 @@ private:
     // Statements with parameters are prepared once and kept; the server
     // cannot prepare the others (SET, CREATE), which run directly.
     QSqlQuery& run(const QString& sql, const QVariantList& params) {
-        const ServerWatch::Waiting waiting(*m_watch);
+        relink();
+        try {
+            return runOnce(sql, params);
+        } catch (const EngineError&) {
+            // A read outside a transaction whose connection broke under it
+            // is read again on a new one; a write's outcome is not known.
+            if (m_reconnecting || m_inTransaction || !connectionLost() || silent() ||
+                !sql.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive))
+                throw;
+        }
+        relink();
+        return runOnce(sql, params);
+    }
+
+    QSqlQuery& runOnce(const QString& sql, const QVariantList& params) {
+        const ServerWatch::Waiting waiting(m_watch.get());
         if (params.isEmpty()) {
             m_direct = QSqlQuery(m_db);
             m_direct.setForwardOnly(true);
@@ -431,6 +613,10 @@ private:
     bool m_readOnly = false;
     bool m_standby = false;
     std::unique_ptr<ServerWatch> m_watch;
+    QString m_password; // kept for reconnecting, never written anywhere
+    bool m_reconnecting = false;
+    mutable bool m_ended = false; // the server said it ended the session
+    std::future<bool> m_probe;    // a connection tried off the window's thread
 };
 
 } // namespace

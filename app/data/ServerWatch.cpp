@@ -25,19 +25,23 @@ ServerWatch::~ServerWatch() {
     m_thread.join();
 }
 
-ServerWatch::Waiting::Waiting(ServerWatch& watch) : m_watch(watch) {
+ServerWatch::Waiting::Waiting(ServerWatch* watch) : m_watch(watch) {
+    if (!m_watch)
+        return;
     {
-        const std::lock_guard lock(m_watch.m_mutex);
-        m_watch.m_waiting = true;
-        m_watch.m_since = std::chrono::steady_clock::now();
-        ++m_watch.m_statement;
+        const std::lock_guard lock(m_watch->m_mutex);
+        m_watch->m_waiting = true;
+        m_watch->m_since = std::chrono::steady_clock::now();
+        ++m_watch->m_statement;
     }
-    m_watch.m_wake.notify_all();
+    m_watch->m_wake.notify_all();
 }
 
 ServerWatch::Waiting::~Waiting() {
-    const std::lock_guard lock(m_watch.m_mutex);
-    m_watch.m_waiting = false;
+    if (!m_watch)
+        return;
+    const std::lock_guard lock(m_watch->m_mutex);
+    m_watch->m_waiting = false;
 }
 
 bool ServerWatch::cut() const {

@@ -24,15 +24,16 @@ public:
     ServerWatch& operator=(const ServerWatch&) = delete;
 
     // Marks one statement's wait; true afterwards when the watch cut it.
+    // No watch (a connection not yet made again) watches nothing.
     class Waiting {
     public:
-        explicit Waiting(ServerWatch& watch);
+        explicit Waiting(ServerWatch* watch);
         ~Waiting();
         Waiting(const Waiting&) = delete;
         Waiting& operator=(const Waiting&) = delete;
 
     private:
-        ServerWatch& m_watch;
+        ServerWatch* m_watch;
     };
     bool cut() const;
 

@@ -72,6 +72,15 @@ public:
     // (between commands: a desk that has finished a view's reads).
     virtual void releaseCachedPages() {}
 
+    // Whether a server's connection is up, asked between commands. One
+    // that broke (a restart, a switchover) is made again here, to the
+    // server that now takes writes, without holding the caller: Down
+    // until it is back, Restored once when it is.
+    enum class Link { Up, Restored, Down };
+    virtual Link keepLinked() { return Link::Up; }
+    // The server the connection reached ("host:port"), or the source.
+    virtual QString linkedTo() const { return dataSourceName(); }
+
     // True when this desk may only read (a read-only file or folder).
     virtual bool isReadOnly() const = 0;
     // True when the tables may be created here (the file store's, always).

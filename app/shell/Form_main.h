@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "BackgroundWork.h"
+#include "LinkWatch.h"
 #include "Session.h"
 #include "ViewContext.h"
 
@@ -123,6 +124,7 @@ private:
     // Builds the indexes a writable opening adds off the window's thread,
     // saying so in the status bar.
     void buildIndexes();
+    void dropSession();
     void rebuildRecentFiles();
     void resizeControls();
 
@@ -130,6 +132,7 @@ private:
     std::unique_ptr<Session> m_session;
     // Builds a database's missing indexes after it opens (see buildIndexes).
     std::unique_ptr<BackgroundWork> m_indexBuilding;
+    std::unique_ptr<LinkWatch> m_linkWatch; // a server desk's connection
     int m_connectionType = 2;
     QString m_databaseName;
     QString m_connectionString;

@@ -77,7 +77,7 @@ bool Form_main::ShowDataTypeDialog() {
 }
 
 bool Form_main::open_ado_connection(const QString& connection) {
-    m_session.reset();
+    dropSession();
     // The source counts as chosen by the user when the dialog was used,
     // also to correct a stored connection that failed.
     bool prompted = connection.isEmpty();
@@ -148,7 +148,7 @@ bool Form_main::open_ado_connection(const QString& connection) {
 }
 
 bool Form_main::open_dao_database(QString& path) {
-    m_session.reset();
+    dropSession();
     bool prompted = false;
     if (path.isEmpty()) {
         path = ui().openFile(QStringLiteral("Open Database"), fileFilter, QString()).trimmed();
@@ -166,7 +166,7 @@ bool Form_main::open_dao_database(QString& path) {
     } catch (const EngineError& e) {
         ui().message(QStringLiteral("Error opening database: ") + e.description(),
                      MessageIcon::Exclamation);
-        m_session.reset();
+        dropSession();
         return true;
     }
     if (prompted) {
@@ -186,9 +186,15 @@ void Form_main::close_database() {
         view.frame->hide();
     m_prepareShowing = nullptr;
     m_search->clear();
-    m_session.reset();
+    dropSession();
     setSessionCaption(QString());
     setCoolBarEnabled(false);
+}
+
+void Form_main::dropSession() {
+    // The watch asks the session's store: it goes first.
+    m_linkWatch.reset();
+    m_session.reset();
 }
 
 void Form_main::menu_open() {
@@ -216,6 +222,9 @@ void Form_main::finishOpening(const QString& caption) {
     setSessionCaption(caption);
     setCoolBarEnabled(true);
     guarded([this] { buildIndexes(); })();
+    if (m_session->connectionType() == ConnectionType::Server)
+        m_linkWatch = std::make_unique<LinkWatch>(m_session->database().store(), *statusBar(),
+                                                  [this] { menu_refresh(); });
     // Damage found while the desk works is told as soon as it is found;
     // nothing more is written to the file from then on.
     m_session->database().store().onDamageFound(
@@ -327,14 +336,14 @@ void Form_main::startup(const QString& databaseFile) {
             cancelled = open_ado_connection(action.connection);
         }
         if (cancelled) {
-            m_session.reset();
+            dropSession();
             setCoolBarEnabled(false);
             return;
         }
         finishOpening(m_databaseName.isEmpty() ? action.name : m_databaseName);
     } catch (const EngineError& e) {
         ui().message(e.description());
-        m_session.reset();
+        dropSession();
         setCoolBarEnabled(false);
     }
     if (m_state.selected_fields.empty())

@@ -3,6 +3,7 @@
 // that stops answering.
 #include "ConnectionString.h"
 #include "EngineError.h"
+#include "PrivateCluster.h"
 #include "TestStores.h"
 
 #include <QDir>
@@ -17,16 +18,6 @@ using namespace gearlog;
 using namespace gearlog::test;
 
 namespace {
-
-// Runs a program; its output when it fails.
-QString run(const QString& program, const QStringList& arguments) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, arguments);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return program + QStringLiteral(": ") + QString::fromLocal8Bit(p.readAll());
-    return {};
-}
 
 // A PostgreSQL cluster listening on the loopback with TLS, its server
 // certificate for "localhost" signed by the test's authority "ca.crt"; a
@@ -47,12 +38,12 @@ protected:
         };
         const QString openssl = QStringLiteral("openssl");
         const auto authority = [&](const char* key, const char* cert, const char* name) {
-            return run(openssl,
-                       {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                        QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
-                        QStringLiteral("-keyout"), file(key), QStringLiteral("-out"), file(cert),
-                        QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-                        QStringLiteral("/CN=") + QString::fromLatin1(name)});
+            return runProgram(
+                openssl, {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                          QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
+                          QStringLiteral("-keyout"), file(key), QStringLiteral("-out"), file(cert),
+                          QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+                          QStringLiteral("/CN=") + QString::fromLatin1(name)});
         };
         const QStringList steps[] = {
             {QStringLiteral("req"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
@@ -70,22 +61,18 @@ protected:
             failure = authority("other.key", "other.crt", "Impostor CA");
         for (const QStringList& step : steps)
             if (failure.isEmpty())
-                failure = run(openssl, step);
-        const QStringList bins = QDir(QStringLiteral("/usr/lib/postgresql"))
-                                     .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        if (bins.isEmpty())
-            return QStringLiteral("no PostgreSQL server is installed");
-        pgbin = QStringLiteral("/usr/lib/postgresql/%1/bin/").arg(bins.last());
+                failure = runProgram(openssl, step);
         // The server refuses to run as root: its own system user runs it.
         if (failure.isEmpty() && ::getuid() == 0)
-            failure = run(QStringLiteral("chown"),
-                          {QStringLiteral("-R"), QStringLiteral("postgres:"), d});
+            failure = runProgram(QStringLiteral("chown"),
+                                 {QStringLiteral("-R"), QStringLiteral("postgres:"), d});
         QFile::setPermissions(file("server.key"), QFile::ReadOwner | QFile::WriteOwner);
         port = 40000 + static_cast<int>(QRandomGenerator::global()->bounded(9000));
         if (failure.isEmpty())
-            failure = asServer({pgbin + QStringLiteral("initdb"), QStringLiteral("-D"),
-                                file("data"), QStringLiteral("-U"), QStringLiteral("postgres"),
-                                QStringLiteral("--auth=trust")});
+            failure =
+                runServerProgram(QStringLiteral("initdb"),
+                                 {QStringLiteral("-D"), file("data"), QStringLiteral("-U"),
+                                  QStringLiteral("postgres"), QStringLiteral("--auth=trust")});
         // In the configuration file, where ALTER SYSTEM can turn it off.
         QFile conf(file("data/postgresql.conf"));
         if (failure.isEmpty() && conf.open(QIODevice::Append))
@@ -94,29 +81,23 @@ protected:
                            .toUtf8());
         conf.close();
         if (failure.isEmpty())
-            failure = asServer({pgbin + QStringLiteral("pg_ctl"), QStringLiteral("-D"),
-                                file("data"), QStringLiteral("-l"), file("server.log"),
-                                QStringLiteral("-w"), QStringLiteral("-o"),
-                                QStringLiteral("-k %1 -p %2 -c listen_addresses=127.0.0.1 -c "
-                                               "fsync=off")
-                                    .arg(d)
-                                    .arg(port),
-                                QStringLiteral("start")});
+            failure =
+                runServerProgram(QStringLiteral("pg_ctl"),
+                                 {QStringLiteral("-D"), file("data"), QStringLiteral("-l"),
+                                  file("server.log"), QStringLiteral("-w"), QStringLiteral("-o"),
+                                  QStringLiteral("-k %1 -p %2 -c listen_addresses=127.0.0.1 -c "
+                                                 "fsync=off")
+                                      .arg(d)
+                                      .arg(port),
+                                  QStringLiteral("start")});
         return failure;
     }
     static void TearDownTestSuite() {
-        asServer({pgbin + QStringLiteral("pg_ctl"), QStringLiteral("-D"),
-                  dir->filePath(QStringLiteral("data")), QStringLiteral("-m"),
-                  QStringLiteral("immediate"), QStringLiteral("stop")});
+        runServerProgram(QStringLiteral("pg_ctl"),
+                         {QStringLiteral("-D"), dir->filePath(QStringLiteral("data")),
+                          QStringLiteral("-m"), QStringLiteral("immediate"),
+                          QStringLiteral("stop")});
         delete dir;
-    }
-    static QString asServer(const QStringList& command) {
-        if (::getuid() != 0)
-            return run(command.front(), command.mid(1));
-        return run(
-            QStringLiteral("runuser"),
-            QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--")} +
-                command);
     }
     // The connection to the test server through `host` with these settings.
     static QString connection(const QString& host, const QString& mode, const char* root) {
@@ -136,7 +117,6 @@ protected:
 
     static inline QTemporaryDir* dir = nullptr;
     static inline QString problem;
-    static inline QString pgbin;
     static inline int port = 0;
 };
 
