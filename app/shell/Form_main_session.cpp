@@ -223,8 +223,13 @@ void Form_main::finishOpening(const QString& caption) {
     setCoolBarEnabled(true);
     guarded([this] { buildIndexes(); })();
     if (m_session->connectionType() == ConnectionType::Server)
+        // Back on the server: the cursors read it again, while what is
+        // typed on screen stays to be saved (F5 also reads the view again).
         m_linkWatch = std::make_unique<LinkWatch>(m_session->database().store(), *statusBar(),
-                                                  [this] { menu_refresh(); });
+                                                  guarded([this] {
+                                                      m_session->refresh();
+                                                      m_session->releaseRows();
+                                                  }));
     // Damage found while the desk works is told as soon as it is found;
     // nothing more is written to the file from then on.
     m_session->database().store().onDamageFound(

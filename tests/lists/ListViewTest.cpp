@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QStatusBar>
 
 using namespace gearlog;
 using namespace gearlog::test;
@@ -218,6 +219,49 @@ TEST_F(ListView, RefreshShowsWhatOtherDesksWrote) {
     // The table cursors the other views read are fresh too.
     EXPECT_TRUE(find_record_by_text(session().rs_category(), QStringLiteral("Name"),
                                     QStringLiteral("Masts")));
+}
+
+// A server desk whose connection breaks in the middle of a save: nothing
+// is written, the edit stays on screen, and the next save commits on the
+// connection the desk made again; the status bar says so.
+class ServerListView : public WindowDriver<::testing::Test> {
+protected:
+    FreshDatabase db{Engine::Postgres};
+    void SetUp() override { openWindow(db); }
+};
+
+TEST_F(ServerListView, ASaveCutByALostConnectionKeepsTheEdit) {
+    // The server ends the desk's session as the first row arrives (a
+    // sequence counts outside the transaction the break undoes).
+    auto other = db.openStore();
+    other->execute(QStringLiteral("CREATE SEQUENCE arrivals"));
+    other->execute(QStringLiteral(
+        "CREATE FUNCTION cut() RETURNS trigger AS $$ BEGIN IF nextval('arrivals') = 1 THEN "
+        "PERFORM pg_terminate_backend(pg_backend_pid()); PERFORM pg_sleep(5); END IF; RETURN "
+        "NEW; END $$ LANGUAGE plpgsql"));
+    other->execute(QStringLiteral("CREATE TRIGGER cut BEFORE INSERT ON Table_category FOR EACH "
+                                  "ROW EXECUTE FUNCTION cut()"));
+    press(QStringLiteral("Command_Categories_0"));
+    FlexGrid* grid = window->categoryView()->grid();
+    clickCell(grid, grid->rows() - 1, 1); // the "*" row: a new item
+    typeInto(QStringLiteral("Text_category"), QStringLiteral("Masts"));
+    press(QStringLiteral("Command_save_category_changes_1"));
+    EXPECT_EQ(scripted.messages,
+              strings({"An error occurred while saving the changes: The connection to the server "
+                       "was lost while saving; nothing was saved. Save again."}));
+    EXPECT_EQ(child<QLineEdit>(QStringLiteral("Text_category"))->text(), QStringLiteral("Masts"));
+
+    // The watch finds the break and the connection made again.
+    QStatusBar* bar = window->statusBar();
+    QTRY_VERIFY_WITH_TIMEOUT(bar->currentMessage().startsWith(QLatin1String("Connected to")),
+                             10000);
+    press(QStringLiteral("Command_save_category_changes_1"));
+    EXPECT_EQ(scripted.messages.size(), 1) << scripted.messages.join(QLatin1Char(',')).toStdString();
+    EXPECT_EQ(other->select(QStringLiteral("SELECT count(*) FROM Table_category WHERE Name = "
+                                           "'Masts'"),
+                            {}, {FieldType::Long})
+                  .front()[0],
+              1);
 }
 
 } // namespace
