@@ -122,17 +122,7 @@ ConnectionString ConnectionString::parse(const QString& text) {
         } else if (key == QLatin1String("host")) {
             result.host = value;
         } else if (key == QLatin1String("port")) {
-            // One port, or one for each host of a list.
-            const QStringList each = value.split(QLatin1Char(','));
-            for (const QString& p : each) {
-                bool ok = false;
-                const int number = p.trimmed().toInt(&ok);
-                if (!value.isEmpty() && (!ok || number < 1 || number > 65535))
-                    refuse(QStringLiteral("the port must be a number from 1 to 65535, not \"%1\"")
-                               .arg(p.trimmed()));
-            }
-            result.port = value.isEmpty() ? 0 : each.front().trimmed().toInt();
-            result.ports = each.size() > 1 ? value : QString();
+            result.setPorts(value);
         } else if (key == QLatin1String("service")) {
             result.service = value;
         } else if (key == QLatin1String("targetsessionattrs")) {
@@ -261,6 +251,19 @@ QString ConnectionString::libpqOptions(int connectSeconds) const {
         options << key + QLatin1Char('=') + libpqValue(*value);
     }
     return options.join(QLatin1Char(';'));
+}
+
+void ConnectionString::setPorts(const QString& value) {
+    const QStringList each = value.split(QLatin1Char(','));
+    for (const QString& p : each) {
+        bool ok = false;
+        const int number = p.trimmed().toInt(&ok);
+        if (!value.trimmed().isEmpty() && (!ok || number < 1 || number > 65535))
+            refuse(QStringLiteral("the port must be a number from 1 to 65535, not \"%1\"")
+                       .arg(p.trimmed()));
+    }
+    port = value.trimmed().isEmpty() ? 0 : each.front().trimmed().toInt();
+    ports = each.size() > 1 ? value.trimmed() : QString();
 }
 
 QString ConnectionString::conninfo(int connectSeconds) const {

@@ -39,6 +39,14 @@ struct ConnectionString {
     QString sslCert;
     QString sslKey;
 
+    // Sets the port, or the list of one port per host ("5432,5433"; empty
+    // for libpq's default); throws EngineError on anything else.
+    void setPorts(const QString& value);
+    // The port or the list as written in the string (empty: the default).
+    QString portText() const {
+        return !ports.isEmpty() ? ports : port > 0 ? QString::number(port) : QString();
+    }
+
     // Throws EngineError on an unknown key, a bad port or an open quote.
     static ConnectionString parse(const QString& text);
     // Throws EngineError naming the driver unless it is one we have a

@@ -33,10 +33,9 @@ DataSourceDialog::DataSourceDialog(QWidget* parent) : QDialog(parent) {
     // The servers we have a dialect for.
     m_driver->addItem(QStringLiteral("QPSQL"));
     m_host = field(this, "Text_host");
-    m_port = new QSpinBox(this);
-    m_port->setObjectName(QStringLiteral("Text_port"));
-    m_port->setRange(0, 65535);
-    m_port->setSpecialValueText(QStringLiteral("default"));
+    m_host->setPlaceholderText(QStringLiteral("a server, or a list tried in order: db1,db2"));
+    m_port = field(this, "Text_port");
+    m_port->setPlaceholderText(QStringLiteral("default; one per host for a list: 5432,5433"));
     m_database = field(this, "Text_database");
     m_user = field(this, "Text_user");
     m_password = field(this, "Text_password");
@@ -49,6 +48,21 @@ DataSourceDialog::DataSourceDialog(QWidget* parent) : QDialog(parent) {
         m_sslMode->addItem(QString::fromLatin1(mode), QString::fromLatin1(mode));
     m_sslMode->addItem(QStringLiteral("default"), QString());
     m_sslMode->setCurrentIndex(m_sslMode->findData(QString()));
+    m_service = field(this, "Text_service");
+    m_service->setPlaceholderText(QStringLiteral("a service of the service file, if any"));
+    // The kind of server a host list must reach: one that takes writes
+    // unless chosen otherwise.
+    m_sessionKind = new QComboBox(this);
+    m_sessionKind->setObjectName(QStringLiteral("Combo_target_session_attrs"));
+    m_sessionKind->addItem(QStringLiteral("default (read-write for a host list)"), QString());
+    for (const char* kind :
+         {"read-write", "any", "read-only", "primary", "standby", "prefer-standby"})
+        m_sessionKind->addItem(QString::fromLatin1(kind), QString::fromLatin1(kind));
+    m_connectTimeout = new QSpinBox(this);
+    m_connectTimeout->setObjectName(QStringLiteral("Text_connect_timeout"));
+    m_connectTimeout->setRange(0, 600);
+    m_connectTimeout->setSuffix(QStringLiteral(" s"));
+    m_connectTimeout->setSpecialValueText(QStringLiteral("default"));
     m_sslRootCert = field(this, "Text_ssl_root_cert");
     m_sslCert = field(this, "Text_ssl_cert");
     m_sslKey = field(this, "Text_ssl_key");
@@ -59,6 +73,9 @@ DataSourceDialog::DataSourceDialog(QWidget* parent) : QDialog(parent) {
                                                      {"Data&base", m_database},
                                                      {"&User", m_user},
                                                      {"&Password", m_password},
+                                                     {"Ser&vice", m_service},
+                                                     {"&Servers to reach", m_sessionKind},
+                                                     {"Connect &timeout", m_connectTimeout},
                                                      {"&Encryption (SSLMode)", m_sslMode},
                                                      {"&Root certificate", m_sslRootCert},
                                                      {"&Client certificate", m_sslCert},
@@ -103,7 +120,10 @@ void DataSourceDialog::prefill(const QString& connectionString, const QString& m
     }
     m_driver->setCurrentText(c.driver);
     m_host->setText(c.host);
-    m_port->setValue(c.port);
+    m_port->setText(c.portText());
+    m_service->setText(c.service);
+    m_sessionKind->setCurrentIndex(std::max(0, m_sessionKind->findData(c.targetSessionAttrs)));
+    m_connectTimeout->setValue(c.connectTimeout);
     m_database->setText(c.database);
     m_user->setText(c.user);
     // A stored connection keeps its own setting, even none.
@@ -122,19 +142,17 @@ QString DataSourceDialog::connectionString() const {
     ConnectionString c;
     c.driver = m_driver->currentText();
     c.host = m_host->text().trimmed();
-    c.port = m_port->value();
+    c.setPorts(m_port->text());
     c.database = m_database->text().trimmed();
     c.user = m_user->text().trimmed();
     c.sslMode = m_sslMode->currentData().toString();
     c.sslRootCert = m_sslRootCert->text().trimmed();
     c.sslCert = m_sslCert->text().trimmed();
     c.sslKey = m_sslKey->text().trimmed();
-    c.service = m_unshown.service;
-    c.targetSessionAttrs = m_unshown.targetSessionAttrs;
-    c.connectTimeout = m_unshown.connectTimeout;
+    c.service = m_service->text().trimmed();
+    c.targetSessionAttrs = m_sessionKind->currentData().toString();
+    c.connectTimeout = m_connectTimeout->value();
     c.statementTimeout = m_unshown.statementTimeout;
-    if (c.port == m_unshown.port) // the list stands while its first port does
-        c.ports = m_unshown.ports;
     return c.toString();
 }
 

@@ -13,8 +13,9 @@ class QSpinBox;
 
 namespace gearlog {
 
-// Chooses a server database: driver, host, port, database, user and
-// password. OK connects; a failed connection is shown here with the
+// Chooses a server database: driver, host (or a list), port (or one per
+// host), database, user and password, a libpq service, the kind of server
+// a list must reach, and the TLS settings. OK connects; a failed connection is shown here with the
 // server's message, so the user can correct it or cancel.
 class DataSourceDialog : public QDialog {
     Q_OBJECT
@@ -38,18 +39,21 @@ private:
 
     QComboBox* m_driver;
     QLineEdit* m_host;
-    QSpinBox* m_port;
+    QLineEdit* m_port;
     QLineEdit* m_database;
     QLineEdit* m_user;
     QLineEdit* m_password;
+    QLineEdit* m_service;
+    QComboBox* m_sessionKind;
+    QSpinBox* m_connectTimeout;
     QComboBox* m_sslMode;
     QLineEdit* m_sslRootCert;
     QLineEdit* m_sslCert;
     QLineEdit* m_sslKey;
     QLabel* m_exposure;
     bool m_modeChosen = false;
-    // What the stored connection sets that the dialog does not show (a
-    // port list, a service, the session kind, the time limits): kept.
+    // What the stored connection sets that the dialog does not show (the
+    // statement time limit): kept.
     ConnectionString m_unshown;
     QLabel* m_error;
     std::unique_ptr<Session> m_session;

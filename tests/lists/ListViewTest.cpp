@@ -256,10 +256,12 @@ TEST_F(ServerListView, ASaveCutByALostConnectionKeepsTheEdit) {
     QTRY_VERIFY_WITH_TIMEOUT(bar->currentMessage().startsWith(QLatin1String("Connected to")),
                              10000);
     press(QStringLiteral("Command_save_category_changes_1"));
-    EXPECT_EQ(scripted.messages.size(), 1) << scripted.messages.join(QLatin1Char(',')).toStdString();
-    EXPECT_EQ(other->select(QStringLiteral("SELECT count(*) FROM Table_category WHERE Name = "
-                                           "'Masts'"),
-                            {}, {FieldType::Long})
+    EXPECT_EQ(scripted.messages.size(), 1)
+        << scripted.messages.join(QLatin1Char(',')).toStdString();
+    EXPECT_EQ(other
+                  ->select(QStringLiteral("SELECT count(*) FROM Table_category WHERE Name = "
+                                          "'Masts'"),
+                           {}, {FieldType::Long})
                   .front()[0],
               1);
 }

@@ -189,7 +189,7 @@ TEST_F(MainWindow, ServerDatabaseThroughTheDialog) {
     scriptPrompt(0);
     scripted.dialogs.push_back([&](QDialog& d) {
         d.findChild<QLineEdit*>(QStringLiteral("Text_host"))->setText(target.host);
-        d.findChild<QSpinBox*>(QStringLiteral("Text_port"))->setValue(target.port);
+        d.findChild<QLineEdit*>(QStringLiteral("Text_port"))->setText(QString::number(target.port));
         d.findChild<QLineEdit*>(QStringLiteral("Text_user"))->setText(target.user);
         d.findChild<QLineEdit*>(QStringLiteral("Text_database"))
             ->setText(QStringLiteral("no_such_db"));
@@ -247,13 +247,30 @@ TEST_F(MainWindow, TheDataSourceDialogVerifiesRemoteServers) {
     EXPECT_EQ(mode->currentText(), QStringLiteral("default"));
     EXPECT_TRUE(warning->isVisible());
     EXPECT_FALSE(dialog.connectionString().contains(QStringLiteral("SSLMode")));
-    // What the dialog does not show is kept, not dropped.
+    // A stored host list, service and session kind show in their fields;
+    // the statement limit, which has none, is kept.
     const QString listed =
         QStringLiteral("Driver=QPSQL;Host=a,b;Port=5432,5433;Database=kit;"
                        "Service=inventory;TargetSessionAttrs=any;ConnectTimeout=7;"
                        "StatementTimeout=120");
     dialog.prefill(listed);
     EXPECT_EQ(dialog.connectionString(), listed);
+    auto* port = dialog.findChild<QLineEdit*>(QStringLiteral("Text_port"));
+    EXPECT_EQ(port->text(), QStringLiteral("5432,5433"));
+    EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("Text_service"))->text(),
+              QStringLiteral("inventory"));
+    auto* kind = dialog.findChild<QComboBox*>(QStringLiteral("Combo_target_session_attrs"));
+    EXPECT_EQ(kind->currentText(), QStringLiteral("any"));
+    kind->setCurrentIndex(kind->findData(QStringLiteral("read-write")));
+    port->setText(QStringLiteral("5432,6543"));
+    EXPECT_TRUE(dialog.connectionString().contains(
+        QStringLiteral("Port=5432,6543;Database=kit;Service=inventory;"
+                       "TargetSessionAttrs=read-write;")))
+        << dialog.connectionString().toStdString();
+    // A bad port is told by the dialog, not sent.
+    port->setText(QStringLiteral("54x"));
+    dialog.tryConnect();
+    EXPECT_TRUE(dialog.errorText().contains(QLatin1String("the port must be a number")));
 }
 
 TEST_F(MainWindow, DecliningTheSchemaLeavesNoDatabase) {
