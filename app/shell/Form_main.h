@@ -7,6 +7,8 @@
 #include "ViewContext.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QPushButton>
 #include <functional>
 #include <memory>
 
@@ -125,6 +127,7 @@ private:
     // saying so in the status bar.
     void buildIndexes();
     void dropSession();
+    void offerVerification(const QString& caption);
     void rebuildRecentFiles();
     void resizeControls();
 
@@ -133,6 +136,7 @@ private:
     // Builds a database's missing indexes after it opens (see buildIndexes).
     std::unique_ptr<BackgroundWork> m_indexBuilding;
     std::unique_ptr<LinkWatch> m_linkWatch; // a server desk's connection
+    QPointer<QPushButton> m_verifyOffer;    // an unverified server's offer
     int m_connectionType = 2;
     QString m_databaseName;
     QString m_connectionString;

@@ -76,6 +76,35 @@ bool Form_main::ShowDataTypeDialog() {
     return open_dao_database(path);
 }
 
+namespace {
+
+// A stored connection is tried as it is; the password is asked for only
+// when the server demands one. Null with `failure` said, or with nothing
+// said when the user declined to give the password.
+std::unique_ptr<Session> openAskingPassword(const QString& connection, QString& failure) {
+    try {
+        return Session::openServer(connection);
+    } catch (const EngineError& e) {
+        failure = e.description();
+    }
+    if (!needsPassword(failure))
+        return nullptr;
+    const auto password =
+        ui().askPassword(QStringLiteral("Password for %1:")
+                             .arg(ConnectionString::parse(connection).dataSourceName()));
+    failure.clear();
+    if (!password)
+        return nullptr;
+    try {
+        return Session::openServer(connection, *password);
+    } catch (const EngineError& e) {
+        failure = e.description();
+    }
+    return nullptr;
+}
+
+} // namespace
+
 bool Form_main::open_ado_connection(const QString& connection) {
     dropSession();
     // The source counts as chosen by the user when the dialog was used,
@@ -84,25 +113,9 @@ bool Form_main::open_ado_connection(const QString& connection) {
     std::unique_ptr<Session> opened;
     QString failure;
     if (!prompted) {
-        // A stored connection is tried as it is; the password is asked for
-        // only when the server demands one.
-        try {
-            opened = Session::openServer(connection);
-        } catch (const EngineError& e) {
-            failure = e.description();
-        }
-        if (!opened && needsPassword(failure)) {
-            const auto password =
-                ui().askPassword(QStringLiteral("Password for %1:")
-                                     .arg(ConnectionString::parse(connection).dataSourceName()));
-            if (!password)
-                return true;
-            try {
-                opened = Session::openServer(connection, *password);
-            } catch (const EngineError& e) {
-                failure = e.description();
-            }
-        }
+        opened = openAskingPassword(connection, failure);
+        if (!opened && failure.isEmpty())
+            return true;
     }
     if (!opened) {
         // As a provider prompt would: show the source with what went wrong,
@@ -194,6 +207,10 @@ void Form_main::close_database() {
 void Form_main::dropSession() {
     // The watch asks the session's store: it goes first.
     m_linkWatch.reset();
+    // Later: its own click may be what closes the session.
+    if (m_verifyOffer)
+        m_verifyOffer->deleteLater();
+    m_verifyOffer = nullptr;
     m_session.reset();
 }
 
@@ -223,6 +240,8 @@ void Form_main::finishOpening(const QString& caption) {
     setCoolBarEnabled(true);
     guarded([this] { buildIndexes(); })();
     if (m_session->connectionType() == ConnectionType::Server)
+        offerVerification(caption);
+    if (m_session->connectionType() == ConnectionType::Server)
         // Back on the server: the cursors read it again, while what is
         // typed on screen stays to be saved (F5 also reads the view again).
         m_linkWatch = std::make_unique<LinkWatch>(m_session->database().store(), *statusBar(),
@@ -248,6 +267,42 @@ void Form_main::finishOpening(const QString& caption) {
             if (any_shipment_overdue(m_session->database().store(), QDate::currentDate()))
                 menu_attention();
         })();
+}
+
+void Form_main::offerVerification(const QString& caption) {
+    const QString stored = m_session->connectionString();
+    const ConnectionString c = ConnectionString::parse(stored);
+    // A connection stored before SSLMode existed works as it did, but is
+    // never left weak without a word.
+    if (!c.sslMode.isEmpty() || c.isLocal())
+        return;
+    m_verifyOffer = new QPushButton(QStringLiteral("Not verified: &verify this server"));
+    m_verifyOffer->setObjectName(QStringLiteral("Command_verify_server"));
+    m_verifyOffer->setToolTip(
+        QStringLiteral("The connection to %1 does not check the server's certificate: its "
+                       "traffic can be read, and another machine can pretend to be the server. "
+                       "Click to connect with verify-full and keep that setting.")
+            .arg(c.dataSourceName()));
+    statusBar()->addPermanentWidget(m_verifyOffer);
+    ConnectionString verify = c;
+    verify.sslMode = QStringLiteral("verify-full");
+    connect(m_verifyOffer, &QPushButton::clicked, this, [this, c = verify, caption] {
+        QString failure;
+        std::unique_ptr<Session> verified = openAskingPassword(c.toString(), failure);
+        if (!verified) {
+            if (!failure.isEmpty())
+                ui().message(QStringLiteral("%1 could not be verified, so the connection stays "
+                                            "as it was: %2")
+                                 .arg(c.dataSourceName(), failure),
+                             MessageIcon::Exclamation);
+            return;
+        }
+        close_database();
+        m_session = std::move(verified);
+        m_connectionString = m_session->connectionString();
+        save_database_setting(caption, QStringLiteral("ADO"), m_connectionString);
+        finishOpening(caption);
+    });
 }
 
 void Form_main::buildIndexes() {
