@@ -20,6 +20,7 @@
 #include "SearchReport.h"
 
 #include <QFileInfo>
+#include <unistd.h>
 
 namespace gearlog {
 
@@ -330,7 +331,15 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
         // Every table with its keys, photographs and history, written in one
         // transaction, then compared with the source.
         const auto source = openTarget(a.target);
-        createTarget(a.second, a.force, [&source](Store& target) { copyRows(*source, target); });
+        // On a terminal, how far each table has come, on one line.
+        CopyProgress progress;
+        if (::isatty(STDERR_FILENO))
+            progress = [&err](const QString& table, qint64 done, qint64 total) {
+                err << "\rCopying " << table << ": " << done << " of " << total << " rows"
+                    << (done >= total ? "\n" : "") << Qt::flush;
+            };
+        createTarget(a.second, a.force,
+                     [&source, &progress](Store& target) { copyRows(*source, target, progress); });
         const QStringList differences = compareCopies(*source, *openTarget(a.second));
         for (const QString& d : differences)
             err << "gearlog-admin: the copy differs: " << d << "\n";

@@ -2,15 +2,69 @@
 
 #include "ChangeHistory.h"
 #include "Dialect.h"
+#include "RowWriter.h"
 
 #include <QCryptographicHash>
+#include <limits>
 
 namespace gearlog {
 
 namespace {
 
-void copyTable(Store& from, Store& to, const TableDef& table) {
-    QStringList plain, blobs;
+// Rows are read in slices by key (inside the source's snapshot when
+// copying), so a large table never sits in memory whole.
+constexpr int sliceRows = 5000;
+
+// Calls `each` with every slice of a table's rows in key order; `terms`
+// select the columns, the key first.
+void forEachSlice(Store& store, const QString& table, const QStringList& terms,
+                  const std::vector<FieldType>& types,
+                  const std::function<void(const std::vector<Row>&)>& each) {
+    const QString slice = QStringLiteral("SELECT %1 FROM %2 WHERE ID > ? ORDER BY ID LIMIT %3")
+                              .arg(terms.join(QStringLiteral(", ")), table)
+                              .arg(sliceRows);
+    for (int after = std::numeric_limits<int>::min();;) {
+        const std::vector<Row> rows = store.select(slice, {after}, types);
+        each(rows);
+        if (rows.size() < static_cast<size_t>(sliceRows))
+            return;
+        after = rows.back().front().toInt();
+    }
+}
+
+// Rows added a batch at a time: one statement of many rows.
+class BatchInsert {
+public:
+    BatchInsert(Store& to, const QString& table, const QStringList& columns)
+        : m_to(to), m_head(QStringLiteral("INSERT INTO %1 (%2) VALUES ")
+                               .arg(table, columns.join(QStringLiteral(", ")))),
+          m_row(QLatin1Char('(') +
+                QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
+                QLatin1Char(')')) {}
+    void add(const Row& row) {
+        m_values.append(QVariantList(row.cbegin(), row.cend()));
+        if (++m_rows == rowsPerBatch)
+            flush();
+    }
+    void flush() {
+        if (m_rows == 0)
+            return;
+        m_to.execute(m_head +
+                         QStringList(static_cast<qsizetype>(m_rows), m_row).join(QLatin1Char(',')),
+                     m_values);
+        m_values.clear();
+        m_rows = 0;
+    }
+
+private:
+    Store& m_to;
+    const QString m_head, m_row;
+    QVariantList m_values;
+    size_t m_rows = 0;
+};
+
+void copyTable(Store& from, Store& to, const TableDef& table, const CopyProgress& progress) {
+    QStringList plain, blobs, selected;
     std::vector<FieldType> types;
     for (const FieldDef& f : table.fields) {
         if (f.type == FieldType::LongBinary) {
@@ -18,30 +72,32 @@ void copyTable(Store& from, Store& to, const TableDef& table) {
             continue;
         }
         plain << f.name;
+        selected << dialect::selectTerm(from.engine(), f.name, f.type);
         types.push_back(f.type);
     }
     to.execute(QStringLiteral("DELETE FROM ") + table.name, {});
-    const QStringList marks(plain.size(), QStringLiteral("?"));
-    const QString insert =
-        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-            .arg(table.name, plain.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-    QStringList selected;
-    for (int c = 0; c < plain.size(); ++c)
-        selected << dialect::selectTerm(from.engine(), plain[c], types[static_cast<size_t>(c)]);
-    const auto rows = from.select(QStringLiteral("SELECT %1 FROM %2 ORDER BY ID")
-                                      .arg(selected.join(QStringLiteral(", ")), table.name),
-                                  {}, types);
-    for (const Row& row : rows) {
-        to.execute(insert, QVariantList(row.cbegin(), row.cend()));
-        for (const QString& blob : blobs) {
-            const int id = row.front().toInt();
-            const QVariant bytes = from.blobValue(table.name, blob, id);
-            if (bytes.isValid())
-                to.execute(
-                    QStringLiteral("UPDATE %1 SET %2 = ? WHERE ID = ?").arg(table.name, blob),
-                    {bytes, id});
-        }
-    }
+    const qint64 total =
+        from.select(QStringLiteral("SELECT count(*) FROM ") + table.name, {}, {FieldType::Double})
+            .front()[0]
+            .toLongLong();
+    BatchInsert insert(to, table.name, plain);
+    qint64 done = 0;
+    forEachSlice(from, table.name, selected, types, [&](const std::vector<Row>& rows) {
+        for (const Row& row : rows)
+            insert.add(row);
+        insert.flush();
+        // Pictures one at a time, so a large library never sits in memory.
+        for (const QString& blob : blobs)
+            for (const Row& row : rows) {
+                const int id = row.front().toInt();
+                const QVariant bytes = from.blobValue(table.name, blob, id);
+                if (bytes.isValid())
+                    to.writeBlob(table.name, blob, id, bytes.toByteArray());
+            }
+        done += static_cast<qint64>(rows.size());
+        if (progress)
+            progress(table.name, done, total);
+    });
 }
 
 // The history, entry by entry with its keys; the server's key sequence then
@@ -49,19 +105,23 @@ void copyTable(Store& from, Store& to, const TableDef& table) {
 void copyHistory(Store& from, Store& to) {
     if (!history_table_exists(from) || !history_table_exists(to))
         return;
-    const QString columns = QStringLiteral("ID, ChangedAt, ChangedBy, Machine, Command, "
-                                           "TableName, RecordID, Action, Field, Before, After");
+    const QStringList columns{
+        QStringLiteral("ID"),       QStringLiteral("ChangedAt"), QStringLiteral("ChangedBy"),
+        QStringLiteral("Machine"),  QStringLiteral("Command"),   QStringLiteral("TableName"),
+        QStringLiteral("RecordID"), QStringLiteral("Action"),    QStringLiteral("Field"),
+        QStringLiteral("Before"),   QStringLiteral("After")};
     const std::vector<FieldType> types{FieldType::Long, FieldType::Date, FieldType::Text,
                                        FieldType::Text, FieldType::Text, FieldType::Text,
                                        FieldType::Long, FieldType::Text, FieldType::Text,
                                        FieldType::Text, FieldType::Text};
     to.execute(QStringLiteral("DELETE FROM Table_history"), {});
-    const QString insert =
-        QStringLiteral("INSERT INTO Table_history (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-            .arg(columns);
-    for (const Row& row : from.select(
-             QStringLiteral("SELECT %1 FROM Table_history ORDER BY ID").arg(columns), {}, types))
-        to.execute(insert, QVariantList(row.cbegin(), row.cend()));
+    BatchInsert insert(to, QStringLiteral("Table_history"), columns);
+    forEachSlice(from, QStringLiteral("Table_history"), columns, types,
+                 [&](const std::vector<Row>& rows) {
+                     for (const Row& row : rows)
+                         insert.add(row);
+                 });
+    insert.flush();
     if (to.engine() == Engine::Postgres)
         to.select(QStringLiteral("SELECT setval(pg_get_serial_sequence('table_history', 'id'), "
                                  "GREATEST((SELECT max(ID) FROM Table_history), 1))"),
@@ -70,13 +130,13 @@ void copyHistory(Store& from, Store& to) {
 
 } // namespace
 
-void copyRows(Store& from, Store& to) {
+void copyRows(Store& from, Store& to, const CopyProgress& progress) {
     from.begin();
     try {
         for (const QString& sql : dialect::snapshotStatements(from.engine()))
             from.execute(sql, {});
         for (const TableDef& table : schemaTables())
-            copyTable(from, to, table);
+            copyTable(from, to, table, progress);
         copyHistory(from, to);
         from.rollback();
     } catch (...) {
@@ -110,15 +170,14 @@ QStringList compareCopies(Store& a, Store& b) {
         }
         QCryptographicHash hash(QCryptographicHash::Sha256);
         *rows = 0;
-        for (const Row& row : store.select(QStringLiteral("SELECT %1 FROM %2 ORDER BY ID")
-                                               .arg(plain.join(QStringLiteral(", ")), table.name),
-                                           {}, types)) {
-            ++*rows;
-            for (const QVariant& v : row)
-                hash.addData(
-                    ((v.isNull() ? QStringLiteral("\x1e") : v.toString()) + QLatin1Char('\x1f'))
-                        .toUtf8());
-        }
+        forEachSlice(store, table.name, plain, types, [&](const std::vector<Row>& slice) {
+            *rows += static_cast<qint64>(slice.size());
+            for (const Row& row : slice)
+                for (const QVariant& v : row)
+                    hash.addData(
+                        ((v.isNull() ? QStringLiteral("\x1e") : v.toString()) + QLatin1Char('\x1f'))
+                            .toUtf8());
+        });
         return hash.result();
     };
     for (const TableDef& table : schemaTables()) {
