@@ -211,8 +211,10 @@ public:
             return m_connection.dataSourceName();
         const PGconn* connection = nativeConnection();
         const QString host = QString::fromUtf8(PQhost(connection));
-        return (host.startsWith(QLatin1Char('/')) ? QStringLiteral("the local server") : host) +
-               QLatin1Char(':') + QString::fromUtf8(PQport(connection));
+        const QString port = QString::fromUtf8(PQport(connection));
+        return host.startsWith(QLatin1Char('/'))
+                   ? QStringLiteral("the server on this machine (port %1)").arg(port)
+                   : host + QLatin1Char(':') + port;
     }
 
     QVariant blobValue(const QString& table, const QString& field, int id) override {

@@ -139,7 +139,7 @@ TEST_F(Failover, ADeskOnALoneServerComesBackAfterEveryRestart) {
         }
         EXPECT_EQ(link, Store::Link::Restored);
         EXPECT_EQ(desk->keepLinked(), Store::Link::Up);
-        EXPECT_TRUE(desk->linkedTo().endsWith(QString::number(first.port())));
+        EXPECT_TRUE(desk->linkedTo().contains(QString::number(first.port())));
     }
     EXPECT_EQ(countOn(connection({&first})), runs());
 }
