@@ -12,7 +12,7 @@ class Database;
 class Recordset;
 
 // Rows written by one statement, and records compared by one read.
-inline constexpr size_t rowsPerBatch = 200;
+inline constexpr size_t rowsPerBatch = 500;
 
 struct ColumnValue {
     const FieldDef* field;

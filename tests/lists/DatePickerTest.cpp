@@ -118,4 +118,24 @@ TEST(DateText, ReadsTheLocalesShortForm) {
     QLocale::setDefault(before);
 }
 
+// Money in the desk's locale: a German "1.500" is fifteen hundred, while a
+// point before one or two digits is a decimal point everywhere.
+TEST(MoneyText, ReadsTheLocalesFormAndPlainAmounts) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const auto read = [](const char* text) {
+        double value = -1;
+        return parse_money(QString::fromLatin1(text), &value) ? value : -1.0;
+    };
+    EXPECT_EQ(read("1.500"), 1500.0);
+    EXPECT_EQ(read("1.500,25"), 1500.25);
+    EXPECT_EQ(read("12.5"), 12.5);
+    EXPECT_EQ(read("-3.75"), -3.75);
+    EXPECT_EQ(read(" 42 "), 42.0);
+    EXPECT_EQ(read("4.2.1"), -1.0);
+    EXPECT_EQ(read("-"), -1.0);
+    EXPECT_EQ(read("12."), 12.0); // the C form still reads it
+    QLocale::setDefault(before);
+}
+
 } // namespace
