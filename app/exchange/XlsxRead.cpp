@@ -8,6 +8,7 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <unzip.h>
 
 #include <functional>
@@ -19,6 +20,11 @@ namespace {
 // Columns past this are no one's inventory: a sheet claiming them is refused
 // rather than read into rows of thousands of cells.
 constexpr int largestColumns = 1024;
+
+// A workbook cell holds at most 32,767 characters: text between two tags
+// longer than this (UTF-8 with every character written as an entity) is
+// no cell's, and is refused before it is gathered into memory.
+constexpr qint64 longestTextBytes = 32'767LL * 8;
 
 // One member of the zip container, read as it is unpacked.
 class ZipMember : public QIODevice {
@@ -45,6 +51,7 @@ public:
     qint64 unpackedSize() const { return m_size; }
     qint64 unpackedRead() const { return m_read; }
     bool failed() const { return m_failed; }
+    bool tooLong() const { return m_tooLong; }
 
 protected:
     qint64 readData(char* data, qint64 most) override {
@@ -55,14 +62,28 @@ protected:
             return -1;
         }
         m_read += read;
+        // How long the text since the last tag has run.
+        for (const char* tag = data; tag < data + read;) {
+            const void* next = std::memchr(tag, '<', static_cast<size_t>(data + read - tag));
+            if (!next) {
+                m_run += data + read - tag;
+                break;
+            }
+            m_run = 0;
+            tag = static_cast<const char*>(next) + 1;
+        }
+        if (m_run > longestTextBytes) {
+            m_tooLong = true;
+            return -1;
+        }
         return read;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
     unzFile m_zip;
-    qint64 m_size = 0, m_read = 0;
-    bool m_failed = false;
+    qint64 m_size = 0, m_read = 0, m_run = 0;
+    bool m_failed = false, m_tooLong = false;
 };
 
 class Workbook {
@@ -95,6 +116,9 @@ public:
         QXmlStreamReader xml(&file);
         read(xml, file);
         file.close();
+        if (file.tooLong())
+            throw damaged(member + QStringLiteral(" holds a text longer than a cell can (32,767 "
+                                                  "characters)"));
         if (file.failed())
             throw damaged(member + QStringLiteral(" is cut short or corrupt"));
         if (xml.hasError())

@@ -46,10 +46,12 @@ protected:
                  "z.writestr('xl/styles.xml', '<styleSheet><numFmts><numFmt numFmtId=\"164\" "
                  "formatCode=\"dd/mm/yyyy\"/></numFmts><cellXfs><xf numFmtId=\"0\"/><xf "
                  "numFmtId=\"164\"/><xf numFmtId=\"2\"/></cellXfs></styleSheet>')\n"
-                 "z.writestr('xl/sharedStrings.xml', '<sst>' + sys.argv[3] + '</sst>')\n"
+                 "z.writestr('xl/sharedStrings.xml', '<sst>' + open(sys.argv[3]).read() + "
+                 "'</sst>')\n"
                  "z.writestr('xl/worksheets/data.xml', '<worksheet><sheetData>' + "
                  "open(sys.argv[2]).read() + '</sheetData></worksheet>')\n"),
-             path, writeFile(path + QStringLiteral(".rows"), sheetRows.toUtf8()), strings});
+             path, writeFile(path + QStringLiteral(".rows"), sheetRows.toUtf8()),
+             writeFile(path + QStringLiteral(".strings"), strings.toUtf8())});
         python.waitForFinished(60000);
         EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
         return path;
@@ -150,6 +152,14 @@ TEST_F(SheetRead, FilesThatCannotBeReadSayWhy) {
     big.close();
     EXPECT_EQ(refusal(big.fileName()), QStringLiteral("big.csv is 1024 MB; files of up to 256 MB "
                                                       "can be imported: import it in parts"));
+    // One text longer than any cell is refused before it is gathered.
+    const QString longText =
+        workbook("long.xlsx", QStringLiteral("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>"),
+                 QStringLiteral("<si><t>%1</t></si>").arg(QString(300'000, QLatin1Char('x'))));
+    EXPECT_EQ(refusal(longText),
+              QStringLiteral("long.xlsx is damaged: it cannot be read as an .xlsx workbook "
+                             "(xl/sharedStrings.xml holds a text longer than a cell can (32,767 "
+                             "characters))"));
 }
 
 TEST_F(SheetRead, AMillionEmptyFormattedRowsAreSkipped) {
