@@ -1,3 +1,4 @@
+#include "BookingTables.h"
 #include "Form_main.h"
 #include "GearlogApplication.h"
 #include "Settings.h"
@@ -14,6 +15,8 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     gearlog::GearlogApplication app(argc, argv);
+    // The features' tables are made at the first writable opening.
+    gearlog::enableBookings();
     gearlog::Form_main window;
     // Logout, shutdown or kill: File -> Exit, without questions.
     gearlog::exit_on_termination_signals([&window] { window.menu_exit(); });

@@ -1,5 +1,8 @@
 #include "AdminCommand.h"
 
+#include "AdminOptions.h"
+#include "BookingCommands.h"
+#include "BookingTables.h"
 #include "ChangeHistory.h"
 #include "ConnectionString.h"
 #include "DatabaseCheck.h"
@@ -43,16 +46,16 @@ const char usage[] =
     "                       [--update] [--create-missing] [--dry-run] [--skip COLUMN]...\n"
     "                       [--encoding utf-8|windows-1252] [--date-order dmy|mdy|ymd]\n"
     "  gearlog-admin export FILE|CONNECTION --table KIND OUT.xlsx|OUT.csv [--force]\n"
+    "  gearlog-admin book FILE|CONNECTION --equipment NAME [--category NAME] --quantity N\n"
+    "                     --from DATE --to DATE --receiver CONTACT [--name TEXT]\n"
+    "  gearlog-admin availability FILE|CONNECTION --equipment NAME [--category NAME]\n"
+    "                             --from DATE --to DATE [--csv]\n"
+    "  gearlog-admin bookings FILE|CONNECTION [--from DATE] [--to DATE] [--csv]\n"
     "\n"
     "KIND is assets, equipment, contacts, addresses, categories or statuses.\n"
     "\n"
     "CONNECTION is Driver=QPSQL;Host=...;Port=...;Database=...;User=...\n"
     "A server password comes from PGPASSWORD or ~/.pgpass.\n";
-
-class UsageError : public std::runtime_error {
-public:
-    explicit UsageError(const QString& text) : std::runtime_error(text.toStdString()) {}
-};
 
 struct Arguments {
     QString command, target;
@@ -98,24 +101,6 @@ Value namedOption(const QStringList& args, qsizetype& i, const QString& option,
         if (name == QLatin1String(text))
             return value;
     throw UsageError(option + QStringLiteral(" needs ") + QLatin1String(needs));
-}
-
-int positiveNumber(const QStringList& args, qsizetype& i, const QString& option) {
-    bool ok = false;
-    const int value = i + 1 < args.size() ? args[i + 1].toInt(&ok) : 0;
-    if (!ok || value < 0)
-        throw UsageError(option + QStringLiteral(" needs a whole number of 0 or more"));
-    ++i;
-    return value;
-}
-
-// A day as yyyy-mm-dd, or as the forms read one.
-QDate date(const QStringList& args, qsizetype& i, const QString& option) {
-    const QDate day = i + 1 < args.size() ? parse_date(args[i + 1]) : QDate();
-    if (!day.isValid())
-        throw UsageError(option + QStringLiteral(" needs a date as yyyy-mm-dd"));
-    ++i;
-    return day;
 }
 
 Arguments parse(const QStringList& args) {
@@ -236,11 +221,6 @@ void createTarget(const QString& target, bool force, const std::function<void(St
 }
 void createTarget(const Arguments& a, const std::function<void(Store&)>& fill = {}) {
     createTarget(a.target, a.force, fill);
-}
-
-std::unique_ptr<Store> openTarget(const QString& target) {
-    return isConnectionString(target) ? openServerStore(remoteVerified(target))
-                                      : openFileStore(target);
 }
 
 int run(const Arguments& a, QTextStream& out, QTextStream& err) {
@@ -374,7 +354,10 @@ int run(const Arguments& a, QTextStream& out, QTextStream& err) {
 int runAdminCommand(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     // Comments are recorded in the history as their plain text.
     set_rich_text_reader(&rtf::plainText);
+    enableBookings();
     try {
+        if (isBookingCommand(arguments.value(0)))
+            return runBookingCommand(arguments, out, err);
         return run(parse(arguments), out, err);
     } catch (const UsageError& e) {
         err << "gearlog-admin: " << e.what() << "\n\n" << usage;

@@ -1,8 +1,10 @@
 #include "DatabaseCheck.h"
 
+#include "BookingTables.h"
 #include "ConnectionString.h"
 #include "DatabaseFile.h"
 #include "EngineError.h"
+#include "FeatureTables.h"
 #include "PageCheck.h"
 
 namespace gearlog {
@@ -18,7 +20,13 @@ public:
             return m_problems;
         // Each value is looked up once, not once per row that holds it; the
         // rows are sorted after they are found ("+"), not walked in key order.
-        for (const ReferenceDef& r : schemaReferences()) {
+        // The features' tables where a writable opening has made them.
+        std::vector<ReferenceDef> references = schemaReferences();
+        const QStringList present = m_store.tableNames();
+        for (const ReferenceDef& r : featureReferences())
+            if (present.contains(r.table.toLower()))
+                references.push_back(r);
+        for (const ReferenceDef& r : references) {
             const QString problem =
                 QStringLiteral("%1 row %2: %3 %4 names no row of %5")
                     .arg(r.table, QStringLiteral("%1"), r.field, QStringLiteral("%2"), r.target);
@@ -61,6 +69,11 @@ public:
                             "(l.IsCompleted IS NULL OR l.IsCompleted = FALSE) AND l.TransferID <> "
                             "-1 ORDER BY +l.ID"),
              QStringLiteral("Open line %1 names shipment %2 as its transfer"));
+        if (present.contains(bookingTable().name.toLower()))
+            rows(QStringLiteral("SELECT ID FROM Table_booking WHERE State = '%1' AND "
+                                "(ShipmentID IS NULL OR ShipmentID <= 0) ORDER BY ID")
+                     .arg(bookingState::dispatched),
+                 QStringLiteral("Booking %1 is dispatched but names no shipment"));
         return m_problems;
     }
 

@@ -2,6 +2,7 @@
 
 #include "ChangeHistory.h"
 #include "Dialect.h"
+#include "FeatureTables.h"
 #include "RowWriter.h"
 
 #include <QCryptographicHash>
@@ -128,6 +129,16 @@ void copyHistory(Store& from, Store& to) {
                   {}, {});
 }
 
+// The nine tables, and the features' tables both databases have.
+std::vector<TableDef> copiedTables(Store& a, Store& b) {
+    std::vector<TableDef> tables = schemaTables();
+    const QStringList inA = a.tableNames(), inB = b.tableNames();
+    for (const TableDef& table : featureTables())
+        if (inA.contains(table.name.toLower()) && inB.contains(table.name.toLower()))
+            tables.push_back(table);
+    return tables;
+}
+
 } // namespace
 
 void copyRows(Store& from, Store& to, const CopyProgress& progress) {
@@ -135,7 +146,7 @@ void copyRows(Store& from, Store& to, const CopyProgress& progress) {
     try {
         for (const QString& sql : dialect::snapshotStatements(from.engine()))
             from.execute(sql, {});
-        for (const TableDef& table : schemaTables())
+        for (const TableDef& table : copiedTables(from, to))
             copyTable(from, to, table, progress);
         copyHistory(from, to);
         from.rollback();
@@ -180,7 +191,7 @@ QStringList compareCopies(Store& a, Store& b) {
         });
         return hash.result();
     };
-    for (const TableDef& table : schemaTables()) {
+    for (const TableDef& table : copiedTables(a, b)) {
         qint64 rowsA = 0, rowsB = 0;
         const QByteArray first = digest(a, table, &rowsA), second = digest(b, table, &rowsB);
         if (rowsA != rowsB)

@@ -1,6 +1,7 @@
 #include "Dialect.h"
 
 #include "ChangeHistory.h"
+#include "FeatureTables.h"
 #include "TextFind.h"
 #include "TextFold.h"
 
@@ -133,7 +134,7 @@ QStringList ownStatements(Store& store, UpgradeSteps steps) {
     if (steps != UpgradeSteps::Required)
         statements << listIndexStatements(store) << findIndexStatements(store);
     if (steps != UpgradeSteps::Indexes)
-        statements << historyTableStatements(store);
+        statements << historyTableStatements(store) << featureTableStatements(store);
     // Asked only when there is something to make: most openings find them.
     if (server && !statements.isEmpty() &&
         !store
@@ -317,7 +318,7 @@ QStringList roleStatements() {
     for (const TableDef& table : schemaTables())
         tables << table.name.toLower();
     const QString all = tables.join(QStringLiteral(", "));
-    return {
+    QStringList statements{
         QStringLiteral(
             "DO $$BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'gearlog_reader') "
             "THEN CREATE ROLE gearlog_reader NOLOGIN; END IF; IF NOT EXISTS (SELECT 1 FROM "
@@ -330,6 +331,9 @@ QStringList roleStatements() {
         QStringLiteral("GRANT INSERT, UPDATE, DELETE ON %1 TO gearlog_writer").arg(all),
         historyGrantStatement(),
     };
+    if (const QString features = featureGrantStatement(); !features.isEmpty())
+        statements << features;
+    return statements;
 }
 
 QStringList snapshotStatements(Engine engine) {

@@ -1,5 +1,6 @@
 #include "Schema.h"
 
+#include "FeatureTables.h"
 #include "StoreValues.h"
 
 #include "EngineError.h"
@@ -117,7 +118,7 @@ const TableDef* findTable(const QString& name) {
     for (const TableDef& t : schemaTables())
         if (t.name.compare(name, Qt::CaseInsensitive) == 0)
             return &t;
-    return nullptr;
+    return findFeatureTable(name);
 }
 
 const FieldDef* findField(const TableDef& table, const QString& name) {
@@ -163,7 +164,7 @@ const ReferenceDef* findReference(const TableDef& table, const QString& field) {
     for (const ReferenceDef& r : schemaReferences())
         if (r.table == table.name && r.field.compare(field, Qt::CaseInsensitive) == 0)
             return &r;
-    return nullptr;
+    return findFeatureReference(table.name, field);
 }
 
 const TableDef* referencedTable(const TableDef& table, const QString& field) {

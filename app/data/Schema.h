@@ -38,7 +38,8 @@ struct SeedRow {
 
 // The nine tables in creation order, their fields and indexes.
 const std::vector<TableDef>& schemaTables();
-// Case-insensitive look-up; nullptr when the name is no table of the schema.
+// Case-insensitive look-up among the nine and the features' tables;
+// nullptr when the name is none of them.
 const TableDef* findTable(const QString& name);
 // A field of the table by name, any case; nullptr when it has none.
 const FieldDef* findField(const TableDef& table, const QString& name);

@@ -6,6 +6,7 @@
 #include "RecordHelpers.h"
 #include "SampleDatabase.h"
 #include "TestStores.h"
+#include "TypedText.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -409,6 +410,51 @@ TEST(AdminCommand, CopyMovesAFileToAServerAndBack) {
     ASSERT_EQ(down.status, 0) << down.err.toStdString();
     EXPECT_EQ(compareCopies(*openFileStore(file), *openFileStore(back)), QStringList());
     EXPECT_EQ(history(*openFileStore(back)), history(*openFileStore(file)));
+}
+
+// book, availability and bookings: what is free, the last units booked, a
+// booking past them refused with nothing written, and bad lines said.
+TEST(AdminCommand, BooksWhatIsFreeAndRefusesTheRest) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("kit.gearlog"));
+    ASSERT_EQ(admin({QStringLiteral("sample"), file}).status, 0);
+    const Row busiest =
+        openFileStore(file)
+            ->select(QStringLiteral("SELECT e.Name, (SELECT Name FROM Table_contact ORDER BY ID "
+                                    "LIMIT 1) FROM Table_equipment e JOIN Table_asset a ON "
+                                    "a.EquipmentID = e.ID GROUP BY e.ID, e.Name ORDER BY "
+                                    "count(*) DESC LIMIT 1"),
+                     {}, {FieldType::Text, FieldType::Text})
+            .front();
+    const QString type = busiest[0].toString(), receiver = busiest[1].toString();
+    const QDate day = QDate::currentDate().addDays(30);
+    const QStringList span{QStringLiteral("--equipment"), type,
+                           QStringLiteral("--from"),      day.toString(Qt::ISODate),
+                           QStringLiteral("--to"),        day.addDays(1).toString(Qt::ISODate)};
+    const Result free =
+        admin(QStringList{QStringLiteral("availability"), file, QStringLiteral("--csv")} + span);
+    ASSERT_EQ(free.status, 0) << free.err.toStdString();
+    const QStringList lines = free.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], QStringLiteral("Date,Free"));
+    const QString units = lines[1].section(QLatin1Char(','), 1);
+    const QStringList booking =
+        QStringList{QStringLiteral("book"), file, QStringLiteral("--receiver"), receiver} + span;
+    const Result made = admin(booking + QStringList{QStringLiteral("--quantity"), units});
+    EXPECT_EQ(made.status, 0) << made.err.toStdString();
+    EXPECT_EQ(made.out, QStringLiteral("1\n"));
+    const Result refused =
+        admin(booking + QStringList{QStringLiteral("--quantity"), QStringLiteral("1")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, QStringLiteral("gearlog-admin: Only 0 %1 are free on %2; the booking "
+                                          "asks for 1.\n")
+                               .arg(type, format_date(day)));
+    EXPECT_EQ(admin(booking).status, 2); // no quantity
+    const Result listed = admin({QStringLiteral("bookings"), file, QStringLiteral("--csv")});
+    EXPECT_TRUE(
+        listed.out.startsWith(QStringLiteral("ID,Name,Receiver,Leaves,Back,Lines,State\r\n1,")))
+        << listed.out.toStdString();
+    EXPECT_EQ(admin({QStringLiteral("check"), file}).status, 0);
 }
 
 TEST(AdminCommand, ServerSchemaAndConnectionFailure) {

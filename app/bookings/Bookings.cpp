@@ -1,0 +1,181 @@
+#include "Bookings.h"
+
+#include "Availability.h"
+#include "BookingTables.h"
+#include "Dialect.h"
+#include "RecordHelpers.h"
+#include "RowWriter.h"
+#include "TypedText.h"
+
+#include <QMap>
+
+namespace gearlog {
+
+namespace {
+
+using F = FieldType;
+
+QVariant day(const QDate& d) {
+    return d.isValid() ? QVariant(QDateTime(d, QTime(), Qt::UTC)) : QVariant();
+}
+
+ColumnValues bookingValues(const Booking& b) {
+    const TableDef& t = bookingTable();
+    const auto f = [&t](const char* name) {
+        return findField(t, QString::fromLatin1(name));
+    };
+    return {{f("Name"), b.name},
+            {f("ReceiverContactID"), b.contact},
+            {f("ReceiverAddressID"), b.address},
+            {f("DateLeaves"), day(b.leaves)},
+            {f("DateBack"), day(b.back)},
+            {f("Purpose"), b.purpose},
+            {f("Comments"), b.comments},
+            {f("State"), b.state},
+            {f("ShipmentID"), b.shipment}};
+}
+
+QString equipmentName(Store& store, int equipment) {
+    const auto rows = store.select(QStringLiteral("SELECT Name FROM Table_equipment WHERE ID = ?"),
+                                   {equipment}, {F::Text});
+    return rows.empty() ? QString() : rows.front()[0].toString();
+}
+
+// Each booked type's units against what is free on each of the days.
+void requireFree(Database& db, const Booking& b) {
+    QMap<int, int> asked; // by type, in key order so two desks hold rows alike
+    for (const BookingLine& line : b.lines)
+        asked[line.equipment] += line.quantity;
+    for (auto it = asked.cbegin(); it != asked.cend(); ++it) {
+        if (!lock_row(db, QStringLiteral("Table_equipment"), it.key(), RowLock::ForDelete))
+            throw BookingRefused(QStringLiteral("Equipment type %1 does not exist").arg(it.key()));
+        const std::vector<int> free = free_by_day(db.store(), it.key(), b.leaves, b.back, b.id);
+        for (size_t d = 0; d < free.size(); ++d)
+            if (free[d] < it.value())
+                throw BookingRefused(
+                    QStringLiteral("Only %1 %2 %3 free on %4; the booking asks for %5.")
+                        .arg(std::max(free[d], 0))
+                        .arg(equipmentName(db.store(), it.key()),
+                             free[d] == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                             format_date(b.leaves.addDays(static_cast<qint64>(d))))
+                        .arg(it.value()));
+    }
+}
+
+void requireComplete(const Booking& b) {
+    if (b.name.trimmed().isEmpty())
+        throw BookingRefused(QStringLiteral("A booking needs a name"));
+    if (!b.leaves.isValid() || !b.back.isValid())
+        throw BookingRefused(QStringLiteral("A booking needs the day it leaves and the day it is "
+                                            "back"));
+    if (b.back < b.leaves)
+        throw BookingRefused(QStringLiteral("The day it is back is before the day it leaves"));
+    if (b.lines.empty())
+        throw BookingRefused(QStringLiteral("A booking needs at least one line"));
+    for (const BookingLine& line : b.lines)
+        if (line.quantity < 1 || (line.asset > 0 && line.quantity != 1))
+            throw BookingRefused(QStringLiteral("Each line books one or more units (a named asset, "
+                                                "one)"));
+}
+
+void writeLines(Database& db, const Booking& b, int id) {
+    const TableDef& t = bookingLineTable();
+    RowWriter lines(db, t);
+    for (const Row& old :
+         db.store().select(QStringLiteral("SELECT ID FROM Table_bookingline WHERE BookingID = ?"),
+                           {id}, {F::Long}))
+        lines.remove(old[0].toInt(), {});
+    lines.flush();
+    const std::vector<int> keys = next_ids(db, t.name, static_cast<int>(b.lines.size()));
+    for (size_t i = 0; i < b.lines.size(); ++i)
+        lines.insert(keys[i], {{findField(t, QStringLiteral("BookingID")), id},
+                               {findField(t, QStringLiteral("EquipmentID")), b.lines[i].equipment},
+                               {findField(t, QStringLiteral("Quantity")), b.lines[i].quantity},
+                               {findField(t, QStringLiteral("AssetID")), b.lines[i].asset}});
+    lines.flush();
+}
+
+void setState(Database& db, int id, const QString& state, int shipment) {
+    const TableDef& t = bookingTable();
+    RowWriter writer(db, t);
+    writer.update(id, {},
+                  {{findField(t, QStringLiteral("State")), state},
+                   {findField(t, QStringLiteral("ShipmentID")), shipment}});
+    writer.flush();
+}
+
+} // namespace
+
+int save_booking(Database& db, Booking b) {
+    requireComplete(b);
+    if (b.state.isEmpty())
+        b.state = bookingState::booked;
+    db.setCommand(b.id > 0 ? QStringLiteral("Change Booking") : QStringLiteral("Book"));
+    Transaction transaction(db);
+    if (b.state == bookingState::booked)
+        requireFree(db, b);
+    const TableDef& t = bookingTable();
+    RowWriter writer(db, t);
+    int id = b.id;
+    if (id > 0) {
+        writer.update(id, {}, bookingValues(b));
+    } else {
+        id = next_id(db, t.name);
+        writer.insert(id, bookingValues(b));
+    }
+    writer.flush();
+    writeLines(db, b, id);
+    transaction.commit();
+    return id;
+}
+
+void cancel_booking(Database& db, int id) {
+    db.setCommand(QStringLiteral("Cancel Booking"));
+    Transaction transaction(db);
+    setState(db, id, bookingState::cancelled, 0);
+    transaction.commit();
+}
+
+void mark_dispatched(Database& db, int id, int shipment) {
+    setState(db, id, bookingState::dispatched, shipment);
+}
+
+std::vector<Booking> read_bookings(Store& store, const QDate& from, const QDate& to) {
+    QString where;
+    QVariantList params;
+    if (from.isValid() && to.isValid()) {
+        where = QStringLiteral(" WHERE DateBack >= ? AND DateLeaves <= ?");
+        params = {day(from), day(to)};
+    }
+    std::vector<Booking> bookings;
+    QMap<int, size_t> at;
+    for (const Row& r : store.select(
+             QStringLiteral("SELECT ID, Name, ReceiverContactID, ReceiverAddressID, DateLeaves, "
+                            "DateBack, Purpose, Comments, State, ShipmentID FROM Table_booking%1 "
+                            "ORDER BY DateLeaves, ID")
+                 .arg(where),
+             params,
+             {F::Long, F::Text, F::Long, F::Long, F::Date, F::Date, F::Text, F::Memo, F::Text,
+              F::Long})) {
+        at[r[0].toInt()] = bookings.size();
+        bookings.push_back({r[0].toInt(),
+                            r[1].toString(),
+                            r[2].toInt(),
+                            r[3].toInt(),
+                            r[4].toDateTime().date(),
+                            r[5].toDateTime().date(),
+                            r[6].toString(),
+                            r[7].toString(),
+                            r[8].toString(),
+                            r[9].toInt(),
+                            {}});
+    }
+    for (const Row& l : store.select(QStringLiteral("SELECT BookingID, EquipmentID, Quantity, "
+                                                    "AssetID FROM Table_bookingline ORDER BY ID"),
+                                     {}, {F::Long, F::Long, F::Long, F::Long}))
+        if (const auto it = at.constFind(l[0].toInt()); it != at.cend())
+            bookings[*it].lines.push_back({l[1].toInt(), l[2].toInt(), l[3].toInt()});
+    return bookings;
+}
+
+} // namespace gearlog
