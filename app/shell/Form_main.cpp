@@ -13,6 +13,7 @@
 #include "Form_labels.h"
 #include "Frame_asset.h"
 #include "Frame_attention.h"
+#include "Frame_bookings.h"
 #include "Frame_category.h"
 #include "Frame_equipment.h"
 #include "Frame_photo.h"
@@ -175,6 +176,7 @@ void Form_main::buildFrames() {
                 ui().runModal(history);
             }));
     m_attentionView = new Frame_attention(*this, m_client);
+    m_bookingsView = new Frame_bookings(*this, m_client);
     connect(m_requests, &ViewRequests::shipmentRequested, this, [this](int id) {
         showPrepared(m_shipmentView, [this, id] {
             m_shipmentView->Command_Send_Click();
@@ -245,9 +247,11 @@ void Form_main::buildFrames() {
                 }},
                {m_reportView, gridOf(m_reportView->grid())},
                {m_shipmentReportView, gridOf(m_shipmentReportView->grid())},
-               {m_attentionView, [this] {
+               {m_attentionView,
+                [this] {
                     return m_attentionView->grid();
-                }}};
+                }},
+               {m_bookingsView, gridOf(m_bookingsView->grid())}};
     m_anchor = m_photoView;
 }
 
@@ -342,6 +346,9 @@ void Form_main::buildCoolBar() {
     viewButton(actions, "Command_Attention", -1, QStringLiteral("Atte&ntion"),
                QStringLiteral("Overdue shipments and maintenance due"), m_attentionView,
                [this] { m_attentionView->Command_Attention_Click(); });
+    viewButton(actions, "Command_Bookings", -1, QStringLiteral("&Bookings"),
+               QStringLiteral("Equipment reserved for days ahead, and what is free each day"),
+               m_bookingsView, [this] { m_bookingsView->Command_Bookings_Click(); });
     QWidget* database = band(QStringLiteral("Database"), "Picture_database");
     viewButton(database, "Command_Equipment", -1, QStringLiteral("&Equipment"),
                QStringLiteral("Load a piece of equipment into the database"), m_equipmentView,

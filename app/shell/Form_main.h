@@ -32,6 +32,7 @@ class Frame_photo;
 class Frame_report;
 class Frame_report_shipment;
 class Frame_attention;
+class Frame_bookings;
 class Frame_shipment;
 class SearchBox;
 class ViewRequests;
@@ -96,6 +97,7 @@ public:
     Frame_report* reportView() { return m_reportView; }
     Frame_report_shipment* shipmentReportView() { return m_shipmentReportView; }
     Frame_attention* attentionView() { return m_attentionView; }
+    Frame_bookings* bookingsView() { return m_bookingsView; }
     SearchBox* searchBox() { return m_search; }
     // View -> Attention (F3), as its button does.
     void menu_attention();
@@ -182,6 +184,7 @@ private:
     Frame_report* m_reportView = nullptr;
     Frame_report_shipment* m_shipmentReportView = nullptr;
     Frame_attention* m_attentionView = nullptr;
+    Frame_bookings* m_bookingsView = nullptr;
     SearchBox* m_search = nullptr;
     QWidget* m_searchPlace = nullptr; // in the menu bar, where the box is shown
 };

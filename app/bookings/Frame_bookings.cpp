@@ -1,0 +1,276 @@
+#include "Frame_bookings.h"
+
+#include "Availability.h"
+#include "BookingTables.h"
+#include "CommandRunner.h"
+#include "DateField.h"
+#include "FlexGrid.h"
+#include "Session.h"
+#include "TypedText.h"
+#include "UiServices.h"
+#include "ViewContext.h"
+#include "ViewParts.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace gearlog {
+
+namespace {
+
+constexpr int daysShown = 28;
+const QColor shortColour(0xf4, 0xc7, 0xc3);
+
+// Names by key, in name order, from a two-column query.
+void fillCombo(QComboBox& combo, Store& store, const QString& sql, const QString& none = {}) {
+    const QVariant was = combo.currentData();
+    combo.clear();
+    if (!none.isNull())
+        combo.addItem(none, 0);
+    for (const Row& r : store.select(sql, {}, {FieldType::Long, FieldType::Text}))
+        combo.addItem(r[1].toString(), r[0]);
+    combo.setCurrentIndex(std::max(0, combo.findData(was)));
+}
+
+} // namespace
+
+Frame_bookings::Frame_bookings(ViewContext& context, QWidget* parent)
+    : QFrame(parent), m_context(context) {
+    setUpViewFrame(*this, QStringLiteral("Frame_bookings"), QStringLiteral("Bookings"));
+    Grid_bookings = makeGrid(this, QStringLiteral("Grid_bookings"), QStringLiteral("Bookings grid"),
+                             QStringLiteral("Click a booking to show it in the form"),
+                             {10, 10, 660, 250}, 6, 0);
+    connect(Grid_bookings, &FlexGrid::Click, this,
+            guarded([this] { showBooking(Grid_bookings->row()); }));
+    connect(Grid_bookings, &FlexGrid::RightClick, this,
+            [this](const QPoint& at) { m_context.popupMenu(at); });
+    const auto line = [this](const char* name, const QString& label, int y) {
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setGeometry(790, y, 280, 26);
+        makeLabelBefore(this, label, box, 100);
+        return box;
+    };
+    Text_booking_name = line("Text_booking_name", QStringLiteral("&Name"), 10);
+    Combo_booking_receiver =
+        makeCombo(this, QStringLiteral("Combo_booking_receiver"), QStringLiteral("&Receiver"),
+                  QStringLiteral("Who the equipment goes to"), {790, 45, 280, 26}, 100);
+    Text_booking_leaves = line("Text_booking_leaves", QStringLiteral("&Leaves"), 80);
+    Text_booking_back = line("Text_booking_back", QStringLiteral("&Back"), 115);
+    for (QLineEdit* date : {Text_booking_leaves, Text_booking_back})
+        attach_date_picker(*date, m_context.state());
+    Combo_booking_equipment =
+        makeCombo(this, QStringLiteral("Combo_booking_equipment"), QStringLiteral("E&quipment"),
+                  QStringLiteral("The equipment type booked"), {790, 150, 280, 26}, 100);
+    Text_booking_quantity = new QSpinBox(this);
+    Text_booking_quantity->setObjectName(QStringLiteral("Text_booking_quantity"));
+    Text_booking_quantity->setRange(1, 100000);
+    Text_booking_quantity->setGeometry(790, 185, 100, 26);
+    makeLabelBefore(this, QStringLiteral("Quan&tity"), Text_booking_quantity, 100);
+    QPushButton* fresh =
+        makeButton(this, QStringLiteral("Command_new_booking"), QStringLiteral("Ne&w Booking"),
+                   QStringLiteral("Empty the form for a new booking"), {690, 225, 120, 30});
+    QPushButton* save =
+        makeButton(this, QStringLiteral("Command_save_booking"), QStringLiteral("&Save Booking"),
+                   QStringLiteral("Book the equipment, or save the changes to this booking"),
+                   {820, 225, 120, 30});
+    QPushButton* cancel = makeButton(
+        this, QStringLiteral("Command_cancel_booking"), QStringLiteral("Cancel Boo&king"),
+        QStringLiteral("Cancel this booking (it is kept, cancelled)"), {950, 225, 120, 30});
+    connect(fresh, &QPushButton::clicked, this, guarded([this] { Command_new_booking_Click(); }));
+    connect(save, &QPushButton::clicked, this, guarded([this] { Command_save_booking_Click(); }));
+    connect(cancel, &QPushButton::clicked, this,
+            guarded([this] { Command_cancel_booking_Click(); }));
+    Combo_availability_category =
+        makeCombo(this, QStringLiteral("Combo_availability_category"), QStringLiteral("C&ategory"),
+                  QStringLiteral("The category whose equipment types show"), {100, 275, 280, 26});
+    connect(Combo_availability_category, &QComboBox::activated, this,
+            guarded([this] { showAvailability(); }));
+    Grid_availability =
+        makeGrid(this, QStringLiteral("Grid_availability"), QStringLiteral("Availability grid"),
+                 QStringLiteral("Units free on each day; red where a booking is short"),
+                 {10, 310, 1060, 320}, daysShown + 1, 1);
+    hide();
+}
+
+void Frame_bookings::Command_Bookings_Click() {
+    Store& store = m_context.session().database().store();
+    fillCombo(*Combo_booking_receiver, store,
+              QStringLiteral("SELECT ID, Name FROM Table_contact ORDER BY Name, ID"));
+    fillCombo(*Combo_booking_equipment, store,
+              QStringLiteral("SELECT e.ID, e.Name || ' (' || c.Name || ')' FROM Table_equipment "
+                             "e JOIN Table_category c ON c.ID = e.CategoryID ORDER BY e.Name, "
+                             "c.Name"));
+    fillCombo(*Combo_availability_category, store,
+              QStringLiteral("SELECT ID, Name FROM Table_category ORDER BY Name"));
+    showBookings();
+    showAvailability();
+    if (m_chosen == 0)
+        Command_new_booking_Click();
+}
+
+QString Frame_bookings::stateOf(const Booking& b) {
+    if (b.state != bookingState::booked)
+        return b.state;
+    Store& store = m_context.session().database().store();
+    const QDate first = std::max(b.leaves, QDate::currentDate());
+    for (const BookingLine& line : b.lines)
+        if (first <= b.back)
+            for (int free : free_by_day(store, line.equipment, first, b.back, b.id))
+                if (free < line.quantity)
+                    return QStringLiteral("Short");
+    return b.state;
+}
+
+void Frame_bookings::showBookings() {
+    Store& store = m_context.session().database().store();
+    const QDate today = QDate::currentDate();
+    // From today on, upcoming first; the past ones after.
+    m_bookings = read_bookings(store);
+    std::stable_partition(m_bookings.begin(), m_bookings.end(),
+                          [&today](const Booking& b) { return b.back >= today; });
+    QHash<int, QString> contacts, types;
+    for (const Row& r : store.select(QStringLiteral("SELECT ID, Name FROM Table_contact"), {},
+                                     {FieldType::Long, FieldType::Text}))
+        contacts[r[0].toInt()] = r[1].toString();
+    for (const Row& r : store.select(QStringLiteral("SELECT ID, Name FROM Table_equipment"), {},
+                                     {FieldType::Long, FieldType::Text}))
+        types[r[0].toInt()] = r[1].toString();
+    FlexGrid& g = *Grid_bookings;
+    g.setRows(static_cast<int>(m_bookings.size()) + 1);
+    const QStringList headings{QStringLiteral("Name"),   QStringLiteral("Receiver"),
+                               QStringLiteral("Leaves"), QStringLiteral("Back"),
+                               QStringLiteral("Lines"),  QStringLiteral("State")};
+    for (int c = 0; c < headings.size(); ++c)
+        g.setTextMatrix(0, c, headings[c]);
+    g.clearMarks();
+    for (size_t i = 0; i < m_bookings.size(); ++i) {
+        const Booking& b = m_bookings[i];
+        QStringList lines;
+        for (const BookingLine& l : b.lines)
+            lines << QStringLiteral("%1 %2").arg(l.quantity).arg(types.value(l.equipment));
+        const QString state = stateOf(b);
+        const QStringList cells{b.name,
+                                contacts.value(b.contact),
+                                format_date(b.leaves),
+                                format_date(b.back),
+                                lines.join(QStringLiteral(", ")),
+                                state};
+        const int row = static_cast<int>(i) + 1;
+        for (int c = 0; c < cells.size(); ++c)
+            g.setTextMatrix(row, c, cells[c]);
+        if (state == QLatin1String("Short"))
+            g.setCellBackColor(row, 5, shortColour);
+    }
+}
+
+void Frame_bookings::showAvailability() {
+    Store& store = m_context.session().database().store();
+    const QDate today = QDate::currentDate();
+    const auto types = store.select(
+        QStringLiteral("SELECT ID, Name FROM Table_equipment WHERE CategoryID = ? ORDER BY Name"),
+        {Combo_availability_category->currentData().toInt()}, {FieldType::Long, FieldType::Text});
+    FlexGrid& g = *Grid_availability;
+    g.setRows(static_cast<int>(types.size()) + 1);
+    g.clearMarks();
+    g.setTextMatrix(0, 0, QStringLiteral("Equipment"));
+    for (int d = 0; d < daysShown; ++d)
+        g.setTextMatrix(0, d + 1, today.addDays(d).toString(QStringLiteral("dd MMM")));
+    for (size_t t = 0; t < types.size(); ++t) {
+        const int row = static_cast<int>(t) + 1;
+        g.setTextMatrix(row, 0, types[t][1].toString());
+        const std::vector<int> free =
+            free_by_day(store, types[t][0].toInt(), today, today.addDays(daysShown - 1));
+        for (int d = 0; d < daysShown; ++d) {
+            g.setTextMatrix(row, d + 1, QString::number(free[static_cast<size_t>(d)]));
+            if (free[static_cast<size_t>(d)] < 0) // booked beyond what is there
+                g.setCellBackColor(row, d + 1, shortColour);
+        }
+    }
+}
+
+void Frame_bookings::showBooking(int row) {
+    if (row < 1 || row > static_cast<int>(m_bookings.size()))
+        return;
+    const Booking& b = m_bookings[static_cast<size_t>(row - 1)];
+    m_chosen = b.id;
+    Text_booking_name->setText(b.name);
+    Combo_booking_receiver->setCurrentIndex(
+        std::max(0, Combo_booking_receiver->findData(b.contact)));
+    Text_booking_leaves->setText(format_date(b.leaves));
+    Text_booking_back->setText(format_date(b.back));
+    if (!b.lines.empty()) {
+        Combo_booking_equipment->setCurrentIndex(
+            std::max(0, Combo_booking_equipment->findData(b.lines.front().equipment)));
+        Text_booking_quantity->setValue(b.lines.front().quantity);
+    }
+}
+
+void Frame_bookings::Command_new_booking_Click() {
+    m_chosen = 0;
+    Text_booking_name->clear();
+    Text_booking_leaves->setText(format_date(QDate::currentDate().addDays(1)));
+    Text_booking_back->setText(format_date(QDate::currentDate().addDays(2)));
+    Text_booking_quantity->setValue(1);
+    Text_booking_name->setFocus();
+}
+
+void Frame_bookings::Command_save_booking_Click() {
+    Booking b;
+    b.id = m_chosen;
+    b.name = Text_booking_name->text().trimmed();
+    b.contact = Combo_booking_receiver->currentData().toInt();
+    b.leaves = parse_date(Text_booking_leaves->text());
+    b.back = parse_date(Text_booking_back->text());
+    for (const Booking& shown : m_bookings)
+        if (shown.id == b.id) {
+            b.purpose = shown.purpose;
+            b.comments = shown.comments;
+        }
+    if (b.leaves.isNull() || b.back.isNull()) {
+        ui().message(QStringLiteral("The days it leaves and is back must be dates"));
+        return;
+    }
+    Session& session = m_context.session();
+    if (b.contact > 0)
+        b.address = session.database()
+                        .store()
+                        .select(QStringLiteral("SELECT AddressID FROM Table_contact WHERE ID = ?"),
+                                {b.contact}, {FieldType::Long})
+                        .front()[0]
+                        .toInt();
+    b.lines = {{Combo_booking_equipment->currentData().toInt(), Text_booking_quantity->value(), 0}};
+    int saved = 0;
+    write_and_reload(
+        m_context, b.id > 0 ? QStringLiteral("Change Booking") : QStringLiteral("Book"),
+        QStringLiteral("The booking was not saved: "),
+        [&] {
+            saved = save_booking(session.database(), b);
+            return true;
+        },
+        [this] { Command_Bookings_Click(); });
+    if (saved > 0)
+        m_chosen = saved;
+}
+
+void Frame_bookings::Command_cancel_booking_Click() {
+    if (m_chosen == 0) {
+        ui().message(QStringLiteral("Choose a booking to cancel in the Bookings grid"));
+        return;
+    }
+    if (!ui().askYesNo(QStringLiteral("Cancel the booking \"%1\"?").arg(Text_booking_name->text())))
+        return;
+    const int id = m_chosen;
+    write_and_reload(
+        m_context, QStringLiteral("Cancel Booking"),
+        QStringLiteral("The booking was not cancelled: "),
+        [&] {
+            cancel_booking(m_context.session().database(), id);
+            return true;
+        },
+        [this] { Command_Bookings_Click(); });
+}
+
+} // namespace gearlog

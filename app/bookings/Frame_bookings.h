@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Bookings.h"
+
+#include <QFrame>
+
+class QComboBox;
+class QLineEdit;
+class QSpinBox;
+
+namespace gearlog {
+
+class FlexGrid;
+class ViewContext;
+
+// "Bookings": the bookings from today on (upcoming first), a form that
+// books a quantity of one equipment type for days ahead or changes the
+// chosen booking, and what each type of a category has free on each of
+// the next four weeks.
+class Frame_bookings : public QFrame {
+    Q_OBJECT
+public:
+    Frame_bookings(ViewContext& context, QWidget* parent);
+
+    // Reads the bookings and the availability afresh.
+    void Command_Bookings_Click();
+    void Command_new_booking_Click();
+    void Command_save_booking_Click();
+    void Command_cancel_booking_Click();
+    FlexGrid* grid() const { return Grid_bookings; }
+
+    FlexGrid* Grid_bookings;
+    FlexGrid* Grid_availability;
+    QLineEdit* Text_booking_name;
+    QComboBox* Combo_booking_receiver;
+    QLineEdit* Text_booking_leaves;
+    QLineEdit* Text_booking_back;
+    QComboBox* Combo_booking_equipment;
+    QSpinBox* Text_booking_quantity;
+    QComboBox* Combo_availability_category;
+
+private:
+    void showBookings();
+    void showAvailability();
+    void showBooking(int row);
+    // Booked, or Short when what is free now cannot meet it on some day.
+    QString stateOf(const Booking& booking);
+
+    ViewContext& m_context;
+    std::vector<Booking> m_bookings; // as the grid shows them
+    int m_chosen = 0;                // the booking the form shows (0: a new one)
+};
+
+} // namespace gearlog
