@@ -92,6 +92,10 @@ Frame_bookings::Frame_bookings(ViewContext& context, QWidget* parent)
         makeGrid(this, QStringLiteral("Grid_availability"), QStringLiteral("Availability grid"),
                  QStringLiteral("Units free on each day; red where a booking is short"),
                  {10, 310, 1060, 320}, daysShown + 1, 1);
+    // Four weeks of counts side by side, the type's name wide enough to read.
+    Grid_availability->setColWidth(0, 2700);
+    for (int d = 1; d <= daysShown; ++d)
+        Grid_availability->setColWidth(d, 900);
     hide();
 }
 
