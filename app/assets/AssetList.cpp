@@ -479,7 +479,7 @@ void AssetList::printLabels() {
     emit m_context.requests().labelsRequested(assets, type);
 }
 
-void AssetList::showAsset(int assetId) {
+bool AssetList::showEquipment(int type) {
     Session& session = m_context.session();
     {
         LoadingGuard loading(m_context.state().loading);
@@ -487,20 +487,24 @@ void AssetList::showAsset(int assetId) {
         Combo_asset_equipment->setCurrentIndex(-1);
         clearList();
     }
-    Recordset& assets = session.rs_asset();
     Recordset& equipment = session.rs_equipment();
-    if (assetId < 0 || !find_record_by_number(assets, QStringLiteral("ID"), assetId))
-        return;
-    const int type = key_of(assets, QStringLiteral("EquipmentID"));
     if (type < 0 || !find_record_by_number(equipment, QStringLiteral("ID"), type))
-        return;
+        return false;
     if (select_combo_item(*Combo_asset_category, key_of(equipment, QStringLiteral("CategoryID"))) <
         0)
-        return;
+        return false;
     Combo_asset_category_Click();
     if (select_combo_item(*Combo_asset_equipment, type) < 0)
-        return;
+        return false;
     Combo_asset_equipment_Click();
+    return true;
+}
+
+void AssetList::showAsset(int assetId) {
+    Recordset& assets = m_context.session().rs_asset();
+    const bool found = assetId >= 0 && find_record_by_number(assets, QStringLiteral("ID"), assetId);
+    if (!showEquipment(found ? key_of(assets, QStringLiteral("EquipmentID")) : -1))
+        return;
     FlexGrid& assetGrid = *Grid_asset;
     for (int r = 1; r < assetGrid.rows(); ++r) {
         if (assetGrid.textMatrix(r, 0) == QString::number(assetId)) {

@@ -65,6 +65,9 @@ public:
     // Chooses the asset's category and type and selects its row, as a user
     // finding it by hand would, leaving the focus where it is (nothing when it is gone).
     void showAsset(int assetId);
+    // Chooses a type's category and the type, listing its assets; false
+    // (the list empty) when the type is gone.
+    bool showEquipment(int type);
 
     QComboBox* Combo_asset_category = nullptr;
     QComboBox* Combo_asset_equipment = nullptr;

@@ -95,12 +95,14 @@ void writeLines(Database& db, const Booking& b, int id) {
     lines.flush();
 }
 
+// Only a booking still booked changes state: one another desk dispatched
+// or cancelled meanwhile refuses the command ("changed by another user").
 void setState(Database& db, int id, const QString& state, int shipment) {
     const TableDef& t = bookingTable();
+    const FieldDef* stateField = findField(t, QStringLiteral("State"));
     RowWriter writer(db, t);
-    writer.update(id, {},
-                  {{findField(t, QStringLiteral("State")), state},
-                   {findField(t, QStringLiteral("ShipmentID")), shipment}});
+    writer.update(id, {{stateField, bookingState::booked}},
+                  {{stateField, state}, {findField(t, QStringLiteral("ShipmentID")), shipment}});
     writer.flush();
 }
 

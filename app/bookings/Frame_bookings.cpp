@@ -79,6 +79,12 @@ Frame_bookings::Frame_bookings(ViewContext& context, QWidget* parent)
     QPushButton* cancel = makeButton(
         this, QStringLiteral("Command_cancel_booking"), QStringLiteral("Cancel Boo&king"),
         QStringLiteral("Cancel this booking (it is kept, cancelled)"), {950, 225, 120, 30});
+    QPushButton* dispatch = makeButton(
+        this, QStringLiteral("Command_dispatch_booking"), QStringLiteral("&Dispatch..."),
+        QStringLiteral("Make the shipment of this booking: choose or scan its assets and save"),
+        {950, 265, 120, 30});
+    connect(dispatch, &QPushButton::clicked, this,
+            guarded([this] { Command_dispatch_booking_Click(); }));
     connect(fresh, &QPushButton::clicked, this, guarded([this] { Command_new_booking_Click(); }));
     connect(save, &QPushButton::clicked, this, guarded([this] { Command_save_booking_Click(); }));
     connect(cancel, &QPushButton::clicked, this,
@@ -257,6 +263,22 @@ void Frame_bookings::Command_save_booking_Click() {
         [this] { Command_Bookings_Click(); });
     if (saved > 0)
         m_chosen = saved;
+}
+
+void Frame_bookings::Command_dispatch_booking_Click() {
+    const auto chosen = std::find_if(m_bookings.begin(), m_bookings.end(),
+                                     [this](const Booking& b) { return b.id == m_chosen; });
+    if (chosen == m_bookings.end()) {
+        ui().message(QStringLiteral("Choose a booking to dispatch in the Bookings grid"));
+        return;
+    }
+    if (chosen->state != bookingState::booked) {
+        ui().message(QStringLiteral("This booking is %1: only a booked one can be dispatched")
+                         .arg(chosen->state.toLower()));
+        return;
+    }
+    if (m_dispatch)
+        m_dispatch(*chosen);
 }
 
 void Frame_bookings::Command_cancel_booking_Click() {

@@ -3,6 +3,7 @@
 #include "Bookings.h"
 
 #include <QFrame>
+#include <functional>
 
 class QComboBox;
 class QLineEdit;
@@ -27,6 +28,11 @@ public:
     void Command_new_booking_Click();
     void Command_save_booking_Click();
     void Command_cancel_booking_Click();
+    // Hands the chosen booking to the shipment view (which the window owns).
+    void Command_dispatch_booking_Click();
+    void setDispatcher(std::function<void(const Booking&)> dispatch) {
+        m_dispatch = std::move(dispatch);
+    }
     FlexGrid* grid() const { return Grid_bookings; }
 
     FlexGrid* Grid_bookings;
@@ -49,6 +55,7 @@ private:
     ViewContext& m_context;
     std::vector<Booking> m_bookings; // as the grid shows them
     int m_chosen = 0;                // the booking the form shows (0: a new one)
+    std::function<void(const Booking&)> m_dispatch;
 };
 
 } // namespace gearlog

@@ -177,6 +177,16 @@ void Form_main::buildFrames() {
             }));
     m_attentionView = new Frame_attention(*this, m_client);
     m_bookingsView = new Frame_bookings(*this, m_client);
+    // A booking becomes a new shipment: saved, it marks the booking.
+    m_bookingsView->setDispatcher([this](const Booking& b) {
+        showPrepared(m_shipmentView, [this, b] {
+            m_shipmentView->Command_Send_Click();
+            m_shipmentView->startShipment(
+                {b.name, b.contact, b.address, b.lines.empty() ? 0 : b.lines.front().equipment,
+                 std::max(b.leaves, QDate::currentDate()), b.back},
+                [id = b.id](Database& db, int shipment) { mark_dispatched(db, id, shipment); });
+        });
+    });
     connect(m_requests, &ViewRequests::shipmentRequested, this, [this](int id) {
         showPrepared(m_shipmentView, [this, id] {
             m_shipmentView->Command_Send_Click();

@@ -232,6 +232,7 @@ void Frame_shipment::fillAddressCombos() {
 }
 
 void Frame_shipment::Command_Send_Click() {
+    m_alsoWrite = nullptr;
     clear_shipment_form();
     {
         LoadingGuard loading(m_context.state().loading);
@@ -343,6 +344,7 @@ void Frame_shipment::load_shipment_form() {
 }
 
 void Frame_shipment::Combo_shipment_Click() {
+    m_alsoWrite = nullptr;
     clear_shipment_form();
     load_shipment_form();
 }
@@ -366,6 +368,7 @@ void Frame_shipment::reselectShipment() {
 }
 
 void Frame_shipment::Command_create_shipment_Click() {
+    m_alsoWrite = nullptr;
     m_context.state().current_shipment_id = -1;
     Combo_shipment->setCurrentIndex(-1);
     clear_shipment_form();
@@ -477,16 +480,33 @@ void Frame_shipment::Command_save_shipment_changes_Click(int index) {
             shipment.update();
             store_shipping_list(session, saved, state.current_shipment_id, assets,
                                 QDateTime::currentDateTime());
+            if (m_alsoWrite && !replace)
+                m_alsoWrite(session.database(), saved);
             return true;
         },
         {});
     if (!stored)
         return;
+    m_alsoWrite = nullptr; // done: the booking went with the shipment
     clear_shipment_form();
     refill(*Combo_shipment);
     state.current_shipment_id = saved;
     select_combo_item(*Combo_shipment, saved);
     load_shipment_form();
+}
+
+void Frame_shipment::startShipment(const Draft& draft,
+                                   std::function<void(Database&, int)> alsoWrite) {
+    Command_create_shipment_Click();
+    Text_shipment_name->setText(draft.name);
+    select_combo_item(*Combo_shipment_contact[0], draft.receiver);
+    select_combo_item(*Combo_shipment_address[0], draft.receiverAddress);
+    Text_shipment_date->setText(format_date(draft.sent));
+    Text_shipment_expected_return->setText(format_date(draft.expectedReturn));
+    Text_shipment_Change();
+    m_list->picker().showEquipment(draft.equipment);
+    m_alsoWrite = std::move(alsoWrite);
+    Text_shipment_name->setFocus(Qt::OtherFocusReason);
 }
 
 void Frame_shipment::Command_delete_shipment_Click() {

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QFrame>
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -13,6 +14,7 @@ class QTabWidget;
 
 namespace gearlog {
 
+class Database;
 class Recordset;
 class RichTextBox;
 class ShippingList;
@@ -49,6 +51,17 @@ public:
     // new one included), the list focused.
     void showShipment(int id);
 
+    // A new shipment filled from elsewhere (a booking): its name, receiver
+    // and dates, the picker on `equipment`. `alsoWrite` goes with the
+    // shipment's save, in its command, given the new shipment's key; any
+    // other shipment shown forgets it.
+    struct Draft {
+        QString name;
+        int receiver = 0, receiverAddress = 0, equipment = 0;
+        QDate sent, expectedReturn;
+    };
+    void startShipment(const Draft& draft, std::function<void(Database&, int)> alsoWrite);
+
 private:
     void buildDetails(QWidget* page);
     void buildCommands();
@@ -65,6 +78,7 @@ private:
     ViewContext& m_context;
     QTabWidget* Tab_shipment;
     ShippingList* m_list;
+    std::function<void(Database&, int)> m_alsoWrite; // with the new shipment's save
     QComboBox* Combo_shipment;
     QLineEdit* Text_shipment_name;
     std::array<QComboBox*, 2> Combo_shipment_contact{};

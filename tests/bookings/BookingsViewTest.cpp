@@ -1,9 +1,12 @@
 // The Bookings view, by mouse and keys: a booking made, one refused, the
 // availability it leaves, and a cancellation.
+#include "AssetList.h"
 #include "BookingTables.h"
 #include "FlexGrid.h"
 #include "Frame_bookings.h"
+#include "Frame_shipment.h"
 #include "OpenWindow.h"
+#include "ShippingList.h"
 #include "TypedText.h"
 
 #include <QComboBox>
@@ -25,7 +28,11 @@ protected:
             for (int i = 0; i < 2; ++i)
                 addStockAsset(*setUp);
             setUp->execute(QStringLiteral(
-                "INSERT INTO Table_contact (ID, Name, AddressID) VALUES (1, 'Ann', 0)"));
+                "INSERT INTO Table_address (ID, Name, Address) VALUES (1, 'Depot', '')"));
+            for (const char* contact : {"(1, 'Ann', 1)", "(2, 'Bob', 1)"})
+                setUp->execute(
+                    QStringLiteral("INSERT INTO Table_contact (ID, Name, AddressID) VALUES ") +
+                    QLatin1String(contact));
         }
         openWindow(*db);
         press(QStringLiteral("Command_Bookings"));
@@ -43,6 +50,11 @@ protected:
         QTest::keyClicks(units, QString::number(quantity));
         press(QStringLiteral("Command_save_booking"));
     }
+    void choose(QComboBox* c, const QString& text) {
+        c->setCurrentIndex(c->findText(text));
+        ASSERT_GE(c->currentIndex(), 0) << text.toStdString();
+        emit c->activated(c->currentIndex());
+    }
     std::unique_ptr<FreshDatabase> db;
 };
 
@@ -56,7 +68,8 @@ TEST_F(BookingsView, BooksRefusesShowsWhatIsFreeAndCancels) {
     EXPECT_EQ(availability->textMatrix(1, 2), QStringLiteral("2")); // tomorrow
 
     book("Survey", 2);
-    EXPECT_TRUE(scripted.messages.isEmpty()) << scripted.messages.join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(scripted.messages.isEmpty())
+        << scripted.messages.join(QLatin1Char(',')).toStdString();
     FlexGrid* bookings = view().Grid_bookings;
     ASSERT_EQ(bookings->rows(), 2);
     EXPECT_EQ(bookings->textMatrix(1, 0), QStringLiteral("Survey"));
@@ -80,6 +93,44 @@ TEST_F(BookingsView, BooksRefusesShowsWhatIsFreeAndCancels) {
     press(QStringLiteral("Command_cancel_booking"));
     EXPECT_EQ(bookings->textMatrix(1, 5), QStringLiteral("Cancelled"));
     EXPECT_EQ(availability->textMatrix(1, 2), QStringLiteral("2"));
+}
+
+// Dispatch: the shipment view opens on a new shipment filled from the
+// booking, with the picker on the booked type; its save marks the booking,
+// whose unit is then counted once, as out.
+TEST_F(BookingsView, ADispatchedBookingBecomesItsShipment) {
+    book("Survey", 1);
+    clickCell(view().Grid_bookings, 1, 0);
+    press(QStringLiteral("Command_dispatch_booking"));
+    Frame_shipment& shipment = *window->shipmentView();
+    ASSERT_TRUE(shipment.isVisible());
+    EXPECT_EQ(child<QLineEdit>(QStringLiteral("Text_shipment_name"))->text(),
+              QStringLiteral("Survey"));
+    EXPECT_EQ(child<QComboBox>(QStringLiteral("Combo_shipment_contact_0"))->currentText(),
+              QStringLiteral("Ann"));
+    AssetList& picker = shipment.shippingList().picker();
+    EXPECT_EQ(picker.Combo_asset_equipment->currentText(), QStringLiteral("Test type"));
+    choose(child<QComboBox>(QStringLiteral("Combo_shipment_contact_1")), QStringLiteral("Bob"));
+    choose(child<QComboBox>(QStringLiteral("Combo_shipment_method")),
+           QStringLiteral("Road Freight"));
+    clickCell(picker.Grid_asset, 1, 1);
+    press(QStringLiteral("Command_add_item_to_shipping_list"));
+    press(QStringLiteral("Command_save_shipment_changes_1"));
+    EXPECT_TRUE(scripted.messages.isEmpty())
+        << scripted.messages.join(QLatin1Char(',')).toStdString();
+
+    press(QStringLiteral("Command_Bookings"));
+    EXPECT_EQ(view().Grid_bookings->textMatrix(1, 5), QStringLiteral("Dispatched"));
+    const auto stored = db->openStore()->select(
+        QStringLiteral("SELECT b.ShipmentID, s.Name FROM Table_booking b JOIN Table_shipment s ON "
+                       "s.ID = b.ShipmentID"),
+        {}, {FieldType::Long, FieldType::Text});
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored.front()[1], QStringLiteral("Survey"));
+    view().Combo_availability_category->setCurrentIndex(
+        view().Combo_availability_category->findText(QStringLiteral("TEM Transmitter")));
+    emit view().Combo_availability_category->activated(0);
+    EXPECT_EQ(view().Grid_availability->textMatrix(1, 2), QStringLiteral("1"));
 }
 
 } // namespace
