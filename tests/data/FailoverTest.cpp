@@ -21,9 +21,37 @@ protected:
         ASSERT_EQ(first.start(), QString());
         ASSERT_EQ(second.followPrimary(first), QString());
         ASSERT_EQ(second.start(), QString());
+        awaitStreaming(first);
         // What the desks write: a table of its own, so the standby has it.
         openServerStore(connection({&first}))
             ->execute(QStringLiteral("CREATE TABLE committed (n integer PRIMARY KEY)"));
+        // Replayed on the standby a moment later.
+        auto standby = openServerStore(connection({&second}));
+        for (int i = 0; i < 200 && standby
+                                       ->select(QStringLiteral("SELECT to_regclass('committed') "
+                                                               "IS NULL"),
+                                                {}, {FieldType::Boolean})
+                                       .front()[0]
+                                       .toBool();
+             ++i)
+            QThread::msleep(50);
+    }
+
+    // Until the primary streams to its standby: a clean stop then sends it
+    // everything committed, so a promotion loses nothing.
+    void awaitStreaming(const PrivateCluster& primary) {
+        auto store = openServerStore(connection({&primary}));
+        for (int i = 0; i < 200; ++i) {
+            if (store
+                    ->select(QStringLiteral("SELECT count(*) FROM pg_stat_replication WHERE "
+                                            "state = 'streaming'"),
+                             {}, {FieldType::Long})
+                    .front()[0]
+                    .toInt() > 0)
+                return;
+            QThread::msleep(50);
+        }
+        ADD_FAILURE() << "the standby does not stream";
     }
 
     // A connection string naming these clusters' servers in this order.
@@ -119,6 +147,7 @@ TEST_F(Failover, ADeskFollowsEveryPromotion) {
         std::swap(primary, standby);
         ASSERT_EQ(standby->followPrimary(*primary), QString());
         ASSERT_EQ(standby->start(), QString());
+        awaitStreaming(*primary);
     }
 }
 
