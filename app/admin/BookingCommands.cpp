@@ -10,7 +10,6 @@
 #include "TerminalText.h"
 #include "TypedText.h"
 
-#include <QMap>
 
 namespace gearlog {
 
@@ -127,27 +126,18 @@ void availability(Store& store, const BookingArguments& a, QTextStream& out) {
 void bookings(Store& store, const BookingArguments& a, QTextStream& out) {
     const QDate from = a.from.isValid() ? a.from : QDate(1, 1, 1);
     const QDate to = a.to.isValid() ? a.to : QDate(9999, 12, 31);
-    QMap<int, QString> types, contacts;
-    for (const Row& r : store.select(QStringLiteral("SELECT ID, Name FROM Table_equipment"), {},
-                                     {FieldType::Long, FieldType::Text}))
-        types[r[0].toInt()] = r[1].toString();
-    for (const Row& r : store.select(QStringLiteral("SELECT ID, Name FROM Table_contact"), {},
-                                     {FieldType::Long, FieldType::Text}))
-        contacts[r[0].toInt()] = r[1].toString();
+    const BookingNames names = read_booking_names(store);
     if (a.csv)
         writeCsvLine(out, {QStringLiteral("ID"), QStringLiteral("Name"), QStringLiteral("Receiver"),
                            QStringLiteral("Leaves"), QStringLiteral("Back"),
                            QStringLiteral("Lines"), QStringLiteral("State")});
     for (const Booking& b : read_bookings(store, from, to)) {
-        QStringList lines;
-        for (const BookingLine& l : b.lines)
-            lines << QStringLiteral("%1 %2").arg(l.quantity).arg(types.value(l.equipment));
         const QStringList fields{QString::number(b.id),
                                  b.name,
-                                 contacts.value(b.contact),
+                                 names.contacts.value(b.contact),
                                  a.csv ? isoDay(b.leaves) : format_date(b.leaves),
                                  a.csv ? isoDay(b.back) : format_date(b.back),
-                                 lines.join(QStringLiteral("; ")),
+                                 names.lines(b),
                                  b.state};
         if (a.csv)
             writeCsvLine(out, fields);

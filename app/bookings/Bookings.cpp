@@ -142,6 +142,24 @@ void mark_dispatched(Database& db, int id, int shipment) {
     setState(db, id, bookingState::dispatched, shipment);
 }
 
+QString BookingNames::lines(const Booking& booking) const {
+    QStringList each;
+    for (const BookingLine& l : booking.lines)
+        each << QStringLiteral("%1 %2").arg(l.quantity).arg(types.value(l.equipment));
+    return each.join(QStringLiteral(", "));
+}
+
+BookingNames read_booking_names(Store& store) {
+    BookingNames names;
+    for (const auto& [table, into] :
+         {std::pair{"Table_contact", &names.contacts}, std::pair{"Table_equipment", &names.types}})
+        for (const Row& r :
+             store.select(QStringLiteral("SELECT ID, Name FROM %1").arg(QLatin1String(table)), {},
+                          {F::Long, F::Text}))
+            into->insert(r[0].toInt(), r[1].toString());
+    return names;
+}
+
 std::vector<Booking> read_bookings(Store& store, const QDate& from, const QDate& to) {
     QString where;
     QVariantList params;

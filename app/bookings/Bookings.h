@@ -4,6 +4,7 @@
 #include "EngineError.h"
 
 #include <QDate>
+#include <QHash>
 #include <vector>
 
 namespace gearlog {
@@ -43,6 +44,14 @@ void cancel_booking(Database& db, int id);
 // Marks a booking dispatched as `shipment`, inside the caller's
 // transaction: its units are counted as out from then on, not as booked.
 void mark_dispatched(Database& db, int id, int shipment);
+
+// The names a list of bookings shows: receivers and types by key, and a
+// booking's lines as "2 Pump, 1 Tripod".
+struct BookingNames {
+    QHash<int, QString> contacts, types;
+    QString lines(const Booking& booking) const;
+};
+BookingNames read_booking_names(Store& store);
 
 // The bookings whose days meet [from, to] (any, when invalid), upcoming
 // first, with their lines.

@@ -141,13 +141,7 @@ void Frame_bookings::showBookings() {
     m_bookings = read_bookings(store);
     std::stable_partition(m_bookings.begin(), m_bookings.end(),
                           [&today](const Booking& b) { return b.back >= today; });
-    QHash<int, QString> contacts, types;
-    for (const Row& r : store.select(QStringLiteral("SELECT ID, Name FROM Table_contact"), {},
-                                     {FieldType::Long, FieldType::Text}))
-        contacts[r[0].toInt()] = r[1].toString();
-    for (const Row& r : store.select(QStringLiteral("SELECT ID, Name FROM Table_equipment"), {},
-                                     {FieldType::Long, FieldType::Text}))
-        types[r[0].toInt()] = r[1].toString();
+    const BookingNames names = read_booking_names(store);
     FlexGrid& g = *Grid_bookings;
     g.setRows(static_cast<int>(m_bookings.size()) + 1);
     const QStringList headings{QStringLiteral("Name"),   QStringLiteral("Receiver"),
@@ -158,15 +152,12 @@ void Frame_bookings::showBookings() {
     g.clearMarks();
     for (size_t i = 0; i < m_bookings.size(); ++i) {
         const Booking& b = m_bookings[i];
-        QStringList lines;
-        for (const BookingLine& l : b.lines)
-            lines << QStringLiteral("%1 %2").arg(l.quantity).arg(types.value(l.equipment));
         const QString state = stateOf(b);
         const QStringList cells{b.name,
-                                contacts.value(b.contact),
+                                names.contacts.value(b.contact),
                                 format_date(b.leaves),
                                 format_date(b.back),
-                                lines.join(QStringLiteral(", ")),
+                                names.lines(b),
                                 state};
         const int row = static_cast<int>(i) + 1;
         for (int c = 0; c < cells.size(); ++c)
