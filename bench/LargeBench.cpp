@@ -7,12 +7,16 @@
 // with gearlog-admin sample CONNECTION --assets N --large-shipment 100000, N in
 // GEARLOG_BENCH_SERVER_ASSETS).
 #include "AdminCommand.h"
+#include "Availability.h"
 #include "BenchSupport.h"
+#include "BookingTables.h"
+#include "Bookings.h"
 #include "ChooserModel.h"
 #include "ComboHelpers.h"
 #include "FlexGrid.h"
 #include "Form_main.h"
 #include "Frame_attention.h"
+#include "Frame_bookings.h"
 #include "Frame_shipment.h"
 #include "InstantUi.h"
 #include "RecordSearch.h"
@@ -205,8 +209,60 @@ void Return1000TickedLines(benchmark::State& state) {
     }
 }
 
+// The type with the most assets, and its category.
+std::pair<int, int> busiestType() {
+    const Row row = mainWindow()
+                        .session()
+                        .database()
+                        .store()
+                        .select(QStringLiteral("SELECT e.ID, e.CategoryID FROM Table_equipment e "
+                                               "JOIN Table_asset a ON a.EquipmentID = e.ID GROUP "
+                                               "BY e.ID, e.CategoryID ORDER BY count(*) DESC "
+                                               "LIMIT 1"),
+                                {}, {FieldType::Long, FieldType::Long})
+                        .front();
+    return {row[0].toInt(), row[1].toInt()};
+}
+
+void TypeAvailability90Days(benchmark::State& state) {
+    Store& store = mainWindow().session().database().store();
+    const int type = busiestType().first;
+    const QDate today = QDate::currentDate();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(free_by_day(store, type, today, today.addDays(89)));
+}
+
+// The Availability grid of the busiest type's category: each of its types
+// over four weeks.
+void AvailabilityGridOfACategory(benchmark::State& state) {
+    Frame_bookings& bookings = *mainWindow().bookingsView();
+    bookings.Command_Bookings_Click();
+    QComboBox& category = *bookings.Combo_availability_category;
+    category.setCurrentIndex(category.findData(busiestType().second));
+    for (auto _ : state)
+        emit category.activated(category.currentIndex());
+    state.counters["types"] = bookings.Grid_availability->rows() - 1;
+}
+
+void SaveBooking(benchmark::State& state) {
+    Database& db = mainWindow().session().database();
+    const int type = busiestType().first;
+    int round = 0;
+    for (auto _ : state) {
+        Booking b;
+        b.name = QStringLiteral("Bench %1").arg(++round);
+        b.leaves = QDate::currentDate().addDays(400 + round * 3);
+        b.back = b.leaves.addDays(2);
+        b.lines = {{type, 1, 0}};
+        save_booking(db, b);
+    }
+}
+
 } // namespace
 
+BENCHMARK(TypeAvailability90Days)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(AvailabilityGridOfACategory)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(SaveBooking)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(ShowShipmentView)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(ShowAttentionView)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(DueCommand)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -219,5 +275,6 @@ BENCHMARK(SaveShipmentOf100000Lines)->Unit(benchmark::kMillisecond)->Iterations(
 BENCHMARK(Return1000TickedLines)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 int main(int argc, char** argv) {
+    enableBookings();
     return gearlog::bench::runWidgetBenchmarks(argc, argv, folder().path(), [] { showView(); });
 }

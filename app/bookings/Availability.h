@@ -3,6 +3,7 @@
 #include "Store.h"
 
 #include <QDate>
+#include <QHash>
 #include <vector>
 
 namespace gearlog {
@@ -15,5 +16,11 @@ namespace gearlog {
 // changed). Read from the store as it stands.
 std::vector<int> free_by_day(Store& store, int equipment, const QDate& from, const QDate& to,
                              int leaveOut = 0, const QDate& today = QDate::currentDate());
+
+// The same for every type of a category at once, by type (a type with no
+// assets and no bookings is left out: none free).
+QHash<int, std::vector<int>> free_by_day_in_category(Store& store, int category, const QDate& from,
+                                                     const QDate& to,
+                                                     const QDate& today = QDate::currentDate());
 
 } // namespace gearlog

@@ -173,23 +173,31 @@ void Frame_bookings::showAvailability() {
     const auto types = store.select(
         QStringLiteral("SELECT ID, Name FROM Table_equipment WHERE CategoryID = ? ORDER BY Name"),
         {Combo_availability_category->currentData().toInt()}, {FieldType::Long, FieldType::Text});
-    FlexGrid& g = *Grid_availability;
-    g.setRows(static_cast<int>(types.size()) + 1);
-    g.clearMarks();
-    g.setTextMatrix(0, 0, QStringLiteral("Equipment"));
+    const QHash<int, std::vector<int>> byType =
+        free_by_day_in_category(store, Combo_availability_category->currentData().toInt(), today,
+                                today.addDays(daysShown - 1));
+    // Filled whole at once: a category may hold thousands of types.
+    StringTable cells(types.size() + 1);
+    cells[0] << QStringLiteral("Equipment");
     for (int d = 0; d < daysShown; ++d)
-        g.setTextMatrix(0, d + 1, today.addDays(d).toString(QStringLiteral("dd MMM")));
+        cells[0] << today.addDays(d).toString(QStringLiteral("dd MMM"));
+    std::vector<std::pair<int, int>> over; // booked beyond what is there
+    const std::vector<int> none(daysShown, 0);
     for (size_t t = 0; t < types.size(); ++t) {
-        const int row = static_cast<int>(t) + 1;
-        g.setTextMatrix(row, 0, types[t][1].toString());
-        const std::vector<int> free =
-            free_by_day(store, types[t][0].toInt(), today, today.addDays(daysShown - 1));
+        const std::vector<int>& free = byType.value(types[t][0].toInt(), none);
+        QStringList& row = cells[t + 1];
+        row << types[t][1].toString();
         for (int d = 0; d < daysShown; ++d) {
-            g.setTextMatrix(row, d + 1, QString::number(free[static_cast<size_t>(d)]));
-            if (free[static_cast<size_t>(d)] < 0) // booked beyond what is there
-                g.setCellBackColor(row, d + 1, shortColour);
+            row << QString::number(free[static_cast<size_t>(d)]);
+            if (free[static_cast<size_t>(d)] < 0)
+                over.emplace_back(static_cast<int>(t) + 1, d + 1);
         }
     }
+    FlexGrid& g = *Grid_availability;
+    g.setRows(static_cast<int>(cells.size()));
+    g.replaceTable(std::move(cells));
+    for (const auto& [row, col] : over)
+        g.setCellBackColor(row, col, shortColour);
 }
 
 void Frame_bookings::showBooking(int row) {

@@ -118,11 +118,14 @@ QStringList listIndexStatements(Store& store) {
          QStringLiteral("(ModelNumber)")},
         {QStringLiteral("Table_shipment_note"), QStringLiteral("Table_shipment"),
          QStringLiteral("(ConsignmentNote)")}};
-    QStringList statements;
+    std::vector<FeatureIndex> all = featureIndexes();
     for (const auto& [name, table, definition] : indexes)
-        if (!existing.contains(name.toLower()))
+        all.push_back({name, table, definition});
+    QStringList statements;
+    for (const FeatureIndex& index : all)
+        if (!existing.contains(index.name.toLower()))
             statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 %3")
-                              .arg(name, table, definition);
+                              .arg(index.name, index.table, index.definition);
     return statements;
 }
 

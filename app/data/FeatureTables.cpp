@@ -15,6 +15,7 @@ struct Features {
     QSet<QString> names;
     std::deque<TableDef> tables;
     std::deque<ReferenceDef> references;
+    std::vector<FeatureIndex> indexes;
 };
 Features& features() {
     static Features all;
@@ -23,7 +24,7 @@ Features& features() {
 } // namespace
 
 void addFeatureTables(const QString& feature, std::vector<TableDef> tables,
-                      std::vector<ReferenceDef> references) {
+                      std::vector<ReferenceDef> references, std::vector<FeatureIndex> indexes) {
     const std::lock_guard lock(featuresMutex);
     Features& all = features();
     if (all.names.contains(feature))
@@ -33,6 +34,12 @@ void addFeatureTables(const QString& feature, std::vector<TableDef> tables,
         all.tables.push_back(std::move(table));
     for (ReferenceDef& reference : references)
         all.references.push_back(std::move(reference));
+    all.indexes.insert(all.indexes.end(), indexes.begin(), indexes.end());
+}
+
+std::vector<FeatureIndex> featureIndexes() {
+    const std::lock_guard lock(featuresMutex);
+    return features().indexes;
 }
 
 std::vector<TableDef> featureTables() {

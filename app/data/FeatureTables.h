@@ -13,9 +13,15 @@ namespace gearlog {
 // opening, `create`, `create-schema` and `sample` then make those missing
 // with the program's own, so older files and older programs keep working.
 // `references` are the keys its tables hold of other rows, written and
-// checked as the nine tables' are.
+// checked as the nine tables' are; `indexes` (on any table) are built with
+// the program's own look-up indexes, off the window's thread.
+struct FeatureIndex {
+    QString name, table, definition; // "(Columns) [WHERE ...]"
+};
 void addFeatureTables(const QString& feature, std::vector<TableDef> tables,
-                      std::vector<ReferenceDef> references = {});
+                      std::vector<ReferenceDef> references = {},
+                      std::vector<FeatureIndex> indexes = {});
+std::vector<FeatureIndex> featureIndexes();
 // Every feature table named so far.
 std::vector<TableDef> featureTables();
 // One of them by name, any case; nullptr when no feature names it.
