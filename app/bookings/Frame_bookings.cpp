@@ -20,7 +20,7 @@ namespace gearlog {
 
 namespace {
 
-constexpr int daysShown = 28;
+constexpr int weeksShown = 4, mostWeeks = 13;
 const QColor shortColour(0xf4, 0xc7, 0xc3);
 
 // Names by key, in name order, from a two-column query.
@@ -94,14 +94,19 @@ Frame_bookings::Frame_bookings(ViewContext& context, QWidget* parent)
                   QStringLiteral("The category whose equipment types show"), {100, 275, 280, 26});
     connect(Combo_availability_category, &QComboBox::activated, this,
             guarded([this] { showAvailability(); }));
-    Grid_availability =
-        makeGrid(this, QStringLiteral("Grid_availability"), QStringLiteral("Availability grid"),
-                 QStringLiteral("Units free on each day; red where a booking is short"),
-                 {10, 310, 1060, 320}, daysShown + 1, 1);
-    // Four weeks of counts side by side, the type's name wide enough to read.
-    Grid_availability->setColWidth(0, 2700);
-    for (int d = 1; d <= daysShown; ++d)
-        Grid_availability->setColWidth(d, 900);
+    Text_availability_weeks = new QSpinBox(this);
+    Text_availability_weeks->setObjectName(QStringLiteral("Text_availability_weeks"));
+    Text_availability_weeks->setRange(weeksShown, mostWeeks);
+    Text_availability_weeks->setGeometry(500, 275, 60, 26);
+    Text_availability_weeks->setToolTip(QStringLiteral("How many weeks ahead the grid shows"));
+    makeLabelBefore(this, QStringLiteral("&Weeks"), Text_availability_weeks, 80);
+    connect(Text_availability_weeks, &QSpinBox::valueChanged, this,
+            guarded([this] { showAvailability(); }));
+    Grid_availability = makeGrid(
+        this, QStringLiteral("Grid_availability"), QStringLiteral("Availability grid"),
+        QStringLiteral("Units free on each day; red where bookings take more than there is. Type "
+                       "a name to find its type"),
+        {10, 310, 1060, 320}, weeksShown * 7 + 1, 1);
     hide();
 }
 
@@ -173,6 +178,7 @@ void Frame_bookings::showAvailability() {
     const auto types = store.select(
         QStringLiteral("SELECT ID, Name FROM Table_equipment WHERE CategoryID = ? ORDER BY Name"),
         {Combo_availability_category->currentData().toInt()}, {FieldType::Long, FieldType::Text});
+    const int daysShown = Text_availability_weeks->value() * 7;
     const QHash<int, std::vector<int>> byType =
         free_by_day_in_category(store, Combo_availability_category->currentData().toInt(), today,
                                 today.addDays(daysShown - 1));
@@ -194,10 +200,20 @@ void Frame_bookings::showAvailability() {
         }
     }
     FlexGrid& g = *Grid_availability;
+    g.setCols(daysShown + 1);
     g.setRows(static_cast<int>(cells.size()));
     g.replaceTable(std::move(cells));
     for (const auto& [row, col] : over)
         g.setCellBackColor(row, col, shortColour);
+    // The counts side by side, the type's name wide enough to read; typing a
+    // name finds its type.
+    g.setColWidth(0, 2700);
+    for (int d = 1; d <= daysShown; ++d)
+        g.setColWidth(d, 900);
+    if (g.rows() > 1) {
+        g.setRow(1);
+        g.setCol(0);
+    }
 }
 
 void Frame_bookings::showBooking(int row) {

@@ -17,7 +17,7 @@ class ViewContext;
 // "Bookings": the bookings from today on (upcoming first), a form that
 // books a quantity of one equipment type for days ahead or changes the
 // chosen booking, and what each type of a category has free on each of
-// the next four weeks.
+// the next four to thirteen weeks.
 class Frame_bookings : public QFrame {
     Q_OBJECT
 public:
@@ -44,6 +44,7 @@ public:
     QComboBox* Combo_booking_equipment;
     QSpinBox* Text_booking_quantity;
     QComboBox* Combo_availability_category;
+    QSpinBox* Text_availability_weeks;
 
 private:
     void showBookings();

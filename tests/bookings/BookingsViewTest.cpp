@@ -66,6 +66,12 @@ TEST_F(BookingsView, BooksRefusesShowsWhatIsFreeAndCancels) {
     ASSERT_EQ(availability->rows(), 2);
     EXPECT_EQ(availability->textMatrix(1, 0), QStringLiteral("Test type"));
     EXPECT_EQ(availability->textMatrix(1, 2), QStringLiteral("2")); // tomorrow
+    child<QSpinBox>(QStringLiteral("Text_availability_weeks"))->setValue(13);
+    EXPECT_EQ(availability->cols(), 13 * 7 + 1);
+    // A type is found by typing its name in the grid.
+    availability->setFocus();
+    QTest::keyClicks(availability, QStringLiteral("Tes"));
+    EXPECT_EQ(availability->row(), 1);
 
     book("Survey", 2);
     EXPECT_TRUE(scripted.messages.isEmpty())
