@@ -4,6 +4,7 @@
 #include "BookingTables.h"
 #include "CommandRunner.h"
 #include "DateField.h"
+#include "EngineError.h"
 #include "FlexGrid.h"
 #include "Session.h"
 #include "TypedText.h"
@@ -112,6 +113,11 @@ Frame_bookings::Frame_bookings(ViewContext& context, QWidget* parent)
 
 void Frame_bookings::Command_Bookings_Click() {
     Store& store = m_context.session().database().store();
+    if (!store.tableNames().contains(bookingTable().name.toLower()))
+        throw EngineError(QStringLiteral(
+            "This database has no bookings yet: their tables are made the first time a desk that "
+            "may change it opens it (this desk may only read it, or its server role may not make "
+            "tables)"));
     fillCombo(*Combo_booking_receiver, store,
               QStringLiteral("SELECT ID, Name FROM Table_contact ORDER BY Name, ID"));
     fillCombo(*Combo_booking_equipment, store,

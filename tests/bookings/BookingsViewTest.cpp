@@ -139,4 +139,17 @@ TEST_F(BookingsView, ADispatchedBookingBecomesItsShipment) {
     EXPECT_EQ(view().Grid_availability->textMatrix(1, 2), QStringLiteral("1"));
 }
 
+// A database whose bookings' tables are missing (a desk that may only read
+// it) says so in words, and the view does not come up.
+TEST_F(BookingsView, MissingTablesAreSaidInWords) {
+    press(QStringLiteral("Command_Attention"));
+    db->openStore()->execute(QStringLiteral("DROP TABLE Table_bookingline"));
+    db->openStore()->execute(QStringLiteral("DROP TABLE Table_booking"));
+    press(QStringLiteral("Command_Bookings"));
+    ASSERT_EQ(scripted.messages.size(), 1);
+    EXPECT_TRUE(
+        scripted.messages.front().startsWith(QLatin1String("This database has no bookings")));
+    EXPECT_FALSE(view().isVisible());
+}
+
 } // namespace
