@@ -1,6 +1,7 @@
 #include "Frame_attention.h"
 
 #include "BackgroundWork.h"
+#include "Bookings.h"
 #include "CommandRunner.h"
 #include "FlexGrid.h"
 #include "Session.h"
@@ -20,15 +21,18 @@ namespace gearlog {
 
 namespace {
 
-enum List { Overdue, Maintenance, OutDue };
+enum List { Overdue, Maintenance, OutDue, ShortBookings };
+constexpr int attentionLists = Frame_attention::attentionLists;
 
-const char* const gridNames[3] = {"Grid_attention_overdue", "Grid_attention_maintenance",
-                                  "Grid_attention_out"};
+const char* const gridNames[attentionLists] = {"Grid_attention_overdue",
+                                               "Grid_attention_maintenance", "Grid_attention_out",
+                                               "Grid_attention_bookings"};
 const QString atOpenSetting = QStringLiteral("AttentionAtOpen");
 // The most urgent rows a list shows; its heading tells how many there are.
 constexpr int rowsShown = 1000;
 
-const char* const titles[3] = {"Overdue shipments", "Maintenance due", "Out during maintenance"};
+const char* const titles[attentionLists] = {"Overdue shipments", "Maintenance due",
+                                            "Out during maintenance", "Short bookings"};
 
 QStringList headingsOf(int list) {
     switch (list) {
@@ -44,13 +48,16 @@ QStringList headingsOf(int list) {
                 QStringLiteral("Maintenance"),
                 QStringLiteral("Days Left"),
                 QStringLiteral("Location")};
-    default:
+    case OutDue:
         return {QStringLiteral("ID"),
                 QStringLiteral("Model Number"),
                 QStringLiteral("Serial Number"),
                 QStringLiteral("Shipment"),
                 QStringLiteral("Maintenance"),
                 QStringLiteral("Expected Return")};
+    default:
+        return {QStringLiteral("Booking"), QStringLiteral("Receiver"), QStringLiteral("Leaves"),
+                QStringLiteral("Lacking")};
     }
 }
 
@@ -77,8 +84,8 @@ Frame_attention::Frame_attention(ViewContext& context, QWidget* parent)
     connect(Check_attention_at_open, &QCheckBox::toggled, this, [](bool on) {
         settings::write(atOpenSetting, on ? QStringLiteral("1") : QStringLiteral("0"));
     });
-    for (int list = 0; list < 3; ++list) {
-        const int y = 45 + list * 200;
+    for (int list = 0; list < attentionLists; ++list) {
+        const int y = 45 + list * 150;
         auto* label = new QLabel(this);
         label->setObjectName(QStringLiteral("Label_attention_%1").arg(list));
         label->setGeometry(10, y, 600, 26);
@@ -86,7 +93,7 @@ Frame_attention::Frame_attention(ViewContext& context, QWidget* parent)
             makeGrid(this, QString::fromLatin1(gridNames[list]),
                      QString::fromLatin1(titles[list]) + QStringLiteral(" grid"),
                      QStringLiteral("Double-click a row, or press Enter, to open it"),
-                     {10, y + 28, 1060, 165}, static_cast<int>(headingsOf(list).size()), 0);
+                     {10, y + 28, 1060, 118}, static_cast<int>(headingsOf(list).size()), 0);
         label->setBuddy(grid);
         grid->installEventFilter(this);
         connect(grid, &FlexGrid::DblClick, this, guarded([this, list] { open(list); }));
@@ -113,16 +120,17 @@ void Frame_attention::Command_Attention_Click() {
         m_readAgain = true;
         return;
     }
-    for (size_t list = 0; list < 3; ++list)
+    for (size_t list = 0; list < attentionLists; ++list)
         Label_attention[list]->setText(QString::fromLatin1(titles[list]) +
                                        QStringLiteral(" (reading...)"));
-    auto lists = std::make_shared<DueLists>();
+    auto lists = std::make_shared<std::pair<DueLists, std::vector<ShortBooking>>>();
     const QDate today = QDate::currentDate();
     const int days = Text_attention_days->value();
     m_reading = new BackgroundWork(
         m_context.session().connector(),
         [lists, today, days](Store& store) {
-            *lists = read_due_lists(store, today, days, rowsShown);
+            lists->first = read_due_lists(store, today, days, rowsShown);
+            lists->second = read_short_bookings(store, today, days);
         },
         this);
     connect(m_reading, &BackgroundWork::finished, this, [this, lists](const QString& error) {
@@ -135,14 +143,15 @@ void Frame_attention::Command_Attention_Click() {
             ui().showError(QStringLiteral("The lists could not be read: ") + error, QString());
             return;
         }
-        m_lists = std::move(*lists);
+        m_lists = std::move(lists->first);
+        m_short = std::move(lists->second);
         showLists();
     });
 }
 
 void Frame_attention::showLists() {
-    std::array<StringTable, 3> tables;
-    for (int list = 0; list < 3; ++list)
+    std::array<StringTable, attentionLists> tables;
+    for (int list = 0; list < attentionLists; ++list)
         tables[static_cast<size_t>(list)].push_back(headingsOf(list));
     for (const OverdueShipment& s : m_lists.overdue)
         tables[Overdue].push_back({s.name, s.receiver, format_date(s.sent), format_date(s.expected),
@@ -154,8 +163,11 @@ void Frame_attention::showLists() {
     for (const OutDuringMaintenance& o : m_lists.outDue)
         tables[OutDue].push_back({QString::number(o.assetId), o.model, o.serial, o.shipment,
                                   format_date(o.maintenance), format_date(o.expectedReturn)});
-    const int totals[3] = {m_lists.overdueTotal, m_lists.maintenanceTotal, m_lists.outDueTotal};
-    for (size_t list = 0; list < 3; ++list) {
+    for (const ShortBooking& b : m_short)
+        tables[ShortBookings].push_back({b.name, b.receiver, format_date(b.leaves), b.lacking});
+    const int totals[attentionLists] = {m_lists.overdueTotal, m_lists.maintenanceTotal,
+                                        m_lists.outDueTotal, static_cast<int>(m_short.size())};
+    for (size_t list = 0; list < attentionLists; ++list) {
         FlexGrid& grid = *Grid_attention[list];
         const int cols = static_cast<int>(tables[list].front().size());
         grid.replaceTable(std::move(tables[list]));
@@ -185,12 +197,14 @@ void Frame_attention::open(int list) {
         emit requests.assetRequested(m_lists.maintenance[at].assetId);
     else if (list == OutDue && at < m_lists.outDue.size())
         emit requests.assetRequested(m_lists.outDue[at].assetId);
+    else if (list == ShortBookings && at < m_short.size())
+        emit requests.bookingRequested(m_short[at].id);
 }
 
 bool Frame_attention::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        for (int list = 0; list < 3; ++list)
+        for (int list = 0; list < attentionLists; ++list)
             if (watched == Grid_attention[static_cast<size_t>(list)] &&
                 (key == Qt::Key_Return || key == Qt::Key_Enter)) {
                 guarded([this, list] { open(list); })();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Bookings.h"
 #include "DueLists.h"
 
 #include <QFrame>
@@ -16,7 +17,8 @@ class FlexGrid;
 class ViewContext;
 
 // "Attention": the shipments overdue, the maintenance due within a number
-// of days, and the assets out on a shipment past their maintenance date.
+// of days, the assets out on a shipment past their maintenance date, and
+// the bookings leaving within those days that what is free cannot meet.
 // A double-click or Enter on a row opens its shipment or asset.
 class Frame_attention : public QFrame {
     Q_OBJECT
@@ -37,8 +39,9 @@ public:
 
     QSpinBox* Text_attention_days;
     QCheckBox* Check_attention_at_open;
-    std::array<QLabel*, 3> Label_attention{};
-    std::array<FlexGrid*, 3> Grid_attention{};
+    static constexpr int attentionLists = 4;
+    std::array<QLabel*, attentionLists> Label_attention{};
+    std::array<FlexGrid*, attentionLists> Grid_attention{};
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -49,6 +52,7 @@ private:
 
     ViewContext& m_context;
     DueLists m_lists;
+    std::vector<ShortBooking> m_short;   // bookings leaving within the days, short
     BackgroundWork* m_reading = nullptr; // while the lists are read
     bool m_readAgain = false;
     FlexGrid* m_menuGrid = nullptr;

@@ -160,6 +160,37 @@ BookingNames read_booking_names(Store& store) {
     return names;
 }
 
+QString lacking_of(Store& store, const Booking& booking, const BookingNames& names,
+                   const QDate& today) {
+    if (booking.state != bookingState::booked)
+        return {};
+    QStringList lacking;
+    const QDate first = std::max(booking.leaves, today);
+    for (const BookingLine& line : booking.lines) {
+        int fewest = line.quantity;
+        if (first <= booking.back)
+            for (int free :
+                 free_by_day(store, line.equipment, first, booking.back, booking.id, today))
+                fewest = std::min(fewest, free);
+        if (fewest < line.quantity)
+            lacking << QStringLiteral("%1 %2")
+                           .arg(line.quantity - std::max(fewest, 0))
+                           .arg(names.types.value(line.equipment));
+    }
+    return lacking.join(QStringLiteral(", "));
+}
+
+std::vector<ShortBooking> read_short_bookings(Store& store, const QDate& today, int days) {
+    if (!store.tableNames().contains(bookingTable().name.toLower()))
+        return {};
+    const BookingNames names = read_booking_names(store);
+    std::vector<ShortBooking> found;
+    for (const Booking& b : read_bookings(store, today, today.addDays(days)))
+        if (const QString lacking = lacking_of(store, b, names, today); !lacking.isEmpty())
+            found.push_back({b.id, b.name, names.contacts.value(b.contact), b.leaves, lacking});
+    return found;
+}
+
 std::vector<Booking> read_bookings(Store& store, const QDate& from, const QDate& to) {
     QString where;
     QVariantList params;

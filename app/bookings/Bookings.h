@@ -57,4 +57,21 @@ BookingNames read_booking_names(Store& store);
 // first, with their lines.
 std::vector<Booking> read_bookings(Store& store, const QDate& from = {}, const QDate& to = {});
 
+// What a booking lacks from today on ("1 Pump, 2 Tripod"), or nothing when
+// what is free meets it on every day (or it is no longer booked).
+QString lacking_of(Store& store, const Booking& booking, const BookingNames& names,
+                   const QDate& today = QDate::currentDate());
+
+// A booking not yet dispatched that what is free cannot meet on some day
+// (a late return, an asset gone): what it lacks, as "1 Pump, 2 Tripod".
+struct ShortBooking {
+    int id = 0;
+    QString name, receiver;
+    QDate leaves;
+    QString lacking;
+};
+// The short bookings leaving within `days` days of `today` (or already
+// left), soonest first; none where the database has no bookings' tables.
+std::vector<ShortBooking> read_short_bookings(Store& store, const QDate& today, int days);
+
 } // namespace gearlog

@@ -132,19 +132,6 @@ void Frame_bookings::Command_Bookings_Click() {
         Command_new_booking_Click();
 }
 
-QString Frame_bookings::stateOf(const Booking& b) {
-    if (b.state != bookingState::booked)
-        return b.state;
-    Store& store = m_context.session().database().store();
-    const QDate first = std::max(b.leaves, QDate::currentDate());
-    for (const BookingLine& line : b.lines)
-        if (first <= b.back)
-            for (int free : free_by_day(store, line.equipment, first, b.back, b.id))
-                if (free < line.quantity)
-                    return QStringLiteral("Short");
-    return b.state;
-}
-
 void Frame_bookings::showBookings() {
     Store& store = m_context.session().database().store();
     const QDate today = QDate::currentDate();
@@ -163,7 +150,8 @@ void Frame_bookings::showBookings() {
     g.clearMarks();
     for (size_t i = 0; i < m_bookings.size(); ++i) {
         const Booking& b = m_bookings[i];
-        const QString state = stateOf(b);
+        const QString state =
+            lacking_of(store, b, names).isEmpty() ? b.state : QStringLiteral("Short");
         const QStringList cells{b.name,
                                 names.contacts.value(b.contact),
                                 format_date(b.leaves),
@@ -237,6 +225,16 @@ void Frame_bookings::showBooking(int row) {
             std::max(0, Combo_booking_equipment->findData(b.lines.front().equipment)));
         Text_booking_quantity->setValue(b.lines.front().quantity);
     }
+}
+
+void Frame_bookings::showBookingWithKey(int id) {
+    for (size_t i = 0; i < m_bookings.size(); ++i)
+        if (m_bookings[i].id == id) {
+            const int row = static_cast<int>(i) + 1;
+            Grid_bookings->setRow(row);
+            showBooking(row);
+            Grid_bookings->setFocus(Qt::OtherFocusReason);
+        }
 }
 
 void Frame_bookings::Command_new_booking_Click() {

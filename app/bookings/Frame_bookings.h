@@ -34,6 +34,8 @@ public:
         m_dispatch = std::move(dispatch);
     }
     FlexGrid* grid() const { return Grid_bookings; }
+    // Chooses a booking in the grid and shows it in the form.
+    void showBookingWithKey(int id);
 
     FlexGrid* Grid_bookings;
     FlexGrid* Grid_availability;
@@ -50,8 +52,6 @@ private:
     void showBookings();
     void showAvailability();
     void showBooking(int row);
-    // Booked, or Short when what is free now cannot meet it on some day.
-    QString stateOf(const Booking& booking);
 
     ViewContext& m_context;
     std::vector<Booking> m_bookings; // as the grid shows them

@@ -177,6 +177,12 @@ void Form_main::buildFrames() {
             }));
     m_attentionView = new Frame_attention(*this, m_client);
     m_bookingsView = new Frame_bookings(*this, m_client);
+    connect(m_requests, &ViewRequests::bookingRequested, this, [this](int id) {
+        showPrepared(m_bookingsView, [this, id] {
+            m_bookingsView->Command_Bookings_Click();
+            m_bookingsView->showBookingWithKey(id);
+        });
+    });
     // A booking becomes a new shipment: saved, it marks the booking.
     m_bookingsView->setDispatcher([this](const Booking& b) {
         showPrepared(m_shipmentView, [this, b] {

@@ -20,6 +20,7 @@ signals:
     // Open the record in its own view, as if the user had found it there.
     void shipmentRequested(int shipmentId);
     void assetRequested(int assetId);
+    void bookingRequested(int bookingId);
     void equipmentRequested(int equipmentId);
     void contactRequested(int contactId);
     void addressRequested(int addressId);

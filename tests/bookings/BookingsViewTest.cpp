@@ -3,6 +3,7 @@
 #include "AssetList.h"
 #include "BookingTables.h"
 #include "FlexGrid.h"
+#include "Frame_attention.h"
 #include "Frame_bookings.h"
 #include "Frame_shipment.h"
 #include "OpenWindow.h"
@@ -150,6 +151,36 @@ TEST_F(BookingsView, MissingTablesAreSaidInWords) {
     EXPECT_TRUE(
         scripted.messages.front().startsWith(QLatin1String("This database has no bookings")));
     EXPECT_FALSE(view().isVisible());
+}
+
+// A late return leaves a booking short: the Bookings grid says so, and the
+// Attention view lists it with what it lacks; Enter there opens it.
+TEST_F(BookingsView, AShortBookingIsMarkedAndListedForAttention) {
+    book("Survey", 2);
+    auto other = db->openStore();
+    const QVariant lastWeek = QDateTime(QDate::currentDate().addDays(-7), QTime(), Qt::UTC);
+    other->execute(QStringLiteral("INSERT INTO Table_shipment (ID, Name, ShipmentDate, "
+                                  "ExpectedReturnDate) VALUES (1, 'Late', ?, ?)"),
+                   {lastWeek, lastWeek});
+    other->execute(QStringLiteral("INSERT INTO Table_shippinglist (ID, ShipmentID, AssetID, "
+                                  "IsCompleted, TransferID) VALUES (1, 1, 1, ?, -1)"),
+                   {false});
+    other->execute(QStringLiteral("UPDATE Table_asset SET ShipmentID = 1 WHERE ID = 1"));
+    press(QStringLiteral("Command_Bookings"));
+    EXPECT_EQ(view().Grid_bookings->textMatrix(1, 5), QStringLiteral("Short"));
+
+    press(QStringLiteral("Command_Attention"));
+    Frame_attention& attention = *window->attentionView();
+    QTRY_VERIFY(!attention.reading());
+    FlexGrid* shortList = attention.Grid_attention[3];
+    ASSERT_EQ(shortList->rows(), 2);
+    EXPECT_EQ(shortList->textMatrix(1, 0), QStringLiteral("Survey"));
+    EXPECT_EQ(shortList->textMatrix(1, 3), QStringLiteral("1 Test type"));
+    clickCell(shortList, 1, 0);
+    keyToFocused(Qt::Key_Return);
+    EXPECT_TRUE(view().isVisible());
+    EXPECT_EQ(child<QLineEdit>(QStringLiteral("Text_booking_name"))->text(),
+              QStringLiteral("Survey"));
 }
 
 } // namespace
