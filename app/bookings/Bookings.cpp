@@ -41,7 +41,53 @@ QString equipmentName(Store& store, int equipment) {
     return rows.empty() ? QString() : rows.front()[0].toString();
 }
 
-// Each booked type's units against what is free on each of the days.
+// Why a named asset cannot go on the booking's days, or nothing: it is
+// another type's, disposed of by then, out on one of them (until the day
+// before its return; all along when overdue or undated), or another
+// booking names it on one of them.
+QString namedAssetProblem(Store& store, const Booking& b, const BookingLine& line,
+                          const QDate& today) {
+    const auto asset = store.select(
+        QStringLiteral("SELECT EquipmentID, DateDisposed FROM Table_asset WHERE ID = ?"),
+        {line.asset}, {F::Long, F::Date});
+    if (asset.empty() || asset.front()[0].toInt() != line.equipment)
+        return QStringLiteral("Asset %1 is not one of the %2 booked")
+            .arg(line.asset)
+            .arg(equipmentName(store, line.equipment));
+    const QDate disposed = asset.front()[1].toDateTime().date();
+    if (disposed.isValid() && disposed <= b.back)
+        return QStringLiteral("Asset %1 is disposed of on %2")
+            .arg(line.asset)
+            .arg(format_date(disposed));
+    for (const Row& out : store.select(
+             QStringLiteral("SELECT s.Name, s.ExpectedReturnDate FROM Table_shippinglist l JOIN "
+                            "Table_shipment s ON s.ID = l.ShipmentID WHERE l.AssetID = ? AND %1")
+                 .arg(dialect::openLineTerm(store.engine(), QStringLiteral("l"))),
+             {line.asset}, {F::Text, F::Date})) {
+        const QDate back = out[1].toDateTime().date();
+        if (!back.isValid() || back < today)
+            return QStringLiteral("Asset %1 is out on %2 and not back")
+                .arg(line.asset)
+                .arg(out[0].toString());
+        if (back > std::max(b.leaves, today))
+            return QStringLiteral("Asset %1 is out on %2 until %3")
+                .arg(line.asset)
+                .arg(out[0].toString(), format_date(back));
+    }
+    const auto other = store.select(
+        QStringLiteral("SELECT b.Name FROM Table_bookingline l JOIN Table_booking b ON b.ID = "
+                       "l.BookingID WHERE l.AssetID = ? AND b.State = ? AND b.ID <> ? AND "
+                       "b.DateLeaves <= ? AND b.DateBack >= ?"),
+        {line.asset, bookingState::booked, b.id, day(b.back), day(b.leaves)}, {F::Text});
+    if (!other.empty())
+        return QStringLiteral("Asset %1 is booked for \"%2\" on some of these days")
+            .arg(line.asset)
+            .arg(other.front()[0].toString());
+    return {};
+}
+
+// Each booked type's units against what is free on each of the days, and
+// each named asset free on all of them.
 void requireFree(Database& db, const Booking& b) {
     QMap<int, int> asked; // by type, in key order so two desks hold rows alike
     for (const BookingLine& line : b.lines)
@@ -60,6 +106,12 @@ void requireFree(Database& db, const Booking& b) {
                              format_date(b.leaves.addDays(static_cast<qint64>(d))))
                         .arg(it.value()));
     }
+    for (const BookingLine& line : b.lines)
+        if (line.asset > 0)
+            if (const QString problem =
+                    namedAssetProblem(db.store(), b, line, QDate::currentDate());
+                !problem.isEmpty())
+                throw BookingRefused(problem + QLatin1Char('.'));
 }
 
 void requireComplete(const Booking& b) {
@@ -176,6 +228,8 @@ QString lacking_of(Store& store, const Booking& booking, const BookingNames& nam
             lacking << QStringLiteral("%1 %2")
                            .arg(line.quantity - std::max(fewest, 0))
                            .arg(names.types.value(line.equipment));
+        else if (line.asset > 0 && !namedAssetProblem(store, booking, line, today).isEmpty())
+            lacking << QStringLiteral("asset %1").arg(line.asset);
     }
     return lacking.join(QStringLiteral(", "));
 }

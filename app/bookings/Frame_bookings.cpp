@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 
 namespace gearlog {
@@ -68,8 +69,16 @@ Frame_bookings::Frame_bookings(ViewContext& context, QWidget* parent)
     Text_booking_quantity = new QSpinBox(this);
     Text_booking_quantity->setObjectName(QStringLiteral("Text_booking_quantity"));
     Text_booking_quantity->setRange(1, 100000);
-    Text_booking_quantity->setGeometry(790, 185, 100, 26);
+    Text_booking_quantity->setGeometry(790, 185, 70, 26);
     makeLabelBefore(this, QStringLiteral("Quan&tity"), Text_booking_quantity, 100);
+    // Particular assets, by key or label code ("12, GL-A-40"): they are
+    // taken, not just counted; the rest of the quantity is any of the type.
+    Text_booking_assets = new QLineEdit(this);
+    Text_booking_assets->setObjectName(QStringLiteral("Text_booking_assets"));
+    Text_booking_assets->setGeometry(960, 185, 110, 26);
+    Text_booking_assets->setToolTip(QStringLiteral(
+        "Particular assets to book, by ID or label code, separated by commas (empty: any)"));
+    makeLabelBefore(this, QStringLiteral("Assets b&y ID"), Text_booking_assets, 90);
     QPushButton* fresh =
         makeButton(this, QStringLiteral("Command_new_booking"), QStringLiteral("Ne&w Booking"),
                    QStringLiteral("Empty the form for a new booking"), {690, 225, 120, 30});
@@ -223,7 +232,15 @@ void Frame_bookings::showBooking(int row) {
     if (!b.lines.empty()) {
         Combo_booking_equipment->setCurrentIndex(
             std::max(0, Combo_booking_equipment->findData(b.lines.front().equipment)));
-        Text_booking_quantity->setValue(b.lines.front().quantity);
+        int quantity = 0;
+        QStringList named;
+        for (const BookingLine& line : b.lines) {
+            quantity += line.quantity;
+            if (line.asset > 0)
+                named << QString::number(line.asset);
+        }
+        Text_booking_quantity->setValue(quantity);
+        Text_booking_assets->setText(named.join(QStringLiteral(", ")));
     }
 }
 
@@ -243,6 +260,7 @@ void Frame_bookings::Command_new_booking_Click() {
     Text_booking_leaves->setText(format_date(QDate::currentDate().addDays(1)));
     Text_booking_back->setText(format_date(QDate::currentDate().addDays(2)));
     Text_booking_quantity->setValue(1);
+    Text_booking_assets->clear();
     Text_booking_name->setFocus();
 }
 
@@ -270,7 +288,22 @@ void Frame_bookings::Command_save_booking_Click() {
                                 {b.contact}, {FieldType::Long})
                         .front()[0]
                         .toInt();
-    b.lines = {{Combo_booking_equipment->currentData().toInt(), Text_booking_quantity->value(), 0}};
+    const int type = Combo_booking_equipment->currentData().toInt();
+    int anyOf = Text_booking_quantity->value();
+    for (const QString& code : Text_booking_assets->text().split(
+             QRegularExpression(QStringLiteral("[,;\\s]+")), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int asset =
+            QString(code).remove(QStringLiteral("GL-A-"), Qt::CaseInsensitive).toInt(&ok);
+        if (!ok || asset <= 0) {
+            ui().message(QStringLiteral("\"%1\" is not an asset's ID or label code").arg(code));
+            return;
+        }
+        b.lines.push_back({type, 1, asset});
+        --anyOf;
+    }
+    if (anyOf > 0)
+        b.lines.push_back({type, anyOf, 0});
     int saved = 0;
     write_and_reload(
         m_context, b.id > 0 ? QStringLiteral("Change Booking") : QStringLiteral("Book"),

@@ -45,6 +45,7 @@ public:
     QLineEdit* Text_booking_back;
     QComboBox* Combo_booking_equipment;
     QSpinBox* Text_booking_quantity;
+    QLineEdit* Text_booking_assets;
     QComboBox* Combo_availability_category;
     QSpinBox* Text_availability_weeks;
 

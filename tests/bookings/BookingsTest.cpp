@@ -6,6 +6,8 @@
 #include "TestStores.h"
 #include "TypedText.h"
 
+#include <QProcess>
+#include <array>
 #include <thread>
 
 using namespace gearlog;
@@ -105,6 +107,26 @@ TEST_P(Bookings, OverdueAndDisposedAssets) {
     EXPECT_EQ(freeDays(4), (std::vector<int>{2, 2, 1, 1}));
 }
 
+// A named asset is taken itself, not just counted: one out on the days, or
+// named by another booking, refuses the booking.
+TEST_P(Bookings, NamedAssetsAreTakenThemselves) {
+    Database& db = session->database();
+    Booking out = pumps(1, 1, 2);
+    out.lines = {{1, 1, 2}}; // pump 2 is out until day 3
+    EXPECT_EQ(failureOf([&] { save_booking(db, out); }),
+              QStringLiteral("Asset 2 is out on Out until %1.").arg(format_date(start.addDays(3))));
+    out.leaves = out.back = start.addDays(3);
+    const int first = save_booking(db, out);
+    Booking again = pumps(1, 3, 4);
+    again.lines = {{1, 1, 2}};
+    EXPECT_EQ(failureOf([&] { save_booking(db, again); }),
+              QStringLiteral("Asset 2 is booked for \"Job\" on some of these days."));
+    // Anyone's pump 1 or 3 still can.
+    again.lines = {{1, 1, 3}};
+    EXPECT_GT(save_booking(db, again), first);
+    EXPECT_EQ(read_bookings(db.store()).front().lines.front().asset, 2);
+}
+
 // Two desks book the last unit at once: one booking each time.
 TEST_P(Bookings, TwoDesksRaceForTheLastUnit) {
     for (int race = 0; race < 20; ++race) {
@@ -134,5 +156,40 @@ TEST_P(Bookings, TwoDesksRaceForTheLastUnit) {
 }
 
 GEARLOG_BOTH_STORES(Bookings);
+
+// On a file, two gearlog-admin processes book the last unit at once: one
+// booking each time, the other refused in words.
+TEST(BookingProcesses, TwoProcessesRaceForTheLastUnitOfAFile) {
+    enableBookings();
+    FreshDatabase file(Engine::Sqlite);
+    {
+        auto store = file.openStore();
+        store->execute(QStringLiteral("INSERT INTO Table_equipment (ID, Name, CategoryID) VALUES "
+                                      "(1, 'Pump', 7)"));
+        store->execute(QStringLiteral("INSERT INTO Table_contact (ID, Name, AddressID) VALUES "
+                                      "(1, 'Ann', 0)"));
+        store->execute(QStringLiteral("INSERT INTO Table_asset (ID, EquipmentID, ShipmentID, "
+                                      "ModelNumber) VALUES (1, 1, 0, 'P')"));
+    }
+    for (int race = 0; race < 20; ++race) {
+        SCOPED_TRACE(race);
+        const QString day = QDate::currentDate().addDays(10 + race).toString(Qt::ISODate);
+        std::array<QProcess, 2> desks;
+        for (QProcess& desk : desks)
+            desk.start(QStringLiteral(GEARLOG_ADMIN),
+                       {QStringLiteral("book"), file.location(), QStringLiteral("--equipment"),
+                        QStringLiteral("Pump"), QStringLiteral("--quantity"), QStringLiteral("1"),
+                        QStringLiteral("--from"), day, QStringLiteral("--to"), day,
+                        QStringLiteral("--receiver"), QStringLiteral("Ann")});
+        int made = 0;
+        for (QProcess& desk : desks) {
+            ASSERT_TRUE(desk.waitForFinished(30000));
+            made += desk.exitCode() == 0 ? 1 : 0;
+            if (desk.exitCode() != 0)
+                EXPECT_TRUE(desk.readAllStandardError().contains("Only 0 Pump are free"));
+        }
+        EXPECT_EQ(made, 1);
+    }
+}
 
 } // namespace
