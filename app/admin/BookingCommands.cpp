@@ -10,7 +10,6 @@
 #include "TerminalText.h"
 #include "TypedText.h"
 
-
 namespace gearlog {
 
 namespace {
@@ -97,11 +96,6 @@ int book(Database& db, const BookingArguments& a, QTextStream& out) {
     b.contact =
         oneNamed(store, QStringLiteral("SELECT ID FROM Table_contact WHERE Name = ?"), {a.receiver},
                  QStringLiteral("contact"), a.receiver, QStringLiteral("rename one of them"));
-    b.address = store
-                    .select(QStringLiteral("SELECT AddressID FROM Table_contact WHERE ID = ?"),
-                            {b.contact}, {FieldType::Long})
-                    .front()[0]
-                    .toInt();
     b.leaves = a.from;
     b.back = a.to;
     b.name = a.name.isEmpty() ? QStringLiteral("%1 for %2").arg(a.equipment, a.receiver) : a.name;
@@ -162,15 +156,10 @@ int runBookingCommand(const QStringList& arguments, QTextStream& out, QTextStrea
             return 1;
         }
         upgradeSchema(*store); // the bookings' tables, where they are missing
-        const auto db = std::make_shared<Database>(std::move(store));
-        try {
-            return book(*db, a, out);
-        } catch (const BookingRefused& e) {
-            err << "gearlog-admin: " << e.description() << "\n";
-            return 1;
-        }
+        // A refusal reaches the caller as any engine error: said, exit 1.
+        return book(*std::make_shared<Database>(std::move(store)), a, out);
     }
-    if (!store->tableNames().contains(bookingTable().name.toLower())) {
+    if (!has_booking_tables(*store)) {
         // A database no desk has opened for writing since bookings came.
         if (a.command == QLatin1String("bookings"))
             return 0;

@@ -1,6 +1,6 @@
 #include "DatabaseCheck.h"
 
-#include "BookingTables.h"
+#include "Bookings.h"
 #include "ConnectionString.h"
 #include "DatabaseFile.h"
 #include "EngineError.h"
@@ -69,11 +69,7 @@ public:
                             "(l.IsCompleted IS NULL OR l.IsCompleted = FALSE) AND l.TransferID <> "
                             "-1 ORDER BY +l.ID"),
              QStringLiteral("Open line %1 names shipment %2 as its transfer"));
-        if (present.contains(bookingTable().name.toLower()))
-            rows(QStringLiteral("SELECT ID FROM Table_booking WHERE State = '%1' AND "
-                                "(ShipmentID IS NULL OR ShipmentID <= 0) ORDER BY ID")
-                     .arg(bookingState::dispatched),
-                 QStringLiteral("Booking %1 is dispatched but names no shipment"));
+        m_problems << booking_problems(m_store);
         return m_problems;
     }
 

@@ -4,6 +4,7 @@
 #include "Dialect.h"
 #include "KeyedRead.h"
 #include "Store.h"
+#include "StoreValues.h"
 
 #include <algorithm>
 
@@ -12,10 +13,6 @@ namespace gearlog {
 namespace {
 
 using F = FieldType;
-
-QDateTime dayStart(const QDate& day) {
-    return QDateTime(day, QTime(0, 0), Qt::UTC);
-}
 
 QString text(const QVariant& v) {
     return v.isValid() ? v.toString().trimmed() : QString();

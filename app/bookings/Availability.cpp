@@ -2,6 +2,7 @@
 
 #include "BookingTables.h"
 #include "Dialect.h"
+#include "StoreValues.h"
 
 #include <QSet>
 
@@ -17,15 +18,16 @@ std::pair<qint64, qint64> covered(const QDate& from, const QDate& to, const QDat
     return {std::max<qint64>(0, from.daysTo(first)), std::min(from.daysTo(to), from.daysTo(last))};
 }
 
-} // namespace
+// The types counted: one, or every type of a category (`key` names it).
+enum class Types { One, OfCategory };
 
-namespace {
-
-// Free units by type for the types `which` selects (its "?" bound to
-// `key`): each day's count kept as differences, then summed.
-QHash<int, std::vector<int>> countFree(Store& store, const QString& which, int key, bool manyTypes,
-                                       const QDate& from, const QDate& to, int leaveOut,
-                                       const QDate& today) {
+// Free units by type: each day's count kept as differences, then summed.
+QHash<int, std::vector<int>> countFree(Store& store, Types types, int key, const QDate& from,
+                                       const QDate& to, int leaveOut, const QDate& today) {
+    const bool manyTypes = types == Types::OfCategory;
+    const QString which =
+        manyTypes ? QStringLiteral("IN (SELECT ID FROM Table_equipment WHERE CategoryID = ?)")
+                  : QStringLiteral("= ?");
     QHash<int, std::vector<int>> change;
     const qint64 days = from.daysTo(to) + 1;
     if (days <= 0)
@@ -87,8 +89,7 @@ QHash<int, std::vector<int>> countFree(Store& store, const QString& which, int k
                             "WHERE b.State = ? AND b.ID <> ? AND b.DateLeaves <= ? AND "
                             "b.DateBack >= ? AND l.EquipmentID ") +
                  which,
-             {bookingState::booked, leaveOut, QDateTime(to, QTime(), Qt::UTC),
-              QDateTime(from, QTime(), Qt::UTC), key},
+             {bookingState::booked, leaveOut, dayStart(to), dayStart(from), key},
              {F::Long, F::Date, F::Date, F::Long})) {
         const auto [first, last] =
             covered(from, to, booked[1].toDateTime().date(), booked[2].toDateTime().date());
@@ -107,8 +108,7 @@ QHash<int, std::vector<int>> countFree(Store& store, const QString& which, int k
 
 std::vector<int> free_by_day(Store& store, int equipment, const QDate& from, const QDate& to,
                              int leaveOut, const QDate& today) {
-    const auto free =
-        countFree(store, QStringLiteral("= ?"), equipment, false, from, to, leaveOut, today);
+    const auto free = countFree(store, Types::One, equipment, from, to, leaveOut, today);
     return free.value(
         equipment,
         std::vector<int>(static_cast<size_t>(std::max<qint64>(0, from.daysTo(to) + 1)), 0));
@@ -116,9 +116,7 @@ std::vector<int> free_by_day(Store& store, int equipment, const QDate& from, con
 
 QHash<int, std::vector<int>> free_by_day_in_category(Store& store, int category, const QDate& from,
                                                      const QDate& to, const QDate& today) {
-    return countFree(store,
-                     QStringLiteral("IN (SELECT ID FROM Table_equipment WHERE CategoryID = ?)"),
-                     category, true, from, to, 0, today);
+    return countFree(store, Types::OfCategory, category, from, to, 0, today);
 }
 
 } // namespace gearlog

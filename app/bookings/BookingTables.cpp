@@ -44,6 +44,10 @@ const TableDef& bookingLineTable() {
     return table;
 }
 
+bool has_booking_tables(Store& store) {
+    return store.tableNames().contains(bookingTable().name.toLower());
+}
+
 void enableBookings() {
     const QString booking = bookingTable().name, line = bookingLineTable().name;
     addFeatureTables(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Schema.h"
+#include "Store.h"
 
 namespace gearlog {
 
@@ -11,6 +12,8 @@ const TableDef& bookingTable();
 // A line of a booking: a quantity of one equipment type, or one named
 // asset (AssetID, quantity 1).
 const TableDef& bookingLineTable();
+// True when a writable opening has made the bookings' tables here.
+bool has_booking_tables(Store& store);
 // Names the bookings' tables, so that writable openings make them: called
 // once by each program before it opens a database.
 void enableBookings();

@@ -5,6 +5,7 @@
 #include "Dialect.h"
 #include "RecordHelpers.h"
 #include "RowWriter.h"
+#include "StoreValues.h"
 #include "TypedText.h"
 
 #include <QMap>
@@ -15,10 +16,6 @@ namespace {
 
 using F = FieldType;
 
-QVariant day(const QDate& d) {
-    return d.isValid() ? QVariant(QDateTime(d, QTime(), Qt::UTC)) : QVariant();
-}
-
 ColumnValues bookingValues(const Booking& b) {
     const TableDef& t = bookingTable();
     const auto f = [&t](const char* name) {
@@ -27,8 +24,8 @@ ColumnValues bookingValues(const Booking& b) {
     return {{f("Name"), b.name},
             {f("ReceiverContactID"), b.contact},
             {f("ReceiverAddressID"), b.address},
-            {f("DateLeaves"), day(b.leaves)},
-            {f("DateBack"), day(b.back)},
+            {f("DateLeaves"), dayStart(b.leaves)},
+            {f("DateBack"), dayStart(b.back)},
             {f("Purpose"), b.purpose},
             {f("Comments"), b.comments},
             {f("State"), b.state},
@@ -78,7 +75,7 @@ QString namedAssetProblem(Store& store, const Booking& b, const BookingLine& lin
         QStringLiteral("SELECT b.Name FROM Table_bookingline l JOIN Table_booking b ON b.ID = "
                        "l.BookingID WHERE l.AssetID = ? AND b.State = ? AND b.ID <> ? AND "
                        "b.DateLeaves <= ? AND b.DateBack >= ?"),
-        {line.asset, bookingState::booked, b.id, day(b.back), day(b.leaves)}, {F::Text});
+        {line.asset, bookingState::booked, b.id, dayStart(b.back), dayStart(b.leaves)}, {F::Text});
     if (!other.empty())
         return QStringLiteral("Asset %1 is booked for \"%2\" on some of these days")
             .arg(line.asset)
@@ -164,6 +161,11 @@ int save_booking(Database& db, Booking b) {
     requireComplete(b);
     if (b.state.isEmpty())
         b.state = bookingState::booked;
+    if (b.address == 0 && b.contact > 0) // the receiver's own, as a shipment's
+        for (const Row& r :
+             db.store().select(QStringLiteral("SELECT AddressID FROM Table_contact WHERE ID = ?"),
+                               {b.contact}, {F::Long}))
+            b.address = r[0].toInt();
     db.setCommand(b.id > 0 ? QStringLiteral("Change Booking") : QStringLiteral("Book"));
     Transaction transaction(db);
     if (b.state == bookingState::booked)
@@ -192,6 +194,19 @@ void cancel_booking(Database& db, int id) {
 
 void mark_dispatched(Database& db, int id, int shipment) {
     setState(db, id, bookingState::dispatched, shipment);
+}
+
+QStringList booking_problems(Store& store) {
+    QStringList problems;
+    if (!has_booking_tables(store))
+        return problems;
+    for (const Row& r : store.select(QStringLiteral("SELECT ID FROM Table_booking WHERE State = ? "
+                                                    "AND (ShipmentID IS NULL OR ShipmentID <= 0) "
+                                                    "ORDER BY ID"),
+                                     {bookingState::dispatched}, {F::Long}))
+        problems
+            << QStringLiteral("Booking %1 is dispatched but names no shipment").arg(r[0].toInt());
+    return problems;
 }
 
 QString BookingNames::lines(const Booking& booking) const {
@@ -235,7 +250,7 @@ QString lacking_of(Store& store, const Booking& booking, const BookingNames& nam
 }
 
 std::vector<ShortBooking> read_short_bookings(Store& store, const QDate& today, int days) {
-    if (!store.tableNames().contains(bookingTable().name.toLower()))
+    if (!has_booking_tables(store))
         return {};
     const BookingNames names = read_booking_names(store);
     std::vector<ShortBooking> found;
@@ -250,7 +265,7 @@ std::vector<Booking> read_bookings(Store& store, const QDate& from, const QDate&
     QVariantList params;
     if (from.isValid() && to.isValid()) {
         where = QStringLiteral(" WHERE DateBack >= ? AND DateLeaves <= ?");
-        params = {day(from), day(to)};
+        params = {dayStart(from), dayStart(to)};
     }
     std::vector<Booking> bookings;
     QMap<int, size_t> at;
@@ -275,9 +290,13 @@ std::vector<Booking> read_bookings(Store& store, const QDate& from, const QDate&
                             r[9].toInt(),
                             {}});
     }
-    for (const Row& l : store.select(QStringLiteral("SELECT BookingID, EquipmentID, Quantity, "
-                                                    "AssetID FROM Table_bookingline ORDER BY ID"),
-                                     {}, {F::Long, F::Long, F::Long, F::Long}))
+    // The lines of those bookings only.
+    for (const Row& l : store.select(
+             QStringLiteral("SELECT BookingID, EquipmentID, Quantity, AssetID FROM "
+                            "Table_bookingline WHERE BookingID IN (SELECT ID FROM Table_booking%1) "
+                            "ORDER BY ID")
+                 .arg(where),
+             params, {F::Long, F::Long, F::Long, F::Long}))
         if (const auto it = at.constFind(l[0].toInt()); it != at.cend())
             bookings[*it].lines.push_back({l[1].toInt(), l[2].toInt(), l[3].toInt()});
     return bookings;

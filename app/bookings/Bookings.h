@@ -53,6 +53,10 @@ struct BookingNames {
 };
 BookingNames read_booking_names(Store& store);
 
+// What `check` reports of the bookings beyond their references: a
+// dispatched booking that names no shipment. None without the tables.
+QStringList booking_problems(Store& store);
+
 // The bookings whose days meet [from, to] (any, when invalid), upcoming
 // first, with their lines.
 std::vector<Booking> read_bookings(Store& store, const QDate& from = {}, const QDate& to = {});

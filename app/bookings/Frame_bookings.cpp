@@ -6,6 +6,7 @@
 #include "DateField.h"
 #include "EngineError.h"
 #include "FlexGrid.h"
+#include "RecordSearch.h"
 #include "Session.h"
 #include "TypedText.h"
 #include "UiServices.h"
@@ -122,7 +123,7 @@ Frame_bookings::Frame_bookings(ViewContext& context, QWidget* parent)
 
 void Frame_bookings::Command_Bookings_Click() {
     Store& store = m_context.session().database().store();
-    if (!store.tableNames().contains(bookingTable().name.toLower()))
+    if (!has_booking_tables(store))
         throw EngineError(QStringLiteral(
             "This database has no bookings yet: their tables are made the first time a desk that "
             "may change it opens it (this desk may only read it, or its server role may not make "
@@ -149,30 +150,22 @@ void Frame_bookings::showBookings() {
     std::stable_partition(m_bookings.begin(), m_bookings.end(),
                           [&today](const Booking& b) { return b.back >= today; });
     const BookingNames names = read_booking_names(store);
-    FlexGrid& g = *Grid_bookings;
-    g.setRows(static_cast<int>(m_bookings.size()) + 1);
-    const QStringList headings{QStringLiteral("Name"),   QStringLiteral("Receiver"),
-                               QStringLiteral("Leaves"), QStringLiteral("Back"),
-                               QStringLiteral("Lines"),  QStringLiteral("State")};
-    for (int c = 0; c < headings.size(); ++c)
-        g.setTextMatrix(0, c, headings[c]);
-    g.clearMarks();
-    for (size_t i = 0; i < m_bookings.size(); ++i) {
-        const Booking& b = m_bookings[i];
-        const QString state =
-            lacking_of(store, b, names).isEmpty() ? b.state : QStringLiteral("Short");
-        const QStringList cells{b.name,
-                                names.contacts.value(b.contact),
-                                format_date(b.leaves),
-                                format_date(b.back),
-                                names.lines(b),
-                                state};
-        const int row = static_cast<int>(i) + 1;
-        for (int c = 0; c < cells.size(); ++c)
-            g.setTextMatrix(row, c, cells[c]);
-        if (state == QLatin1String("Short"))
-            g.setCellBackColor(row, 5, shortColour);
+    StringTable cells{{QStringLiteral("Name"), QStringLiteral("Receiver"), QStringLiteral("Leaves"),
+                       QStringLiteral("Back"), QStringLiteral("Lines"), QStringLiteral("State")}};
+    std::vector<int> shortRows;
+    for (const Booking& b : m_bookings) {
+        const bool isShort = !lacking_of(store, b, names).isEmpty();
+        if (isShort)
+            shortRows.push_back(static_cast<int>(cells.size()));
+        cells.push_back({b.name, names.contacts.value(b.contact), format_date(b.leaves),
+                         format_date(b.back), names.lines(b),
+                         isShort ? QStringLiteral("Short") : b.state});
     }
+    FlexGrid& g = *Grid_bookings;
+    g.setRows(static_cast<int>(cells.size()));
+    g.replaceTable(std::move(cells));
+    for (int row : shortRows)
+        g.setCellBackColor(row, 5, shortColour);
 }
 
 void Frame_bookings::showAvailability() {
@@ -281,21 +274,13 @@ void Frame_bookings::Command_save_booking_Click() {
         return;
     }
     Session& session = m_context.session();
-    if (b.contact > 0)
-        b.address = session.database()
-                        .store()
-                        .select(QStringLiteral("SELECT AddressID FROM Table_contact WHERE ID = ?"),
-                                {b.contact}, {FieldType::Long})
-                        .front()[0]
-                        .toInt();
     const int type = Combo_booking_equipment->currentData().toInt();
     int anyOf = Text_booking_quantity->value();
     for (const QString& code : Text_booking_assets->text().split(
              QRegularExpression(QStringLiteral("[,;\\s]+")), Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const int asset =
-            QString(code).remove(QStringLiteral("GL-A-"), Qt::CaseInsensitive).toInt(&ok);
-        if (!ok || asset <= 0) {
+        const int labelled = labelled_asset(code);
+        const int asset = labelled > 0 ? labelled : code.toInt();
+        if (asset <= 0) {
             ui().message(QStringLiteral("\"%1\" is not an asset's ID or label code").arg(code));
             return;
         }

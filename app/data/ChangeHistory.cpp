@@ -20,8 +20,17 @@ std::function<QString(const QString&)>& richTextReader() {
     return reader;
 }
 
-const QString columns = QStringLiteral(
-    "ChangedAt, ChangedBy, Machine, Command, TableName, RecordID, Action, Field, Before, After");
+// The columns an entry writes: all but the key, which the table gives.
+const QString& entryColumns() {
+    static const QString columns = [] {
+        QStringList names;
+        for (const FieldDef& f : historyTable().fields)
+            if (f.name != QLatin1String("ID"))
+                names << f.name;
+        return names.join(QStringLiteral(", "));
+    }();
+    return columns;
+}
 
 QString actionName(ChangeAction action) {
     switch (action) {
@@ -91,6 +100,21 @@ QString history_text(const QVariant& value, FieldType type) {
     default:
         return value.toString();
     }
+}
+
+const TableDef& historyTable() {
+    static const TableDef table = [] {
+        TableDef t{QStringLiteral("Table_history"), {}, {{QStringLiteral("ID"), true}}};
+        const std::pair<const char*, FieldType> fields[] = {
+            {"ID", F::Long},       {"ChangedAt", F::Date}, {"ChangedBy", F::Text},
+            {"Machine", F::Text},  {"Command", F::Text},   {"TableName", F::Text},
+            {"RecordID", F::Long}, {"Action", F::Text},    {"Field", F::Text},
+            {"Before", F::Text},   {"After", F::Text}};
+        for (const auto& [name, type] : fields)
+            t.fields.push_back({QString::fromLatin1(name), type});
+        return t;
+    }();
+    return table;
 }
 
 QString historyGrantStatement() {
@@ -163,7 +187,7 @@ void write_history(Store& store, const HistoryAuthor& author, const QString& com
         if (rows == 0)
             return;
         store.execute(QStringLiteral("INSERT INTO Table_history (%1) VALUES %2")
-                          .arg(columns, QStringList(rows, row).join(QLatin1Char(','))),
+                          .arg(entryColumns(), QStringList(rows, row).join(QLatin1Char(','))),
                       params);
         params.clear();
         rows = 0;

@@ -38,6 +38,8 @@ QString history_text(const QVariant& value, FieldType type);
 // rich text tells it how (without it rich text is kept as it is stored).
 void set_rich_text_reader(std::function<QString(const QString&)> reader);
 
+// The history table's fields, its key first, for what moves it whole.
+const TableDef& historyTable();
 // The statements that make the table where it is missing.
 QStringList historyTableStatements(Store& store);
 // On a server, the rights of create-schema's roles on the history, where

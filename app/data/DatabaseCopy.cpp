@@ -39,9 +39,7 @@ public:
     BatchInsert(Store& to, const QString& table, const QStringList& columns)
         : m_to(to), m_head(QStringLiteral("INSERT INTO %1 (%2) VALUES ")
                                .arg(table, columns.join(QStringLiteral(", ")))),
-          m_row(QLatin1Char('(') +
-                QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
-                QLatin1Char(')')) {}
+          m_marks(columns.size(), QStringLiteral("?")) {}
     void add(const Row& row) {
         m_values.append(QVariantList(row.cbegin(), row.cend()));
         if (++m_rows == rowsPerBatch)
@@ -50,16 +48,15 @@ public:
     void flush() {
         if (m_rows == 0)
             return;
-        m_to.execute(m_head +
-                         QStringList(static_cast<qsizetype>(m_rows), m_row).join(QLatin1Char(',')),
-                     m_values);
+        m_to.execute(m_head + valueRows(m_marks, m_rows), m_values);
         m_values.clear();
         m_rows = 0;
     }
 
 private:
     Store& m_to;
-    const QString m_head, m_row;
+    const QString m_head;
+    const QStringList m_marks;
     QVariantList m_values;
     size_t m_rows = 0;
 };
@@ -106,23 +103,7 @@ void copyTable(Store& from, Store& to, const TableDef& table, const CopyProgress
 void copyHistory(Store& from, Store& to) {
     if (!history_table_exists(from) || !history_table_exists(to))
         return;
-    const QStringList columns{
-        QStringLiteral("ID"),       QStringLiteral("ChangedAt"), QStringLiteral("ChangedBy"),
-        QStringLiteral("Machine"),  QStringLiteral("Command"),   QStringLiteral("TableName"),
-        QStringLiteral("RecordID"), QStringLiteral("Action"),    QStringLiteral("Field"),
-        QStringLiteral("Before"),   QStringLiteral("After")};
-    const std::vector<FieldType> types{FieldType::Long, FieldType::Date, FieldType::Text,
-                                       FieldType::Text, FieldType::Text, FieldType::Text,
-                                       FieldType::Long, FieldType::Text, FieldType::Text,
-                                       FieldType::Text, FieldType::Text};
-    to.execute(QStringLiteral("DELETE FROM Table_history"), {});
-    BatchInsert insert(to, QStringLiteral("Table_history"), columns);
-    forEachSlice(from, QStringLiteral("Table_history"), columns, types,
-                 [&](const std::vector<Row>& rows) {
-                     for (const Row& row : rows)
-                         insert.add(row);
-                 });
-    insert.flush();
+    copyTable(from, to, historyTable(), {});
     if (to.engine() == Engine::Postgres)
         to.select(QStringLiteral("SELECT setval(pg_get_serial_sequence('table_history', 'id'), "
                                  "GREATEST((SELECT max(ID) FROM Table_history), 1))"),

@@ -20,12 +20,6 @@ bool isKey(const ColumnValue& v) {
     return v.field->name.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0;
 }
 
-// "(a, b), (a, b), ...": `count` rows of the same marks.
-QString valueRows(const QStringList& rowMarks, size_t count) {
-    const QString row = QLatin1Char('(') + rowMarks.join(QStringLiteral(", ")) + QLatin1Char(')');
-    return QStringList(static_cast<qsizetype>(count), row).join(QStringLiteral(", "));
-}
-
 // Whether two rows write the same fields (pictures apart, each written alone).
 bool sameFields(const ColumnValues& a, const ColumnValues& b) {
     auto x = a.begin(), y = b.begin();
@@ -50,6 +44,11 @@ void addParams(QVariantList& params, int key, const ColumnValues& values) {
 }
 
 } // namespace
+
+QString valueRows(const QStringList& rowMarks, size_t count) {
+    const QString row = QLatin1Char('(') + rowMarks.join(QStringLiteral(", ")) + QLatin1Char(')');
+    return QStringList(static_cast<qsizetype>(count), row).join(QStringLiteral(", "));
+}
 
 bool same_stored_value(const QVariant& a, const QVariant& b, FieldType type) {
     const bool aNull = !a.isValid() || a.isNull();

@@ -14,6 +14,9 @@ class Recordset;
 // Rows written by one statement, and records compared by one read.
 inline constexpr size_t rowsPerBatch = 500;
 
+// "(marks), (marks), ..." for `count` rows: a statement's VALUES list.
+QString valueRows(const QStringList& rowMarks, size_t count);
+
 struct ColumnValue {
     const FieldDef* field;
     QVariant value; // Null: an invalid QVariant

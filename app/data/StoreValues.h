@@ -10,6 +10,10 @@ namespace gearlog {
 // Dates are kept by the file store as "yyyy-MM-dd HH:mm:ss" text, which
 // sorts and compares in date order; the server store accepts the same text.
 QString dateToStoreText(const QDateTime& value);
+// A calendar day as a Date field holds it: its midnight.
+inline QDateTime dayStart(const QDate& day) {
+    return QDateTime(day, QTime(0, 0), Qt::UTC);
+}
 // Fast parse of that text (and of the ISO forms engines return); an invalid
 // QDateTime when the text is no date.
 QDateTime dateFromStoreText(QStringView text);

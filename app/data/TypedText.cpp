@@ -101,6 +101,22 @@ DateOrder localeOrder() {
     return order;
 }
 
+// Whole units with at most two decimals after a point ("1234.5", "-3.75"):
+// no locale reads them otherwise (a point followed by fewer than three
+// digits is never a group separator), so they skip the locale's parser.
+bool plainAmount(const QString& t) {
+    const qsizetype point = t.indexOf(QLatin1Char('.'));
+    const qsizetype digitsEnd = point < 0 ? t.size() : point;
+    const qsizetype first = t.startsWith(QLatin1Char('-')) ? 1 : 0;
+    if (digitsEnd == first ||
+        (point >= 0 && (t.size() - point - 1 < 1 || t.size() - point - 1 > 2)))
+        return false;
+    for (qsizetype i = first; i < t.size(); ++i)
+        if (i != point && (t[i] < QLatin1Char('0') || t[i] > QLatin1Char('9')))
+            return false;
+    return true;
+}
+
 } // namespace
 
 QDate parse_date(const QString& text, DateOrder order) {
@@ -133,24 +149,6 @@ QDate parse_date(const QString& text, DateOrder order) {
         return {};
     return QDate(y, month.toInt(), day.toInt());
 }
-
-namespace {
-// Whole units with at most two decimals after a point ("1234.5", "-3.75"):
-// no locale reads them otherwise (a point followed by fewer than three
-// digits is never a group separator), so they skip the locale's parser.
-bool plainAmount(const QString& t) {
-    const qsizetype point = t.indexOf(QLatin1Char('.'));
-    const qsizetype digitsEnd = point < 0 ? t.size() : point;
-    const qsizetype first = t.startsWith(QLatin1Char('-')) ? 1 : 0;
-    if (digitsEnd == first ||
-        (point >= 0 && (t.size() - point - 1 < 1 || t.size() - point - 1 > 2)))
-        return false;
-    for (qsizetype i = first; i < t.size(); ++i)
-        if (i != point && (t[i] < QLatin1Char('0') || t[i] > QLatin1Char('9')))
-            return false;
-    return true;
-}
-} // namespace
 
 bool parse_money(const QString& text, double* value) {
     const QString t = text.trimmed();

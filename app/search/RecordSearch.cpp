@@ -176,15 +176,6 @@ SearchHit shipmentHit(const ShipmentRow& s) {
                 part(QStringLiteral("carrier "), s.carrier)})};
 }
 
-// The asset a label's text names (any case), or -1.
-int labelledAsset(const QString& text) {
-    static const QRegularExpression label(
-        QStringLiteral("^%1(\\d{1,9})$").arg(QRegularExpression::escape(labelPrefix)),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = label.match(text.trimmed());
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
 SearchGroup searchAssets(Store& store, const QString& text, const QString& folded, int shown) {
     SearchGroup group{SearchKind::Asset, {}, 0, false, false};
     std::vector<int> byId;
@@ -193,7 +184,7 @@ SearchGroup searchAssets(Store& store, const QString& text, const QString& folde
     const int id = trimmed.size() <= 9 ? trimmed.toInt(&number) : 0;
     if (number && id > 0)
         byId.push_back(id);
-    else if (const int labelled = labelledAsset(text); labelled > 0)
+    else if (const int labelled = labelled_asset(text); labelled > 0)
         byId.push_back(labelled);
     FoundKeys byText;
     if (folded.size() >= findMinimumLength)
@@ -407,7 +398,7 @@ SearchGroup search_records(Store& store, SearchKind kind, const QString& text, i
 }
 
 std::optional<SearchHit> exact_record(Store& store, const QString& text) {
-    if (const int labelled = labelledAsset(text); labelled > 0) {
+    if (const int labelled = labelled_asset(text); labelled > 0) {
         const auto rows = readAssets(store, {labelled});
         return rows.empty() ? std::nullopt : std::optional(assetHit(rows.front()));
     }
@@ -441,6 +432,14 @@ std::optional<SearchHit> exact_record(Store& store, const QString& text) {
     if (shipments.size() == 1 && assets.empty())
         return shipmentHit(shipments.front());
     return std::nullopt;
+}
+
+int labelled_asset(const QString& text) {
+    static const QRegularExpression label(
+        QStringLiteral("^%1(\\d{1,9})$").arg(QRegularExpression::escape(labelPrefix)),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = label.match(text.trimmed());
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 QString asset_label_text(int assetId) {

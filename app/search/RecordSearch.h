@@ -65,5 +65,7 @@ std::optional<SearchHit> exact_record(Store& store, const QString& text);
 // The text an asset's label holds in its code: the ID with a fixed prefix,
 // which a scanner types back into the search box.
 QString asset_label_text(int assetId);
+// The asset a label's text names (any case), or -1.
+int labelled_asset(const QString& text);
 
 } // namespace gearlog

@@ -132,7 +132,7 @@ void DataSourceDialog::prefill(const QString& connectionString, const QString& m
     m_sslRootCert->setText(c.sslRootCert);
     m_sslCert->setText(c.sslCert);
     m_sslKey->setText(c.sslKey);
-    m_unshown = c;
+    m_statementTimeout = c.statementTimeout;
     showExposure();
     m_error->setText(problem);
     m_error->setVisible(!problem.isEmpty());
@@ -152,7 +152,7 @@ QString DataSourceDialog::connectionString() const {
     c.service = m_service->text().trimmed();
     c.targetSessionAttrs = m_sessionKind->currentData().toString();
     c.connectTimeout = m_connectTimeout->value();
-    c.statementTimeout = m_unshown.statementTimeout;
+    c.statementTimeout = m_statementTimeout;
     return c.toString();
 }
 

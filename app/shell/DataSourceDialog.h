@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ConnectionString.h"
 #include "Session.h"
 
 #include <QDialog>
@@ -52,9 +51,8 @@ private:
     QLineEdit* m_sslKey;
     QLabel* m_exposure;
     bool m_modeChosen = false;
-    // What the stored connection sets that the dialog does not show (the
-    // statement time limit): kept.
-    ConnectionString m_unshown;
+    // The stored connection's statement time limit, which has no field: kept.
+    int m_statementTimeout = -1;
     QLabel* m_error;
     std::unique_ptr<Session> m_session;
 };

@@ -239,9 +239,8 @@ void Form_main::finishOpening(const QString& caption) {
     setSessionCaption(caption);
     setCoolBarEnabled(true);
     guarded([this] { buildIndexes(); })();
-    if (m_session->connectionType() == ConnectionType::Server)
+    if (m_session->connectionType() == ConnectionType::Server) {
         offerVerification(caption);
-    if (m_session->connectionType() == ConnectionType::Server)
         // Back on the server: the cursors read it again, while what is
         // typed on screen stays to be saved (F5 also reads the view again).
         m_linkWatch = std::make_unique<LinkWatch>(m_session->database().store(), *statusBar(),
@@ -249,6 +248,7 @@ void Form_main::finishOpening(const QString& caption) {
                                                       m_session->refresh();
                                                       m_session->releaseRows();
                                                   }));
+    }
     // Damage found while the desk works is told as soon as it is found;
     // nothing more is written to the file from then on.
     m_session->database().store().onDamageFound(
@@ -270,8 +270,7 @@ void Form_main::finishOpening(const QString& caption) {
 }
 
 void Form_main::offerVerification(const QString& caption) {
-    const QString stored = m_session->connectionString();
-    const ConnectionString c = ConnectionString::parse(stored);
+    const ConnectionString c = ConnectionString::parse(m_session->connectionString());
     // A connection stored before SSLMode existed works as it did, but is
     // never left weak without a word.
     if (!c.sslMode.isEmpty() || c.isLocal())

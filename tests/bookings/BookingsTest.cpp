@@ -185,8 +185,9 @@ TEST(BookingProcesses, TwoProcessesRaceForTheLastUnitOfAFile) {
         for (QProcess& desk : desks) {
             ASSERT_TRUE(desk.waitForFinished(30000));
             made += desk.exitCode() == 0 ? 1 : 0;
-            if (desk.exitCode() != 0)
+            if (desk.exitCode() != 0) {
                 EXPECT_TRUE(desk.readAllStandardError().contains("Only 0 Pump are free"));
+            }
         }
         EXPECT_EQ(made, 1);
     }
