@@ -31,6 +31,16 @@ Result admin(const QStringList& arguments) {
     return {status, out, err};
 }
 
+// A sample database file of that many assets in the folder, as the command
+// makes it: its path.
+QString sampleFile(const QTemporaryDir& dir, int assets) {
+    const QString file = dir.filePath(QStringLiteral("kit.gearlog"));
+    const Result made = admin(
+        {QStringLiteral("sample"), file, QStringLiteral("--assets"), QString::number(assets)});
+    EXPECT_EQ(made.status, 0) << made.err.toStdString();
+    return file;
+}
+
 class Sample : public BothStores {};
 
 TEST_P(Sample, IsConsistentAndDeterministic) {
@@ -266,11 +276,7 @@ TEST(AdminCommand, CreateSampleCheckAndRefusals) {
 // every index against its table.
 TEST(AdminCommand, CheckListsDamagedPagesAndTheFullCheckIndexDamage) {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("kit.gearlog"));
-    ASSERT_EQ(
-        admin({QStringLiteral("sample"), file, QStringLiteral("--assets"), QStringLiteral("2000")})
-            .status,
-        0);
+    const QString file = sampleFile(dir, 2000);
     const auto leafOf = [&](const char* name) {
         const auto store = openFileStore(file);
         return store
@@ -375,11 +381,7 @@ TEST(AdminCommand, ServerRolesReadWriteAndRefuse) {
 // that already holds one is refused.
 TEST(AdminCommand, CopyMovesAFileToAServerAndBack) {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("kit.gearlog"));
-    ASSERT_EQ(
-        admin({QStringLiteral("sample"), file, QStringLiteral("--assets"), QStringLiteral("120")})
-            .status,
-        0);
+    const QString file = sampleFile(dir, 120);
     {
         const Result imported =
             admin({QStringLiteral("import"), file,
@@ -416,8 +418,7 @@ TEST(AdminCommand, CopyMovesAFileToAServerAndBack) {
 // booking past them refused with nothing written, and bad lines said.
 TEST(AdminCommand, BooksWhatIsFreeAndRefusesTheRest) {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("kit.gearlog"));
-    ASSERT_EQ(admin({QStringLiteral("sample"), file}).status, 0);
+    const QString file = sampleFile(dir, 200);
     const Row busiest =
         openFileStore(file)
             ->select(QStringLiteral("SELECT e.Name, (SELECT Name FROM Table_contact ORDER BY ID "
