@@ -2,6 +2,7 @@
 #include "Form_main.h"
 #include "GearlogApplication.h"
 #include "Settings.h"
+#include "StocktakeTables.h"
 #include "TerminationSignals.h"
 
 #include "GearlogVersion.h"
@@ -17,6 +18,7 @@ int main(int argc, char* argv[]) {
     gearlog::GearlogApplication app(argc, argv);
     // The features' tables are made at the first writable opening.
     gearlog::enableBookings();
+    gearlog::enableStocktakes();
     gearlog::Form_main window;
     // Logout, shutdown or kill: File -> Exit, without questions.
     gearlog::exit_on_termination_signals([&window] { window.menu_exit(); });

@@ -21,6 +21,8 @@
 #include "SampleDatabase.h"
 #include "SchemaBuilder.h"
 #include "SearchReport.h"
+#include "StocktakeCommand.h"
+#include "StocktakeTables.h"
 
 #include <QFileInfo>
 #include <unistd.h>
@@ -51,6 +53,9 @@ const char usage[] =
     "  gearlog-admin availability FILE|CONNECTION --equipment NAME [--category NAME]\n"
     "                             --from DATE --to DATE [--csv]\n"
     "  gearlog-admin bookings FILE|CONNECTION [--from DATE] [--to DATE] [--csv]\n"
+    "  gearlog-admin stocktake FILE|CONNECTION --location NAME [--category NAME]\n"
+    "                          [--equipment NAME] --codes FILE [--apply]\n"
+    "                          [--missing-status NAME] [--csv]\n"
     "\n"
     "KIND is assets, equipment, contacts, addresses, categories or statuses.\n"
     "\n"
@@ -355,17 +360,21 @@ int runAdminCommand(const QStringList& arguments, QTextStream& out, QTextStream&
     // Comments are recorded in the history as their plain text.
     set_rich_text_reader(&rtf::plainText);
     enableBookings();
+    enableStocktakes();
     try {
         if (isBookingCommand(arguments.value(0)))
             return runBookingCommand(arguments, out, err);
+        if (isStocktakeCommand(arguments.value(0)))
+            return runStocktakeCommand(arguments, out, err);
         return run(parse(arguments), out, err);
     } catch (const UsageError& e) {
         err << "gearlog-admin: " << e.what() << "\n\n" << usage;
         return 2;
     } catch (const EngineError& e) {
         err << "gearlog-admin: " << e.description() << "\n";
-        // "due" says 1 when something is due: a failure must differ.
-        return arguments.value(0) == QLatin1String("due") ? 3 : 1;
+        // "due" and "stocktake" say 1 for what they find: a failure must differ.
+        const QString command = arguments.value(0);
+        return command == QLatin1String("due") || isStocktakeCommand(command) ? 3 : 1;
     }
 }
 

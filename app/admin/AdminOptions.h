@@ -21,6 +21,14 @@ int positiveNumber(const QStringList& args, qsizetype& i, const QString& option)
 QDate date(const QStringList& args, qsizetype& i, const QString& option);
 QString textOption(const QStringList& args, qsizetype& i, const QString& option);
 
+// The one record the query finds; a name no record or several records
+// have is refused (EngineError), never guessed. `narrow` says how to tell
+// several apart.
+int oneNamed(Store& store, const QString& sql, const QVariantList& params, const QString& what,
+             const QString& name, const QString& narrow);
+// The equipment type of that name, in that category when one is given.
+int equipmentNamed(Store& store, const QString& equipment, const QString& category);
+
 // The database a command names: a file, or a server verified as the
 // data source dialog would.
 std::unique_ptr<Store> openTarget(const QString& target);

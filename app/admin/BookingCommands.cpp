@@ -60,32 +60,6 @@ BookingArguments parseBooking(const QStringList& args) {
     return a;
 }
 
-// The one record the query finds; a name no record or several records
-// have is refused, never guessed.
-int oneNamed(Store& store, const QString& sql, const QVariantList& params, const QString& what,
-             const QString& name, const QString& narrow) {
-    const auto rows = store.select(sql, params, {FieldType::Long});
-    if (rows.empty())
-        throw EngineError(QStringLiteral("No %1 is named \"%2\"").arg(what, printable(name)));
-    if (rows.size() > 1)
-        throw EngineError(QStringLiteral("%1 records share the %2 name \"%3\": %4")
-                              .arg(rows.size())
-                              .arg(what, printable(name), narrow));
-    return rows.front()[0].toInt();
-}
-
-int equipmentNamed(Store& store, const BookingArguments& a) {
-    if (a.category.isEmpty())
-        return oneNamed(store, QStringLiteral("SELECT ID FROM Table_equipment WHERE Name = ?"),
-                        {a.equipment}, QStringLiteral("equipment type"), a.equipment,
-                        QStringLiteral("give its --category"));
-    return oneNamed(store,
-                    QStringLiteral("SELECT e.ID FROM Table_equipment e JOIN Table_category c ON "
-                                   "c.ID = e.CategoryID WHERE e.Name = ? AND c.Name = ?"),
-                    {a.equipment, a.category}, QStringLiteral("equipment type"), a.equipment,
-                    QStringLiteral("rename one of them"));
-}
-
 QString isoDay(const QDate& d) {
     return d.toString(Qt::ISODate);
 }
@@ -99,13 +73,14 @@ int book(Database& db, const BookingArguments& a, QTextStream& out) {
     b.leaves = a.from;
     b.back = a.to;
     b.name = a.name.isEmpty() ? QStringLiteral("%1 for %2").arg(a.equipment, a.receiver) : a.name;
-    b.lines.push_back({equipmentNamed(store, a), a.quantity, 0});
+    b.lines.push_back({equipmentNamed(store, a.equipment, a.category), a.quantity, 0});
     out << save_booking(db, b) << "\n";
     return 0;
 }
 
 void availability(Store& store, const BookingArguments& a, QTextStream& out) {
-    const std::vector<int> free = free_by_day(store, equipmentNamed(store, a), a.from, a.to);
+    const std::vector<int> free =
+        free_by_day(store, equipmentNamed(store, a.equipment, a.category), a.from, a.to);
     if (a.csv)
         writeCsvLine(out, {QStringLiteral("Date"), QStringLiteral("Free")});
     for (size_t d = 0; d < free.size(); ++d) {

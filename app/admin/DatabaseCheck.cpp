@@ -6,6 +6,7 @@
 #include "EngineError.h"
 #include "FeatureTables.h"
 #include "PageCheck.h"
+#include "Stocktakes.h"
 
 namespace gearlog {
 
@@ -70,6 +71,7 @@ public:
                             "-1 ORDER BY +l.ID"),
              QStringLiteral("Open line %1 names shipment %2 as its transfer"));
         m_problems << booking_problems(m_store);
+        m_problems << stocktake_problems(m_store);
         return m_problems;
     }
 

@@ -50,6 +50,14 @@ QString valueRows(const QStringList& rowMarks, size_t count) {
     return QStringList(static_cast<qsizetype>(count), row).join(QStringLiteral(", "));
 }
 
+void each_batch(const QVariantList& values,
+                const std::function<void(const QString&, const QVariantList&)>& run) {
+    for (qsizetype first = 0; first < values.size(); first += rowsPerBatch) {
+        const QVariantList batch = values.mid(first, rowsPerBatch);
+        run(QStringList(batch.size(), QStringLiteral("?")).join(QStringLiteral(", ")), batch);
+    }
+}
+
 bool same_stored_value(const QVariant& a, const QVariant& b, FieldType type) {
     const bool aNull = !a.isValid() || a.isNull();
     const bool bNull = !b.isValid() || b.isNull();

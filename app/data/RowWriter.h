@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 namespace gearlog {
@@ -16,6 +17,10 @@ inline constexpr size_t rowsPerBatch = 500;
 
 // "(marks), (marks), ..." for `count` rows: a statement's VALUES list.
 QString valueRows(const QStringList& rowMarks, size_t count);
+// Runs `run` for the values a batch at a time, with "?, ?, ..." for the
+// batch and the values to bind to them: an IN list of any length.
+void each_batch(const QVariantList& values,
+                const std::function<void(const QString& marks, const QVariantList& batch)>& run);
 
 struct ColumnValue {
     const FieldDef* field;

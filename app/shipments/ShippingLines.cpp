@@ -22,20 +22,9 @@ const QString completedField = QStringLiteral("IsCompleted");
 const QString completionField = QStringLiteral("CompletionDate");
 const QString transferField = QStringLiteral("TransferID");
 
-// Rows written by one statement, and keys asked for by one.
-constexpr size_t keysPerStatement = 500;
-
-// Runs `run` for the keys a chunk at a time, with "?, ?, ..." for the
-// chunk and the keys to bind to them.
-void eachChunk(const std::vector<int>& keys,
-               const std::function<void(const QString&, const QVariantList&)>& run) {
-    for (size_t first = 0; first < keys.size(); first += keysPerStatement) {
-        const size_t last = std::min(keys.size(), first + keysPerStatement);
-        QVariantList ids;
-        for (size_t k = first; k < last; ++k)
-            ids << keys[k];
-        run(QStringList(ids.size(), QStringLiteral("?")).join(QStringLiteral(", ")), ids);
-    }
+// The keys as values to bind.
+QVariantList keyValues(const std::vector<int>& keys) {
+    return {keys.begin(), keys.end()};
 }
 
 // The assets listed on the shipment's stored lines: true for a completed one.
@@ -58,7 +47,7 @@ QHash<int, bool> storedLines(Session& session, int shipment) {
 // until the transaction ends; an asset another desk deleted refuses.
 QHash<int, int> holdAssets(Store& store, const std::vector<int>& assets) {
     QHash<int, int> standing;
-    eachChunk(assets, [&](const QString& marks, const QVariantList& ids) {
+    each_batch(keyValues(assets), [&](const QString& marks, const QVariantList& ids) {
         for (const Row& row : store.select(
                  QStringLiteral("SELECT ID, ShipmentID FROM Table_asset WHERE ID IN (%1) ORDER BY "
                                 "ID")
@@ -80,22 +69,22 @@ QHash<int, int> holdAssets(Store& store, const std::vector<int>& assets) {
 std::vector<std::pair<int, int>> openLinesLeft(Store& store, const QHash<int, int>& leaving) {
     std::vector<std::pair<int, int>> lines;
     QSet<int> found;
-    eachChunk(std::vector<int>(leaving.keyBegin(), leaving.keyEnd()), [&](const QString& marks,
-                                                                          QVariantList ids) {
-        ids << false;
-        for (const Row& row :
-             store.select(QStringLiteral("SELECT ID, AssetID, ShipmentID FROM Table_shippinglist "
-                                         "WHERE AssetID IN (%1) AND (IsCompleted IS NULL OR "
-                                         "IsCompleted = ?) ORDER BY ID")
-                              .arg(marks),
-                          ids, {FieldType::Long, FieldType::Long, FieldType::Long})) {
-            const int asset = row[1].toInt();
-            if (row[2].toInt() == leaving.value(asset) && !found.contains(asset)) {
-                found.insert(asset);
-                lines.emplace_back(row[0].toInt(), asset);
-            }
-        }
-    });
+    each_batch(keyValues(std::vector<int>(leaving.keyBegin(), leaving.keyEnd())),
+               [&](const QString& marks, QVariantList ids) {
+                   ids << false;
+                   for (const Row& row : store.select(
+                            QStringLiteral("SELECT ID, AssetID, ShipmentID FROM Table_shippinglist "
+                                           "WHERE AssetID IN (%1) AND (IsCompleted IS NULL OR "
+                                           "IsCompleted = ?) ORDER BY ID")
+                                .arg(marks),
+                            ids, {FieldType::Long, FieldType::Long, FieldType::Long})) {
+                       const int asset = row[1].toInt();
+                       if (row[2].toInt() == leaving.value(asset) && !found.contains(asset)) {
+                           found.insert(asset);
+                           lines.emplace_back(row[0].toInt(), asset);
+                       }
+                   }
+               });
     return lines;
 }
 
