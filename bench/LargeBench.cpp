@@ -19,11 +19,13 @@
 #include "Frame_bookings.h"
 #include "Frame_shipment.h"
 #include "InstantUi.h"
+#include "LargeWindow.h"
 #include "RecordSearch.h"
 #include "SampleDatabase.h"
 #include "SchemaBuilder.h"
 #include "Settings.h"
 #include "ShippingList.h"
+#include "StocktakeTables.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -65,7 +67,11 @@ QString database() {
     return path;
 }
 
-Form_main& mainWindow() {
+} // namespace
+
+namespace gearlog::bench {
+
+Form_main& largeWindow() {
     static Form_main* made = [] {
         static bench::InstantUi ui;
         setUiServices(&ui);
@@ -83,8 +89,12 @@ Form_main& mainWindow() {
     return *made;
 }
 
+} // namespace gearlog::bench
+
+namespace {
+
 Frame_shipment& view() {
-    return *mainWindow().shipmentView();
+    return *bench::largeWindow().shipmentView();
 }
 
 QComboBox& shipments() {
@@ -92,7 +102,7 @@ QComboBox& shipments() {
 }
 
 void showView() {
-    mainWindow().findChild<QPushButton*>(QStringLiteral("Command_Send"))->click();
+    bench::largeWindow().findChild<QPushButton*>(QStringLiteral("Command_Send"))->click();
 }
 
 void loadLarge() {
@@ -108,17 +118,18 @@ void ShowShipmentView(benchmark::State& state) {
 }
 
 void ShowAttentionView(benchmark::State& state) {
-    auto* command = mainWindow().findChild<QPushButton*>(QStringLiteral("Command_Attention"));
+    auto* command =
+        bench::largeWindow().findChild<QPushButton*>(QStringLiteral("Command_Attention"));
     for (auto _ : state)
         command->click();
-    const Frame_attention& view = *mainWindow().attentionView();
+    const Frame_attention& view = *bench::largeWindow().attentionView();
     state.counters["overdue"] = view.Grid_attention[0]->rows() - 1;
     state.counters["maintenance"] = view.Grid_attention[1]->rows() - 1;
 }
 
 // The command as cron runs it: the database opened, the lists printed.
 void DueCommand(benchmark::State& state) {
-    mainWindow(); // the indexes a writable open adds
+    bench::largeWindow(); // the indexes a writable open adds
     const QString server = qEnvironmentVariable("GEARLOG_BENCH_SERVER");
     int lines = 0;
     for (auto _ : state) {
@@ -133,7 +144,7 @@ void DueCommand(benchmark::State& state) {
 
 // A serial-number fragment typed: the assets' matches, which show first.
 void SearchSerialFragment(benchmark::State& state) {
-    Store& store = mainWindow().session().database().store();
+    Store& store = bench::largeWindow().session().database().store();
     int round = 0, found = 0;
     for (auto _ : state) {
         const QString fragment = QStringLiteral("%1").arg(1000 + (round++ * 7919) % 9000);
@@ -144,7 +155,7 @@ void SearchSerialFragment(benchmark::State& state) {
 
 // Every kind searched for one text, as the box lists them all.
 void SearchEveryKind(benchmark::State& state) {
-    Store& store = mainWindow().session().database().store();
+    Store& store = bench::largeWindow().session().database().store();
     int round = 0;
     for (auto _ : state) {
         const QString fragment = QStringLiteral("to %1").arg(1000 + (round++ * 7919) % 9000);
@@ -155,7 +166,7 @@ void SearchEveryKind(benchmark::State& state) {
 
 // A scanner's serial number and Enter: the one asset it names.
 void ScanSerialNumber(benchmark::State& state) {
-    Store& store = mainWindow().session().database().store();
+    Store& store = bench::largeWindow().session().database().store();
     int round = 0;
     for (auto _ : state)
         benchmark::DoNotOptimize(
@@ -211,7 +222,7 @@ void Return1000TickedLines(benchmark::State& state) {
 
 // The type with the most assets, and its category.
 std::pair<int, int> busiestType() {
-    const Row row = mainWindow()
+    const Row row = bench::largeWindow()
                         .session()
                         .database()
                         .store()
@@ -225,7 +236,7 @@ std::pair<int, int> busiestType() {
 }
 
 void TypeAvailability90Days(benchmark::State& state) {
-    Store& store = mainWindow().session().database().store();
+    Store& store = bench::largeWindow().session().database().store();
     const int type = busiestType().first;
     const QDate today = QDate::currentDate();
     for (auto _ : state)
@@ -235,7 +246,7 @@ void TypeAvailability90Days(benchmark::State& state) {
 // The Availability grid of the busiest type's category: each of its types
 // over four weeks.
 void AvailabilityGridOfACategory(benchmark::State& state) {
-    Frame_bookings& bookings = *mainWindow().bookingsView();
+    Frame_bookings& bookings = *bench::largeWindow().bookingsView();
     bookings.Command_Bookings_Click();
     QComboBox& category = *bookings.Combo_availability_category;
     category.setCurrentIndex(category.findData(busiestType().second));
@@ -245,7 +256,7 @@ void AvailabilityGridOfACategory(benchmark::State& state) {
 }
 
 void SaveBooking(benchmark::State& state) {
-    Database& db = mainWindow().session().database();
+    Database& db = bench::largeWindow().session().database();
     const int type = busiestType().first;
     int round = 0;
     for (auto _ : state) {
@@ -276,5 +287,6 @@ BENCHMARK(Return1000TickedLines)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 int main(int argc, char** argv) {
     enableBookings();
+    enableStocktakes();
     return gearlog::bench::runWidgetBenchmarks(argc, argv, folder().path(), [] { showView(); });
 }

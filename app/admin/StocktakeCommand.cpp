@@ -9,14 +9,9 @@
 #include "TerminalText.h"
 #include "TypedText.h"
 
-#include <QFile>
-
 namespace gearlog {
 
 namespace {
-
-// A scanner's memory holds thousands of codes, not millions.
-constexpr qint64 largestCodesFile = 64 * 1024 * 1024;
 
 struct StocktakeArguments {
     QString target, location, category, equipment, codes, missingStatus;
@@ -52,23 +47,6 @@ StocktakeArguments parseStocktake(const QStringList& args) {
     if (!a.missingStatus.isEmpty() && !a.apply)
         throw UsageError(QStringLiteral("--missing-status is given to the assets --apply misses"));
     return a;
-}
-
-// One code a line, as a scanner's memory mode stores them.
-QStringList readCodes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw UsageError(QStringLiteral("The codes file %1 cannot be read: %2")
-                             .arg(printable(path), file.errorString()));
-    if (file.size() > largestCodesFile)
-        throw UsageError(QStringLiteral("The codes file %1 is larger than 64 MB: it is not a list "
-                                        "of scanned codes")
-                             .arg(printable(path)));
-    QStringList codes;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
-        if (const QString code = line.trimmed(); !code.isEmpty())
-            codes << code;
-    return codes;
 }
 
 Stocktake scopeOf(Store& store, const StocktakeArguments& a) {
@@ -165,7 +143,13 @@ bool isStocktakeCommand(const QString& command) {
 
 int runStocktakeCommand(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     const StocktakeArguments a = parseStocktake(arguments);
-    return run(a, readCodes(a.codes), out, err);
+    QStringList codes;
+    try {
+        codes = read_codes_file(a.codes);
+    } catch (const EngineError& e) {
+        throw UsageError(printable(e.description()));
+    }
+    return run(a, codes, out, err);
 }
 
 } // namespace gearlog

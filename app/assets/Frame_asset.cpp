@@ -184,6 +184,8 @@ void Frame_asset::clearForm() {
     Combo_asset_account->setCurrentIndex(-1);
     rtf_asset_comments->setTextRTF(QString());
     setStoredState(false);
+    if (m_assetShown)
+        m_assetShown(0);
 }
 
 void Frame_asset::fillForm(Recordset& asset) {
@@ -199,6 +201,8 @@ void Frame_asset::fillForm(Recordset& asset) {
     if (account.isValid())
         select_combo_item(*Combo_asset_account, account.toInt());
     setStoredState(true);
+    if (m_assetShown)
+        m_assetShown(asset.value(QStringLiteral("ID")).toInt());
 }
 
 void Frame_asset::Text_asset_Change() {

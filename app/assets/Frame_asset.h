@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QVariant>
 #include <array>
+#include <functional>
 #include <optional>
 
 class QComboBox;
@@ -34,6 +35,9 @@ public:
     void Text_asset_Change();
 
     AssetList& assetList() { return *m_list; }
+    // Called with the asset the form shows (0: none), for what features
+    // show beside the form.
+    void onAssetShown(std::function<void(int)> shown) { m_assetShown = std::move(shown); }
 
 private:
     void clearForm();
@@ -60,6 +64,7 @@ private:
     QPushButton* Command_delete_asset;
     QPushButton* Command_shipping_history;
     QPushButton* Command_asset_changes;
+    std::function<void(int)> m_assetShown;
 };
 
 } // namespace gearlog

@@ -95,8 +95,7 @@ Frame_attention::Frame_attention(ViewContext& context, QWidget* parent)
                      QStringLiteral("Double-click a row, or press Enter, to open it"),
                      {10, y + 28, 1060, 118}, static_cast<int>(headingsOf(list).size()), 0);
         label->setBuddy(grid);
-        grid->installEventFilter(this);
-        connect(grid, &FlexGrid::DblClick, this, guarded([this, list] { open(list); }));
+        open_on_enter(*grid, [this, list] { open(list); });
         connect(grid, &FlexGrid::RightClick, this, [this, grid](const QPoint& at) {
             m_menuGrid = grid;
             m_context.popupMenu(at);
@@ -199,19 +198,6 @@ void Frame_attention::open(int list) {
         emit requests.assetRequested(m_lists.outDue[at].assetId);
     else if (list == ShortBookings && at < m_short.size())
         emit requests.bookingRequested(m_short[at].id);
-}
-
-bool Frame_attention::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        for (int list = 0; list < attentionLists; ++list)
-            if (watched == Grid_attention[static_cast<size_t>(list)] &&
-                (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-                guarded([this, list] { open(list); })();
-                return true;
-            }
-    }
-    return QFrame::eventFilter(watched, event);
 }
 
 } // namespace gearlog

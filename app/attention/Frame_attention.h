@@ -43,9 +43,6 @@ public:
     std::array<QLabel*, attentionLists> Label_attention{};
     std::array<FlexGrid*, attentionLists> Grid_attention{};
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void showLists();
     void open(int list);

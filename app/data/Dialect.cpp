@@ -121,9 +121,11 @@ QStringList listIndexStatements(Store& store) {
     std::vector<FeatureIndex> all = featureIndexes();
     for (const auto& [name, table, definition] : indexes)
         all.push_back({name, table, definition});
+    // A feature's table not made yet gets its indexes when it is made.
+    const QStringList tables = store.tableNames();
     QStringList statements;
     for (const FeatureIndex& index : all)
-        if (!existing.contains(index.name.toLower()))
+        if (!existing.contains(index.name.toLower()) && tables.contains(index.table.toLower()))
             statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 %3")
                               .arg(index.name, index.table, index.definition);
     return statements;

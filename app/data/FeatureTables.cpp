@@ -74,9 +74,16 @@ QStringList featureTableStatements(Store& store) {
         return {};
     const QStringList present = store.tableNames();
     QStringList statements;
+    const std::vector<FeatureIndex> indexes = featureIndexes();
     for (const TableDef& table : tables)
-        if (!present.contains(table.name.toLower()))
+        if (!present.contains(table.name.toLower())) {
             statements << dialect::createTableStatements(store.engine(), table);
+            // A new table's own look-ups come with it.
+            for (const FeatureIndex& index : indexes)
+                if (index.table.compare(table.name, Qt::CaseInsensitive) == 0)
+                    statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 %3")
+                                      .arg(index.name, index.table, index.definition);
+        }
     if (!statements.isEmpty() && store.engine() == Engine::Postgres)
         statements << featureGrantStatement();
     return statements;

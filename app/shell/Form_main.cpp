@@ -20,7 +20,9 @@
 #include "Frame_report.h"
 #include "Frame_report_shipment.h"
 #include "Frame_shipment.h"
+#include "Frame_stocktake.h"
 #include "FreedMemory.h"
+#include "LastSeenLabel.h"
 #include "RtfCodec.h"
 #include "SearchBox.h"
 #include "SpreadsheetExport.h"
@@ -47,6 +49,22 @@
 #include <QVBoxLayout>
 
 namespace gearlog {
+
+namespace {
+
+// A view button as wide as its caption: the bands share one bar, which
+// must hold every button at the window's narrowest.
+class BandButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+    QSize sizeHint() const override {
+        QString plain = text();
+        plain.remove(QLatin1Char('&'));
+        return {fontMetrics().horizontalAdvance(plain) + 14, QPushButton::sizeHint().height()};
+    }
+};
+
+} // namespace
 
 namespace {
 const char* const hintProperty = "hint";
@@ -183,6 +201,11 @@ void Form_main::buildFrames() {
             m_bookingsView->showBookingWithKey(id);
         });
     });
+    m_stocktakeView = new Frame_stocktake(*this, m_client);
+    auto* lastSeen = new LastSeenLabel(m_assetView, {870, 220, 200, 60});
+    m_assetView->onAssetShown([this, lastSeen](int asset) {
+        guarded([&] { lastSeen->showAsset(m_session->database().store(), asset); })();
+    });
     // A booking becomes a new shipment: saved, it marks the booking.
     m_bookingsView->setDispatcher([this](const Booking& b) {
         showPrepared(m_shipmentView, [this, b] {
@@ -267,14 +290,15 @@ void Form_main::buildFrames() {
                 [this] {
                     return m_attentionView->grid();
                 }},
-               {m_bookingsView, gridOf(m_bookingsView->grid())}};
+               {m_bookingsView, gridOf(m_bookingsView->grid())},
+               {m_stocktakeView, gridOf(m_stocktakeView->grid())}};
     m_anchor = m_photoView;
 }
 
 QPushButton* Form_main::viewButton(QWidget* band, const char* name, int index,
                                    const QString& caption, const QString& hint, QFrame* frame,
                                    std::function<void()> prepare) {
-    auto* button = new QPushButton(caption, band);
+    auto* button = new BandButton(caption, band);
     button->setObjectName(index < 0 ? QString::fromLatin1(name) : arrayName(name, index));
     if (index >= 0)
         button->setProperty("Index", index);
@@ -349,6 +373,7 @@ void Form_main::buildCoolBar() {
         picture->installEventFilter(this);
         auto* row = new QHBoxLayout(picture);
         row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(4);
         column->addWidget(label);
         column->addWidget(picture);
         m_coolBar->addWidget(box);
@@ -365,6 +390,9 @@ void Form_main::buildCoolBar() {
     viewButton(actions, "Command_Bookings", -1, QStringLiteral("&Bookings"),
                QStringLiteral("Equipment reserved for days ahead, and what is free each day"),
                m_bookingsView, [this] { m_bookingsView->Command_Bookings_Click(); });
+    viewButton(actions, "Command_Stocktake", -1, QStringLiteral("Stoc&ktake"),
+               QStringLiteral("Scan an office's stock: what is missing, out or misplaced"),
+               m_stocktakeView, [this] { m_stocktakeView->Command_Stocktake_Click(); });
     QWidget* database = band(QStringLiteral("Database"), "Picture_database");
     viewButton(database, "Command_Equipment", -1, QStringLiteral("&Equipment"),
                QStringLiteral("Load a piece of equipment into the database"), m_equipmentView,

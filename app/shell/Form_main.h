@@ -33,6 +33,7 @@ class Frame_report;
 class Frame_report_shipment;
 class Frame_attention;
 class Frame_bookings;
+class Frame_stocktake;
 class Frame_shipment;
 class SearchBox;
 class ViewRequests;
@@ -98,6 +99,7 @@ public:
     Frame_report_shipment* shipmentReportView() { return m_shipmentReportView; }
     Frame_attention* attentionView() { return m_attentionView; }
     Frame_bookings* bookingsView() { return m_bookingsView; }
+    Frame_stocktake* stocktakeView() { return m_stocktakeView; }
     SearchBox* searchBox() { return m_search; }
     // View -> Attention (F3), as its button does.
     void menu_attention();
@@ -185,6 +187,7 @@ private:
     Frame_report_shipment* m_shipmentReportView = nullptr;
     Frame_attention* m_attentionView = nullptr;
     Frame_bookings* m_bookingsView = nullptr;
+    Frame_stocktake* m_stocktakeView = nullptr;
     SearchBox* m_search = nullptr;
     QWidget* m_searchPlace = nullptr; // in the menu bar, where the box is shown
 };

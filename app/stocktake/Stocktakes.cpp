@@ -11,6 +11,7 @@
 #include "StoreValues.h"
 #include "TypedText.h"
 
+#include <QFile>
 #include <QHash>
 
 namespace gearlog {
@@ -139,6 +140,14 @@ Scan classCode(const QString& code, const Named& named, const Stocktake& stockta
     return scan;
 }
 
+ScanResult resultNamed(const QString& name) {
+    for (ScanResult r : {ScanResult::Found, ScanResult::Elsewhere, ScanResult::Out,
+                         ScanResult::Unknown, ScanResult::Repeated, ScanResult::Missing})
+        if (result_name(r) == name)
+            return r;
+    return ScanResult::Unknown;
+}
+
 Stocktake requireOpen(Database& db, int id) {
     // Held: the scans of two desks and an apply take turns.
     if (!lock_row(db, stocktakeTable().name, id, RowLock::ForDelete))
@@ -163,19 +172,21 @@ Scanned earlierScans(Store& store, int stocktake, const QStringList& codes,
     Scanned earlier;
     each_batch(assets, [&](const QString& marks, const QVariantList& batch) {
         for (const Row& r : store.select(
-                 QStringLiteral("SELECT AssetID FROM Table_stocktakescan WHERE StocktakeID = ? AND "
-                                "AssetID IN (%1)")
+                 QStringLiteral("SELECT AssetID, Result FROM Table_stocktakescan WHERE StocktakeID "
+                                "= ? AND Result <> ? AND AssetID IN (%1)")
                      .arg(marks),
-                 QVariantList{stocktake} + batch, {F::Long}))
-            earlier.assets.insert(r[0].toInt());
+                 QVariantList{stocktake, result_name(ScanResult::Repeated)} + batch,
+                 {F::Long, F::Text}))
+            earlier.assets.insert(r[0].toInt(), resultNamed(r[1].toString()));
     });
     each_batch(texts, [&](const QString& marks, const QVariantList& batch) {
         for (const Row& r : store.select(
-                 QStringLiteral("SELECT Code FROM Table_stocktakescan WHERE StocktakeID = ? AND "
-                                "Code IN (%1)")
+                 QStringLiteral("SELECT Code, Result FROM Table_stocktakescan WHERE StocktakeID = "
+                                "? AND Result <> ? AND Code IN (%1)")
                      .arg(marks),
-                 QVariantList{stocktake} + batch, {F::Text}))
-            earlier.codes.insert(r[0].toString());
+                 QVariantList{stocktake, result_name(ScanResult::Repeated)} + batch,
+                 {F::Text, F::Text}))
+            earlier.codes.insert(r[0].toString(), resultNamed(r[1].toString()));
     });
     return earlier;
 }
@@ -185,14 +196,6 @@ ColumnValues scanValues(int stocktake, const Scan& s) {
             {scanField("AssetID"), s.asset.id},      {scanField("Result"), result_name(s.result)},
             {scanField("Place"), s.place.left(255)}, {scanField("DateScanned"), s.at},
             {scanField("ScannedBy"), s.by}};
-}
-
-ScanResult resultNamed(const QString& name) {
-    for (ScanResult r : {ScanResult::Found, ScanResult::Elsewhere, ScanResult::Out,
-                         ScanResult::Unknown, ScanResult::Repeated, ScanResult::Missing})
-        if (result_name(r) == name)
-            return r;
-    return ScanResult::Unknown;
 }
 
 } // namespace
@@ -304,35 +307,60 @@ std::vector<Scan> read_scans(Store& store, int stocktake, int after) {
 }
 
 void Scanned::add(const Scan& scan) {
+    if (scan.result == ScanResult::Repeated)
+        return;
     if (scan.asset.id > 0)
-        assets.insert(scan.asset.id);
-    if (!scan.code.isEmpty())
-        codes.insert(scan.code);
+        assets.insert(scan.asset.id, scan.result);
+    else if (!scan.code.isEmpty())
+        codes.insert(scan.code, scan.result);
+}
+
+std::optional<ScanResult> Scanned::first(const Scan& scan) const {
+    if (scan.asset.id > 0) {
+        if (const auto it = assets.constFind(scan.asset.id); it != assets.cend())
+            return *it;
+    } else if (const auto it = codes.constFind(scan.code); it != codes.cend()) {
+        return *it;
+    }
+    return std::nullopt;
 }
 
 std::vector<Scan> classify_codes(Store& store, const Stocktake& stocktake, const QStringList& codes,
                                  Scanned& earlier) {
     const Named named = readNamed(store, codes);
     const QHash<int, QString> offices = officeNames(store);
-    // A repeat says what the first scan found.
-    QHash<int, QString> firstResult;
     std::vector<Scan> scans;
     scans.reserve(static_cast<size_t>(codes.size()));
     for (const QString& code : codes) {
         Scan scan = classCode(code, named, stocktake, offices);
-        const bool again = scan.asset.id > 0 ? earlier.assets.contains(scan.asset.id)
-                                             : earlier.codes.contains(code);
-        if (again) {
-            scan.place = firstResult.value(scan.asset.id, QStringLiteral("scanned before"));
+        // A repeat says what the first scan found.
+        if (const std::optional<ScanResult> first = earlier.first(scan)) {
             scan.result = ScanResult::Repeated;
-        } else {
-            firstResult.insert(scan.asset.id,
-                               QStringLiteral("first scan: ") + result_name(scan.result));
+            scan.place = QStringLiteral("first scan: ") + result_name(*first);
         }
         earlier.add(scan);
         scans.push_back(std::move(scan));
     }
     return scans;
+}
+
+QStringList read_codes_file(const QString& path) {
+    // A scanner's memory holds thousands of codes, not millions.
+    constexpr qint64 largest = 64 * 1024 * 1024;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EngineError(
+            QStringLiteral("The codes file %1 cannot be read: %2").arg(path, file.errorString()));
+    if (file.size() > largest)
+        throw EngineError(
+            QStringLiteral("The codes file %1 is larger than 64 MB: it is not a list of scanned "
+                           "codes")
+                .arg(path));
+    QStringList codes;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+        if (const QString code = line.trimmed(); !code.isEmpty())
+            codes << code;
+    return codes;
 }
 
 std::vector<Scan> record_scans(Database& db, int stocktake, const QStringList& typed,

@@ -4,7 +4,7 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QSet>
+#include <QHash>
 #include <QStringList>
 #include <optional>
 #include <vector>
@@ -62,12 +62,20 @@ std::vector<Scan> read_scans(Store& store, int stocktake, int after = 0);
 // (GL-A-<ID>) or a serial number that one asset has names the asset; an
 // asset or code in `earlier` (and one named before in `codes`) is Repeated.
 struct Scanned {
-    QSet<int> assets;
-    QSet<QString> codes;
+    // What the first scan of each asset, and of each code naming none, found.
+    QHash<int, ScanResult> assets;
+    QHash<QString, ScanResult> codes;
     void add(const Scan& scan);
+    // What the first scan of what `scan` names found; nothing when it is
+    // the first.
+    std::optional<ScanResult> first(const Scan& scan) const;
 };
 std::vector<Scan> classify_codes(Store& store, const Stocktake& stocktake, const QStringList& codes,
                                  Scanned& earlier);
+// The codes of a file, one a line, as a scanner's memory mode stores them
+// (blank lines skipped). A file that cannot be read, or is far larger than
+// any scanner's memory, is refused with why (EngineError).
+QStringList read_codes_file(const QString& path);
 // Records the codes as scans of an open stocktake (the command "Scan"),
 // classed against its scans so far, which it holds: two desks scanning one
 // stocktake at once never count an asset twice. Returns the scans written.

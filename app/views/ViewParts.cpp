@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
@@ -107,6 +108,37 @@ QComboBox* makeCombo(QWidget* parent, const QString& name, const QString& label,
     combo->setGeometry(geometry);
     makeLabelBefore(parent, label, combo, labelWidth);
     return combo;
+}
+
+namespace {
+
+class EnterOpens : public QObject {
+public:
+    EnterOpens(QObject* parent, std::function<void()> open)
+        : QObject(parent), m_open(std::move(open)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                m_open();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_open;
+};
+
+} // namespace
+
+void open_on_enter(FlexGrid& grid, std::function<void()> open) {
+    const std::function<void()> safe = guarded(std::move(open));
+    grid.installEventFilter(new EnterOpens(&grid, safe));
+    QObject::connect(&grid, &FlexGrid::DblClick, &grid, safe);
 }
 
 FlexGrid* makeGrid(QWidget* parent, const QString& name, const QString& role, const QString& tip,

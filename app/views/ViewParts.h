@@ -66,6 +66,9 @@ bool name_is_acceptable(const QString& name, const QString& noun);
 // fixed columns, named for assistive technology by its role.
 FlexGrid* makeGrid(QWidget* parent, const QString& name, const QString& role, const QString& tip,
                    QRect geometry, int cols, int fixedCols = 1);
+// Opens what the grid's row names on a double-click and on Enter (which
+// on its own acts as a click), errors said as `guarded` says them.
+void open_on_enter(FlexGrid& grid, std::function<void()> open);
 // A list grid of two columns with a fixed heading row and number column.
 FlexGrid* makeListGrid(QWidget* parent, const QString& name, const QString& role,
                        const QString& tip, QRect geometry);

@@ -231,6 +231,43 @@ void FlexGridModel::replaceTable(StringTable&& cells) {
     endResetModel();
 }
 
+void FlexGridModel::shiftKept(int from, int by) {
+    const auto shift = [from, by](auto& kept) {
+        std::remove_reference_t<decltype(kept)> moved;
+        for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
+            const int row = static_cast<int>(it.key() >> 32);
+            const int col = static_cast<int>(it.key() & 0xffffffffu);
+            if (row < from)
+                moved.insert(it.key(), it.value());
+            else if (by > 0 || row >= from - by)
+                moved.insert(key(row + by, col), it.value());
+        }
+        kept = std::move(moved);
+    };
+    shift(m_colours);
+    shift(m_pictures);
+    shift(m_pictureTexts);
+    shift(m_marks);
+}
+
+void FlexGridModel::insertGridRow(int row, QStringList cells) {
+    row = std::clamp(row, m_fixedRows, rows());
+    cells.resize(m_cols);
+    beginInsertRows({}, row - m_fixedRows, row - m_fixedRows);
+    m_cells.insert(m_cells.begin() + row, std::move(cells));
+    shiftKept(row, 1);
+    endInsertRows();
+}
+
+void FlexGridModel::removeGridRow(int row) {
+    if (row < m_fixedRows || row >= rows())
+        return;
+    beginRemoveRows({}, row - m_fixedRows, row - m_fixedRows);
+    m_cells.erase(m_cells.begin() + row);
+    shiftKept(row, -1);
+    endRemoveRows();
+}
+
 QModelIndex FlexGridModel::indexOf(int row, int col) const {
     return index(row - m_fixedRows, col);
 }
@@ -390,6 +427,19 @@ void FlexGrid::setColWidth(int col, int twips) {
 
 void FlexGrid::replaceTable(StringTable&& cells) {
     m_model.replaceTable(std::move(cells));
+    m_row = m_rowSel = std::min(m_row, std::max(0, rows() - 1));
+}
+
+void FlexGrid::insertRow(int row, QStringList cells) {
+    m_model.insertGridRow(row, std::move(cells));
+    if (m_row >= row && m_row + 1 < rows())
+        m_row = m_rowSel = m_row + 1;
+}
+
+void FlexGrid::removeRow(int row) {
+    m_model.removeGridRow(row);
+    if (m_row > row)
+        m_row = m_rowSel = m_row - 1;
     m_row = m_rowSel = std::min(m_row, std::max(0, rows() - 1));
 }
 

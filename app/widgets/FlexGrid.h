@@ -49,6 +49,10 @@ public:
     // Takes the rows as the whole grid (each row padded or cut to the
     // columns); colours and pictures go with the old cells.
     void replaceTable(StringTable&& cells);
+    // One row put in before `row` (the rows below move down with their
+    // colours and pictures), or taken out.
+    void insertGridRow(int row, QStringList cells);
+    void removeGridRow(int row);
     // Sorts the rows below the fixed rows in place; colours stay where they are.
     void sortRows(const std::vector<SortKey>& keys);
 
@@ -59,6 +63,9 @@ public:
 
 private:
     static quint64 key(int row, int col) { return (quint64(quint32(row)) << 32) | quint32(col); }
+    // Moves what is kept by cell from row `from` on by `by` rows; with `by`
+    // -1, row `from` is taken out and what it kept dropped.
+    void shiftKept(int from, int by);
     void cellsChanged(int row, int col, int lastRow, int lastCol);
 
     StringTable m_cells;
@@ -142,6 +149,10 @@ public:
     // Takes the rows as the whole grid: as many rows as given, each padded
     // or cut to the columns, no colours or pictures.
     void replaceTable(StringTable&& cells);
+    // A row put in before `row`, or taken out; the current row stays on
+    // the row it was on.
+    void insertRow(int row, QStringList cells);
+    void removeRow(int row);
     void sortRows(const std::vector<SortKey>& keys) { m_model.sortRows(keys); }
 
 signals:
