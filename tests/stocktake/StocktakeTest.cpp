@@ -177,6 +177,10 @@ TEST(StocktakeCommand, ClassesAndExitCodes) {
     EXPECT_TRUE(why.contains(QStringLiteral("2 records share the location name \"Store\"")));
     writeFile(codes, "GL-A-2\nS-1\n");
     EXPECT_EQ(run(QStringLiteral("Annex"), {QStringLiteral("--apply")}).first, 0);
+    QProcess check;
+    check.start(QStringLiteral(GEARLOG_ADMIN), {QStringLiteral("check"), file.location()});
+    ASSERT_TRUE(check.waitForFinished(30000));
+    EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().toStdString();
     EXPECT_EQ(run(QStringLiteral("Annex"), {QStringLiteral("--bogus")}).first, 2);
 }
 
