@@ -2,6 +2,7 @@
 
 #include "Availability.h"
 #include "BookingTables.h"
+#include "ComboHelpers.h"
 #include "CommandRunner.h"
 #include "DateField.h"
 #include "EngineError.h"
@@ -25,17 +26,6 @@ namespace {
 
 constexpr int weeksShown = 4, mostWeeks = 13;
 const QColor shortColour(0xf4, 0xc7, 0xc3);
-
-// Names by key, in name order, from a two-column query.
-void fillCombo(QComboBox& combo, Store& store, const QString& sql, const QString& none = {}) {
-    const QVariant was = combo.currentData();
-    combo.clear();
-    if (!none.isNull())
-        combo.addItem(none, 0);
-    for (const Row& r : store.select(sql, {}, {FieldType::Long, FieldType::Text}))
-        combo.addItem(r[1].toString(), r[0]);
-    combo.setCurrentIndex(std::max(0, combo.findData(was)));
-}
 
 } // namespace
 
@@ -123,19 +113,16 @@ Frame_bookings::Frame_bookings(ViewContext& context, QWidget* parent)
 
 void Frame_bookings::Command_Bookings_Click() {
     Store& store = m_context.session().database().store();
-    if (!has_booking_tables(store))
-        throw EngineError(QStringLiteral(
-            "This database has no bookings yet: their tables are made the first time a desk that "
-            "may change it opens it (this desk may only read it, or its server role may not make "
-            "tables)"));
-    fillCombo(*Combo_booking_receiver, store,
-              QStringLiteral("SELECT ID, Name FROM Table_contact ORDER BY Name, ID"));
-    fillCombo(*Combo_booking_equipment, store,
-              QStringLiteral("SELECT e.ID, e.Name || ' (' || c.Name || ')' FROM Table_equipment "
-                             "e JOIN Table_category c ON c.ID = e.CategoryID ORDER BY e.Name, "
-                             "c.Name"));
-    fillCombo(*Combo_availability_category, store,
-              QStringLiteral("SELECT ID, Name FROM Table_category ORDER BY Name"));
+    require_feature_tables(has_booking_tables(store), QStringLiteral("bookings"));
+    fill_combo_from(*Combo_booking_receiver, store,
+                    QStringLiteral("SELECT ID, Name FROM Table_contact ORDER BY Name, ID"));
+    fill_combo_from(
+        *Combo_booking_equipment, store,
+        QStringLiteral("SELECT e.ID, e.Name || ' (' || c.Name || ')' FROM Table_equipment "
+                       "e JOIN Table_category c ON c.ID = e.CategoryID ORDER BY e.Name, "
+                       "c.Name"));
+    fill_combo_from(*Combo_availability_category, store,
+                    QStringLiteral("SELECT ID, Name FROM Table_category ORDER BY Name"));
     showBookings();
     showAvailability();
     if (m_chosen == 0)

@@ -1,5 +1,6 @@
 #include "Frame_stocktake.h"
 
+#include "ComboHelpers.h"
 #include "CommandRunner.h"
 #include "DateField.h"
 #include "EngineError.h"
@@ -50,17 +51,6 @@ QColor colourOf(ScanResult result) {
 
 QString assetText(const ListedAsset& asset) {
     return asset.id > 0 ? QString::number(asset.id) : QString();
-}
-
-// Names by key from a two-column query, after `none` (key 0) when given.
-void fillCombo(QComboBox& combo, Store& store, const QString& sql, const QString& none = {}) {
-    const QVariant was = combo.currentData();
-    combo.clear();
-    if (!none.isNull())
-        combo.addItem(none, 0);
-    for (const Row& r : store.select(sql, {}, {FieldType::Long, FieldType::Text}))
-        combo.addItem(r[1].toString(), r[0]);
-    combo.setCurrentIndex(std::max(0, combo.findData(was)));
 }
 
 QString stocktakeTitle(const Stocktake& s) {
@@ -158,24 +148,21 @@ Frame_stocktake::Frame_stocktake(ViewContext& context, QWidget* parent)
 
 void Frame_stocktake::Command_Stocktake_Click() {
     Store& store = m_context.session().database().store();
-    if (!has_stocktake_tables(store))
-        throw EngineError(QStringLiteral(
-            "This database has no stocktakes yet: their tables are made the first time a desk "
-            "that may change it opens it (this desk may only read it, or its server role may not "
-            "make tables)"));
-    fillCombo(*Combo_stocktake_office, store,
-              QStringLiteral("SELECT ID, Name FROM Table_address ORDER BY Name, ID"));
-    fillCombo(*Combo_stocktake_category, store,
-              QStringLiteral("SELECT ID, Name FROM Table_category ORDER BY Name"),
-              QStringLiteral("All"));
-    fillCombo(*Combo_stocktake_equipment, store,
-              QStringLiteral("SELECT e.ID, e.Name || ' (' || c.Name || ')' FROM Table_equipment "
-                             "e JOIN Table_category c ON c.ID = e.CategoryID ORDER BY e.Name, "
-                             "c.Name"),
-              QStringLiteral("All"));
-    fillCombo(*Combo_missing_status, store,
-              QStringLiteral("SELECT ID, Name FROM Table_status ORDER BY Name"),
-              QStringLiteral("Leave their status"));
+    require_feature_tables(has_stocktake_tables(store), QStringLiteral("stocktakes"));
+    fill_combo_from(*Combo_stocktake_office, store,
+                    QStringLiteral("SELECT ID, Name FROM Table_address ORDER BY Name, ID"));
+    fill_combo_from(*Combo_stocktake_category, store,
+                    QStringLiteral("SELECT ID, Name FROM Table_category ORDER BY Name"),
+                    QStringLiteral("All"));
+    fill_combo_from(
+        *Combo_stocktake_equipment, store,
+        QStringLiteral("SELECT e.ID, e.Name || ' (' || c.Name || ')' FROM Table_equipment "
+                       "e JOIN Table_category c ON c.ID = e.CategoryID ORDER BY e.Name, "
+                       "c.Name"),
+        QStringLiteral("All"));
+    fill_combo_from(*Combo_missing_status, store,
+                    QStringLiteral("SELECT ID, Name FROM Table_status ORDER BY Name"),
+                    QStringLiteral("Leave their status"));
     const int shown = m_stocktake ? m_stocktake->id : 0;
     Combo_stocktake->clear();
     for (const Stocktake& s : read_stocktakes(store))

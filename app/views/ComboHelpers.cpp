@@ -1,5 +1,7 @@
 #include "ComboHelpers.h"
 
+#include "Store.h"
+
 #include "ComboFinder.h"
 #include "CommandRunner.h"
 #include "EngineError.h"
@@ -41,6 +43,16 @@ void fill_combo(Recordset& cursor, const QString& keyField, const QString& textF
     // One insertion for the whole list, not one per entry (into the
     // combo box's own model, which every combo box here keeps).
     static_cast<QStandardItemModel*>(combo.model())->invisibleRootItem()->appendRows(items);
+}
+
+void fill_combo_from(QComboBox& combo, Store& store, const QString& sql, const QString& none) {
+    const QVariant was = combo.currentData();
+    combo.clear();
+    if (!none.isNull())
+        combo.addItem(none, 0);
+    for (const Row& r : store.select(sql, {}, {FieldType::Long, FieldType::Text}))
+        combo.addItem(r[1].toString(), r[0]);
+    combo.setCurrentIndex(std::max(0, combo.findData(was)));
 }
 
 int select_combo_item(QComboBox& combo, int key) {

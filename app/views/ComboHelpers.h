@@ -10,12 +10,17 @@ namespace gearlog {
 
 class Database;
 class Recordset;
+class Store;
 
 // Adds the text field of every row of the cursor, in its order, with the
 // key field (when named) as the entry's item data. A Null text is an error
 // that reaches the caller.
 void fill_combo(Recordset& cursor, const QString& keyField, const QString& textField,
                 QComboBox& combo, bool clearFirst);
+// Names by key from a two-column query (key, text), after `none` (key 0)
+// when it is given; the entry chosen before stays chosen where it is still
+// there. Engine failures throw.
+void fill_combo_from(QComboBox& combo, Store& store, const QString& sql, const QString& none = {});
 // Selects the entry whose item data is the key and returns its index;
 // -1 (selection unchanged) when no entry has it.
 int select_combo_item(QComboBox& combo, int key);

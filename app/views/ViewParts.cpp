@@ -1,6 +1,7 @@
 #include "ViewParts.h"
 
 #include "CommandRunner.h"
+#include "EngineError.h"
 #include "FlexGrid.h"
 #include "UiServices.h"
 
@@ -134,6 +135,15 @@ private:
 };
 
 } // namespace
+
+void require_feature_tables(bool made, const QString& feature) {
+    if (!made)
+        throw EngineError(
+            QStringLiteral("This database has no %1 yet: their tables are made the first time a "
+                           "desk that may change it opens it (this desk may only read it, or its "
+                           "server role may not make tables)")
+                .arg(feature));
+}
 
 void open_on_enter(FlexGrid& grid, std::function<void()> open) {
     const std::function<void()> safe = guarded(std::move(open));

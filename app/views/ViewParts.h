@@ -69,6 +69,9 @@ FlexGrid* makeGrid(QWidget* parent, const QString& name, const QString& role, co
 // Opens what the grid's row names on a double-click and on Enter (which
 // on its own acts as a click), errors said as `guarded` says them.
 void open_on_enter(FlexGrid& grid, std::function<void()> open);
+// Refuses a feature's view (EngineError) on a database where its tables
+// are not made yet, saying why: `feature` names them ("bookings").
+void require_feature_tables(bool made, const QString& feature);
 // A list grid of two columns with a fixed heading row and number column.
 FlexGrid* makeListGrid(QWidget* parent, const QString& name, const QString& role,
                        const QString& tip, QRect geometry);
