@@ -1,6 +1,7 @@
 #include "BookingTables.h"
 #include "Form_main.h"
 #include "GearlogApplication.h"
+#include "MaintenanceTables.h"
 #include "Settings.h"
 #include "StocktakeTables.h"
 #include "TerminationSignals.h"
@@ -19,6 +20,7 @@ int main(int argc, char* argv[]) {
     // The features' tables are made at the first writable opening.
     gearlog::enableBookings();
     gearlog::enableStocktakes();
+    gearlog::enableMaintenance();
     gearlog::Form_main window;
     // Logout, shutdown or kill: File -> Exit, without questions.
     gearlog::exit_on_termination_signals([&window] { window.menu_exit(); });

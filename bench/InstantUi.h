@@ -22,6 +22,7 @@ public:
     std::optional<QColor> chooseColour(const QColor&) override { return {}; }
     std::optional<QString> askPassword(const QString&) override { return {}; }
     void beep() override {}
+    bool openDocument(const QString&) override { return true; }
     int runModal(QDialog& dialog) override {
         if (auto* picker = qobject_cast<Form_calendar*>(&dialog))
             picker->Command_done_Click();

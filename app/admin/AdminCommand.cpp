@@ -15,6 +15,8 @@
 #include "HistoryCheck.h"
 #include "HistoryReport.h"
 #include "ImportCommand.h"
+#include "MaintenanceCommands.h"
+#include "MaintenanceTables.h"
 #include "RecordHelpers.h"
 #include "RecordSearch.h"
 #include "RtfCodec.h"
@@ -56,6 +58,13 @@ const char usage[] =
     "  gearlog-admin stocktake FILE|CONNECTION --location NAME [--category NAME]\n"
     "                          [--equipment NAME] --codes FILE [--apply]\n"
     "                          [--missing-status NAME] [--csv]\n"
+    "  gearlog-admin maintenance FILE|CONNECTION ASSET_ID --done DATE [--kind K]\n"
+    "                            [--result Passed|Adjusted|Failed] [--by TEXT]\n"
+    "                            [--cost AMOUNT] [--notes TEXT] [--certificate FILE]\n"
+    "                            [--next DATE]\n"
+    "  gearlog-admin interval FILE|CONNECTION --equipment NAME [--category NAME]\n"
+    "                         --days N [--kind K]\n"
+    "  gearlog-admin maintenance-log FILE|CONNECTION [--asset N] [--since DATE] [--csv]\n"
     "\n"
     "KIND is assets, equipment, contacts, addresses, categories or statuses.\n"
     "\n"
@@ -361,11 +370,14 @@ int runAdminCommand(const QStringList& arguments, QTextStream& out, QTextStream&
     set_rich_text_reader(&rtf::plainText);
     enableBookings();
     enableStocktakes();
+    enableMaintenance();
     try {
         if (isBookingCommand(arguments.value(0)))
             return runBookingCommand(arguments, out, err);
         if (isStocktakeCommand(arguments.value(0)))
             return runStocktakeCommand(arguments, out, err);
+        if (isMaintenanceCommand(arguments.value(0)))
+            return runMaintenanceCommand(arguments, out, err);
         return run(parse(arguments), out, err);
     } catch (const UsageError& e) {
         err << "gearlog-admin: " << e.what() << "\n\n" << usage;

@@ -5,6 +5,7 @@
 #include "DatabaseFile.h"
 #include "EngineError.h"
 #include "FeatureTables.h"
+#include "Maintenance.h"
 #include "PageCheck.h"
 #include "Stocktakes.h"
 
@@ -72,6 +73,7 @@ public:
              QStringLiteral("Open line %1 names shipment %2 as its transfer"));
         m_problems << booking_problems(m_store);
         m_problems << stocktake_problems(m_store);
+        m_problems << maintenance_problems(m_store);
         return m_problems;
     }
 

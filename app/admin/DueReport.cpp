@@ -49,6 +49,12 @@ void writeDueText(const DueLists& lists, int within, QTextStream& out) {
         out << "  Asset " << o.assetId << " " << o.model << " " << o.serial << ": maintenance "
             << iso(o.maintenance) << ", back " << iso(o.expectedReturn) << " on " << o.shipment
             << "\n";
+    out << heading(QStringLiteral("Failed maintenance"), lists.failed.size(), lists.failedTotal)
+        << "\n";
+    for (const FailedAsset& f : lists.failed)
+        out << "  Asset " << f.asset << " " << f.model << " " << f.serial << " (" << f.type
+            << "): " << (f.kind.isEmpty() ? QStringLiteral("maintenance") : f.kind.toLower())
+            << " failed " << iso(f.done) << "\n";
 }
 
 void writeDueCsv(const DueLists& lists, QTextStream& out) {
@@ -68,6 +74,9 @@ void writeDueCsv(const DueLists& lists, QTextStream& out) {
         writeCsvLine(out, {QStringLiteral("Out during maintenance"), QString::number(o.assetId),
                            o.model, o.serial, o.shipment, iso(o.maintenance), QString(), QString(),
                            iso(o.expectedReturn)});
+    for (const FailedAsset& f : lists.failed)
+        writeCsvLine(out, {QStringLiteral("Failed maintenance"), QString::number(f.asset), f.model,
+                           f.serial, f.kind, iso(f.done), QString(), QString(), QString()});
 }
 
 } // namespace gearlog

@@ -310,6 +310,8 @@ void AssetList::load_asset_list() {
     const QIcon sign = Grid_asset->style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (int row : maintenancePassed)
         Grid_asset->setCellMark(row, 0, sign, QStringLiteral("maintenance passed"));
+    if (listed)
+        listed(*Grid_asset);
     if (m_index == 0)
         Grid_asset->setCellBackColor(rows - 1, 0, colourFromCode(white));
     if (m_index == 1 && state.current_shipment_id > 0)

@@ -45,6 +45,8 @@ public:
     // Index 1: whether the asset is already on the shipping list, and the
     // shipping list's buttons the selection enables or disables.
     std::function<bool(int assetId)> isListed;
+    // Called once the grid is filled, for marks features add.
+    std::function<void(FlexGrid& grid)> listed;
     QPushButton* addItemButton = nullptr;
     QPushButton* deleteItemButton = nullptr;
 

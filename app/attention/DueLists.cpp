@@ -1,5 +1,7 @@
 #include "DueLists.h"
 
+#include "MaintenanceTables.h"
+
 #include "AssetPlace.h"
 #include "Dialect.h"
 #include "KeyedRead.h"
@@ -132,6 +134,8 @@ DueLists read_due_lists(Store& store, const QDate& today, int days, int limit) {
     readOverdue(store, today, limit, lists);
     readMaintenance(store, today, days, limit, lists);
     readOutDue(store, today, limit, lists);
+    if (has_maintenance_tables(store))
+        lists.failed = read_failed(store, limit, &lists.failedTotal);
     return lists;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Maintenance.h"
+
 #include <QDate>
 #include <QString>
 #include <vector>
@@ -43,12 +45,15 @@ struct DueLists {
     std::vector<OverdueShipment> overdue;     // oldest expected return first
     std::vector<MaintenanceDue> maintenance;  // soonest first
     std::vector<OutDuringMaintenance> outDue; // soonest maintenance first
+    std::vector<FailedAsset> failed;          // assets whose last maintenance failed, latest first
     // How many there are in all (more than listed when the lists were cut).
-    int overdueTotal = 0, maintenanceTotal = 0, outDueTotal = 0;
-    bool empty() const { return overdue.empty() && maintenance.empty() && outDue.empty(); }
+    int overdueTotal = 0, maintenanceTotal = 0, outDueTotal = 0, failedTotal = 0;
+    bool empty() const {
+        return overdue.empty() && maintenance.empty() && outDue.empty() && failed.empty();
+    }
 };
 
-// The three lists as of `today`, maintenance within `days` days (or passed);
+// The four lists as of `today`, maintenance within `days` days (or passed);
 // each cut to its `limit` most urgent rows (0: all of them).
 DueLists read_due_lists(Store& store, const QDate& today, int days, int limit = 0);
 

@@ -21,18 +21,19 @@ namespace gearlog {
 
 namespace {
 
-enum List { Overdue, Maintenance, OutDue, ShortBookings };
+enum List { Overdue, Maintenance, OutDue, ShortBookings, Failed };
 constexpr int attentionLists = Frame_attention::attentionLists;
 
 const char* const gridNames[attentionLists] = {"Grid_attention_overdue",
                                                "Grid_attention_maintenance", "Grid_attention_out",
-                                               "Grid_attention_bookings"};
+                                               "Grid_attention_bookings", "Grid_attention_failed"};
 const QString atOpenSetting = QStringLiteral("AttentionAtOpen");
 // The most urgent rows a list shows; its heading tells how many there are.
 constexpr int rowsShown = 1000;
 
 const char* const titles[attentionLists] = {"Overdue shipments", "Maintenance due",
-                                            "Out during maintenance", "Short bookings"};
+                                            "Out during maintenance", "Short bookings",
+                                            "Failed maintenance"};
 
 QStringList headingsOf(int list) {
     switch (list) {
@@ -55,9 +56,17 @@ QStringList headingsOf(int list) {
                 QStringLiteral("Shipment"),
                 QStringLiteral("Maintenance"),
                 QStringLiteral("Expected Return")};
-    default:
+    case ShortBookings:
         return {QStringLiteral("Booking"), QStringLiteral("Receiver"), QStringLiteral("Leaves"),
                 QStringLiteral("Lacking")};
+    default:
+        return {QStringLiteral("ID"),
+                QStringLiteral("Model Number"),
+                QStringLiteral("Serial Number"),
+                QStringLiteral("Equipment"),
+                QStringLiteral("Failed"),
+                QStringLiteral("Kind"),
+                QStringLiteral("Notes")};
     }
 }
 
@@ -85,7 +94,7 @@ Frame_attention::Frame_attention(ViewContext& context, QWidget* parent)
         settings::write(atOpenSetting, on ? QStringLiteral("1") : QStringLiteral("0"));
     });
     for (int list = 0; list < attentionLists; ++list) {
-        const int y = 45 + list * 150;
+        const int y = 45 + list * 118;
         auto* label = new QLabel(this);
         label->setObjectName(QStringLiteral("Label_attention_%1").arg(list));
         label->setGeometry(10, y, 600, 26);
@@ -93,7 +102,7 @@ Frame_attention::Frame_attention(ViewContext& context, QWidget* parent)
             makeGrid(this, QString::fromLatin1(gridNames[list]),
                      QString::fromLatin1(titles[list]) + QStringLiteral(" grid"),
                      QStringLiteral("Double-click a row, or press Enter, to open it"),
-                     {10, y + 28, 1060, 118}, static_cast<int>(headingsOf(list).size()), 0);
+                     {10, y + 28, 1060, 88}, static_cast<int>(headingsOf(list).size()), 0);
         label->setBuddy(grid);
         open_on_enter(*grid, [this, list] { open(list); });
         connect(grid, &FlexGrid::RightClick, this, [this, grid](const QPoint& at) {
@@ -164,8 +173,12 @@ void Frame_attention::showLists() {
                                   format_date(o.maintenance), format_date(o.expectedReturn)});
     for (const ShortBooking& b : m_short)
         tables[ShortBookings].push_back({b.name, b.receiver, format_date(b.leaves), b.lacking});
+    for (const FailedAsset& f : m_lists.failed)
+        tables[Failed].push_back({QString::number(f.asset), f.model, f.serial, f.type,
+                                  format_date(f.done), f.kind, f.notes});
     const int totals[attentionLists] = {m_lists.overdueTotal, m_lists.maintenanceTotal,
-                                        m_lists.outDueTotal, static_cast<int>(m_short.size())};
+                                        m_lists.outDueTotal, static_cast<int>(m_short.size()),
+                                        m_lists.failedTotal};
     for (size_t list = 0; list < attentionLists; ++list) {
         FlexGrid& grid = *Grid_attention[list];
         const int cols = static_cast<int>(tables[list].front().size());
@@ -184,6 +197,20 @@ void Frame_attention::showLists() {
     }
 }
 
+int Frame_attention::menuAsset() const {
+    const int row = m_menuGrid ? m_menuGrid->row() - 1 : -1;
+    if (row < 0)
+        return 0;
+    const auto at = static_cast<size_t>(row);
+    if (m_menuGrid == Grid_attention[Maintenance] && at < m_lists.maintenance.size())
+        return m_lists.maintenance[at].assetId;
+    if (m_menuGrid == Grid_attention[OutDue] && at < m_lists.outDue.size())
+        return m_lists.outDue[at].assetId;
+    if (m_menuGrid == Grid_attention[Failed] && at < m_lists.failed.size())
+        return m_lists.failed[at].asset;
+    return 0;
+}
+
 void Frame_attention::open(int list) {
     const int row = Grid_attention[static_cast<size_t>(list)]->row() - 1;
     if (row < 0)
@@ -193,11 +220,13 @@ void Frame_attention::open(int list) {
     if (list == Overdue && at < m_lists.overdue.size())
         emit requests.shipmentRequested(m_lists.overdue[at].id);
     else if (list == Maintenance && at < m_lists.maintenance.size())
-        emit requests.assetRequested(m_lists.maintenance[at].assetId);
+        emit requests.maintenanceRequested(m_lists.maintenance[at].assetId);
     else if (list == OutDue && at < m_lists.outDue.size())
         emit requests.assetRequested(m_lists.outDue[at].assetId);
     else if (list == ShortBookings && at < m_short.size())
         emit requests.bookingRequested(m_short[at].id);
+    else if (list == Failed && at < m_lists.failed.size())
+        emit requests.maintenanceRequested(m_lists.failed[at].asset);
 }
 
 } // namespace gearlog

@@ -32,6 +32,8 @@ public:
     bool reading() const { return m_reading != nullptr; }
     // The grid whose menu was opened last, for "Save as Excel".
     FlexGrid* grid() const { return m_menuGrid; }
+    // The asset of the menu grid's current row (0: none, or not an asset's list).
+    int menuAsset() const;
 
     // Whether the view shows by itself when a database with anything
     // overdue opens (a stored setting; anything but "0" means yes).
@@ -39,7 +41,7 @@ public:
 
     QSpinBox* Text_attention_days;
     QCheckBox* Check_attention_at_open;
-    static constexpr int attentionLists = 4;
+    static constexpr int attentionLists = 5;
     std::array<QLabel*, attentionLists> Label_attention{};
     std::array<FlexGrid*, attentionLists> Grid_attention{};
 

@@ -18,8 +18,11 @@ bool confirm_shipping_due(const std::vector<DueAsset>& due) {
         return true;
     QStringList lines;
     for (const DueAsset& asset : due)
-        lines << QStringLiteral("Asset %1 %2 is due for maintenance on %3")
-                     .arg(asset.model, asset.serial, format_date(asset.maintenance));
+        lines << (asset.failed
+                      ? QStringLiteral("Asset %1 %2 failed its last maintenance")
+                            .arg(asset.model, asset.serial)
+                      : QStringLiteral("Asset %1 %2 is due for maintenance on %3")
+                            .arg(asset.model, asset.serial, format_date(asset.maintenance)));
     return ui().askYesNo(lines.join(QLatin1Char('\n')) +
                          (due.size() == 1 ? QStringLiteral("; ship it anyway?")
                                           : QStringLiteral(";\nship them anyway?")));

@@ -10,6 +10,7 @@ namespace gearlog {
 struct DueAsset {
     QString model, serial;
     QDate maintenance;
+    bool failed = false; // its last maintenance failed
 };
 
 // True when an asset should not leave: its maintenance has passed, or falls
@@ -17,8 +18,9 @@ struct DueAsset {
 bool due_before_return(const QDate& maintenance, const QDate& expectedReturn,
                        const QDate& today = QDate::currentDate());
 
-// Asks "... is due for maintenance on ...; ship it anyway?", once for all of
-// them; true when the user says Yes (or there is nothing to ask).
+// Asks "... is due for maintenance on ..." (or "... failed its last
+// maintenance") "; ship it anyway?", once for all of them; true when the
+// user says Yes (or there is nothing to ask).
 bool confirm_shipping_due(const std::vector<DueAsset>& due);
 
 } // namespace gearlog

@@ -266,6 +266,8 @@ void Frame_equipment::fillForm() {
     Imagelet_equipment->Reset();
     if (photograph > 0)
         select_combo_item(*Combo_equipment_photograph, photograph);
+    if (m_equipmentShown)
+        m_equipmentShown(equipment.value(QStringLiteral("ID")).toInt());
 }
 
 void Frame_equipment::resetButtons() {
@@ -331,6 +333,8 @@ void Frame_equipment::clear_equipment_form() {
     Combo_equipment_photograph->setCurrentIndex(-1);
     rtf_equipment_comments->clear();
     Imagelet_equipment->Reset();
+    if (m_equipmentShown)
+        m_equipmentShown(0);
 }
 
 bool Frame_equipment::validMeasurements() {

@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <array>
+#include <functional>
 
 class QComboBox;
 class QLineEdit;
@@ -43,6 +44,9 @@ public:
     FlexGrid* grid() const { return Grid_equipment; }
     // The key of the type selected, or -1.
     int selectedEquipment();
+    // Called with the type the form shows (0: none), for what features
+    // show beside the form.
+    void onEquipmentShown(std::function<void(int)> shown) { m_equipmentShown = std::move(shown); }
 
 private:
     void fillForm();
@@ -63,6 +67,7 @@ private:
     std::array<QPushButton*, 2> Command_save_equipment_changes{};
     QPushButton* Command_clear_equipment_changes;
     QPushButton* Command_delete_equipment;
+    std::function<void(int)> m_equipmentShown;
 };
 
 } // namespace gearlog

@@ -6,11 +6,13 @@
 #include "ChangeHistory.h"
 #include "CommandRunner.h"
 #include "EngineError.h"
+#include "FailedMarks.h"
 #include "FlexGrid.h"
 #include "Form_Shipping_History.h"
 #include "Form_changes.h"
 #include "Form_import.h"
 #include "Form_labels.h"
+#include "Form_maintenance.h"
 #include "Frame_asset.h"
 #include "Frame_attention.h"
 #include "Frame_bookings.h"
@@ -23,6 +25,8 @@
 #include "Frame_stocktake.h"
 #include "FreedMemory.h"
 #include "LastSeenLabel.h"
+#include "MaintenancePanel.h"
+#include "MaintenanceTables.h"
 #include "RtfCodec.h"
 #include "SearchBox.h"
 #include "SpreadsheetExport.h"
@@ -177,6 +181,9 @@ void Form_main::buildMenus() {
     QAction* changes = m_popup->addAction(QStringLiteral("Changes"));
     changes->setObjectName(QStringLiteral("mnuChanges"));
     connect(changes, &QAction::triggered, this, &Form_main::mnuChanges_Click);
+    QAction* maintenance = m_popup->addAction(QStringLiteral("Record Maintenance..."));
+    maintenance->setObjectName(QStringLiteral("mnuRecordMaintenance"));
+    connect(maintenance, &QAction::triggered, this, &Form_main::mnuRecordMaintenance_Click);
 }
 
 void Form_main::buildFrames() {
@@ -202,10 +209,24 @@ void Form_main::buildFrames() {
         });
     });
     m_stocktakeView = new Frame_stocktake(*this, m_client);
-    auto* lastSeen = new LastSeenLabel(m_assetView, {870, 220, 200, 60});
+    // Beside the asset and equipment forms: where a stocktake last saw the
+    // asset, and its maintenance.
+    auto* lastSeen = new LastSeenLabel(m_assetView, {870, 215, 200, 36});
+    m_maintenancePanel = new MaintenancePanel(*this, m_assetView);
     m_assetView->onAssetShown([this, lastSeen](int asset) {
-        guarded([&] { lastSeen->showAsset(m_session->database().store(), asset); })();
+        guarded([&] {
+            lastSeen->showAsset(m_session->database().store(), asset);
+            m_maintenancePanel->showAsset(asset);
+        })();
     });
+    m_typeInterval = new TypeIntervalBox(*this, m_equipmentView);
+    m_equipmentView->onEquipmentShown(
+        [this](int equipment) { guarded([&] { m_typeInterval->showEquipment(equipment); })(); });
+    m_assetView->assetList().listed = [this](FlexGrid& grid) {
+        guarded([&] { mark_failed_maintenance(grid, m_session->database().store()); })();
+    };
+    connect(m_requests, &ViewRequests::maintenanceRequested, this,
+            [this](int asset) { recordMaintenance(asset); });
     // A booking becomes a new shipment: saved, it marks the booking.
     m_bookingsView->setDispatcher([this](const Booking& b) {
         showPrepared(m_shipmentView, [this, b] {
@@ -278,7 +299,16 @@ void Form_main::buildFrames() {
                     return std::pair{QStringLiteral("Table_equipment"),
                                      m_equipmentView->selectedEquipment()};
                 }},
-               {m_assetView, {}},
+               {m_assetView,
+                [this]() -> FlexGrid* {
+                    // The log saves from its own menu; the asset grid has none.
+                    FlexGrid* log = m_maintenancePanel->grid();
+                    return log->hasFocus() ? log : nullptr;
+                },
+                {},
+                [this] {
+                    return m_state.current_asset_id;
+                }},
                {m_shipmentView,
                 {},
                 [this] {
@@ -287,8 +317,10 @@ void Form_main::buildFrames() {
                {m_reportView, gridOf(m_reportView->grid())},
                {m_shipmentReportView, gridOf(m_shipmentReportView->grid())},
                {m_attentionView,
+                [this] { return m_attentionView->grid(); },
+                {},
                 [this] {
-                    return m_attentionView->grid();
+                    return m_attentionView->menuAsset();
                 }},
                {m_bookingsView, gridOf(m_bookingsView->grid())},
                {m_stocktakeView, gridOf(m_stocktakeView->grid())}};
@@ -507,9 +539,12 @@ void Form_main::popupMenu(const QPoint& globalPos) {
     for (const View& view : m_views)
         if (view.frame->isVisibleTo(this)) {
             m_popup->findChild<QAction*>(QStringLiteral("mnuExcel"))
-                ->setVisible(static_cast<bool>(view.exportGrid));
+                ->setVisible(view.exportGrid && view.exportGrid());
             m_popup->findChild<QAction*>(QStringLiteral("mnuChanges"))
                 ->setVisible(static_cast<bool>(view.record));
+            m_popup->findChild<QAction*>(QStringLiteral("mnuRecordMaintenance"))
+                ->setVisible(view.asset && view.asset() > 0 && m_session &&
+                             has_maintenance_tables(m_session->database().store()));
         }
     m_popup->popup(globalPos);
 }
@@ -526,12 +561,42 @@ void Form_main::mnuChanges_Click() {
         }
 }
 
+void Form_main::mnuRecordMaintenance_Click() {
+    for (const View& view : m_views)
+        if (view.asset && view.frame->isVisibleTo(this))
+            if (const int asset = view.asset(); asset > 0)
+                recordMaintenance(asset);
+}
+
+void Form_main::recordMaintenance(int asset) {
+    guarded([&] {
+        if (!m_session || !has_maintenance_tables(m_session->database().store())) {
+            ui().message(QStringLiteral("This database has no maintenance log yet: its tables "
+                                        "are made the first time a desk that may change it opens "
+                                        "it"));
+            return;
+        }
+        Form_maintenance dialog(*this, asset, this);
+        if (ui().runModal(dialog) != QDialog::Accepted)
+            return;
+        // What shows the asset's maintenance shows it anew.
+        if (m_assetView->isVisibleTo(this)) {
+            m_maintenancePanel->showAsset(m_state.current_asset_id);
+            mark_failed_maintenance(*m_assetView->assetList().Grid_asset,
+                                    m_session->database().store());
+        }
+        if (m_attentionView->isVisibleTo(this))
+            m_attentionView->Command_Attention_Click();
+    })();
+}
+
 void Form_main::mnuExcel_Click() {
     // At most one view shows; its grid, if it offers the menu, is exported.
     for (const View& view : m_views)
         if (view.exportGrid && view.frame->isVisibleTo(this)) {
-            export_grid_to_spreadsheet(*view.exportGrid(),
-                                       m_session ? open_database_file(*m_session) : QString());
+            if (const FlexGrid* grid = view.exportGrid())
+                export_grid_to_spreadsheet(*grid,
+                                           m_session ? open_database_file(*m_session) : QString());
             return;
         }
 }

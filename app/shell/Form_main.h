@@ -34,6 +34,8 @@ class Frame_report_shipment;
 class Frame_attention;
 class Frame_bookings;
 class Frame_stocktake;
+class MaintenancePanel;
+class TypeIntervalBox;
 class Frame_shipment;
 class SearchBox;
 class ViewRequests;
@@ -100,6 +102,7 @@ public:
     Frame_attention* attentionView() { return m_attentionView; }
     Frame_bookings* bookingsView() { return m_bookingsView; }
     Frame_stocktake* stocktakeView() { return m_stocktakeView; }
+    MaintenancePanel* maintenancePanel() { return m_maintenancePanel; }
     SearchBox* searchBox() { return m_search; }
     // View -> Attention (F3), as its button does.
     void menu_attention();
@@ -167,7 +170,13 @@ private:
         // The table and key of the record selected (key -1: none); empty:
         // no "Changes" on the menu.
         std::function<std::pair<QString, int>()> record = {};
+        // The asset the menu's "Record Maintenance..." is for (0: none);
+        // empty: not on the menu.
+        std::function<int()> asset = {};
     };
+    // "Record Maintenance..." on the grid menu, and the dialog it opens.
+    void mnuRecordMaintenance_Click();
+    void recordMaintenance(int asset);
     // The "Changes" entry of the grid menu: the selected record's changes.
     void mnuChanges_Click();
     // Prepares a view and brings it up; a view that cannot be prepared
@@ -188,6 +197,8 @@ private:
     Frame_attention* m_attentionView = nullptr;
     Frame_bookings* m_bookingsView = nullptr;
     Frame_stocktake* m_stocktakeView = nullptr;
+    MaintenancePanel* m_maintenancePanel = nullptr;
+    TypeIntervalBox* m_typeInterval = nullptr;
     SearchBox* m_search = nullptr;
     QWidget* m_searchPlace = nullptr; // in the menu bar, where the box is shown
 };

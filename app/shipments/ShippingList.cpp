@@ -1,5 +1,8 @@
 #include "ShippingList.h"
 
+#include "Maintenance.h"
+#include "MaintenanceTables.h"
+
 #include "AppState.h"
 #include "AssetList.h"
 #include "ColourCode.h"
@@ -332,9 +335,14 @@ void ShippingList::Command_add_item_to_shipping_list_Click() {
         return;
     const QVariant maintenance = asset.value(QStringLiteral("NextSchedMaint"));
     const QDate due = maintenance.isValid() ? maintenance.toDate() : QDate();
-    if (due_before_return(due, expectedReturn ? expectedReturn() : QDate()) &&
-        !confirm_shipping_due({{asset.value(QStringLiteral("ModelNumber")).toString(),
-                                asset.value(QStringLiteral("SerialNumber")).toString(), due}}))
+    Store& store = m_context.session().database().store();
+    const bool failed =
+        has_maintenance_tables(store) &&
+        failed_among(store, {state.current_asset_id}).contains(state.current_asset_id);
+    if ((failed || due_before_return(due, expectedReturn ? expectedReturn() : QDate())) &&
+        !confirm_shipping_due(
+            {{asset.value(QStringLiteral("ModelNumber")).toString(),
+              asset.value(QStringLiteral("SerialNumber")).toString(), due, failed}}))
         return;
     FlexGrid& grid = *Grid_shipping_list;
     const int row = grid.rows();

@@ -72,6 +72,7 @@ public:
     }
     void beep() override { m_shown.beep(); }
     int runModal(QDialog& dialog) override { return m_shown.runModal(dialog); }
+    bool openDocument(const QString& path) override { return m_shown.openDocument(path); }
 
 private:
     UiServices& m_shown;

@@ -21,6 +21,8 @@ signals:
     void shipmentRequested(int shipmentId);
     void assetRequested(int assetId);
     void bookingRequested(int bookingId);
+    // The dialog that records maintenance done to the asset.
+    void maintenanceRequested(int assetId);
     void equipmentRequested(int equipmentId);
     void contactRequested(int contactId);
     void addressRequested(int addressId);

@@ -4,12 +4,14 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QStringList>
+#include <QUrl>
 
 namespace gearlog {
 
@@ -66,6 +68,9 @@ public:
     }
     void beep() override { QApplication::beep(); }
     int runModal(QDialog& dialog) override { return dialog.exec(); }
+    bool openDocument(const QString& path) override {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
 
 private:
     static QMessageBox::Icon iconOf(MessageIcon icon) {

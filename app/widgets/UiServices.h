@@ -36,6 +36,9 @@ public:
     virtual void beep() = 0;
     // Runs a dialog modally and returns its result code.
     virtual int runModal(QDialog& dialog) = 0;
+    // Opens the file in the desktop's viewer for its kind; false when no
+    // viewer could be started.
+    virtual bool openDocument(const QString& path) = 0;
 };
 
 // The services in use; the real ones unless a test installed others.

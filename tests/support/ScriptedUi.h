@@ -70,6 +70,11 @@ public:
         return p.isNull() ? std::nullopt : std::optional<QString>(p);
     }
     void beep() override { ++beeps; }
+    QStringList documents; // opened in the desktop's viewer
+    bool openDocument(const QString& path) override {
+        documents << path;
+        return true;
+    }
     int runModal(QDialog& dialog) override {
         dialogNames << dialog.objectName();
         auto handler = take(dialogs, std::function<int(QDialog&)>(),

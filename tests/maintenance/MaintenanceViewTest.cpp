@@ -1,0 +1,112 @@
+// Maintenance by keys from the Attention view: Enter on a due row opens
+// the dialog, which records a failed calibration; the list loses the
+// asset, the failed list gains it, the asset view shows its log, and
+// shipping it asks first.
+#include "AssetList.h"
+#include "FlexGrid.h"
+#include "Form_main.h"
+#include "Frame_asset.h"
+#include "Frame_attention.h"
+#include "Frame_shipment.h"
+#include "Maintenance.h"
+#include "MaintenancePanel.h"
+#include "MaintenanceTables.h"
+#include "OpenWindow.h"
+#include "ShippingList.h"
+#include "ViewRequests.h"
+
+#include <QComboBox>
+#include <QLabel>
+
+using namespace gearlog;
+using namespace gearlog::test;
+
+namespace {
+
+class MaintenanceView : public WindowDriver<::testing::Test> {
+protected:
+    void SetUp() override {
+        enableMaintenance();
+        db = std::make_unique<FreshDatabase>(Engine::Sqlite);
+        {
+            auto setUp = db->openSession();
+            setUp->openTableCursors();
+            addStockAsset(*setUp);
+            set_type_interval(setUp->database(), 1, 180, QStringLiteral("Calibration"));
+            setUp->database().store().execute(
+                QStringLiteral("UPDATE Table_asset SET NextSchedMaint = ? WHERE ID = 1"),
+                {QDateTime(QDate::currentDate().addDays(-1), QTime(0, 0))});
+        }
+        openWindow(*db);
+    }
+    void TearDown() override {
+        window.reset();
+        db.reset();
+    }
+    // The Attention view, once its lists are read (off the window's thread).
+    Frame_attention& attention() {
+        press(QStringLiteral("Command_Attention"));
+        Frame_attention& view = *window->attentionView();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !view.Label_attention[4]->text().contains(QStringLiteral("reading")); },
+            10000));
+        return view;
+    }
+    std::unique_ptr<FreshDatabase> db;
+};
+
+TEST_F(MaintenanceView, RecordedByKeysFromTheAttentionView) {
+    FlexGrid& due = *attention().Grid_attention[1];
+    ASSERT_EQ(due.rows(), 2);
+    clickCell(&due, 1, 1);
+    QStringList shown;
+    scripted.dialogs.push_back([&](QDialog& d) {
+        d.show();
+        shown << d.findChild<QLabel*>(QStringLiteral("Label_maintenance_interval"))->text();
+        // The result by keys, then a cost, and Enter saves.
+        auto* result = d.findChild<QComboBox*>(QStringLiteral("Combo_maintenance_result"));
+        result->setFocus();
+        QTest::keyClick(result, Qt::Key_End);
+        auto* cost = d.findChild<QLineEdit*>(QStringLiteral("Text_maintenance_cost"));
+        cost->setFocus();
+        QTest::keyClicks(cost, QStringLiteral("12.50"));
+        QTest::keyClick(cost, Qt::Key_Return);
+        return d.result();
+    });
+    keyToFocused(Qt::Key_Return);
+    ASSERT_EQ(scripted.dialogNames, QStringList{QStringLiteral("Form_maintenance")});
+    EXPECT_EQ(shown, QStringList{QStringLiteral("Every 180 days (its type's interval)")});
+    EXPECT_EQ(unexpected(), QString());
+    const auto next = session().database().store().select(
+        QStringLiteral("SELECT NextSchedMaint FROM Table_asset WHERE ID = 1"), {},
+        {FieldType::Date});
+    EXPECT_EQ(next.front()[0].toDateTime().date(), QDate::currentDate().addDays(180));
+    // The lists were read again: no longer due, failed instead.
+    Frame_attention& view = *window->attentionView();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.Grid_attention[1]->rows() == 1; }, 10000));
+    EXPECT_EQ(view.Grid_attention[4]->rows(), 2);
+
+    // The asset view lists the entry, its failure on red.
+    emit window->requests().assetRequested(1);
+    FlexGrid& log = *window->maintenancePanel()->Grid_maintenance;
+    ASSERT_EQ(log.rows(), 2);
+    EXPECT_EQ(log.textMatrix(1, 2), QStringLiteral("Failed"));
+    EXPECT_EQ(log.textMatrix(1, 4), QStringLiteral("12.50"));
+
+    // Shipping it asks first.
+    press(QStringLiteral("Command_Send"));
+    AssetList& picker = window->shipmentView()->shippingList().picker();
+    for (QComboBox* c : {picker.Combo_asset_category, picker.Combo_asset_equipment}) {
+        c->setCurrentIndex(c->findText(c == picker.Combo_asset_category
+                                           ? QStringLiteral("TEM Transmitter")
+                                           : QStringLiteral("Test type")));
+        emit c->activated(c->currentIndex());
+    }
+    clickRow(picker.Grid_asset, QStringLiteral("M-1"));
+    scripted.yesNo = {false};
+    press(QStringLiteral("Command_add_item_to_shipping_list"));
+    ASSERT_EQ(scripted.questions.size(), 1);
+    EXPECT_TRUE(scripted.questions[0].contains(QStringLiteral("failed its last maintenance")));
+}
+
+} // namespace
