@@ -94,7 +94,7 @@ void MaintenancePanel::enable(bool enabled) {
 void MaintenancePanel::showAsset(int asset) {
     m_asset = asset;
     m_log.clear();
-    StringTable rows{{QStringLiteral("Date"), QStringLiteral("Kind"), QStringLiteral("Result"),
+    StringTable rows{{QStringLiteral("Date"), QStringLiteral("Result"), QStringLiteral("Kind"),
                       QStringLiteral("By"), QStringLiteral("Cost"), QStringLiteral("Next"),
                       QStringLiteral("Certificate")}};
     const bool shown = asset > 0 && hasTables(m_context);
@@ -103,7 +103,7 @@ void MaintenancePanel::showAsset(int asset) {
         Store& store = m_context.session().database().store();
         m_log = read_log(store, asset);
         for (const MaintenanceEntry& e : m_log)
-            rows.push_back({format_date(e.done), e.kind, e.result, e.by,
+            rows.push_back({format_date(e.done), e.result, e.kind, e.by,
                             e.cost ? QString::number(*e.cost, 'f', 2) : QString(),
                             format_date(e.next), e.certificateName});
         const Interval interval = interval_of(store, asset);
@@ -113,12 +113,12 @@ void MaintenancePanel::showAsset(int asset) {
         Text_asset_interval->setValue(interval.own ? interval.days : 0);
     }
     Grid_maintenance->replaceTable(std::move(rows));
-    for (const auto& [column, twips] : {std::pair{0, 1350}, {1, 1300}, {2, 1000}})
+    for (const auto& [column, twips] : {std::pair{0, 1300}, {1, 950}, {2, 1200}})
         Grid_maintenance->setColWidth(column, twips);
     // Failed entries stand out.
     for (size_t r = 0; r < m_log.size(); ++r)
         if (m_log[r].result == maintenanceResult::failed)
-            Grid_maintenance->setCellBackColor(static_cast<int>(r) + 1, 2, {0xf4, 0xc7, 0xc3});
+            Grid_maintenance->setCellBackColor(static_cast<int>(r) + 1, 1, {0xf4, 0xc7, 0xc3});
 }
 
 void MaintenancePanel::Command_set_asset_interval_Click() {

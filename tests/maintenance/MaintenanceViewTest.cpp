@@ -90,7 +90,7 @@ TEST_F(MaintenanceView, RecordedByKeysFromTheAttentionView) {
     emit window->requests().assetRequested(1);
     FlexGrid& log = *window->maintenancePanel()->Grid_maintenance;
     ASSERT_EQ(log.rows(), 2);
-    EXPECT_EQ(log.textMatrix(1, 2), QStringLiteral("Failed"));
+    EXPECT_EQ(log.textMatrix(1, 1), QStringLiteral("Failed"));
     EXPECT_EQ(log.textMatrix(1, 4), QStringLiteral("12.50"));
 
     // Shipping it asks first.
