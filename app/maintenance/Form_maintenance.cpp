@@ -110,7 +110,9 @@ Form_maintenance::Form_maintenance(ViewContext& context, int asset, QWidget* par
     auto* certificate = new QHBoxLayout;
     certificate->addWidget(Text_maintenance_certificate);
     certificate->addWidget(choose);
-    form->addRow(QStringLiteral("Cer&tificate"), certificate);
+    auto* certificateLabel = new QLabel(QStringLiteral("Cer&tificate"), this);
+    certificateLabel->setBuddy(Text_maintenance_certificate);
+    form->addRow(certificateLabel, certificate);
     form->addRow(QStringLiteral("Ne&xt maintenance"), Text_maintenance_next);
     form->addRow(QString(), Label_maintenance_interval);
     const OkCancel buttons = okCancelButtons(this);

@@ -580,11 +580,9 @@ void Form_main::recordMaintenance(int asset) {
         if (ui().runModal(dialog) != QDialog::Accepted)
             return;
         // What shows the asset's maintenance shows it anew.
-        if (m_assetView->isVisibleTo(this)) {
-            m_maintenancePanel->showAsset(m_state.current_asset_id);
-            mark_failed_maintenance(*m_assetView->assetList().Grid_asset,
-                                    m_session->database().store());
-        }
+        // The list read again: the asset's next date and its mark change.
+        if (m_assetView->isVisibleTo(this))
+            m_assetView->assetList().load_asset_list();
         if (m_attentionView->isVisibleTo(this))
             m_attentionView->Command_Attention_Click();
     })();
