@@ -56,6 +56,7 @@ bench: deps
 	$(BUILD)-bench/bench/large_bench
 	tools/with-postgres $(BUILD)-bench/bench/import_bench
 	tools/with-postgres $(BUILD)-bench/bench/server_photo_bench
+	tools/with-postgres $(BUILD)-bench/bench/certificate_bench
 	tools/with-postgres $(BUILD)-bench/bench/desks_bench
 
 format:

@@ -20,6 +20,7 @@
 #include "Frame_shipment.h"
 #include "InstantUi.h"
 #include "LargeWindow.h"
+#include "MaintenanceTables.h"
 #include "RecordSearch.h"
 #include "SampleDatabase.h"
 #include "SchemaBuilder.h"
@@ -288,5 +289,6 @@ BENCHMARK(Return1000TickedLines)->Unit(benchmark::kMillisecond)->Iterations(2);
 int main(int argc, char** argv) {
     enableBookings();
     enableStocktakes();
+    enableMaintenance();
     return gearlog::bench::runWidgetBenchmarks(argc, argv, folder().path(), [] { showView(); });
 }
