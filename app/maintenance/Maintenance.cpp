@@ -303,6 +303,20 @@ QHash<int, LastMaintenance> last_maintenance_of(Store& store, const std::vector<
     return last;
 }
 
+std::vector<QStringList> last_maintenance_cells(Store& store, const std::vector<int>& assets) {
+    const QHash<int, LastMaintenance> last = has_maintenance_tables(store)
+                                                 ? last_maintenance_of(store, assets)
+                                                 : QHash<int, LastMaintenance>();
+    std::vector<QStringList> cells;
+    cells.reserve(assets.size());
+    for (const int asset : assets) {
+        const auto it = last.constFind(asset);
+        cells.push_back(it == last.cend() ? QStringList{QString(), QString()}
+                                          : QStringList{format_date(it->done), it->result});
+    }
+    return cells;
+}
+
 QStringList maintenance_problems(Store& store) {
     QStringList problems;
     if (!has_maintenance_tables(store))

@@ -107,6 +107,10 @@ struct LastMaintenance {
     QString result;
 };
 QHash<int, LastMaintenance> last_maintenance_of(Store& store, const std::vector<int>& assets);
+// The same as report cells, a row for each asset in order: the date
+// (dd-mmm-yyyy) and the result, empty for an asset with no entry or a
+// database without the log.
+std::vector<QStringList> last_maintenance_cells(Store& store, const std::vector<int>& assets);
 
 // What is wrong with the log: a certificate whose stored bytes disagree
 // with the size or hash recorded for it.

@@ -43,8 +43,9 @@ QString equipment_report_sql(int category, int equipment) {
     // The fields the report shows, not every field: a report of every
     // asset reads no more than it must.
     QString sql = QStringLiteral(
-        "SELECT CategoryID, EquipmentID, ModelNumber, SerialNumber, DateAcquired, PurchasePrice, "
-        "ReplacementCost, Valuation, AccountID, ShipmentID, StatusID, Table_Asset.Comments FROM "
+        "SELECT Table_Asset.ID, CategoryID, EquipmentID, ModelNumber, SerialNumber, DateAcquired, "
+        "PurchasePrice, ReplacementCost, Valuation, AccountID, ShipmentID, StatusID, "
+        "Table_Asset.Comments FROM "
         "[Table_Equipment] INNER JOIN [Table_Asset] ON [Table_Equipment].ID = "
         "[Table_Asset].EquipmentID");
     if (category == -1 && equipment == -1)
@@ -99,7 +100,7 @@ EquipmentReport build_equipment_report(Session& session, const EquipmentReportFi
                serial = f("SerialNumber"), acquired = f("DateAcquired"), price = f("PurchasePrice"),
                replacement = f("ReplacementCost"), customs = f("Valuation"),
                account = f("AccountID"), shipment = f("ShipmentID"), status = f("StatusID"),
-               comment = f("Comments");
+               comment = f("Comments"), key = f("ID");
     EquipmentReport report;
     for (assets.moveFirst(); !assets.eof(); assets.moveNext()) {
         const QString office = addresses(assets.value(account));
@@ -127,6 +128,7 @@ EquipmentReport build_equipment_report(Session& session, const EquipmentReportFi
         report.purchase += p.toDouble();
         report.replacement += r.toDouble();
         report.customs += c.toDouble();
+        report.assets.push_back(assets.value(key).toInt());
         report.rows.push_back({QString::number(report.rows.size() + 1),
                                categories(assets.value(category)), equipment(assets.value(type)),
                                assets.value(model).toString(), assets.value(serial).toString(),

@@ -24,6 +24,7 @@ struct EquipmentReportFilter {
 // the three money columns over them.
 struct EquipmentReport {
     StringTable rows;
+    std::vector<int> assets; // the asset of each row
     double purchase = 0, replacement = 0, customs = 0;
 };
 

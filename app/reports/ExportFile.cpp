@@ -1,8 +1,8 @@
 #include "ExportFile.h"
 
 #include "RecordHelpers.h"
-#include "SheetWrite.h"
 #include "Session.h"
+#include "SheetWrite.h"
 #include "UiServices.h"
 
 #include <QDir>

@@ -11,6 +11,7 @@
 #include "ViewContext.h"
 #include "ViewParts.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -110,15 +111,22 @@ void Frame_report::display_equipment_report() {
     filter.location = filterKey(*Combo_report_address);
     // Built before anything is cleared: a failure leaves the last report.
     EquipmentReport report = build_equipment_report(m_context.session(), filter);
+    QStringList headings = equipment_report_headings();
+    if (Check_report_extra && Check_report_extra->isChecked()) {
+        const std::vector<QStringList> extra = m_extraCells(report.assets);
+        for (size_t r = 0; r < report.rows.size() && r < extra.size(); ++r)
+            report.rows[r] << extra[r];
+        headings << m_extraHeadings;
+    }
 
     FlexGrid& grid = *Grid_asset_shipment;
+    grid.setCols(static_cast<int>(headings.size()) + 1);
     const int rows = static_cast<int>(report.rows.size());
     const int width = (grid.widthTwips() - grid.colWidth(0) - 350) / 4;
     for (int c = 1; c < grid.cols(); ++c) {
         grid.setColWidth(c, width);
         grid.setColAlignment(c, Qt::AlignLeft);
     }
-    QStringList headings = equipment_report_headings();
     headings.prepend(QString());
     report.rows.insert(report.rows.begin(), headings);
     grid.replaceTable(std::move(report.rows));
@@ -139,6 +147,17 @@ void Frame_report::display_equipment_report() {
             .arg(report.purchase, 0, 'f', 2)
             .arg(report.replacement, 0, 'f', 2)
             .arg(report.customs, 0, 'f', 2));
+}
+
+void Frame_report::addColumns(const QString& caption, const QStringList& headings,
+                              ExtraCells cells) {
+    Check_report_extra = new QCheckBox(caption, this);
+    Check_report_extra->setObjectName(QStringLiteral("Check_report_extra"));
+    Check_report_extra->setGeometry(830, 47, 240, 24);
+    m_extraHeadings = headings;
+    m_extraCells = std::move(cells);
+    connect(Check_report_extra, &QCheckBox::toggled, this,
+            guarded([this] { display_equipment_report(); }));
 }
 
 void Frame_report::Grid_asset_shipment_Click() {

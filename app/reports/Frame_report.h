@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QFrame>
+#include <QStringList>
+#include <functional>
+#include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -29,6 +33,11 @@ public:
     void Command_show_Click();
 
     FlexGrid* grid() { return Grid_asset_shipment; }
+    // Columns a feature adds after the report's own, shown while the box
+    // captioned `caption` is ticked: their headings, and the cells of each
+    // listed asset (a row each, in the assets' order).
+    using ExtraCells = std::function<std::vector<QStringList>(const std::vector<int>& assets)>;
+    void addColumns(const QString& caption, const QStringList& headings, ExtraCells cells);
     AssetList& filters() { return *m_filters; }
 
 private:
@@ -40,6 +49,9 @@ private:
     QTextEdit* rtf_shipping_history;
     QPushButton* Command_show;
     QLabel* Label_report_totals;
+    QCheckBox* Check_report_extra = nullptr;
+    QStringList m_extraHeadings;
+    ExtraCells m_extraCells;
 };
 
 } // namespace gearlog

@@ -25,6 +25,7 @@
 #include "Frame_stocktake.h"
 #include "FreedMemory.h"
 #include "LastSeenLabel.h"
+#include "Maintenance.h"
 #include "MaintenancePanel.h"
 #include "MaintenanceTables.h"
 #include "RtfCodec.h"
@@ -225,6 +226,12 @@ void Form_main::buildFrames() {
     m_assetView->assetList().listed = [this](FlexGrid& grid) {
         guarded([&] { mark_failed_maintenance(grid, m_session->database().store()); })();
     };
+    m_reportView->addColumns(QStringLiteral("Show last maintenance"),
+                             {QStringLiteral("Last Maintenance"), QStringLiteral("Last Result")},
+                             [this](const std::vector<int>& assets) {
+                                 return last_maintenance_cells(m_session->database().store(),
+                                                               assets);
+                             });
     connect(m_requests, &ViewRequests::maintenanceRequested, this,
             [this](int asset) { recordMaintenance(asset); });
     // A booking becomes a new shipment: saved, it marks the booking.

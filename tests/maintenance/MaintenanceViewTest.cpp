@@ -7,14 +7,17 @@
 #include "Form_main.h"
 #include "Frame_asset.h"
 #include "Frame_attention.h"
+#include "Frame_report.h"
 #include "Frame_shipment.h"
 #include "Maintenance.h"
 #include "MaintenancePanel.h"
 #include "MaintenanceTables.h"
 #include "OpenWindow.h"
 #include "ShippingList.h"
+#include "TypedText.h"
 #include "ViewRequests.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 
@@ -51,6 +54,15 @@ protected:
             [&] { return !view.Label_attention[4]->text().contains(QStringLiteral("reading")); },
             10000));
         return view;
+    }
+    // The test type in a list's filters.
+    static void choose(AssetList& list) {
+        for (QComboBox* c : {list.Combo_asset_category, list.Combo_asset_equipment}) {
+            c->setCurrentIndex(c->findText(c == list.Combo_asset_category
+                                               ? QStringLiteral("TEM Transmitter")
+                                               : QStringLiteral("Test type")));
+            emit c->activated(c->currentIndex());
+        }
     }
     std::unique_ptr<FreshDatabase> db;
 };
@@ -93,15 +105,21 @@ TEST_F(MaintenanceView, RecordedByKeysFromTheAttentionView) {
     EXPECT_EQ(log.textMatrix(1, 1), QStringLiteral("Failed"));
     EXPECT_EQ(log.textMatrix(1, 4), QStringLiteral("12.50"));
 
+    // The equipment report shows the last maintenance when asked to.
+    press(child<QPushButton>(QStringLiteral("Command_report_0")));
+    Frame_report& report = *window->reportView();
+    choose(report.filters());
+    child<QCheckBox>(QStringLiteral("Check_report_extra"))->click();
+    FlexGrid& rows = *report.grid();
+    ASSERT_EQ(rows.cols(), 15);
+    EXPECT_EQ(rows.textMatrix(0, 13), QStringLiteral("Last Maintenance"));
+    EXPECT_EQ(rows.textMatrix(1, 13), format_date(QDate::currentDate()));
+    EXPECT_EQ(rows.textMatrix(1, 14), QStringLiteral("Failed"));
+
     // Shipping it asks first.
     press(QStringLiteral("Command_Send"));
     AssetList& picker = window->shipmentView()->shippingList().picker();
-    for (QComboBox* c : {picker.Combo_asset_category, picker.Combo_asset_equipment}) {
-        c->setCurrentIndex(c->findText(c == picker.Combo_asset_category
-                                           ? QStringLiteral("TEM Transmitter")
-                                           : QStringLiteral("Test type")));
-        emit c->activated(c->currentIndex());
-    }
+    choose(picker);
     clickRow(picker.Grid_asset, QStringLiteral("M-1"));
     scripted.yesNo = {false};
     press(QStringLiteral("Command_add_item_to_shipping_list"));
