@@ -2,6 +2,7 @@
 // gearlog-admin do (read from its file, stored in one command), on a file
 // and, beside a server (make bench runs it through tools/with-postgres), on
 // a private server database; with the time and the memory above the start.
+#include "BenchSupport.h"
 #include "DatabaseCreation.h"
 #include "Maintenance.h"
 #include "MaintenanceTables.h"
@@ -67,17 +68,7 @@ int main(int argc, char** argv) {
     const long start = residentKilobytes("VmRSS:");
     QTemporaryDir dir;
     const QString certificate = dir.filePath(QStringLiteral("certificate.pdf"));
-    {
-        // Noise, as a scanned certificate is: nothing on the way shrinks it.
-        QFile out(certificate);
-        out.open(QIODevice::WriteOnly);
-        QByteArray block(1 << 20, Qt::Uninitialized);
-        QRandomGenerator random(5);
-        for (int mb = 0; mb < 20; ++mb) {
-            random.fillRange(reinterpret_cast<quint32*>(block.data()), block.size() / 4);
-            out.write(block);
-        }
-    }
+    bench::writeNoiseFile(certificate, 20, 5);
     const QString file = dir.filePath(QStringLiteral("certificates.gearlog"));
     createDatabaseFile(file);
     measure("a file", openFileStore(file), certificate, start);

@@ -3,6 +3,7 @@
 // and the program's peak resident memory. Run beside a server (make bench
 // runs it through tools/with-postgres); a private database is made and
 // dropped.
+#include "BenchSupport.h"
 #include "BinaryField.h"
 #include "ConnectionString.h"
 #include "SchemaBuilder.h"
@@ -75,17 +76,7 @@ int main(int argc, char** argv) {
     }
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("large.jpg"));
-    {
-        // Noise, as a compressed photograph is: nothing on the way shrinks it.
-        QFile out(file);
-        out.open(QIODevice::WriteOnly);
-        QByteArray block(1 << 20, Qt::Uninitialized);
-        QRandomGenerator random(5);
-        for (qint64 written = 0; written < pictureBytes; written += block.size()) {
-            random.fillRange(reinterpret_cast<quint32*>(block.data()), block.size() / 4);
-            out.write(block);
-        }
-    }
+    bench::writeNoiseFile(file, static_cast<int>(pictureBytes >> 20), 5);
     const bench::ScratchServerDatabase target(server, QStringLiteral("gearlog_photo"));
     buildSchema(*openServerStore(target.connection()));
     measure(target.connection(), file);

@@ -6,27 +6,28 @@ namespace gearlog {
 
 namespace {
 
-FieldDef field(const char* name, FieldType type, bool required = false, int size = 0) {
-    return {QString::fromLatin1(name), type, size, required,
-            type == FieldType::Memo || (type == FieldType::Text && !required)};
-}
-
 TableDef makeBookingTable() {
     return {QStringLiteral("Table_booking"),
-            {field("ID", FieldType::Long, true), field("Name", FieldType::Text, true, 255),
-             field("ReceiverContactID", FieldType::Long),
-             field("ReceiverAddressID", FieldType::Long), field("DateLeaves", FieldType::Date),
-             field("DateBack", FieldType::Date), field("Purpose", FieldType::Text, false, 255),
-             field("Comments", FieldType::Memo), field("State", FieldType::Text, true, 20),
-             field("ShipmentID", FieldType::Long)},
+            {feature_field("ID", FieldType::Long, true),
+             feature_field("Name", FieldType::Text, true, 255),
+             feature_field("ReceiverContactID", FieldType::Long),
+             feature_field("ReceiverAddressID", FieldType::Long),
+             feature_field("DateLeaves", FieldType::Date),
+             feature_field("DateBack", FieldType::Date),
+             feature_field("Purpose", FieldType::Text, false, 255),
+             feature_field("Comments", FieldType::Memo),
+             feature_field("State", FieldType::Text, true, 20),
+             feature_field("ShipmentID", FieldType::Long)},
             {{QStringLiteral("ID"), true}, {QStringLiteral("DateLeaves"), false}}};
 }
 
 TableDef makeLineTable() {
     return {QStringLiteral("Table_bookingline"),
-            {field("ID", FieldType::Long, true), field("BookingID", FieldType::Long, true),
-             field("EquipmentID", FieldType::Long, true), field("Quantity", FieldType::Long, true),
-             field("AssetID", FieldType::Long)},
+            {feature_field("ID", FieldType::Long, true),
+             feature_field("BookingID", FieldType::Long, true),
+             feature_field("EquipmentID", FieldType::Long, true),
+             feature_field("Quantity", FieldType::Long, true),
+             feature_field("AssetID", FieldType::Long)},
             {{QStringLiteral("ID"), true},
              {QStringLiteral("BookingID"), false},
              {QStringLiteral("EquipmentID"), false}}};

@@ -37,6 +37,11 @@ void addFeatureTables(const QString& feature, std::vector<TableDef> tables,
     all.indexes.insert(all.indexes.end(), indexes.begin(), indexes.end());
 }
 
+FieldDef feature_field(const char* name, FieldType type, bool required, int size) {
+    return {QString::fromLatin1(name), type, size, required,
+            type == FieldType::Memo || (type == FieldType::Text && !required)};
+}
+
 std::vector<FeatureIndex> featureIndexes() {
     const std::lock_guard lock(featuresMutex);
     return features().indexes;

@@ -18,6 +18,9 @@ namespace gearlog {
 struct FeatureIndex {
     QString name, table, definition; // "(Columns) [WHERE ...]"
 };
+// A field of a feature's table: an optional text may be empty, a memo
+// always.
+FieldDef feature_field(const char* name, FieldType type, bool required = false, int size = 0);
 void addFeatureTables(const QString& feature, std::vector<TableDef> tables,
                       std::vector<ReferenceDef> references = {},
                       std::vector<FeatureIndex> indexes = {});

@@ -6,22 +6,20 @@ namespace gearlog {
 
 namespace {
 
-FieldDef field(const char* name, FieldType type, bool required = false, int size = 0) {
-    return {QString::fromLatin1(name), type, size, required,
-            type == FieldType::Memo || (type == FieldType::Text && !required)};
-}
-
 TableDef makeKindTable() {
     return {QStringLiteral("Table_maintenancekind"),
-            {field("ID", FieldType::Long, true), field("Name", FieldType::Text, true, 255)},
+            {feature_field("ID", FieldType::Long, true),
+             feature_field("Name", FieldType::Text, true, 255)},
             {{QStringLiteral("ID"), true}, {QStringLiteral("Name"), false}}};
 }
 
 TableDef makePlanTable() {
     return {QStringLiteral("Table_maintenanceplan"),
-            {field("ID", FieldType::Long, true), field("EquipmentID", FieldType::Long),
-             field("AssetID", FieldType::Long), field("IntervalDays", FieldType::Long, true),
-             field("KindID", FieldType::Long)},
+            {feature_field("ID", FieldType::Long, true),
+             feature_field("EquipmentID", FieldType::Long),
+             feature_field("AssetID", FieldType::Long),
+             feature_field("IntervalDays", FieldType::Long, true),
+             feature_field("KindID", FieldType::Long)},
             {{QStringLiteral("ID"), true},
              {QStringLiteral("EquipmentID"), false},
              {QStringLiteral("AssetID"), false}}};
@@ -29,15 +27,19 @@ TableDef makePlanTable() {
 
 TableDef makeLogTable() {
     return {QStringLiteral("Table_maintenance"),
-            {field("ID", FieldType::Long, true), field("AssetID", FieldType::Long, true),
-             field("DateDone", FieldType::Date, true), field("KindID", FieldType::Long),
-             field("DoneBy", FieldType::Text, false, 255), field("ContactID", FieldType::Long),
-             field("Result", FieldType::Text, true, 20), field("Cost", FieldType::Double),
-             field("Notes", FieldType::Memo), field("NextDate", FieldType::Date),
-             field("CertificateName", FieldType::Text, false, 255),
-             field("CertificateSize", FieldType::Long),
-             field("CertificateHash", FieldType::Text, false, 64),
-             field("Certificate", FieldType::LongBinary)},
+            {feature_field("ID", FieldType::Long, true),
+             feature_field("AssetID", FieldType::Long, true),
+             feature_field("DateDone", FieldType::Date, true),
+             feature_field("KindID", FieldType::Long),
+             feature_field("DoneBy", FieldType::Text, false, 255),
+             feature_field("ContactID", FieldType::Long),
+             feature_field("Result", FieldType::Text, true, 20),
+             feature_field("Cost", FieldType::Double), feature_field("Notes", FieldType::Memo),
+             feature_field("NextDate", FieldType::Date),
+             feature_field("CertificateName", FieldType::Text, false, 255),
+             feature_field("CertificateSize", FieldType::Long),
+             feature_field("CertificateHash", FieldType::Text, false, 64),
+             feature_field("Certificate", FieldType::LongBinary)},
             {{QStringLiteral("ID"), true}}};
 }
 

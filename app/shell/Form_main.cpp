@@ -310,7 +310,7 @@ void Form_main::buildFrames() {
                 [this]() -> FlexGrid* {
                     // The log saves from its own menu; the asset grid has none.
                     FlexGrid* log = m_maintenancePanel->grid();
-                    return log->hasFocus() ? log : nullptr;
+                    return focusWidget() == log ? log : nullptr;
                 },
                 {},
                 [this] {

@@ -6,29 +6,30 @@ namespace gearlog {
 
 namespace {
 
-FieldDef field(const char* name, FieldType type, bool required = false, int size = 0) {
-    return {QString::fromLatin1(name), type, size, required,
-            type == FieldType::Memo || (type == FieldType::Text && !required)};
-}
-
 TableDef makeStocktakeTable() {
-    return {QStringLiteral("Table_stocktake"),
-            {field("ID", FieldType::Long, true), field("Name", FieldType::Text, true, 255),
-             field("AddressID", FieldType::Long, true), field("CategoryID", FieldType::Long),
-             field("EquipmentID", FieldType::Long), field("DateTaken", FieldType::Date),
-             field("StartedBy", FieldType::Text, false, 255),
-             field("State", FieldType::Text, true, 20), field("DateApplied", FieldType::Date),
-             field("Comments", FieldType::Memo)},
-            {{QStringLiteral("ID"), true}, {QStringLiteral("AddressID"), false}}};
+    return {
+        QStringLiteral("Table_stocktake"),
+        {feature_field("ID", FieldType::Long, true),
+         feature_field("Name", FieldType::Text, true, 255),
+         feature_field("AddressID", FieldType::Long, true),
+         feature_field("CategoryID", FieldType::Long),
+         feature_field("EquipmentID", FieldType::Long), feature_field("DateTaken", FieldType::Date),
+         feature_field("StartedBy", FieldType::Text, false, 255),
+         feature_field("State", FieldType::Text, true, 20),
+         feature_field("DateApplied", FieldType::Date), feature_field("Comments", FieldType::Memo)},
+        {{QStringLiteral("ID"), true}, {QStringLiteral("AddressID"), false}}};
 }
 
 TableDef makeScanTable() {
     return {QStringLiteral("Table_stocktakescan"),
-            {field("ID", FieldType::Long, true), field("StocktakeID", FieldType::Long, true),
-             field("Code", FieldType::Text, false, 255), field("AssetID", FieldType::Long),
-             field("Result", FieldType::Text, true, 20),
-             field("Place", FieldType::Text, false, 255), field("DateScanned", FieldType::Date),
-             field("ScannedBy", FieldType::Text, false, 255)},
+            {feature_field("ID", FieldType::Long, true),
+             feature_field("StocktakeID", FieldType::Long, true),
+             feature_field("Code", FieldType::Text, false, 255),
+             feature_field("AssetID", FieldType::Long),
+             feature_field("Result", FieldType::Text, true, 20),
+             feature_field("Place", FieldType::Text, false, 255),
+             feature_field("DateScanned", FieldType::Date),
+             feature_field("ScannedBy", FieldType::Text, false, 255)},
             {{QStringLiteral("ID"), true},
              {QStringLiteral("StocktakeID"), false},
              {QStringLiteral("AssetID"), false}}};

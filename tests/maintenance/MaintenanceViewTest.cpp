@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 
 using namespace gearlog;
 using namespace gearlog::test;
@@ -104,6 +105,14 @@ TEST_F(MaintenanceView, RecordedByKeysFromTheAttentionView) {
     ASSERT_EQ(log.rows(), 2);
     EXPECT_EQ(log.textMatrix(1, 1), QStringLiteral("Failed"));
     EXPECT_EQ(log.textMatrix(1, 4), QStringLiteral("12.50"));
+    // Its menu saves the log as a workbook.
+    QTest::mouseClick(log.viewport(), Qt::RightButton, {},
+                      log.visualRect(log.model()->index(0, 0)).center());
+    window->mnuPopup()->hide();
+    const QString workbook = db->location() + QStringLiteral(".xlsx");
+    scripted.files.push_back(workbook);
+    window->mnuExcel_Click();
+    EXPECT_TRUE(QFile::exists(workbook));
 
     // The equipment report shows the last maintenance when asked to.
     press(child<QPushButton>(QStringLiteral("Command_report_0")));
