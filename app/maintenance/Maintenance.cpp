@@ -187,6 +187,9 @@ int record_maintenance(Database& db, MaintenanceEntry e,
         throw MaintenanceRefused(
             QStringLiteral("The result is one of Passed, Adjusted or Failed, not \"%1\"")
                 .arg(e.result));
+    if (certificate && certificate->bytes.isEmpty())
+        throw MaintenanceRefused(
+            QStringLiteral("The certificate %1 is empty").arg(certificate->name));
     if (certificate && certificate->bytes.size() > largestCertificate)
         throw MaintenanceRefused(
             QStringLiteral("The certificate %1 is larger than 20 MB").arg(certificate->name));
@@ -205,7 +208,7 @@ int record_maintenance(Database& db, MaintenanceEntry e,
                         {logField("Cost"), e.cost ? QVariant(*e.cost) : QVariant()},
                         {logField("Notes"), e.notes},
                         {logField("NextDate"), e.next.isValid() ? dayStart(e.next) : QVariant()}};
-    if (certificate && !certificate->bytes.isEmpty())
+    if (certificate)
         values.insert(values.end(), {{logField("CertificateName"), certificate->name.left(255)},
                                      {logField("CertificateSize"), certificate->bytes.size()},
                                      {logField("CertificateHash"), sha256(certificate->bytes)},

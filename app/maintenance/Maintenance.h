@@ -76,7 +76,8 @@ struct Certificate {
 // added to the list, the entry written with its certificate, and the
 // asset's next scheduled maintenance set to `entry.next` when it is valid.
 // Refused (MaintenanceRefused) for an asset that is gone, no date done, a
-// result not of maintenance_results(), or a certificate over 20 MB.
+// result not of maintenance_results(), or a certificate that is empty or
+// over 20 MB.
 // Returns the entry's key.
 int record_maintenance(Database& db, MaintenanceEntry entry,
                        const std::optional<Certificate>& certificate);

@@ -106,6 +106,10 @@ TEST_P(MaintenanceLog, CertificatesComeBackWholeAndARefusalWritesNothing) {
                                                  QByteArray(largestCertificate + 1, 'x')});
               }),
               QString());
+    EXPECT_EQ(failureOf([&] {
+                  record_maintenance(db(), newKind, Certificate{QStringLiteral("empty.pdf"), {}});
+              }),
+              QStringLiteral("The certificate empty.pdf is empty"));
     MaintenanceEntry gone = newKind;
     gone.asset = 99;
     EXPECT_EQ(failureOf([&] { record_maintenance(db(), gone, std::nullopt); }),
