@@ -120,6 +120,13 @@ void RowWriter::flush() {
     flushDeletes();
 }
 
+quint64 RowWriter::fieldMask(const ColumnValues& values) const {
+    quint64 mask = 0;
+    for (const ColumnValue& v : values)
+        mask |= quint64(1) << (fieldPosition(m_table, v.field) % 64);
+    return mask;
+}
+
 size_t RowWriter::runEnd(const std::vector<Pending>& rows, size_t first) {
     size_t last = first + 1;
     while (last < rows.size() && sameFields(rows[last].values, rows[first].values))
@@ -227,8 +234,26 @@ QHash<int, Row> RowWriter::readHeld(const std::vector<Pending>& rows) {
 void RowWriter::flushUpdates() {
     if (m_updates.empty())
         return;
-    const std::vector<Pending> rows = std::exchange(m_updates, {});
+    std::vector<Pending> rows = std::exchange(m_updates, {});
     const QHash<int, Row> stored = readHeld(rows);
+    // Only what changes is written: a field left as it is costs its indexes
+    // and the search's triggers nothing, and a row left whole no statement.
+    // Rows that write the same fields then go together, in one statement;
+    // a command that renames keys keeps its order.
+    bool renames = false;
+    for (Pending& p : rows) {
+        const Row& before = *stored.constFind(p.key);
+        std::erase_if(p.values, [&](const ColumnValue& v) {
+            return !isBinary(v) && same_stored_value(before[fieldPosition(m_table, v.field)],
+                                                     v.value, v.field->type);
+        });
+        renames = renames || std::any_of(p.values.begin(), p.values.end(), isKey);
+    }
+    std::erase_if(rows, [](const Pending& p) { return p.values.empty(); });
+    if (!renames)
+        std::stable_sort(rows.begin(), rows.end(), [this](const Pending& a, const Pending& b) {
+            return fieldMask(a.values) < fieldMask(b.values);
+        });
     QList<int> touched;
     for (size_t first = 0, last = 0; first < rows.size(); first = last) {
         last = runEnd(rows, first);

@@ -60,7 +60,8 @@ public:
     void insert(int key, ColumnValues values);
     // `held`: the fields as the desk read them, compared with the store
     // (empty: the command holds the row already and compares nothing).
-    // `values`: the fields to write; a new ID among them renames the row.
+    // `values`: the fields to write (those the store holds already are
+    // left as they are); a new ID among them renames the row.
     void update(int key, ColumnValues held, ColumnValues values);
     void remove(int key, ColumnValues held);
     void flush();
@@ -81,6 +82,8 @@ private:
     // The end of the run of rows from `first` that write the same fields:
     // one statement writes them.
     static size_t runEnd(const std::vector<Pending>& rows, size_t first);
+    // The fields a row writes, as bits by position: rows alike sort together.
+    quint64 fieldMask(const ColumnValues& values) const;
 
     Database& m_db;
     const TableDef& m_table;
