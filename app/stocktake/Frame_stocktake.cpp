@@ -172,6 +172,10 @@ void Frame_stocktake::Command_Stocktake_Click() {
     if (Text_stocktake_date->text().isEmpty())
         Text_stocktake_date->setText(format_date(QDate::currentDate()));
     showChosen();
+    // Opened or started, the view takes the scanner's keys at once; a
+    // stocktake chosen in the list leaves the focus there.
+    if (Text_scan->isEnabled())
+        Text_scan->setFocus();
 }
 
 void Frame_stocktake::showChosen() {
@@ -218,8 +222,6 @@ void Frame_stocktake::showChosen() {
         takeScans(scans);
     }
     showCounts();
-    if (open)
-        Text_scan->setFocus();
 }
 
 void Frame_stocktake::takeScans(const std::vector<Scan>& scans) {
