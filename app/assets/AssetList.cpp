@@ -102,6 +102,7 @@ AssetList::AssetList(ViewContext& context, int index, QWidget* view, const Layou
     connect(Grid_asset, &FlexGrid::RowChanged, this, guarded([this] { Grid_asset_Click(); }));
     if (index == 0) {
         auto* menu = new QMenu(Grid_asset);
+        m_gridMenu = menu;
         menu->setObjectName(QStringLiteral("mnuAssetGrid"));
         QAction* labels = menu->addAction(QStringLiteral("Print Labels..."));
         labels->setObjectName(QStringLiteral("mnuPrintLabels"));

@@ -6,6 +6,7 @@
 
 class QComboBox;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QWidget;
 
@@ -71,6 +72,9 @@ public:
     // (the list empty) when the type is gone.
     bool showEquipment(int type);
 
+    // The asset grid's own menu (index 0), which features add entries to.
+    QMenu* gridMenu() const { return m_gridMenu; }
+
     QComboBox* Combo_asset_category = nullptr;
     QComboBox* Combo_asset_equipment = nullptr;
     FlexGrid* Grid_asset = nullptr;
@@ -92,6 +96,7 @@ private:
 
     ViewContext& m_context;
     int m_index;
+    QMenu* m_gridMenu = nullptr;
 };
 
 } // namespace gearlog

@@ -232,6 +232,13 @@ void Form_main::buildFrames() {
                                  return last_maintenance_cells(m_session->database().store(),
                                                                assets);
                              });
+    QAction* recordOnGrid =
+        m_assetView->assetList().gridMenu()->addAction(QStringLiteral("Record Maintenance..."));
+    recordOnGrid->setObjectName(QStringLiteral("mnuAssetRecordMaintenance"));
+    connect(recordOnGrid, &QAction::triggered, this, [this] {
+        if (m_state.current_asset_id > 0)
+            recordMaintenance(m_state.current_asset_id);
+    });
     connect(m_requests, &ViewRequests::maintenanceRequested, this,
             [this](int asset) { recordMaintenance(asset); });
     // A booking becomes a new shipment: saved, it marks the booking.

@@ -105,6 +105,12 @@ TEST_F(MaintenanceView, RecordedByKeysFromTheAttentionView) {
     ASSERT_EQ(log.rows(), 2);
     EXPECT_EQ(log.textMatrix(1, 1), QStringLiteral("Failed"));
     EXPECT_EQ(log.textMatrix(1, 4), QStringLiteral("12.50"));
+    // The asset grid's menu records maintenance too.
+    scripted.dialogs.push_back([](QDialog& d) { return d.result(); });
+    child<QMenu>(QStringLiteral("mnuAssetGrid"))
+        ->findChild<QAction*>(QStringLiteral("mnuAssetRecordMaintenance"))
+        ->trigger();
+    EXPECT_EQ(scripted.dialogNames.size(), 2);
     // Its menu saves the log as a workbook.
     QTest::mouseClick(log.viewport(), Qt::RightButton, {},
                       log.visualRect(log.model()->index(0, 0)).center());
