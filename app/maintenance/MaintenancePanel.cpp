@@ -15,7 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStandardPaths>

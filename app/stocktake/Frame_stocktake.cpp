@@ -3,7 +3,6 @@
 #include "ComboHelpers.h"
 #include "CommandRunner.h"
 #include "DateField.h"
-#include "EngineError.h"
 #include "ExportFile.h"
 #include "FlexGrid.h"
 #include "Session.h"
@@ -16,7 +15,6 @@
 #include "ViewRequests.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPdfWriter>
