@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPdfWriter>
 #include <QPushButton>
+#include <QSet>
 #include <QTextDocument>
 
 namespace gearlog {
@@ -182,18 +183,6 @@ void Frame_stocktake::showChosen() {
     m_scans.clear();
     m_missing.clear();
     m_lastScan = 0;
-    Grid_stocktake->setRows(1);
-    Grid_stocktake->replaceTable({scanHeadings});
-    Grid_missing->replaceTable({{QStringLiteral("Asset"), QStringLiteral("Equipment"),
-                                 QStringLiteral("Model"), QStringLiteral("Serial")}});
-    // In twips: the codes and places wide enough to read.
-    for (const auto& [grid, widths] :
-         {std::pair{Grid_stocktake, std::vector<int>{1000, 1600, 750, 1800, 1200, 1400, 1150}},
-          std::pair{Grid_missing, std::vector<int>{750, 1700, 1200}}}) {
-        for (size_t c = 0; c < widths.size(); ++c)
-            grid->setColWidth(static_cast<int>(c), widths[c]);
-        grid->fitLastColumn();
-    }
     const bool open = m_stocktake && m_stocktake->state == stocktakeState::open;
     Text_scan->setEnabled(open);
     if (m_stocktake) {
@@ -205,44 +194,87 @@ void Frame_stocktake::showChosen() {
             std::max(0, Combo_stocktake_equipment->findData(s.equipment)));
         Text_stocktake_date->setText(format_date(s.date));
         // The missing: as expected now while open; as recorded once applied.
-        StringTable rows{Grid_missing->table().front()};
         std::vector<Scan> scans = read_scans(store, s.id);
-        const std::vector<Scan> missing =
-            open ? missing_of(read_expected(store, s), scans) : std::vector<Scan>{};
-        for (const Scan& m : open ? missing : scans)
-            if (m.result == ScanResult::Missing) {
-                rows.push_back(
-                    {assetText(m.asset), m.asset.equipment, m.asset.model, m.asset.serial});
-                m_missing.push_back(m.asset.id);
-            }
-        Grid_missing->replaceTable(std::move(rows));
+        for (Scan& m : open ? missing_of(read_expected(store, s), scans) : scans)
+            if (m.result == ScanResult::Missing)
+                m_missing.push_back(std::move(m.asset));
         std::erase_if(scans, [](const Scan& m) { return m.result == ScanResult::Missing; });
-        takeScans(scans);
+        m_scans = std::move(scans);
+        for (const Scan& scan : m_scans)
+            m_lastScan = std::max(m_lastScan, scan.id);
+    }
+    showAll();
+}
+
+void Frame_stocktake::showAll() {
+    StringTable scans{scanHeadings};
+    scans.reserve(m_scans.size() + 1);
+    for (auto it = m_scans.rbegin(); it != m_scans.rend(); ++it) // the newest on top
+        scans.push_back(scanCells(*it));
+    Grid_stocktake->replaceTable(std::move(scans));
+    for (size_t r = 0; r < m_scans.size(); ++r)
+        Grid_stocktake->setCellBackColor(static_cast<int>(r) + 1, resultColumn,
+                                         colourOf(m_scans[m_scans.size() - 1 - r].result));
+    StringTable missing{{QStringLiteral("Asset"), QStringLiteral("Equipment"),
+                         QStringLiteral("Model"), QStringLiteral("Serial")}};
+    missing.reserve(m_missing.size() + 1);
+    for (const ListedAsset& a : m_missing)
+        missing.push_back({assetText(a), a.equipment, a.model, a.serial});
+    Grid_missing->replaceTable(std::move(missing));
+    // In twips: the codes and places wide enough to read.
+    for (const auto& [grid, widths] :
+         {std::pair{Grid_stocktake, std::vector<int>{1000, 1600, 750, 1800, 1200, 1400, 1150}},
+          std::pair{Grid_missing, std::vector<int>{750, 1700, 1200}}}) {
+        for (size_t c = 0; c < widths.size(); ++c)
+            grid->setColWidth(static_cast<int>(c), widths[c]);
+        grid->fitLastColumn();
     }
     showCounts();
 }
 
+QStringList Frame_stocktake::scanCells(const Scan& s) {
+    return {s.at.toString(QStringLiteral("HH:mm:ss")),
+            s.code,
+            assetText(s.asset),
+            s.asset.equipment,
+            s.asset.model,
+            s.asset.serial,
+            result_name(s.result),
+            s.place};
+}
+
 void Frame_stocktake::takeScans(const std::vector<Scan>& scans) {
-    FlexGrid& grid = *Grid_stocktake;
-    for (const Scan& s : scans) {
-        grid.insertRow(1, {s.at.toString(QStringLiteral("HH:mm:ss")), s.code, assetText(s.asset),
-                           s.asset.equipment, s.asset.model, s.asset.serial, result_name(s.result),
-                           s.place});
-        grid.setCellBackColor(1, resultColumn, colourOf(s.result));
-        if (s.asset.id > 0)
-            if (const auto it = std::find(m_missing.begin(), m_missing.end(), s.asset.id);
-                it != m_missing.end()) {
+    if (scans.empty())
+        return;
+    for (const Scan& s : scans)
+        m_lastScan = std::max(m_lastScan, s.id);
+    m_scans.insert(m_scans.end(), scans.begin(), scans.end());
+    // A file of codes is shown afresh in one pass; a scan or two row by row,
+    // without reading the whole grid again.
+    if (scans.size() > 20) {
+        QSet<int> found;
+        for (const Scan& s : scans)
+            found.insert(s.asset.id);
+        std::erase_if(m_missing, [&found](const ListedAsset& a) { return found.contains(a.id); });
+        showAll();
+    } else {
+        FlexGrid& grid = *Grid_stocktake;
+        for (const Scan& s : scans) {
+            grid.insertRow(1, scanCells(s));
+            grid.setCellBackColor(1, resultColumn, colourOf(s.result));
+            const auto it =
+                std::find_if(m_missing.begin(), m_missing.end(), [&s](const ListedAsset& a) {
+                    return s.asset.id > 0 && a.id == s.asset.id;
+                });
+            if (it != m_missing.end()) {
                 Grid_missing->removeRow(static_cast<int>(it - m_missing.begin()) + 1);
                 m_missing.erase(it);
             }
-        m_lastScan = std::max(m_lastScan, s.id);
-        m_scans.push_back(s);
+        }
+        showCounts();
     }
-    if (!scans.empty()) {
-        grid.setRow(1);
-        grid.scrollToTop();
-    }
-    showCounts();
+    Grid_stocktake->setRow(1);
+    Grid_stocktake->scrollToTop();
 }
 
 void Frame_stocktake::showCounts() {

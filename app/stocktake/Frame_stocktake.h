@@ -49,7 +49,11 @@ private:
     // Records the codes as scans and shows every scan since the last shown,
     // another desk's too.
     void scan(const QStringList& codes);
+    // Shows the scans read since the last shown (this desk's and others').
     void takeScans(const std::vector<Scan>& scans);
+    // Fills both grids and the counts from what is held.
+    void showAll();
+    static QStringList scanCells(const Scan& scan);
     void showCounts();
     void openScannedAsset(const FlexGrid& grid);
     // The stocktake's result as rows of text, a heading first.
@@ -59,7 +63,7 @@ private:
     std::optional<Stocktake> m_stocktake; // the one shown
     int m_lastScan = 0;                   // the newest scan shown
     std::vector<Scan> m_scans;            // shown, in scan order
-    std::vector<int> m_missing;           // the assets of Grid_missing's rows
+    std::vector<ListedAsset> m_missing;   // the assets of Grid_missing's rows
 };
 
 } // namespace gearlog

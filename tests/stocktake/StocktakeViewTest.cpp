@@ -78,6 +78,17 @@ TEST_F(StocktakeView, ScansLoadsAppliesAndReports) {
     EXPECT_EQ(view().Label_stocktake_counts->text(),
               QStringLiteral("Expected 2   Found 1   Missing 1   Unexpected 2"));
 
+    // A longer file is shown afresh in one pass: asset 2 found among unknown codes.
+    QByteArray many = "GL-A-2\n";
+    for (int i = 0; i < 24; ++i)
+        many += "X" + QByteArray::number(i) + "\n";
+    scripted.files.push_back(writeFile(db->location() + QStringLiteral(".more"), many));
+    press(QStringLiteral("Command_load_codes"));
+    EXPECT_EQ(scans.rows(), 30);
+    EXPECT_EQ(scans.textMatrix(1, 1), QStringLiteral("X23"));
+    EXPECT_EQ(scans.textMatrix(25, 6), QStringLiteral("Found"));
+    EXPECT_EQ(view().Grid_missing->rows(), 1);
+
     scripted.yesNo.push_back(true);
     press(QStringLiteral("Command_apply_stocktake"));
     ASSERT_EQ(scripted.questions.size(), 1);
