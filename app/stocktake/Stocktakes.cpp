@@ -60,11 +60,15 @@ ListedAsset listedOf(const Row& r) {
     return {r[0].toInt(), r[1].toString(), r[2].toString(), r[3].toString()};
 }
 
-QHash<int, QString> officeNames(Store& store) {
+// The names of these offices (a database may keep thousands).
+QHash<int, QString> officeNames(Store& store, const QVariantList& offices) {
     QHash<int, QString> names;
-    for (const Row& r :
-         store.select(QStringLiteral("SELECT ID, Name FROM Table_address"), {}, {F::Long, F::Text}))
-        names.insert(r[0].toInt(), r[1].toString().trimmed());
+    each_batch(offices, [&](const QString& marks, const QVariantList& batch) {
+        for (const Row& r : store.select(
+                 QStringLiteral("SELECT ID, Name FROM Table_address WHERE ID IN (%1)").arg(marks),
+                 batch, {F::Long, F::Text}))
+            names.insert(r[0].toInt(), r[1].toString().trimmed());
+    });
     return names;
 }
 
@@ -161,12 +165,13 @@ Stocktake requireOpen(Database& db, int id) {
 }
 
 // What the stocktake's earlier scans named among these codes.
-Scanned earlierScans(Store& store, int stocktake, const QStringList& codes,
-                     const std::vector<Scan>& classed) {
+Scanned earlierScans(Store& store, int stocktake, const QStringList& codes, const Named& named) {
     QVariantList assets, texts;
-    for (const Scan& s : classed)
-        if (s.asset.id > 0)
-            assets << s.asset.id;
+    for (const int key : named.byKey.keys())
+        assets << key;
+    for (const std::vector<Row>& rows : named.bySerial)
+        if (rows.size() == 1)
+            assets << rows.front()[0];
     for (const QString& code : codes)
         texts << code;
     Scanned earlier;
@@ -220,7 +225,7 @@ QString result_name(ScanResult result) {
 
 int start_stocktake(Database& db, Stocktake s) {
     Store& store = db.store();
-    const QHash<int, QString> offices = officeNames(store);
+    const QHash<int, QString> offices = officeNames(store, {s.office});
     if (!offices.contains(s.office))
         throw EngineError(QStringLiteral("A stocktake needs an office (a location) to count"));
     if (!s.date.isValid())
@@ -368,10 +373,18 @@ std::optional<ScanResult> Scanned::first(const Scan& scan) const {
     return std::nullopt;
 }
 
-std::vector<Scan> classify_codes(Store& store, const Stocktake& stocktake, const QStringList& codes,
-                                 Scanned& earlier) {
-    const Named named = readNamed(store, codes);
-    const QHash<int, QString> offices = officeNames(store);
+namespace {
+
+std::vector<Scan> classifyNamed(Store& store, const Stocktake& stocktake, const QStringList& codes,
+                                const Named& named, Scanned& earlier) {
+    // Only the offices the named assets are kept at are looked up.
+    QVariantList kept;
+    for (const Row& r : named.byKey)
+        kept << r[4];
+    for (const std::vector<Row>& rows : named.bySerial)
+        for (const Row& r : rows)
+            kept << r[4];
+    const QHash<int, QString> offices = officeNames(store, kept);
     std::vector<Scan> scans;
     scans.reserve(static_cast<size_t>(codes.size()));
     for (const QString& code : codes) {
@@ -385,6 +398,13 @@ std::vector<Scan> classify_codes(Store& store, const Stocktake& stocktake, const
         scans.push_back(std::move(scan));
     }
     return scans;
+}
+
+} // namespace
+
+std::vector<Scan> classify_codes(Store& store, const Stocktake& stocktake, const QStringList& codes,
+                                 Scanned& earlier) {
+    return classifyNamed(store, stocktake, codes, readNamed(store, codes), earlier);
 }
 
 QStringList read_codes_file(const QString& path) {
@@ -421,11 +441,11 @@ std::vector<Scan> record_scans(Database& db, int stocktake, const QStringList& t
     Transaction transaction(db);
     Store& store = db.store();
     const Stocktake s = requireOpen(db, stocktake);
-    // Classed once to learn which assets the codes name, then against what
-    // this stocktake has seen of them, read while it is held.
-    Scanned none;
-    Scanned earlier = earlierScans(store, stocktake, codes, classify_codes(store, s, codes, none));
-    std::vector<Scan> scans = classify_codes(store, s, codes, earlier);
+    // The assets the codes name, what this stocktake has seen of them (read
+    // while it is held), then their classes.
+    const Named named = readNamed(store, codes);
+    Scanned earlier = earlierScans(store, stocktake, codes, named);
+    std::vector<Scan> scans = classifyNamed(store, s, codes, named, earlier);
     const QString by = history_author(store).who;
     const std::vector<int> keys =
         next_ids(db, stocktakeScanTable().name, static_cast<int>(scans.size()));
