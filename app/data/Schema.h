@@ -43,6 +43,9 @@ const std::vector<TableDef>& schemaTables();
 const TableDef* findTable(const QString& name);
 // A field of the table by name, any case; nullptr when it has none.
 const FieldDef* findField(const TableDef& table, const QString& name);
+inline const FieldDef* findField(const TableDef& table, const char* name) {
+    return findField(table, QString::fromLatin1(name));
+}
 // The place of one of the table's fields among them (and in a row of them all).
 inline size_t fieldPosition(const TableDef& table, const FieldDef* field) {
     return static_cast<size_t>(field - table.fields.data());

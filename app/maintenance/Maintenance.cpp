@@ -14,13 +14,6 @@ namespace {
 
 using F = FieldType;
 
-const FieldDef* logField(const char* name) {
-    return findField(maintenanceTable(), QString::fromLatin1(name));
-}
-const FieldDef* planField(const char* name) {
-    return findField(maintenancePlanTable(), QString::fromLatin1(name));
-}
-
 QString sha256(const QByteArray& bytes) {
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
@@ -108,14 +101,15 @@ void setPlan(Database& db, int equipment, int asset, int days, const QString& ki
         if (row)
             plans.remove(row->first, {});
     } else {
-        ColumnValues values{{planField("IntervalDays"), days}};
+        ColumnValues values{{findField(maintenancePlanTable(), "IntervalDays"), days}};
         if (!kind.trimmed().isEmpty())
-            values.push_back({planField("KindID"), kindNamed(db, kind)});
+            values.push_back({findField(maintenancePlanTable(), "KindID"), kindNamed(db, kind)});
         if (row) {
             plans.update(row->first, {}, std::move(values));
         } else {
-            values.push_back({planField("EquipmentID"), asset > 0 ? 0 : equipment});
-            values.push_back({planField("AssetID"), asset});
+            values.push_back(
+                {findField(maintenancePlanTable(), "EquipmentID"), asset > 0 ? 0 : equipment});
+            values.push_back({findField(maintenancePlanTable(), "AssetID"), asset});
             plans.insert(next_id(db, maintenancePlanTable().name), std::move(values));
         }
     }
@@ -199,20 +193,24 @@ int record_maintenance(Database& db, MaintenanceEntry e,
     Transaction transaction(db);
     if (!lock_row(db, QStringLiteral("Table_asset"), e.asset, RowLock::ForDelete))
         throw MaintenanceRefused(QStringLiteral("Asset %1 does not exist").arg(e.asset));
-    ColumnValues values{{logField("AssetID"), e.asset},
-                        {logField("DateDone"), dayStart(e.done)},
-                        {logField("KindID"), kindNamed(db, e.kind)},
-                        {logField("DoneBy"), e.by.trimmed().left(255)},
-                        {logField("ContactID"), e.contact},
-                        {logField("Result"), e.result},
-                        {logField("Cost"), e.cost ? QVariant(*e.cost) : QVariant()},
-                        {logField("Notes"), e.notes},
-                        {logField("NextDate"), e.next.isValid() ? dayStart(e.next) : QVariant()}};
+    ColumnValues values{
+        {findField(maintenanceTable(), "AssetID"), e.asset},
+        {findField(maintenanceTable(), "DateDone"), dayStart(e.done)},
+        {findField(maintenanceTable(), "KindID"), kindNamed(db, e.kind)},
+        {findField(maintenanceTable(), "DoneBy"), e.by.trimmed().left(255)},
+        {findField(maintenanceTable(), "ContactID"), e.contact},
+        {findField(maintenanceTable(), "Result"), e.result},
+        {findField(maintenanceTable(), "Cost"), e.cost ? QVariant(*e.cost) : QVariant()},
+        {findField(maintenanceTable(), "Notes"), e.notes},
+        {findField(maintenanceTable(), "NextDate"),
+         e.next.isValid() ? dayStart(e.next) : QVariant()}};
     if (certificate)
-        values.insert(values.end(), {{logField("CertificateName"), certificate->name.left(255)},
-                                     {logField("CertificateSize"), certificate->bytes.size()},
-                                     {logField("CertificateHash"), sha256(certificate->bytes)},
-                                     {logField("Certificate"), certificate->bytes}});
+        values.insert(
+            values.end(),
+            {{findField(maintenanceTable(), "CertificateName"), certificate->name.left(255)},
+             {findField(maintenanceTable(), "CertificateSize"), certificate->bytes.size()},
+             {findField(maintenanceTable(), "CertificateHash"), sha256(certificate->bytes)},
+             {findField(maintenanceTable(), "Certificate"), certificate->bytes}});
     const int id = next_id(db, maintenanceTable().name);
     RowWriter log(db, maintenanceTable());
     log.insert(id, std::move(values));

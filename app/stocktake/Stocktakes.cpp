@@ -20,12 +20,6 @@ namespace {
 
 using F = FieldType;
 
-const FieldDef* stocktakeField(const char* name) {
-    return findField(stocktakeTable(), QString::fromLatin1(name));
-}
-const FieldDef* scanField(const char* name) {
-    return findField(stocktakeScanTable(), QString::fromLatin1(name));
-}
 const FieldDef* assetField(const char* name) {
     return findField(*findTable(QStringLiteral("Table_asset")), QString::fromLatin1(name));
 }
@@ -197,10 +191,13 @@ Scanned earlierScans(Store& store, int stocktake, const QStringList& codes, cons
 }
 
 ColumnValues scanValues(int stocktake, const Scan& s) {
-    return {{scanField("StocktakeID"), stocktake},   {scanField("Code"), s.code},
-            {scanField("AssetID"), s.asset.id},      {scanField("Result"), result_name(s.result)},
-            {scanField("Place"), s.place.left(255)}, {scanField("DateScanned"), s.at},
-            {scanField("ScannedBy"), s.by}};
+    return {{findField(stocktakeScanTable(), "StocktakeID"), stocktake},
+            {findField(stocktakeScanTable(), "Code"), s.code},
+            {findField(stocktakeScanTable(), "AssetID"), s.asset.id},
+            {findField(stocktakeScanTable(), "Result"), result_name(s.result)},
+            {findField(stocktakeScanTable(), "Place"), s.place.left(255)},
+            {findField(stocktakeScanTable(), "DateScanned"), s.at},
+            {findField(stocktakeScanTable(), "ScannedBy"), s.by}};
 }
 
 } // namespace
@@ -236,13 +233,13 @@ int start_stocktake(Database& db, Stocktake s) {
     Transaction transaction(db);
     const int id = next_id(db, stocktakeTable().name);
     RowWriter writer(db, stocktakeTable());
-    writer.insert(id, {{stocktakeField("Name"), s.name.trimmed().left(255)},
-                       {stocktakeField("AddressID"), s.office},
-                       {stocktakeField("CategoryID"), s.category},
-                       {stocktakeField("EquipmentID"), s.equipment},
-                       {stocktakeField("DateTaken"), dayStart(s.date)},
-                       {stocktakeField("StartedBy"), history_author(store).who},
-                       {stocktakeField("State"), stocktakeState::open}});
+    writer.insert(id, {{findField(stocktakeTable(), "Name"), s.name.trimmed().left(255)},
+                       {findField(stocktakeTable(), "AddressID"), s.office},
+                       {findField(stocktakeTable(), "CategoryID"), s.category},
+                       {findField(stocktakeTable(), "EquipmentID"), s.equipment},
+                       {findField(stocktakeTable(), "DateTaken"), dayStart(s.date)},
+                       {findField(stocktakeTable(), "StartedBy"), history_author(store).who},
+                       {findField(stocktakeTable(), "State"), stocktakeState::open}});
     writer.flush();
     transaction.commit();
     return id;
@@ -583,9 +580,10 @@ StocktakePlan apply_stocktake(Database& db, int id, int missingStatus) {
     }
     scans.flush();
     RowWriter stocktakes(db, stocktakeTable());
-    stocktakes.update(id, {{stocktakeField("State"), stocktakeState::open}},
-                      {{stocktakeField("State"), stocktakeState::applied},
-                       {stocktakeField("DateApplied"), dayStart(QDate::currentDate())}});
+    stocktakes.update(
+        id, {{findField(stocktakeTable(), "State"), stocktakeState::open}},
+        {{findField(stocktakeTable(), "State"), stocktakeState::applied},
+         {findField(stocktakeTable(), "DateApplied"), dayStart(QDate::currentDate())}});
     stocktakes.flush();
     transaction.commit();
     return plan;
