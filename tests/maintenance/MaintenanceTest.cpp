@@ -6,7 +6,6 @@
 #include "TestStores.h"
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QRandomGenerator>
 
 using namespace gearlog;
@@ -136,13 +135,8 @@ TEST(MaintenanceCommands, RecordListAndCheck) {
         store->execute(QStringLiteral("INSERT INTO Table_asset (ID, EquipmentID, ShipmentID, "
                                       "ModelNumber) VALUES (1, 1, 0, 'M')"));
     }
-    const auto admin = [&](const QStringList& args) {
-        QProcess p;
-        p.start(QStringLiteral(GEARLOG_ADMIN), args);
-        p.waitForFinished(30000);
-        return std::pair{
-            p.exitCode(),
-            QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).remove(u'\r')};
+    const auto admin = [](const QStringList& args) {
+        return runToEnd(QStringLiteral(GEARLOG_ADMIN), args);
     };
     const QString certificate =
         writeFile(file.location() + QStringLiteral(".pdf"), QByteArray(5000, 'c'));

@@ -4,7 +4,6 @@
 #include "Stocktakes.h"
 #include "TestStores.h"
 
-#include <QProcess>
 #include <mutex>
 #include <thread>
 
@@ -157,16 +156,11 @@ TEST(StocktakeCommand, ClassesAndExitCodes) {
     }
     const QString codes = writeFile(file.location() + QStringLiteral(".codes"), "GL-A-1\nX\n");
     const auto run = [&](const QString& location, QStringList more = {}) {
-        QProcess admin;
-        admin.start(QStringLiteral(GEARLOG_ADMIN),
-                    QStringList{QStringLiteral("stocktake"), file.location(),
-                                QStringLiteral("--location"), location, QStringLiteral("--codes"),
-                                codes} +
-                        more);
-        admin.waitForFinished(30000);
-        QString said =
-            QString::fromUtf8(admin.readAllStandardOutput() + admin.readAllStandardError());
-        return std::pair{admin.exitCode(), said.remove(QLatin1Char('\r'))};
+        return runToEnd(QStringLiteral(GEARLOG_ADMIN),
+                        QStringList{QStringLiteral("stocktake"), file.location(),
+                                    QStringLiteral("--location"), location,
+                                    QStringLiteral("--codes"), codes} +
+                            more);
     };
     const auto [amiss, csv] = run(QStringLiteral("Annex"), {QStringLiteral("--csv")});
     EXPECT_EQ(amiss, 1);
@@ -177,10 +171,9 @@ TEST(StocktakeCommand, ClassesAndExitCodes) {
     EXPECT_TRUE(why.contains(QStringLiteral("2 records share the location name \"Store\"")));
     writeFile(codes, "GL-A-2\nS-1\n");
     EXPECT_EQ(run(QStringLiteral("Annex"), {QStringLiteral("--apply")}).first, 0);
-    QProcess check;
-    check.start(QStringLiteral(GEARLOG_ADMIN), {QStringLiteral("check"), file.location()});
-    ASSERT_TRUE(check.waitForFinished(30000));
-    EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().toStdString();
+    const auto [checked, problems] =
+        runToEnd(QStringLiteral(GEARLOG_ADMIN), {QStringLiteral("check"), file.location()});
+    EXPECT_EQ(checked, 0) << problems.toStdString();
     EXPECT_EQ(run(QStringLiteral("Annex"), {QStringLiteral("--bogus")}).first, 2);
 }
 

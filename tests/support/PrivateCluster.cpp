@@ -1,5 +1,7 @@
 #include "PrivateCluster.h"
 
+#include "TestStores.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,12 +27,8 @@ QString serverBin() {
 } // namespace
 
 QString runProgram(const QString& program, const QStringList& arguments) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, arguments);
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return program + QStringLiteral(": ") + QString::fromLocal8Bit(p.readAll());
-    return {};
+    const auto [exitCode, output] = runToEnd(program, arguments);
+    return exitCode == 0 ? QString() : program + QStringLiteral(": ") + output;
 }
 
 QString runServerProgram(const QString& name, const QStringList& arguments) {

@@ -143,6 +143,14 @@ void addStockAsset(Session& session, int id) {
     assets.update();
 }
 
+std::pair<int, QString> runToEnd(const QString& program, const QStringList& arguments) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, arguments);
+    const bool ended = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit;
+    return {ended ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAll()).remove(u'\r')};
+}
+
 QString failureOf(const std::function<void()>& action) {
     try {
         action();

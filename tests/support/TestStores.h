@@ -8,6 +8,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <utility>
 
 // Texts in failure messages as text, not as bytes.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -96,6 +97,10 @@ void addStockAsset(Session& session, int id = 0);
 
 // What the action's EngineError says, or nothing when it succeeds.
 QString failureOf(const std::function<void()>& action);
+
+// Runs a program to its end: its exit code (-1 when it did not end by
+// itself) and what it printed on either stream, lines ending in "\n".
+std::pair<int, QString> runToEnd(const QString& program, const QStringList& arguments);
 
 // A list of Latin-1 texts, for short expectations.
 QStringList strings(std::initializer_list<const char*> texts);
