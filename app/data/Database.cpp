@@ -44,6 +44,13 @@ int Database::execute(const QString& jetSql) {
     return affected;
 }
 
+bool Database::hasTable(const QString& name) {
+    const QString table = name.toLower();
+    if (!m_tablesFound.contains(table) && m_store->tableNames().contains(table))
+        m_tablesFound.insert(table);
+    return m_tablesFound.contains(table);
+}
+
 bool Database::holdReferenced(const QString& table, int id) {
     if (m_depth > 0 && (wroteRow(table, id) || m_held.value(table).contains(id)))
         return true;

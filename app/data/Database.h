@@ -57,6 +57,9 @@ public:
     // Holds the row a write names as a reference until the transaction
     // ends; false when there is no such row (another desk deleted it).
     bool holdReferenced(const QString& table, int id);
+    // Whether the store has the table (a feature's): asked until it has,
+    // as a desk's tables are made, never dropped, while it works.
+    bool hasTable(const QString& name);
 
     // A cursor's write outside any transaction: the write and its history
     // are committed together, and nothing else of a transaction applies.
@@ -104,6 +107,7 @@ private:
     std::vector<RowChange> m_history; // the open transaction's changes
     std::optional<HistoryAuthor> m_author;
     bool m_historyTable = false; // this desk may record history (asked until it may)
+    QSet<QString> m_tablesFound; // see hasTable
 };
 
 // Begins a transaction and rolls it back unless commit() was called.

@@ -8,13 +8,13 @@
 
 namespace gearlog {
 
-void mark_failed_maintenance(FlexGrid& grid, Store& store) {
-    if (!has_maintenance_tables(store))
+void mark_failed_maintenance(FlexGrid& grid, Database& db) {
+    if (!has_maintenance_tables(db))
         return;
     std::vector<int> assets;
     for (int r = grid.fixedRows(); r < grid.rows(); ++r)
         assets.push_back(grid.textMatrix(r, 0).toInt());
-    const QSet<int> failed = failed_among(store, assets);
+    const QSet<int> failed = failed_among(db.store(), assets);
     if (failed.isEmpty())
         return;
     const QIcon sign = grid.style()->standardIcon(QStyle::SP_MessageBoxCritical);

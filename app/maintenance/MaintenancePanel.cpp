@@ -36,7 +36,7 @@ QSpinBox* intervalBox(QWidget* parent, const char* name, const QString& none, QR
 
 bool hasTables(ViewContext& context) {
     return context.session().tableCursorsOpen() &&
-           has_maintenance_tables(context.session().database().store());
+           has_maintenance_tables(context.session().database());
 }
 
 } // namespace

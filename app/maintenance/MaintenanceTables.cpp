@@ -1,5 +1,6 @@
 #include "MaintenanceTables.h"
 
+#include "Database.h"
 #include "FeatureTables.h"
 
 namespace gearlog {
@@ -62,6 +63,10 @@ const TableDef& maintenanceTable() {
 
 bool has_maintenance_tables(Store& store) {
     return store.tableNames().contains(maintenanceTable().name.toLower());
+}
+
+bool has_maintenance_tables(Database& db) {
+    return db.hasTable(maintenanceTable().name);
 }
 
 void enableMaintenance() {

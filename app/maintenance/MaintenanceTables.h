@@ -5,6 +5,8 @@
 
 namespace gearlog {
 
+class Database;
+
 // The kinds of maintenance (Maintenance, Calibration, ...): a list users
 // extend by naming a new kind where one is asked for.
 const TableDef& maintenanceKindTable();
@@ -17,6 +19,9 @@ const TableDef& maintenancePlanTable();
 const TableDef& maintenanceTable();
 // True when a writable opening has made the maintenance tables here.
 bool has_maintenance_tables(Store& store);
+// The same for a desk's database, asked once they are there (for what
+// shows with every asset).
+bool has_maintenance_tables(Database& db);
 // Names the maintenance tables, so that writable openings make them:
 // called once by each program before it opens a database.
 void enableMaintenance();

@@ -216,7 +216,7 @@ void Form_main::buildFrames() {
     m_maintenancePanel = new MaintenancePanel(*this, m_assetView);
     m_assetView->onAssetShown([this, lastSeen](int asset) {
         guarded([&] {
-            lastSeen->showAsset(m_session->database().store(), asset);
+            lastSeen->showAsset(m_session->database(), asset);
             m_maintenancePanel->showAsset(asset);
         })();
     });
@@ -224,7 +224,7 @@ void Form_main::buildFrames() {
     m_equipmentView->onEquipmentShown(
         [this](int equipment) { guarded([&] { m_typeInterval->showEquipment(equipment); })(); });
     m_assetView->assetList().listed = [this](FlexGrid& grid) {
-        guarded([&] { mark_failed_maintenance(grid, m_session->database().store()); })();
+        guarded([&] { mark_failed_maintenance(grid, m_session->database()); })();
     };
     m_reportView->addColumns(QStringLiteral("Show last maintenance"),
                              {QStringLiteral("Last Maintenance"), QStringLiteral("Last Result")},
@@ -558,7 +558,7 @@ void Form_main::popupMenu(const QPoint& globalPos) {
                 ->setVisible(static_cast<bool>(view.record));
             m_popup->findChild<QAction*>(QStringLiteral("mnuRecordMaintenance"))
                 ->setVisible(view.asset && view.asset() > 0 && m_session &&
-                             has_maintenance_tables(m_session->database().store()));
+                             has_maintenance_tables(m_session->database()));
         }
     m_popup->popup(globalPos);
 }
@@ -584,7 +584,7 @@ void Form_main::mnuRecordMaintenance_Click() {
 
 void Form_main::recordMaintenance(int asset) {
     guarded([&] {
-        if (!m_session || !has_maintenance_tables(m_session->database().store())) {
+        if (!m_session || !has_maintenance_tables(m_session->database())) {
             ui().message(QStringLiteral("This database has no maintenance log yet: its tables "
                                         "are made the first time a desk that may change it opens "
                                         "it"));

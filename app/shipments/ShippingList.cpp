@@ -335,10 +335,10 @@ void ShippingList::Command_add_item_to_shipping_list_Click() {
         return;
     const QVariant maintenance = asset.value(QStringLiteral("NextSchedMaint"));
     const QDate due = maintenance.isValid() ? maintenance.toDate() : QDate();
-    Store& store = m_context.session().database().store();
+    Database& db = m_context.session().database();
     const bool failed =
-        has_maintenance_tables(store) &&
-        failed_among(store, {state.current_asset_id}).contains(state.current_asset_id);
+        has_maintenance_tables(db) &&
+        failed_among(db.store(), {state.current_asset_id}).contains(state.current_asset_id);
     if ((failed || due_before_return(due, expectedReturn ? expectedReturn() : QDate())) &&
         !confirm_shipping_due(
             {{asset.value(QStringLiteral("ModelNumber")).toString(),

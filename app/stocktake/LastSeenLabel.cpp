@@ -14,12 +14,12 @@ LastSeenLabel::LastSeenLabel(QWidget* parent, const QRect& geometry) : QLabel(pa
     setGeometry(geometry);
 }
 
-void LastSeenLabel::showAsset(Store& store, int asset) {
-    if (asset <= 0 || !has_stocktake_tables(store)) {
+void LastSeenLabel::showAsset(Database& db, int asset) {
+    if (asset <= 0 || !has_stocktake_tables(db)) {
         clear();
         return;
     }
-    const std::optional<Sighting> seen = last_seen(store, asset);
+    const std::optional<Sighting> seen = last_seen(db.store(), asset);
     setText(seen ? QStringLiteral("Last seen %1 at %2 (stocktake \"%3\")")
                        .arg(format_date(seen->at.date()), seen->office, seen->stocktake)
                  : QStringLiteral("Not seen by a stocktake yet"));

@@ -4,7 +4,7 @@
 
 namespace gearlog {
 
-class Store;
+class Database;
 
 // Where a stocktake last saw the asset a form shows: "Last seen
 // 10-Dec-2026 at Store (stocktake ...)", or that none has.
@@ -13,7 +13,7 @@ class LastSeenLabel : public QLabel {
 public:
     LastSeenLabel(QWidget* parent, const QRect& geometry);
     // `asset` 0: nothing to say. A database without stocktakes says nothing.
-    void showAsset(Store& store, int asset);
+    void showAsset(Database& db, int asset);
 };
 
 } // namespace gearlog

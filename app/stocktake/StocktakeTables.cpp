@@ -1,5 +1,6 @@
 #include "StocktakeTables.h"
 
+#include "Database.h"
 #include "FeatureTables.h"
 
 namespace gearlog {
@@ -49,6 +50,10 @@ const TableDef& stocktakeScanTable() {
 
 bool has_stocktake_tables(Store& store) {
     return store.tableNames().contains(stocktakeScanTable().name.toLower());
+}
+
+bool has_stocktake_tables(Database& db) {
+    return db.hasTable(stocktakeScanTable().name);
 }
 
 void enableStocktakes() {

@@ -5,6 +5,8 @@
 
 namespace gearlog {
 
+class Database;
+
 // A stocktake: one office's stock (AddressID), narrowed to a category or
 // an equipment type (0: all), on a day, by someone; State is Open while it
 // takes scans and Applied once the records were put right by it.
@@ -15,6 +17,9 @@ const TableDef& stocktakeTable();
 const TableDef& stocktakeScanTable();
 // True when a writable opening has made the stocktakes' tables here.
 bool has_stocktake_tables(Store& store);
+// The same for a desk's database, asked once they are there (for what
+// shows with every asset).
+bool has_stocktake_tables(Database& db);
 // Names the stocktakes' tables, so that writable openings make them:
 // called once by each program before it opens a database.
 void enableStocktakes();
