@@ -104,12 +104,11 @@ int run(const StocktakeArguments& a, const QStringList& codes, QTextStream& out,
         if (store->isReadOnly())
             throw EngineError(QStringLiteral("nothing can be applied: ") + store->openingNotice());
         upgradeSchema(*store); // the stocktakes' tables, where they are missing
-        Store& kept = *store;
         auto db = std::make_shared<Database>(std::move(store));
         scope.id = start_stocktake(*db, scope);
         record_scans(*db, scope.id, codes, QDateTime::currentDateTime());
         plan = apply_stocktake(*db, scope.id, missingStatus);
-        result = read_scans(kept, scope.id);
+        result = read_scans(db->store(), scope.id);
     } else {
         // Only read: a database this desk may not change is counted too.
         Scanned none;

@@ -197,17 +197,24 @@ void Frame_attention::showLists() {
     }
 }
 
-int Frame_attention::menuAsset() const {
-    const int row = m_menuGrid ? m_menuGrid->row() - 1 : -1;
+int Frame_attention::assetAt(int list) const {
+    const int row = Grid_attention[static_cast<size_t>(list)]->row() - 1;
     if (row < 0)
         return 0;
     const auto at = static_cast<size_t>(row);
-    if (m_menuGrid == Grid_attention[Maintenance] && at < m_lists.maintenance.size())
+    if (list == Maintenance && at < m_lists.maintenance.size())
         return m_lists.maintenance[at].assetId;
-    if (m_menuGrid == Grid_attention[OutDue] && at < m_lists.outDue.size())
+    if (list == OutDue && at < m_lists.outDue.size())
         return m_lists.outDue[at].assetId;
-    if (m_menuGrid == Grid_attention[Failed] && at < m_lists.failed.size())
+    if (list == Failed && at < m_lists.failed.size())
         return m_lists.failed[at].asset;
+    return 0;
+}
+
+int Frame_attention::menuAsset() const {
+    for (int list = 0; list < attentionLists; ++list)
+        if (Grid_attention[static_cast<size_t>(list)] == m_menuGrid)
+            return assetAt(list);
     return 0;
 }
 
@@ -219,14 +226,12 @@ void Frame_attention::open(int list) {
     ViewRequests& requests = m_context.requests();
     if (list == Overdue && at < m_lists.overdue.size())
         emit requests.shipmentRequested(m_lists.overdue[at].id);
-    else if (list == Maintenance && at < m_lists.maintenance.size())
-        emit requests.maintenanceRequested(m_lists.maintenance[at].assetId);
-    else if (list == OutDue && at < m_lists.outDue.size())
-        emit requests.assetRequested(m_lists.outDue[at].assetId);
     else if (list == ShortBookings && at < m_short.size())
         emit requests.bookingRequested(m_short[at].id);
-    else if (list == Failed && at < m_lists.failed.size())
-        emit requests.maintenanceRequested(m_lists.failed[at].asset);
+    else if (const int asset = assetAt(list); asset > 0 && list == OutDue)
+        emit requests.assetRequested(asset);
+    else if (asset > 0)
+        emit requests.maintenanceRequested(asset);
 }
 
 } // namespace gearlog

@@ -48,6 +48,8 @@ public:
 private:
     void showLists();
     void open(int list);
+    // The asset of the list's current row (0: none, or not an asset's list).
+    int assetAt(int list) const;
 
     ViewContext& m_context;
     DueLists m_lists;

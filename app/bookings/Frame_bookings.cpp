@@ -116,11 +116,7 @@ void Frame_bookings::Command_Bookings_Click() {
     require_feature_tables(has_booking_tables(store), QStringLiteral("bookings"));
     fill_combo_from(*Combo_booking_receiver, store,
                     QStringLiteral("SELECT ID, Name FROM Table_contact ORDER BY Name, ID"));
-    fill_combo_from(
-        *Combo_booking_equipment, store,
-        QStringLiteral("SELECT e.ID, e.Name || ' (' || c.Name || ')' FROM Table_equipment "
-                       "e JOIN Table_category c ON c.ID = e.CategoryID ORDER BY e.Name, "
-                       "c.Name"));
+    fill_equipment_types(*Combo_booking_equipment, store);
     fill_combo_from(*Combo_availability_category, store,
                     QStringLiteral("SELECT ID, Name FROM Table_category ORDER BY Name"));
     showBookings();

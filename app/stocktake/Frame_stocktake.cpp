@@ -153,12 +153,7 @@ void Frame_stocktake::Command_Stocktake_Click() {
     fill_combo_from(*Combo_stocktake_category, store,
                     QStringLiteral("SELECT ID, Name FROM Table_category ORDER BY Name"),
                     QStringLiteral("All"));
-    fill_combo_from(
-        *Combo_stocktake_equipment, store,
-        QStringLiteral("SELECT e.ID, e.Name || ' (' || c.Name || ')' FROM Table_equipment "
-                       "e JOIN Table_category c ON c.ID = e.CategoryID ORDER BY e.Name, "
-                       "c.Name"),
-        QStringLiteral("All"));
+    fill_equipment_types(*Combo_stocktake_equipment, store, QStringLiteral("All"));
     fill_combo_from(*Combo_missing_status, store,
                     QStringLiteral("SELECT ID, Name FROM Table_status ORDER BY Name"),
                     QStringLiteral("Leave their status"));

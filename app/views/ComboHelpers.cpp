@@ -55,6 +55,14 @@ void fill_combo_from(QComboBox& combo, Store& store, const QString& sql, const Q
     combo.setCurrentIndex(std::max(0, combo.findData(was)));
 }
 
+void fill_equipment_types(QComboBox& combo, Store& store, const QString& none) {
+    fill_combo_from(combo, store,
+                    QStringLiteral("SELECT e.ID, e.Name || ' (' || c.Name || ')' FROM "
+                                   "Table_equipment e JOIN Table_category c ON c.ID = "
+                                   "e.CategoryID ORDER BY e.Name, c.Name"),
+                    none);
+}
+
 int select_combo_item(QComboBox& combo, int key) {
     const int row = combo.findData(key);
     if (row >= 0)

@@ -21,6 +21,8 @@ void fill_combo(Recordset& cursor, const QString& keyField, const QString& textF
 // when it is given; the entry chosen before stays chosen where it is still
 // there. Engine failures throw.
 void fill_combo_from(QComboBox& combo, Store& store, const QString& sql, const QString& none = {});
+// Every equipment type as "Name (Category)", by name, the same way.
+void fill_equipment_types(QComboBox& combo, Store& store, const QString& none = {});
 // Selects the entry whose item data is the key and returns its index;
 // -1 (selection unchanged) when no entry has it.
 int select_combo_item(QComboBox& combo, int key);
