@@ -168,25 +168,24 @@ Scanned earlierScans(Store& store, int stocktake, const QStringList& codes, cons
             assets << rows.front()[0];
     for (const QString& code : codes)
         texts << code;
+    // What the first scan of each found, by the column that names it.
+    const auto firsts = [&](const char* column, const QVariantList& values, FieldType type,
+                            const auto& keep) {
+        each_batch(values, [&](const QString& marks, const QVariantList& batch) {
+            for (const Row& r : store.select(
+                     QStringLiteral("SELECT %1, Result FROM Table_stocktakescan WHERE StocktakeID "
+                                    "= ? AND Result <> ? AND %1 IN (%2)")
+                         .arg(QLatin1String(column), marks),
+                     QVariantList{stocktake, result_name(ScanResult::Repeated)} + batch,
+                     {type, F::Text}))
+                keep(r[0], resultNamed(r[1].toString()));
+        });
+    };
     Scanned earlier;
-    each_batch(assets, [&](const QString& marks, const QVariantList& batch) {
-        for (const Row& r : store.select(
-                 QStringLiteral("SELECT AssetID, Result FROM Table_stocktakescan WHERE StocktakeID "
-                                "= ? AND Result <> ? AND AssetID IN (%1)")
-                     .arg(marks),
-                 QVariantList{stocktake, result_name(ScanResult::Repeated)} + batch,
-                 {F::Long, F::Text}))
-            earlier.assets.insert(r[0].toInt(), resultNamed(r[1].toString()));
-    });
-    each_batch(texts, [&](const QString& marks, const QVariantList& batch) {
-        for (const Row& r : store.select(
-                 QStringLiteral("SELECT Code, Result FROM Table_stocktakescan WHERE StocktakeID = "
-                                "? AND Result <> ? AND Code IN (%1)")
-                     .arg(marks),
-                 QVariantList{stocktake, result_name(ScanResult::Repeated)} + batch,
-                 {F::Text, F::Text}))
-            earlier.codes.insert(r[0].toString(), resultNamed(r[1].toString()));
-    });
+    firsts("AssetID", assets, F::Long,
+           [&](const QVariant& v, ScanResult r) { earlier.assets.insert(v.toInt(), r); });
+    firsts("Code", texts, F::Text,
+           [&](const QVariant& v, ScanResult r) { earlier.codes.insert(v.toString(), r); });
     return earlier;
 }
 
