@@ -481,7 +481,11 @@ std::vector<Scan> stocktake_result(Store& store, const Stocktake& stocktake) {
     return result;
 }
 
-StocktakePlan plan_stocktake(Store& store, const Stocktake& s) {
+namespace {
+
+// The plan, and the office and shipment each asset it returns or moves was
+// found with (what applying holds them to).
+StocktakePlan planFrom(Store& store, const Stocktake& s, QHash<int, Row>* found) {
     StocktakePlan plan;
     QVariantList outScans, elsewhereScans;
     QSet<int> scanned;
@@ -498,17 +502,23 @@ StocktakePlan plan_stocktake(Store& store, const Stocktake& s) {
     // shipped since it was seen elsewhere is left on its shipment.
     for (const auto* scans : {&outScans, &elsewhereScans})
         each_batch(*scans, [&](const QString& marks, const QVariantList& batch) {
-            for (const Row& r : store.select(
+            for (Row& r : store.select(
                      QStringLiteral("SELECT ID, ShipmentID, AccountID FROM Table_asset WHERE ID "
                                     "IN (%1) ORDER BY ID")
                          .arg(marks),
                      batch, {F::Long, F::Long, F::Long})) {
+                const int asset = r[0].toInt();
                 if (r[1].toInt() > 0) {
-                    if (scans == &outScans)
-                        plan.returned.push_back(r[0].toInt());
+                    if (scans != &outScans)
+                        continue;
+                    plan.returned.push_back(asset);
                 } else if (r[2].toInt() != s.office) {
-                    plan.moved.push_back(r[0].toInt());
+                    plan.moved.push_back(asset);
+                } else {
+                    continue;
                 }
+                if (found)
+                    found->insert(asset, std::move(r));
             }
         });
     if (s.state == stocktakeState::open)
@@ -518,12 +528,19 @@ StocktakePlan plan_stocktake(Store& store, const Stocktake& s) {
     return plan;
 }
 
+} // namespace
+
+StocktakePlan plan_stocktake(Store& store, const Stocktake& s) {
+    return planFrom(store, s, nullptr);
+}
+
 StocktakePlan apply_stocktake(Database& db, int id, int missingStatus) {
     db.setCommand(QStringLiteral("Stocktake"));
     Transaction transaction(db);
     Store& store = db.store();
     const Stocktake s = requireOpen(db, id);
-    const StocktakePlan plan = plan_stocktake(store, s);
+    QHash<int, Row> found;
+    const StocktakePlan plan = planFrom(store, s, &found);
     const QDateTime back = dayStart(s.date);
     // The open lines of the returned assets complete as a return completes
     // them; the assets stand in stock at this office.
@@ -546,21 +563,15 @@ StocktakePlan apply_stocktake(Database& db, int id, int missingStatus) {
     RowWriter assets(db, *findTable(QStringLiteral("Table_asset")));
     const FieldDef* shipment = assetField("ShipmentID");
     const FieldDef* office = assetField("AccountID");
-    const QSet<int> returned(plan.returned.begin(), plan.returned.end());
-    std::vector<int> placed = plan.returned;
-    placed.insert(placed.end(), plan.moved.begin(), plan.moved.end());
-    each_batch({placed.begin(), placed.end()}, [&](const QString& marks,
-                                                   const QVariantList& batch) {
-        for (const Row& r : store.select(QStringLiteral("SELECT ID, ShipmentID, AccountID FROM "
-                                                        "Table_asset WHERE ID IN (%1) ORDER BY ID")
-                                             .arg(marks),
-                                         batch, {F::Long, F::Long, F::Long})) {
+    // Held to what the plan found: another desk's move since refuses it.
+    for (const auto& [list, returning] : {std::pair{&plan.returned, true}, {&plan.moved, false}})
+        for (const int asset : *list) {
+            const Row& was = found[asset];
             ColumnValues to{{office, s.office}};
-            if (returned.contains(r[0].toInt()))
+            if (returning)
                 to.push_back({shipment, 0});
-            assets.update(r[0].toInt(), {{shipment, r[1]}, {office, r[2]}}, std::move(to));
+            assets.update(asset, {{shipment, was[1]}, {office, was[2]}}, std::move(to));
         }
-    });
     if (missingStatus > 0)
         for (int asset : plan.missing)
             assets.update(asset, {}, {{assetField("StatusID"), missingStatus}});
