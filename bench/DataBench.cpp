@@ -156,7 +156,7 @@ void ReadOneRecordsChanges(benchmark::State& state) {
              {{QStringLiteral("Valuation"), QString::number(i), QString::number(i + 1)}}});
     store.begin();
     write_history(store, {QStringLiteral("bench"), QStringLiteral("here")}, QStringLiteral("Save"),
-                  many);
+                  QDateTime::currentDateTimeUtc(), many);
     store.commit();
     HistoryFilter filter;
     filter.table = QStringLiteral("Table_asset");

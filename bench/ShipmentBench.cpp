@@ -131,7 +131,8 @@ void HistoryOfThatSave(benchmark::State& state) {
     const HistoryAuthor author = history_author(store);
     for (auto _ : state) {
         store.begin();
-        write_history(store, author, QStringLiteral("Save New"), changes);
+        write_history(store, author, QStringLiteral("Save New"), QDateTime::currentDateTimeUtc(),
+                      changes);
         store.rollback();
     }
 }

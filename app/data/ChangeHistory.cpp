@@ -165,18 +165,18 @@ HistoryAuthor history_author(Store& store) {
 }
 
 void write_history(Store& store, const HistoryAuthor& author, const QString& command,
-                   const std::vector<RowChange>& changes) {
+                   const QDateTime& when, const std::vector<RowChange>& changes) {
     if (changes.empty())
         return;
     // What every entry of the command shares is written once into the
-    // statement, as quoted literals, and only what differs is bound.
+    // statement, as quoted literals, and only what differs is bound: the
+    // command's batches are then one statement, prepared once.
     const auto literal = [](const QString& text) {
         return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) +
                QLatin1Char('\'');
     };
     const QString shared =
-        QStringList{literal(dateToStoreText(QDateTime::currentDateTimeUtc())), literal(author.who),
-                    literal(author.machine),
+        QStringList{literal(dateToStoreText(when)), literal(author.who), literal(author.machine),
                     literal(command.isEmpty() ? QStringLiteral("(no command)") : command)}
             .join(QLatin1Char(','));
     requireStorableText(author.who + author.machine + command, QStringLiteral("the history"));

@@ -57,9 +57,10 @@ HistoryAuthor history_author(Store& store);
 bool history_table_exists(Store& store);
 // Whether the store has the history table and this desk may add to it.
 bool has_history_table(Store& store);
-// Writes the changes as one command's, in the store's open transaction.
+// Writes the changes as one command's, made at `when`, in the store's open
+// transaction.
 void write_history(Store& store, const HistoryAuthor& author, const QString& command,
-                   const std::vector<RowChange>& changes);
+                   const QDateTime& when, const std::vector<RowChange>& changes);
 
 // The start of a day in local time, as the history keeps time (UTC), for
 // the filters' days.

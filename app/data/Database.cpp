@@ -77,12 +77,13 @@ void Database::writeHistory() {
                           QStringLiteral("record the history"));
     if (!m_author)
         m_author = history_author(*m_store);
-    write_history(*m_store, *m_author, m_command, changes);
+    write_history(*m_store, *m_author, m_command, m_commandTime, changes);
 }
 
 Database::WriteAlone::WriteAlone(Database& db) : m_db(db) {
     if (m_db.m_depth == 0) {
         m_db.m_store->begin();
+        m_db.m_commandTime = QDateTime::currentDateTimeUtc();
         m_open = true;
     }
 }
@@ -109,6 +110,7 @@ void Database::WriteAlone::commit() {
 void Database::begin() {
     if (m_depth == 0) {
         m_store->begin();
+        m_commandTime = QDateTime::currentDateTimeUtc();
         m_rollbackOnly = false;
     }
     ++m_depth;

@@ -104,6 +104,7 @@ private:
     QHash<QString, QSet<int>> m_held;    // rows its references hold
     QHash<QString, int> m_keysGiven;     // see lastKeyGiven
     QString m_command;
+    QDateTime m_commandTime;          // when the open transaction began: its entries' time
     std::vector<RowChange> m_history; // the open transaction's changes
     std::optional<HistoryAuthor> m_author;
     bool m_historyTable = false; // this desk may record history (asked until it may)

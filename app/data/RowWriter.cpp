@@ -93,7 +93,7 @@ void RowWriter::insert(int key, ColumnValues values) {
     if (!m_updates.empty() || !m_deletes.empty())
         flush();
     std::erase_if(values, isKey);
-    m_inserts.push_back({key, {}, std::move(values)});
+    m_inserts.push_back({key, {}, std::move(values), {}});
     if (m_inserts.size() == rowsPerBatch)
         flushInserts();
 }
@@ -101,7 +101,15 @@ void RowWriter::insert(int key, ColumnValues values) {
 void RowWriter::update(int key, ColumnValues held, ColumnValues values) {
     if (!m_inserts.empty() || !m_deletes.empty())
         flush();
-    m_updates.push_back({key, std::move(held), std::move(values)});
+    m_updates.push_back({key, std::move(held), std::move(values), {}});
+    if (m_updates.size() == rowsPerBatch)
+        flushUpdates();
+}
+
+void RowWriter::updateHeld(int key, Row stored, ColumnValues values) {
+    if (!m_inserts.empty() || !m_deletes.empty())
+        flush();
+    m_updates.push_back({key, {}, std::move(values), std::move(stored)});
     if (m_updates.size() == rowsPerBatch)
         flushUpdates();
 }
@@ -109,7 +117,7 @@ void RowWriter::update(int key, ColumnValues held, ColumnValues values) {
 void RowWriter::remove(int key, ColumnValues held) {
     if (!m_inserts.empty() || !m_updates.empty())
         flush();
-    m_deletes.push_back({key, std::move(held), {}});
+    m_deletes.push_back({key, std::move(held), {}, {}});
     if (m_deletes.size() == rowsPerBatch)
         flushDeletes();
 }
@@ -231,11 +239,23 @@ QHash<int, Row> RowWriter::readHeld(const std::vector<Pending>& rows) {
     return stored;
 }
 
+QHash<int, Row> RowWriter::storedRows(std::vector<Pending>& rows) {
+    std::vector<Pending> unread;
+    for (const Pending& p : rows)
+        if (p.stored.empty())
+            unread.push_back({p.key, p.held, {}, {}});
+    QHash<int, Row> stored = unread.empty() ? QHash<int, Row>() : readHeld(unread);
+    for (Pending& p : rows)
+        if (!p.stored.empty())
+            stored.insert(p.key, std::move(p.stored));
+    return stored;
+}
+
 void RowWriter::flushUpdates() {
     if (m_updates.empty())
         return;
     std::vector<Pending> rows = std::exchange(m_updates, {});
-    const QHash<int, Row> stored = readHeld(rows);
+    const QHash<int, Row> stored = storedRows(rows);
     // Only what changes is written: a field left as it is costs its indexes
     // and the search's triggers nothing, and a row left whole no statement.
     // Rows that write the same fields then go together, in one statement;
@@ -271,12 +291,22 @@ void RowWriter::flushUpdates() {
                 rowMarks << dialect::typedMark(m_db.engine(), fields[f]->type);
             }
             QVariantList params;
-            for (size_t r = first; r < last; ++r)
+            std::vector<int> keys;
+            for (size_t r = first; r < last; ++r) {
                 addParams(params, rows[r].key, rows[r].values);
+                keys.push_back(rows[r].key);
+            }
+            // The server would read the whole table to join it with the
+            // values; given the keys as well, it looks the rows up.
+            QString lookUp;
+            if (m_db.engine() == Engine::Postgres) {
+                lookUp = QStringLiteral(" AND %1.ID = ANY(CAST(? AS integer[]))").arg(m_table.name);
+                params << QLatin1Char('{') + key_list(keys) + QLatin1Char('}');
+            }
             m_db.store().execute(
-                QStringLiteral("UPDATE %1 SET %2 FROM (VALUES %3) AS v WHERE %1.ID = v.column1")
+                QStringLiteral("UPDATE %1 SET %2 FROM (VALUES %3) AS v WHERE %1.ID = v.column1%4")
                     .arg(m_table.name, set.join(QStringLiteral(", ")),
-                         valueRows(rowMarks, last - first)),
+                         valueRows(rowMarks, last - first), lookUp),
                 params);
         }
         for (size_t r = first; r < last; ++r) {

@@ -63,6 +63,9 @@ public:
     // `values`: the fields to write (those the store holds already are
     // left as they are); a new ID among them renames the row.
     void update(int key, ColumnValues held, ColumnValues values);
+    // An update of a row the command has read whole and holds already
+    // (`stored`: its fields in the table's order): not read again.
+    void updateHeld(int key, Row stored, ColumnValues values);
     void remove(int key, ColumnValues held);
     void flush();
 
@@ -70,6 +73,7 @@ private:
     struct Pending {
         int key;
         ColumnValues held, values;
+        Row stored; // an update's row as the command holds it (empty: read it)
     };
     void flushInserts();
     void flushUpdates();
@@ -77,6 +81,9 @@ private:
     // The stored rows of the keys, held until the transaction ends; a key
     // whose held fields differ refuses the command.
     QHash<int, Row> readHeld(const std::vector<Pending>& rows);
+    // The stored rows of an update's keys: those the command gave, the
+    // others read (and held).
+    QHash<int, Row> storedRows(std::vector<Pending>& rows);
     void holdReferences(const ColumnValues& values, const Row* stored);
     void writeBlobs(int key, const ColumnValues& values);
     // The end of the run of rows from `first` that write the same fields:

@@ -109,6 +109,16 @@ ImportPlan::ImportPlan(ImportKind kind, const SheetTable& sheet, std::vector<int
     for (size_t c = 0; c < m_columns.size(); ++c)
         if (m_columns[c] >= 0 && static_cast<size_t>(m_columns[c]) < m_fieldColumn.size())
             m_fieldColumn[static_cast<size_t>(m_columns[c])] = static_cast<int>(c);
+    // Looked up once, not for every row.
+    const std::vector<ImportField>& fields = import_fields(kind);
+    m_keyField.assign(fields.size(), -1);
+    for (size_t f = 0; f < fields.size(); ++f)
+        for (size_t k = 0; k < fields.size(); ++k)
+            if (names_reference(fields[f]) && fields[k].kind == ValueKind::Reference &&
+                m_defs[k] == m_defs[f])
+                m_keyField[f] = static_cast<int>(k);
+    for (const FieldDef& f : m_table->fields)
+        m_targets.push_back(referencedTable(*m_table, f.name));
 }
 
 int ImportPlan::count(Verdict verdict) const {
@@ -354,26 +364,23 @@ QString ImportPlan::byName(const QHash<QString, QList<int>>& names, const QStrin
     return {};
 }
 
-QString ImportPlan::referenceKey(size_t r, const FieldDef* def, int* key) const {
+QString ImportPlan::referenceKey(size_t r, size_t field, int* key) const {
     *key = 0;
-    const std::vector<ImportField>& fields = import_fields(m_kind);
-    for (size_t f = 0; f < fields.size(); ++f) {
-        if (fields[f].kind != ValueKind::Reference || m_defs[f] != def)
-            continue;
-        const QString text = cell(r, static_cast<int>(f));
-        if (text.isEmpty())
-            return {};
-        bool ok = false;
-        const int given = text.toInt(&ok);
-        if (!ok || given <= 0)
-            return fields[f].invalid;
-        const TableDef* target = referencedTable(*m_table, def->name);
-        if (!m_keys.value(target->name).contains(given))
-            return QStringLiteral("There is no record with the %1 %2")
-                .arg(fields[f].heading)
-                .arg(given);
-        *key = given;
-    }
+    const int f = m_keyField[field];
+    if (f < 0)
+        return {};
+    const QString text = cell(r, f);
+    if (text.isEmpty())
+        return {};
+    const ImportField& keyField = import_fields(m_kind)[static_cast<size_t>(f)];
+    bool ok = false;
+    const int given = text.toInt(&ok);
+    if (!ok || given <= 0)
+        return keyField.invalid;
+    const TableDef* target = m_targets[fieldPosition(*m_table, m_defs[field])];
+    if (!m_keys.value(target->name).contains(given))
+        return QStringLiteral("There is no record with the %1 %2").arg(keyField.heading).arg(given);
+    *key = given;
     return {};
 }
 
@@ -428,7 +435,7 @@ ImportPlan::Checked ImportPlan::convert(size_t r) const {
         QVariant value;
         int givenKey = 0;
         if (names_reference(field)) {
-            row.error = referenceKey(r, def, &givenKey);
+            row.error = referenceKey(r, f, &givenKey);
             if (!row.error.isEmpty())
                 return row;
         }
@@ -503,12 +510,13 @@ QString ImportPlan::duplicate(size_t r, const Checked& row, Seen& seen, bool* un
                                  ? QString::number(row.equipment)
                                  : folded(row.missingEquipment.name) + QLatin1Char('\x1f') +
                                        folded(row.missingEquipment.category);
-        for (const auto& [equipment, asset] : m_serials.value(serial))
-            if (equipment == row.equipment && row.equipment > 0 && asset != row.id)
-                return QStringLiteral("The serial number %1 is already used by asset %2 of this "
-                                      "equipment type")
-                    .arg(serialGiven)
-                    .arg(asset);
+        if (const auto users = m_serials.constFind(serial); users != m_serials.cend())
+            for (const auto& [equipment, asset] : *users)
+                if (equipment == row.equipment && row.equipment > 0 && asset != row.id)
+                    return QStringLiteral("The serial number %1 is already used by asset %2 of "
+                                          "this equipment type")
+                        .arg(serialGiven)
+                        .arg(asset);
         const QString key = type + QLatin1Char('\x1e') + serial;
         if (const int earlier = seen.serials.value(key))
             return QStringLiteral("The serial number %1 is also in row %2, for the same "
@@ -572,10 +580,13 @@ RowVerdict ImportPlan::verdictOf(size_t r, Seen& seen) {
     if (row.id > 0) {
         QStringList changed;
         const std::vector<ImportField>& fields = import_fields(m_kind);
-        for (const FieldValue& v : changes(row))
+        std::vector<FieldValue> changing = changes(row);
+        for (const FieldValue& v : changing)
             for (const ImportField& f : fields)
                 if (f.field == v.field->name && f.kind != ValueKind::Reference)
                     changed << f.heading;
+        if (made.isEmpty())
+            m_changes[r] = std::move(changing);
         if (changed.isEmpty() && made.isEmpty())
             return {Verdict::Unchanged, row.id,
                     QStringLiteral("No change to %1 %2").arg(kind.record).arg(row.id)};
@@ -620,6 +631,7 @@ void ImportPlan::check(Store& store, const Progress& progress, Purpose purpose) 
     m_referencedKeys.clear();
     m_verdicts.clear();
     m_verdicts.reserve(m_sheet.rows.size());
+    m_changes.assign(m_sheet.rows.size(), std::nullopt);
     Seen seen;
     const auto total = static_cast<qint64>(m_sheet.rows.size());
     for (size_t r = 0; r < m_sheet.rows.size(); ++r) {
@@ -657,6 +669,8 @@ std::vector<FieldValue> ImportPlan::changes(const Checked& row) const {
 }
 
 std::vector<FieldValue> ImportPlan::values(size_t r) const {
+    if (m_changes[r])
+        return *m_changes[r];
     Checked row = convert(r);
     return row.id > 0 ? changes(row) : std::move(row.values);
 }
@@ -676,10 +690,10 @@ int ImportPlan::categoryKey(const QString& name) const {
 
 void ImportPlan::noteReferences(const std::vector<FieldValue>& values) {
     for (const FieldValue& v : values) {
-        const TableDef* target = referencedTable(*m_table, v.field->name);
+        const TableDef* target = m_targets[fieldPosition(*m_table, v.field)];
         const int key = v.value.toInt();
-        if (target && key > 0 && !m_referencedKeys.contains({target->name, key})) {
-            m_referencedKeys.insert({target->name, key});
+        if (target && key > 0 && !m_referencedKeys.contains({target, key})) {
+            m_referencedKeys.insert({target, key});
             m_referenced.emplace_back(target->name, key);
         }
     }

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSet>
 #include <QVariant>
+#include <optional>
 #include <vector>
 
 namespace gearlog {
@@ -81,6 +82,8 @@ public:
 
     // What row r writes: every field of a new record, or the changed ones.
     std::vector<FieldValue> values(size_t r) const;
+    // The record an update changes, every field as the check read it.
+    const Row& record(int key) const { return m_existing.find(key).value(); }
 
 private:
     struct Checked {
@@ -111,7 +114,7 @@ private:
                    const QString& name, QVariant* value) const;
     // The key an ID column gives for a reference field, 0 when its cell is
     // empty, or why it cannot be used.
-    QString referenceKey(size_t r, const FieldDef* def, int* key) const;
+    QString referenceKey(size_t r, size_t field, int* key) const;
     // Why the row repeats a record or an earlier row, or nothing; with
     // `unchanged` set when that only means there is nothing to write.
     QString duplicate(size_t r, const Checked& row, Seen& seen, bool* unchanged) const;
@@ -129,8 +132,10 @@ private:
     ImportKind m_kind;
     const SheetTable& m_sheet;
     std::vector<int> m_columns;
-    std::vector<int> m_fieldColumn;      // for each field its column, or -1
-    std::vector<const FieldDef*> m_defs; // for each field the table's, or nullptr
+    std::vector<int> m_fieldColumn;         // for each field its column, or -1
+    std::vector<const FieldDef*> m_defs;    // for each field the table's, or nullptr
+    std::vector<int> m_keyField;            // for each field naming a record, its ID field, or -1
+    std::vector<const TableDef*> m_targets; // by the table's field position: what it references
     ImportOptions m_options;
     const TableDef* m_table;
     std::vector<RowVerdict> m_verdicts;
@@ -148,8 +153,11 @@ private:
     std::vector<NewEquipment> m_newEquipment;
     QSet<QString> m_newCategoriesNamed, m_newEquipmentNamed; // folded, to find them fast
     std::vector<std::pair<QString, int>> m_referenced;
-    QSet<QPair<QString, int>> m_referencedKeys;
-    QHash<int, Row> m_existing;                                 // records the file's IDs name
+    QSet<QPair<const TableDef*, int>> m_referencedKeys;
+    QHash<int, Row> m_existing; // records the file's IDs name
+    // An update's changes as its check found them, unless they name a
+    // record still to be made (whose key is known only then).
+    std::vector<std::optional<std::vector<FieldValue>>> m_changes;
     QHash<QString, std::vector<std::pair<int, int>>> m_serials; // folded serial: (type, asset)
 };
 

@@ -91,7 +91,8 @@ ImportCounts write_import(Database& db, ImportPlan& plan, const Progress& progre
             writer.insert(keys[static_cast<size_t>(counts.added++)], columnValues(plan.values(r)));
         } else if (verdicts[r].verdict == Verdict::Update) {
             // The check held the record: what it replaces is what it read.
-            writer.update(verdicts[r].key, {}, columnValues(plan.values(r)));
+            writer.updateHeld(verdicts[r].key, plan.record(verdicts[r].key),
+                              columnValues(plan.values(r)));
             ++counts.updated;
         }
         if (r % rowsPerBatch == 0 && progress && !progress(static_cast<qint64>(r), total))
