@@ -2,6 +2,7 @@
 
 #include "ChangeHistory.h"
 #include "FeatureTables.h"
+#include "StoreValues.h"
 #include "TextFind.h"
 #include "TextFold.h"
 
@@ -301,13 +302,64 @@ QString keysFreeStatement(Engine engine, const QString& table) {
         .arg(table);
 }
 
-QString typedMark(Engine engine, FieldType type) {
-    if (engine == Engine::Sqlite)
-        return QStringLiteral("?");
-    // Without its collation, which a cast does not take.
-    const QString name =
-        type == FieldType::Text ? QStringLiteral("text") : columnType(engine, type);
-    return QStringLiteral("CAST(? AS %1)").arg(name);
+namespace {
+// A server's type for a cast: without its collation, which a cast does not take.
+QString castType(FieldType type) {
+    return type == FieldType::Text ? QStringLiteral("text") : columnType(Engine::Postgres, type);
+}
+
+// Null as a bound value is Null to the server's driver: a null text, date
+// or bytes as well as no value.
+bool boundAsNull(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return true;
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return value.toString().isNull();
+    case QMetaType::QDateTime:
+        return !value.toDateTime().isValid();
+    case QMetaType::QByteArray:
+        return value.toByteArray().isNull();
+    default:
+        return false;
+    }
+}
+} // namespace
+
+QString arrayMark(FieldType type) {
+    return QStringLiteral("CAST(? AS %1[])").arg(castType(type));
+}
+
+QString serverArray(const QVariantList& values) {
+    QString array(QLatin1Char('{'));
+    for (const QVariant& value : values) {
+        if (array.size() > 1)
+            array += QLatin1Char(',');
+        if (boundAsNull(value)) {
+            array += QStringLiteral("NULL");
+            continue;
+        }
+        QString text;
+        switch (value.typeId()) {
+        case QMetaType::QDateTime:
+            text = dateToStoreText(value.toDateTime());
+            break;
+        case QMetaType::Float:
+        case QMetaType::Double: // every digit, as a bound number keeps them
+            text = QString::number(value.toDouble(), 'g', 17);
+            break;
+        default:
+            text = value.toString();
+        }
+        array += QLatin1Char('"');
+        for (const QChar c : std::as_const(text)) {
+            if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+                array += QLatin1Char('\\');
+            array += c;
+        }
+        array += QLatin1Char('"');
+    }
+    return array + QLatin1Char('}');
 }
 
 QString rowLockClause(Engine engine, RowLock lock) {

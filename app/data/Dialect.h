@@ -49,9 +49,6 @@ QString binaryLengthTerm(Engine engine, const QString& column);
 // text, so no client time zone can shift a calendar time on its way.
 QString selectTerm(Engine engine, const QString& column, FieldType type);
 
-// A "?" mark whose value has the column type, where the engine cannot tell
-// it from the statement (a row of VALUES that an UPDATE reads from).
-QString typedMark(Engine engine, FieldType type);
 // A statement that claims for the transaction, in ascending order, up to
 // "?" (fourth) keys from "?" (first) to "?" (second) of the table named by
 // the third "?" that no other transaction holds, and returns them. Empty
@@ -82,6 +79,13 @@ QStringList roleStatements();
 // Statements that make the transaction just begun read one unchanging
 // snapshot of the whole database.
 QStringList snapshotStatements(Engine engine);
+
+// A server's array of the values, "{"a",NULL,"b \"c\""}", bound as one
+// value (see arrayMark): thousands of values cost one parameter, and a
+// statement of thousands of rows is parsed as quickly as one of a few.
+QString serverArray(const QVariantList& values);
+// "CAST(? AS type[])" on a server, for a serverArray of the type's values.
+QString arrayMark(FieldType type);
 
 } // namespace dialect
 } // namespace gearlog

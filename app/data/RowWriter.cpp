@@ -35,14 +35,6 @@ bool sameFields(const ColumnValues& a, const ColumnValues& b) {
     }
 }
 
-// The row's values for a statement, pictures apart, after its key.
-void addParams(QVariantList& params, int key, const ColumnValues& values) {
-    params << key;
-    for (const ColumnValue& v : values)
-        if (!isBinary(v))
-            params << v.value;
-}
-
 } // namespace
 
 QString valueRows(const QStringList& rowMarks, size_t count) {
@@ -142,6 +134,38 @@ size_t RowWriter::runEnd(const std::vector<Pending>& rows, size_t first) {
     return last;
 }
 
+QString RowWriter::rowSource(const std::vector<Pending>& rows, size_t first, size_t last,
+                             QVariantList& params) const {
+    std::vector<FieldType> types{FieldType::Long};
+    for (const ColumnValue& v : rows[first].values)
+        if (!isBinary(v))
+            types.push_back(v.field->type);
+    const bool server = m_db.engine() == Engine::Postgres;
+    std::vector<QVariantList> columns(server ? types.size() : 0);
+    for (size_t r = first; r < last; ++r) {
+        size_t c = 0;
+        const auto put = [&](const QVariant& value) {
+            (server ? columns[c++] : params) << value;
+        };
+        put(rows[r].key);
+        for (const ColumnValue& v : rows[r].values)
+            if (!isBinary(v))
+                put(v.value);
+    }
+    if (!server)
+        return QStringLiteral("VALUES ") +
+               valueRows(QStringList(static_cast<qsizetype>(types.size()), QStringLiteral("?")),
+                         last - first);
+    QStringList marks, names;
+    for (size_t c = 0; c < types.size(); ++c) {
+        marks << dialect::arrayMark(types[c]);
+        names << QStringLiteral("column%1").arg(c + 1);
+        params << dialect::serverArray(columns[c]);
+    }
+    return QStringLiteral("SELECT * FROM unnest(%1) AS v(%2)")
+        .arg(marks.join(QStringLiteral(", ")), names.join(QStringLiteral(", ")));
+}
+
 void RowWriter::holdReferences(const ColumnValues& values, const Row* stored) {
     // A cursor's write outside a command (a set-up's own rows) holds none.
     if (!m_db.inTransaction())
@@ -182,16 +206,13 @@ void RowWriter::flushInserts() {
         for (const ColumnValue& v : rows[first].values)
             if (!isBinary(v))
                 names << v.field->name;
-        QVariantList params;
-        for (size_t r = first; r < last; ++r) {
+        for (size_t r = first; r < last; ++r)
             holdReferences(rows[r].values, nullptr);
-            addParams(params, rows[r].key, rows[r].values);
-        }
-        m_db.store().execute(
-            QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                .arg(m_table.name, names.join(QStringLiteral(", ")),
-                     valueRows(QStringList(names.size(), QStringLiteral("?")), last - first)),
-            params);
+        QVariantList params;
+        const QString source = rowSource(rows, first, last, params);
+        m_db.store().execute(QStringLiteral("INSERT INTO %1 (%2) %3")
+                                 .arg(m_table.name, names.join(QStringLiteral(", ")), source),
+                             params);
         for (size_t r = first; r < last; ++r) {
             writeBlobs(rows[r].key, rows[r].values);
             RowChange change{m_table.name, rows[r].key, ChangeAction::Added, {}};
@@ -285,17 +306,14 @@ void RowWriter::flushUpdates() {
             holdReferences(rows[r].values, &*stored.constFind(rows[r].key));
         if (!fields.empty()) {
             // Each row's values beside its key, any number of rows a statement.
-            QStringList set, rowMarks{dialect::typedMark(m_db.engine(), FieldType::Long)};
-            for (size_t f = 0; f < fields.size(); ++f) {
+            QStringList set;
+            for (size_t f = 0; f < fields.size(); ++f)
                 set << QStringLiteral("%1 = v.column%2").arg(fields[f]->name).arg(f + 2);
-                rowMarks << dialect::typedMark(m_db.engine(), fields[f]->type);
-            }
             QVariantList params;
+            const QString source = rowSource(rows, first, last, params);
             std::vector<int> keys;
-            for (size_t r = first; r < last; ++r) {
-                addParams(params, rows[r].key, rows[r].values);
+            for (size_t r = first; r < last; ++r)
                 keys.push_back(rows[r].key);
-            }
             // The server would read the whole table to join it with the
             // values; given the keys as well, it looks the rows up.
             QString lookUp;
@@ -304,9 +322,8 @@ void RowWriter::flushUpdates() {
                 params << QLatin1Char('{') + key_list(keys) + QLatin1Char('}');
             }
             m_db.store().execute(
-                QStringLiteral("UPDATE %1 SET %2 FROM (VALUES %3) AS v WHERE %1.ID = v.column1%4")
-                    .arg(m_table.name, set.join(QStringLiteral(", ")),
-                         valueRows(rowMarks, last - first), lookUp),
+                QStringLiteral("UPDATE %1 SET %2 FROM (%3) AS v WHERE %1.ID = v.column1%4")
+                    .arg(m_table.name, set.join(QStringLiteral(", ")), source, lookUp),
                 params);
         }
         for (size_t r = first; r < last; ++r) {

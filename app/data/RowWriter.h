@@ -89,6 +89,11 @@ private:
     // The end of the run of rows from `first` that write the same fields:
     // one statement writes them.
     static size_t runEnd(const std::vector<Pending>& rows, size_t first);
+    // The rows' keys and values (pictures apart) as rows to insert or to
+    // update from, their columns column1 (the key), column2, ...: VALUES on
+    // a file; on a server a column an array, which it parses far faster.
+    QString rowSource(const std::vector<Pending>& rows, size_t first, size_t last,
+                      QVariantList& params) const;
     // The fields a row writes, as bits by position: rows alike sort together.
     quint64 fieldMask(const ColumnValues& values) const;
 

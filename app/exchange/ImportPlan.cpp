@@ -119,6 +119,8 @@ ImportPlan::ImportPlan(ImportKind kind, const SheetTable& sheet, std::vector<int
                 m_keyField[f] = static_cast<int>(k);
     for (const FieldDef& f : m_table->fields)
         m_targets.push_back(referencedTable(*m_table, f.name));
+    if (const FieldDef* serial = findField(*m_table, QStringLiteral("SerialNumber")))
+        m_serialPosition = fieldPosition(*m_table, serial);
 }
 
 int ImportPlan::count(Verdict verdict) const {
@@ -210,6 +212,7 @@ void ImportPlan::readSerials(Store& store, const Progress& progress) {
         return;
     const int serialField = field_index(m_kind, QStringLiteral("SerialNumber"));
     QSet<QString> wanted;
+    wanted.reserve(static_cast<qsizetype>(m_sheet.rows.size() + m_existing.size()));
     for (size_t r = 0; r < m_sheet.rows.size(); ++r) {
         const QString serial = cell(r, serialField);
         if (!serial.isEmpty())
@@ -485,7 +488,7 @@ ImportPlan::Checked ImportPlan::convert(size_t r) const {
     }
     if (m_kind == ImportKind::Assets && row.equipment == 0 && !adding &&
         row.missingEquipment.name.isEmpty())
-        row.equipment = m_existing.value(row.id).at(1).toInt(); // the record's EquipmentID
+        row.equipment = record(row.id).at(1).toInt(); // the record's EquipmentID
     return row;
 }
 
@@ -502,7 +505,7 @@ QString ImportPlan::duplicate(size_t r, const Checked& row, Seen& seen, bool* un
     QString serialGiven = row.serial;
     if (m_kind == ImportKind::Assets && serialGiven.isEmpty() && row.id > 0) {
         // A change of type alone is checked as a change of serial is.
-        serialGiven = storedSerial(m_existing.value(row.id));
+        serialGiven = storedSerial(record(row.id));
     }
     if (m_kind == ImportKind::Assets && !serialGiven.isEmpty()) {
         const QString serial = folded(serialGiven);
@@ -633,6 +636,7 @@ void ImportPlan::check(Store& store, const Progress& progress, Purpose purpose) 
     m_verdicts.reserve(m_sheet.rows.size());
     m_changes.assign(m_sheet.rows.size(), std::nullopt);
     Seen seen;
+    seen.serials.reserve(static_cast<qsizetype>(m_sheet.rows.size()));
     const auto total = static_cast<qint64>(m_sheet.rows.size());
     for (size_t r = 0; r < m_sheet.rows.size(); ++r) {
         m_verdicts.push_back(verdictOf(r, seen));
@@ -653,13 +657,12 @@ QList<int> ImportPlan::checkAgain(Store& store, const Progress& progress) {
 }
 
 QString ImportPlan::storedSerial(const Row& record) const {
-    const FieldDef* serial = findField(*m_table, QStringLiteral("SerialNumber"));
-    return record.at(fieldPosition(*m_table, serial)).toString().trimmed();
+    return record.at(m_serialPosition).toString().trimmed();
 }
 
 std::vector<FieldValue> ImportPlan::changes(const Checked& row) const {
     std::vector<FieldValue> changed;
-    const Row& stored = m_existing.value(row.id);
+    const Row& stored = record(row.id);
     for (const FieldValue& v : row.values) {
         const size_t index = fieldPosition(*m_table, v.field);
         if (!sameValue(stored.at(index), v.value, *v.field))

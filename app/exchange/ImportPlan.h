@@ -136,6 +136,7 @@ private:
     std::vector<const FieldDef*> m_defs;    // for each field the table's, or nullptr
     std::vector<int> m_keyField;            // for each field naming a record, its ID field, or -1
     std::vector<const TableDef*> m_targets; // by the table's field position: what it references
+    size_t m_serialPosition = 0;            // assets: where a record holds its serial number
     ImportOptions m_options;
     const TableDef* m_table;
     std::vector<RowVerdict> m_verdicts;

@@ -1,5 +1,7 @@
+#include "ChangeHistory.h"
 #include "EngineError.h"
 #include "RecordHelpers.h"
+#include "RowWriter.h"
 #include "TestStores.h"
 
 using namespace gearlog;
@@ -69,6 +71,44 @@ TEST_P(Transactions, NestedPartsCommitWithTheOutermost) {
     addStatus(11, QStringLiteral("Outer"));
     outer.commit();
     EXPECT_EQ(storedStatuses(), 11);
+}
+
+// Rows a command writes many at once (on a server, a column at a time as
+// one array) come back letter for letter, and so does their history.
+TEST_P(Transactions, RowsWrittenTogetherKeepEveryCharacter) {
+    Database& db = session->database();
+    const TableDef& table = *findTable(QStringLiteral("Table_status"));
+    const FieldDef* name = findField(table, QStringLiteral("Name"));
+    const QStringList names{QStringLiteral("a \"quoted\" {brace}, comma"),
+                            QStringLiteral("back\\slash"), QStringLiteral("NULL"),
+                            QStringLiteral("Zürich ☃"), QStringLiteral("two\nlines")};
+    db.setCommand(QStringLiteral("Test"));
+    {
+        Transaction command(db);
+        RowWriter writer(db, table);
+        for (qsizetype i = 0; i < names.size(); ++i)
+            writer.insert(static_cast<int>(20 + i), {{name, names[i]}});
+        writer.flush();
+        for (qsizetype i = 0; i < names.size(); ++i)
+            writer.update(static_cast<int>(20 + i), {}, {{name, names[i] + QStringLiteral("!")}});
+        writer.flush();
+        command.commit();
+    }
+    QStringList stored;
+    for (const Row& r : fresh->openStore()->select(
+             QStringLiteral("SELECT Name FROM Table_status WHERE ID >= 20 ORDER BY ID"), {},
+             {FieldType::Text}))
+        stored << r[0].toString();
+    QStringList expected;
+    for (const QString& n : names)
+        expected << n + QStringLiteral("!");
+    EXPECT_EQ(stored, expected);
+    HistoryFilter filter;
+    filter.key = 22;
+    const auto entries = read_history(*fresh->openStore(), filter);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries.front().before, QStringLiteral("NULL"));
+    EXPECT_EQ(entries.front().after, QStringLiteral("NULL!"));
 }
 
 GEARLOG_BOTH_STORES(Transactions);
