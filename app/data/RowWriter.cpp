@@ -81,37 +81,31 @@ RowWriter::RowWriter(Database& db, const TableDef& table, Recordset* source)
         m_references.push_back(findReference(table, f.name));
 }
 
-void RowWriter::insert(int key, ColumnValues values) {
-    if (!m_updates.empty() || !m_deletes.empty())
+void RowWriter::enqueue(std::vector<Pending>& queue, Pending row) {
+    // Writes of another kind go first, in the order they were asked for.
+    for (const std::vector<Pending>* other : {&m_inserts, &m_updates, &m_deletes})
+        if (other != &queue && !other->empty())
+            flush();
+    queue.push_back(std::move(row));
+    if (queue.size() == rowsPerBatch)
         flush();
+}
+
+void RowWriter::insert(int key, ColumnValues values) {
     std::erase_if(values, isKey);
-    m_inserts.push_back({key, {}, std::move(values), {}});
-    if (m_inserts.size() == rowsPerBatch)
-        flushInserts();
+    enqueue(m_inserts, {key, {}, std::move(values), {}});
 }
 
 void RowWriter::update(int key, ColumnValues held, ColumnValues values) {
-    if (!m_inserts.empty() || !m_deletes.empty())
-        flush();
-    m_updates.push_back({key, std::move(held), std::move(values), {}});
-    if (m_updates.size() == rowsPerBatch)
-        flushUpdates();
+    enqueue(m_updates, {key, std::move(held), std::move(values), {}});
 }
 
 void RowWriter::updateHeld(int key, Row stored, ColumnValues values) {
-    if (!m_inserts.empty() || !m_deletes.empty())
-        flush();
-    m_updates.push_back({key, {}, std::move(values), std::move(stored)});
-    if (m_updates.size() == rowsPerBatch)
-        flushUpdates();
+    enqueue(m_updates, {key, {}, std::move(values), std::move(stored)});
 }
 
 void RowWriter::remove(int key, ColumnValues held) {
-    if (!m_inserts.empty() || !m_updates.empty())
-        flush();
-    m_deletes.push_back({key, std::move(held), {}, {}});
-    if (m_deletes.size() == rowsPerBatch)
-        flushDeletes();
+    enqueue(m_deletes, {key, std::move(held), {}, {}});
 }
 
 void RowWriter::flush() {

@@ -75,6 +75,8 @@ private:
         ColumnValues held, values;
         Row stored; // an update's row as the command holds it (empty: read it)
     };
+    // Queues a write, sending what is queued when a batch is full.
+    void enqueue(std::vector<Pending>& queue, Pending row);
     void flushInserts();
     void flushUpdates();
     void flushDeletes();
