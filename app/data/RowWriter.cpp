@@ -305,15 +305,13 @@ void RowWriter::flushUpdates() {
                 set << QStringLiteral("%1 = v.column%2").arg(fields[f]->name).arg(f + 2);
             QVariantList params;
             const QString source = rowSource(rows, first, last, params);
-            std::vector<int> keys;
-            for (size_t r = first; r < last; ++r)
-                keys.push_back(rows[r].key);
             // The server would read the whole table to join it with the
-            // values; given the keys as well, it looks the rows up.
+            // values; given the keys as well (the source's first array), it
+            // looks the rows up.
             QString lookUp;
             if (m_db.engine() == Engine::Postgres) {
                 lookUp = QStringLiteral(" AND %1.ID = ANY(CAST(? AS integer[]))").arg(m_table.name);
-                params << QLatin1Char('{') + key_list(keys) + QLatin1Char('}');
+                params << params.front();
             }
             m_db.store().execute(
                 QStringLiteral("UPDATE %1 SET %2 FROM (%3) AS v WHERE %1.ID = v.column1%4")
